@@ -1,0 +1,137 @@
+#include "core/dispatch/SerialQueue.h"
+
+#include <pthread.h>
+#include <sys/prctl.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "core/capture/MonotonicClock.h"
+#include "core/dispatch/SerialQueueState.h"
+
+namespace brevanor {
+
+namespace {
+
+// Timers with at most this leeway wake this early and spin to the deadline:
+// a plain sleep on a busy machine overshoots by tens to hundreds of microseconds.
+constexpr std::uint64_t kPreciseLeewayNanos = 1'000'000;
+constexpr std::uint64_t kSpinWindowNanos = 200'000;
+
+std::chrono::steady_clock::time_point toSteady(std::uint64_t monotonicNanos) {
+    // steady_clock is CLOCK_MONOTONIC on Linux, the clock of MonotonicClock.
+    return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(monotonicNanos));
+}
+
+struct DueTimer {
+    std::shared_ptr<Timer::Impl> timer;
+    std::uint64_t deadline = 0;
+};
+
+// The armed timer with the earliest deadline; drops timers that no longer exist.
+DueTimer earliestTimer(SerialQueue::State& state) {
+    DueTimer due;
+    std::erase_if(state.timers, [](const std::weak_ptr<Timer::Impl>& weak) { return weak.expired(); });
+    for (const auto& weak : state.timers) {
+        auto timer = weak.lock();
+        if (timer && timer->armed && (!due.timer || timer->deadline < due.deadline)) {
+            due.timer = timer;
+            due.deadline = timer->deadline;
+        }
+    }
+    return due;
+}
+
+void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
+    std::unique_lock lock(state->mutex);
+    while (!state->stopping) {
+        if (!state->tasks.empty()) {
+            Task task = std::move(state->tasks.front());
+            state->tasks.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+            continue;
+        }
+        DueTimer due = earliestTimer(*state);
+        if (!due.timer) {
+            state->wake.wait(lock);
+            continue;
+        }
+        std::uint64_t now = MonotonicClock::now();
+        if (due.deadline > now) {
+            const bool precise = due.timer->leeway <= kPreciseLeewayNanos;
+            if (!precise || due.deadline - now > kSpinWindowNanos) {
+                const std::uint64_t wakeAt = precise ? due.deadline - kSpinWindowNanos : due.deadline;
+                state->wake.wait_until(lock, toSteady(wakeAt));
+                continue;  // something may have changed while asleep
+            }
+            // Within the spin window of a precise timer: spin with the lock
+            // released so submitters are not held up, then look again.
+            lock.unlock();
+            while (MonotonicClock::now() < due.deadline) {
+            }
+            lock.lock();
+            continue;
+        }
+        Timer::Impl& timer = *due.timer;
+        if (timer.interval) {
+            // A repeating timer that fell far behind skips the missed ticks.
+            timer.deadline = std::max(timer.deadline + *timer.interval, now);
+        } else {
+            timer.armed = false;
+        }
+        Task handler = timer.handler;
+        lock.unlock();
+        handler();
+        lock.lock();
+    }
+}
+
+}  // namespace
+
+SerialQueue::SerialQueue(std::string label) : label_(std::move(label)), state_(std::make_shared<State>()) {
+    thread_ = std::thread([state = state_, name = label_] {
+        // Thread names are limited to 15 bytes; keep the most specific end of the label.
+        const std::string shortName = name.size() > 15 ? name.substr(name.size() - 15) : name;
+        pthread_setname_np(pthread_self(), shortName.c_str());
+        prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+        runLoop(state);
+    });
+}
+
+SerialQueue::~SerialQueue() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->stopping = true;
+        state_->tasks.clear();
+    }
+    state_->wake.notify_all();
+    if (isCurrent()) {
+        thread_.detach();  // destroyed from its own task: the loop ends when that task returns
+    } else {
+        thread_.join();
+    }
+}
+
+void SerialQueue::async(Task task) {
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->stopping) return;
+        state_->tasks.push_back(std::move(task));
+    }
+    state_->wake.notify_one();
+}
+
+std::shared_ptr<Timer> SerialQueue::makeTimer(Task handler) {
+    auto impl = std::make_shared<Timer::Impl>();
+    impl->queue = state_;
+    impl->handler = std::move(handler);
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->timers.push_back(impl);
+    }
+    return std::make_shared<Timer>(impl);
+}
+
+}  // namespace brevanor

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "core/dispatch/Task.h"
+
+namespace brevanor {
+
+class Timer;
+
+// One thread that runs tasks one at a time in submission order, and the timers
+// bound to it. The thread carries the label as its name. Destroying the queue
+// finishes the task in progress, discards pending work and joins the thread.
+class SerialQueue {
+public:
+    explicit SerialQueue(std::string label);
+    ~SerialQueue();
+    SerialQueue(const SerialQueue&) = delete;
+    SerialQueue& operator=(const SerialQueue&) = delete;
+
+    // Runs `task` on the queue after everything submitted before it. Callable from any thread.
+    void async(Task task);
+    // A timer whose handler runs on this queue; it does nothing until scheduled.
+    std::shared_ptr<Timer> makeTimer(Task handler);
+
+    const std::string& label() const { return label_; }
+    // True when called from this queue's own thread.
+    bool isCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
+
+    struct State;
+
+private:
+    std::string label_;
+    std::shared_ptr<State> state_;
+    std::thread thread_;
+};
+
+}  // namespace brevanor

@@ -1,0 +1,35 @@
+#include "core/dispatch/Timer.h"
+
+#include "core/dispatch/SerialQueueState.h"
+
+namespace brevanor {
+
+void Timer::schedule(std::uint64_t deadlineNanos, std::optional<std::uint64_t> intervalNanos,
+                     std::uint64_t leewayNanos) {
+    auto queue = impl_->queue.lock();
+    if (!queue) return;
+    {
+        std::lock_guard lock(queue->mutex);
+        impl_->armed = true;
+        impl_->deadline = deadlineNanos;
+        impl_->interval = intervalNanos;
+        impl_->leeway = leewayNanos;
+    }
+    queue->wake.notify_all();
+}
+
+void Timer::cancel() {
+    auto queue = impl_->queue.lock();
+    if (!queue) return;
+    std::lock_guard lock(queue->mutex);
+    impl_->armed = false;
+}
+
+bool Timer::isScheduled() const {
+    auto queue = impl_->queue.lock();
+    if (!queue) return false;
+    std::lock_guard lock(queue->mutex);
+    return impl_->armed;
+}
+
+}  // namespace brevanor

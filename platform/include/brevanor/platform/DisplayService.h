@@ -1,0 +1,18 @@
+#pragma once
+
+#include <vector>
+
+#include "core/model/DisplayInfo.h"
+
+namespace brevanor {
+
+// The active displays of the session.
+class DisplayService {
+public:
+    virtual ~DisplayService() = default;
+
+    // The displays in the platform's order; empty when they cannot be read.
+    virtual std::vector<DisplayInfo> activeDisplays() = 0;
+};
+
+}  // namespace brevanor

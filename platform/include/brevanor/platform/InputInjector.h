@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+
+#include "brevanor/platform/SyntheticInput.h"
+#include "core/model/Recording.h"
+
+namespace brevanor {
+
+// Posts synthetic input into the session. Every posted event carries Brevanor's
+// synthetic marker in whatever form the platform's listener can read back.
+class InputInjector {
+public:
+    virtual ~InputInjector() = default;
+
+    // Posts one event. False when the platform could not create it (the event is skipped).
+    // Called on the playback queue; never blocks for long.
+    virtual bool post(const SyntheticInput& input) = 0;
+    // The pointer's current position, or nothing when it cannot be read.
+    virtual std::optional<Point> cursorPosition() = 0;
+};
+
+}  // namespace brevanor

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+
+#include "core/capture/TapEvent.h"
+
+namespace brevanor {
+
+// The system-wide input listener of one platform: it converts every mouse,
+// scroll and keyboard event of the session into a TapEvent (timestamps on
+// MonotonicClock, `isSynthetic` set for events Brevanor itself posted).
+class InputSource {
+public:
+    using Sink = std::function<void(const TapEvent&)>;
+    virtual ~InputSource() = default;
+
+    // Starts listening and blocks until the source runs (true) or could not be
+    // created (false, e.g. no permission or no display). `sink` is called on the
+    // source's own thread, in arrival order, and must return quickly.
+    virtual bool start(Sink sink) = 0;
+    // Stops listening; `sink` is not called once this returns. Harmless when stopped.
+    virtual void stop() = 0;
+};
+
+}  // namespace brevanor

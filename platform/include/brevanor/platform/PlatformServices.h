@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+
+#include "brevanor/platform/DisplayService.h"
+#include "brevanor/platform/HotKeyService.h"
+#include "brevanor/platform/InputInjector.h"
+#include "brevanor/platform/InputSource.h"
+#include "brevanor/platform/KeyboardLayout.h"
+#include "brevanor/platform/LoginItem.h"
+#include "brevanor/platform/PermissionService.h"
+#include "brevanor/platform/SecureInput.h"
+#include "brevanor/platform/WindowAccess.h"
+#include "brevanor/platform/WorkspaceService.h"
+
+namespace brevanor {
+
+class MainQueue;
+
+// Every service of one platform backend. Made once by makePlatformServices()
+// and handed to whoever needs a service; nothing reaches for a global.
+struct PlatformServices {
+    std::shared_ptr<InputSource> inputSource;
+    std::shared_ptr<InputInjector> injector;
+    std::shared_ptr<DisplayService> displays;
+    std::shared_ptr<WorkspaceService> workspace;
+    std::shared_ptr<WindowAccess> windows;
+    std::shared_ptr<KeyboardLayout> keyboard;
+    std::shared_ptr<SecureInput> secureInput;
+    std::shared_ptr<PermissionService> permissions;
+    std::shared_ptr<HotKeyService> hotKeys;
+    std::shared_ptr<LoginItem> loginItem;
+};
+
+// The platform is not usable here (for X11: no display could be opened).
+struct PlatformUnavailableError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The services of the backend chosen at configure time. Callbacks that go "to
+// the main thread" are posted to `mainQueue`. Throws PlatformUnavailableError.
+PlatformServices makePlatformServices(std::shared_ptr<MainQueue> mainQueue);
+
+}  // namespace brevanor
