@@ -29,7 +29,9 @@ struct TapEvent {
         static Kind mouseUp(MouseButton b, std::int64_t number, std::int64_t clicks) {
             return {Type::mouseUp, b, number, clicks, {}, 0, false};
         }
-        static Kind scrollWheel(ScrollPayload payload) { return {Type::scroll, MouseButton::left, 0, 0, payload, 0, false}; }
+        static Kind scrollWheel(ScrollPayload payload) {
+            return {Type::scroll, MouseButton::left, 0, 0, payload, 0, false};
+        }
         static Kind keyDown(std::uint16_t code, bool repeat) {
             return {Type::keyDown, MouseButton::left, 0, 0, {}, code, repeat};
         }

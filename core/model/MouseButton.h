@@ -9,8 +9,8 @@ namespace brevanor {
 // A mouse button; `other` is any further button, identified by its button number.
 enum class MouseButton { left, right, middle, other };
 
-inline constexpr std::array<MouseButton, 4> kAllMouseButtons{MouseButton::left, MouseButton::right,
-                                                             MouseButton::middle, MouseButton::other};
+inline constexpr std::array<MouseButton, 4> kAllMouseButtons{MouseButton::left, MouseButton::right, MouseButton::middle,
+                                                             MouseButton::other};
 
 constexpr std::string_view toString(MouseButton button) {
     switch (button) {

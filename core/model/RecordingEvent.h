@@ -44,7 +44,8 @@ public:
     friend bool operator==(const RecordingEvent&, const RecordingEvent&) = default;
 
 private:
-    using Payload = std::variant<MouseButtonEvent, MousePathEvent, ScrollEvent, KeyEvent, FlagsChangedEvent, IdleGapEvent>;
+    using Payload =
+        std::variant<MouseButtonEvent, MousePathEvent, ScrollEvent, KeyEvent, FlagsChangedEvent, IdleGapEvent>;
 
     RecordingEvent(Kind kind, Payload payload) : kind_(kind), payload_(std::move(payload)) {}
 

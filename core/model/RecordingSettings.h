@@ -17,7 +17,9 @@ struct ClosedRange {
     T lowerBound;
     T upperBound;
     constexpr bool contains(T value) const { return value >= lowerBound && value <= upperBound; }
-    constexpr T clamp(T value) const { return value < lowerBound ? lowerBound : (value > upperBound ? upperBound : value); }
+    constexpr T clamp(T value) const {
+        return value < lowerBound ? lowerBound : (value > upperBound ? upperBound : value);
+    }
 };
 
 // Per-recording playback settings. Stored values are kept as they are, even

@@ -1,6 +1,6 @@
-#include "core/model/TrimEngine.h"
-
 #include <gtest/gtest.h>
+
+#include "core/model/TrimEngine.h"
 
 namespace brevanor {
 namespace {

@@ -12,7 +12,7 @@ struct SyntheticInput {
     enum class Type { mouseMoved, mouseDragged, mouseDown, mouseUp, scroll, keyDown, keyUp, flagsChanged };
 
     Type type = Type::mouseMoved;
-    double x = 0;                           // pointer events: global display points
+    double x = 0;  // pointer events: global display points
     double y = 0;
     MouseButton button = MouseButton::left;  // mouseDragged, mouseDown, mouseUp
     std::int64_t buttonNumber = 0;           // the platform button number (0 left, 1 right, 2 middle, 3...)
@@ -22,9 +22,9 @@ struct SyntheticInput {
     std::int32_t wheelHorizontal = 0;        // scroll: second wheel
     std::uint32_t scrollPhase = 0;
     std::uint32_t momentumPhase = 0;
-    std::uint16_t keyCode = 0;               // keyDown, keyUp, flagsChanged: platform-neutral virtual key code
-    bool keyIsDown = false;                  // flagsChanged: the modifier key went down
-    std::uint64_t flags = 0;                 // modifier flags in the event-flag layout
+    std::uint16_t keyCode = 0;  // keyDown, keyUp, flagsChanged: platform-neutral virtual key code
+    bool keyIsDown = false;     // flagsChanged: the modifier key went down
+    std::uint64_t flags = 0;    // modifier flags in the event-flag layout
 
     friend bool operator==(const SyntheticInput&, const SyntheticInput&) = default;
 };
