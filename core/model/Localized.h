@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brevanor {
+
+// Every text shown to users passes through here, keyed by its English form, so
+// translations can be added in one place. For now the English text is returned.
+inline std::string tr(std::string_view english) { return std::string(english); }
+
+}  // namespace brevanor
