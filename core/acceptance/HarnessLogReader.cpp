@@ -2,6 +2,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -127,6 +128,11 @@ private:
 
 std::vector<HarnessLogEntry> HarnessLogReader::read(std::string_view bytes) const {
     std::vector<HarnessLogEntry> entries;
+    // A line with every required key takes at least this many bytes: reserving
+    // for that many lines avoids moving the entries as the list grows, and
+    // never reserves for more than the bytes could hold.
+    constexpr std::size_t kShortestEntryBytes = 56;
+    entries.reserve(std::min(limits_.maxEntries, bytes.size() / kShortestEntryBytes + 1));
     LineDecoder decoder(limits_.maxLineBytes);
     std::uint64_t lineNumber = 0;
     std::size_t start = 0;
