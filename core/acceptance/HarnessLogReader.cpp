@@ -19,9 +19,7 @@ bool isBlank(std::string_view line) { return line.find_first_not_of(" \t\r") == 
 // Decodes the objects of one log, line by line, into entries.
 class LineDecoder {
 public:
-    explicit LineDecoder(std::size_t maxLineBytes) : parser_(maxLineBytes) {
-        buffer_.reserve(4096 + simdjson::SIMDJSON_PADDING);
-    }
+    explicit LineDecoder(std::size_t maxLineBytes) : parser_(maxLineBytes) {}
 
     HarnessLogEntry decode(std::string_view line, std::uint64_t lineNumber) {
         lineNumber_ = lineNumber;
@@ -57,9 +55,11 @@ public:
             } else if (key == "clickCount") {
                 entry.clickCount = value.is_null() ? std::nullopt : std::optional(signedValue(value, key));
             } else if (key == "keyCode") {
-                entry.keyCode = value.is_null() ? std::nullopt
-                                                : std::optional(static_cast<std::uint16_t>(unsignedValue(
-                                                      value, key, std::numeric_limits<std::uint16_t>::max())));
+                constexpr std::uint64_t kLargestKeyCode = std::numeric_limits<std::uint16_t>::max();
+                entry.keyCode =
+                    value.is_null()
+                        ? std::nullopt
+                        : std::optional(static_cast<std::uint16_t>(unsignedValue(value, key, kLargestKeyCode)));
             } else if (key == "mods") {
                 entry.mods = unsignedValue(value, key, std::numeric_limits<std::uint64_t>::max());
                 hasMods = true;
