@@ -64,6 +64,13 @@ TEST_F(RecordingDocumentReading, NewerSchemaVersionsAreRefusedAsAWhole) {
         EXPECT_EQ(error.version(), 2);
     }
     EXPECT_THROW(read(R"({"schemaVersion":9223372036854775807})"), RecordingDecodingError);
+    // Also when a fault comes before the version in the text.
+    try {
+        read(R"({"events":[{"type":"keyDown"}],"id":5,"schemaVersion":3})");
+        FAIL() << "a version 3 document was read";
+    } catch (const RecordingDecodingError& error) {
+        EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(3));
+    }
 
     // Older and odd versions up to 1 are kept and written back unchanged.
     for (std::int64_t version : {std::int64_t{0}, std::int64_t{-3}}) {
@@ -106,7 +113,8 @@ TEST_F(RecordingDocumentReading, MissingOptionalEventKeysTakeTheirDefaults) {
 
 TEST_F(RecordingDocumentReading, KeysOfOtherTypesAndUnknownKeysAreIgnored) {
     const Recording recording = read(
-        R"({"future":{"a":[1,2,3]},"events":[{"type":"keyDown","t":1,"keyCode":4,"x":"left","points":7,"down":"yes"}],)"
+        R"({"future":{"a":[1,2,3]},"events":[{"type":"keyDown","t":1,"keyCode":4,"x":"left","x":[],"points":[[0,"a"]],)"
+        R"("down":"yes","durationNanos":-1,"button":"fourth"}],)"
         R"("createdAt":"2026-12-05T16:43:01Z","schemaVersion":1,"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","name":"n",)"
         R"("settings":{"theme":"dark"},"trim":{"leadingNanos":1,"trailingNanos":2,"unit":"ns"},)"
         R"("environment":{"displays":[{"id":1,"frame":{"x":0,"y":0,"width":1,"height":1,"z":0},"scale":1,"hdr":true}],)"
