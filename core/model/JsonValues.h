@@ -13,6 +13,7 @@
 #include <cmath>
 #include <concepts>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <string_view>
 #include <utility>
