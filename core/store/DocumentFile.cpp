@@ -39,7 +39,7 @@ std::vector<DocumentFile> listDocumentFiles(const std::filesystem::path& folder,
     return files;
 }
 
-DocumentBytes readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes) {
+FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& bytes) {
     // Non-blocking, so that a pipe under a document's name cannot stall the
     // open; the check of the file type below then refuses it.
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -53,7 +53,7 @@ DocumentBytes readDocumentFile(const std::filesystem::path& path, std::uintmax_t
 
     // One byte more than the size, so that the end shows at once; a file that
     // grows while it is read is followed up to the limit.
-    std::string bytes(static_cast<std::size_t>(expectedBytes) + 1, '\0');
+    bytes.resize(static_cast<std::size_t>(expectedBytes) + 1);
     std::size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
@@ -69,7 +69,7 @@ DocumentBytes readDocumentFile(const std::filesystem::path& path, std::uintmax_t
         filled += static_cast<std::size_t>(count);
     }
     bytes.resize(filled);
-    return {std::move(bytes), fileIdentity(info)};
+    return fileIdentity(info);
 }
 
 }  // namespace brevanor

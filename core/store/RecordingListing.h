@@ -47,7 +47,13 @@ private:
                 std::vector<std::optional<Outcome>>& outcomes);
 
     std::uintmax_t maxDocumentBytes_;
-    std::vector<RecordingJSONDecoder> decoders_;  // one per thread, kept for their buffers
+    // What each thread works with, kept between listings for the memory they hold.
+    struct Worker {
+        RecordingJSONDecoder decoder;
+        std::string bytes;
+    };
+
+    std::vector<Worker> workers_;
     std::unordered_map<std::string, Outcome> cache_;
 };
 
