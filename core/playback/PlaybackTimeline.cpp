@@ -25,7 +25,7 @@ public:
     std::vector<ScheduledAction> build(const Recording& recording) {
         // The cursor starts where the recording's first pointer event was, even when the
         // trim cut that event off; this placement does not hold back later actions.
-        if (auto first = recording.firstMousePosition()) emitMove(0, *first);
+        if (auto first = recording.firstMousePosition()) emitMove(0, transform_.apply(*first));
         for (const RecordingEvent& event : recording.events) {
             const std::uint64_t t = event.timestamp();
             if (t < windowStart_ || t > windowEnd_) continue;
