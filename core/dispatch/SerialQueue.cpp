@@ -18,6 +18,10 @@ namespace {
 constexpr std::uint64_t kPreciseLeewayNanos = 1'000'000;
 constexpr std::uint64_t kSpinWindowNanos = 200'000;
 
+// Deadlines can lie beyond what a sleep can express (an action at the end of the
+// 64-bit range never falls due); the loop then wakes once a day and looks again.
+constexpr std::uint64_t kLongestSleepNanos = 86'400'000'000'000;
+
 std::chrono::steady_clock::time_point toSteady(std::uint64_t monotonicNanos) {
     // steady_clock is CLOCK_MONOTONIC on Linux, the clock of MonotonicClock.
     return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(monotonicNanos));
@@ -63,7 +67,7 @@ void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
             const bool precise = due.timer->leeway <= kPreciseLeewayNanos;
             if (!precise || due.deadline - now > kSpinWindowNanos) {
                 const std::uint64_t wakeAt = precise ? due.deadline - kSpinWindowNanos : due.deadline;
-                state->wake.wait_until(lock, toSteady(wakeAt));
+                state->wake.wait_until(lock, toSteady(std::min(wakeAt, now + kLongestSleepNanos)));
                 continue;  // something may have changed while asleep
             }
             // Within the spin window of a precise timer: spin with the lock
