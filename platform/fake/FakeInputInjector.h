@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -31,12 +33,15 @@ public:
 
     std::vector<Posted> posted() const;
     std::size_t postedCount() const;
+    // Blocks until at least `count` events were posted; false after `timeout`.
+    bool waitUntilPosted(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // The inputs alone, in posting order.
     std::vector<SyntheticInput> postedInputs() const;
     void clear();
 
 private:
     mutable std::mutex mutex_;
+    mutable std::condition_variable postedChanged_;
     std::vector<Posted> posted_;
     std::optional<Point> cursor_ = Point{};
     std::function<bool(const SyntheticInput&)> fails_;
