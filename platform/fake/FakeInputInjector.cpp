@@ -46,7 +46,7 @@ void FakeInputInjector::onPost(std::function<void(const SyntheticInput&)> hook) 
 
 std::vector<FakeInputInjector::Posted> FakeInputInjector::posted() const {
     std::lock_guard lock(mutex_);
-    return posted_;
+    return {posted_.begin(), posted_.end()};
 }
 
 std::size_t FakeInputInjector::postedCount() const {

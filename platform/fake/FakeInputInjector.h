@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -42,7 +43,7 @@ public:
 private:
     mutable std::mutex mutex_;
     mutable std::condition_variable postedChanged_;
-    std::vector<Posted> posted_;
+    std::deque<Posted> posted_;  // never moves what it holds: a long run's growth costs no copying pause
     std::optional<Point> cursor_ = Point{};
     std::function<bool(const SyntheticInput&)> fails_;
     std::function<void(const SyntheticInput&)> hook_;
