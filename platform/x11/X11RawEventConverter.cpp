@@ -20,8 +20,26 @@ using Request = X11SyntheticJournal::Request;
 // Wheel clicks arrive as presses of buttons 4 to 7.
 constexpr unsigned int kWheelUp = 4, kWheelDown = 5, kWheelLeft = 6, kWheelRight = 7;
 
-bool isModifierKey(std::uint16_t neutralKeyCode) { return neutralKeyCode >= 54 && neutralKeyCode < 64; }
 constexpr std::uint16_t kCapsLockKeyCode = 57;
+constexpr std::uint64_t kCapsLockFlag = 0x10000;
+
+// The flag each modifier key (neutral codes 54 to 63) sets while it is down.
+std::uint64_t modifierFlag(std::uint16_t neutralKeyCode) {
+    switch (neutralKeyCode) {
+        case 54:
+        case 55: return 0x100000;  // Command (Super)
+        case 56:
+        case 60: return 0x20000;  // Shift
+        case 58:
+        case 61: return 0x80000;  // Option (Alt, AltGr)
+        case 59:
+        case 62: return 0x40000;   // Control
+        case 63: return 0x800000;  // fn
+        default: return 0;
+    }
+}
+
+bool isModifierKey(std::uint16_t neutralKeyCode) { return neutralKeyCode >= 54 && neutralKeyCode < 64; }
 
 // Buttons as the event-flag layout numbers them: left 0, right 1, middle 2,
 // then the buttons after the wheel (X 8, 9, ...) as 3, 4, ...
@@ -63,17 +81,13 @@ bool X11RawEventConverter::selectEvents(Display* display) {
 }
 
 X11RawEventConverter::X11RawEventConverter(Display* display, std::shared_ptr<X11SyntheticJournal> journal)
-    : display_(display),
-      root_(DefaultRootWindow(display)),
-      journal_(std::move(journal)),
-      modifiers_(X11ModifierMap::fromServer(display)),
-      processIds_(display) {
+    : display_(display), root_(DefaultRootWindow(display)), journal_(std::move(journal)), processIds_(display) {
     refreshDevices();
     // Keys already down when listening starts are released later: those releases count.
     char keys[32] = {};
     XQueryKeymap(display, keys);
     for (int code = 0; code < 256; ++code) keysDown_.set(code, (keys[code / 8] >> (code % 8)) & 1);
-    capsLocked_ = (queryPointer().flags & X11ModifierMap::kCapsLockFlag) != 0;
+    capsLocked_ = queryPointer().capsLocked;
 }
 
 void X11RawEventConverter::refreshDevices() {
@@ -112,10 +126,18 @@ X11RawEventConverter::Pointer X11RawEventConverter::queryPointer() {
     Pointer pointer;
     if (XQueryPointer(display_, root_, &root, &child, &rootX, &rootY, &windowX, &windowY, &mask)) {
         pointer.location = {static_cast<double>(rootX), static_cast<double>(rootY)};
-        pointer.flags = modifiers_.eventFlags(mask);
+        pointer.capsLocked = (mask & LockMask) != 0;
         pointer.child = child;
     }
     return pointer;
+}
+
+std::uint64_t X11RawEventConverter::modifierFlags() const {
+    std::uint64_t flags = capsLocked_ ? kCapsLockFlag : 0;
+    for (unsigned int key = 0; key < keysDown_.size(); ++key) {
+        if (keysDown_.test(key)) flags |= modifierFlag(X11KeyCodeMap::neutralKeyCode(static_cast<std::uint8_t>(key)));
+    }
+    return flags;
 }
 
 std::uint64_t X11RawEventConverter::monotonicNanos(unsigned long serverMillis, std::uint64_t receivedAtNanos) {
@@ -155,7 +177,7 @@ std::optional<TapEvent> X11RawEventConverter::convert(const void* rawEvent, std:
             if (!x && !y) return std::nullopt;
             const Pointer pointer = queryPointer();
             event.location = pointer.location;
-            event.flags = pointer.flags;
+            event.flags = modifierFlags();
             event.targetPID = processIds_.processId(pointer.child);
             if (fromXTest && x && y) {
                 // XTest moves to absolute positions: the raw values are that position.
@@ -200,7 +222,7 @@ std::optional<TapEvent> X11RawEventConverter::convertButton(bool press, unsigned
     }
     const Pointer pointer = queryPointer();
     event.location = pointer.location;
-    event.flags = pointer.flags;
+    event.flags = modifierFlags();
     event.targetPID = processIds_.processId(pointer.child);
     if (event.kind.type == TapEvent::Kind::Type::scroll) return event;
     if (button >= pressClickCounts_.size()) return std::nullopt;
@@ -233,17 +255,28 @@ std::optional<TapEvent> X11RawEventConverter::convertKey(bool press, unsigned in
     XGetInputFocus(display_, &focus, &revert);
     const Pointer pointer = queryPointer();
     event.location = pointer.location;
-    event.flags = pointer.flags;
     event.targetPID = processIds_.processId(focus == PointerRoot ? pointer.child : focus);
 
     if (neutral == kCapsLockKeyCode) {
-        // The lock goes on as the key goes down and off as it comes up again:
-        // the flags change on whichever of the two changes the lock.
-        const bool locked = (event.flags & X11ModifierMap::kCapsLockFlag) != 0;
-        if (locked == capsLocked_) return std::nullopt;
-        capsLocked_ = locked;
+        // The lock goes on as the key goes down and off as it comes up again
+        // after a later press: the flags change with whichever changes the lock.
+        bool changed = false;
+        if (press && !repeat) {
+            changed = !capsLocked_;
+            capsUnlocksOnRelease_ = capsLocked_;
+            capsLocked_ = true;
+        } else if (!press && capsUnlocksOnRelease_) {
+            changed = true;
+            capsUnlocksOnRelease_ = false;
+            capsLocked_ = false;
+        }
+        if (!changed) return std::nullopt;
+        event.flags = modifierFlags();
         event.kind = TapEvent::Kind::flagsChanged(neutral);
-    } else if (isModifierKey(neutral)) {
+        return event;
+    }
+    event.flags = modifierFlags();
+    if (isModifierKey(neutral)) {
         // A repeated press, or a release of a modifier that is up, changes nothing.
         if (repeat || (!press && !wasDown)) return std::nullopt;
         event.kind = TapEvent::Kind::flagsChanged(neutral);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/capture/TapEvent.h"
-#include "platform/x11/X11ModifierMap.h"
 #include "platform/x11/X11SyntheticJournal.h"
 #include "platform/x11/X11WindowProcessIds.h"
 
@@ -17,11 +16,12 @@ struct _XDisplay;
 namespace brevanor {
 
 // Turns the XInput 2 raw events of one connection into TapEvents. Raw events
-// carry the button or key and the source device only: the position, the
-// modifier flags and the window under the pointer are asked from the server
-// as each event is converted, click counts and auto-repeat are worked out
-// here, and events from an XTest device are Brevanor's own when the journal
-// holds them. Used by the listener thread only.
+// carry the button or key and the source device only: the position and the
+// window under the pointer are asked from the server as each event is
+// converted; the modifier flags, click counts and auto-repeat are worked out
+// here from the stream itself, so they stay exact when the listener falls
+// behind the server; and events from an XTest device are Brevanor's own when
+// the journal holds them. Used by the listener thread only.
 class X11RawEventConverter {
 public:
     // Selects the raw events (and device hierarchy changes) on the root window; false when the server refuses.
@@ -42,8 +42,8 @@ public:
 private:
     struct Pointer {
         Point location;
-        std::uint64_t flags = 0;
         unsigned long child = 0;  // the top-level window under the pointer
+        bool capsLocked = false;
     };
     struct LastPress {
         unsigned int button = 0;
@@ -53,6 +53,7 @@ private:
     };
 
     Pointer queryPointer();
+    std::uint64_t modifierFlags() const;
     std::uint64_t monotonicNanos(unsigned long serverMillis, std::uint64_t receivedAtNanos);
     bool isXTestDevice(int deviceId) const;
     std::optional<TapEvent> convertButton(bool press, unsigned int button, TapEvent event, std::uint64_t atNanos);
@@ -61,11 +62,11 @@ private:
     _XDisplay* display_;
     unsigned long root_;
     std::shared_ptr<X11SyntheticJournal> journal_;
-    X11ModifierMap modifiers_;
     X11WindowProcessIds processIds_;
     std::vector<int> xtestDevices_;
     std::bitset<256> keysDown_;
     bool capsLocked_ = false;
+    bool capsUnlocksOnRelease_ = false;  // Caps Lock went down while locked: it unlocks as it comes up
     LastPress lastPress_;
     std::array<std::int64_t, 256> pressClickCounts_{};  // the click count of each button's last press
     // Server times are milliseconds; this offset (the smallest delay seen)
