@@ -58,14 +58,15 @@ std::vector<RunningApplication> X11Applications::running() {
 }
 
 std::vector<XWindowId> X11Applications::windowsOf(const RunningApplication& application) {
-    const auto all = clients();
-    std::vector<XWindowId> byProcess;
-    std::vector<XWindowId> byId;
-    for (const auto& client : all) {
-        if (application.pid != 0 && client.application.pid == application.pid) byProcess.push_back(client.window);
-        if (application.appId && client.application.appId == application.appId) byId.push_back(client.window);
+    std::vector<XWindowId> sameId;
+    std::vector<XWindowId> sameProcess;
+    for (const auto& client : clients()) {
+        if (application.appId && client.application.appId != application.appId) continue;
+        sameId.push_back(client.window);
+        if (application.pid != 0 && client.application.pid == application.pid) sameProcess.push_back(client.window);
     }
-    return byProcess.empty() ? byId : byProcess;
+    if (!application.appId || !sameProcess.empty()) return sameProcess;
+    return sameId;
 }
 
 }  // namespace brevanor

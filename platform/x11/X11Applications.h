@@ -27,8 +27,9 @@ public:
     // One entry per application and process, in the order their first window appears front to back.
     std::vector<RunningApplication> running();
     // The application's managed windows, front to back, docks and desktops left
-    // out: those of its process, or, when its process shows none (a launcher that
-    // handed over to another process, or no process id known), those with its id.
+    // out: those with its id and process, or, when its process shows none (a
+    // launcher that handed over to another process, or no process id known),
+    // those with its id. Without an id: those of its process.
     std::vector<XWindowId> windowsOf(const RunningApplication& application);
 
 private:
