@@ -77,6 +77,10 @@ X11Connection::X11Connection(const std::string& displayName) {
         const std::string name = displayName.empty() ? "the default X display" : "X display " + displayName;
         throw PlatformUnavailableError("cannot open " + name);
     }
+    // Xlib's default for a lost server is to end the process; returning from
+    // this handler instead marks the connection dead and fails its requests.
+    XSetIOErrorExitHandler(
+        display_, [](Display*, void* connection) { static_cast<X11Connection*>(connection)->lost_ = true; }, this);
     ErrorRegistry& errors = registry();
     std::lock_guard lock(errors.mutex);
     errors.connections.push_back(display_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 struct _XDisplay;
@@ -25,9 +26,13 @@ public:
     int fileDescriptor() const;
     // Whether the server offers the extension `name` (e.g. "XTEST", "XInputExtension").
     bool hasExtension(const char* name) const;
+    // False once the server went away (shut down, or the connection broke). Every
+    // request on the connection then fails at once instead of ending the process.
+    bool isAlive() const { return !lost_; }
 
 private:
     _XDisplay* display_ = nullptr;
+    std::atomic<bool> lost_{false};
 };
 
 // Catches the X errors caused by the requests one scope makes on one

@@ -20,6 +20,7 @@ namespace brevanor {
 
 struct X11InputSource::Session {
     std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11RawEventConverter> converter;
     int xinputOpcode = 0;
     int wakeRead = -1;
     int wakeWrite = -1;
@@ -53,6 +54,9 @@ bool X11InputSource::start(Sink sink) {
         XIQueryVersion(display, &major, &minor) != Success || major < 2 || (major == 2 && minor < 2)) {
         return false;
     }
+    // The converter reads which keys are down before the first event is selected,
+    // so every event after that point finds the state it changes.
+    session->converter = std::make_unique<X11RawEventConverter>(display, journal_);
     if (!X11RawEventConverter::selectEvents(display)) return false;
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
@@ -60,7 +64,7 @@ bool X11InputSource::start(Sink sink) {
     session->wakeWrite = pipeEnds[1];
 
     session_ = session;
-    thread_ = std::thread([session, journal = journal_, sink = std::move(sink)] { run(*session, journal, sink); });
+    thread_ = std::thread([session, sink = std::move(sink)] { run(*session, sink); });
     return true;
 }
 
@@ -84,11 +88,11 @@ void X11InputSource::stop() {
     }
 }
 
-void X11InputSource::run(Session& session, const std::shared_ptr<X11SyntheticJournal>& journal, const Sink& sink) {
+void X11InputSource::run(Session& session, const Sink& sink) {
     // Thread names hold 15 bytes: the end of "com.brevanor.input-tap".
     pthread_setname_np(pthread_self(), "input-tap");
     Display* display = session.connection->display();
-    X11RawEventConverter converter(display, journal);
+    X11RawEventConverter& converter = *session.converter;
     pollfd waits[2] = {{session.connection->fileDescriptor(), POLLIN, 0}, {session.wakeRead, POLLIN, 0}};
 
     while (!session.stopRequested) {

@@ -28,7 +28,7 @@ public:
 private:
     struct Session;  // what one run of the listener thread owns
 
-    static void run(Session& session, const std::shared_ptr<X11SyntheticJournal>& journal, const Sink& sink);
+    static void run(Session& session, const Sink& sink);
 
     const std::string displayName_;
     const std::shared_ptr<X11SyntheticJournal> journal_;
