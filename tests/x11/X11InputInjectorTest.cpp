@@ -12,7 +12,6 @@
 #include <fstream>
 #include <limits>
 #include <memory>
-#include <regex>
 #include <thread>
 
 #include <X11/Xlib.h>
@@ -370,10 +369,14 @@ private:
     pid_t pid_ = -1;
 };
 
+// The raw text of one field of a log line ("" when absent); strings keep their quotes.
 std::string field(const std::string& line, const std::string& name) {
-    std::smatch match;
-    const std::regex pattern("\"" + name + "\":(\"[^\"]*\"|[^,}]*)");
-    return std::regex_search(line, match, pattern) ? match[1].str() : "";
+    const std::string key = "\"" + name + "\":";
+    const auto at = line.find(key);
+    if (at == std::string::npos) return "";
+    const auto start = at + key.size();
+    const auto end = line[start] == '"' ? line.find('"', start + 1) + 1 : line.find_first_of(",}", start);
+    return line.substr(start, end - start);
 }
 
 TEST_F(X11Posting, TheOutsideLoggerSeesExactPositionsAndKeyCodes) {

@@ -12,6 +12,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -59,6 +60,29 @@ void releaseHeld(Display* display, XDevice* device) {
     XFreeDeviceState(state);
 }
 
+// Blocks until Brevanor ends: true when it died, false when it left in an
+// orderly way (it sent 'q') or the X server went away.
+bool brevanorDied(Display* display) {
+    pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0}, {ConnectionNumber(display), POLLIN, 0}};
+    for (;;) {
+        if (poll(waits, 2, -1) < 0) continue;
+        if (waits[1].revents & (POLLHUP | POLLERR)) return false;
+        if (waits[1].revents & POLLIN) {
+            // Nothing is selected, but keep the connection's queue drained.
+            while (XPending(display) > 0) {
+                XEvent ignored;
+                XNextEvent(display, &ignored);
+            }
+        }
+        if (waits[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            char byte = 0;
+            const ssize_t n = read(STDIN_FILENO, &byte, 1);
+            if (n > 0 && byte == 'q') return false;
+            if (n == 0 || (n < 0 && errno != EINTR)) return true;  // end-of-file: Brevanor is gone
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,27 +102,9 @@ int main(int argc, char** argv) {
     const std::vector<XDevice*> devices = openXTestDevices(display);
 
     // Wait for Brevanor to leave, watching the X connection too: without a server there is nothing to release.
-    pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0}, {ConnectionNumber(display), POLLIN, 0}};
-    for (;;) {
-        if (poll(waits, 2, -1) < 0) continue;
-        if (waits[1].revents & (POLLHUP | POLLERR)) return 0;
-        if (waits[1].revents & POLLIN) {
-            // Nothing is selected, but keep the connection's queue drained.
-            while (XPending(display) > 0) {
-                XEvent ignored;
-                XNextEvent(display, &ignored);
-            }
-        }
-        if (waits[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            char byte = 0;
-            const ssize_t n = read(STDIN_FILENO, &byte, 1);
-            if (n > 0 && byte == 'q') return 0;  // an orderly end: Brevanor released what it held
-            if (n > 0) continue;
-            break;  // end-of-file: Brevanor is gone
-        }
-    }
+    const bool release = brevanorDied(display);
     for (XDevice* device : devices) {
-        releaseHeld(display, device);
+        if (release) releaseHeld(display, device);
         XCloseDevice(display, device);
     }
     XSync(display, False);
