@@ -112,12 +112,14 @@ X11Connection::X11Connection(const std::string& displayName) {
 }
 
 X11Connection::~X11Connection() {
-    {
-        ErrorRegistry& errors = registry();
-        std::lock_guard lock(errors.mutex);
-        std::erase(errors.connections, display_);
-    }
+    // Closing talks to the server, which may be gone: the connection stays ours
+    // until it is closed, so that failure is handled like any other.
     XCloseDisplay(display_);
+    ErrorRegistry& errors = registry();
+    std::lock_guard lock(errors.mutex);
+    // Another thread may have opened a display at the same address meanwhile; it was added after ours.
+    const auto ours = std::find(errors.connections.begin(), errors.connections.end(), display_);
+    if (ours != errors.connections.end()) errors.connections.erase(ours);
 }
 
 int X11Connection::fileDescriptor() const { return ConnectionNumber(display_); }
