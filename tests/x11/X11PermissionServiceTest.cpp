@@ -14,7 +14,6 @@ TEST(X11PermissionService, GrantedWhereTheServerHasXTestAndXInput) {
     EXPECT_TRUE(permissions.inputMonitoringGranted());
     EXPECT_TRUE(permissions.requestAccessibility());
     EXPECT_TRUE(permissions.requestInputMonitoring());
-    permissions.openSettingsAddress("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
 }
 
 TEST(X11PermissionService, NotGrantedWithoutADisplay) {
