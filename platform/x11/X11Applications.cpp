@@ -1,5 +1,7 @@
 #include "platform/x11/X11Applications.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace brevanor {
@@ -16,7 +18,7 @@ bool isDeskOrDock(const std::optional<std::vector<std::string>>& types) {
 }  // namespace
 
 X11Applications::X11Applications(std::shared_ptr<X11Ewmh> ewmh, std::shared_ptr<DesktopEntryCatalog> catalog)
-    : ewmh_(std::move(ewmh)), catalog_(std::move(catalog)) {}
+    : ewmh_(std::move(ewmh)), catalog_(std::move(catalog)), ownPid_(static_cast<std::int32_t>(getpid())) {}
 
 std::optional<RunningApplication> X11Applications::applicationOf(XWindowId window) {
     const auto windowClass = ewmh_->windowClass(window);
@@ -24,7 +26,10 @@ std::optional<RunningApplication> X11Applications::applicationOf(XWindowId windo
     if (!windowClass && !pid) return std::nullopt;
     RunningApplication application;
     application.pid = pid.value_or(0);
-    if (windowClass) {
+    if (pid == ownPid_) {
+        application.appId = kOwnApplicationId;
+        application.name = "Brevanor";
+    } else if (windowClass) {
         const std::string program = ewmh_->programName(window).value_or("");
         if (auto id = catalog_->idForWindow(windowClass->instance, windowClass->name, program)) {
             application.appId = *id;

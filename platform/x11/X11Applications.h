@@ -14,9 +14,12 @@ namespace brevanor {
 // The running applications of an X session as the window manager sees them:
 // the managed windows grouped by application id and process. An application's
 // id is the id of its desktop entry where one can be found, else its WM_CLASS
-// class. Applications without a managed window are not seen. One thread only.
+// class; this process's own windows carry Brevanor's id, installed or not.
+// Applications without a managed window are not seen. One thread only.
 class X11Applications {
 public:
+    static constexpr const char* kOwnApplicationId = "com.brevanor.Brevanor";
+
     X11Applications(std::shared_ptr<X11Ewmh> ewmh, std::shared_ptr<DesktopEntryCatalog> catalog);
 
     X11Ewmh& ewmh() { return *ewmh_; }
@@ -41,6 +44,7 @@ private:
 
     std::shared_ptr<X11Ewmh> ewmh_;
     std::shared_ptr<DesktopEntryCatalog> catalog_;
+    std::int32_t ownPid_;
 };
 
 }  // namespace brevanor

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <future>
+#include <stdexcept>
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

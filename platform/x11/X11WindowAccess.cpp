@@ -95,11 +95,11 @@ void X11WindowAccess::setSize(WindowHandle window, Size size) {
     auto& ewmh = applications_->ewmh();
     const auto before = ewmh.frame(window.value);
     if (!before) return;
+    if (rounded(size.width) == rounded(before->width) && rounded(size.height) == rounded(before->height)) return;
     // The request names the client area; the size given is the whole frame's.
     const auto extents = ewmh.frameExtents(window.value);
     const std::pair client{std::max(1, rounded(size.width) - static_cast<int>(extents.left + extents.right)),
                            std::max(1, rounded(size.height) - static_cast<int>(extents.top + extents.bottom))};
-    if (rounded(size.width) == rounded(before->width) && rounded(size.height) == rounded(before->height)) return;
     ewmh.requestMoveResize(window.value, std::nullopt, client);
     waitUntilChanged(window, *before);
 }

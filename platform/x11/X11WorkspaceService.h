@@ -15,8 +15,6 @@ public:
     // Needs the session's applications (shared with X11WindowAccess).
     explicit X11WorkspaceService(std::shared_ptr<X11Applications> applications);
 
-    static constexpr const char* kOwnApplicationId = "com.brevanor.Brevanor";
-
     std::optional<RunningApplication> frontmostApplication() override;
     std::set<std::string> runningApplicationIds() override;
     std::vector<RunningApplication> runningApplications(const std::string& appId) override;
@@ -25,7 +23,7 @@ public:
     // started process (its windows may show up later) or nothing when it could not start.
     void launch(const std::string& appId, std::function<void(std::optional<RunningApplication>)> done) override;
     void activate(const RunningApplication& app) override;
-    std::string ownApplicationId() override { return kOwnApplicationId; }
+    std::string ownApplicationId() override { return X11Applications::kOwnApplicationId; }
 
 private:
     std::shared_ptr<X11Applications> applications_;

@@ -21,6 +21,10 @@ namespace {
 
 using testing::XvfbSession;
 
+// The test's windows claim to belong to another process: this process's own
+// windows are Brevanor's. The parent process is one that surely runs.
+const std::int32_t kOtherProcess = static_cast<std::int32_t>(getppid());
+
 // Polls `condition` until it holds or a generous deadline passes (the window manager runs on its own).
 bool eventually(const std::function<bool()>& condition,
                 std::chrono::steady_clock::duration timeout = std::chrono::seconds(10)) {
@@ -42,6 +46,7 @@ public:
         int x = 100, y = 100, width = 300, height = 200;
         bool fixedSize = false;
         bool fullScreen = false;
+        long pid = kOtherProcess;
     };
 
     TestWindow(Display* display, const Options& options) : display_(display) {
@@ -55,9 +60,8 @@ public:
                         reinterpret_cast<const unsigned char*>(utf8Title.data()), static_cast<int>(utf8Title.size()));
         XClassHint hint{const_cast<char*>(options.instance.c_str()), const_cast<char*>(options.className.c_str())};
         XSetClassHint(display, window_, &hint);
-        const long pid = getpid();
         XChangeProperty(display, window_, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&pid), 1);
+                        reinterpret_cast<const unsigned char*>(&options.pid), 1);
         XSizeHints* sizes = XAllocSizeHints();
         sizes->flags = PPosition;
         sizes->x = options.x;
@@ -151,7 +155,7 @@ protected:
     }
 
     RunningApplication self(const std::string& appId = "BrevanorProbe") {
-        return RunningApplication{static_cast<std::int32_t>(getpid()), appId, appId};
+        return RunningApplication{kOtherProcess, appId, appId};
     }
 
     static XvfbSession* session_;
@@ -192,6 +196,14 @@ TEST_F(X11WindowAccessTest, TheDesktopEntryNamesTheApplication) {
     EXPECT_EQ(front->name, "Probe Deluxe");
     EXPECT_TRUE(workspace_->isInstalled("org.example.Probe"));
     EXPECT_FALSE(workspace_->isInstalled("BrevanorProbe"));
+}
+
+TEST_F(X11WindowAccessTest, ThisProcesssOwnWindowsAreBrevanors) {
+    const auto window = managedWindow({.title = "Library", .className = "Brevanor", .pid = getpid()});
+    const auto front = workspace_->frontmostApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->appId, workspace_->ownApplicationId());
+    EXPECT_EQ(front->pid, getpid());
 }
 
 TEST_F(X11WindowAccessTest, AWindowMovedAndResizedReadsBackWhatWasSet) {
