@@ -97,7 +97,7 @@ void validate(od::value& value, const JsonLocation& at, int depth) {
             std::size_t i = 0;
             for (auto result : array) {
                 od::value element;
-                check(std::move(result).get(element), at.element(i));
+                check(result.get(element), at.element(i));
                 validate(element, at.element(i), depth + 1);
                 ++i;
             }

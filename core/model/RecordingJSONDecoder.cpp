@@ -27,7 +27,7 @@ namespace {
 // more than reading a long document (they reserve about 7 bytes per document
 // byte, of which a fraction is ever touched). Only after a document beyond this
 // capacity, far longer than any recording session, are they given back.
-constexpr std::size_t kRetainedCapacityBytes = 64 * 1024 * 1024;
+constexpr std::size_t kRetainedCapacityBytes = std::size_t{64} << 20;
 
 constexpr std::string_view kPointShape = "expected an array of three numbers (dt, x, y)";
 
@@ -104,7 +104,7 @@ EnvironmentSnapshot readEnvironment(od::value& value, const JsonLocation& at) {
                 std::size_t i = 0;
                 for (auto result : array) {
                     od::value element;
-                    check(std::move(result).get(element), keyAt.element(i));
+                    check(result.get(element), keyAt.element(i));
                     environment.displays.push_back(readDisplay(element, keyAt.element(i)));
                     ++i;
                 }
@@ -139,7 +139,7 @@ std::set<PreflightWarningKind> readSilencedWarnings(od::value& value, const Json
     std::size_t i = 0;
     for (auto result : array) {
         od::value element;
-        check(std::move(result).get(element), at.element(i));
+        check(result.get(element), at.element(i));
         kinds.insert(
             readEnum<PreflightWarningKind>(element, at.element(i), preflightWarningKindFromString,
                                            R"(expected "displayMismatch", "appNotRunning" or "inputSourceMismatch")"));
@@ -352,7 +352,7 @@ Mismatch readPoint(od::value& value, const JsonLocation& at, PathPoint& point) {
     for (auto result : array) {
         od::value element;
         const JsonLocation elementAt = at.element(count);
-        check(std::move(result).get(element), elementAt);
+        check(result.get(element), elementAt);
         if (problem || count > 2) {
             validate(element, elementAt);
         } else if (count == 0) {
@@ -378,7 +378,7 @@ Mismatch readPoints(od::value& value, const JsonLocation& at, std::vector<PathPo
     std::size_t i = 0;
     for (auto result : array) {
         od::value element;
-        check(std::move(result).get(element), at.element(i));
+        check(result.get(element), at.element(i));
         if (problem) {
             validate(element, at.element(i));
         } else {
@@ -518,7 +518,7 @@ std::vector<RecordingEvent> readEvents(od::value& value, const JsonLocation& at)
     std::size_t i = 0;
     for (auto result : array) {
         od::value element;
-        check(std::move(result).get(element), at.element(i));
+        check(result.get(element), at.element(i));
         LossyRecordingEvent lossy = readLossyEvent(element, at.element(i));
         if (lossy.event) events.push_back(std::move(*lossy.event));
         ++i;
