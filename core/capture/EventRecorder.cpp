@@ -210,6 +210,8 @@ void EventRecorder::closePath() {
     if (lastRawPoint_ != lastKeptPoint_)
         pathPoints_.push_back({lastRawTime_ - pathStart_, lastRawPoint_.x, lastRawPoint_.y});
     lastEventEnd_ = pathStart_ + pathPoints_.back().dt;
+    // A finished path never grows again: give back the room kept for growth.
+    pathPoints_.shrink_to_fit();
     events_.push_back(RecordingEvent::mousePath({pathStart_, std::move(pathPoints_)}));
     pathPoints_.clear();
 }

@@ -87,27 +87,5 @@ TEST_F(EventRecorderConcurrency, StopRacingDeliveryKeepsAnUnbrokenRunOfEvents) {
     }
 }
 
-TEST_F(EventRecorderConcurrency, ConsumeCalledDirectlyFromManyThreadsStaysConsistent) {
-    // Not how the listener calls it, but the recorder's lock must hold anyway.
-    recorder->start(nullptr, kStart, EnvironmentSnapshot::empty());
-    std::vector<std::thread> feeders;
-    for (int f = 0; f < 3; ++f) {
-        feeders.emplace_back([&, f] {
-            for (std::uint16_t code = 1; code <= 500; ++code) {
-                TapEvent event = press(code);
-                if (f == 1) event.kind = TapEvent::Kind::mouseMoved();
-                recorder->consume(event);
-                (void)recorder->eventCount();
-            }
-        });
-    }
-    for (auto& feeder : feeders) feeder.join();
-    const Recording recording = recorder->stop(kStart + 600 * kMs, std::nullopt, std::nullopt, "");
-    EXPECT_EQ(keyCodesOf(recording).size(), 1000u);
-    for (std::size_t i = 1; i < recording.events.size(); ++i) {
-        ASSERT_LE(recording.events[i - 1].endTimestamp(), recording.events[i].timestamp());
-    }
-}
-
 }  // namespace
 }  // namespace brevanor

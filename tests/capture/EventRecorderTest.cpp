@@ -227,16 +227,6 @@ TEST_F(EventRecorderTest, StopShortcutKeystrokesAndTheirModifierPressesAreDroppe
     EXPECT_EQ(recording.trim, (TrimRange{0, 1190 * kMs}));
 }
 
-TEST_F(EventRecorderTest, StopKeystrokesBeforeTheCutoffGoToo) {
-    constexpr std::uint16_t kEscape = 53;
-    start();
-    feed(0, Kind::keyDown(1, false));
-    feed(10 * kMs, Kind::keyDown(kEscape, false));
-    feed(20 * kMs, Kind::keyUp(kEscape));
-    const Recording recording = stopAt(30 * kMs, std::nullopt, kEscape);
-    EXPECT_EQ(recording.events, std::vector{keyDown(0, 1)});
-}
-
 TEST_F(EventRecorderTest, AModifierReleaseEndsTheDropping) {
     constexpr std::uint16_t kR = 15;
     start();
@@ -269,13 +259,6 @@ TEST_F(EventRecorderTest, StoppingLaterThanTheLastEventAddsATrailingIdleGap) {
     EXPECT_EQ(recording.events, (std::vector{keyDown(0, 1), keyUp(10 * kMs, 1), gap(10 * kMs, 3 * kSecond)}));
     EXPECT_EQ(recording.trim, (TrimRange{0, 3 * kSecond}));
     EXPECT_EQ(recording.durationNanos(), 3010 * kMs);
-}
-
-TEST_F(EventRecorderTest, AnEmptyRecordingIsOneLeadingGap) {
-    start();
-    const Recording recording = stopAt(3 * kSecond);
-    EXPECT_EQ(recording.events, std::vector{gap(0, 3 * kSecond)});
-    EXPECT_EQ(recording.trim, (TrimRange{3 * kSecond, 0}));
 }
 
 TEST_F(EventRecorderTest, ResultIsANewUnnamedRecordingWithDefaults) {
