@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "core/capture/MonotonicClock.h"
@@ -138,22 +139,40 @@ struct PlaybackRun {
     std::vector<std::uint64_t> latenessNanos;  // per action, in schedule order
     double cpuSeconds = 0;                     // of the engine's queue thread while playing
     double wallSeconds = 0;
+    bool realtime = false;  // the engine's queue ran with a real-time priority
 };
 
-// Time on a CPU of the engine's queue thread, found by its name ("com.brevanor.playback"
-// cut to the 15 bytes a thread name holds), from the scheduler's own accounting.
-double playbackThreadCpuSeconds() {
+// The /proc entry of the engine's queue thread, found by its name ("com.brevanor.playback"
+// cut to the 15 bytes a thread name holds); empty when there is none.
+std::filesystem::path playbackThread() {
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
         std::ifstream comm(task.path() / "comm");
         std::string name;
         std::getline(comm, name);
-        if (name != "evanor.playback") continue;
-        std::ifstream schedstat(task.path() / "schedstat");
-        std::uint64_t onCpuNanos = 0;
-        schedstat >> onCpuNanos;
-        return double(onCpuNanos) / 1e9;
+        if (name == "evanor.playback") return task.path();
     }
-    return 0;
+    return {};
+}
+
+// Time the engine's queue thread spent on a CPU, from the scheduler's own accounting.
+double playbackThreadCpuSeconds() {
+    std::ifstream schedstat(playbackThread() / "schedstat");
+    std::uint64_t onCpuNanos = 0;
+    schedstat >> onCpuNanos;
+    return double(onCpuNanos) / 1e9;
+}
+
+// Whether the system granted the queue its real-time priority (scheduling policy, field 41
+// of the thread's stat line, 1 = SCHED_FIFO); the figures differ by orders of magnitude.
+bool playbackThreadIsRealtime() {
+    std::ifstream stat(playbackThread() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    std::istringstream fields(line.substr(line.rfind(')') + 2));  // field 3 onwards
+    std::string field;
+    for (int i = 3; i <= 41 && fields >> field; ++i) {
+    }
+    return field == "1";
 }
 
 PlaybackRun play(const std::vector<ScheduledAction>& actions) {
@@ -169,6 +188,7 @@ PlaybackRun play(const std::vector<ScheduledAction>& actions) {
     std::this_thread::sleep_for(std::chrono::nanoseconds(PlaybackTimeline::duration(actions)));
     injector->waitUntilPosted(actions.size(), std::chrono::seconds(30));
     PlaybackRun run;
+    run.realtime = playbackThreadIsRealtime();
     run.cpuSeconds = playbackThreadCpuSeconds() - cpuBefore;
     run.wallSeconds = double(MonotonicClock::now() - wallBefore) / 1e9;
     engine->stop();
@@ -191,7 +211,8 @@ double percentileUs(std::vector<std::uint64_t> values, double p) {
     return double(values[k]) / 1e3;
 }
 
-void report(benchmark::State& state, const std::vector<std::uint64_t>& lateness) {
+void report(benchmark::State& state, const PlaybackRun& run, const std::vector<std::uint64_t>& lateness) {
+    state.counters["realtime"] = run.realtime ? 1 : 0;
     state.counters["actions"] = double(lateness.size());
     state.counters["p50_us"] = percentileUs(lateness, 0.50);
     state.counters["p95_us"] = percentileUs(lateness, 0.95);
@@ -207,7 +228,7 @@ void BM_Lateness(benchmark::State& state) {
     for (auto _ : state) {
         BusyCores load(state.range(2) != 0);
         const PlaybackRun run = play(actions);
-        report(state, run.latenessNanos);
+        report(state, run, run.latenessNanos);
         state.counters["cpu_pct"] = 100.0 * run.cpuSeconds / run.wallSeconds;
     }
 }
@@ -219,6 +240,7 @@ void BM_PauseCpu(benchmark::State& state) {
                                                {pause, PlaybackAction::moveCursor(1, 1)}};
     for (auto _ : state) {
         const PlaybackRun run = play(actions);
+        state.counters["realtime"] = run.realtime ? 1 : 0;
         state.counters["cpu_pct"] = 100.0 * run.cpuSeconds / run.wallSeconds;
         state.counters["last_late_us"] = double(run.latenessNanos.back()) / 1e3;
     }
@@ -232,7 +254,7 @@ void BM_Drift(benchmark::State& state) {
         const std::size_t tenth = run.latenessNanos.size() / 10;
         const std::vector<std::uint64_t> head(run.latenessNanos.begin(), run.latenessNanos.begin() + tenth);
         const std::vector<std::uint64_t> tail(run.latenessNanos.end() - tenth, run.latenessNanos.end());
-        report(state, run.latenessNanos);
+        report(state, run, run.latenessNanos);
         state.counters["first_late_us"] = double(run.latenessNanos.front()) / 1e3;
         state.counters["last_late_us"] = double(run.latenessNanos.back()) / 1e3;
         state.counters["head_p50_us"] = percentileUs(head, 0.5);
