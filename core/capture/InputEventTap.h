@@ -56,7 +56,7 @@ private:
     std::mutex consumersMutex_;
     std::vector<std::weak_ptr<InputEventConsumer>> consumers_;  // guarded by consumersMutex_
     // Last, so that it is destroyed first: its thread is joined while the rest is intact.
-    SerialQueue deliveryQueue_{"com.brevanor.input-tap.delivery"};
+    SerialQueue deliveryQueue_{"com.brevanor.input-tap.delivery", SerialQueue::Priority::userInteractive};
 };
 
 }  // namespace brevanor
