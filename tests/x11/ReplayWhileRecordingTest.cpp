@@ -1,0 +1,151 @@
+// The capture and playback cores against the real X11 backend: a recorder
+// listening while Brevanor replays records nothing of the replay, and whatever
+// a playback pressed is up again once it ends or is stopped.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include <X11/Xlib.h>
+
+#include "brevanor/platform/PlatformServices.h"
+#include "core/capture/EventRecorder.h"
+#include "core/capture/InputEventTap.h"
+#include "core/capture/MonotonicClock.h"
+#include "core/dispatch/ManualMainQueue.h"
+#include "core/playback/EventPoster.h"
+#include "core/playback/PlaybackEngine.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor::testing {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr std::uint64_t kMillisecond = 1'000'000;
+
+// Keys and buttons the server holds down now, as any other client sees them.
+struct HeldInput {
+    int keys = 0;
+    unsigned buttons = 0;
+};
+
+HeldInput heldInput(const std::string& displayName) {
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (!display) return {-1, ~0u};
+    char keymap[32] = {};
+    XQueryKeymap(display, keymap);
+    HeldInput held;
+    for (char byte : keymap) held.keys += __builtin_popcount(static_cast<unsigned char>(byte));
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &mask);
+    held.buttons = mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
+    XCloseDisplay(display);
+    return held;
+}
+
+// Playback that presses a button and two keys and never lets go of them itself.
+std::vector<ScheduledAction> pressesWithoutReleases() {
+    PlaybackAction::Button left{MouseButton::left, 0, 200, 150, 1, 0};
+    return {
+        {0, PlaybackAction::moveCursor(200, 150)},
+        {5 * kMillisecond, PlaybackAction::mouseDown(left)},
+        {15 * kMillisecond, PlaybackAction::moveCursor(260, 190)},
+        {25 * kMillisecond, PlaybackAction::keyDown({0, 0})},                    // A
+        {35 * kMillisecond, PlaybackAction::flagsChanged({56, 0x20000, true})},  // left Shift
+        {45 * kMillisecond, PlaybackAction::keyDown({1, 0x20000})},              // S
+    };
+}
+
+class ReplayWhileRecording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!session_.isRunning()) GTEST_SKIP() << session_.failure();
+        services_ = makePlatformServices(mainQueue_);
+        tap_ = std::make_shared<InputEventTap>(services_.inputSource);
+        tap_->start();
+        recorder_ = std::make_shared<EventRecorder>(mainQueue_, services_.secureInput,
+                                                    [] { return EnvironmentSnapshot::empty(); });
+        engine_ = PlaybackEngine::make(std::make_shared<EventPoster>(services_.injector), mainQueue_);
+        engine_->setOnFinished([this](bool completed) {
+            finished_ = true;
+            completed_ = completed;
+        });
+    }
+
+    void TearDown() override {
+        if (tap_) tap_->stop();
+    }
+
+    // Drains the main queue until playback has reported its end.
+    bool waitForFinish() {
+        for (int i = 0; i < 1000 && !finished_; ++i) {
+            mainQueue_.get()->runReady();
+            std::this_thread::sleep_for(5ms);
+        }
+        return finished_;
+    }
+
+    // Lets the listener deliver what the server has sent so far.
+    void settle() { std::this_thread::sleep_for(300ms); }
+
+    XvfbSession session_;
+    std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
+    PlatformServices services_;
+    std::shared_ptr<InputEventTap> tap_;
+    std::shared_ptr<EventRecorder> recorder_;
+    std::shared_ptr<PlaybackEngine> engine_;
+    bool finished_ = false;
+    bool completed_ = false;
+};
+
+TEST_F(ReplayWhileRecording, RecordsTheUserButNothingOfTheReplay) {
+    recorder_->start(tap_, MonotonicClock::now(), EnvironmentSnapshot::empty());
+    engine_->start(pressesWithoutReleases(), PlaybackOptions{});
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_TRUE(completed_);
+    settle();
+    // Another program's input during the same recording is the user's and is kept.
+    ASSERT_EQ(session_.run("xdotool key z"), 0);
+    settle();
+    const Recording recording = recorder_->stop(MonotonicClock::now(), std::nullopt, std::nullopt, "");
+
+    std::vector<RecordingEvent> input;
+    std::copy_if(recording.events.begin(), recording.events.end(), std::back_inserter(input),
+                 [](const RecordingEvent& e) { return !e.isIdleGap(); });
+    ASSERT_EQ(input.size(), 2u);
+    EXPECT_EQ(input[0].kind(), RecordingEvent::Kind::keyDown);
+    EXPECT_EQ(input[0].key().keyCode, 6);  // Z
+    EXPECT_EQ(input[1].kind(), RecordingEvent::Kind::keyUp);
+}
+
+TEST_F(ReplayWhileRecording, EveryPressIsReleasedWhenPlaybackEnds) {
+    engine_->start(pressesWithoutReleases(), PlaybackOptions{});
+    ASSERT_TRUE(waitForFinish());
+    settle();
+    const HeldInput held = heldInput(session_.displayName());
+    EXPECT_EQ(held.keys, 0);
+    EXPECT_EQ(held.buttons, 0u);
+}
+
+TEST_F(ReplayWhileRecording, EveryPressIsReleasedWhenPlaybackIsStopped) {
+    std::vector<ScheduledAction> actions = pressesWithoutReleases();
+    actions.push_back({60 * 1000 * kMillisecond, PlaybackAction::moveCursor(10, 10)});  // a minute later
+    engine_->start(actions, PlaybackOptions{});
+    std::this_thread::sleep_for(300ms);
+    EXPECT_GT(heldInput(session_.displayName()).keys, 0);  // A, S and Shift are down now
+    engine_->stop();
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_FALSE(completed_);
+    settle();
+    const HeldInput held = heldInput(session_.displayName());
+    EXPECT_EQ(held.keys, 0);
+    EXPECT_EQ(held.buttons, 0u);
+}
+
+}  // namespace
+}  // namespace brevanor::testing
