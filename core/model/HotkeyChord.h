@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace brevanor {
+
+class KeyboardLayout;
 
 // A keyboard shortcut: a platform-neutral virtual key code and modifier flags
 // in the event-flag layout (Shift 0x20000, Control 0x40000, Option 0x80000,
@@ -12,8 +15,48 @@ struct HotkeyChord {
     std::uint16_t keyCode = 0;
     std::uint64_t modifiers = 0;
 
+    static constexpr std::uint64_t shiftFlag = 0x20000;
+    static constexpr std::uint64_t controlFlag = 0x40000;
+    static constexpr std::uint64_t optionFlag = 0x80000;
+    static constexpr std::uint64_t commandFlag = 0x100000;
+    static constexpr std::uint64_t functionFlag = 0x800000;
+    // The modifiers that take part in a shortcut; Caps Lock and every other flag never do.
+    static constexpr std::uint64_t modifierMask = shiftFlag | controlFlag | optionFlag | commandFlag | functionFlag;
+    static constexpr std::uint16_t escapeKeyCode = 53;
+
+    static const HotkeyChord defaultRecord;    // Control + Option + Command + R
+    static const HotkeyChord defaultPlayLast;  // Control + Option + Command + P
+    static const HotkeyChord defaultStop;      // Control + Option + Command + X
+
+    constexpr std::uint64_t normalizedModifiers() const { return modifiers & modifierMask; }
+    constexpr bool hasModifiers() const { return normalizedModifiers() != 0; }
+    // A chord without modifiers would fire on every press of its key, unless that key is a function key.
+    bool isAcceptable() const;
+    // The symbols of the set modifiers in the fixed order fn ⌃ ⌥ ⇧ ⌘.
+    std::string modifierSymbols() const;
+    // The modifier symbols and the key's name; `layout` names the keys that
+    // have no fixed name (may be null: such keys then read "Key N").
+    std::string displayString(KeyboardLayout* layout) const;
+    // Whether a key event is this chord; only the modifiers under the mask count.
+    constexpr bool matches(std::uint16_t otherKeyCode, std::uint64_t flags) const {
+        return keyCode == otherKeyCode && normalizedModifiers() == (flags & modifierMask);
+    }
+    // The modifiers in the classic hot-key service's layout; fn has no counterpart there.
+    constexpr std::uint32_t carbonModifiers() const {
+        std::uint32_t result = 0;
+        if (modifiers & commandFlag) result |= 0x100;
+        if (modifiers & shiftFlag) result |= 0x200;
+        if (modifiers & optionFlag) result |= 0x800;
+        if (modifiers & controlFlag) result |= 0x1000;
+        return result;
+    }
+
     friend bool operator==(const HotkeyChord&, const HotkeyChord&) = default;
 };
+
+inline constexpr HotkeyChord HotkeyChord::defaultRecord{15, controlFlag | optionFlag | commandFlag};
+inline constexpr HotkeyChord HotkeyChord::defaultPlayLast{35, controlFlag | optionFlag | commandFlag};
+inline constexpr HotkeyChord HotkeyChord::defaultStop{7, controlFlag | optionFlag | commandFlag};
 
 }  // namespace brevanor
 

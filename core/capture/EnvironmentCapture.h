@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "brevanor/platform/DisplayService.h"
+#include "brevanor/platform/KeyboardLayout.h"
+#include "brevanor/platform/WindowAccess.h"
+#include "brevanor/platform/WorkspaceService.h"
+#include "core/model/EnvironmentSnapshot.h"
+
+namespace brevanor {
+
+// Takes the snapshot of the machine a recording remembers: displays, the
+// application in front with its window, the keyboard input source. Whatever
+// cannot be read is left absent; nothing fails. Any service may be null, which
+// leaves its part absent. Called on the main thread; keeps no state.
+class EnvironmentCapture {
+public:
+    EnvironmentCapture(std::shared_ptr<DisplayService> displays, std::shared_ptr<WorkspaceService> workspace,
+                       std::shared_ptr<WindowAccess> windows, std::shared_ptr<KeyboardLayout> keyboard);
+
+    // Displays, front application and input source, read in this order.
+    EnvironmentSnapshot capture() const;
+    std::vector<DisplayInfo> captureDisplays() const;
+    // The front application; its window's title and frame only with window access.
+    std::optional<FrontmostAppInfo> captureFrontmostApp() const;
+    std::optional<std::string> captureKeyboardInputSourceID() const;
+
+private:
+    std::shared_ptr<DisplayService> displays_;
+    std::shared_ptr<WorkspaceService> workspace_;
+    std::shared_ptr<WindowAccess> windows_;
+    std::shared_ptr<KeyboardLayout> keyboard_;
+};
+
+}  // namespace brevanor

@@ -1,0 +1,109 @@
+#include "core/checks/PreflightChecker.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "core/model/Localized.h"
+
+namespace brevanor::PreflightChecker {
+
+namespace {
+
+// The shortest text that reads back as the same double; whole numbers keep a
+// trailing ".0" so that 1440 and 1440.0 never look alike to a reader.
+std::string roundTripText(double value) {
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    std::string text(buffer, end);
+    if (text.find_first_not_of("-0123456789") == std::string::npos) text += ".0";
+    return text;
+}
+
+std::string signature(const DisplayInfo& display) {
+    return roundTripText(display.frame.x) + "|" + roundTripText(display.frame.y) + "|" +
+           roundTripText(display.frame.width) + "|" + roundTripText(display.frame.height) + "|" +
+           roundTripText(display.scale);
+}
+
+// Truncation toward zero; values a document may hold but no integer can (NaN,
+// infinities, beyond 64 bits) are pinned instead of being undefined.
+long long truncated(double value) {
+    if (std::isnan(value)) return 0;
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (value >= kTwoTo63) return std::numeric_limits<long long>::max();
+    if (value < -kTwoTo63) return std::numeric_limits<long long>::min();
+    return static_cast<long long>(value);
+}
+
+std::string describeOne(const DisplayInfo& display) {
+    return std::to_string(truncated(display.frame.width)) + "×" + std::to_string(truncated(display.frame.height)) +
+           " @" + std::to_string(truncated(display.scale)) + "x";
+}
+
+void eraseAll(std::string& text, std::string_view part) {
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
+}
+
+}  // namespace
+
+std::vector<PreflightWarning> warnings(const Recording& recording, const std::vector<DisplayInfo>& currentDisplays,
+                                       const std::set<std::string>& runningBundleIDs,
+                                       const std::optional<std::string>& currentInputSourceID) {
+    const EnvironmentSnapshot& recorded = recording.environment;
+    std::vector<PreflightWarning> found;
+
+    if (!recorded.displays.empty() && !currentDisplays.empty() && !displaysMatch(recorded.displays, currentDisplays)) {
+        found.push_back({PreflightWarningKind::displayMismatch,
+                         tr("Recorded with ") + describe(recorded.displays) + tr("; this Mac now has ") +
+                             describe(currentDisplays) + tr(". Clicks may land in the wrong place.")});
+    }
+
+    const std::optional<FrontmostAppInfo>& app = recorded.frontmostApp;
+    if (app && app->bundleID && !runningBundleIDs.contains(*app->bundleID)) {
+        found.push_back(
+            {PreflightWarningKind::appNotRunning,
+             app->name.value_or(*app->bundleID) + tr(" was in front when this was recorded but is not running.")});
+    }
+
+    if (recorded.keyboardInputSourceID && currentInputSourceID &&
+        *recorded.keyboardInputSourceID != *currentInputSourceID) {
+        found.push_back({PreflightWarningKind::inputSourceMismatch,
+                         tr("The keyboard layout was ") + friendlyInputSourceName(*recorded.keyboardInputSourceID) +
+                             tr(" when this was recorded; it is now ") +
+                             friendlyInputSourceName(*currentInputSourceID) +
+                             tr(". Keys may type different characters.")});
+    }
+
+    std::erase_if(found, [&](const PreflightWarning& warning) {
+        return recording.settings.silencedWarnings.contains(warning.kind);
+    });
+    return found;
+}
+
+bool displaysMatch(const std::vector<DisplayInfo>& a, const std::vector<DisplayInfo>& b) {
+    if (a.size() != b.size()) return false;
+    std::set<std::string> signaturesA, signaturesB;
+    for (const DisplayInfo& display : a) signaturesA.insert(signature(display));
+    for (const DisplayInfo& display : b) signaturesB.insert(signature(display));
+    return signaturesA == signaturesB;
+}
+
+std::string describe(const std::vector<DisplayInfo>& displays) {
+    std::string joined;
+    for (const DisplayInfo& display : displays) {
+        if (!joined.empty()) joined += ", ";
+        joined += describeOne(display);
+    }
+    if (displays.size() == 1) return tr("1 display (") + joined + ")";
+    return std::to_string(static_cast<long long>(displays.size())) + tr(" displays (") + joined + ")";
+}
+
+std::string friendlyInputSourceName(std::string_view inputSourceID) {
+    std::string name(inputSourceID);
+    eraseAll(name, "com.apple.keylayout.");
+    eraseAll(name, "com.apple.inputmethod.");
+    return name;
+}
+
+}  // namespace brevanor::PreflightChecker

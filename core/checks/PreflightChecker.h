@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/checks/PreflightWarning.h"
+#include "core/model/DisplayInfo.h"
+#include "core/model/Recording.h"
+
+namespace brevanor {
+
+// Before a playback: what differs between the machine now and the recorded
+// environment in ways that make a replay misfire. Pure functions of their arguments.
+namespace PreflightChecker {
+
+// In the order displays, application, keyboard layout, without the kinds the
+// recording silences. `runningBundleIDs` are compared exactly.
+std::vector<PreflightWarning> warnings(const Recording& recording, const std::vector<DisplayInfo>& currentDisplays,
+                                       const std::set<std::string>& runningBundleIDs,
+                                       const std::optional<std::string>& currentInputSourceID);
+// The same arrangement: equal frames and scales in any order; ids do not count.
+bool displaysMatch(const std::vector<DisplayInfo>& a, const std::vector<DisplayInfo>& b);
+// "2 displays (1440×900 @2x, 1920×1080 @1x)": sizes and scales in whole numbers.
+std::string describe(const std::vector<DisplayInfo>& displays);
+// The input source id without the system's layout prefixes.
+std::string friendlyInputSourceName(std::string_view inputSourceID);
+
+}  // namespace PreflightChecker
+
+}  // namespace brevanor

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "core/acceptance/AcceptanceComparator.h"
+#include "core/acceptance/HarnessLogError.h"
+#include "core/acceptance/HarnessLogReader.h"
+
+namespace brevanor {
+namespace {
+
+using Kind = HarnessLogError::Kind;
+
+const std::string kClick = R"({"t":1000,"type":"mouseDown","x":10.5,"y":20,"button":"left","clickCount":1,)"
+                           R"("mods":0,"synthetic":false})";
+const std::string kKey = R"({"t":2000,"type":"keyDown","x":0,"y":0,"keyCode":0,"mods":131072,"synthetic":true})";
+
+HarnessLogError errorOf(std::string_view log, HarnessLogReader::Limits limits = {}) {
+    try {
+        HarnessLogReader(limits).read(log);
+    } catch (const HarnessLogError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no error for: " << log.substr(0, 200);
+    return {Kind::notAnObject, 0, ""};
+}
+
+TEST(HarnessLog, WriterKeepsKeyOrderAndLeavesOutAbsentValues) {
+    const HarnessLogEntry click{1000, "mouseDown", 10.5, 20, "left", 1, std::nullopt, 0, false};
+    EXPECT_EQ(click.toJson(), kClick);
+    const HarnessLogEntry key{2000, "keyDown", 0, 0, std::nullopt, std::nullopt, 0, 131072, true};
+    EXPECT_EQ(key.toJson(), kKey);
+}
+
+TEST(HarnessLog, WrittenLogReadsBackUnchanged) {
+    const std::vector<HarnessLogEntry> entries{
+        {0, "mouseDown", -0.1, 1e-300, "left", -3, std::nullopt, 0, false},
+        {18446744073709551615u, "odd \"type\"\n\t\\ é", 1.7976931348623157e308, -4e-320, "", std::nullopt, 65535,
+         18446744073709551615u, true},
+    };
+    const std::string log = HarnessLogEntry::jsonLines(entries);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    EXPECT_EQ(AcceptanceComparator::parse(log), entries);
+}
+
+TEST(HarnessLog, WriterRefusesPositionsJsonCannotHold) {
+    HarnessLogEntry entry;
+    entry.x = std::numeric_limits<double>::infinity();
+    EXPECT_THROW(entry.toJson(), std::invalid_argument);
+    entry.x = 0;
+    entry.y = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(entry.toJson(), std::invalid_argument);
+}
+
+TEST(HarnessLog, BlankLinesCrlfAndAMissingFinalNewlineAreAccepted) {
+    const auto expected = AcceptanceComparator::parse(kClick + "\n" + kKey + "\n");
+    ASSERT_EQ(expected.size(), 2u);
+    EXPECT_EQ(AcceptanceComparator::parse(kClick + "\n" + kKey), expected);
+    EXPECT_EQ(AcceptanceComparator::parse("\n\n" + kClick + "\n   \n\n" + kKey + "\n\n"), expected);
+    EXPECT_EQ(AcceptanceComparator::parse(kClick + "\r\n\r\n" + kKey + "\r\n"), expected);
+    EXPECT_TRUE(AcceptanceComparator::parse("").empty());
+}
+
+TEST(HarnessLog, OptionalValuesMayBeNullAndUnknownKeysAreIgnored) {
+    const auto entries = AcceptanceComparator::parse(
+        R"({"extra":{"a":[1,2]},"t":5,"type":"scroll","x":1,"y":2,"button":null,"clickCount":null,"keyCode":null,)"
+        R"("mods":0,"synthetic":true})");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0], (HarnessLogEntry{5, "scroll", 1, 2, std::nullopt, std::nullopt, std::nullopt, 0, true}));
+}
+
+TEST(HarnessLog, BadLinesAreNamedByNumber) {
+    const std::string base = R"("type":"keyDown","x":0,"y":0,"mods":0,"synthetic":false)";
+    const auto lineTwo = [&](const std::string& line) { return errorOf(kClick + "\n" + line + "\n" + kKey); };
+
+    EXPECT_EQ(lineTwo("[1,2]"), (HarnessLogError{Kind::notAnObject, 2, ""}));
+    EXPECT_EQ(lineTwo("\"text\"").kind(), Kind::notAnObject);
+    EXPECT_EQ(lineTwo("{\"t\":").kind(), Kind::invalidJson);
+    EXPECT_EQ(lineTwo(kKey + " {}").kind(), Kind::invalidJson);
+    EXPECT_EQ(lineTwo(std::string(5000, '[') + std::string(5000, ']')).kind(), Kind::invalidJson);
+    EXPECT_EQ(lineTwo(R"({"type":"keyDown","x":0,"y":0,"mods":0,"synthetic":false})"),
+              (HarnessLogError{Kind::missingKey, 2, "t"}));
+    EXPECT_EQ(lineTwo(R"({"t":1,"type":"keyDown","x":0,"y":0,"synthetic":false})"),
+              (HarnessLogError{Kind::missingKey, 2, "mods"}));
+
+    const std::string wholeT = R"("t" must be a whole number from 0 to 18446744073709551615)";
+    EXPECT_EQ(lineTwo(R"({"t":-1,)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
+    EXPECT_EQ(lineTwo(R"({"t":1.5,)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
+    EXPECT_EQ(lineTwo(R"({"t":"1",)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
+    EXPECT_EQ(lineTwo(R"({"t":null,)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
+    EXPECT_EQ(lineTwo(R"({"t":1,"keyCode":70000,)" + base + "}"),
+              (HarnessLogError{Kind::invalidValue, 2, R"("keyCode" must be a whole number from 0 to 65535)"}));
+    EXPECT_EQ(lineTwo(R"({"t":1,"clickCount":1e400,)" + base + "}").kind(), Kind::invalidJson);
+    EXPECT_EQ(lineTwo(R"({"t":1,"clickCount":9223372036854775808,)" + base + "}"),
+              (HarnessLogError{Kind::invalidValue, 2, R"("clickCount" must be a whole number)"}));
+    EXPECT_EQ(lineTwo(R"({"t":1,"button":1,)" + base + "}"),
+              (HarnessLogError{Kind::invalidValue, 2, R"("button" must be a text)"}));
+    EXPECT_EQ(lineTwo(R"({"t":1,"type":"keyDown","x":"0","y":0,"mods":0,"synthetic":false})"),
+              (HarnessLogError{Kind::invalidValue, 2, R"("x" must be a number)"}));
+    EXPECT_EQ(lineTwo(R"({"t":1,"type":"keyDown","x":0,"y":0,"mods":0,"synthetic":1})"),
+              (HarnessLogError{Kind::invalidValue, 2, R"("synthetic" must be true or false)"}));
+}
+
+TEST(HarnessLog, ErrorTextsNameTheLine) {
+    EXPECT_STREQ(HarnessLogError(Kind::missingKey, 3, "mods").what(),
+                 "harness log line 3 lacks the required key \"mods\"");
+    EXPECT_STREQ(HarnessLogError(Kind::notAnObject, 1, "").what(), "harness log line 1 is not a JSON object");
+    EXPECT_STREQ(HarnessLogError(Kind::invalidValue, 2, R"("x" must be a number)").what(),
+                 "harness log line 2: \"x\" must be a number");
+    EXPECT_STREQ(HarnessLogError(Kind::lineTooLong, 9, "1048576").what(),
+                 "harness log line 9 is longer than 1048576 bytes");
+    EXPECT_STREQ(HarnessLogError(Kind::tooManyEvents, 7, "5").what(),
+                 "harness log line 7 passes the limit of 5 events");
+    EXPECT_EQ(std::string(errorOf("{").what()).rfind("harness log line 1 is not valid JSON: ", 0), 0u);
+}
+
+TEST(HarnessLog, HugeLineIsRefusedWithoutReadingIt) {
+    std::string log = kClick + "\n{\"type\":\"";
+    log.append(100u << 20, 'a');
+    log += "\"}\n" + kKey;
+    EXPECT_EQ(errorOf(log), (HarnessLogError{Kind::lineTooLong, 2, "1048576"}));
+    EXPECT_EQ(errorOf(kClick, {.maxLineBytes = 50}), (HarnessLogError{Kind::lineTooLong, 1, "50"}));
+}
+
+TEST(HarnessLog, TenMillionLinesAreReadAndEventsAreLimited) {
+    std::string log(10'000'000, '\n');
+    log += kKey;
+    const auto entries = AcceptanceComparator::parse(log);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].keyCode, 0);
+
+    const std::string four = kClick + "\n" + kKey + "\n\n" + kClick + "\n" + kKey + "\n";
+    EXPECT_EQ(HarnessLogReader({.maxEntries = 4}).read(four).size(), 4u);
+    EXPECT_EQ(errorOf(four, {.maxEntries = 3}), (HarnessLogError{Kind::tooManyEvents, 5, "3"}));
+}
+
+}  // namespace
+}  // namespace brevanor

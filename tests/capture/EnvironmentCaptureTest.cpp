@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "core/capture/EnvironmentCapture.h"
+#include "platform/fake/FakeDisplayService.h"
+#include "platform/fake/FakeKeyboardLayout.h"
+#include "platform/fake/FakeWindowAccess.h"
+#include "platform/fake/FakeWorkspaceService.h"
+
+namespace brevanor {
+namespace {
+
+const RunningApplication kEditor{7, "org.example.Editor", "Editor"};
+
+class EnvironmentCaptureTest : public ::testing::Test {
+protected:
+    EnvironmentCaptureTest() { workspace_->frontmost = kEditor; }
+
+    WindowHandle addWindow(std::optional<std::string> title, std::optional<Point> position, std::optional<Size> size) {
+        FakeWindowAccess::Window window;
+        window.pid = kEditor.pid;
+        window.title = std::move(title);
+        window.position = position;
+        window.size = size;
+        return windows_->addWindow(window);
+    }
+
+    std::shared_ptr<FakeDisplayService> displays_ = std::make_shared<FakeDisplayService>();
+    std::shared_ptr<FakeWorkspaceService> workspace_ = std::make_shared<FakeWorkspaceService>();
+    std::shared_ptr<FakeWindowAccess> windows_ = std::make_shared<FakeWindowAccess>();
+    std::shared_ptr<FakeKeyboardLayout> keyboard_ = std::make_shared<FakeKeyboardLayout>(FakeKeyboardLayout::german());
+    EnvironmentCapture capture_{displays_, workspace_, windows_, keyboard_};
+};
+
+TEST_F(EnvironmentCaptureTest, SnapshotHoldsDisplaysAppWindowAndLayout) {
+    displays_->displays = {{5, {0, 0, 2560, 1440}, 2.0}, {3, {2560, 0, 1920, 1080}, 1.0}};
+    const WindowHandle window = addWindow("Notes.txt", Point{10, 20}, Size{640, 480});
+    windows_->setFocusedWindow(kEditor.pid, window);
+
+    const EnvironmentSnapshot snapshot = capture_.capture();
+    EXPECT_EQ(snapshot.displays, displays_->displays);
+    EXPECT_EQ(snapshot.frontmostApp,
+              (FrontmostAppInfo{"org.example.Editor", "Editor", "Notes.txt", FrameRect{10, 20, 640, 480}}));
+    EXPECT_EQ(snapshot.keyboardInputSourceID, "de");
+}
+
+TEST_F(EnvironmentCaptureTest, MainWindowStandsInForAnUnreadableFocusedWindow) {
+    windows_->setMainWindow(kEditor.pid, addWindow("Main", Point{1, 2}, Size{3, 4}));
+    EXPECT_EQ(capture_.captureFrontmostApp(),
+              (FrontmostAppInfo{"org.example.Editor", "Editor", "Main", FrameRect{1, 2, 3, 4}}));
+}
+
+TEST_F(EnvironmentCaptureTest, FrameNeedsPositionAndSizeTitleStandsAlone) {
+    windows_->setFocusedWindow(kEditor.pid, addWindow("Half", Point{1, 2}, std::nullopt));
+    EXPECT_EQ(capture_.captureFrontmostApp(), (FrontmostAppInfo{"org.example.Editor", "Editor", "Half", std::nullopt}));
+
+    windows_->setFocusedWindow(kEditor.pid, addWindow(std::nullopt, std::nullopt, Size{3, 4}));
+    EXPECT_EQ(capture_.captureFrontmostApp(),
+              (FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt}));
+}
+
+TEST_F(EnvironmentCaptureTest, WithoutWindowAccessOnlyTheAppIsKnown) {
+    windows_->setFocusedWindow(kEditor.pid, addWindow("Secret", Point{1, 2}, Size{3, 4}));
+    windows_->trusted = false;
+    EXPECT_EQ(capture_.captureFrontmostApp(),
+              (FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt}));
+}
+
+TEST_F(EnvironmentCaptureTest, MissingPartsStayAbsent) {
+    workspace_->frontmost = RunningApplication{9, std::nullopt, std::nullopt};
+    EXPECT_EQ(capture_.captureFrontmostApp(), FrontmostAppInfo{});
+    workspace_->frontmost.reset();
+    keyboard_->inputSourceId.reset();
+    EXPECT_EQ(capture_.capture(), EnvironmentSnapshot::empty());
+
+    const EnvironmentCapture withoutServices(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(withoutServices.capture(), EnvironmentSnapshot::empty());
+}
+
+}  // namespace
+}  // namespace brevanor

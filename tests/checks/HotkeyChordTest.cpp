@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "core/checks/KeyCodeNames.h"
+#include "core/model/HotkeyChord.h"
+#include "platform/fake/FakeKeyboardLayout.h"
+
+namespace brevanor {
+namespace {
+
+constexpr std::uint64_t kCapsLock = 0x10000;
+constexpr std::uint64_t kAllModifiers = HotkeyChord::modifierMask;
+
+TEST(HotkeyChord, DefaultsShowWithTheLayoutsCharacters) {
+    FakeKeyboardLayout us = FakeKeyboardLayout::us();
+    EXPECT_EQ(HotkeyChord::modifierMask, 0x9e0000u);
+    EXPECT_EQ(HotkeyChord::defaultRecord.modifiers, 0x1C0000u);
+    EXPECT_EQ(HotkeyChord::defaultRecord.displayString(&us), "⌃⌥⌘R");
+    EXPECT_EQ(HotkeyChord::defaultPlayLast.displayString(&us), "⌃⌥⌘P");
+    EXPECT_EQ(HotkeyChord::defaultStop.displayString(&us), "⌃⌥⌘X");
+    EXPECT_EQ(HotkeyChord::escapeKeyCode, 53);
+
+    FakeKeyboardLayout cyrillic = us;
+    cyrillic.characters[15] = "к";
+    EXPECT_EQ(HotkeyChord::defaultRecord.displayString(&cyrillic), "⌃⌥⌘К");
+    FakeKeyboardLayout german = FakeKeyboardLayout::german();
+    EXPECT_EQ((HotkeyChord{16, HotkeyChord::commandFlag}.displayString(&german)), "⌘Z");
+}
+
+TEST(HotkeyChord, SymbolsComeInFixedOrderWithoutCapsLock) {
+    FakeKeyboardLayout us = FakeKeyboardLayout::us();
+    EXPECT_EQ((HotkeyChord{0, kAllModifiers | kCapsLock}.displayString(&us)), "fn⌃⌥⇧⌘A");
+    EXPECT_EQ((HotkeyChord{0, HotkeyChord::shiftFlag | HotkeyChord::optionFlag}.modifierSymbols()), "⌥⇧");
+    EXPECT_EQ((HotkeyChord{0, kCapsLock}.modifierSymbols()), "");
+    EXPECT_EQ((HotkeyChord{0, HotkeyChord::commandFlag}.displayString(nullptr)), "⌘Key 0");
+}
+
+TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKey) {
+    EXPECT_TRUE((HotkeyChord{0, HotkeyChord::shiftFlag}.isAcceptable()));
+    EXPECT_TRUE((HotkeyChord{96, 0}.isAcceptable()));  // F5
+    EXPECT_FALSE((HotkeyChord{0, 0}.isAcceptable()));
+    EXPECT_FALSE((HotkeyChord{0, kCapsLock}.isAcceptable()));
+    EXPECT_FALSE((HotkeyChord{63, 0}.isAcceptable()));   // fn
+    EXPECT_FALSE((HotkeyChord{114, 0}.isAcceptable()));  // Help
+    EXPECT_FALSE((HotkeyChord{0, kCapsLock}.hasModifiers()));
+    EXPECT_EQ((HotkeyChord{0, kCapsLock | 0x100 | HotkeyChord::shiftFlag}.normalizedModifiers()),
+              HotkeyChord::shiftFlag);
+}
+
+TEST(HotkeyChord, MatchingIgnoresFlagsOutsideTheMaskEqualityDoesNot) {
+    const HotkeyChord chord = HotkeyChord::defaultRecord;
+    const HotkeyChord withCapsLock{chord.keyCode, chord.modifiers | kCapsLock};
+    EXPECT_NE(chord, withCapsLock);
+    EXPECT_TRUE(chord.matches(withCapsLock.keyCode, withCapsLock.modifiers));
+    EXPECT_TRUE(chord.matches(15, chord.modifiers | 0x100 | 0x2000));
+    EXPECT_FALSE(chord.matches(15, chord.modifiers | HotkeyChord::shiftFlag));
+    EXPECT_FALSE(chord.matches(16, chord.modifiers));
+}
+
+TEST(HotkeyChord, CarbonModifiersDropFn) {
+    EXPECT_EQ(HotkeyChord::defaultRecord.carbonModifiers(), 0x1900u);
+    EXPECT_EQ((HotkeyChord{0, HotkeyChord::functionFlag}.carbonModifiers()), 0u);
+    EXPECT_EQ((HotkeyChord{0, kAllModifiers}.carbonModifiers()), 0x1B00u);
+    EXPECT_EQ((HotkeyChord{0, HotkeyChord::shiftFlag | kCapsLock}.carbonModifiers()), 0x200u);
+}
+
+TEST(KeyCodeNames, FixedNamesWinOverTheLayout) {
+    FakeKeyboardLayout us = FakeKeyboardLayout::us();
+    EXPECT_EQ(KeyCodeNames::name(49, &us), "Space");
+    EXPECT_EQ(KeyCodeNames::name(36, &us), "↩");
+    EXPECT_EQ(KeyCodeNames::name(53, nullptr), "⎋");
+    EXPECT_EQ(KeyCodeNames::name(63, nullptr), "fn");
+    EXPECT_EQ(KeyCodeNames::name(90, nullptr), "F20");
+    EXPECT_EQ(KeyCodeNames::character(36, &us), "\r");
+}
+
+TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCase) {
+    FakeKeyboardLayout german = FakeKeyboardLayout::german();
+    EXPECT_EQ(KeyCodeNames::name(0, &german), "A");
+    EXPECT_EQ(KeyCodeNames::name(41, &german), "Ö");
+    EXPECT_EQ(KeyCodeNames::name(27, &german), "SS");
+    EXPECT_EQ(KeyCodeNames::name(43, &german), ",");
+    EXPECT_EQ(KeyCodeNames::character(6, &german), "y");
+    EXPECT_EQ(KeyCodeNames::character(6, nullptr), std::nullopt);
+}
+
+TEST(KeyCodeNames, UnprintableCharactersFallBackToTheNumber) {
+    FakeKeyboardLayout layout;
+    layout.characters = {{200, "\r"},   {201, " "},      {202, "\u00a0"}, {203, ""},
+                         {204, "\xff"}, {205, "\u200b"}, {206, "a\tb"}};
+    for (std::uint16_t code = 200; code <= 207; ++code) {
+        EXPECT_EQ(KeyCodeNames::name(code, &layout), "Key " + std::to_string(code));
+    }
+    EXPECT_EQ(KeyCodeNames::name(10, nullptr), "Key 10");
+}
+
+TEST(KeyCodeNames, EveryCodeHasANameAndOnlyF1ToF20AreFunctionKeys) {
+    const std::regex functionName("F([1-9]|1[0-9]|20)");
+    int functionKeys = 0;
+    for (std::uint32_t code = 0; code <= 0xffff; ++code) {
+        const auto keyCode = static_cast<std::uint16_t>(code);
+        const std::string name = KeyCodeNames::name(keyCode, nullptr);
+        ASSERT_FALSE(name.empty()) << code;
+        const bool named = std::regex_match(name, functionName);
+        ASSERT_EQ(KeyCodeNames::isFunctionKey(keyCode), named) << code << " " << name;
+        functionKeys += named;
+    }
+    EXPECT_EQ(functionKeys, 20);
+}
+
+}  // namespace
+}  // namespace brevanor

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "core/checks/PreflightChecker.h"
+
+namespace brevanor {
+namespace {
+
+const DisplayInfo kLaptop{1, {0, 0, 1440, 900}, 2.0};
+const DisplayInfo kMonitor{2, {1440, 0, 1920, 1080}, 1.0};
+
+Recording recordedWith(std::vector<DisplayInfo> displays, std::optional<FrontmostAppInfo> app,
+                       std::optional<std::string> inputSource) {
+    Recording recording;
+    recording.environment = {std::move(displays), std::move(app), std::move(inputSource)};
+    return recording;
+}
+
+const FrontmostAppInfo kSafari{"com.apple.Safari", "Safari", std::nullopt, std::nullopt};
+
+TEST(PreflightChecker, SameEnvironmentInAnyDisplayOrderYieldsNothing) {
+    const Recording recording = recordedWith({kLaptop, kMonitor}, kSafari, "com.apple.keylayout.US");
+    EXPECT_TRUE(PreflightChecker::warnings(recording, {kMonitor, kLaptop}, {"com.apple.Safari", "org.other"},
+                                           "com.apple.keylayout.US")
+                    .empty());
+}
+
+TEST(PreflightChecker, DisplayWarningDescribesBothArrangements) {
+    const Recording recording = recordedWith({kLaptop}, std::nullopt, std::nullopt);
+    const auto warnings = PreflightChecker::warnings(recording, {kLaptop, kMonitor}, {}, std::nullopt);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].kind, PreflightWarningKind::displayMismatch);
+    EXPECT_EQ(warnings[0].id(), PreflightWarningKind::displayMismatch);
+    EXPECT_EQ(warnings[0].message,
+              "Recorded with 1 display (1440×900 @2x); this Mac now has 2 displays (1440×900 @2x, 1920×1080 @1x). "
+              "Clicks may land in the wrong place.");
+}
+
+TEST(PreflightChecker, MovedDisplayWarnsThoughDescriptionsReadAlike) {
+    DisplayInfo moved = kMonitor;
+    moved.frame.x = -1920;
+    const auto warnings = PreflightChecker::warnings(recordedWith({kLaptop, kMonitor}, std::nullopt, std::nullopt),
+                                                     {kLaptop, moved}, {}, std::nullopt);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].message,
+              "Recorded with 2 displays (1440×900 @2x, 1920×1080 @1x); this Mac now has 2 displays (1440×900 @2x, "
+              "1920×1080 @1x). Clicks may land in the wrong place.");
+}
+
+TEST(PreflightChecker, DisplayRuleNeedsDisplaysOnBothSides) {
+    EXPECT_TRUE(
+        PreflightChecker::warnings(recordedWith({}, std::nullopt, std::nullopt), {kLaptop}, {}, std::nullopt).empty());
+    EXPECT_TRUE(
+        PreflightChecker::warnings(recordedWith({kLaptop}, std::nullopt, std::nullopt), {}, {}, std::nullopt).empty());
+}
+
+TEST(PreflightChecker, DisplaysMatchComparesExactFramesAndScalesButNotIds) {
+    DisplayInfo renumbered = kLaptop;
+    renumbered.id = 99;
+    EXPECT_TRUE(PreflightChecker::displaysMatch({kLaptop}, {renumbered}));
+    EXPECT_TRUE(PreflightChecker::displaysMatch({kLaptop, kMonitor}, {kMonitor, kLaptop}));
+    EXPECT_TRUE(PreflightChecker::displaysMatch({}, {}));
+
+    DisplayInfo nudged = kLaptop;
+    nudged.frame.width = 1440.0000000000002;
+    EXPECT_FALSE(PreflightChecker::displaysMatch({kLaptop}, {nudged}));
+    DisplayInfo rescaled = kLaptop;
+    rescaled.scale = 1.5;
+    EXPECT_FALSE(PreflightChecker::displaysMatch({kLaptop}, {rescaled}));
+    EXPECT_FALSE(PreflightChecker::displaysMatch({kLaptop}, {kLaptop, kMonitor}));
+    EXPECT_FALSE(PreflightChecker::displaysMatch({kLaptop, kLaptop}, {kLaptop, kMonitor}));
+    // Signed zeros read differently, as they do in the shortest round-trip text.
+    DisplayInfo negativeZero = kLaptop;
+    negativeZero.frame.x = -0.0;
+    EXPECT_FALSE(PreflightChecker::displaysMatch({kLaptop}, {negativeZero}));
+}
+
+TEST(PreflightChecker, DescribeTruncatesToWholeNumbers) {
+    EXPECT_EQ(PreflightChecker::describe({{7, {0, 0, 1439.9, 899.5}, 1.5}}), "1 display (1439×899 @1x)");
+    EXPECT_EQ(PreflightChecker::describe({}), "0 displays ()");
+    // Values no display has (from a hand-edited document) are shown, not undefined.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(PreflightChecker::describe({{1, {0, 0, nan, 1e300}, -1e300}}),
+              "1 display (0×9223372036854775807 @-9223372036854775808x)");
+}
+
+TEST(PreflightChecker, AppWarningNamesTheAppOrItsBundleID) {
+    const auto named =
+        PreflightChecker::warnings(recordedWith({}, kSafari, std::nullopt), {}, {"com.apple.safari"}, std::nullopt);
+    ASSERT_EQ(named.size(), 1u);
+    EXPECT_EQ(named[0], (PreflightWarning{PreflightWarningKind::appNotRunning,
+                                          "Safari was in front when this was recorded but is not running."}));
+
+    const FrontmostAppInfo unnamed{"org.example.Editor", std::nullopt, std::nullopt, std::nullopt};
+    const auto byID = PreflightChecker::warnings(recordedWith({}, unnamed, std::nullopt), {}, {}, std::nullopt);
+    ASSERT_EQ(byID.size(), 1u);
+    EXPECT_EQ(byID[0].message, "org.example.Editor was in front when this was recorded but is not running.");
+}
+
+TEST(PreflightChecker, AppRuleNeedsARecordedBundleID) {
+    EXPECT_TRUE(PreflightChecker::warnings(recordedWith({}, std::nullopt, std::nullopt), {}, {}, std::nullopt).empty());
+    const FrontmostAppInfo anonymous{std::nullopt, "Safari", std::nullopt, std::nullopt};
+    EXPECT_TRUE(PreflightChecker::warnings(recordedWith({}, anonymous, std::nullopt), {}, {}, std::nullopt).empty());
+}
+
+TEST(PreflightChecker, KeyboardWarningUsesFriendlyNames) {
+    const auto warnings = PreflightChecker::warnings(recordedWith({}, std::nullopt, "com.apple.keylayout.ABC"), {}, {},
+                                                     std::optional<std::string>("com.apple.keylayout.US"));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].kind, PreflightWarningKind::inputSourceMismatch);
+    EXPECT_EQ(warnings[0].message,
+              "The keyboard layout was ABC when this was recorded; it is now US. Keys may type different characters.");
+
+    EXPECT_TRUE(PreflightChecker::warnings(recordedWith({}, std::nullopt, std::nullopt), {}, {}, "us").empty());
+    EXPECT_TRUE(PreflightChecker::warnings(recordedWith({}, std::nullopt, "us"), {}, {}, std::nullopt).empty());
+}
+
+TEST(PreflightChecker, FriendlyNameDropsEveryLayoutPrefix) {
+    EXPECT_EQ(PreflightChecker::friendlyInputSourceName("com.apple.keylayout.US"), "US");
+    EXPECT_EQ(PreflightChecker::friendlyInputSourceName("com.apple.inputmethod.Kotoeri"), "Kotoeri");
+    EXPECT_EQ(PreflightChecker::friendlyInputSourceName("x.com.apple.keylayout.A+com.apple.keylayout.B"), "x.A+B");
+    EXPECT_EQ(PreflightChecker::friendlyInputSourceName("de(nodeadkeys)"), "de(nodeadkeys)");
+    EXPECT_EQ(PreflightChecker::friendlyInputSourceName("COM.APPLE.KEYLAYOUT.US"), "COM.APPLE.KEYLAYOUT.US");
+}
+
+TEST(PreflightChecker, SilencedKindsAreDroppedAndOrderKept) {
+    Recording recording = recordedWith({kLaptop}, kSafari, "com.apple.keylayout.ABC");
+    recording.settings.silencedWarnings = {PreflightWarningKind::appNotRunning};
+    const auto warnings = PreflightChecker::warnings(recording, {kMonitor}, {}, "com.apple.keylayout.US");
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0].kind, PreflightWarningKind::displayMismatch);
+    EXPECT_EQ(warnings[1].kind, PreflightWarningKind::inputSourceMismatch);
+
+    recording.settings.silencedWarnings = {kAllPreflightWarningKinds.begin(), kAllPreflightWarningKinds.end()};
+    EXPECT_TRUE(PreflightChecker::warnings(recording, {kMonitor}, {}, "com.apple.keylayout.US").empty());
+}
+
+}  // namespace
+}  // namespace brevanor

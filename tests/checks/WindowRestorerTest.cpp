@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "core/checks/WindowRestorer.h"
+#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/FakeWindowAccess.h"
+#include "platform/fake/FakeWorkspaceService.h"
+
+namespace brevanor {
+namespace {
+
+using Write = FakeWindowAccess::Write;
+constexpr std::uint64_t kMillisecond = 1'000'000;
+constexpr std::uint64_t kSecond = 1'000'000'000;
+const RunningApplication kSafari{42, "com.apple.Safari", "Safari"};
+
+class WindowRestorerTest : public ::testing::Test {
+protected:
+    // A restore of Safari's window back to (100, 50) 800 × 600.
+    FrontmostAppInfo recorded(std::optional<std::string> title = std::nullopt) {
+        return {"com.apple.Safari", "Safari", std::move(title), FrameRect{100, 50, 800, 600}};
+    }
+
+    WindowHandle addWindow(std::int32_t pid, std::optional<std::string> title = std::nullopt) {
+        FakeWindowAccess::Window window;
+        window.pid = pid;
+        window.title = std::move(title);
+        window.position = Point{0, 0};
+        window.size = Size{300, 200};
+        return windows_->addWindow(window);
+    }
+
+    void restore(const FrontmostAppInfo& app, bool launchIfNeeded = false) {
+        restorer_->restore(app, launchIfNeeded, [this](WindowRestoreResult result) { results_.push_back(result); });
+    }
+
+    std::vector<Write> movedBack(WindowHandle window) const {
+        return {{window, Write::What::position, 100, 50},
+                {window, Write::What::size, 800, 600},
+                {window, Write::What::position, 100, 50}};
+    }
+
+    std::vector<WindowRestoreResult> skipped(const std::string& reason) const {
+        return {WindowRestoreResult::skipped(reason)};
+    }
+
+    std::shared_ptr<ManualMainQueue> queue_ = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<FakeWorkspaceService> workspace_ = std::make_shared<FakeWorkspaceService>();
+    std::shared_ptr<FakeWindowAccess> windows_ =
+        std::make_shared<FakeWindowAccess>([queue = queue_] { return queue->now(); });
+    std::unique_ptr<WindowRestorer> restorer_ =
+        std::make_unique<WindowRestorer>(workspace_, windows_, queue_, [queue = queue_] { return queue->now(); });
+    std::vector<WindowRestoreResult> results_;
+    const std::vector<WindowRestoreResult> restored_{WindowRestoreResult::restored()};
+};
+
+TEST_F(WindowRestorerTest, WithoutBundleIDCompletesAtOnceTouchingNothing) {
+    restore({std::nullopt, "Safari", std::nullopt, FrameRect{}}, true);
+    EXPECT_EQ(results_, skipped("The recording does not say which app was in front."));
+    EXPECT_EQ(workspace_->calls, 0);
+    EXPECT_EQ(queue_->pendingCount(), 0u);
+}
+
+TEST_F(WindowRestorerTest, RunningAppIsActivatedThenItsWindowMovedAfterTheSettleDelay) {
+    workspace_->running = {kSafari};
+    const WindowHandle window = addWindow(42);
+    restore(recorded());
+    EXPECT_EQ(workspace_->activations, std::vector{kSafari});
+    queue_->advanceBy(250 * kMillisecond - 1);
+    EXPECT_TRUE(results_.empty());
+    EXPECT_TRUE(windows_->writes.empty());
+
+    queue_->advanceBy(1);
+    EXPECT_EQ(results_, restored_);
+    EXPECT_EQ(windows_->writes, movedBack(window));
+    EXPECT_EQ(windows_->position(window), (Point{100, 50}));
+}
+
+TEST_F(WindowRestorerTest, WithoutRecordedFrameOnlyActivates) {
+    workspace_->running = {kSafari};
+    addWindow(42);
+    restore({"com.apple.Safari", std::nullopt, "Start", std::nullopt});
+    queue_->advanceBy(250 * kMillisecond);
+    EXPECT_EQ(results_, restored_);
+    EXPECT_TRUE(windows_->writes.empty());
+}
+
+TEST_F(WindowRestorerTest, OnlyTheFirstRunningInstanceIsUsed) {
+    const RunningApplication second{43, "com.apple.Safari", "Safari"};
+    workspace_->running = {kSafari, second};
+    const WindowHandle first = addWindow(42);
+    addWindow(43);
+    restore(recorded());
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(workspace_->activations, std::vector{kSafari});
+    EXPECT_EQ(windows_->writes, movedBack(first));
+}
+
+TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirst) {
+    workspace_->running = {kSafari};
+    const WindowHandle untitled = addWindow(42);
+    const WindowHandle start = addWindow(42, "Start");
+    const WindowHandle docs = addWindow(42, "Docs");
+    windows_->setFocusedWindow(42, docs);
+    windows_->setMainWindow(42, start);
+
+    const auto chosen = [&](std::optional<std::string> title) {
+        windows_->writes.clear();
+        results_.clear();
+        restore(recorded(std::move(title)));
+        queue_->advanceBy(kSecond);
+        EXPECT_EQ(results_, restored_);
+        return windows_->writes.empty() ? WindowHandle{} : windows_->writes.front().window;
+    };
+    EXPECT_EQ(chosen("Start"), start);
+    EXPECT_EQ(chosen(""), docs);
+    EXPECT_EQ(chosen("Gone"), docs);
+    windows_->setFocusedWindow(42, std::nullopt);
+    EXPECT_EQ(chosen(std::nullopt), start);
+    windows_->setMainWindow(42, std::nullopt);
+    EXPECT_EQ(chosen(std::nullopt), untitled);
+}
+
+TEST_F(WindowRestorerTest, WindowProblemsAreNamed) {
+    workspace_->running = {kSafari};
+    restore(recorded());
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(results_, skipped("Safari has no window to position."));
+
+    const WindowHandle window = addWindow(42);
+    windows_->window(window).fullScreen = true;
+    results_.clear();
+    restore(recorded());
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(results_, skipped("Safari's window is full screen, so it was left where it is."));
+
+    windows_->window(window).fullScreen = std::nullopt;  // unreadable counts as not full screen
+    windows_->window(window).sizeSettable = false;
+    results_.clear();
+    restore(recorded());
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(results_, skipped("Safari's window cannot be moved."));
+
+    windows_->window(window).sizeSettable = true;
+    windows_->window(window).positionSettable = false;
+    results_.clear();
+    restore(recorded());
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(results_, skipped("Safari's window cannot be moved."));
+    EXPECT_TRUE(windows_->writes.empty());
+}
+
+TEST_F(WindowRestorerTest, ReadBackPositionMustBeWithinTwoPoints) {
+    workspace_->running = {kSafari};
+    const WindowHandle window = addWindow(42);
+    const FakeWindowAccess::Window fresh = windows_->window(window);
+    const auto attempt = [&](auto&& script) {
+        script(windows_->window(window));
+        results_.clear();
+        restore(recorded());
+        queue_->advanceBy(kSecond);
+        windows_->window(window) = fresh;
+        return results_;
+    };
+    const auto couldNotMove = skipped("Safari's window could not be moved back to its recorded position.");
+
+    EXPECT_EQ(attempt([](auto& w) { w.landingOffset = {2.0, -2.0}; }), restored_);
+    EXPECT_EQ(attempt([](auto& w) { w.refusesToResize = true; }), restored_);
+    EXPECT_EQ(attempt([](auto& w) { w.landingOffset = {2.01, 0}; }), couldNotMove);
+    EXPECT_EQ(attempt([](auto& w) { w.landingOffset = {0, -2.01}; }), couldNotMove);
+    EXPECT_EQ(attempt([](auto& w) { w.refusesToMove = true; }), couldNotMove);
+    EXPECT_EQ(attempt([](auto& w) { w.size.reset(); }), couldNotMove);
+}
+
+TEST_F(WindowRestorerTest, NotRunningAndNotToBeLaunchedCompletesAtOnce) {
+    workspace_->install("com.apple.Safari", kSafari);
+    restore(recorded(), false);
+    EXPECT_EQ(results_, skipped("Safari is not running."));
+    EXPECT_TRUE(workspace_->launches.empty());
+
+    results_.clear();
+    restore({"org.example.Editor", std::nullopt, std::nullopt, std::nullopt}, false);
+    EXPECT_EQ(results_, skipped("org.example.Editor is not running."));
+}
+
+TEST_F(WindowRestorerTest, NotInstalledCompletesAtOnce) {
+    restore(recorded(), true);
+    EXPECT_EQ(results_, skipped("Safari is not installed on this Mac."));
+    EXPECT_TRUE(workspace_->launches.empty());
+}
+
+TEST_F(WindowRestorerTest, FailedLaunchIsReportedOnTheMainQueue) {
+    workspace_->install("com.apple.Safari", std::nullopt);
+    restore(recorded(), true);
+    EXPECT_TRUE(results_.empty());
+    queue_->runReady();
+    EXPECT_EQ(results_, skipped("Safari could not be launched."));
+    EXPECT_EQ(workspace_->launches, std::vector<std::string>{"com.apple.Safari"});
+}
+
+TEST_F(WindowRestorerTest, LaunchedAppWithAWindowIsPositionedWithoutPolling) {
+    workspace_->install("com.apple.Safari", kSafari);
+    const WindowHandle window = addWindow(42);
+    restore(recorded(), true);
+    queue_->advanceBy(250 * kMillisecond);
+    EXPECT_EQ(results_, restored_);
+    EXPECT_EQ(workspace_->activations, std::vector{kSafari});
+    EXPECT_EQ(windows_->writes, movedBack(window));
+}
+
+TEST_F(WindowRestorerTest, LaunchedAppIsWaitedForUntilItsFirstWindowShows) {
+    workspace_->install("com.apple.Safari", kSafari);
+    const WindowHandle window = addWindow(42);
+    windows_->window(window).appearsAtNanos = 5 * kSecond;
+    restore(recorded(), true);
+    queue_->advanceBy(5 * kSecond);
+    EXPECT_TRUE(workspace_->activations.empty());
+    queue_->advanceBy(300 * kMillisecond);  // the poll after the window showed
+    EXPECT_EQ(workspace_->activations, std::vector{kSafari});
+    EXPECT_TRUE(results_.empty());
+    queue_->advanceBy(250 * kMillisecond);
+    EXPECT_EQ(results_, restored_);
+    EXPECT_EQ(windows_->writes, movedBack(window));
+}
+
+TEST_F(WindowRestorerTest, LaunchedAppWithoutAWindowGivesUpAfterTenSeconds) {
+    workspace_->install("com.apple.Safari", kSafari);
+    restore(recorded(), true);
+    queue_->advanceBy(10 * kSecond - 1);
+    EXPECT_TRUE(results_.empty());
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(results_, skipped("Safari launched but showed no window within 10 seconds."));
+    EXPECT_EQ(queue_->pendingCount(), 0u);
+    EXPECT_TRUE(workspace_->activations.empty());
+}
+
+TEST_F(WindowRestorerTest, RestoreOutlivesTheRestorer) {
+    workspace_->running = {kSafari};
+    addWindow(42);
+    restore(recorded());
+    restorer_.reset();
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(results_, restored_);
+}
+
+TEST(WindowRestorerConcurrency, LaunchReportedOnAnotherThreadContinuesOnTheMainQueue) {
+    auto queue = std::make_shared<ManualMainQueue>();
+    auto workspace = std::make_shared<FakeWorkspaceService>();
+    auto windows = std::make_shared<FakeWindowAccess>();
+    workspace->install("com.apple.Safari", kSafari);
+    workspace->holdLaunches = true;
+    FakeWindowAccess::Window window;
+    window.pid = 42;
+    window.position = Point{0, 0};
+    window.size = Size{10, 10};
+    windows->addWindow(window);
+
+    std::vector<WindowRestoreResult> results;
+    WindowRestorer(workspace, windows, queue)
+        .restore({"com.apple.Safari", "Safari", std::nullopt, FrameRect{1, 2, 3, 4}}, true,
+                 [&](WindowRestoreResult r) { results.push_back(r); });
+    std::thread launcher([&] { workspace->finishLaunches(); });
+    launcher.join();
+    EXPECT_TRUE(results.empty());
+    queue->advanceBy(250 * kMillisecond);
+    EXPECT_EQ(results, std::vector{WindowRestoreResult::restored()});
+}
+
+}  // namespace
+}  // namespace brevanor
