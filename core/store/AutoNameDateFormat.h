@@ -13,7 +13,8 @@ class AutoNameDateFormat {
 public:
     // An empty locale or time-zone id stands for the user's current one, looked
     // up again at every call. Ids are ICU's ("en_US", "Europe/Berlin", "UTC").
-    explicit AutoNameDateFormat(std::string localeID = {}, std::string timeZoneID = {});
+    AutoNameDateFormat() = default;
+    AutoNameDateFormat(std::string localeID, std::string timeZoneID);
 
     // Throws std::runtime_error when the date cannot be formatted.
     std::string format(Date date) const;
