@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/control/AppPrompts.h"
+
+namespace brevanor::testing {
+
+// Prompts that answer at once as the test scripted, and keep what was asked.
+class AnsweringPrompts final : public AppPrompts {
+public:
+    PreflightAlert::Answer confirmPreflight(const PreflightAlert& alert) override {
+        alerts.push_back(alert);
+        return preflightAnswer;
+    }
+
+    std::optional<std::filesystem::path> chooseExportLocation(const std::string& fileName) override {
+        proposedExportNames.push_back(fileName);
+        return exportLocation;
+    }
+
+    PreflightAlert::Answer preflightAnswer;
+    std::optional<std::filesystem::path> exportLocation;
+
+    std::vector<PreflightAlert> alerts;
+    std::vector<std::string> proposedExportNames;
+};
+
+}  // namespace brevanor::testing
