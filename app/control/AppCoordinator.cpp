@@ -171,8 +171,11 @@ std::optional<std::string> AppCoordinator::permissionMessage() const {
 }
 
 std::string AppCoordinator::stopHint() const {
-    return fillIn(brevanor::tr("Stop: %1 or hold ⎋"),
-                  {settings_.stopHotkey().displayString(services_.platform.keyboard.get())});
+    return fillIn(brevanor::tr("Stop: %1 or hold ⎋"), {shortcutText(settings_.stopHotkey())});
+}
+
+std::string AppCoordinator::shortcutText(const HotkeyChord& chord) const {
+    return chord.displayString(services_.platform.keyboard.get());
 }
 
 std::shared_ptr<const Recording> AppCoordinator::lastRecording() const {
@@ -510,7 +513,7 @@ void AppCoordinator::registerHotkeys() {
     if (failures.empty()) return;
     std::vector<std::string> chords;
     for (const auto& failure : failures) {
-        chords.push_back(failure.binding.chord.displayString(services_.platform.keyboard.get()));
+        chords.push_back(shortcutText(failure.binding.chord));
     }
     setErrorMessage(fillIn(brevanor::tr("Could not register the shortcut %1. Another app may already use it."),
                            {joined(chords, ", ")}));

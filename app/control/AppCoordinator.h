@@ -120,6 +120,8 @@ public:
     std::shared_ptr<const Recording> lastRecording() const;
     // "Stop: <stop shortcut> or hold ⎋", for the status pill.
     std::string stopHint() const;
+    // A shortcut as the user reads it on the current keyboard layout (⌃⌥⌘R).
+    std::string shortcutText(const HotkeyChord& chord) const;
     // What is missing for recording, or nothing when both permissions are granted.
     std::optional<std::string> permissionMessage() const;
 

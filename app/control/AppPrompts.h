@@ -20,6 +20,9 @@ public:
     // documents (.macro) that may create folders and proposes `fileName`.
     // Nothing when the user cancels.
     virtual std::optional<std::filesystem::path> chooseExportLocation(const std::string& fileName) = 0;
+    // Tells, modally, that the recordings folder cannot be used, with the
+    // system's description; the application ends afterwards.
+    virtual void showFolderAlert(const std::string& description) = 0;
 };
 
 }  // namespace brevanor

@@ -22,11 +22,14 @@ public:
         return exportLocation;
     }
 
+    void showFolderAlert(const std::string& description) override { folderAlerts.push_back(description); }
+
     PreflightAlert::Answer preflightAnswer;
     std::optional<std::filesystem::path> exportLocation;
 
     std::vector<PreflightAlert> alerts;
     std::vector<std::string> proposedExportNames;
+    std::vector<std::string> folderAlerts;
 };
 
 }  // namespace brevanor::testing

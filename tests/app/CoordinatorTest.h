@@ -71,10 +71,8 @@ protected:
         tap->stop();
     }
 
-    // Made by each test once the fakes are arranged.
-    AppCoordinator& make() {
-        settings = std::make_unique<AppSettings>(preferences, loginItem);
-        store = std::make_shared<RecordingStore>(folder.path() / "Recordings", preferences);
+    // The fakes, the queue and the virtual clock as the coordinator takes them.
+    AppCoordinator::Services services() const {
         AppCoordinator::Services services;
         services.platform = {source,   injector,    displays,    workspace, windows,
                              keyboard, secureInput, permissions, hotKeys,   loginItem};
@@ -83,7 +81,14 @@ protected:
         services.prompts = prompts;
         services.activation = activation;
         services.now = [queue = mainQueue, base = baseNanos] { return base + queue->now(); };
-        coordinator = std::make_unique<AppCoordinator>(*settings, store, std::move(services));
+        return services;
+    }
+
+    // Made by each test once the fakes are arranged.
+    AppCoordinator& make() {
+        settings = std::make_unique<AppSettings>(preferences, loginItem);
+        store = std::make_shared<RecordingStore>(folder.path() / "Recordings", preferences);
+        coordinator = std::make_unique<AppCoordinator>(*settings, store, services());
         coordinator->openLibrary = [this] { ++libraryOpened; };
         return *coordinator;
     }
