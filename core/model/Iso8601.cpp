@@ -72,7 +72,7 @@ std::optional<Date> parse(std::string_view text) {
                                           std::chrono::day{static_cast<unsigned>(day)}};
     if (!ymd.ok()) return std::nullopt;
 
-    std::int64_t offsetSeconds = 0;
+    seconds offset{0};
     if (text.size() == 20) {
         if (text[19] != 'Z') return std::nullopt;
     } else {
@@ -83,12 +83,14 @@ std::optional<Date> parse(std::string_view text) {
             offsetMinutes < 0 || offsetMinutes > 59) {
             return std::nullopt;
         }
-        offsetSeconds = (sign == '+' ? 1 : -1) * (offsetHours * 3600 + offsetMinutes * 60);
+        offset = std::chrono::hours{offsetHours} + std::chrono::minutes{offsetMinutes};
+        if (sign == '-') offset = -offset;
     }
 
     // Local time minus the offset is UTC. Years 0000 to 9999 stay far inside 64-bit seconds.
-    const std::int64_t utcSeconds = std::chrono::sys_days{ymd}.time_since_epoch().count() * 86400 + hour * 3600 +
-                                    minute * 60 + second - offsetSeconds;
+    const std::chrono::sys_seconds utc =
+        std::chrono::sys_days{ymd} + std::chrono::hours{hour} + std::chrono::minutes{minute} + seconds{second} - offset;
+    const std::int64_t utcSeconds = utc.time_since_epoch().count();
     // A Date counts in the system clock's ticks (nanoseconds here): about 1678 to 2262.
     constexpr std::int64_t kTicksPerSecond = Date::period::den / Date::period::num;
     constexpr std::int64_t kLimit = std::numeric_limits<Date::rep>::max() / kTicksPerSecond;

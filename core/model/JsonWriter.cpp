@@ -36,16 +36,15 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
 
 void JsonWriter::real(double number) {
     if (!std::isfinite(number)) throw RecordingEncodingError(std::string(lastKey_));
-    separate();
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    out_.append(buffer, result.ptr);
-    needsComma_ = true;
+    char buffer[40];
+    char* end = startToken(buffer);
+    end = std::to_chars(end, buffer + sizeof buffer, number).ptr;
+    finishValue(buffer, end);
 }
 
 void JsonWriter::string(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    separate();
+    if (needsComma_) out_.push_back(',');
     out_.push_back('"');
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);

@@ -2,7 +2,7 @@
 
 #include <charconv>
 #include <concepts>
-#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -10,52 +10,43 @@ namespace brevanor {
 
 // A compact JSON writer: no blanks, keys written in the order the caller gives
 // them (the caller keeps them sorted). Integers never carry a fraction; doubles
-// are written in their shortest form that reads back exactly.
+// are written in their shortest form that reads back exactly. Each token goes
+// out in one append, comma included, since long documents are mostly numbers.
 class JsonWriter {
 public:
     explicit JsonWriter(std::size_t expectedBytes = 0) { out_.reserve(expectedBytes); }
 
-    void beginObject() {
-        separate();
-        out_.push_back('{');
-        needsComma_ = false;
-    }
-    void endObject() {
-        out_.push_back('}');
-        needsComma_ = true;
-    }
-    void beginArray() {
-        separate();
-        out_.push_back('[');
-        needsComma_ = false;
-    }
-    void endArray() {
-        out_.push_back(']');
-        needsComma_ = true;
-    }
+    void beginObject() { open('{'); }
+    void endObject() { close('}'); }
+    void beginArray() { open('['); }
+    void endArray() { close(']'); }
 
-    // A key of this format: plain ASCII that needs no escaping.
+    // A key of this format: plain ASCII that needs no escaping, shorter than 60 characters.
     void key(std::string_view name) {
-        separate();
+        char buffer[64];
+        char* end = startToken(buffer);
+        *end++ = '"';
+        std::memcpy(end, name.data(), name.size());
+        end += name.size();
+        *end++ = '"';
+        *end++ = ':';
+        out_.append(buffer, end);
         lastKey_ = name;
-        out_.push_back('"');
-        out_.append(name);
-        out_.append("\":", 2);
         needsComma_ = false;
     }
 
-    template <typename Integer>
-    requires std::integral<Integer> &&(!std::same_as<Integer, bool>)void integer(Integer number) {
-        separate();
-        char buffer[24];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-        out_.append(buffer, result.ptr);
-        needsComma_ = true;
+    template <std::integral Integer>
+    void integer(Integer number) {
+        char buffer[32];
+        char* end = startToken(buffer);
+        end = std::to_chars(end, buffer + sizeof buffer, number).ptr;
+        finishValue(buffer, end);
     }
+    void integer(bool) = delete;
     // Throws RecordingEncodingError naming the last key for infinity and not-a-number.
     void real(double number);
     void boolean(bool flag) {
-        separate();
+        if (needsComma_) out_.push_back(',');
         out_.append(flag ? std::string_view("true") : std::string_view("false"));
         needsComma_ = true;
     }
@@ -66,8 +57,25 @@ public:
     std::string take() { return std::move(out_); }
 
 private:
-    void separate() {
-        if (needsComma_) out_.push_back(',');
+    // Writes the separating comma, if one is due, and returns where the token goes.
+    char* startToken(char* buffer) const {
+        if (needsComma_) *buffer++ = ',';
+        return buffer;
+    }
+    void finishValue(const char* buffer, const char* end) {
+        out_.append(buffer, end);
+        needsComma_ = true;
+    }
+    void open(char bracket) {
+        char buffer[2];
+        char* end = startToken(buffer);
+        *end++ = bracket;
+        out_.append(buffer, end);
+        needsComma_ = false;
+    }
+    void close(char bracket) {
+        out_.push_back(bracket);
+        needsComma_ = true;
     }
 
     std::string out_;

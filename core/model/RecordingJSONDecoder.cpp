@@ -1,15 +1,13 @@
 #include "core/model/RecordingJSONDecoder.h"
 
-#include <simdjson.h>
-
 #include <array>
-#include <cmath>
-#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/model/Iso8601.h"
+#include "core/model/JsonValues.h"
 #include "core/model/LossyRecordingEvent.h"
 #include "core/model/RecordingDecodingError.h"
 #include "core/model/RecordingDocumentError.h"
@@ -17,8 +15,7 @@
 
 namespace brevanor {
 
-namespace od = simdjson::ondemand;
-using simdjson::error_code;
+using namespace JsonValues;
 
 struct RecordingJSONDecoder::Parser {
     od::parser parser;
@@ -26,269 +23,32 @@ struct RecordingJSONDecoder::Parser {
 
 namespace {
 
-// A parser that has read a large document keeps buffers several times its size;
-// beyond this capacity they are given back after the document.
-constexpr std::size_t kRetainedCapacityBytes = 4 * 1024 * 1024;
+// The parser keeps its buffers between documents: setting them up again costs
+// more than reading a long document (they reserve about 7 bytes per document
+// byte, of which a fraction is ever touched). Only after a document beyond this
+// capacity, far longer than any recording session, are they given back.
+constexpr std::size_t kRetainedCapacityBytes = std::size_t{64} << 20;
 
-// How deep values under unknown keys may nest. The format itself nests a few
-// levels only; the limit keeps hostile documents from exhausting the stack.
-constexpr int kMaxUnknownDepth = 64;
-
-constexpr std::string_view kMissing = "required key is missing";
 constexpr std::string_view kPointShape = "expected an array of three numbers (dt, x, y)";
 
-// Where a value sits in the document. Locations are chained on the stack and
-// turned into text ("events[12].keyCode") only when reading fails.
-struct Location {
-    const Location* parent = nullptr;
-    std::string_view key;
-    std::size_t index = 0;
-    bool isIndex = false;
-
-    Location child(std::string_view name) const { return {this, name, 0, false}; }
-    Location element(std::size_t i) const { return {this, {}, i, true}; }
-
-    std::string toString() const {
-        std::string text = parent ? parent->toString() : std::string();
-        if (isIndex) return text + "[" + std::to_string(index) + "]";
-        if (key.empty()) return text;
-        return text.empty() ? std::string(key) : text + "." + std::string(key);
-    }
-};
-
-const Location kRoot{};
-
-[[noreturn]] void fail(const Location& at, std::string_view problem) {
-    throw RecordingDocumentError(at.toString(), std::string(problem));
-}
-
-std::string describe(error_code error) {
-    switch (error) {
-        case simdjson::EMPTY: return "the document is empty";
-        case simdjson::UTF8_ERROR: return "the document is not valid UTF-8";
-        case simdjson::CAPACITY: return "the document is too large";
-        case simdjson::DEPTH_ERROR: return "values are nested too deeply";
-        case simdjson::NUMBER_ERROR: return "malformed number or number out of range";
-        default: return std::string("malformed JSON (") + simdjson::error_message(error) + ")";
-    }
-}
-
-// Fails with "expected <what>" when the value has another JSON type, else with the parser's complaint.
-void check(error_code error, const Location& at, std::string_view what) {
-    if (error == simdjson::SUCCESS) return;
-    if (error == simdjson::INCORRECT_TYPE) fail(at, "expected " + std::string(what));
-    fail(at, describe(error));
-}
-
-void check(error_code error, const Location& at) {
-    if (error != simdjson::SUCCESS) fail(at, describe(error));
-}
-
-// --- Values -----------------------------------------------------------------
-
-template <typename Integer>
-std::string integerRange() {
-    return "an integer from " + std::to_string(std::numeric_limits<Integer>::min()) + " to " +
-           std::to_string(std::numeric_limits<Integer>::max());
-}
-
-// Any JSON number with an integral value inside the range: 3, 3.0 and 3e0 all read as 3.
-template <typename Integer>
-Integer readInteger(od::value& value, const Location& at) {
-    od::number number;
-    const error_code error = value.get_number().get(number);
-    if (error == simdjson::NUMBER_ERROR) {
-        // A well-formed integer beyond 64 bits still reads as a double: out of range, not malformed.
-        double ignored = 0;
-        if (value.get_double().get(ignored) == simdjson::SUCCESS) fail(at, "expected " + integerRange<Integer>());
-    }
-    check(error, at, integerRange<Integer>());
-    switch (number.get_number_type()) {
-        case od::number_type::signed_integer:
-            if (std::in_range<Integer>(number.get_int64())) return static_cast<Integer>(number.get_int64());
-            break;
-        case od::number_type::unsigned_integer:
-            if (std::in_range<Integer>(number.get_uint64())) return static_cast<Integer>(number.get_uint64());
-            break;
-        case od::number_type::floating_point_number: {
-            // Exact bounds: the maxima plus one are powers of two, which doubles hold exactly.
-            const double real = number.get_double();
-            constexpr double lowest = static_cast<double>(std::numeric_limits<Integer>::min());
-            constexpr double beyond = static_cast<double>(std::numeric_limits<Integer>::max()) + 1.0;
-            if (std::trunc(real) == real && real >= lowest && real < beyond) return static_cast<Integer>(real);
-            break;
-        }
-    }
-    fail(at, "expected " + integerRange<Integer>());
-}
-
-double readDouble(od::value& value, const Location& at) {
-    double real = 0;
-    check(value.get_double().get(real), at, "a number");
-    return real;
-}
-
-bool readBool(od::value& value, const Location& at) {
-    bool flag = false;
-    check(value.get_bool().get(flag), at, "true or false");
-    return flag;
-}
-
-// The text lives in the parser's buffer until the next document.
-std::string_view readString(od::value& value, const Location& at) {
-    std::string_view text;
-    check(value.get_string().get(text), at, "a string");
-    return text;
-}
-
-od::object readObject(od::value& value, const Location& at) {
-    od::object object;
-    check(value.get_object().get(object), at, "an object");
-    return object;
-}
-
-od::array readArray(od::value& value, const Location& at) {
-    od::array array;
-    check(value.get_array().get(array), at, "an array");
-    return array;
-}
-
-// True for a well-formed null, which stands for a missing key.
-bool isNull(od::value& value, const Location& at) {
-    od::json_type type;
-    check(value.type().get(type), at);
-    if (type != od::json_type::null) return false;
-    bool null = false;
-    if (value.is_null().get(null) != simdjson::SUCCESS || !null) fail(at, "malformed JSON (expected null)");
-    return true;
-}
-
-// Walks a value nobody reads (unknown keys, other types' keys, unknown events)
-// so that malformed text inside it still fails the document.
-void validate(od::value& value, const Location& at, int depth = 0) {
-    if (depth > kMaxUnknownDepth) fail(at, describe(simdjson::DEPTH_ERROR));
-    od::json_type type;
-    check(value.type().get(type), at);
-    switch (type) {
-        case od::json_type::object: {
-            od::object object = readObject(value, at);
-            for (auto result : object) {
-                od::field field;
-                check(std::move(result).get(field), at);
-                std::string_view key;
-                check(field.unescaped_key().get(key), at);
-                validate(field.value(), at.child(key), depth + 1);
-            }
-            break;
-        }
-        case od::json_type::array: {
-            od::array array = readArray(value, at);
-            std::size_t i = 0;
-            for (auto result : array) {
-                od::value element;
-                check(std::move(result).get(element), at.element(i));
-                validate(element, at.element(i), depth + 1);
-                ++i;
-            }
-            break;
-        }
-        case od::json_type::number: {
-            double ignored = 0;
-            check(value.get_double().get(ignored), at);
-            break;
-        }
-        case od::json_type::string: readString(value, at); break;
-        case od::json_type::boolean: readBool(value, at); break;
-        case od::json_type::null: isNull(value, at); break;
-    }
-}
+const JsonLocation kRoot{};
 
 template <typename Enum>
-Enum readEnum(od::value& value, const Location& at, std::optional<Enum> (*fromString)(std::string_view),
-              std::string_view choices) {
+Enum readEnum(od::value& value, const JsonLocation& at, std::optional<Enum> (*fromString)(std::string_view),
+              std::string_view expected) {
     const std::optional<Enum> parsed = fromString(readString(value, at));
-    if (!parsed) fail(at, "expected " + std::string(choices));
+    if (!parsed) fail(at, expected);
     return *parsed;
 }
 
-// --- Objects ----------------------------------------------------------------
+// --- Environment, settings, trim ------------------------------------------------
 
-using KeyMask = std::uint32_t;
-
-constexpr KeyMask bit(std::size_t index) { return KeyMask{1} << index; }
-
-template <std::size_t N>
-constexpr KeyMask allKeys() {
-    return N == 32 ? ~KeyMask{0} : bit(N) - 1;
-}
-
-// Reads each field of `object` once, in document order. A field named in
-// `keys` and in `wanted` goes to `handle(index, value, location)`, unless its
-// value is null (a missing key); every other field is only validated. A wanted
-// key that appears twice makes the document ambiguous and fails it. Returns the
-// wanted keys that were present with a value.
-template <std::size_t N, typename Handle>
-KeyMask readFields(od::object& object, const Location& at, const std::array<std::string_view, N>& keys, KeyMask wanted,
-                   Handle&& handle) {
-    static_assert(N <= 32);
-    KeyMask seen = 0;
-    KeyMask read = 0;
-    for (auto result : object) {
-        od::field field;
-        check(std::move(result).get(field), at);
-        std::string_view name;
-        check(field.unescaped_key().get(name), at);
-        od::value& value = field.value();
-
-        std::size_t index = 0;
-        while (index < N && keys[index] != name) ++index;
-        if (index == N || (wanted & bit(index)) == 0) {
-            validate(value, at.child(name));
-            continue;
-        }
-        const Location keyAt = at.child(keys[index]);
-        if (seen & bit(index)) fail(keyAt, "the key appears more than once");
-        seen |= bit(index);
-        if (isNull(value, keyAt)) continue;
-        handle(index, value, keyAt);
-        read |= bit(index);
-    }
-    return read;
-}
-
-template <std::size_t N, typename Handle>
-KeyMask readFields(od::object& object, const Location& at, const std::array<std::string_view, N>& keys,
-                   Handle&& handle) {
-    return readFields(object, at, keys, allKeys<N>(), std::forward<Handle>(handle));
-}
-
-template <std::size_t N>
-void require(KeyMask read, std::size_t index, const std::array<std::string_view, N>& keys, const Location& at) {
-    if ((read & bit(index)) == 0) fail(at.child(keys[index]), kMissing);
-}
-
-// The value of one key, looked up ahead of the others because it decides how
-// they are read. Absent when the key is missing or null.
-std::optional<od::value> findField(od::object& object, std::string_view name, const Location& at) {
-    od::value value;
-    const error_code error = object.find_field_unordered(name).get(value);
-    if (error == simdjson::NO_SUCH_FIELD) return std::nullopt;
-    check(error, at);
-    if (isNull(value, at.child(name))) return std::nullopt;
-    return value;
-}
-
-void rewind(od::object& object, const Location& at) {
-    bool ignored = false;
-    check(object.reset().get(ignored), at);
-}
-
-FrameRect readFrame(od::value& value, const Location& at) {
+FrameRect readFrame(od::value& value, const JsonLocation& at) {
     enum Key : std::size_t { x, y, width, height };
     static constexpr std::array<std::string_view, 4> kKeys{"x", "y", "width", "height"};
     od::object object = readObject(value, at);
     FrameRect frame;
-    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const Location& keyAt) {
+    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
         switch (key) {
             case x: frame.x = readDouble(v, keyAt); break;
             case y: frame.y = readDouble(v, keyAt); break;
@@ -296,32 +56,32 @@ FrameRect readFrame(od::value& value, const Location& at) {
             case height: frame.height = readDouble(v, keyAt); break;
         }
     });
-    for (std::size_t key : {x, y, width, height}) require(read, key, kKeys, at);
+    requireKeys(read, {x, y, width, height}, kKeys, at);
     return frame;
 }
 
-DisplayInfo readDisplay(od::value& value, const Location& at) {
+DisplayInfo readDisplay(od::value& value, const JsonLocation& at) {
     enum Key : std::size_t { id, frame, scale };
     static constexpr std::array<std::string_view, 3> kKeys{"id", "frame", "scale"};
     od::object object = readObject(value, at);
     DisplayInfo display;
-    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const Location& keyAt) {
+    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
         switch (key) {
             case id: display.id = readInteger<std::uint32_t>(v, keyAt); break;
             case frame: display.frame = readFrame(v, keyAt); break;
             case scale: display.scale = readDouble(v, keyAt); break;
         }
     });
-    for (std::size_t key : {id, frame, scale}) require(read, key, kKeys, at);
+    requireKeys(read, {id, frame, scale}, kKeys, at);
     return display;
 }
 
-FrontmostAppInfo readFrontmostApp(od::value& value, const Location& at) {
+FrontmostAppInfo readFrontmostApp(od::value& value, const JsonLocation& at) {
     enum Key : std::size_t { bundleID, name, windowTitle, windowFrame };
     static constexpr std::array<std::string_view, 4> kKeys{"bundleID", "name", "windowTitle", "windowFrame"};
     od::object object = readObject(value, at);
     FrontmostAppInfo app;
-    readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const Location& keyAt) {
+    readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
         switch (key) {
             case bundleID: app.bundleID = std::string(readString(v, keyAt)); break;
             case name: app.name = std::string(readString(v, keyAt)); break;
@@ -332,19 +92,19 @@ FrontmostAppInfo readFrontmostApp(od::value& value, const Location& at) {
     return app;
 }
 
-EnvironmentSnapshot readEnvironment(od::value& value, const Location& at) {
+EnvironmentSnapshot readEnvironment(od::value& value, const JsonLocation& at) {
     enum Key : std::size_t { displays, frontmostApp, keyboardInputSourceID };
     static constexpr std::array<std::string_view, 3> kKeys{"displays", "frontmostApp", "keyboardInputSourceID"};
     od::object object = readObject(value, at);
     EnvironmentSnapshot environment;
-    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const Location& keyAt) {
+    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
         switch (key) {
             case displays: {
                 od::array array = readArray(v, keyAt);
                 std::size_t i = 0;
                 for (auto result : array) {
                     od::value element;
-                    check(std::move(result).get(element), keyAt.element(i));
+                    check(result.get(element), keyAt.element(i));
                     environment.displays.push_back(readDisplay(element, keyAt.element(i)));
                     ++i;
                 }
@@ -354,26 +114,42 @@ EnvironmentSnapshot readEnvironment(od::value& value, const Location& at) {
             case keyboardInputSourceID: environment.keyboardInputSourceID = std::string(readString(v, keyAt)); break;
         }
     });
-    require(read, displays, kKeys, at);
+    requireKeys(read, {displays}, kKeys, at);
     return environment;
 }
 
-HotkeyChord readHotkey(od::value& value, const Location& at) {
+HotkeyChord readHotkey(od::value& value, const JsonLocation& at) {
     enum Key : std::size_t { keyCode, modifiers };
     static constexpr std::array<std::string_view, 2> kKeys{"keyCode", "modifiers"};
     od::object object = readObject(value, at);
     HotkeyChord chord;
-    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const Location& keyAt) {
+    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
         switch (key) {
             case keyCode: chord.keyCode = readInteger<std::uint16_t>(v, keyAt); break;
             case modifiers: chord.modifiers = readInteger<std::uint64_t>(v, keyAt); break;
         }
     });
-    for (std::size_t key : {keyCode, modifiers}) require(read, key, kKeys, at);
+    requireKeys(read, {keyCode, modifiers}, kKeys, at);
     return chord;
 }
 
-RecordingSettings readSettings(od::value& value, const Location& at) {
+std::set<PreflightWarningKind> readSilencedWarnings(od::value& value, const JsonLocation& at) {
+    std::set<PreflightWarningKind> kinds;
+    od::array array = readArray(value, at);
+    std::size_t i = 0;
+    for (auto result : array) {
+        od::value element;
+        check(result.get(element), at.element(i));
+        kinds.insert(
+            readEnum<PreflightWarningKind>(element, at.element(i), preflightWarningKindFromString,
+                                           R"(expected "displayMismatch", "appNotRunning" or "inputSourceMismatch")"));
+        ++i;
+    }
+    return kinds;
+}
+
+// Every key is optional; values outside the editable ranges are kept as they stand.
+RecordingSettings readSettings(od::value& value, const JsonLocation& at) {
     enum Key : std::size_t {
         repeatCount,
         repeatInfinite,
@@ -397,9 +173,8 @@ RecordingSettings readSettings(od::value& value, const Location& at) {
                                                             "extraDelayBeforeClickMs",
                                                             "silencedWarnings"};
     od::object object = readObject(value, at);
-    // Every key is optional; values outside the editable ranges are kept as they stand.
     RecordingSettings settings;
-    readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const Location& keyAt) {
+    readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
         switch (key) {
             case repeatCount: settings.repeatCount = readInteger<std::int64_t>(v, keyAt); break;
             case repeatInfinite: settings.repeatInfinite = readBool(v, keyAt); break;
@@ -407,48 +182,40 @@ RecordingSettings readSettings(od::value& value, const Location& at) {
             case speed: settings.speed = readDouble(v, keyAt); break;
             case cursorMode:
                 settings.cursorMode = readEnum<CursorMode>(
-                    v, keyAt, cursorModeFromString, "\"absolute\", \"relativeToScreen\" or \"relativeToCursor\"");
+                    v, keyAt, cursorModeFromString, R"(expected "absolute", "relativeToScreen" or "relativeToCursor")");
                 break;
             case playHotkey: settings.playHotkey = readHotkey(v, keyAt); break;
             case notes: settings.notes = std::string(readString(v, keyAt)); break;
             case containsSensitiveInput: settings.containsSensitiveInput = readBool(v, keyAt); break;
             case extraDelayBeforeClickMs: settings.extraDelayBeforeClickMs = readInteger<std::int64_t>(v, keyAt); break;
-            case silencedWarnings: {
-                od::array array = readArray(v, keyAt);
-                std::size_t i = 0;
-                for (auto result : array) {
-                    od::value element;
-                    check(std::move(result).get(element), keyAt.element(i));
-                    settings.silencedWarnings.insert(readEnum<PreflightWarningKind>(
-                        element, keyAt.element(i), preflightWarningKindFromString,
-                        "\"displayMismatch\", \"appNotRunning\" or \"inputSourceMismatch\""));
-                    ++i;
-                }
-                break;
-            }
+            case silencedWarnings: settings.silencedWarnings = readSilencedWarnings(v, keyAt); break;
         }
     });
     return settings;
 }
 
-TrimRange readTrim(od::value& value, const Location& at) {
+TrimRange readTrim(od::value& value, const JsonLocation& at) {
     enum Key : std::size_t { leadingNanos, trailingNanos };
     static constexpr std::array<std::string_view, 2> kKeys{"leadingNanos", "trailingNanos"};
     od::object object = readObject(value, at);
     TrimRange trim;
-    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const Location& keyAt) {
+    const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
         switch (key) {
             case leadingNanos: trim.leadingNanos = readInteger<std::uint64_t>(v, keyAt); break;
             case trailingNanos: trim.trailingNanos = readInteger<std::uint64_t>(v, keyAt); break;
         }
     });
-    for (std::size_t key : {leadingNanos, trailingNanos}) require(read, key, kKeys, at);
+    requireKeys(read, {leadingNanos, trailingNanos}, kKeys, at);
     return trim;
 }
 
-// --- Events -----------------------------------------------------------------
+// --- Events ---------------------------------------------------------------------
+//
+// An event object is read in one pass, although its "type" (which decides what
+// the other keys mean) usually comes last. Every known key is read as its own
+// type says; a value that does not fit is only noted, because it matters only
+// if the key belongs to the event's type. Malformed JSON fails at once.
 
-// Every key any event type has; each type reads its own and ignores the others.
 namespace EventKeys {
 enum Key : std::size_t {
     type,
@@ -480,6 +247,7 @@ constexpr std::array<std::string_view, EventKeys::count> kEventKeys{
     "points",  "deltaX",   "deltaY", "pointDeltaX",  "pointDeltaY", "continuous", "scrollPhase", "momentumPhase",
     "keyCode", "isRepeat", "down",   "durationNanos"};
 
+// The keys that belong to each type of event.
 constexpr KeyMask keysOf(RecordingEvent::Kind kind) {
     using Kind = RecordingEvent::Kind;
     using namespace EventKeys;
@@ -511,6 +279,7 @@ std::optional<RecordingEvent::Kind> eventKindFromString(std::string_view text) {
 
 // The fields of one event object as read; the defaults are those of missing optional keys.
 struct EventFields {
+    std::string_view type;
     std::uint64_t t = 0;
     MouseButton button = MouseButton::left;
     std::int64_t buttonNumber = 0;
@@ -532,126 +301,208 @@ struct EventFields {
     std::uint64_t durationNanos = 0;
 };
 
+using Mismatch = std::optional<RecordingDocumentError>;
+
+Mismatch mismatch(const JsonLocation& at, std::string_view expected) {
+    return RecordingDocumentError(at.toString(), std::string(expected));
+}
+
+// Reads a scalar with `get`; when it does not fit, checks that it is well-formed and notes what was expected.
+template <typename T, typename Get>
+Mismatch readScalar(od::value& value, const JsonLocation& at, T& out, Get get, std::string_view expected) {
+    if (get(value, at, out)) return std::nullopt;
+    validate(value, at);
+    return mismatch(at, expected);
+}
+
+template <typename Integer>
+Mismatch readIntegerField(od::value& value, const JsonLocation& at, Integer& out) {
+    return readScalar(value, at, out, getInteger<Integer>, integerExpectation<Integer>());
+}
+
+Mismatch readDoubleField(od::value& value, const JsonLocation& at, double& out) {
+    return readScalar(value, at, out, getDouble, "expected a number");
+}
+
+Mismatch readBoolField(od::value& value, const JsonLocation& at, bool& out) {
+    return readScalar(value, at, out, getBool, "expected true or false");
+}
+
+Mismatch readButton(od::value& value, const JsonLocation& at, MouseButton& out) {
+    constexpr std::string_view kExpected = R"(expected "left", "right", "middle" or "other")";
+    std::string_view text;
+    if (Mismatch problem = readScalar(value, at, text, getString, kExpected)) return problem;
+    const std::optional<MouseButton> button = mouseButtonFromString(text);
+    if (!button) return mismatch(at, kExpected);
+    out = *button;
+    return std::nullopt;
+}
+
 // A point is [dt, x, y]; elements after the third are ignored.
-PathPoint readPoint(od::value& value, const Location& at) {
+Mismatch readPoint(od::value& value, const JsonLocation& at, PathPoint& point) {
     od::array array;
-    check(value.get_array().get(array), at, kPointShape);
-    PathPoint point;
+    const simdjson::error_code error = value.get_array().get(array);
+    if (error == simdjson::INCORRECT_TYPE) {
+        validate(value, at);
+        return mismatch(at, kPointShape);
+    }
+    check(error, at);
+    Mismatch problem;
     std::size_t count = 0;
     for (auto result : array) {
         od::value element;
-        const Location elementAt = at.element(count);
-        check(std::move(result).get(element), elementAt);
-        switch (count) {
-            case 0: point.dt = readInteger<std::uint64_t>(element, elementAt); break;
-            case 1: point.x = readDouble(element, elementAt); break;
-            case 2: point.y = readDouble(element, elementAt); break;
-            default: validate(element, elementAt); break;
+        const JsonLocation elementAt = at.element(count);
+        check(result.get(element), elementAt);
+        if (problem || count > 2) {
+            validate(element, elementAt);
+        } else if (count == 0) {
+            problem = readIntegerField(element, elementAt, point.dt);
+        } else {
+            problem = readDoubleField(element, elementAt, count == 1 ? point.x : point.y);
         }
         ++count;
     }
-    if (count < 3) fail(at, kPointShape);
-    return point;
+    if (!problem && count < 3) problem = mismatch(at, kPointShape);
+    return problem;
 }
 
-std::vector<PathPoint> readPoints(od::value& value, const Location& at) {
-    od::array array = readArray(value, at);
-    std::vector<PathPoint> points;
+Mismatch readPoints(od::value& value, const JsonLocation& at, std::vector<PathPoint>& points) {
+    od::array array;
+    const simdjson::error_code error = value.get_array().get(array);
+    if (error == simdjson::INCORRECT_TYPE) {
+        validate(value, at);
+        return mismatch(at, "expected an array");
+    }
+    check(error, at);
+    Mismatch problem;
     std::size_t i = 0;
     for (auto result : array) {
         od::value element;
-        check(std::move(result).get(element), at.element(i));
-        points.push_back(readPoint(element, at.element(i)));
+        check(result.get(element), at.element(i));
+        if (problem) {
+            validate(element, at.element(i));
+        } else {
+            PathPoint point;
+            problem = readPoint(element, at.element(i), point);
+            if (!problem) points.push_back(point);
+        }
         ++i;
     }
-    return points;
+    return problem;
 }
 
-void readEventField(std::size_t key, od::value& v, const Location& at, EventFields& f) {
+Mismatch readEventField(std::size_t key, od::value& v, const JsonLocation& at, EventFields& f) {
     using namespace EventKeys;
     switch (key) {
-        case type: readString(v, at); break;  // looked up first; read again only to check it
-        case t: f.t = readInteger<std::uint64_t>(v, at); break;
-        case button:
-            f.button =
-                readEnum<MouseButton>(v, at, mouseButtonFromString, "\"left\", \"right\", \"middle\" or \"other\"");
-            break;
-        case buttonNumber: f.buttonNumber = readInteger<std::int64_t>(v, at); break;
-        case x: f.x = readDouble(v, at); break;
-        case y: f.y = readDouble(v, at); break;
-        case clickCount: f.clickCount = readInteger<std::int64_t>(v, at); break;
-        case mods: f.mods = readInteger<std::uint64_t>(v, at); break;
-        case points: f.points = readPoints(v, at); break;
-        case deltaX: f.deltaX = readInteger<std::int64_t>(v, at); break;
-        case deltaY: f.deltaY = readInteger<std::int64_t>(v, at); break;
-        case pointDeltaX: f.pointDeltaX = readInteger<std::int64_t>(v, at); break;
-        case pointDeltaY: f.pointDeltaY = readInteger<std::int64_t>(v, at); break;
-        case continuous: f.continuous = readBool(v, at); break;
-        case scrollPhase: f.scrollPhase = readInteger<std::uint32_t>(v, at); break;
-        case momentumPhase: f.momentumPhase = readInteger<std::uint32_t>(v, at); break;
-        case keyCode: f.keyCode = readInteger<std::uint16_t>(v, at); break;
-        case isRepeat: f.isRepeat = readBool(v, at); break;
-        case down: f.down = readBool(v, at); break;
-        case durationNanos: f.durationNanos = readInteger<std::uint64_t>(v, at); break;
-        default: break;
+        case type: return readScalar(v, at, f.type, getString, "expected a string");
+        case t: return readIntegerField(v, at, f.t);
+        case button: return readButton(v, at, f.button);
+        case buttonNumber: return readIntegerField(v, at, f.buttonNumber);
+        case x: return readDoubleField(v, at, f.x);
+        case y: return readDoubleField(v, at, f.y);
+        case clickCount: return readIntegerField(v, at, f.clickCount);
+        case mods: return readIntegerField(v, at, f.mods);
+        case points: return readPoints(v, at, f.points);
+        case deltaX: return readIntegerField(v, at, f.deltaX);
+        case deltaY: return readIntegerField(v, at, f.deltaY);
+        case pointDeltaX: return readIntegerField(v, at, f.pointDeltaX);
+        case pointDeltaY: return readIntegerField(v, at, f.pointDeltaY);
+        case continuous: return readBoolField(v, at, f.continuous);
+        case scrollPhase: return readIntegerField(v, at, f.scrollPhase);
+        case momentumPhase: return readIntegerField(v, at, f.momentumPhase);
+        case keyCode: return readIntegerField(v, at, f.keyCode);
+        case isRepeat: return readBoolField(v, at, f.isRepeat);
+        case down: return readBoolField(v, at, f.down);
+        case durationNanos: return readIntegerField(v, at, f.durationNanos);
+        default: return std::nullopt;
     }
+}
+
+RecordingEvent makeEvent(RecordingEvent::Kind kind, EventFields& f) {
+    using Kind = RecordingEvent::Kind;
+    switch (kind) {
+        case Kind::mouseDown:
+            return RecordingEvent::mouseDown({f.t, f.button, f.buttonNumber, f.x, f.y, f.clickCount, f.mods});
+        case Kind::mouseUp:
+            return RecordingEvent::mouseUp({f.t, f.button, f.buttonNumber, f.x, f.y, f.clickCount, f.mods});
+        case Kind::mousePath: return RecordingEvent::mousePath({f.t, std::move(f.points)});
+        case Kind::scroll:
+            return RecordingEvent::scroll({f.t, f.x, f.y, f.deltaX, f.deltaY, f.pointDeltaX, f.pointDeltaY,
+                                           f.continuous, f.scrollPhase, f.momentumPhase, f.mods});
+        case Kind::keyDown: return RecordingEvent::keyDown({f.t, f.keyCode, f.mods, f.isRepeat});
+        case Kind::keyUp: return RecordingEvent::keyUp({f.t, f.keyCode, f.mods, f.isRepeat});
+        case Kind::flagsChanged: return RecordingEvent::flagsChanged({f.t, f.keyCode, f.mods, f.down});
+        case Kind::idleGap: break;
+    }
+    return RecordingEvent::idleGap({f.t, f.durationNanos});
 }
 
 // Reads one event element. An unknown "type" is a RecordingEventDecodingError,
-// thrown only after the element has been checked to be well-formed JSON.
-RecordingEvent readEvent(od::value& value, const Location& at) {
-    using Kind = RecordingEvent::Kind;
+// thrown only after the whole element has been checked to be well-formed JSON.
+RecordingEvent readEvent(od::value& value, const JsonLocation& at) {
     using namespace EventKeys;
     od::object object = readObject(value, at);
-    const Location typeAt = at.child("type");
-    std::optional<od::value> typeValue = findField(object, "type", at);
-    if (!typeValue) fail(typeAt, kMissing);
-    const std::string_view typeText = readString(*typeValue, typeAt);
-    const std::optional<Kind> kind = eventKindFromString(typeText);
-    if (!kind) {
-        std::string unknown(typeText);
-        rewind(object, at);
-        readFields(object, at, kEventKeys, 0, [](std::size_t, od::value&, const Location&) {});
-        throw RecordingEventDecodingError::unknownType(std::move(unknown));
+    EventFields f;
+    KeyMask seen = 0;
+    KeyMask repeated = 0;
+    KeyMask read = 0;
+    std::vector<std::pair<Key, RecordingDocumentError>> mismatches;
+    for (auto result : object) {
+        od::field field;
+        check(std::move(result).get(field), at);
+        std::string_view name;
+        check(field.unescaped_key().get(name), at);
+        od::value& v = field.value();
+
+        std::size_t key = 0;
+        while (key < count && kEventKeys[key] != name) ++key;
+        const JsonLocation keyAt = at.child(key < count ? kEventKeys[key] : name);
+        if (key == count || (seen & bit(key))) {
+            if (key < count) repeated |= bit(key);
+            validate(v, keyAt);
+            continue;
+        }
+        seen |= bit(key);
+        if (isNull(v, keyAt)) continue;
+        if (Mismatch problem = readEventField(key, v, keyAt, f)) {
+            mismatches.emplace_back(static_cast<Key>(key), std::move(*problem));
+        } else {
+            read |= bit(key);
+        }
     }
 
-    rewind(object, at);
-    EventFields f;
-    const KeyMask read =
-        readFields(object, at, kEventKeys, keysOf(*kind),
-                   [&](std::size_t key, od::value& v, const Location& keyAt) { readEventField(key, v, keyAt, f); });
-    const auto need = [&](std::initializer_list<Key> keys) {
-        for (Key key : keys) require(read, key, kEventKeys, at);
-    };
-    need({t});
-    switch (*kind) {
-        case Kind::mouseDown:
-        case Kind::mouseUp: {
-            need({button, x, y});
-            const MouseButtonEvent e{f.t, f.button, f.buttonNumber, f.x, f.y, f.clickCount, f.mods};
-            return *kind == Kind::mouseDown ? RecordingEvent::mouseDown(e) : RecordingEvent::mouseUp(e);
-        }
-        case Kind::mousePath: need({points}); return RecordingEvent::mousePath({f.t, std::move(f.points)});
-        case Kind::scroll:
-            need({x, y});
-            return RecordingEvent::scroll({f.t, f.x, f.y, f.deltaX, f.deltaY, f.pointDeltaX, f.pointDeltaY,
-                                           f.continuous, f.scrollPhase, f.momentumPhase, f.mods});
-        case Kind::keyDown:
-        case Kind::keyUp: {
-            need({keyCode});
-            const KeyEvent e{f.t, f.keyCode, f.mods, f.isRepeat};
-            return *kind == Kind::keyDown ? RecordingEvent::keyDown(e) : RecordingEvent::keyUp(e);
-        }
-        case Kind::flagsChanged:
-            need({keyCode, down});
-            return RecordingEvent::flagsChanged({f.t, f.keyCode, f.mods, f.down});
-        case Kind::idleGap: need({durationNanos}); return RecordingEvent::idleGap({f.t, f.durationNanos});
+    // The type first: it must be a string, and it decides which keys matter.
+    for (const auto& [key, problem] : mismatches) {
+        if (key == type) throw problem;
     }
-    fail(typeAt, "unknown event type");
+    if (repeated & bit(type)) fail(at.child("type"), "the key appears more than once");
+    if ((read & bit(type)) == 0) fail(at.child("type"), "required key is missing");
+    const std::optional<RecordingEvent::Kind> kind = eventKindFromString(f.type);
+    if (!kind) throw RecordingEventDecodingError::unknownType(std::string(f.type));
+
+    const KeyMask relevant = keysOf(*kind);
+    for (std::size_t key = 0; key < count; ++key) {
+        if (repeated & relevant & bit(key)) fail(at.child(kEventKeys[key]), "the key appears more than once");
+    }
+    for (const auto& [key, problem] : mismatches) {
+        if (relevant & bit(key)) throw problem;
+    }
+    requireKeys(read, {t}, kEventKeys, at);
+    switch (*kind) {
+        case RecordingEvent::Kind::mouseDown:
+        case RecordingEvent::Kind::mouseUp: requireKeys(read, {button, x, y}, kEventKeys, at); break;
+        case RecordingEvent::Kind::mousePath: requireKeys(read, {points}, kEventKeys, at); break;
+        case RecordingEvent::Kind::scroll: requireKeys(read, {x, y}, kEventKeys, at); break;
+        case RecordingEvent::Kind::keyDown:
+        case RecordingEvent::Kind::keyUp: requireKeys(read, {keyCode}, kEventKeys, at); break;
+        case RecordingEvent::Kind::flagsChanged: requireKeys(read, {keyCode, down}, kEventKeys, at); break;
+        case RecordingEvent::Kind::idleGap: requireKeys(read, {durationNanos}, kEventKeys, at); break;
+    }
+    return makeEvent(*kind, f);
 }
 
 // Elements of an unknown type come back empty and are dropped; any other fault fails the document.
-LossyRecordingEvent readLossyEvent(od::value& value, const Location& at) {
+LossyRecordingEvent readLossyEvent(od::value& value, const JsonLocation& at) {
     try {
         return {readEvent(value, at)};
     } catch (const RecordingEventDecodingError&) {
@@ -659,15 +510,15 @@ LossyRecordingEvent readLossyEvent(od::value& value, const Location& at) {
     }
 }
 
-// Error locations count every element of the document's array, dropped ones included,
-// so that they point at the element in the file.
-std::vector<RecordingEvent> readEvents(od::value& value, const Location& at) {
+// Error locations count every element of the document's array, dropped ones
+// included, so that they point at the element in the file.
+std::vector<RecordingEvent> readEvents(od::value& value, const JsonLocation& at) {
     od::array array = readArray(value, at);
     std::vector<RecordingEvent> events;
     std::size_t i = 0;
     for (auto result : array) {
         od::value element;
-        check(std::move(result).get(element), at.element(i));
+        check(result.get(element), at.element(i));
         LossyRecordingEvent lossy = readLossyEvent(element, at.element(i));
         if (lossy.event) events.push_back(std::move(*lossy.event));
         ++i;
@@ -675,7 +526,11 @@ std::vector<RecordingEvent> readEvents(od::value& value, const Location& at) {
     return events;
 }
 
-// --- Documents --------------------------------------------------------------
+// --- Documents ------------------------------------------------------------------
+
+void checkVersion(std::int64_t version) {
+    if (version > Recording::currentSchemaVersion) throw RecordingDecodingError::unsupportedSchemaVersion(version);
+}
 
 Recording readRecording(od::document& document) {
     enum Key : std::size_t { schemaVersion, id, name, createdAt, environment, settings, trim, events };
@@ -683,19 +538,13 @@ Recording readRecording(od::document& document) {
                                                            "environment",   "settings", "trim", "events"};
     od::object object;
     check(document.get_object().get(object), kRoot, "the document to be a JSON object");
-
-    // The version decides whether this reader understands the rest at all.
-    std::optional<od::value> versionValue = findField(object, "schemaVersion", kRoot);
-    if (!versionValue) fail(kRoot.child("schemaVersion"), kMissing);
-    const auto version = readInteger<std::int64_t>(*versionValue, kRoot.child("schemaVersion"));
-    if (version > Recording::currentSchemaVersion) throw RecordingDecodingError::unsupportedSchemaVersion(version);
-
-    rewind(object, kRoot);
     Recording recording;
-    recording.schemaVersion = version;
-    const KeyMask read = readFields(object, kRoot, kKeys, [&](std::size_t key, od::value& v, const Location& at) {
+    const KeyMask read = readFields(object, kRoot, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& at) {
         switch (key) {
-            case schemaVersion: readInteger<std::int64_t>(v, at); break;
+            case schemaVersion:
+                recording.schemaVersion = readInteger<std::int64_t>(v, at);
+                checkVersion(recording.schemaVersion);
+                break;
             case id: {
                 const std::optional<Uuid> parsed = Uuid::parse(readString(v, at));
                 if (!parsed) fail(at, "expected a UUID (8-4-4-4-12 hexadecimal digits)");
@@ -715,8 +564,25 @@ Recording readRecording(od::document& document) {
             case events: recording.events = readEvents(v, at); break;
         }
     });
-    for (std::size_t key : {id, name, createdAt, events}) require(read, key, kKeys, kRoot);
+    requireKeys(read, {schemaVersion, id, name, createdAt, events}, kKeys, kRoot);
     return recording;
+}
+
+// Reads "schemaVersion" on its own, as reading a document begins: fails when
+// it is missing or not an integer.
+std::int64_t readVersionAlone(od::parser& parser, const simdjson::padded_string& bytes) {
+    od::document document;
+    check(parser.iterate(bytes).get(document), kRoot);
+    od::object object;
+    check(document.get_object().get(object), kRoot, "the document to be a JSON object");
+    const JsonLocation at = kRoot.child("schemaVersion");
+    od::value value;
+    const simdjson::error_code error = object.find_field_unordered("schemaVersion").get(value);
+    if (error == simdjson::NO_SUCH_FIELD || (error == simdjson::SUCCESS && isNull(value, at))) {
+        fail(at, "required key is missing");
+    }
+    check(error, kRoot);
+    return readInteger<std::int64_t>(value, at);
 }
 
 // One JSON value per document: anything after it is an error, not ignored.
@@ -753,9 +619,17 @@ Recording RecordingJSONDecoder::decode(std::string_view bytes) {
     BufferRelease release(parser_->parser);
     od::document document;
     check(parser_->parser.iterate(padded).get(document), kRoot);
-    Recording recording = readRecording(document);
-    requireEnd(document);
-    return recording;
+    try {
+        Recording recording = readRecording(document);
+        requireEnd(document);
+        return recording;
+    } catch (const RecordingDocumentError&) {
+        // The version is read in document order, but it decides first: a newer
+        // layout that fails before its version is read is still a newer document,
+        // and a missing or malformed version is the first fault to report.
+        checkVersion(readVersionAlone(parser_->parser, padded));
+        throw;
+    }
 }
 
 RecordingEvent RecordingJSONDecoder::decodeEvent(std::string_view bytes) {
