@@ -1,11 +1,13 @@
 #include "core/store/DocumentFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "core/model/RecordingDocumentError.h"
 #include "core/store/FileDescriptor.h"
@@ -24,22 +26,25 @@ RecordingDocumentError tooLarge(std::uintmax_t maxBytes) {
 
 std::vector<DocumentFile> listDocumentFiles(const std::filesystem::path& folder, std::string_view extension) {
     const std::string dottedExtension = "." + std::string(extension);
+    const std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(folder.c_str()), ::closedir);
+    if (!directory) throw FileError("list", folder, errno);
     std::vector<DocumentFile> files;
-    std::error_code error;
-    std::filesystem::directory_iterator entries(folder, error);
-    for (const std::filesystem::directory_iterator end; !error && entries != end; entries.increment(error)) {
-        const std::filesystem::path& path = entries->path();
-        if (path.filename().native().starts_with('.') || path.extension() != dottedExtension) continue;
-        // stat follows links: a dangling one fails and a link to a document counts as the document.
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(directory.get());
+        if (entry == nullptr) break;
+        const std::string_view name(entry->d_name);
+        if (name.starts_with('.') || !name.ends_with(dottedExtension)) continue;
+        // Following links: a dangling one fails and a link to a document counts as the document.
         struct stat info {};
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-        files.push_back({path, fileIdentity(info)});
+        if (::fstatat(::dirfd(directory.get()), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
+        files.push_back({folder / name, fileIdentity(info)});
     }
-    if (error) throw FileError("list", folder, error.value());
+    if (errno != 0) throw FileError("list", folder, errno);
     return files;
 }
 
-DocumentBytes readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes) {
+FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& bytes) {
     // Non-blocking, so that a pipe under a document's name cannot stall the
     // open; the check of the file type below then refuses it.
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -53,7 +58,7 @@ DocumentBytes readDocumentFile(const std::filesystem::path& path, std::uintmax_t
 
     // One byte more than the size, so that the end shows at once; a file that
     // grows while it is read is followed up to the limit.
-    std::string bytes(static_cast<std::size_t>(expectedBytes) + 1, '\0');
+    bytes.resize(static_cast<std::size_t>(expectedBytes) + 1);
     std::size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
@@ -69,7 +74,7 @@ DocumentBytes readDocumentFile(const std::filesystem::path& path, std::uintmax_t
         filled += static_cast<std::size_t>(count);
     }
     bytes.resize(filled);
-    return {std::move(bytes), fileIdentity(info)};
+    return fileIdentity(info);
 }
 
 }  // namespace brevanor

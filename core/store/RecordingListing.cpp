@@ -9,7 +9,7 @@ namespace brevanor {
 
 RecordingListing::RecordingListing(std::uintmax_t maxDocumentBytes, unsigned threadCount)
     : maxDocumentBytes_(maxDocumentBytes) {
-    for (unsigned i = 0; i < std::max(threadCount, 1u); ++i) decoders_.push_back(Recording::makeJSONDecoder());
+    for (unsigned i = 0; i < std::max(threadCount, 1u); ++i) workers_.push_back({Recording::makeJSONDecoder(), {}});
 }
 
 unsigned RecordingListing::defaultThreadCount() { return std::max(std::thread::hardware_concurrency(), 1u); }
@@ -47,18 +47,16 @@ std::vector<std::shared_ptr<const Recording>> RecordingListing::recordings(const
 void RecordingListing::decode(const std::vector<DocumentFile>& files, const std::vector<std::size_t>& pending,
                               std::vector<std::optional<Outcome>>& outcomes) {
     std::atomic<std::size_t> next{0};
-    const auto work = [&](RecordingJSONDecoder& decoder) {
+    const auto work = [&](Worker& worker) {
         for (std::size_t k = next++; k < pending.size(); k = next++) {
-            const DocumentFile& file = files[pending[k]];
-            DocumentBytes document;
+            Outcome outcome;
             try {
-                document = readDocumentFile(file.path, maxDocumentBytes_);
+                outcome.identity = readDocumentFile(files[pending[k]].path, maxDocumentBytes_, worker.bytes);
             } catch (...) {
                 continue;  // unreadable now; perhaps not next time
             }
-            Outcome outcome{document.identity, nullptr};
             try {
-                outcome.recording = std::make_shared<const Recording>(decoder.decode(document.bytes));
+                outcome.recording = std::make_shared<const Recording>(worker.decoder.decode(worker.bytes));
             } catch (...) {
                 // Not a document this version can read: passed over until the file changes.
             }
@@ -66,16 +64,16 @@ void RecordingListing::decode(const std::vector<DocumentFile>& files, const std:
         }
     };
 
-    const std::size_t threadCount = std::min(decoders_.size(), pending.size());
+    const std::size_t threadCount = std::min(workers_.size(), pending.size());
     std::vector<std::jthread> helpers;
     for (std::size_t i = 1; i < threadCount; ++i) {
         try {
-            helpers.emplace_back(work, std::ref(decoders_[i]));
+            helpers.emplace_back(work, std::ref(workers_[i]));
         } catch (const std::system_error&) {
             break;  // the threads that did start take this one's share
         }
     }
-    work(decoders_[0]);
+    work(workers_[0]);
 }
 
 }  // namespace brevanor

@@ -42,12 +42,18 @@ private:
         std::shared_ptr<const Recording> recording;
     };
 
+    // What each thread works with, kept between listings for the memory they hold.
+    struct Worker {
+        RecordingJSONDecoder decoder;
+        std::string bytes;
+    };
+
     // Reads and decodes the files at `pending`; reads that fail leave their outcome empty.
     void decode(const std::vector<DocumentFile>& files, const std::vector<std::size_t>& pending,
                 std::vector<std::optional<Outcome>>& outcomes);
 
     std::uintmax_t maxDocumentBytes_;
-    std::vector<RecordingJSONDecoder> decoders_;  // one per thread, kept for their buffers
+    std::vector<Worker> workers_;
     std::unordered_map<std::string, Outcome> cache_;
 };
 

@@ -75,7 +75,9 @@ std::vector<std::shared_ptr<const Recording>> RecordingStore::list() {
 }
 
 Recording RecordingStore::load(const std::filesystem::path& from) {
-    return decoder_.decode(readDocumentFile(from, maxDocumentBytes).bytes);
+    std::string bytes;
+    readDocumentFile(from, maxDocumentBytes, bytes);
+    return decoder_.decode(bytes);
 }
 
 Recording RecordingStore::load(const Uuid& id) {

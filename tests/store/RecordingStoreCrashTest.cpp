@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <random>
 
 #include "core/store/AtomicFileWriter.h"
@@ -38,21 +39,28 @@ TEST(RecordingStoreCrash, KilledWhileSavingLeavesAWholeDocument) {
     const auto library = folder.path() / "Recordings";
     RecordingStore store(library, std::make_shared<InMemoryPreferencesStore>());
 
-    // Versions of one recording of different sizes (about 0.3 to 1 MB).
+    // Versions of one recording of different sizes (tens of kilobytes).
     const Recording base = sampleRecording("version", std::chrono::system_clock::now(), 0);
     std::vector<Recording> versions;
     std::vector<std::string> documents;
     for (int k = 0; k < 3; ++k) {
-        Recording version = sampleRecording("version " + std::to_string(k), base.createdAt, 150 * (k + 1));
+        Recording version = sampleRecording("version " + std::to_string(k), base.createdAt, 30 * (k + 1));
         version.id = base.id;
         documents.push_back(Recording::makeJSONEncoder().encode(version));
         versions.push_back(std::move(version));
     }
+    // Kills fall anywhere in the first two saves of the writer, whatever
+    // a save costs on this machine and build.
+    const auto saveStart = std::chrono::steady_clock::now();
+    for (const Recording& version : versions) store.save(version);
+    const auto saveMicros =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - saveStart).count() /
+        static_cast<long>(versions.size());
     store.save(versions[0]);
     const std::string documentName = store.fileURL(base.id).filename();
 
     std::mt19937 random(20261206);
-    std::uniform_int_distribution<int> delayMicros(0, 20000);
+    std::uniform_int_distribution<long> delayMicros(0, 2 * saveMicros);
     int trialsWithLeftovers = 0;
     for (int trial = 0; trial < kTrials; ++trial) {
         int ready[2];
@@ -95,6 +103,7 @@ TEST(RecordingStoreCrash, KilledWhileSavingLeavesAWholeDocument) {
     }
     // Some kills must have landed in the middle of a write, or the test proved nothing.
     EXPECT_GT(trialsWithLeftovers, 0);
+    RecordProperty("interruptedWrites", trialsWithLeftovers);
 
     // The next save clears what the killed writers left behind.
     store.save(versions[0]);

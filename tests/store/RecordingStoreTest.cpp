@@ -364,15 +364,5 @@ TEST_F(RecordingStoreTest, AutomaticNamesCountUpInThePreferences) {
     EXPECT_EQ(store_.nextAutoName(date), "Recording 9223372036854775807 – Dec 6, 16:43");
 }
 
-TEST(RecordingStoreDefaults, DefaultDirectoryIsInTheUserDataFolder) {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
-    ::setenv("XDG_DATA_HOME", "/data/home", 1);
-    EXPECT_EQ(RecordingStore::defaultDirectory(), "/data/home/Brevanor/Recordings");
-    saved ? ::setenv("XDG_DATA_HOME", saved->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(RecordingStore::fileExtension, "json");
-    EXPECT_EQ(RecordingStore::exportExtension, "macro");
-}
-
 }  // namespace
 }  // namespace brevanor

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/store/RecordingStore.h"
 #include "core/store/UserDataDirectory.h"
 
 namespace brevanor {
@@ -38,6 +39,7 @@ TEST(UserDataDirectory, FollowsTheXdgDataHomeRules) {
     {
         const ScopedEnvironment dataHome("XDG_DATA_HOME", "/data/home");
         EXPECT_EQ(userDataDirectory(), "/data/home");
+        EXPECT_EQ(RecordingStore::defaultDirectory(), "/data/home/Brevanor/Recordings");
     }
     for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/data"}) {
         const ScopedEnvironment dataHome("XDG_DATA_HOME", ignored);
