@@ -210,6 +210,8 @@ void EventRecorder::closePath() {
     if (lastRawPoint_ != lastKeptPoint_)
         pathPoints_.push_back({lastRawTime_ - pathStart_, lastRawPoint_.x, lastRawPoint_.y});
     lastEventEnd_ = pathStart_ + pathPoints_.back().dt;
+    // A finished path never grows again: give back the room kept for growth.
+    pathPoints_.shrink_to_fit();
     events_.push_back(RecordingEvent::mousePath({pathStart_, std::move(pathPoints_)}));
     pathPoints_.clear();
 }
@@ -237,19 +239,26 @@ void EventRecorder::truncateAt(std::uint64_t c) {
 }
 
 void EventRecorder::dropTrailingStopKeystrokes(std::optional<std::uint16_t> stopKeyCode) {
-    while (!events_.empty()) {
-        const RecordingEvent& last = events_.back();
+    // People hold a shortcut's modifiers for a moment before they press its key,
+    // so pauses lie between the keystrokes to drop: they are looked past, and
+    // dropped with the keystrokes before them. The trailing idle gap added next
+    // covers that time again.
+    std::size_t kept = events_.size();
+    for (std::size_t i = events_.size(); i > 0; --i) {
+        const RecordingEvent& event = events_[i - 1];
+        if (event.isIdleGap()) continue;
         bool drop = false;
-        switch (last.kind()) {
+        switch (event.kind()) {
             case RecordingEvent::Kind::keyDown:
-            case RecordingEvent::Kind::keyUp: drop = stopKeyCode == last.key().keyCode; break;
+            case RecordingEvent::Kind::keyUp: drop = stopKeyCode == event.key().keyCode; break;
             // A modifier pressed as part of the shortcut; a release ends the dropping.
-            case RecordingEvent::Kind::flagsChanged: drop = last.flags().isDown; break;
+            case RecordingEvent::Kind::flagsChanged: drop = event.flags().isDown; break;
             default: break;
         }
         if (!drop) break;
-        events_.pop_back();
+        kept = i - 1;
     }
+    events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(kept), events_.end());
     lastEventEnd_ = events_.empty() ? 0 : events_.back().endTimestamp();
 }
 

@@ -150,20 +150,5 @@ TEST(SerialQueueConcurrency, OwnerReleasedByATaskClosureIsDestroyedOnItsQueue) {
     EXPECT_EQ(destroyed.wait_for(10s), std::future_status::ready);
 }
 
-TEST(SerialQueueConcurrency, TasksSubmittedFromATaskRunAfterIt) {
-    SerialQueue queue("com.brevanor.test.nested");
-    std::vector<std::string> order;
-    std::promise<void> done;
-    queue.async([&] {
-        queue.async([&] {
-            order.push_back("inner");
-            done.set_value();
-        });
-        order.push_back("outer");
-    });
-    ASSERT_EQ(done.get_future().wait_for(10s), std::future_status::ready);
-    EXPECT_EQ(order, (std::vector<std::string>{"outer", "inner"}));
-}
-
 }  // namespace
 }  // namespace brevanor

@@ -248,16 +248,5 @@ TEST(TimerConcurrency, OwnerWhoseLastReferenceEndsInItsTimerHandlerIsDestroyed) 
     EXPECT_EQ(destroyed.wait_for(10s), std::future_status::ready);
 }
 
-TEST(TimerConcurrency, SchedulingOnADestroyedQueueDoesNothing) {
-    auto queue = std::make_unique<SerialQueue>("com.brevanor.test.gone");
-    std::atomic<int> fired{0};
-    auto timer = queue->makeTimer([&] { ++fired; });
-    queue.reset();
-    timer->schedule(MonotonicClock::now());
-    EXPECT_FALSE(timer->isScheduled());
-    timer->cancel();
-    EXPECT_EQ(fired.load(), 0);
-}
-
 }  // namespace
 }  // namespace brevanor

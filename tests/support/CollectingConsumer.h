@@ -12,16 +12,17 @@
 namespace brevanor::testing {
 
 // A consumer that keeps every event it receives and lets the test wait for them.
-// `onConsume`, when set, runs after the event is kept (on the delivery queue).
+// `onConsume`, when set, runs first (on the delivery queue); an event it throws
+// for is not kept, and a waiter for the event knows that it has run.
 class CollectingConsumer : public InputEventConsumer {
 public:
     void consume(const TapEvent& event) override {
+        if (onConsume) onConsume(event);
         {
             std::lock_guard lock(mutex_);
             events_.push_back(event);
         }
         changed_.notify_all();
-        if (onConsume) onConsume(event);
     }
 
     std::vector<TapEvent> events() const {
