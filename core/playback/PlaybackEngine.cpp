@@ -15,7 +15,7 @@ std::shared_ptr<PlaybackEngine> PlaybackEngine::make(std::shared_ptr<EventPoster
 PlaybackEngine::PlaybackEngine(std::shared_ptr<EventPoster> poster, std::shared_ptr<MainQueue> mainQueue)
     : poster_(std::move(poster)),
       mainQueue_(std::move(mainQueue)),
-      queue_(std::make_unique<SerialQueue>("com.brevanor.playback")) {}
+      queue_(std::make_unique<SerialQueue>("com.brevanor.playback", SerialQueue::Priority::userInteractive)) {}
 
 PlaybackEngine::~PlaybackEngine() {
     // The queue finishes the step in progress and drops the rest, a stop's releases

@@ -33,6 +33,7 @@ public:
     static constexpr std::uint64_t progressIntervalNanos = 100'000'000;
     static constexpr std::uint64_t timerLeewayNanos = 1'000'000;
 
+    // Its queue's steps and its callbacks hold the engine weakly, so it always lives in a shared_ptr.
     static std::shared_ptr<PlaybackEngine> make(std::shared_ptr<EventPoster> poster,
                                                 std::shared_ptr<MainQueue> mainQueue);
     // Stops the queue and releases whatever playback still holds pressed; no onFinished follows.

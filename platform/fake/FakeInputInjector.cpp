@@ -16,8 +16,11 @@ bool FakeInputInjector::post(const SyntheticInput& input) {
     }
     if (fails && fails(input)) return false;
     if (hook) hook(input);
-    std::lock_guard lock(mutex_);
-    posted_.push_back({input, now});
+    {
+        std::lock_guard lock(mutex_);
+        posted_.push_back({input, now});
+    }
+    postedChanged_.notify_all();
     return true;
 }
 
@@ -43,12 +46,17 @@ void FakeInputInjector::onPost(std::function<void(const SyntheticInput&)> hook) 
 
 std::vector<FakeInputInjector::Posted> FakeInputInjector::posted() const {
     std::lock_guard lock(mutex_);
-    return posted_;
+    return {posted_.begin(), posted_.end()};
 }
 
 std::size_t FakeInputInjector::postedCount() const {
     std::lock_guard lock(mutex_);
     return posted_.size();
+}
+
+bool FakeInputInjector::waitUntilPosted(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return postedChanged_.wait_for(lock, timeout, [&] { return posted_.size() >= count; });
 }
 
 std::vector<SyntheticInput> FakeInputInjector::postedInputs() const {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -31,13 +34,16 @@ public:
 
     std::vector<Posted> posted() const;
     std::size_t postedCount() const;
+    // Blocks until at least `count` events were posted; false after `timeout`.
+    bool waitUntilPosted(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // The inputs alone, in posting order.
     std::vector<SyntheticInput> postedInputs() const;
     void clear();
 
 private:
     mutable std::mutex mutex_;
-    std::vector<Posted> posted_;
+    mutable std::condition_variable postedChanged_;
+    std::deque<Posted> posted_;  // never moves what it holds: a long run's growth costs no copying pause
     std::optional<Point> cursor_ = Point{};
     std::function<bool(const SyntheticInput&)> fails_;
     std::function<void(const SyntheticInput&)> hook_;
