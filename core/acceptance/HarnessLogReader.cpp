@@ -2,6 +2,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -18,9 +19,7 @@ bool isBlank(std::string_view line) { return line.find_first_not_of(" \t\r") == 
 // Decodes the objects of one log, line by line, into entries.
 class LineDecoder {
 public:
-    explicit LineDecoder(std::size_t maxLineBytes) : parser_(maxLineBytes) {
-        buffer_.reserve(4096 + simdjson::SIMDJSON_PADDING);
-    }
+    explicit LineDecoder(std::size_t maxLineBytes) : parser_(maxLineBytes) {}
 
     HarnessLogEntry decode(std::string_view line, std::uint64_t lineNumber) {
         lineNumber_ = lineNumber;
@@ -56,9 +55,11 @@ public:
             } else if (key == "clickCount") {
                 entry.clickCount = value.is_null() ? std::nullopt : std::optional(signedValue(value, key));
             } else if (key == "keyCode") {
-                entry.keyCode = value.is_null() ? std::nullopt
-                                                : std::optional(static_cast<std::uint16_t>(unsignedValue(
-                                                      value, key, std::numeric_limits<std::uint16_t>::max())));
+                constexpr std::uint64_t kLargestKeyCode = std::numeric_limits<std::uint16_t>::max();
+                entry.keyCode =
+                    value.is_null()
+                        ? std::nullopt
+                        : std::optional(static_cast<std::uint16_t>(unsignedValue(value, key, kLargestKeyCode)));
             } else if (key == "mods") {
                 entry.mods = unsignedValue(value, key, std::numeric_limits<std::uint64_t>::max());
                 hasMods = true;
@@ -127,6 +128,11 @@ private:
 
 std::vector<HarnessLogEntry> HarnessLogReader::read(std::string_view bytes) const {
     std::vector<HarnessLogEntry> entries;
+    // A line with every required key takes at least this many bytes: reserving
+    // for that many lines avoids moving the entries as the list grows, and
+    // never reserves for more than the bytes could hold.
+    constexpr std::size_t kShortestEntryBytes = 56;
+    entries.reserve(std::min(limits_.maxEntries, bytes.size() / kShortestEntryBytes + 1));
     LineDecoder decoder(limits_.maxLineBytes);
     std::uint64_t lineNumber = 0;
     std::size_t start = 0;

@@ -3,11 +3,11 @@
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf.h>
 
 #include <algorithm>
 #include <array>
 #include <string_view>
-#include <unicode/utf8.h>
 
 #include "brevanor/platform/KeyboardLayout.h"
 #include "core/model/Localized.h"

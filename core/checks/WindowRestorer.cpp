@@ -19,7 +19,10 @@ struct Attempt {
     std::string displayName;
     WindowRestorer::Completion completion;
 
-    void skip(const std::string& why) const { completion(WindowRestoreResult::skipped(displayName + why)); }
+    // `why` is translated and follows the display name.
+    WindowRestoreResult skipped(const std::string& why) const {
+        return WindowRestoreResult::skipped(displayName + why);
+    }
 };
 
 using AttemptPtr = std::shared_ptr<const Attempt>;
@@ -46,15 +49,14 @@ WindowRestoreResult position(const Attempt& attempt, const RunningApplication& a
     if (!attempt.info.windowFrame) return WindowRestoreResult::restored();
     const FrameRect& frame = *attempt.info.windowFrame;
     WindowAccess& access = *attempt.windows;
-    const auto skipped = [&](std::string_view why) {
-        return WindowRestoreResult::skipped(attempt.displayName + tr(why));
-    };
 
     const auto window = chooseWindow(attempt, app, access.windows(app));
-    if (!window) return skipped(" has no window to position.");
-    if (access.isFullScreen(*window) == true) return skipped("'s window is full screen, so it was left where it is.");
+    if (!window) return attempt.skipped(tr(" has no window to position."));
+    if (access.isFullScreen(*window) == true) {
+        return attempt.skipped(tr("'s window is full screen, so it was left where it is."));
+    }
     if (!access.isPositionSettable(*window) || !access.isSizeSettable(*window)) {
-        return skipped("'s window cannot be moved.");
+        return attempt.skipped(tr("'s window cannot be moved."));
     }
 
     // Position again after the resize: a window manager may shift a window
@@ -70,7 +72,7 @@ WindowRestoreResult position(const Attempt& attempt, const RunningApplication& a
         std::abs(landed->y - frame.y) <= WindowRestorer::positionTolerance) {
         return WindowRestoreResult::restored();
     }
-    return skipped("'s window could not be moved back to its recorded position.");
+    return attempt.skipped(tr("'s window could not be moved back to its recorded position."));
 }
 
 void activateThenPosition(const AttemptPtr& attempt, const RunningApplication& app) {
@@ -86,14 +88,15 @@ void waitForWindow(const AttemptPtr& attempt, const RunningApplication& app, std
         attempt->mainQueue->postAfter(WindowRestorer::windowPollNanos,
                                       [attempt, app, deadlineNanos] { waitForWindow(attempt, app, deadlineNanos); });
     } else {
-        attempt->skip(tr(" launched but showed no window within ") +
-                      std::to_string(static_cast<long long>(WindowRestorer::launchTimeout)) + tr(" seconds."));
+        attempt->completion(attempt->skipped(tr(" launched but showed no window within ") +
+                                             std::to_string(static_cast<long long>(WindowRestorer::launchTimeout)) +
+                                             tr(" seconds.")));
     }
 }
 
 void launched(const AttemptPtr& attempt, const std::optional<RunningApplication>& app) {
     if (!app) {
-        attempt->skip(tr(" could not be launched."));
+        attempt->completion(attempt->skipped(tr(" could not be launched.")));
         return;
     }
     constexpr auto kTimeoutNanos = static_cast<std::uint64_t>(WindowRestorer::launchTimeout * 1e9);
@@ -124,11 +127,11 @@ void WindowRestorer::restore(const FrontmostAppInfo& app, bool launchIfNeeded, C
         return;
     }
     if (!launchIfNeeded) {
-        attempt->skip(tr(" is not running."));
+        attempt->completion(attempt->skipped(tr(" is not running.")));
         return;
     }
     if (!workspace_->isInstalled(bundleID)) {
-        attempt->skip(tr(" is not installed on this Mac."));
+        attempt->completion(attempt->skipped(tr(" is not installed on this Mac.")));
         return;
     }
     // The launch may report back on any thread; everything after it runs on the main queue.

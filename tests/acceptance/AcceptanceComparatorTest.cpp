@@ -87,7 +87,8 @@ TEST(AcceptanceComparator, TimingIsMeasuredFromEachSidesFirstEvent) {
     Entries reference, replay;
     for (std::uint64_t i = 0; i < 20; ++i) {
         reference.push_back(event("keyDown", 1'000 * kMs + i * 100 * kMs));
-        replay.push_back(event("keyDown", 9'000 * kMs + i * 100 * kMs + i * kMs, 0, 0, true));
+        // Off by 0 to 19 ms, in shuffled order.
+        replay.push_back(event("keyDown", 9'000 * kMs + i * 100 * kMs + (i * 7 % 20) * kMs, 0, 0, true));
     }
     const AcceptanceRunResult result = AcceptanceComparator::compare(reference, {replay}).runs[0];
     EXPECT_DOUBLE_EQ(result.timingP95Ms, 18.0);  // the 19th smallest of 0 ... 19
