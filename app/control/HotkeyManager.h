@@ -101,7 +101,7 @@ private:
     std::uint64_t escGeneration_ = 0;  // identifies the pending hold; a stale timer firing late does nothing
 
     // Runs the Esc-hold timer; destroyed first, so no handler outlives the fields above.
-    SerialQueue queue_{queueLabel};
+    SerialQueue queue_{queueLabel, SerialQueue::Priority::userInteractive};
 };
 
 }  // namespace brevanor

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <set>
 #include <thread>
 
@@ -72,8 +73,11 @@ TEST_F(HotkeyManagerConcurrency, ListenerEventsRaceWithRegistrationSuspensionAnd
             }
         });
     }
-    std::set<std::uint32_t> ids;
-    for (int round = 0; round < 300; ++round) {
+    // The main thread keeps changing things until the listeners have pushed plenty
+    // (a loaded machine may start them late), or for ten seconds at most.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int round = 0; (round < 300 || stopChordsPushed.load() < 200) && std::chrono::steady_clock::now() < deadline;
+         ++round) {
         manager->update(bindings(static_cast<std::uint16_t>(round % 2 == 0 ? 15 : 16)));
         manager->setEscHoldEnabled(round % 3 != 0);
         if (round % 5 == 0) manager->setSuspended(true);
