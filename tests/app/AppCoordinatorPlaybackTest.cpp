@@ -250,5 +250,20 @@ TEST_F(AppCoordinatorPlaybackTest, QuittingDuringAPlaybackStopsItWithNothingHeld
     EXPECT_EQ(keys.back().keyCode, 56);
 }
 
+TEST_F(AppCoordinatorPlaybackTest, EndingTheProcessRightAfterShutdownStillLetsGoOfEveryKey) {
+    make();
+    Recording held = typingRecording("Holds Shift");
+    held.events = {RecordingEvent::keyDown({0, 56, 0x20000, false}),
+                   RecordingEvent::idleGap({1 * kMillis, 60 * kSeconds})};
+    coordinator->play(held);
+    ASSERT_TRUE(waitUntil([&] { return !postedKeys().empty(); }));
+    coordinator->shutdown();
+    coordinator.reset();  // the process ends: no waiting for the engine to finish
+    const auto keys = postedKeys();
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys.back().type, SyntheticInput::Type::keyUp);
+    EXPECT_EQ(keys.back().keyCode, 56);
+}
+
 }  // namespace
 }  // namespace brevanor::testing
