@@ -163,10 +163,12 @@ std::optional<std::string> AppCoordinator::permissionMessage() const {
     if (!accessibilityGranted_ && !inputMonitoringGranted_) {
         return brevanor::tr("Brevanor needs Accessibility and Input Monitoring permission before it can record.");
     }
-    if (!accessibilityGranted_)
+    if (!accessibilityGranted_) {
         return brevanor::tr("Brevanor needs Accessibility permission before it can record or play.");
-    if (!inputMonitoringGranted_)
+    }
+    if (!inputMonitoringGranted_) {
         return brevanor::tr("Brevanor needs Input Monitoring permission before it can record.");
+    }
     return std::nullopt;
 }
 
@@ -301,7 +303,8 @@ void AppCoordinator::play(Recording recording) {
         const bool offerLaunch = app && app->bundleID && workspace.isInstalled(*app->bundleID) && appNotRunning;
         const std::string appName = app ? app->name.value_or(app->bundleID.value_or(std::string())) : std::string();
         decision = confirmPreflight(recording.name, appName, warnings, offerLaunch);
-        if (!decision.play) return;
+        // The alert runs a nested event loop: a shortcut may have started something meanwhile.
+        if (!decision.play || !state_.isIdle()) return;
         if (decision.silenceWarnings) {
             Recording silenced = recording;
             for (const PreflightWarning& warning : warnings) silenced.settings.silencedWarnings.insert(warning.kind);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ class AnsweringPrompts final : public AppPrompts {
 public:
     PreflightAlert::Answer confirmPreflight(const PreflightAlert& alert) override {
         alerts.push_back(alert);
+        if (whileAsking) whileAsking();
         return preflightAnswer;
     }
 
@@ -24,6 +26,8 @@ public:
 
     void showFolderAlert(const std::string& description) override { folderAlerts.push_back(description); }
 
+    // Runs while the alert is up, as the events of a real modal loop would.
+    std::function<void()> whileAsking;
     PreflightAlert::Answer preflightAnswer;
     std::optional<std::filesystem::path> exportLocation;
 

@@ -109,6 +109,16 @@ TEST_F(AppCoordinatorPlaybackTest, WithoutAnInstalledAppTheAlertOffersPlayAndCan
     EXPECT_EQ(coordinator->state(), AppState::idle());
 }
 
+TEST_F(AppCoordinatorPlaybackTest, ARecordingStartedWhileTheAlertIsUpIsNotCutShortByThePlayback) {
+    make();
+    settings->setCountdownSeconds(0);
+    prompts->whileAsking = [&] { coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15); };
+    prompts->preflightAnswer = {0, false};  // "Play"
+    coordinator->play(recordingWithWarnings());
+    EXPECT_EQ(coordinator->state(), AppState::recording());
+    EXPECT_TRUE(injector->postedInputs().empty());
+}
+
 TEST_F(AppCoordinatorPlaybackTest, PlayAnywayWithTheCheckboxSilencesTheShownWarningsForThisRecording) {
     make();
     settings->setRestoreWindowBeforePlayback(false);
