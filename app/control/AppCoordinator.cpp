@@ -1,0 +1,542 @@
+#include "app/control/AppCoordinator.h"
+
+#include <QPointer>
+#include <algorithm>
+#include <chrono>
+#include <exception>
+
+#include "app/control/MessageText.h"
+#include "core/capture/EventRecorder.h"
+#include "core/capture/InputEventTap.h"
+#include "core/capture/InputEventTapError.h"
+#include "core/capture/MonotonicClock.h"
+#include "core/checks/PreflightChecker.h"
+#include "core/model/Localized.h"
+#include "core/model/SaturatingMath.h"
+#include "core/playback/CursorTransform.h"
+#include "core/playback/EventPoster.h"
+#include "core/playback/PlaybackEngine.h"
+#include "core/playback/PlaybackOptions.h"
+#include "core/playback/PlaybackTimeline.h"
+#include "core/store/RecordingStore.h"
+
+namespace brevanor {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string result;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) result.append(separator);
+        result.append(parts[i]);
+    }
+    return result;
+}
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return text;
+}
+
+bool hasRealEvent(const Recording& recording) {
+    return std::any_of(recording.events.begin(), recording.events.end(),
+                       [](const RecordingEvent& event) { return !event.isIdleGap(); });
+}
+
+}  // namespace
+
+AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingStore> store, Services services,
+                               QObject* parent)
+    : QObject(parent),
+      settings_(settings),
+      store_(std::move(store)),
+      services_(std::move(services)),
+      now_(services_.now ? services_.now : Clock(MonotonicClock::now)),
+      permissions_(services_.platform.permissions),
+      environment_(services_.platform.displays, services_.platform.workspace, services_.platform.windows,
+                   services_.platform.keyboard),
+      windowRestorer_(services_.platform.workspace, services_.platform.windows, services_.mainQueue, now_),
+      accessibilityGranted_(permissions_.accessibilityGranted()),
+      inputMonitoringGranted_(permissions_.inputMonitoringGranted()) {
+    hotkeys_ =
+        HotkeyManager::make(services_.platform.hotKeys, services_.tap, services_.mainQueue, services_.escHoldNanos);
+    recorder_ = std::make_shared<EventRecorder>(services_.mainQueue, services_.platform.secureInput,
+                                                [environment = environment_] { return environment.capture(); });
+    poster_ = std::make_shared<EventPoster>(services_.platform.injector);
+    engine_ = PlaybackEngine::make(poster_, services_.mainQueue);
+
+    // Every callback holds the coordinator weakly: it does nothing once the coordinator is gone.
+    const QPointer<AppCoordinator> self(this);
+    recorder_->onSecureInputChanged = [self](bool active) {
+        if (self) self->publish(self->secureInputActive_, active, &AppCoordinator::secureInputActiveChanged);
+    };
+    engine_->setOnProgress([self](const PlaybackEngine::Progress& progress) {
+        if (!self || self->state_.kind() != AppState::Kind::playing) return;
+        // Not through setState(): the elapsed time comes from the progress itself.
+        self->publish(self->state_, AppState::playing(progress.repeatIndex, progress.repeatTotal),
+                      &AppCoordinator::stateChanged);
+        self->publish(self->elapsedNanos_, progress.elapsedNanos, &AppCoordinator::elapsedNanosChanged);
+    });
+    engine_->setOnFinished([self](bool) {
+        if (self && self->state_.kind() == AppState::Kind::playing) self->setState(AppState::idle());
+    });
+    // The poster's key-down times are MonotonicClock readings, so the comparison is too.
+    hotkeys_->setShouldIgnoreTrigger([poster = poster_](std::uint16_t keyCode) {
+        return poster->didRecentlyPostKeyDown(keyCode, ownKeystrokeWindowNanos, MonotonicClock::now());
+    });
+    hotkeys_->setOnAction([self](const HotkeyAction& action, std::uint64_t time, std::uint16_t keyCode) {
+        if (self) self->handleHotkeyAction(action, time, keyCode);
+    });
+
+    connect(&settings_, &AppSettings::changed, this, &AppCoordinator::scheduleHotkeyRegistration);
+
+    reloadLibrary();
+    refreshPermissions();
+    registerHotkeys();
+}
+
+AppCoordinator::~AppCoordinator() = default;
+
+template <typename T>
+void AppCoordinator::publish(T& field, T value, void (AppCoordinator::*notify)()) {
+    if (field == value) return;
+    field = std::move(value);
+    emit(this->*notify)();
+}
+
+void AppCoordinator::setState(AppState state) {
+    publish(state_, std::move(state), &AppCoordinator::stateChanged);
+    // Holding Esc stops a countdown, a recording, a preparation or a playback.
+    hotkeys_->setEscHoldEnabled(!state_.isIdle());
+    publish(elapsedNanos_, std::uint64_t{0}, &AppCoordinator::elapsedNanosChanged);
+    const std::uint64_t generation = ++elapsedGeneration_;
+    if (state_.kind() == AppState::Kind::recording) scheduleElapsedRefresh(generation);
+}
+
+void AppCoordinator::scheduleElapsedRefresh(std::uint64_t generation) {
+    services_.mainQueue->postAfter(elapsedRefreshNanos, [self = QPointer<AppCoordinator>(this), generation] {
+        if (!self || self->elapsedGeneration_ != generation) return;
+        self->refreshRecordingCounters();
+        self->scheduleElapsedRefresh(generation);
+    });
+}
+
+void AppCoordinator::refreshRecordingCounters() {
+    publish(elapsedNanos_, saturatingSubtract(now_(), recordingStartedAt_), &AppCoordinator::elapsedNanosChanged);
+    publish(recordedEventCount_, recorder_->eventCount(), &AppCoordinator::recordedEventCountChanged);
+}
+
+void AppCoordinator::setErrorMessage(std::optional<std::string> message) {
+    publish(errorMessage_, std::move(message), &AppCoordinator::errorMessageChanged);
+}
+
+void AppCoordinator::clearErrorMessage() { setErrorMessage(std::nullopt); }
+
+void AppCoordinator::showLibrary() {
+    if (openLibrary) openLibrary();
+}
+
+void AppCoordinator::setCapturingHotkey(bool capturing) {
+    if (capturing == isCapturingHotkey_) return;
+    publish(isCapturingHotkey_, capturing, &AppCoordinator::isCapturingHotkeyChanged);
+    // Off while a shortcut field listens, so that it receives the keys; failures
+    // when they come back are not reported.
+    hotkeys_->setSuspended(capturing);
+}
+
+void AppCoordinator::refreshPermissions() {
+    publish(accessibilityGranted_, permissions_.accessibilityGranted(), &AppCoordinator::accessibilityGrantedChanged);
+    publish(inputMonitoringGranted_, permissions_.inputMonitoringGranted(),
+            &AppCoordinator::inputMonitoringGrantedChanged);
+    // The hotkey manager needs the listener for the Esc hold and the stop shortcut,
+    // so it runs from launch whenever it may. A failure is tried again next time.
+    if (inputMonitoringGranted_ && !services_.tap->isRunning()) {
+        try {
+            services_.tap->start();
+        } catch (const InputEventTapError&) {
+        }
+    }
+}
+
+std::optional<std::string> AppCoordinator::permissionMessage() const {
+    if (!accessibilityGranted_ && !inputMonitoringGranted_) {
+        return brevanor::tr("Brevanor needs Accessibility and Input Monitoring permission before it can record.");
+    }
+    if (!accessibilityGranted_) {
+        return brevanor::tr("Brevanor needs Accessibility permission before it can record or play.");
+    }
+    if (!inputMonitoringGranted_) {
+        return brevanor::tr("Brevanor needs Input Monitoring permission before it can record.");
+    }
+    return std::nullopt;
+}
+
+std::string AppCoordinator::stopHint() const {
+    return fillIn(brevanor::tr("Stop: %1 or hold ⎋"), {shortcutText(settings_.stopHotkey())});
+}
+
+std::string AppCoordinator::shortcutText(const HotkeyChord& chord) const {
+    return chord.displayString(services_.platform.keyboard.get());
+}
+
+std::shared_ptr<const Recording> AppCoordinator::lastRecording() const {
+    return recordings_.empty() ? nullptr : recordings_.front();
+}
+
+// Recording.
+
+void AppCoordinator::toggleRecording(std::optional<std::uint64_t> triggerTime,
+                                     std::optional<std::uint16_t> triggerKeyCode) {
+    switch (state_.kind()) {
+        case AppState::Kind::countdown: beginRecording(); break;  // skips the rest of the countdown
+        case AppState::Kind::idle: requestRecording(); break;
+        case AppState::Kind::recording: stopRecording(triggerTime, triggerKeyCode); break;
+        case AppState::Kind::preparing:
+        case AppState::Kind::playing: break;
+    }
+}
+
+void AppCoordinator::requestRecording() {
+    if (!state_.isIdle()) return;
+    refreshPermissions();
+    if (auto missing = permissionMessage()) {
+        setErrorMessage(std::move(missing));
+        showLibrary();
+        return;
+    }
+    try {
+        services_.tap->start();
+    } catch (const InputEventTapError&) {
+        setErrorMessage(brevanor::tr(
+            "Brevanor could not start listening for input. Check Input Monitoring in System Settings, then quit "
+            "and reopen the app."));
+        showLibrary();
+        return;
+    }
+    setErrorMessage(std::nullopt);
+    if (services_.activation->isActive()) services_.activation->hide();
+    const std::int64_t seconds = settings_.countdownSeconds();
+    if (seconds < 1) {
+        beginRecording();
+        return;
+    }
+    setState(AppState::countdown(seconds));
+    startCountdownTimer();
+}
+
+void AppCoordinator::startCountdownTimer() {
+    const std::uint64_t generation = ++countdownGeneration_;
+    services_.mainQueue->postAfter(countdownStepNanos, [self = QPointer<AppCoordinator>(this), generation] {
+        if (self && self->countdownGeneration_ == generation) self->countdownTick();
+    });
+}
+
+void AppCoordinator::countdownTick() {
+    if (state_.kind() != AppState::Kind::countdown) return;
+    const std::int64_t remaining = state_.remaining();
+    if (remaining > 1) {
+        // Directly, not through setState(): the Esc hold and the counters stay as they are.
+        publish(state_, AppState::countdown(remaining - 1), &AppCoordinator::stateChanged);
+        startCountdownTimer();
+    } else {
+        beginRecording();
+    }
+}
+
+void AppCoordinator::beginRecording() {
+    ++countdownGeneration_;
+    publish(recordedEventCount_, std::int64_t{0}, &AppCoordinator::recordedEventCountChanged);
+    recordingStartedAt_ = now_();
+    recorder_->start(services_.tap, recordingStartedAt_, std::nullopt);
+    setState(AppState::recording());
+}
+
+void AppCoordinator::stopRecording(std::optional<std::uint64_t> cutoff, std::optional<std::uint16_t> stopKeyCode) {
+    if (state_.kind() != AppState::Kind::recording) return;
+    // With a shortcut's press as cutoff the recorder drops the shortcut's own keystrokes.
+    Recording recording = recorder_->stop(now_(), cutoff, stopKeyCode, std::string());
+    setState(AppState::idle());
+    // Nothing but pauses is nothing worth keeping, and not worth a message either.
+    if (!hasRealEvent(recording)) return;
+    recording.name = store_->nextAutoName(std::chrono::system_clock::now());
+    recording.settings = settings_.newRecordingSettings();
+    save(recording);
+}
+
+void AppCoordinator::stop(std::optional<std::uint64_t> triggerTime, std::optional<std::uint16_t> triggerKeyCode) {
+    switch (state_.kind()) {
+        case AppState::Kind::countdown:
+            ++countdownGeneration_;
+            setState(AppState::idle());
+            break;
+        case AppState::Kind::recording: stopRecording(triggerTime, triggerKeyCode); break;
+        case AppState::Kind::preparing: setState(AppState::idle()); break;  // the pending restore then plays nothing
+        case AppState::Kind::playing: engine_->stop(); break;               // idle follows with onFinished
+        case AppState::Kind::idle: break;
+    }
+}
+
+// Playback.
+
+void AppCoordinator::play(Recording recording) {
+    if (!state_.isIdle()) return;
+    refreshPermissions();
+    if (!accessibilityGranted_) {
+        setErrorMessage(brevanor::tr("Brevanor needs Accessibility permission to play recordings."));
+        showLibrary();
+        return;
+    }
+    setErrorMessage(std::nullopt);
+    publish(playbackNotice_, std::optional<std::string>(), &AppCoordinator::playbackNoticeChanged);
+
+    WorkspaceService& workspace = *services_.platform.workspace;
+    const std::vector<PreflightWarning> warnings =
+        PreflightChecker::warnings(recording, environment_.captureDisplays(), workspace.runningApplicationIds(),
+                                   environment_.captureKeyboardInputSourceID());
+    const std::optional<FrontmostAppInfo>& app = recording.environment.frontmostApp;
+    PreflightDecision decision;
+    if (!warnings.empty()) {
+        const bool appNotRunning = std::any_of(warnings.begin(), warnings.end(), [](const PreflightWarning& w) {
+            return w.kind == PreflightWarningKind::appNotRunning;
+        });
+        const bool offerLaunch = app && app->bundleID && workspace.isInstalled(*app->bundleID) && appNotRunning;
+        const std::string appName = app ? app->name.value_or(app->bundleID.value_or(std::string())) : std::string();
+        decision = confirmPreflight(recording.name, appName, warnings, offerLaunch);
+        // The alert runs a nested event loop: a shortcut may have started something meanwhile.
+        if (!decision.play || !state_.isIdle()) return;
+        if (decision.silenceWarnings) {
+            Recording silenced = recording;
+            for (const PreflightWarning& warning : warnings) silenced.settings.silencedWarnings.insert(warning.kind);
+            save(silenced);
+        }
+    }
+
+    if (services_.activation->isActive()) services_.activation->hide();
+    setState(AppState::preparing());
+    const std::uint64_t request = ++playRequests_;
+    if (!settings_.restoreWindowBeforePlayback() || !app || !app->bundleID ||
+        *app->bundleID == workspace.ownApplicationId()) {
+        startPlayback(recording, request);
+        return;
+    }
+    windowRestorer_.restore(
+        *app, decision.launchApp,
+        [self = QPointer<AppCoordinator>(this), recording, request](WindowRestoreResult result) {
+            // A stop (and perhaps a new request) came while the window was restored.
+            if (!self || self->state_.kind() != AppState::Kind::preparing || self->playRequests_ != request) {
+                return;
+            }
+            if (result.kind == WindowRestoreResult::Kind::skipped && !result.reason.empty()) {
+                self->publish(self->playbackNotice_, std::optional<std::string>(result.reason),
+                              &AppCoordinator::playbackNoticeChanged);
+            }
+            self->startPlayback(recording, request);
+        });
+}
+
+PreflightDecision AppCoordinator::confirmPreflight(const std::string& recordingName, const std::string& appName,
+                                                   const std::vector<PreflightWarning>& warnings, bool offerLaunch) {
+    PreflightAlert alert;
+    alert.messageText = fillIn(brevanor::tr("Before playing “%1”"), {recordingName});
+    std::vector<std::string> bullets;
+    for (const PreflightWarning& warning : warnings) bullets.push_back("• " + warning.message);
+    alert.informativeText = joined(bullets, "\n");
+    alert.suppressionTitle = brevanor::tr("Don't warn about this again for this recording");
+    if (offerLaunch) {
+        alert.buttons = {fillIn(brevanor::tr("Launch %1 and Play"), {appName}), brevanor::tr("Play Anyway"),
+                         brevanor::tr("Cancel")};
+    } else {
+        alert.buttons = {brevanor::tr("Play"), brevanor::tr("Cancel")};
+    }
+    const PreflightAlert::Answer answer = services_.prompts->confirmPreflight(alert);
+    const std::size_t cancelIndex = alert.buttons.size() - 1;
+    // Cancel whatever the checkbox says; a closed alert counts as cancelled.
+    if (answer.buttonIndex >= cancelIndex) return PreflightDecision::cancel();
+    return {true, offerLaunch && answer.buttonIndex == 0, answer.suppressionChecked};
+}
+
+void AppCoordinator::startPlayback(const Recording& recording, std::uint64_t playRequest) {
+    if (state_.kind() != AppState::Kind::preparing || playRequest != playRequests_) return;
+    const PlaybackOptions options(recording.settings);
+    const std::vector<DisplayInfo> displays = environment_.captureDisplays();
+    const Point cursorAtStart = services_.platform.injector->cursorPosition().value_or(Point{});
+    const CursorTransform transform = CursorTransform::make(options.cursorMode, recording.environment, displays,
+                                                            cursorAtStart, recording.firstMousePosition());
+    std::vector<ScheduledAction> actions = PlaybackTimeline::build(recording, options, transform);
+    setState(AppState::playing(1, options.repeatCount));
+    engine_->start(std::move(actions), options);
+}
+
+// Shortcuts and termination.
+
+void AppCoordinator::handleHotkeyAction(const HotkeyAction& action, std::uint64_t time, std::uint16_t keyCode) {
+    switch (action.kind()) {
+        case HotkeyAction::Kind::record: toggleRecording(time, keyCode); break;
+        case HotkeyAction::Kind::playLast:
+            if (!state_.isIdle()) break;
+            if (auto last = lastRecording()) play(*last);
+            break;
+        case HotkeyAction::Kind::playRecording: {
+            if (!state_.isIdle()) break;
+            const auto found = std::find_if(recordings_.begin(), recordings_.end(), [&](const auto& recording) {
+                return recording->id == action.recordingId();
+            });
+            if (found != recordings_.end()) play(**found);
+            break;
+        }
+        case HotkeyAction::Kind::stop: stop(time, keyCode); break;
+    }
+}
+
+void AppCoordinator::shutdown() {
+    switch (state_.kind()) {
+        case AppState::Kind::countdown:
+            ++countdownGeneration_;
+            setState(AppState::idle());
+            break;
+        case AppState::Kind::recording: stopRecording(std::nullopt, std::nullopt); break;  // saved, not lost
+        case AppState::Kind::preparing: setState(AppState::idle()); break;
+        case AppState::Kind::idle:
+        case AppState::Kind::playing: break;
+    }
+    engine_->stop();
+    hotkeys_->setSuspended(true);
+    services_.tap->stop();
+}
+
+// Library operations.
+
+void AppCoordinator::reloadLibrary() {
+    RecordingList listed;
+    try {
+        listed = store_->list();
+    } catch (const std::exception&) {
+        // A folder that cannot be listed shows as an empty library.
+    }
+    publish(recordings_, std::move(listed), &AppCoordinator::recordingsChanged);
+}
+
+void AppCoordinator::save(const Recording& recording) {
+    try {
+        store_->save(recording);
+    } catch (const std::exception& error) {
+        setErrorMessage(fillIn(brevanor::tr("Could not save “%1”: %2"), {recording.name, error.what()}));
+        return;
+    }
+    reloadLibrary();
+    registerHotkeys();  // its play shortcut may have changed
+}
+
+void AppCoordinator::deleteRecording(const Recording& recording) {
+    const std::string name = recording.name;  // the reference may not outlive the reload
+    try {
+        store_->deleteRecording(recording.id);
+    } catch (const std::exception& error) {
+        setErrorMessage(fillIn(brevanor::tr("Could not delete “%1”: %2"), {name, error.what()}));
+        return;
+    }
+    reloadLibrary();
+    registerHotkeys();  // its shortcut goes with it
+}
+
+void AppCoordinator::duplicate(const Recording& recording) {
+    try {
+        store_->duplicate(recording.id);
+    } catch (const std::exception& error) {
+        setErrorMessage(fillIn(brevanor::tr("Could not duplicate “%1”: %2"), {recording.name, error.what()}));
+        return;
+    }
+    // The copy's shortcut takes part in the next registration, not now.
+    reloadLibrary();
+}
+
+void AppCoordinator::exportRecording(const Recording& recording) {
+    if (recording.settings.containsSensitiveInput) {
+        setErrorMessage(fillIn(brevanor::tr("“%1” is marked as containing sensitive input, so it cannot be exported."),
+                               {recording.name}));
+        return;
+    }
+    std::string fileName = recording.name;
+    std::replace(fileName.begin(), fileName.end(), '/', '-');
+    fileName += ".";
+    fileName += RecordingStore::exportExtension;
+    const std::optional<std::filesystem::path> location = services_.prompts->chooseExportLocation(fileName);
+    if (!location) return;
+    try {
+        store_->exportRecording(recording, *location);
+    } catch (const std::exception& error) {
+        setErrorMessage(fillIn(brevanor::tr("Could not export “%1”: %2"), {recording.name, error.what()}));
+    }
+}
+
+void AppCoordinator::importFiles(const std::vector<std::filesystem::path>& files) {
+    std::vector<std::string> failed;
+    for (const std::filesystem::path& file : files) {
+        const std::string extension = lowercased(file.extension().string());
+        if (extension != ".macro" && extension != ".json") continue;
+        try {
+            store_->importRecording(file);
+        } catch (const std::exception&) {
+            failed.push_back(file.filename().string());
+        }
+    }
+    reloadLibrary();
+    registerHotkeys();  // an imported recording may carry a play shortcut
+    if (failed.empty()) return;
+    setErrorMessage(
+        fillIn(brevanor::tr("Could not import %1. The file is not a recording this version of Brevanor understands."),
+               {joined(failed, ", ")}));
+}
+
+void AppCoordinator::scheduleHotkeyRegistration() {
+    // A burst of changes (the three writes of a shortcut reset) registers once.
+    const std::uint64_t generation = ++registrationGeneration_;
+    services_.mainQueue->postAfter(hotkeyRegistrationDelayNanos, [self = QPointer<AppCoordinator>(this), generation] {
+        if (self && self->registrationGeneration_ == generation) {
+            self->registerHotkeys();
+        }
+    });
+}
+
+void AppCoordinator::registerHotkeys() {
+    std::vector<HotkeyBinding> bindings{
+        {HotkeyAction::record(), settings_.recordHotkey(), brevanor::tr("Record")},
+        {HotkeyAction::playLast(), settings_.playLastHotkey(), brevanor::tr("Play Last Recording")},
+        {HotkeyAction::stop(), settings_.stopHotkey(), brevanor::tr("Stop")},
+    };
+    for (const auto& recording : recordings_) {
+        if (recording->settings.playHotkey) {
+            bindings.push_back(
+                {HotkeyAction::playRecording(recording->id), *recording->settings.playHotkey, recording->name});
+        }
+    }
+    const auto failures = hotkeys_->update(std::move(bindings));
+    // Success leaves an earlier message alone.
+    if (failures.empty()) return;
+    std::vector<std::string> chords;
+    for (const auto& failure : failures) {
+        chords.push_back(shortcutText(failure.binding.chord));
+    }
+    setErrorMessage(fillIn(brevanor::tr("Could not register the shortcut %1. Another app may already use it."),
+                           {joined(chords, ", ")}));
+}
+
+std::vector<HotkeyConflicts::Binding> AppCoordinator::shortcutsInUse(
+    std::optional<Uuid> excludingRecording, std::optional<HotkeyAction::Kind> excludingAction) const {
+    std::vector<HotkeyConflicts::Binding> inUse;
+    if (excludingAction != HotkeyAction::Kind::record)
+        inUse.push_back({brevanor::tr("Record"), settings_.recordHotkey()});
+    if (excludingAction != HotkeyAction::Kind::playLast) {
+        inUse.push_back({brevanor::tr("Play Last Recording"), settings_.playLastHotkey()});
+    }
+    if (excludingAction != HotkeyAction::Kind::stop) inUse.push_back({brevanor::tr("Stop"), settings_.stopHotkey()});
+    for (const auto& recording : recordings_) {
+        if (recording->settings.playHotkey && recording->id != excludingRecording) {
+            inUse.push_back({recording->name, *recording->settings.playHotkey});
+        }
+    }
+    return inUse;
+}
+
+}  // namespace brevanor

@@ -1,0 +1,175 @@
+#include "app/control/HotkeyManager.h"
+
+#include "core/capture/InputEventTap.h"
+#include "core/capture/MonotonicClock.h"
+#include "core/model/SaturatingMath.h"
+
+namespace brevanor {
+
+std::shared_ptr<HotkeyManager> HotkeyManager::make(std::shared_ptr<HotKeyService> service,
+                                                   std::shared_ptr<InputEventTap> tap,
+                                                   std::shared_ptr<MainQueue> mainQueue, std::uint64_t escHoldNanos) {
+    std::shared_ptr<HotkeyManager> manager(
+        new HotkeyManager(std::move(service), std::move(tap), std::move(mainQueue), escHoldNanos));
+    std::weak_ptr<HotkeyManager> weak = manager;
+    manager->service_->setPressHandler([weak](std::uint32_t id) {
+        if (auto self = weak.lock()) self->handleHotKey(id);
+    });
+    if (manager->tap_) manager->tap_->addConsumer(manager);
+    return manager;
+}
+
+HotkeyManager::HotkeyManager(std::shared_ptr<HotKeyService> service, std::shared_ptr<InputEventTap> tap,
+                             std::shared_ptr<MainQueue> mainQueue, std::uint64_t escHoldNanos)
+    : service_(std::move(service)),
+      tap_(std::move(tap)),
+      mainQueue_(std::move(mainQueue)),
+      escHoldNanos_(escHoldNanos) {}
+
+HotkeyManager::~HotkeyManager() {
+    {
+        std::lock_guard lock(mutex_);
+        unregisterAllLocked();
+    }
+    service_->setPressHandler({});
+    if (tap_) tap_->removeConsumer(*this);
+}
+
+std::vector<HotkeyManager::RegistrationFailure> HotkeyManager::update(std::vector<HotkeyBinding> bindings) {
+    std::lock_guard lock(mutex_);
+    if (bindings == bindings_ && (suspended_ || registered_.size() == bindings_.size())) return {};
+    bindings_ = std::move(bindings);
+    stopChord_.reset();
+    for (const HotkeyBinding& binding : bindings_) {
+        if (binding.action.kind() == Action::Kind::stop) {
+            stopChord_ = binding.chord;
+            break;
+        }
+    }
+    unregisterAllLocked();
+    if (suspended_) return {};
+    return registerAllLocked();
+}
+
+void HotkeyManager::setSuspended(bool suspended) {
+    std::lock_guard lock(mutex_);
+    if (suspended == suspended_) return;
+    suspended_ = suspended;
+    if (suspended) {
+        unregisterAllLocked();
+    } else {
+        registerAllLocked();
+    }
+}
+
+void HotkeyManager::setEscHoldEnabled(bool enabled) {
+    {
+        std::lock_guard lock(mutex_);
+        escHoldEnabled_ = enabled;
+    }
+    if (!enabled) cancelEscHold();
+}
+
+std::vector<HotkeyManager::RegistrationFailure> HotkeyManager::registerAllLocked() {
+    std::vector<RegistrationFailure> failures;
+    for (const HotkeyBinding& binding : bindings_) {
+        const std::int32_t status = service_->registerHotKey(nextID_, binding.chord);
+        if (status == 0) {
+            registered_.emplace(nextID_, binding);
+            ++nextID_;
+        } else {
+            failures.push_back({binding, status});
+        }
+    }
+    return failures;
+}
+
+void HotkeyManager::unregisterAllLocked() {
+    for (const auto& [id, binding] : registered_) service_->unregisterHotKey(id);
+    registered_.clear();
+}
+
+void HotkeyManager::handleHotKey(std::uint32_t id) {
+    std::optional<HotkeyBinding> binding;
+    {
+        std::lock_guard lock(mutex_);
+        if (suspended_) return;
+        const auto found = registered_.find(id);
+        if (found == registered_.end()) return;
+        binding = found->second;
+    }
+    if (shouldIgnoreTrigger_ && shouldIgnoreTrigger_(binding->chord.keyCode)) return;
+    dispatch(binding->action, MonotonicClock::now(), binding->chord.keyCode);
+}
+
+void HotkeyManager::dispatch(const Action& action, std::uint64_t timeNanos, std::uint16_t keyCode) {
+    // Always through the queue, even on the main thread: the coordinator never
+    // runs inside the caller of a hot-key handler or a listener delivery.
+    mainQueue_->post([weak = weak_from_this(), action, timeNanos, keyCode] {
+        auto self = weak.lock();
+        if (self && self->onAction_) self->onAction_(action, timeNanos, keyCode);
+    });
+}
+
+void HotkeyManager::consume(const TapEvent& event) {
+    // Playback's own keystrokes never trigger anything.
+    if (event.isSynthetic) return;
+    const TapEvent::Kind& kind = event.kind;
+    if (kind.type == TapEvent::Kind::Type::keyUp) {
+        if (kind.keyCode == HotkeyChord::escapeKeyCode) cancelEscHold();
+        return;
+    }
+    // Auto-repeats of a held Esc must not restart the hold.
+    if (kind.type != TapEvent::Kind::Type::keyDown || kind.isRepeat) return;
+
+    std::optional<HotkeyChord> stopChord;
+    bool escHoldEnabled = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (suspended_) return;
+        stopChord = stopChord_;
+        escHoldEnabled = escHoldEnabled_;
+    }
+    if (kind.keyCode == HotkeyChord::escapeKeyCode && escHoldEnabled) startEscHold(event.timestamp);
+    if (stopChord && stopChord->matches(kind.keyCode, event.flags)) {
+        dispatch(Action::stop(), event.timestamp, kind.keyCode);
+    }
+}
+
+void HotkeyManager::startEscHold(std::uint64_t pressTimeNanos) {
+    std::shared_ptr<Timer> previous;
+    std::shared_ptr<Timer> timer;
+    {
+        std::lock_guard lock(mutex_);
+        previous = std::move(escTimer_);
+        const std::uint64_t generation = ++escGeneration_;
+        timer = queue_.makeTimer([weak = weak_from_this(), generation, pressTimeNanos] {
+            if (auto self = weak.lock()) self->escHoldElapsed(generation, pressTimeNanos);
+        });
+        escTimer_ = timer;
+    }
+    if (previous) previous->cancel();
+    timer->schedule(saturatingAdd(MonotonicClock::now(), escHoldNanos_), std::nullopt, 0);
+}
+
+void HotkeyManager::cancelEscHold() {
+    std::shared_ptr<Timer> pending;
+    {
+        std::lock_guard lock(mutex_);
+        pending = std::move(escTimer_);
+    }
+    if (pending) pending->cancel();
+}
+
+void HotkeyManager::escHoldElapsed(std::uint64_t generation, std::uint64_t pressTimeNanos) {
+    {
+        std::lock_guard lock(mutex_);
+        // Released or disabled meanwhile: the hold was cancelled, even if this
+        // firing had already begun when it was.
+        if (!escTimer_ || generation != escGeneration_) return;
+        escTimer_.reset();
+    }
+    dispatch(Action::stop(), pressTimeNanos, HotkeyChord::escapeKeyCode);
+}
+
+}  // namespace brevanor

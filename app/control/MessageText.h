@@ -1,0 +1,14 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace brevanor {
+
+// Fills the placeholders %1 to %9 of a translated message with `values`, in one
+// pass, so that a value that itself holds "%2" stays as it is. A placeholder
+// without a value is kept.
+std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values);
+
+}  // namespace brevanor

@@ -1,0 +1,88 @@
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSessionManager>
+#include <filesystem>
+
+#include "app/control/AppDelegate.h"
+#include "app/control/PreferencesFile.h"
+#include "app/control/QtAppActivation.h"
+#include "app/control/QtAppPrompts.h"
+#include "app/control/QtMainQueue.h"
+#include "app/control/QtPreferencesStore.h"
+#include "app/control/SingleInstance.h"
+#include "app/control/TerminationSignals.h"
+#include "brevanor/platform/PlatformServices.h"
+#include "core/capture/InputEventTap.h"
+#include "core/model/Localized.h"
+
+using namespace brevanor;
+
+namespace {
+
+std::vector<std::filesystem::path> toPaths(const QStringList& files) {
+    std::vector<std::filesystem::path> paths;
+    for (const QString& file : files) paths.emplace_back(file.toStdString());
+    return paths;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brevanor"));
+    QApplication::setDesktopFileName(QStringLiteral("com.brevanor.Brevanor"));
+    // Brevanor keeps running with every window closed: the shortcuts stay live.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Files on the command line are the files opened with the application.
+    QStringList files;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        files.push_back(QFileInfo(argument).absoluteFilePath());
+    }
+    SingleInstance instance(SingleInstance::defaultServerName());
+    if (instance.forwardToRunningInstance(files)) return 0;
+    instance.listen();
+
+    const auto mainQueue = std::make_shared<QtMainQueue>();
+    PlatformServices platform;
+    try {
+        platform = makePlatformServices(mainQueue);
+    } catch (const PlatformUnavailableError& error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Brevanor"),
+                              QString::fromStdString(tr("Brevanor cannot start: ") + error.what()));
+        return 1;
+    }
+
+    AppDelegate::Environment environment;
+    environment.services.platform = platform;
+    environment.services.tap = InputEventTap::installShared(platform.inputSource);
+    environment.services.mainQueue = mainQueue;
+    environment.services.prompts = std::make_shared<QtAppPrompts>();
+    environment.services.activation = std::make_shared<QtAppActivation>();
+    environment.preferences = std::make_shared<QtPreferencesStore>(PreferencesFile::open());
+    AppDelegate delegate(std::move(environment));
+    if (!delegate.launch()) return 1;
+
+    QObject::connect(&instance, &SingleInstance::activated, &delegate, [&delegate](const QStringList& forwarded) {
+        if (forwarded.isEmpty()) {
+            delegate.reopen();
+        } else {
+            delegate.openFiles(toPaths(forwarded));
+        }
+    });
+    QObject::connect(&application, &QGuiApplication::applicationStateChanged, &delegate,
+                     [&delegate](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive) delegate.becameActive();
+                     });
+    // Every way out runs the coordinator's shutdown: quitting, a termination
+    // signal (which quits), and the session ending at logout.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &application, &QCoreApplication::quit);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::terminate);
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &delegate,
+                     [&delegate](QSessionManager&) { delegate.terminate(); });
+
+    if (!files.isEmpty()) delegate.openFiles(toPaths(files));
+    return QApplication::exec();
+}

@@ -1,0 +1,110 @@
+#include <fstream>
+
+#include "core/model/RecordingJSONEncoder.h"
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+class AppCoordinatorLibraryTest : public CoordinatorTest {
+protected:
+    std::filesystem::path writeFile(const std::string& name, const std::string& contents) {
+        const auto path = folder.path() / name;
+        std::ofstream(path, std::ios::binary) << contents;
+        return path;
+    }
+
+    std::string document(const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); }
+};
+
+TEST_F(AppCoordinatorLibraryTest, ImportTakesRecordingsPassesOverOtherFilesAndNamesTheUndecodableOnes) {
+    make();
+    const Recording a = typingRecording("From a");
+    const Recording upper = typingRecording("From X");
+    coordinator->importFiles({writeFile("a.macro", document(a)), writeFile("b.txt", "not a recording"),
+                              writeFile("c.json", "{\"schemaVersion\": 1"), writeFile("X.MACRO", document(upper)),
+                              folder.path() / "missing.json"});
+
+    std::set<std::string> names;
+    for (const auto& recording : coordinator->recordings()) names.insert(recording->name);
+    EXPECT_EQ(names, (std::set<std::string>{"From a", "From X"}));
+    EXPECT_EQ(coordinator->errorMessage(),
+              std::optional<std::string>("Could not import c.json, missing.json. The file is not a recording this "
+                                         "version of Brevanor understands."));
+}
+
+TEST_F(AppCoordinatorLibraryTest, ASensitiveRecordingIsNeverExportedAndNoPanelShows) {
+    make();
+    Recording recording = typingRecording("Passwords");
+    recording.settings.containsSensitiveInput = true;
+    coordinator->exportRecording(recording);
+    EXPECT_EQ(
+        coordinator->errorMessage(),
+        std::optional<std::string>("“Passwords” is marked as containing sensitive input, so it cannot be exported."));
+    EXPECT_TRUE(prompts->proposedExportNames.empty());
+}
+
+TEST_F(AppCoordinatorLibraryTest, ExportProposesANameWithoutSlashesAndWritesWhereTheUserChose) {
+    make();
+    const Recording recording = typingRecording("Work/Home");
+    coordinator->exportRecording(recording);  // cancelled: nothing happens
+    EXPECT_EQ(prompts->proposedExportNames, std::vector<std::string>{"Work-Home.macro"});
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+
+    prompts->exportLocation = folder.path() / "chosen.macro";
+    coordinator->exportRecording(recording);
+    EXPECT_EQ(store->load(folder.path() / "chosen.macro"), recording);
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+
+    prompts->exportLocation = folder.path() / "no such folder" / "chosen.macro";
+    coordinator->exportRecording(recording);
+    ASSERT_TRUE(coordinator->errorMessage());
+    EXPECT_TRUE(coordinator->errorMessage()->starts_with("Could not export “Work/Home”: "))
+        << *coordinator->errorMessage();
+}
+
+TEST_F(AppCoordinatorLibraryTest, FailedChangesSayWhatFailedAndLeaveTheLibraryAsItWas) {
+    make();
+    const Recording kept = stored(typingRecording("Kept"));
+    const Recording absent = typingRecording("Never saved");
+
+    coordinator->deleteRecording(absent);
+    EXPECT_EQ(coordinator->errorMessage(),
+              std::optional<std::string>("Could not delete “Never saved”: no recording with the identifier " +
+                                         absent.id.toString()));
+    coordinator->duplicate(absent);
+    EXPECT_TRUE(coordinator->errorMessage()->starts_with("Could not duplicate “Never saved”: "));
+    EXPECT_EQ(coordinator->recordings().size(), 1u);
+
+    // A file takes the folder's place: saving fails with the system's words, listing shows an empty library.
+    std::filesystem::remove_all(store->directory());
+    std::ofstream(store->directory()) << "in the way";
+    coordinator->save(kept);
+    ASSERT_TRUE(coordinator->errorMessage());
+    EXPECT_TRUE(coordinator->errorMessage()->starts_with("Could not save “Kept”: ")) << *coordinator->errorMessage();
+    EXPECT_EQ(coordinator->recordings().size(), 1u);
+    coordinator->importFiles({});
+    EXPECT_TRUE(coordinator->recordings().empty());
+}
+
+TEST_F(AppCoordinatorLibraryTest, SavingAndDuplicatingKeepTheListInStepWithTheFolderAndTheBannerClears) {
+    make();
+    Recording recording = stored(typingRecording("First"));
+    recording.name = "Renamed";
+    coordinator->save(recording);
+    ASSERT_EQ(coordinator->recordings().size(), 1u);
+    EXPECT_EQ(coordinator->recordings()[0]->name, "Renamed");
+
+    coordinator->duplicate(recording);
+    std::set<std::string> names;
+    for (const auto& each : coordinator->recordings()) names.insert(each->name);
+    EXPECT_EQ(names, (std::set<std::string>{"Renamed", "Renamed copy"}));
+
+    coordinator->deleteRecording(typingRecording("Gone"));
+    ASSERT_TRUE(coordinator->errorMessage());
+    coordinator->clearErrorMessage();
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace brevanor::testing

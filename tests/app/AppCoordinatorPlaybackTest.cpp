@@ -1,0 +1,279 @@
+#include <QSignalSpy>
+
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+class AppCoordinatorPlaybackTest : public CoordinatorTest {
+protected:
+    // Recorded while Editor was in front, on a machine with another keyboard layout.
+    Recording recordingWithWarnings() const {
+        Recording recording = typingRecording("Fill the form");
+        recording.environment.frontmostApp =
+            FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
+        recording.environment.keyboardInputSourceID = "de";
+        return recording;
+    }
+
+    std::vector<AppState> statesSeen;
+
+    void watchStates() {
+        QObject::connect(coordinator.get(), &AppCoordinator::stateChanged,
+                         [this] { statesSeen.push_back(coordinator->state()); });
+    }
+};
+
+TEST_F(AppCoordinatorPlaybackTest, APlaybackWithoutWarningsPlaysAtOnceFromPassOneToIdle) {
+    make();
+    watchStates();
+    coordinator->play(stored(typingRecording("Typing")));
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
+    EXPECT_TRUE(prompts->alerts.empty());
+    EXPECT_EQ(activation->hides, 1);
+    ASSERT_TRUE(waitForIdle());
+
+    EXPECT_EQ(statesSeen.front(), AppState::preparing());
+    EXPECT_EQ(statesSeen.at(1), AppState::playing(1, 1));
+    EXPECT_EQ(statesSeen.back(), AppState::idle());
+    const auto keys = postedKeys();
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(keys[0].keyCode, 0);
+    EXPECT_EQ(keys[3].keyCode, 1);
+}
+
+TEST_F(AppCoordinatorPlaybackTest, EveryPassIsReportedAndEndlessRepetitionHasNoTotal) {
+    make();
+    watchStates();
+    Recording repeated = typingRecording("Three times");
+    repeated.settings.repeatCount = 3;
+    coordinator->play(repeated);
+    ASSERT_TRUE(waitForIdle());
+    std::vector<AppState> passes;
+    for (const AppState& state : statesSeen) {
+        if (state.kind() == AppState::Kind::playing && (passes.empty() || passes.back() != state)) {
+            passes.push_back(state);
+        }
+    }
+    EXPECT_EQ(passes,
+              (std::vector<AppState>{AppState::playing(1, 3), AppState::playing(2, 3), AppState::playing(3, 3)}));
+
+    Recording endless = typingRecording("Forever");
+    endless.settings.repeatInfinite = true;
+    coordinator->play(endless);
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, std::nullopt));
+    coordinator->stop();
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing) << "idle comes with the engine's finish";
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, WithoutAccessibilityNothingPlaysAndTheLibraryTellsWhy) {
+    permissions->accessibility = false;
+    make();
+    coordinator->play(typingRecording("Typing"));
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_EQ(coordinator->errorMessage(),
+              std::optional<std::string>("Brevanor needs Accessibility permission to play recordings."));
+    EXPECT_EQ(libraryOpened, 1);
+    EXPECT_TRUE(prompts->alerts.empty());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesTheRecordingAndEveryWarningAndOffersToLaunchTheApp) {
+    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
+    make();
+    prompts->preflightAnswer = {2, true};  // Cancel, with the checkbox ticked
+    const Recording recording = stored(recordingWithWarnings());
+    coordinator->play(recording);
+
+    ASSERT_EQ(prompts->alerts.size(), 1u);
+    const PreflightAlert& alert = prompts->alerts[0];
+    EXPECT_EQ(alert.messageText, "Before playing “Fill the form”");
+    EXPECT_EQ(alert.informativeText,
+              "• Editor was in front when this was recorded but is not running.\n"
+              "• The keyboard layout was de when this was recorded; it is now us. Keys may type different characters.");
+    EXPECT_EQ(alert.suppressionTitle, "Don't warn about this again for this recording");
+    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Launch Editor and Play", "Play Anyway", "Cancel"}));
+
+    // Cancelled: nothing changes, whatever the checkbox said.
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_EQ(store->load(recording.id), recording);
+    EXPECT_EQ(activation->hides, 0);
+}
+
+TEST_F(AppCoordinatorPlaybackTest, WithoutAnInstalledAppTheAlertOffersPlayAndCancel) {
+    make();
+    prompts->preflightAnswer = {1, false};
+    coordinator->play(recordingWithWarnings());
+    ASSERT_EQ(prompts->alerts.size(), 1u);
+    EXPECT_EQ(prompts->alerts[0].buttons, (std::vector<std::string>{"Play", "Cancel"}));
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, ARecordingStartedWhileTheAlertIsUpIsNotCutShortByThePlayback) {
+    make();
+    settings->setCountdownSeconds(0);
+    prompts->whileAsking = [&] { coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15); };
+    prompts->preflightAnswer = {0, false};  // "Play"
+    coordinator->play(recordingWithWarnings());
+    EXPECT_EQ(coordinator->state(), AppState::recording());
+    EXPECT_TRUE(injector->postedInputs().empty());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, PlayAnywayWithTheCheckboxSilencesTheShownWarningsForThisRecording) {
+    make();
+    settings->setRestoreWindowBeforePlayback(false);
+    prompts->preflightAnswer = {0, true};  // "Play", checkbox ticked
+    const Recording recording = stored(recordingWithWarnings());
+    coordinator->play(recording);
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 4u) << "played the recording as it was passed in";
+
+    const Recording silenced = store->load(recording.id);
+    EXPECT_EQ(silenced.settings.silencedWarnings,
+              (std::set<PreflightWarningKind>{PreflightWarningKind::appNotRunning,
+                                              PreflightWarningKind::inputSourceMismatch}));
+    coordinator->play(silenced);
+    EXPECT_EQ(prompts->alerts.size(), 1u) << "no second alert";
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, LaunchingFromTheAlertRestoresTheRecordedWindowBeforePlaying) {
+    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
+    make();
+    prompts->preflightAnswer = {0, false};  // "Launch Editor and Play"
+    coordinator->play(recordingWithWarnings());
+    EXPECT_EQ(workspace->launches, std::vector<std::string>{"org.example.Editor"});
+    // The launched application shows no window: the restorer polls, then gives up with a reason.
+    EXPECT_EQ(coordinator->state(), AppState::preparing());
+    mainQueue->advanceBy(11 * kSeconds);
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    EXPECT_EQ(coordinator->playbackNotice(),
+              std::optional<std::string>("Editor launched but showed no window within 10 seconds."));
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, ASkippedRestoreBecomesThePillsNoticeAndTheNextPlayClearsIt) {
+    make();
+    Recording recording = recordingWithWarnings();
+    recording.settings.silencedWarnings = {PreflightWarningKind::appNotRunning,
+                                           PreflightWarningKind::inputSourceMismatch};
+    coordinator->play(recording);
+    EXPECT_TRUE(prompts->alerts.empty()) << "only silenced warnings: no alert";
+    EXPECT_EQ(coordinator->playbackNotice(), std::optional<std::string>("Editor is not running."));
+    ASSERT_TRUE(waitForIdle());
+
+    coordinator->play(typingRecording("Typing"));
+    EXPECT_EQ(coordinator->playbackNotice(), std::nullopt);
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, ARecordingMadeWhileBrevanorWasInFrontRestoresNoWindow) {
+    make();
+    Recording recording = typingRecording("Own window");
+    recording.environment.frontmostApp = FrontmostAppInfo{workspace->ownId, "Brevanor", std::nullopt, std::nullopt};
+    workspace->running.push_back({7, workspace->ownId, "Brevanor"});
+    coordinator->play(recording);
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
+    EXPECT_TRUE(workspace->activations.empty());
+    EXPECT_EQ(coordinator->playbackNotice(), std::nullopt);
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(AppCoordinatorPlaybackTest, StoppingWhilePreparingPlaysNothingWhenTheRestoreFinishesLater) {
+    // Editor's window shows at once after its launch; Other's never does.
+    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
+    workspace->install("org.example.Other", RunningApplication{43, "org.example.Other", "Other"});
+    FakeWindowAccess::Window form;
+    form.pid = 42;
+    form.position = Point{10, 10};
+    form.size = Size{800, 600};
+    windows->addWindow(form);
+    workspace->holdLaunches = true;
+    make();
+    prompts->preflightAnswer = {0, false};  // launch and play
+    coordinator->play(recordingWithWarnings());
+    ASSERT_EQ(coordinator->state(), AppState::preparing());
+    coordinator->handleHotkeyAction(HotkeyAction::stop(), now(), 53);
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+
+    // A second playback is preparing when the first one's restore reports back.
+    Recording other = typingRecording("Other");
+    other.environment.frontmostApp = FrontmostAppInfo{"org.example.Other", "Other", std::nullopt, std::nullopt};
+    coordinator->play(other);
+    ASSERT_EQ(coordinator->state(), AppState::preparing());
+    workspace->finishLaunches();
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_EQ(coordinator->state(), AppState::preparing()) << "the stopped request plays nothing";
+    EXPECT_TRUE(injector->postedInputs().empty());
+
+    mainQueue->advanceBy(11 * kSeconds);
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 4u) << "exactly one playback";
+}
+
+TEST_F(AppCoordinatorPlaybackTest, AShortcutKeyThatPlaybackJustPressedIsNotTakenForTheShortcut) {
+    make();
+    // The recording types Control-Option-Command-R, the record shortcut. As the
+    // key goes down, the hot-key service reports the shortcut.
+    Recording recording = typingRecording("Presses the shortcut");
+    recording.events = {RecordingEvent::keyDown({10 * kMillis, 15, kChordFlags, false}),
+                        RecordingEvent::keyUp({20 * kMillis, 15, kChordFlags, false})};
+    std::atomic<int> pressed{0};
+    injector->onPost([&](const SyntheticInput& input) {
+        if (input.type == SyntheticInput::Type::keyDown && input.keyCode == 15) {
+            hotKeys->press(HotkeyChord::defaultRecord);
+            pressed.fetch_add(1);
+        }
+    });
+    coordinator->play(recording);
+    ASSERT_TRUE(waitForIdle());
+    mainQueue->advanceBy(5 * kSeconds);
+    EXPECT_EQ(pressed.load(), 1);
+    EXPECT_EQ(coordinator->state(), AppState::idle()) << "no countdown started";
+
+    // The same shortcut pressed by the user a moment later does start one.
+    injector->onPost({});
+    ASSERT_TRUE(waitUntil([&] {
+        hotKeys->press(HotkeyChord::defaultRecord);
+        mainQueue->runReady();
+        return !coordinator->state().isIdle();
+    }));
+    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
+}
+
+TEST_F(AppCoordinatorPlaybackTest, QuittingDuringAPlaybackStopsItWithNothingHeld) {
+    make();
+    Recording endless = typingRecording("Forever");
+    endless.events = {RecordingEvent::keyDown({0, 56, 0x20000, false}),
+                      RecordingEvent::idleGap({1 * kMillis, 60 * kSeconds})};
+    endless.settings.repeatInfinite = true;
+    coordinator->play(endless);
+    ASSERT_TRUE(waitUntil([&] { return !postedKeys().empty(); }));
+    coordinator->shutdown();
+    ASSERT_TRUE(waitForIdle());
+    const auto keys = postedKeys();
+    ASSERT_FALSE(keys.empty());
+    EXPECT_EQ(keys.back().type, SyntheticInput::Type::keyUp) << "the held key was let go";
+    EXPECT_EQ(keys.back().keyCode, 56);
+}
+
+TEST_F(AppCoordinatorPlaybackTest, EndingTheProcessRightAfterShutdownStillLetsGoOfEveryKey) {
+    make();
+    Recording held = typingRecording("Holds Shift");
+    held.events = {RecordingEvent::keyDown({0, 56, 0x20000, false}),
+                   RecordingEvent::idleGap({1 * kMillis, 60 * kSeconds})};
+    coordinator->play(held);
+    ASSERT_TRUE(waitUntil([&] { return !postedKeys().empty(); }));
+    coordinator->shutdown();
+    coordinator.reset();  // the process ends: no waiting for the engine to finish
+    const auto keys = postedKeys();
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys.back().type, SyntheticInput::Type::keyUp);
+    EXPECT_EQ(keys.back().keyCode, 56);
+}
+
+}  // namespace
+}  // namespace brevanor::testing

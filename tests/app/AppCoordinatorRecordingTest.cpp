@@ -1,0 +1,214 @@
+#include <QSignalSpy>
+
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+using AppCoordinatorRecordingTest = CoordinatorTest;
+
+bool isKeyEvent(const RecordingEvent& event, std::uint16_t keyCode) {
+    return (event.kind() == RecordingEvent::Kind::keyDown || event.kind() == RecordingEvent::Kind::keyUp) &&
+           event.key().keyCode == keyCode;
+}
+
+TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords) {
+    make();
+    coordinator->toggleRecording();
+    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
+    EXPECT_EQ(activation->hides, 1) << "the application gets out of the way";
+
+    mainQueue->advanceBy(kSeconds - 1);
+    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
+    mainQueue->advanceBy(1);
+    EXPECT_EQ(coordinator->state(), AppState::countdown(2));
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_EQ(coordinator->state(), AppState::countdown(1));
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_EQ(coordinator->state(), AppState::recording());
+    EXPECT_TRUE(source->isRunning());
+}
+
+TEST_F(AppCoordinatorRecordingTest, ACountdownBelowOneRecordsAtOnceAndAnInactiveAppIsNotHidden) {
+    activation->active = false;
+    make();
+    settings->setCountdownSeconds(0);
+    coordinator->toggleRecording();
+    EXPECT_EQ(coordinator->state(), AppState::recording());
+    EXPECT_EQ(activation->hides, 0);
+}
+
+TEST_F(AppCoordinatorRecordingTest, TheRecordShortcutDuringTheCountdownStartsRecordingAtOnce) {
+    make();
+    coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15);
+    coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15);
+    EXPECT_EQ(coordinator->state(), AppState::recording());
+    mainQueue->advanceBy(5 * kSeconds);  // the countdown's ticks are void
+    EXPECT_EQ(coordinator->state(), AppState::recording());
+}
+
+TEST_F(AppCoordinatorRecordingTest, StoppingTheCountdownReturnsToIdleWithoutARecording) {
+    make();
+    const std::vector<std::function<void()>> stops{
+        [&] { coordinator->stop(now(), 7); },
+        [&] { coordinator->handleHotkeyAction(HotkeyAction::stop(), now(), 53); },  // the Esc hold
+        [&] { coordinator->shutdown(); },
+    };
+    for (const auto& stopIt : stops) {
+        coordinator->toggleRecording();
+        mainQueue->advanceBy(kSeconds);
+        ASSERT_EQ(coordinator->state(), AppState::countdown(2));
+        stopIt();
+        EXPECT_EQ(coordinator->state(), AppState::idle());
+        mainQueue->advanceBy(5 * kSeconds);
+        EXPECT_EQ(coordinator->state(), AppState::idle());
+    }
+    EXPECT_TRUE(coordinator->recordings().empty());
+}
+
+TEST_F(AppCoordinatorRecordingTest, ARecordRequestFailingACheckSaysWhyAndOpensTheLibrary) {
+    struct Case {
+        bool accessibility;
+        bool inputMonitoring;
+        bool listenerFails;
+        const char* message;
+    };
+    const Case cases[] = {
+        {false, false, false, "Brevanor needs Accessibility and Input Monitoring permission before it can record."},
+        {false, true, false, "Brevanor needs Accessibility permission before it can record or play."},
+        {true, false, false, "Brevanor needs Input Monitoring permission before it can record."},
+        {true, true, true,
+         "Brevanor could not start listening for input. Check Input Monitoring in System Settings, then quit and "
+         "reopen the app."},
+    };
+    make();
+    for (const Case& c : cases) {
+        permissions->accessibility = c.accessibility;
+        permissions->inputMonitoring = c.inputMonitoring;
+        tap->stop();
+        source->setStartFails(c.listenerFails);
+        const int opened = libraryOpened;
+        coordinator->toggleRecording();
+        EXPECT_EQ(coordinator->state(), AppState::idle());
+        EXPECT_EQ(coordinator->errorMessage(), std::optional<std::string>(c.message));
+        EXPECT_EQ(libraryOpened, opened + 1);
+    }
+    EXPECT_EQ(activation->hides, 0);
+
+    // A request that passes clears the message.
+    permissions->accessibility = permissions->inputMonitoring = true;
+    source->setStartFails(false);
+    coordinator->toggleRecording();
+    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+}
+
+TEST_F(AppCoordinatorRecordingTest, TheShortcutThatStopsARecordingIsCutAndTheRecordingSavedWithTheDefaults) {
+    make();
+    settings->setDefaultSpeed(2.0);
+    settings->setDefaultCursorMode(CursorMode::relativeToCursor);
+    startRecording();
+    const std::uint64_t start = now();
+    const std::uint64_t pressed = start + 300 * kMillis;
+    // The user types "a", then presses Control-Option-Command-R to stop.
+    feed({key(true, 0, start + 100 * kMillis), key(false, 0, start + 150 * kMillis),
+          key(true, 15, pressed, kChordFlags)});
+    mainQueue->advanceBy(400 * kMillis);
+    coordinator->handleHotkeyAction(HotkeyAction::record(), pressed, 15);
+
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    ASSERT_EQ(coordinator->recordings().size(), 1u);
+    const Recording& saved = *coordinator->recordings().front();
+    EXPECT_TRUE(saved.name.starts_with("Recording 1 – ")) << saved.name;
+    EXPECT_EQ(saved.settings, settings->newRecordingSettings());
+    EXPECT_EQ(saved.settings.speed, 2.0);
+    EXPECT_EQ(saved.settings.cursorMode, CursorMode::relativeToCursor);
+    EXPECT_FALSE(saved.settings.playHotkey);
+    EXPECT_TRUE(std::any_of(saved.events.begin(), saved.events.end(),
+                            [](const RecordingEvent& e) { return isKeyEvent(e, 0); }));
+    EXPECT_TRUE(std::none_of(saved.events.begin(), saved.events.end(), [](const RecordingEvent& e) {
+        return isKeyEvent(e, 15);
+    })) << "the stop shortcut's keystroke is not part of the recording";
+    EXPECT_EQ(store->load(saved.id), saved) << "the library mirrors the folder";
+}
+
+TEST_F(AppCoordinatorRecordingTest, TheNextRecordingGetsTheNextNameAndTheDefaultsOfTheMoment) {
+    make();
+    for (int round = 1; round <= 2; ++round) {
+        settings->setDefaultRepeatCount(round * 5);
+        startRecording();
+        feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+        mainQueue->advanceBy(100 * kMillis);
+        coordinator->stop();
+    }
+    ASSERT_EQ(coordinator->recordings().size(), 2u);
+    std::vector<std::string> names;
+    std::vector<std::int64_t> repeats;
+    for (const auto& recording : coordinator->recordings()) {
+        names.push_back(recording->name);
+        repeats.push_back(recording->settings.repeatCount);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_TRUE(names[0].starts_with("Recording 1 – "));
+    EXPECT_TRUE(names[1].starts_with("Recording 2 – "));
+    EXPECT_EQ(std::set<std::int64_t>(repeats.begin(), repeats.end()), (std::set<std::int64_t>{5, 10}));
+}
+
+TEST_F(AppCoordinatorRecordingTest, ARecordingWithNothingButPausesIsDroppedSilently) {
+    make();
+    startRecording();
+    mainQueue->advanceBy(2 * kSeconds);  // only a pause; it would become an idle gap
+    coordinator->toggleRecording();
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_TRUE(coordinator->recordings().empty());
+    EXPECT_TRUE(store->list().empty());
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+    EXPECT_EQ(preferences->getInteger(RecordingStore::recordingCounterKey), std::nullopt) << "no name handed out";
+}
+
+TEST_F(AppCoordinatorRecordingTest, TheCountersFollowTheRecordingAndElapsedResetsWhenItEnds) {
+    make();
+    startRecording();
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis), key(true, 1, now() + 2 * kMillis)});
+    mainQueue->advanceBy(250 * kMillis);
+    EXPECT_EQ(coordinator->elapsedNanos(), 200 * kMillis) << "refreshed every 100 ms";
+    EXPECT_EQ(coordinator->recordedEventCount(), 3);
+
+    coordinator->stop();
+    EXPECT_EQ(coordinator->elapsedNanos(), 0u);
+    EXPECT_EQ(coordinator->recordedEventCount(), 3) << "kept until the next recording begins";
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_EQ(coordinator->elapsedNanos(), 0u) << "the refresh stopped with the recording";
+
+    startRecording();
+    EXPECT_EQ(coordinator->recordedEventCount(), 0);
+}
+
+TEST_F(AppCoordinatorRecordingTest, SecureInputDuringARecordingIsPublished) {
+    make();
+    QSignalSpy changes(coordinator.get(), &AppCoordinator::secureInputActiveChanged);
+    startRecording();
+    secureInput->setEnabled(true);
+    ASSERT_TRUE(waitUntil([&] {
+        mainQueue->runReady();
+        return coordinator->secureInputActive();
+    }));
+    EXPECT_EQ(changes.count(), 1);
+}
+
+TEST_F(AppCoordinatorRecordingTest, QuittingWhileRecordingSavesTheRecordingAndReleasesEverything) {
+    make();
+    startRecording();
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+    mainQueue->advanceBy(100 * kMillis);
+    ASSERT_FALSE(hotKeys->registered().empty());
+
+    coordinator->shutdown();
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_EQ(coordinator->recordings().size(), 1u);
+    EXPECT_TRUE(hotKeys->registered().empty());
+    EXPECT_FALSE(source->isRunning());
+}
+
+}  // namespace
+}  // namespace brevanor::testing

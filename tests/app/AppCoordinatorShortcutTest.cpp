@@ -1,0 +1,163 @@
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+class AppCoordinatorShortcutTest : public CoordinatorTest {
+protected:
+    Recording withShortcut(std::string name, HotkeyChord chord) const {
+        Recording recording = typingRecording(std::move(name));
+        recording.settings.playHotkey = chord;
+        return recording;
+    }
+    // Presses a registered chord as the hot-key service would, and runs the queue.
+    void press(HotkeyChord chord) {
+        ASSERT_TRUE(hotKeys->press(chord));
+        mainQueue->runReady();
+    }
+};
+
+TEST_F(AppCoordinatorShortcutTest, TheThreeShortcutsAndEveryRecordingsOwnAreRegistered) {
+    make();
+    EXPECT_EQ(hotKeys->registered().size(), 3u);
+    const HotkeyChord mine{18, kChordFlags};
+    const Recording recording = withShortcut("Mine", mine);
+    coordinator->save(recording);
+    EXPECT_TRUE(hotKeys->idOf(mine)) << "a saved shortcut works right away";
+
+    press(mine);
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(AppCoordinatorShortcutTest, ShortcutsThatDoNotApplyInTheCurrentStateAreIgnored) {
+    make();
+    const Recording recording = stored(withShortcut("Mine", {18, kChordFlags}));
+
+    startRecording();
+    press(HotkeyChord::defaultPlayLast);
+    coordinator->handleHotkeyAction(HotkeyAction::playRecording(recording.id), now(), 18);
+    EXPECT_EQ(coordinator->state(), AppState::recording());
+    EXPECT_TRUE(prompts->alerts.empty());
+    coordinator->stop();
+
+    Recording endless = typingRecording("Forever");
+    endless.settings.repeatInfinite = true;
+    coordinator->play(endless);
+    press(HotkeyChord::defaultRecord);
+    press(HotkeyChord::defaultPlayLast);
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, std::nullopt));
+    press(HotkeyChord::defaultStop);
+    ASSERT_TRUE(waitForIdle());
+
+    press(HotkeyChord::defaultStop);  // nothing to stop
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+}
+
+TEST_F(AppCoordinatorShortcutTest, PlayLastPlaysTheNewestRecordingAndPlayRecordingTheOneNamed) {
+    make();
+    Recording older = typingRecording("Older");
+    older.createdAt -= std::chrono::hours(24);
+    stored(older);
+    Recording newer = typingRecording("Newer");
+    newer.events.erase(newer.events.begin() + 2, newer.events.end());  // types "a" only
+    stored(newer);
+    ASSERT_EQ(coordinator->lastRecording()->id, newer.id);
+
+    press(HotkeyChord::defaultPlayLast);
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 2u);
+
+    injector->clear();
+    coordinator->handleHotkeyAction(HotkeyAction::playRecording(older.id), now(), 18);
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 4u);
+
+    injector->clear();
+    coordinator->handleHotkeyAction(HotkeyAction::playRecording(Uuid::random()), now(), 18);
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+}
+
+TEST_F(AppCoordinatorShortcutTest, ARefusedShortcutIsNamedAndTheOthersStillWork) {
+    hotKeys->refuse(HotkeyChord::defaultRecord);
+    make();
+    EXPECT_EQ(coordinator->errorMessage(),
+              std::optional<std::string>("Could not register the shortcut ⌃⌥⌘R. Another app may already use it."));
+    EXPECT_TRUE(hotKeys->idOf(HotkeyChord::defaultPlayLast));
+    EXPECT_TRUE(hotKeys->idOf(HotkeyChord::defaultStop));
+
+    // A later registration without failures leaves the message alone.
+    hotKeys->allow(HotkeyChord::defaultRecord);
+    coordinator->registerHotkeys();
+    EXPECT_TRUE(hotKeys->idOf(HotkeyChord::defaultRecord));
+    EXPECT_TRUE(coordinator->errorMessage());
+}
+
+TEST_F(AppCoordinatorShortcutTest, DeletingUnregistersAtOnceWhileADuplicateWaitsForTheNextRegistration) {
+    make();
+    const HotkeyChord mine{18, kChordFlags};
+    const Recording recording = stored(withShortcut("Mine", mine));
+    ASSERT_TRUE(hotKeys->idOf(mine));
+
+    coordinator->duplicate(recording);
+    EXPECT_EQ(coordinator->recordings().size(), 2u);
+    EXPECT_EQ(hotKeys->registered().size(), 4u) << "the copy's shortcut is not registered yet";
+    coordinator->registerHotkeys();
+    EXPECT_EQ(hotKeys->registered().size(), 5u);
+
+    for (const auto& each : RecordingList(coordinator->recordings())) coordinator->deleteRecording(*each);
+    EXPECT_FALSE(hotKeys->idOf(mine));
+    EXPECT_EQ(hotKeys->registered().size(), 3u);
+}
+
+TEST_F(AppCoordinatorShortcutTest, SettingsChangesReRegisterOnce50MillisecondsAfterTheLast) {
+    make();
+    const int calls = hotKeys->callCount();
+    settings->setRecordHotkey({16, kChordFlags});
+    mainQueue->advanceBy(30 * kMillis);
+    settings->restoreDefaultHotkeys();  // three more changes
+    mainQueue->advanceBy(49 * kMillis);
+    EXPECT_EQ(hotKeys->callCount(), calls) << "still within the debounce";
+    mainQueue->advanceBy(1 * kMillis);
+    // The defaults again: the bindings equal the registered ones, so nothing moves.
+    EXPECT_EQ(hotKeys->callCount(), calls);
+
+    settings->setStopHotkey({8, kChordFlags});
+    mainQueue->advanceBy(50 * kMillis);
+    EXPECT_TRUE(hotKeys->idOf({8, kChordFlags}));
+    EXPECT_FALSE(hotKeys->idOf(HotkeyChord::defaultStop));
+    EXPECT_EQ(coordinator->stopHint(), "Stop: ⌃⌥⌘C or hold ⎋");
+}
+
+TEST_F(AppCoordinatorShortcutTest, CapturingAShortcutSuspendsEveryGlobalShortcutUntilItEnds) {
+    make();
+    coordinator->setCapturingHotkey(true);
+    EXPECT_TRUE(hotKeys->registered().empty());
+    coordinator->setCapturingHotkey(true);
+    coordinator->setCapturingHotkey(false);
+    EXPECT_EQ(hotKeys->registered().size(), 3u);
+    press(HotkeyChord::defaultRecord);
+    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
+}
+
+TEST_F(AppCoordinatorShortcutTest, TheShortcutsInUseLeaveOutWhatIsBeingEdited) {
+    make();
+    Recording older = withShortcut("Older", {18, kChordFlags});
+    older.createdAt -= std::chrono::hours(24);
+    stored(older);
+    const Recording newer = stored(withShortcut("Newer", {19, kChordFlags}));
+
+    const auto names = [](const std::vector<HotkeyConflicts::Binding>& bindings) {
+        std::vector<std::string> result;
+        for (const auto& binding : bindings) result.push_back(binding.name);
+        return result;
+    };
+    EXPECT_EQ(names(coordinator->shortcutsInUse(std::nullopt, HotkeyAction::Kind::record)),
+              (std::vector<std::string>{"Play Last Recording", "Stop", "Newer", "Older"}));
+    EXPECT_EQ(names(coordinator->shortcutsInUse(newer.id, std::nullopt)),
+              (std::vector<std::string>{"Record", "Play Last Recording", "Stop", "Older"}));
+    EXPECT_EQ(coordinator->shortcutsInUse(std::nullopt, std::nullopt).at(2).chord, HotkeyChord::defaultStop);
+}
+
+}  // namespace
+}  // namespace brevanor::testing

@@ -1,0 +1,125 @@
+#include <QWidget>
+#include <fstream>
+
+#include "app/control/AppDelegate.h"
+#include "core/model/RecordingJSONEncoder.h"
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+// Launches on the fake backend with the fixture's preferences, as often as a test likes.
+class AppDelegateTest : public CoordinatorTest {
+protected:
+    std::unique_ptr<AppDelegate> launch(bool expectSuccess = true) {
+        AppDelegate::Environment environment;
+        environment.services = services();
+        environment.preferences = preferences;
+        environment.recordingsDirectory = recordingsFolder;
+        auto delegate = std::make_unique<AppDelegate>(std::move(environment));
+        EXPECT_EQ(delegate->launch(), expectSuccess);
+        return delegate;
+    }
+
+    static std::vector<std::string> visibleWindows(const AppDelegate& delegate) {
+        std::vector<std::string> titles;
+        for (QWidget* window : {delegate.libraryWindow(), delegate.settingsWindow(), delegate.onboardingWindow()}) {
+            if (window && window->isVisible()) titles.push_back(window->windowTitle().toStdString());
+        }
+        return titles;
+    }
+
+    std::filesystem::path recordingsFolder = folder.path() / "Recordings";
+};
+
+TEST_F(AppDelegateTest, TheFirstLaunchShowsTheOnboardingAndNoLaterLaunchDoes) {
+    permissions->accessibility = false;
+    {
+        const auto first = launch();
+        EXPECT_EQ(visibleWindows(*first), std::vector<std::string>{"Welcome to Brevanor"});
+        EXPECT_EQ(preferences->getBoolean(AppDelegate::hasLaunchedBeforeKey), true) << "stored at once";
+    }
+    // Quit before the onboarding was finished: the next launch shows the library,
+    // which tells what is missing.
+    const auto second = launch();
+    EXPECT_EQ(visibleWindows(*second), std::vector<std::string>{"Brevanor"});
+}
+
+TEST_F(AppDelegateTest, ALaterLaunchWithBothPermissionsShowsNoWindowAndTheShortcutsAreLive) {
+    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
+    const auto delegate = launch();
+    EXPECT_TRUE(visibleWindows(*delegate).empty());
+    EXPECT_EQ(hotKeys->registered().size(), 3u);
+    EXPECT_TRUE(source->isRunning()) << "the listener runs from launch with Input Monitoring";
+}
+
+TEST_F(AppDelegateTest, TheCoordinatorsCallbacksShowTheirWindows) {
+    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
+    const auto delegate = launch();
+    AppCoordinator& coordinator = *delegate->coordinator();
+    coordinator.openSettings();
+    EXPECT_EQ(visibleWindows(*delegate), std::vector<std::string>{"Brevanor Settings"});
+    coordinator.openOnboarding();
+    coordinator.openLibrary();
+    EXPECT_EQ(visibleWindows(*delegate).size(), 3u);
+}
+
+TEST_F(AppDelegateTest, FilesOpenedWithTheApplicationAreImportedAndTheLibraryComesForward) {
+    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
+    const auto delegate = launch();
+    std::vector<std::filesystem::path> files;
+    for (const char* name : {"one.macro", "two.macro"}) {
+        files.push_back(folder.path() / name);
+        std::ofstream(files.back()) << Recording::makeJSONEncoder().encode(typingRecording(name));
+    }
+    delegate->openFiles(files);
+    EXPECT_EQ(delegate->coordinator()->recordings().size(), 2u);
+    EXPECT_EQ(visibleWindows(*delegate), std::vector<std::string>{"Brevanor"});
+
+    delegate->libraryWindow()->hide();
+    delegate->reopen();
+    EXPECT_TRUE(delegate->libraryWindow()->isVisible());
+}
+
+TEST_F(AppDelegateTest, AnUnusableRecordingsFolderIsReportedAndNothingIsCreated) {
+    std::ofstream(recordingsFolder) << "a file where the folder should be";
+    const auto delegate = launch(/*expectSuccess=*/false);
+    ASSERT_EQ(prompts->folderAlerts.size(), 1u);
+    EXPECT_NE(prompts->folderAlerts[0].find("Recordings"), std::string::npos) << prompts->folderAlerts[0];
+    EXPECT_EQ(delegate->coordinator(), nullptr);
+    EXPECT_EQ(delegate->libraryWindow(), nullptr);
+    EXPECT_TRUE(hotKeys->registered().empty());
+    // Life-cycle events without a coordinator do nothing.
+    delegate->becameActive();
+    delegate->openFiles({});
+    delegate->terminate();
+}
+
+TEST_F(AppDelegateTest, TerminationSavesARecordingInProgressAndUnregistersEverything) {
+    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
+    const auto delegate = launch();
+    AppCoordinator& coordinator = *delegate->coordinator();
+    coordinator.handleHotkeyAction(HotkeyAction::record(), now(), 15);
+    coordinator.toggleRecording();  // skips the countdown
+    ASSERT_EQ(coordinator.state(), AppState::recording());
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+
+    delegate->terminate();
+    EXPECT_EQ(coordinator.recordings().size(), 1u);
+    EXPECT_TRUE(hotKeys->registered().empty());
+    EXPECT_FALSE(source->isRunning());
+}
+
+TEST_F(AppDelegateTest, BecomingActiveReadsThePermissionsAgain) {
+    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
+    permissions->inputMonitoring = false;
+    const auto delegate = launch();
+    EXPECT_FALSE(delegate->coordinator()->inputMonitoringGranted());
+    permissions->inputMonitoring = true;
+    delegate->becameActive();
+    EXPECT_TRUE(delegate->coordinator()->inputMonitoringGranted());
+    EXPECT_TRUE(source->isRunning());
+}
+
+}  // namespace
+}  // namespace brevanor::testing

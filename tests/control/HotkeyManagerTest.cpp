@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/control/HotkeyManager.h"
+#include "core/capture/MonotonicClock.h"
+#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/FakeHotKeyService.h"
+#include "tests/support/WaitUntil.h"
+
+namespace brevanor {
+namespace {
+
+using Kind = TapEvent::Kind;
+
+constexpr std::uint64_t kShift = HotkeyChord::shiftFlag;
+constexpr std::uint64_t kCapsLock = 0x10000;
+constexpr std::uint64_t kChordFlags = HotkeyChord::controlFlag | HotkeyChord::optionFlag | HotkeyChord::commandFlag;
+// Short enough to keep the suite quick, long enough that a cancel issued right
+// after a press always comes first, even on a loaded machine.
+constexpr std::uint64_t kTestHoldNanos = 300'000'000;
+
+struct Dispatched {
+    HotkeyAction action;
+    std::uint64_t time = 0;
+    std::uint16_t keyCode = 0;
+    friend bool operator==(const Dispatched&, const Dispatched&) = default;
+};
+
+std::vector<HotkeyBinding> defaultBindings() {
+    return {{HotkeyAction::record(), HotkeyChord::defaultRecord, "Record"},
+            {HotkeyAction::playLast(), HotkeyChord::defaultPlayLast, "Play Last Recording"},
+            {HotkeyAction::stop(), HotkeyChord::defaultStop, "Stop"}};
+}
+
+TapEvent keyDown(std::uint16_t keyCode, std::uint64_t timestamp, std::uint64_t flags = 0, bool repeat = false) {
+    TapEvent event;
+    event.kind = Kind::keyDown(keyCode, repeat);
+    event.timestamp = timestamp;
+    event.flags = flags;
+    return event;
+}
+
+TapEvent keyUp(std::uint16_t keyCode, std::uint64_t timestamp) {
+    TapEvent event;
+    event.kind = Kind::keyUp(keyCode);
+    event.timestamp = timestamp;
+    return event;
+}
+
+class HotkeyManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { makeManager(HotkeyManager::defaultEscHoldNanos); }
+
+    void makeManager(std::uint64_t escHoldNanos) {
+        manager = HotkeyManager::make(service, nullptr, mainQueue, escHoldNanos);
+        manager->setOnAction([this](const HotkeyAction& action, std::uint64_t time, std::uint16_t keyCode) {
+            dispatched.push_back({action, time, keyCode});
+        });
+    }
+
+    std::vector<Dispatched> drain() {
+        mainQueue->runReady();
+        return dispatched;
+    }
+
+    // Waits (on real time) until `count` actions arrived through the main queue.
+    bool waitForActions(std::size_t count) {
+        return testing::waitUntil([&] {
+            mainQueue->runReady();
+            return dispatched.size() >= count;
+        });
+    }
+
+    // Lets more than one hold pass, then collects what arrived.
+    std::vector<Dispatched> drainAfterHold() {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(3 * kTestHoldNanos));
+        return drain();
+    }
+
+    std::shared_ptr<FakeHotKeyService> service = std::make_shared<FakeHotKeyService>();
+    std::shared_ptr<ManualMainQueue> mainQueue = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<HotkeyManager> manager;
+    std::vector<Dispatched> dispatched;
+};
+
+TEST_F(HotkeyManagerTest, RegistersEveryBindingUnderIdsThatNeverRepeat) {
+    EXPECT_TRUE(manager->update(defaultBindings()).empty());
+    EXPECT_EQ(service->registeredIds(), (std::vector<std::uint32_t>{1, 2, 3}));
+
+    auto changed = defaultBindings();
+    changed[0].chord.keyCode = 16;
+    EXPECT_TRUE(manager->update(changed).empty());
+    EXPECT_EQ(service->registeredIds(), (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6}));
+    const auto registered = service->registered();
+    ASSERT_EQ(registered.size(), 3u);
+    EXPECT_EQ(registered.at(4), changed[0].chord);
+    EXPECT_EQ(registered.at(6), HotkeyChord::defaultStop);
+}
+
+TEST_F(HotkeyManagerTest, UnchangedBindingsAreLeftAloneOnlyWhenAllAreRegistered) {
+    manager->update(defaultBindings());
+    const int calls = service->callCount();
+    EXPECT_TRUE(manager->update(defaultBindings()).empty());
+    EXPECT_EQ(service->callCount(), calls);
+
+    service->refuse(HotkeyChord::defaultPlayLast);
+    auto other = defaultBindings();
+    other.pop_back();
+    manager->update(other);
+    EXPECT_EQ(manager->update(other).size(), 1u) << "a list with a failure is registered again";
+    service->allow(HotkeyChord::defaultPlayLast);
+    EXPECT_TRUE(manager->update(other).empty());
+    EXPECT_EQ(service->registered().size(), 2u);
+}
+
+TEST_F(HotkeyManagerTest, RefusedBindingIsReportedWithTheServiceStatusAndTheOthersStillWork) {
+    service->refuse(HotkeyChord::defaultPlayLast, -42);
+    const auto failures = manager->update(defaultBindings());
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0], (HotkeyManager::RegistrationFailure{defaultBindings()[1], -42}));
+    EXPECT_EQ(service->registered().size(), 2u);
+
+    EXPECT_TRUE(service->press(HotkeyChord::defaultRecord));
+    EXPECT_TRUE(service->press(HotkeyChord::defaultStop));
+    const auto actions = drain();
+    ASSERT_EQ(actions.size(), 2u);
+    EXPECT_EQ(actions[0].action, HotkeyAction::record());
+    EXPECT_EQ(actions[1].action, HotkeyAction::stop());
+    // The ids 1 and 2 went to record and stop: a refusal uses up no id.
+    EXPECT_EQ(service->registeredIds(), (std::vector<std::uint32_t>{1, 2}));
+}
+
+TEST_F(HotkeyManagerTest, APressReachesTheHandlerOnlyThroughTheMainQueue) {
+    const auto id = Uuid::random();
+    auto bindings = defaultBindings();
+    bindings.push_back({HotkeyAction::playRecording(id), {18, kChordFlags}, "Mine"});
+    manager->update(bindings);
+
+    const std::uint64_t before = MonotonicClock::now();
+    ASSERT_TRUE(service->press({18, kChordFlags}));
+    EXPECT_TRUE(dispatched.empty());
+    const auto actions = drain();
+    ASSERT_EQ(actions.size(), 1u);
+    EXPECT_EQ(actions[0].action, HotkeyAction::playRecording(id));
+    EXPECT_EQ(actions[0].keyCode, 18);
+    EXPECT_GE(actions[0].time, before);
+    EXPECT_LE(actions[0].time, MonotonicClock::now());
+}
+
+TEST_F(HotkeyManagerTest, PressesThatTheFilterRejectsOrThatMatchNoRegistrationAreDropped) {
+    std::vector<std::uint16_t> asked;
+    manager->setShouldIgnoreTrigger([&](std::uint16_t keyCode) {
+        asked.push_back(keyCode);
+        return keyCode == HotkeyChord::defaultRecord.keyCode;
+    });
+    manager->update(defaultBindings());
+
+    service->press(HotkeyChord::defaultRecord);
+    service->pressId(99);
+    service->press(HotkeyChord::defaultPlayLast);
+    const auto actions = drain();
+    ASSERT_EQ(actions.size(), 1u);
+    EXPECT_EQ(actions[0].action, HotkeyAction::playLast());
+    EXPECT_EQ(asked, (std::vector<std::uint16_t>{15, 35}));
+}
+
+TEST_F(HotkeyManagerTest, SuspensionRemovesEveryRegistrationAndResumingBringsTheSameShortcutsBack) {
+    manager->update(defaultBindings());
+    const auto stopId = service->idOf(HotkeyChord::defaultStop);
+    manager->setSuspended(true);
+    EXPECT_TRUE(service->registered().empty());
+
+    service->pressId(*stopId);
+    manager->consume(keyDown(7, 100, kChordFlags));
+    EXPECT_TRUE(manager->update(defaultBindings()).empty());
+    EXPECT_TRUE(service->registered().empty()) << "no registration while suspended";
+    EXPECT_TRUE(drain().empty());
+
+    manager->setSuspended(false);
+    EXPECT_EQ(service->registered().size(), 3u);
+    EXPECT_NE(service->idOf(HotkeyChord::defaultStop), stopId) << "resumed under new ids";
+    EXPECT_TRUE(service->press(HotkeyChord::defaultStop));
+    ASSERT_EQ(drain().size(), 1u);
+    EXPECT_EQ(dispatched[0].action, HotkeyAction::stop());
+}
+
+TEST_F(HotkeyManagerTest, TheListenerSeesTheStopChordWithCapsLockButNotWithAnExtraModifier) {
+    manager->update(defaultBindings());
+    manager->consume(keyDown(7, 1000, kChordFlags | kCapsLock));
+    manager->consume(keyDown(7, 2000, kChordFlags | kShift));
+    manager->consume(keyDown(7, 3000, kChordFlags, /*repeat=*/true));
+    TapEvent synthetic = keyDown(7, 4000, kChordFlags);
+    synthetic.isSynthetic = true;
+    manager->consume(synthetic);
+    manager->consume(keyUp(7, 5000));
+    manager->consume(keyDown(15, 6000, kChordFlags));  // record is the hot-key service's business
+
+    EXPECT_EQ(drain(), (std::vector<Dispatched>{{HotkeyAction::stop(), 1000, 7}}));
+}
+
+TEST_F(HotkeyManagerTest, WithoutAStopBindingTheListenerDispatchesNothing) {
+    auto bindings = defaultBindings();
+    bindings.pop_back();
+    manager->update(bindings);
+    manager->consume(keyDown(7, 1000, kChordFlags));
+    EXPECT_TRUE(drain().empty());
+}
+
+TEST_F(HotkeyManagerTest, DestructionUnregistersEverything) {
+    manager->update(defaultBindings());
+    manager.reset();
+    EXPECT_TRUE(service->registered().empty());
+    service->pressId(1);  // the handler is gone with the manager
+    EXPECT_TRUE(drain().empty());
+}
+
+class HotkeyManagerEscHoldTest : public HotkeyManagerTest {
+protected:
+    void SetUp() override { makeManager(kTestHoldNanos); }
+};
+
+TEST_F(HotkeyManagerEscHoldTest, HoldingEscStopsOnceWithTheFirstPressTime) {
+    manager->setEscHoldEnabled(true);
+    const std::uint64_t pressedAt = MonotonicClock::now();
+    manager->consume(keyDown(53, pressedAt));
+    manager->consume(keyDown(53, pressedAt + 50'000'000, 0, /*repeat=*/true));
+    manager->consume(keyDown(53, pressedAt + 100'000'000, 0, /*repeat=*/true));
+
+    ASSERT_TRUE(waitForActions(1));
+    EXPECT_GE(MonotonicClock::now() - pressedAt, kTestHoldNanos) << "never before the hold is complete";
+    EXPECT_EQ(drainAfterHold(), (std::vector<Dispatched>{{HotkeyAction::stop(), pressedAt, 53}}));
+}
+
+TEST_F(HotkeyManagerEscHoldTest, ReleasingEscBeforeTheHoldEndsCancelsIt) {
+    manager->setEscHoldEnabled(true);
+    manager->consume(keyDown(53, 1));
+    manager->consume(keyUp(53, 2));
+    EXPECT_TRUE(drainAfterHold().empty());
+}
+
+TEST_F(HotkeyManagerEscHoldTest, DisablingTheHoldCancelsAPendingOne) {
+    manager->setEscHoldEnabled(true);
+    manager->consume(keyDown(53, 1));
+    manager->setEscHoldEnabled(false);
+    EXPECT_TRUE(drainAfterHold().empty());
+}
+
+TEST_F(HotkeyManagerEscHoldTest, EscDoesNothingWhileTheHoldIsOffOrForSyntheticPresses) {
+    manager->consume(keyDown(53, 1));
+    manager->setEscHoldEnabled(true);
+    TapEvent synthetic = keyDown(53, 2);
+    synthetic.isSynthetic = true;
+    manager->consume(synthetic);
+    manager->setSuspended(true);
+    manager->consume(keyDown(53, 3));
+    EXPECT_TRUE(drainAfterHold().empty());
+}
+
+TEST_F(HotkeyManagerEscHoldTest, APressAfterAReleaseStartsANewHold) {
+    manager->setEscHoldEnabled(true);
+    manager->consume(keyDown(53, 1));
+    manager->consume(keyUp(53, 2));
+    const std::uint64_t pressedAt = MonotonicClock::now();
+    manager->consume(keyDown(53, pressedAt));
+    ASSERT_TRUE(waitForActions(1));
+    EXPECT_EQ(drainAfterHold(), (std::vector<Dispatched>{{HotkeyAction::stop(), pressedAt, 53}}));
+}
+
+}  // namespace
+}  // namespace brevanor
