@@ -1,5 +1,7 @@
 #include "core/model/Recording.h"
 
+#include "core/model/RecordingJSONDecoder.h"
+#include "core/model/RecordingJSONEncoder.h"
 #include "core/model/SaturatingMath.h"
 #include "core/model/TrimEngine.h"
 
@@ -14,6 +16,10 @@ Recording::Recording(Uuid id, std::string name, Date createdAt, EnvironmentSnaps
       settings(std::move(settings)),
       trim(trim),
       events(std::move(events)) {}
+
+RecordingJSONEncoder Recording::makeJSONEncoder() { return RecordingJSONEncoder(); }
+
+RecordingJSONDecoder Recording::makeJSONDecoder() { return RecordingJSONDecoder(); }
 
 std::uint64_t Recording::durationNanos() const { return events.empty() ? 0 : events.back().endTimestamp(); }
 

@@ -14,6 +14,9 @@
 
 namespace brevanor {
 
+class RecordingJSONEncoder;
+class RecordingJSONDecoder;
+
 struct Point {
     double x = 0;
     double y = 0;
@@ -37,6 +40,10 @@ struct Recording {
     Recording() = default;
     Recording(Uuid id, std::string name, Date createdAt, EnvironmentSnapshot environment, RecordingSettings settings,
               TrimRange trim, std::vector<RecordingEvent> events);
+
+    // The configured writer and reader of the JSON document (include their headers to use them).
+    static RecordingJSONEncoder makeJSONEncoder();
+    static RecordingJSONDecoder makeJSONDecoder();
 
     // The end of the last event, 0 without events.
     std::uint64_t durationNanos() const;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "core/model/Recording.h"
+
+namespace brevanor {
+
+// Reads recording documents. Keys may come in any order, unknown keys are
+// ignored at every level, null counts as a missing key, and elements of the
+// event list whose type is unknown (written by a newer version) are skipped.
+// Every other fault fails the whole document: nothing partial is returned.
+//
+// The decoder keeps its parser's buffers between documents, so use one
+// decoder per thread.
+class RecordingJSONDecoder {
+public:
+    RecordingJSONDecoder();
+    ~RecordingJSONDecoder();
+    RecordingJSONDecoder(RecordingJSONDecoder&&) noexcept;
+    RecordingJSONDecoder& operator=(RecordingJSONDecoder&&) noexcept;
+
+    // Throws RecordingDecodingError for a document of a newer schema version,
+    // RecordingDocumentError for everything else that is wrong.
+    Recording decode(std::string_view bytes);
+
+    // One event object on its own. Throws RecordingEventDecodingError when its
+    // "type" names no known event, RecordingDocumentError for other faults.
+    RecordingEvent decodeEvent(std::string_view bytes);
+
+private:
+    struct Parser;
+    std::unique_ptr<Parser> parser_;
+};
+
+}  // namespace brevanor

@@ -1,0 +1,284 @@
+#include "core/model/RecordingJSONEncoder.h"
+
+#include <string_view>
+
+#include "core/model/Iso8601.h"
+#include "core/model/JsonWriter.h"
+#include "core/model/RecordingEncodingError.h"
+
+namespace brevanor {
+
+namespace {
+
+// Runs `write`, naming `parent` in any encoding error it throws.
+template <typename Write>
+void within(std::string_view parent, Write&& write) {
+    try {
+        write();
+    } catch (const RecordingEncodingError& error) {
+        throw error.within(parent);
+    }
+}
+
+std::string indexed(std::string_view key, std::size_t index) {
+    return std::string(key) + "[" + std::to_string(index) + "]";
+}
+
+void writeFrame(JsonWriter& w, const FrameRect& frame) {
+    w.beginObject();
+    w.key("height");
+    w.real(frame.height);
+    w.key("width");
+    w.real(frame.width);
+    w.key("x");
+    w.real(frame.x);
+    w.key("y");
+    w.real(frame.y);
+    w.endObject();
+}
+
+void writeFrontmostApp(JsonWriter& w, const FrontmostAppInfo& app) {
+    w.beginObject();
+    if (app.bundleID) {
+        w.key("bundleID");
+        w.string(*app.bundleID);
+    }
+    if (app.name) {
+        w.key("name");
+        w.string(*app.name);
+    }
+    if (app.windowFrame) {
+        w.key("windowFrame");
+        within("windowFrame", [&] { writeFrame(w, *app.windowFrame); });
+    }
+    if (app.windowTitle) {
+        w.key("windowTitle");
+        w.string(*app.windowTitle);
+    }
+    w.endObject();
+}
+
+void writeEnvironment(JsonWriter& w, const EnvironmentSnapshot& environment) {
+    w.beginObject();
+    w.key("displays");
+    w.beginArray();
+    std::size_t i = 0;
+    try {
+        for (; i < environment.displays.size(); ++i) {
+            const DisplayInfo& display = environment.displays[i];
+            w.beginObject();
+            w.key("frame");
+            within("frame", [&] { writeFrame(w, display.frame); });
+            w.key("id");
+            w.integer(display.id);
+            w.key("scale");
+            w.real(display.scale);
+            w.endObject();
+        }
+    } catch (const RecordingEncodingError& error) {
+        throw error.within(indexed("displays", i));
+    }
+    w.endArray();
+    if (environment.frontmostApp) {
+        w.key("frontmostApp");
+        within("frontmostApp", [&] { writeFrontmostApp(w, *environment.frontmostApp); });
+    }
+    if (environment.keyboardInputSourceID) {
+        w.key("keyboardInputSourceID");
+        w.string(*environment.keyboardInputSourceID);
+    }
+    w.endObject();
+}
+
+void writeSettings(JsonWriter& w, const RecordingSettings& settings) {
+    w.beginObject();
+    w.key("containsSensitiveInput");
+    w.boolean(settings.containsSensitiveInput);
+    w.key("cursorMode");
+    w.string(toString(settings.cursorMode));
+    w.key("delayBetweenRepeatsSec");
+    w.real(settings.delayBetweenRepeatsSec);
+    w.key("extraDelayBeforeClickMs");
+    w.integer(settings.extraDelayBeforeClickMs);
+    w.key("notes");
+    w.string(settings.notes);
+    if (settings.playHotkey) {
+        w.key("playHotkey");
+        w.beginObject();
+        w.key("keyCode");
+        w.integer(settings.playHotkey->keyCode);
+        w.key("modifiers");
+        w.integer(settings.playHotkey->modifiers);
+        w.endObject();
+    }
+    w.key("repeatCount");
+    w.integer(settings.repeatCount);
+    w.key("repeatInfinite");
+    w.boolean(settings.repeatInfinite);
+    w.key("silencedWarnings");
+    w.beginArray();
+    for (PreflightWarningKind kind : settings.silencedWarnings) w.string(toString(kind));
+    w.endArray();
+    w.key("speed");
+    w.real(settings.speed);
+    w.endObject();
+}
+
+// The keys "t" and "type" close every event object, "x" and "y" follow where the event has a position.
+void writeTimeAndType(JsonWriter& w, const RecordingEvent& event) {
+    w.key("t");
+    w.integer(event.timestamp());
+    w.key("type");
+    w.string(toString(event.kind()));
+}
+
+void writePosition(JsonWriter& w, double x, double y) {
+    w.key("x");
+    w.real(x);
+    w.key("y");
+    w.real(y);
+}
+
+void writeEvent(JsonWriter& w, const RecordingEvent& event) {
+    w.beginObject();
+    switch (event.kind()) {
+        case RecordingEvent::Kind::mouseDown:
+        case RecordingEvent::Kind::mouseUp: {
+            const MouseButtonEvent& e = event.mouseButton();
+            w.key("button");
+            w.string(toString(e.button));
+            if (e.buttonNumber != 0) {
+                w.key("buttonNumber");
+                w.integer(e.buttonNumber);
+            }
+            w.key("clickCount");
+            w.integer(e.clickCount);
+            w.key("mods");
+            w.integer(e.modifiers);
+            writeTimeAndType(w, event);
+            writePosition(w, e.x, e.y);
+            break;
+        }
+        case RecordingEvent::Kind::mousePath: {
+            w.key("points");
+            w.beginArray();
+            for (const PathPoint& point : event.path().points) {
+                w.beginArray();
+                w.integer(point.dt);
+                w.real(point.x);
+                w.real(point.y);
+                w.endArray();
+            }
+            w.endArray();
+            writeTimeAndType(w, event);
+            break;
+        }
+        case RecordingEvent::Kind::scroll: {
+            const ScrollEvent& e = event.scrollEvent();
+            w.key("continuous");
+            w.boolean(e.isContinuous);
+            w.key("deltaX");
+            w.integer(e.deltaX);
+            w.key("deltaY");
+            w.integer(e.deltaY);
+            w.key("mods");
+            w.integer(e.modifiers);
+            w.key("momentumPhase");
+            w.integer(e.momentumPhase);
+            w.key("pointDeltaX");
+            w.integer(e.pointDeltaX);
+            w.key("pointDeltaY");
+            w.integer(e.pointDeltaY);
+            w.key("scrollPhase");
+            w.integer(e.scrollPhase);
+            writeTimeAndType(w, event);
+            writePosition(w, e.x, e.y);
+            break;
+        }
+        case RecordingEvent::Kind::keyDown:
+        case RecordingEvent::Kind::keyUp: {
+            const KeyEvent& e = event.key();
+            if (e.isRepeat) {
+                w.key("isRepeat");
+                w.boolean(true);
+            }
+            w.key("keyCode");
+            w.integer(e.keyCode);
+            w.key("mods");
+            w.integer(e.modifiers);
+            writeTimeAndType(w, event);
+            break;
+        }
+        case RecordingEvent::Kind::flagsChanged: {
+            const FlagsChangedEvent& e = event.flags();
+            w.key("down");
+            w.boolean(e.isDown);
+            w.key("keyCode");
+            w.integer(e.keyCode);
+            w.key("mods");
+            w.integer(e.modifiers);
+            writeTimeAndType(w, event);
+            break;
+        }
+        case RecordingEvent::Kind::idleGap: {
+            w.key("durationNanos");
+            w.integer(event.idle().durationNanos);
+            writeTimeAndType(w, event);
+            break;
+        }
+    }
+    w.endObject();
+}
+
+// A generous guess of the document's size, so the output is allocated about once.
+std::size_t expectedBytes(const Recording& recording) {
+    std::size_t bytes = 1024 + recording.name.size() + recording.settings.notes.size();
+    for (const RecordingEvent& event : recording.events) {
+        bytes += 96;
+        if (event.kind() == RecordingEvent::Kind::mousePath) bytes += 32 * event.path().points.size();
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string RecordingJSONEncoder::encode(const Recording& recording) const {
+    JsonWriter w(expectedBytes(recording));
+    w.beginObject();
+    w.key("createdAt");
+    w.string(Iso8601::format(recording.createdAt));
+    w.key("durationNanos");
+    w.integer(recording.durationNanos());
+    w.key("environment");
+    within("environment", [&] { writeEnvironment(w, recording.environment); });
+    w.key("eventCount");
+    w.integer(recording.eventCount());
+    w.key("events");
+    w.beginArray();
+    std::size_t i = 0;
+    try {
+        for (; i < recording.events.size(); ++i) writeEvent(w, recording.events[i]);
+    } catch (const RecordingEncodingError& error) {
+        throw error.within(indexed("events", i));
+    }
+    w.endArray();
+    w.key("id");
+    w.string(recording.id.toString());
+    w.key("name");
+    w.string(recording.name);
+    w.key("schemaVersion");
+    w.integer(recording.schemaVersion);
+    w.key("settings");
+    within("settings", [&] { writeSettings(w, recording.settings); });
+    w.key("trim");
+    w.beginObject();
+    w.key("leadingNanos");
+    w.integer(recording.trim.leadingNanos);
+    w.key("trailingNanos");
+    w.integer(recording.trim.trailingNanos);
+    w.endObject();
+    w.endObject();
+    return w.take();
+}
+
+}  // namespace brevanor

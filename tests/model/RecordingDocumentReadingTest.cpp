@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "core/model/RecordingDecodingError.h"
+#include "core/model/RecordingEventDecodingError.h"
+#include "core/model/RecordingJSONDecoder.h"
+#include "core/model/RecordingJSONEncoder.h"
+#include "tests/model/RecordingDocumentTestSupport.h"
+#include "tests/model/RecordingSamples.h"
+
+namespace brevanor {
+namespace {
+
+using samples::document;
+using samples::documentError;
+
+class RecordingDocumentReading : public ::testing::Test {
+protected:
+    Recording read(std::string_view bytes) { return decoder_.decode(bytes); }
+    std::vector<RecordingEvent> events(std::string_view array) { return read(document(array)).events; }
+
+    RecordingJSONDecoder decoder_ = Recording::makeJSONDecoder();
+};
+
+TEST_F(RecordingDocumentReading, MissingOrEmptySectionsTakeTheirDefaults) {
+    const Recording bare = read(document());
+    EXPECT_EQ(bare.settings, RecordingSettings());
+    EXPECT_EQ(bare.environment, EnvironmentSnapshot::empty());
+    EXPECT_EQ(bare.trim, TrimRange{});
+    EXPECT_EQ(bare.id.toString(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    EXPECT_EQ(bare.createdAt, samples::decemberFifth());
+
+    EXPECT_EQ(read(document("[]", R"(,"settings":{})")).settings, RecordingSettings());
+    // null stands for a missing key, at every level.
+    const Recording nulls = read(document(
+        "[]", R"(,"settings":{"speed":null,"playHotkey":null},"environment":null,"trim":null,"durationNanos":null)"));
+    EXPECT_EQ(nulls.settings, RecordingSettings());
+    EXPECT_EQ(nulls.environment, EnvironmentSnapshot::empty());
+    EXPECT_EQ(nulls.trim, TrimRange{});
+}
+
+TEST_F(RecordingDocumentReading, StoredSettingsAreReadWithoutClamping) {
+    const Recording recording = read(document(
+        "[]",
+        R"(,"settings":{"repeatCount":0,"speed":100,"delayBetweenRepeatsSec":-1,"extraDelayBeforeClickMs":99999,)"
+        R"("cursorMode":"relativeToScreen","silencedWarnings":["appNotRunning","displayMismatch","appNotRunning"]})"));
+    EXPECT_EQ(recording.settings.repeatCount, 0);
+    EXPECT_EQ(recording.settings.speed, 100.0);
+    EXPECT_EQ(recording.settings.delayBetweenRepeatsSec, -1.0);
+    EXPECT_EQ(recording.settings.extraDelayBeforeClickMs, 99999);
+    EXPECT_EQ(recording.settings.cursorMode, CursorMode::relativeToScreen);
+    EXPECT_EQ(recording.settings.silencedWarnings,
+              (std::set{PreflightWarningKind::appNotRunning, PreflightWarningKind::displayMismatch}));
+}
+
+TEST_F(RecordingDocumentReading, NewerSchemaVersionsAreRefusedAsAWhole) {
+    try {
+        // The version is checked before anything else, so the missing id does not matter.
+        read(R"({"schemaVersion":2,"events":"whatever"})");
+        FAIL() << "a version 2 document was read";
+    } catch (const RecordingDecodingError& error) {
+        EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(2));
+        EXPECT_EQ(error.version(), 2);
+    }
+    EXPECT_THROW(read(R"({"schemaVersion":9223372036854775807})"), RecordingDecodingError);
+    // Also when a fault comes before the version in the text.
+    try {
+        read(R"({"events":[{"type":"keyDown"}],"id":5,"schemaVersion":3})");
+        FAIL() << "a version 3 document was read";
+    } catch (const RecordingDecodingError& error) {
+        EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(3));
+    }
+
+    // Older and odd versions up to 1 are kept and written back unchanged.
+    for (std::int64_t version : {std::int64_t{0}, std::int64_t{-3}}) {
+        std::string text = document();
+        text.replace(text.find(":1,"), 3, ":" + std::to_string(version) + ",");
+        const Recording recording = read(text);
+        EXPECT_EQ(recording.schemaVersion, version);
+        EXPECT_EQ(read(Recording::makeJSONEncoder().encode(recording)).schemaVersion, version);
+    }
+    EXPECT_EQ(documentError(R"({"schemaVersion":"1"})").location(), "schemaVersion");
+    EXPECT_EQ(documentError(R"({"schemaVersion":null,"id":"x"})").what(),
+              std::string("schemaVersion: required key is missing"));
+}
+
+TEST_F(RecordingDocumentReading, UnknownEventTypesAreSkipped) {
+    const auto read = events(R"([{"type":"keyDown","t":1,"keyCode":4},)"
+                             R"({"type":"pinch","magnification":1.5,"fingers":[1,2,{"x":null}]},)"
+                             R"({"type":"mouseDown"  ,"t":2,"button":"left","x":1,"y":2, "extra":{"ignored":true}},)"
+                             R"({"type":"KEYUP","t":3},)"
+                             R"({"type":"keyUp","t":3,"keyCode":4}])");
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[0], RecordingEvent::keyDown({1, 4, 0, false}));
+    EXPECT_EQ(read[1], RecordingEvent::mouseDown({2, MouseButton::left, 0, 1, 2, 1, 0}));
+    EXPECT_EQ(read[2], RecordingEvent::keyUp({3, 4, 0, false}));
+}
+
+TEST_F(RecordingDocumentReading, MissingOptionalEventKeysTakeTheirDefaults) {
+    const auto read = events(R"([{"type":"mouseUp","t":5,"button":"right","x":-1.5,"y":2e3},)"
+                             R"({"type":"scroll","t":6,"x":0,"y":0},)"
+                             R"({"type":"keyDown","t":7,"keyCode":65535,"isRepeat":null},)"
+                             R"({"type":"flagsChanged","t":8,"keyCode":56,"down":false},)"
+                             R"({"type":"mousePath","t":9,"points":[]}])");
+    ASSERT_EQ(read.size(), 5u);
+    EXPECT_EQ(read[0], RecordingEvent::mouseUp({5, MouseButton::right, 0, -1.5, 2000, 1, 0}));
+    EXPECT_EQ(read[1], RecordingEvent::scroll({6, 0, 0, 0, 0, 0, 0, false, 0, 0, 0}));
+    EXPECT_EQ(read[2], RecordingEvent::keyDown({7, 65535, 0, false}));
+    EXPECT_EQ(read[3], RecordingEvent::flagsChanged({8, 56, 0, false}));
+    EXPECT_EQ(read[4], RecordingEvent::mousePath({9, {}}));
+}
+
+TEST_F(RecordingDocumentReading, KeysOfOtherTypesAndUnknownKeysAreIgnored) {
+    const Recording recording = read(
+        R"({"future":{"a":[1,2,3]},"events":[{"type":"keyDown","t":1,"keyCode":4,"x":"left","x":[],"points":[[0,"a"]],)"
+        R"("down":"yes","durationNanos":-1,"button":"fourth"}],)"
+        R"("createdAt":"2026-12-05T16:43:01Z","schemaVersion":1,"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","name":"n",)"
+        R"("settings":{"theme":"dark"},"trim":{"leadingNanos":1,"trailingNanos":2,"unit":"ns"},)"
+        R"("environment":{"displays":[{"id":1,"frame":{"x":0,"y":0,"width":1,"height":1,"z":0},"scale":1,"hdr":true}],)"
+        R"("frontmostApp":{"pid":42,"bundleID":"b"},"gpu":null}})");
+    EXPECT_EQ(recording.events, (std::vector{RecordingEvent::keyDown({1, 4, 0, false})}));
+    EXPECT_EQ(recording.trim, (TrimRange{1, 2}));
+    EXPECT_EQ(recording.environment.displays, (std::vector<DisplayInfo>{{1, {0, 0, 1, 1}, 1}}));
+    EXPECT_EQ(recording.environment.frontmostApp, (FrontmostAppInfo{"b", std::nullopt, std::nullopt, std::nullopt}));
+}
+
+TEST_F(RecordingDocumentReading, InformativeCopiesAreNotTrusted) {
+    std::string array = "[";
+    for (int i = 0; i < 50; ++i)
+        array += (i ? "," : "") + std::string(R"({"type":"keyDown","keyCode":1,"t":)") + std::to_string(i * 1000) + "}";
+    array += "]";
+    const Recording recording = read(document(array, R"(,"durationNanos":0,"eventCount":0)"));
+    EXPECT_EQ(recording.eventCount(), 50);
+    EXPECT_EQ(recording.durationNanos(), 49'000u);
+}
+
+TEST_F(RecordingDocumentReading, PathPointsAreThreeNumberArrays) {
+    const auto read = events(R"([{"type":"mousePath","t":0,"points":[[0,10.0,20.0],[8000000,12.5,20,"extra",[]]]}])");
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].path().points, (std::vector<PathPoint>{{0, 10.0, 20.0}, {8'000'000, 12.5, 20.0}}));
+}
+
+TEST_F(RecordingDocumentReading, IntegerFieldsTakeIntegralNumbersInRange) {
+    // Decision: an integral value written as a fraction or with an exponent is the same integer.
+    const auto read = events(R"([{"type":"keyDown","t":1e3,"keyCode":3.0,"mods":18446744073709551615},)"
+                             R"({"type":"scroll","t":18446744073709551615,"x":1,"y":1,"deltaX":-9223372036854775808,)"
+                             R"("pointDeltaY":-2.0e2,"scrollPhase":4294967295,"momentumPhase":0.0}])");
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0], RecordingEvent::keyDown({1000, 3, std::numeric_limits<std::uint64_t>::max(), false}));
+    EXPECT_EQ(read[1],
+              RecordingEvent::scroll({std::numeric_limits<std::uint64_t>::max(), 1, 1,
+                                      std::numeric_limits<std::int64_t>::min(), 0, 0, -200, false, 4294967295u, 0, 0}));
+}
+
+TEST_F(RecordingDocumentReading, DatesMayCarryAnOffsetAndUuidsEitherCase) {
+    std::string text = document();
+    text.replace(text.find("2026-12-05T16:43:01Z"), 20, "2026-12-05T18:13:01+01:30");
+    EXPECT_EQ(read(text).createdAt, samples::decemberFifth());
+    text.replace(text.find("e621e1f8"), 8, "E621e1F8");
+    EXPECT_EQ(read(text).id, *Uuid::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+}
+
+TEST_F(RecordingDocumentReading, EventsCanBeReadOneByOne) {
+    EXPECT_EQ(decoder_.decodeEvent(R"({"type":"idleGap","t":4,"durationNanos":5})"), RecordingEvent::idleGap({4, 5}));
+    try {
+        decoder_.decodeEvent(R"({"type":"gesture","t":4})");
+        FAIL() << "an unknown type was read";
+    } catch (const RecordingEventDecodingError& error) {
+        EXPECT_EQ(error, RecordingEventDecodingError::unknownType("gesture"));
+    }
+    // An unknown type is not an excuse for malformed text.
+    EXPECT_THROW(decoder_.decodeEvent(R"({"type":"gesture","t":[1,}})"), RecordingDocumentError);
+    EXPECT_THROW(decoder_.decodeEvent(R"({"type":"idleGap","t":4})"), RecordingDocumentError);
+}
+
+TEST_F(RecordingDocumentReading, OneDecoderReadsManyDocuments) {
+    // The decoder keeps its parser between documents; a failure must not spoil the next read.
+    const std::string good = Recording::makeJSONEncoder().encode(samples::everyField());
+    EXPECT_EQ(read(good), samples::everyField());
+    EXPECT_THROW(read(good.substr(0, good.size() / 2)), RecordingDocumentError);
+    EXPECT_EQ(read(good), samples::everyField());
+    RecordingJSONDecoder moved = std::move(decoder_);
+    EXPECT_EQ(moved.decode(good), samples::everyField());
+}
+
+}  // namespace
+}  // namespace brevanor

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+#include <simdjson.h>
+
+#include <cmath>
+#include <limits>
+
+#include "core/model/RecordingEncodingError.h"
+#include "core/model/RecordingJSONDecoder.h"
+#include "core/model/RecordingJSONEncoder.h"
+#include "tests/model/RecordingSamples.h"
+
+namespace brevanor {
+namespace {
+
+using namespace std::chrono_literals;
+
+const RecordingJSONEncoder kEncoder = Recording::makeJSONEncoder();
+
+Recording smallRecording() {
+    EnvironmentSnapshot environment;
+    environment.displays = {{1, {0, 0, 1512, 982}, 2.0}};
+    environment.keyboardInputSourceID = "com.apple.keylayout.US";
+    RecordingSettings settings;
+    settings.silencedWarnings = {PreflightWarningKind::inputSourceMismatch};
+    return Recording(*Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f"), "Demo / “1”", samples::decemberFifth(750ms),
+                     environment, settings, TrimRange{0, 500'000'000},
+                     {
+                         RecordingEvent::mousePath({0, {{0, 10.0, 20.0}, {8'000'000, 12.5, 20.0}}}),
+                         RecordingEvent::mouseDown({8'000'000, MouseButton::left, 0, 12.5, 20.0, 1, 0}),
+                         RecordingEvent::keyDown({9'000'000, 4, 0x100000, false}),
+                         RecordingEvent::idleGap({9'000'000, 500'000'000}),
+                     });
+}
+
+TEST(RecordingDocumentWriting, SmallRecordingIsWrittenByteForByte) {
+    EXPECT_EQ(kEncoder.encode(smallRecording()),
+              R"({"createdAt":"2026-12-05T16:43:01Z","durationNanos":509000000,)"
+              R"("environment":{"displays":[{"frame":{"height":982,"width":1512,"x":0,"y":0},"id":1,"scale":2}],)"
+              R"("keyboardInputSourceID":"com.apple.keylayout.US"},"eventCount":4,"events":[)"
+              R"({"points":[[0,10,20],[8000000,12.5,20]],"t":0,"type":"mousePath"},)"
+              R"({"button":"left","clickCount":1,"mods":0,"t":8000000,"type":"mouseDown","x":12.5,"y":20},)"
+              R"({"keyCode":4,"mods":1048576,"t":9000000,"type":"keyDown"},)"
+              R"({"durationNanos":500000000,"t":9000000,"type":"idleGap"}],)"
+              R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","name":"Demo / “1”","schemaVersion":1,)"
+              R"("settings":{"containsSensitiveInput":false,"cursorMode":"absolute","delayBetweenRepeatsSec":0,)"
+              R"("extraDelayBeforeClickMs":0,"notes":"","repeatCount":1,"repeatInfinite":false,)"
+              R"("silencedWarnings":["inputSourceMismatch"],"speed":1},)"
+              R"("trim":{"leadingNanos":0,"trailingNanos":500000000}})");
+}
+
+// Walks a parsed document and reports every object whose keys are not in ascending order.
+void expectSortedKeys(simdjson::dom::element element, const std::string& where) {
+    if (element.is_object()) {
+        std::string_view previous;
+        bool first = true;
+        for (auto [key, value] : element.get_object()) {
+            EXPECT_TRUE(first || previous < key) << where << ": \"" << key << "\" after \"" << previous << "\"";
+            expectSortedKeys(value, where + "." + std::string(key));
+            previous = key;
+            first = false;
+        }
+    } else if (element.is_array()) {
+        std::size_t i = 0;
+        for (simdjson::dom::element child : element.get_array()) {
+            expectSortedKeys(child, where + "[" + std::to_string(i++) + "]");
+        }
+    }
+}
+
+// The number of blanks and line breaks outside strings.
+int blanksBetweenTokens(std::string_view document) {
+    int blanks = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < document.size(); ++i) {
+        const char c = document[i];
+        if (inString && c == '\\') {
+            ++i;
+        } else if (c == '"') {
+            inString = !inString;
+        } else if (!inString && (c == ' ' || c == '\n' || c == '\t' || c == '\r')) {
+            ++blanks;
+        }
+    }
+    return blanks;
+}
+
+TEST(RecordingDocumentWriting, KeysAreSortedAtEveryLevelAndNothingIsIndented) {
+    const std::string document = kEncoder.encode(samples::everyField());
+    EXPECT_EQ(blanksBetweenTokens(document), 0);
+    simdjson::dom::parser parser;
+    expectSortedKeys(parser.parse(document), "document");
+}
+
+TEST(RecordingDocumentWriting, OptionalKeysAreWrittenOnlyWhenPresent) {
+    Recording recording = samples::everyField();
+    std::string document = kEncoder.encode(recording);
+    EXPECT_NE(document.find(R"("isRepeat":true)"), std::string::npos);
+    EXPECT_EQ(document.find(R"("isRepeat":false)"), std::string::npos);
+    EXPECT_NE(document.find(R"("buttonNumber":4)"), std::string::npos) << "the other button keeps its number";
+    EXPECT_EQ(document.find(R"("buttonNumber":0)"), std::string::npos);
+    EXPECT_NE(document.find(R"("playHotkey":{"keyCode":15,"modifiers":1310720})"), std::string::npos);
+
+    recording.settings.playHotkey.reset();
+    recording.environment.frontmostApp = FrontmostAppInfo{};
+    recording.environment.keyboardInputSourceID.reset();
+    recording.settings.silencedWarnings.clear();
+    recording.settings.notes.clear();
+    document = kEncoder.encode(recording);
+    EXPECT_EQ(document.find("playHotkey"), std::string::npos);
+    EXPECT_EQ(document.find("keyboardInputSourceID"), std::string::npos);
+    EXPECT_NE(document.find(R"("frontmostApp":{})"), std::string::npos);
+    EXPECT_NE(document.find(R"("notes":"","repeatCount")"), std::string::npos);
+    EXPECT_NE(document.find(R"("silencedWarnings":[])"), std::string::npos);
+
+    recording.environment.frontmostApp.reset();
+    EXPECT_EQ(kEncoder.encode(recording).find("frontmostApp"), std::string::npos);
+}
+
+TEST(RecordingDocumentWriting, NumbersKeepTheirFullRangeWithoutFractions) {
+    Recording recording = smallRecording();
+    recording.createdAt = samples::decemberFifth();
+    constexpr auto kMaxU64 = std::numeric_limits<std::uint64_t>::max();
+    constexpr auto kMinI64 = std::numeric_limits<std::int64_t>::min();
+    recording.events = {
+        RecordingEvent::scroll({kMaxU64, 0.1, -1e300, kMinI64, -1, 0, 1, false, 4294967295u, 0, kMaxU64}),
+        RecordingEvent::mousePath({1, {{kMaxU64, 5e-324, 123456789.125}}})};
+    recording.settings.repeatCount = kMinI64;
+    const std::string document = kEncoder.encode(recording);
+    EXPECT_NE(document.find(R"("t":18446744073709551615)"), std::string::npos);
+    EXPECT_NE(document.find(R"("deltaX":-9223372036854775808)"), std::string::npos);
+    EXPECT_NE(document.find(R"("scrollPhase":4294967295)"), std::string::npos);
+    EXPECT_NE(document.find(R"("x":0.1,"y":-1e+300)"), std::string::npos);
+    EXPECT_NE(document.find(R"([[18446744073709551615,5e-324,123456789.125]])"), std::string::npos);
+    EXPECT_NE(document.find(R"("repeatCount":-9223372036854775808)"), std::string::npos);
+    EXPECT_EQ(Recording::makeJSONDecoder().decode(document), recording);
+}
+
+TEST(RecordingDocumentWriting, NonFiniteDoublesFailNamingWhereTheySit) {
+    const auto failure = [](const Recording& recording) {
+        try {
+            kEncoder.encode(recording);
+        } catch (const RecordingEncodingError& error) {
+            return std::string(error.what());
+        }
+        return std::string("written");
+    };
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+    Recording recording = samples::everyField();
+    recording.settings.speed = kInf;
+    EXPECT_EQ(failure(recording), "settings.speed: a non-finite number cannot be written");
+
+    recording = samples::everyField();
+    recording.events[4] = RecordingEvent::scroll({1, kNaN, 0, 0, 0, 0, 0, false, 0, 0, 0});
+    EXPECT_EQ(failure(recording), "events[4].x: a non-finite number cannot be written");
+
+    recording = samples::everyField();
+    recording.events[1].path().points[1].y = -kInf;
+    EXPECT_EQ(failure(recording), "events[1].points: a non-finite number cannot be written");
+
+    recording = samples::everyField();
+    recording.environment.displays[1].frame.width = kNaN;
+    EXPECT_EQ(failure(recording), "environment.displays[1].frame.width: a non-finite number cannot be written");
+
+    recording = samples::everyField();
+    recording.environment.frontmostApp->windowFrame->x = kInf;
+    EXPECT_EQ(failure(recording), "environment.frontmostApp.windowFrame.x: a non-finite number cannot be written");
+}
+
+TEST(RecordingDocumentWriting, StringsAreEscapedOnlyWhereJsonRequires) {
+    Recording recording = smallRecording();
+    recording.name = std::string("a/b \"q\" \\ \t\n\r\b\f \x01\x1f\x7f é “x” 😀") + '\0' + "end";
+    const std::string document = kEncoder.encode(recording);
+    EXPECT_NE(document.find(R"("name":"a/b \"q\" \\ \t\n\r\b\f \u0001\u001f)"
+                            "\x7f"
+                            R"( é “x” 😀\u0000end")"),
+              std::string::npos)
+        << document;
+    EXPECT_EQ(Recording::makeJSONDecoder().decode(document).name, recording.name);
+}
+
+TEST(RecordingDocumentWriting, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+    Recording recording = smallRecording();
+    // A stray continuation byte, a truncated sequence, an overlong form and an encoded surrogate.
+    recording.environment.frontmostApp = FrontmostAppInfo{};
+    recording.environment.frontmostApp->windowTitle =
+        "a\x80"
+        "b\xE2\x82"
+        "c\xC0\xAF"
+        "d\xED\xA0\x80"
+        "e";
+    const Recording read = Recording::makeJSONDecoder().decode(kEncoder.encode(recording));
+    EXPECT_EQ(read.environment.frontmostApp->windowTitle,
+              "a\uFFFD"
+              "b\uFFFD\uFFFD"
+              "c\uFFFD\uFFFD"
+              "d\uFFFD\uFFFD\uFFFD"
+              "e");
+}
+
+TEST(RecordingDocumentWriting, DatesAreWholeSecondsInUtc) {
+    Recording recording = smallRecording();
+    recording.createdAt = samples::decemberFifth(999ms);
+    EXPECT_NE(kEncoder.encode(recording).find(R"("createdAt":"2026-12-05T16:43:01Z")"), std::string::npos);
+    // Before 1970 a fraction still rounds down to the earlier second.
+    recording.createdAt = Date{} - 1500ms;
+    EXPECT_NE(kEncoder.encode(recording).find(R"("createdAt":"1969-12-31T23:59:58Z")"), std::string::npos);
+}
+
+TEST(RecordingDocumentWriting, SameRecordingGivesSameBytes) {
+    const Recording recording = samples::everyField();
+    EXPECT_EQ(kEncoder.encode(recording), kEncoder.encode(recording));
+    Recording copy = recording;
+    EXPECT_EQ(kEncoder.encode(copy), kEncoder.encode(recording));
+}
+
+}  // namespace
+}  // namespace brevanor
