@@ -1,0 +1,75 @@
+#include "core/store/DocumentFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "core/model/RecordingDocumentError.h"
+#include "core/store/FileDescriptor.h"
+#include "core/store/FileError.h"
+
+namespace brevanor {
+
+namespace {
+
+RecordingDocumentError tooLarge(std::uintmax_t maxBytes) {
+    return RecordingDocumentError("",
+                                  "the document is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
+}
+
+}  // namespace
+
+std::vector<DocumentFile> listDocumentFiles(const std::filesystem::path& folder, std::string_view extension) {
+    const std::string dottedExtension = "." + std::string(extension);
+    std::vector<DocumentFile> files;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    for (const std::filesystem::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        const std::filesystem::path& path = entries->path();
+        if (path.filename().native().starts_with('.') || path.extension() != dottedExtension) continue;
+        // stat follows links: a dangling one fails and a link to a document counts as the document.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        files.push_back({path, fileIdentity(info)});
+    }
+    if (error) throw FileError("list", folder, error.value());
+    return files;
+}
+
+FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& bytes) {
+    // Non-blocking, so that a pipe under a document's name cannot stall the
+    // open; the check of the file type below then refuses it.
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.isOpen()) throw FileError("read", path, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) throw FileError("read", path, errno);
+    if (S_ISDIR(info.st_mode)) throw FileError("read", path, EISDIR);
+    if (!S_ISREG(info.st_mode)) throw FileError("read", path, EINVAL);
+    const auto expectedBytes = static_cast<std::uintmax_t>(info.st_size);
+    if (expectedBytes > maxBytes) throw tooLarge(maxBytes);
+
+    // One byte more than the size, so that the end shows at once; a file that
+    // grows while it is read is followed up to the limit.
+    bytes.resize(static_cast<std::size_t>(expectedBytes) + 1);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (filled > maxBytes) throw tooLarge(maxBytes);
+            bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(maxBytes + 1, filled * 2)));
+        }
+        const ssize_t count = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            throw FileError("read", path, errno);
+        }
+        if (count == 0) break;
+        filled += static_cast<std::size_t>(count);
+    }
+    bytes.resize(filled);
+    return fileIdentity(info);
+}
+
+}  // namespace brevanor

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/model/Recording.h"
+#include "core/model/RecordingJSONDecoder.h"
+#include "core/store/DocumentFile.h"
+
+namespace brevanor {
+
+// Reads and decodes the documents of a folder for a listing, several at once,
+// and keeps what it decoded keyed by file identity: a listing of an unchanged
+// folder then decodes nothing again, while a file changed in any way is read
+// anew. Used from one thread at a time.
+class RecordingListing {
+public:
+    // Up to `threadCount` files are read and decoded at once (at least one).
+    RecordingListing(std::uintmax_t maxDocumentBytes, unsigned threadCount);
+
+    // The recordings of `files` that could be read and decoded, newest first
+    // (by creation date, then by identifier). Files that fail are left out.
+    std::vector<std::shared_ptr<const Recording>> recordings(const std::vector<DocumentFile>& files);
+
+    // Drops what is kept for the file at `path`. A file written in quick
+    // succession can come back with a recycled inode, the same size and times
+    // within the file system's clock tick; the store's own writes say so here.
+    void forget(const std::filesystem::path& path) { cache_.erase(path.native()); }
+
+    // The number of processor cores, at least 1.
+    static unsigned defaultThreadCount();
+
+private:
+    // One read: the identity of the file read and its recording, or no
+    // recording when the document could not be decoded (the file itself was readable).
+    struct Outcome {
+        FileIdentity identity;
+        std::shared_ptr<const Recording> recording;
+    };
+
+    // What each thread works with, kept between listings for the memory they hold.
+    struct Worker {
+        RecordingJSONDecoder decoder;
+        std::string bytes;
+    };
+
+    // Reads and decodes the files at `pending`; reads that fail leave their outcome empty.
+    void decode(const std::vector<DocumentFile>& files, const std::vector<std::size_t>& pending,
+                std::vector<std::optional<Outcome>>& outcomes);
+
+    std::uintmax_t maxDocumentBytes_;
+    std::vector<Worker> workers_;
+    std::unordered_map<std::string, Outcome> cache_;
+};
+
+}  // namespace brevanor

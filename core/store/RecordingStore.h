@@ -1,0 +1,133 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/model/Date.h"
+#include "core/model/Recording.h"
+#include "core/model/RecordingJSONDecoder.h"
+#include "core/model/RecordingJSONEncoder.h"
+#include "core/model/Uuid.h"
+#include "core/store/AtomicFileWriter.h"
+#include "core/store/AutoNameDateFormat.h"
+#include "core/store/PreferencesStore.h"
+#include "core/store/RecordingListing.h"
+
+namespace brevanor {
+
+// The user's library: one document per recording in one folder, named by the
+// recording's identifier. The folder is the only truth: every operation goes
+// to it. Failures are thrown: StoreError, FileError for the file system,
+// and the document errors of the reader and writer. Used from one thread at
+// a time (the main thread in the application).
+class RecordingStore {
+public:
+    class StoreError;
+
+    // What may differ from the user's setup: tests fix the locale and time
+    // zone of automatic names and play full disks through the writer.
+    struct Options {
+        AutoNameDateFormat autoNameDateFormat;
+        AtomicFileWriter writer;
+        unsigned listingThreads = RecordingListing::defaultThreadCount();
+    };
+
+    static constexpr std::string_view fileExtension = "json";
+    static constexpr std::string_view exportExtension = "macro";
+    // Where the counter of automatic names lives in the preferences.
+    static constexpr std::string_view recordingCounterKey = "com.brevanor.recordingCounter";
+    // Larger documents are neither read nor written: a hostile or broken file
+    // must not exhaust memory, and a saved recording must always load again.
+    static constexpr std::uintmax_t maxDocumentBytes = 256 * 1024 * 1024;
+
+    // The folder where the application keeps the library: "Brevanor/Recordings"
+    // in the user's application data folder. Throws FileError without a home folder.
+    static std::filesystem::path defaultDirectory();
+
+    // Creates `directory` with its missing parents (mode 0700 for the folders
+    // it creates). Throws FileError when that fails.
+    RecordingStore(std::filesystem::path directory, std::shared_ptr<PreferencesStore> defaults);
+    RecordingStore(std::filesystem::path directory, std::shared_ptr<PreferencesStore> defaults, Options options);
+
+    const std::filesystem::path& directory() const { return directory_; }
+
+    // Where the document of `id` lives (whether or not it exists).
+    std::filesystem::path fileURL(const Uuid& id) const;
+
+    // Every readable recording in the folder, newest first; files that cannot
+    // be read or decoded are passed over. Recordings are shared, immutable
+    // snapshots: an unchanged file is not decoded again. Throws FileError only
+    // when the folder cannot be listed.
+    std::vector<std::shared_ptr<const Recording>> list();
+
+    // Reads and decodes the document at any location.
+    Recording load(const std::filesystem::path& from);
+    // Throws StoreError::notFound(id) when the library has no document for `id`.
+    Recording load(const Uuid& id);
+
+    // Writes the document to fileURL(recording.id), atomically replacing any
+    // document there; on failure the previous document is left intact.
+    void save(const Recording& recording);
+
+    // Removes the document for good. Throws StoreError::notFound(id) when there is none.
+    void deleteRecording(const Uuid& id);
+
+    // Sets the name exactly as given (an empty one too), saves, and answers the recording.
+    Recording rename(const Uuid& id, std::string name);
+
+    // Saves a copy under a new identifier, named "<name> copy" and created
+    // now (to the whole second, as the document keeps it), and answers it.
+    Recording duplicate(const Uuid& id);
+
+    // Reads the document at `from` and adds it to the library, under a new
+    // identifier when its own is taken; the file at `from` stays as it is.
+    Recording importRecording(const std::filesystem::path& from);
+
+    // Writes the document atomically to `to`, replacing a file there. Throws
+    // StoreError::exportDisabledForSensitiveRecording, writing nothing, for a
+    // recording marked as holding sensitive input.
+    void exportRecording(const Recording& recording, const std::filesystem::path& to);
+
+    // "Recording <n> – <date>" with the next number of the counter in the
+    // preferences, which every call advances, used or not.
+    std::string nextAutoName(Date date);
+
+private:
+    std::string encode(const Recording& recording) const;
+
+    std::filesystem::path directory_;
+    std::shared_ptr<PreferencesStore> defaults_;
+    RecordingJSONEncoder encoder_;
+    RecordingJSONDecoder decoder_;
+    Options options_;
+    RecordingListing listing_;
+};
+
+// The store's own failures; they compare by case and identifier.
+class RecordingStore::StoreError : public std::runtime_error {
+public:
+    enum class Case { notFound, exportDisabledForSensitiveRecording };
+
+    static StoreError notFound(const Uuid& id);
+    static StoreError exportDisabledForSensitiveRecording();
+
+    Case errorCase() const { return case_; }
+    // The identifier asked for, with notFound.
+    const std::optional<Uuid>& id() const { return id_; }
+
+    friend bool operator==(const StoreError& a, const StoreError& b) { return a.case_ == b.case_ && a.id_ == b.id_; }
+
+private:
+    StoreError(Case errorCase, std::optional<Uuid> id, const std::string& message);
+
+    Case case_;
+    std::optional<Uuid> id_;
+};
+
+}  // namespace brevanor

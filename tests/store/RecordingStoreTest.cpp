@@ -1,0 +1,378 @@
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/model/RecordingDecodingError.h"
+#include "core/model/RecordingDocumentError.h"
+#include "core/store/FileError.h"
+#include "core/store/InMemoryPreferencesStore.h"
+#include "core/store/RecordingStore.h"
+#include "tests/store/SampleRecordings.h"
+#include "tests/store/StoreTestFiles.h"
+#include "tests/store/TemporaryDirectory.h"
+
+namespace brevanor {
+namespace {
+
+using namespace std::chrono;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const Date kMonday = sys_days{2026y / December / 7} + 9h;
+const Date kTuesday = sys_days{2026y / December / 8} + 9h;
+
+RecordingStore::Options testOptions() {
+    RecordingStore::Options options;
+    options.autoNameDateFormat = AutoNameDateFormat("en_US", "UTC");
+    return options;
+}
+
+std::vector<std::string> names(const std::vector<std::shared_ptr<const Recording>>& recordings) {
+    std::vector<std::string> result;
+    for (const auto& recording : recordings) result.push_back(recording->name);
+    return result;
+}
+
+std::string documentOf(const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); }
+
+class RecordingStoreTest : public ::testing::Test {
+protected:
+    std::filesystem::path libraryPath() const { return folder_.path() / "Brevanor" / "Recordings"; }
+
+    TemporaryDirectory folder_;
+    std::shared_ptr<InMemoryPreferencesStore> preferences_ = std::make_shared<InMemoryPreferencesStore>();
+    RecordingStore store_{libraryPath(), preferences_, testOptions()};
+};
+
+TEST_F(RecordingStoreTest, CreatesItsFolderForTheUserOnly) {
+    struct stat info {};
+    ASSERT_EQ(::stat(libraryPath().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_THAT(store_.list(), IsEmpty());
+
+    // An existing folder is fine; a file in the way is not.
+    EXPECT_NO_THROW(RecordingStore(libraryPath(), preferences_));
+    writeFile(folder_.path() / "file", "x");
+    EXPECT_THROW(RecordingStore(folder_.path() / "file" / "Recordings", preferences_), FileError);
+}
+
+TEST_F(RecordingStoreTest, NamesFilesByTheUpperCaseIdentifier) {
+    const Uuid id = *Uuid::parse("0f8e2a1c-3b4d-4e5f-8a9b-0c1d2e3f4a5b");
+    EXPECT_EQ(store_.fileURL(id), libraryPath() / "0F8E2A1C-3B4D-4E5F-8A9B-0C1D2E3F4A5B.json");
+}
+
+TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
+    const Recording older = sampleRecording("older", kMonday);
+    const Recording newer = sampleRecording("newer", kTuesday);
+    store_.save(older);
+    store_.save(newer);
+
+    const Recording stray = sampleRecording("stray", kMonday);
+    const std::string valid = documentOf(stray);
+    const auto library = libraryPath();
+    writeFile(library / ".hidden.json", valid);
+    writeFile(library / "upper.JSON", valid);
+    writeFile(library / "notes.txt", valid);
+    writeFile(library / ".brevanor-save-a1b2c3", valid);
+    std::filesystem::create_directory(library / "folder.json");
+    writeFile(library / "folder.json" / "inner.json", valid);
+    writeFile(library / "truncated.json", valid.substr(0, valid.size() / 2));
+    writeFile(library / "empty.json", "");
+    writeFile(library / "latin1.json", "{\"name\":\"caf\xe9\"}");
+    std::string newerVersion = valid;
+    newerVersion.replace(newerVersion.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":2");
+    writeFile(library / "future.json", newerVersion);
+    std::filesystem::create_symlink(library / "missing.json", library / "dangling.json");
+    ASSERT_EQ(::mkfifo((library / "pipe.json").c_str(), 0600), 0);
+    // Larger than the limit, without taking the disk space.
+    writeFile(library / "huge.json", "{");
+    ASSERT_EQ(::truncate((library / "huge.json").c_str(), static_cast<off_t>(RecordingStore::maxDocumentBytes + 1)), 0);
+
+    EXPECT_THAT(names(store_.list()), ElementsAre("newer", "older"));
+    // Passed over, and left in the folder untouched.
+    EXPECT_EQ(readFile(library / "truncated.json"), valid.substr(0, valid.size() / 2));
+}
+
+TEST_F(RecordingStoreTest, ListsDocumentsByTheirContentWhateverTheFileName) {
+    const Recording recording = sampleRecording("renamed file", kMonday);
+    writeFile(libraryPath() / "not-its-id.json", documentOf(recording));
+    const Recording elsewhere = sampleRecording("linked", kTuesday);
+    writeFile(folder_.path() / "outside.json", documentOf(elsewhere));
+    std::filesystem::create_symlink(folder_.path() / "outside.json", libraryPath() / "link.json");
+
+    const auto listed = store_.list();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(*listed[0], elsewhere);
+    EXPECT_EQ(*listed[1], recording);
+
+    // Saving always goes to the file of the recording's own identifier.
+    Recording changed = recording;
+    changed.name = "changed";
+    store_.save(changed);
+    EXPECT_EQ(readFile(libraryPath() / "not-its-id.json"), documentOf(recording));
+    EXPECT_EQ(store_.load(recording.id), changed);
+}
+
+TEST_F(RecordingStoreTest, ListingSeesEveryChangeOfTheFolder) {
+    Recording first = sampleRecording("first", kMonday);
+    store_.save(first);
+    EXPECT_THAT(names(store_.list()), ElementsAre("first"));
+
+    // Saves in quick succession with documents of the same size.
+    for (const char* name : {"abc", "abd", "abe", "abf"}) {
+        first.name = name;
+        store_.save(first);
+        EXPECT_THAT(names(store_.list()), ElementsAre(name));
+    }
+
+    // Changed in place by another program: once with another size, once with
+    // the same size and a later modification time.
+    const auto path = store_.fileURL(first.id);
+    first.name = "longer name";
+    writeFile(path, documentOf(first));
+    EXPECT_THAT(names(store_.list()), ElementsAre("longer name"));
+    first.name = "LONGER NAME";
+    writeFile(path, documentOf(first));
+    const timespec later[2] = {{0, UTIME_OMIT}, {2'000'000'000, 123}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    EXPECT_THAT(names(store_.list()), ElementsAre("LONGER NAME"));
+
+    // A file that could not be decoded is read again once it changes.
+    const Recording second = sampleRecording("second", kTuesday);
+    writeFile(store_.fileURL(second.id), "{");
+    EXPECT_THAT(names(store_.list()), ElementsAre("LONGER NAME"));
+    writeFile(store_.fileURL(second.id), documentOf(second));
+    EXPECT_THAT(names(store_.list()), ElementsAre("second", "LONGER NAME"));
+
+    std::filesystem::remove(path);
+    EXPECT_THAT(names(store_.list()), ElementsAre("second"));
+}
+
+TEST_F(RecordingStoreTest, ListingAFolderThatIsGoneFails) {
+    std::filesystem::remove_all(libraryPath());
+    try {
+        store_.list();
+        ADD_FAILURE() << "listed a missing folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error, FileError("list", libraryPath(), ENOENT));
+    }
+    // Saving puts the folder back rather than losing the recording.
+    store_.save(sampleRecording("kept", kMonday));
+    EXPECT_THAT(names(store_.list()), ElementsAre("kept"));
+}
+
+TEST_F(RecordingStoreTest, SaveReplacesTheDocumentReadableByTheUserOnly) {
+    Recording recording = sampleRecording("first", kMonday);
+    store_.save(recording);
+    recording.name = "second";
+    recording.settings.speed = 2.5;
+    store_.save(recording);
+
+    EXPECT_EQ(store_.load(recording.id), recording);
+    struct stat info {};
+    ASSERT_EQ(::stat(store_.fileURL(recording.id).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(recording.id.toString() + ".json"));
+}
+
+TEST_F(RecordingStoreTest, SaveOntoAFullDiskKeepsThePreviousDocument) {
+    Recording recording = sampleRecording("before", kMonday);
+    store_.save(recording);
+
+    RecordingStore::Options options = testOptions();
+    auto calls = std::make_shared<int>(0);
+    options.writer = AtomicFileWriter([calls](int fd, const void* bytes, std::size_t count) -> std::ptrdiff_t {
+        if ((*calls)++ == 0) return ::write(fd, bytes, std::min<std::size_t>(count, 100));  // a short write,
+        errno = ENOSPC;                                                                     // then the disk is full
+        return -1;
+    });
+    RecordingStore fullDisk(libraryPath(), preferences_, options);
+    recording.name = "after";
+    EXPECT_THROW(fullDisk.save(recording), FileError);
+    EXPECT_THROW(fullDisk.rename(recording.id, "renamed"), FileError);
+    EXPECT_THROW(fullDisk.duplicate(recording.id), FileError);
+
+    EXPECT_EQ(store_.load(recording.id).name, "before");
+    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(recording.id.toString() + ".json"));
+}
+
+TEST_F(RecordingStoreTest, SaveRemovesTemporaryFilesLeftByACrash) {
+    writeFile(libraryPath() / ".brevanor-save-Xy12Zz", documentOf(sampleRecording("half", kMonday)).substr(0, 99));
+    EXPECT_THAT(store_.list(), IsEmpty());
+    const Recording recording = sampleRecording("saved", kMonday);
+    store_.save(recording);
+    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(recording.id.toString() + ".json"));
+}
+
+TEST_F(RecordingStoreTest, LoadReportsWhyADocumentCannotBeRead) {
+    const Recording recording = sampleRecording("r", kMonday);
+    const auto path = store_.fileURL(recording.id);
+
+    writeFile(path, documentOf(recording).substr(0, 40));
+    EXPECT_THROW(store_.load(recording.id), RecordingDocumentError);
+
+    std::string future = documentOf(recording);
+    future.replace(future.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":7");
+    writeFile(path, future);
+    try {
+        store_.load(recording.id);
+        ADD_FAILURE() << "read a document of a newer version";
+    } catch (const RecordingDecodingError& error) {
+        EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(7));
+    }
+
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(RecordingStore::maxDocumentBytes + 1)), 0);
+    EXPECT_THROW(store_.load(recording.id), RecordingDocumentError);
+
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    try {
+        store_.load(recording.id);
+        ADD_FAILURE() << "read a folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error, FileError("read", path, EISDIR));
+    }
+}
+
+TEST_F(RecordingStoreTest, OperationsOnAMissingIdentifierFailWithNotFound) {
+    const Uuid missing = Uuid::random();
+    const auto notFound = RecordingStore::StoreError::notFound(missing);
+    const auto expectNotFound = [&](const auto& operation) {
+        try {
+            operation();
+            ADD_FAILURE() << "no error for a missing identifier";
+        } catch (const RecordingStore::StoreError& error) {
+            EXPECT_EQ(error, notFound);
+            EXPECT_EQ(error.id(), missing);
+        }
+    };
+    expectNotFound([&] { store_.load(missing); });
+    expectNotFound([&] { store_.deleteRecording(missing); });
+    expectNotFound([&] { store_.rename(missing, "name"); });
+    expectNotFound([&] { store_.duplicate(missing); });
+    std::filesystem::create_symlink(libraryPath() / "gone.json", store_.fileURL(missing));
+    expectNotFound([&] { store_.load(missing); });
+    EXPECT_NE(notFound, RecordingStore::StoreError::notFound(Uuid::random()));
+}
+
+TEST_F(RecordingStoreTest, DeleteRemovesTheDocument) {
+    const Recording kept = sampleRecording("kept", kMonday);
+    const Recording deleted = sampleRecording("deleted", kTuesday);
+    store_.save(kept);
+    store_.save(deleted);
+    store_.deleteRecording(deleted.id);
+    EXPECT_THAT(names(store_.list()), ElementsAre("kept"));
+    EXPECT_THROW(store_.deleteRecording(deleted.id), RecordingStore::StoreError);
+}
+
+TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {
+    const Recording recording = sampleRecording("before", kMonday);
+    store_.save(recording);
+    for (const std::string name : {"", "  Ünïcode – “quoted” / with slash  "}) {
+        const Recording renamed = store_.rename(recording.id, name);
+        EXPECT_EQ(renamed.name, name);
+        Recording expected = recording;
+        expected.name = name;
+        EXPECT_EQ(store_.load(recording.id), expected);
+    }
+    EXPECT_EQ(store_.list().size(), 1u);
+}
+
+TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
+    Recording original = sampleRecording("Demo", kMonday);
+    original.trim = {1, 2};
+    store_.save(original);
+
+    const Date before = floor<seconds>(system_clock::now());
+    const Recording copy = store_.duplicate(original.id);
+    const Date after = system_clock::now();
+    EXPECT_NE(copy.id, original.id);
+    EXPECT_EQ(copy.name, "Demo copy");
+    EXPECT_GE(copy.createdAt, before);
+    EXPECT_LE(copy.createdAt, after);
+    EXPECT_EQ(copy.settings, original.settings);
+    EXPECT_EQ(copy.trim, original.trim);
+    EXPECT_EQ(copy.events, original.events);
+    EXPECT_EQ(copy.schemaVersion, original.schemaVersion);
+    EXPECT_EQ(store_.load(copy.id), copy);
+
+    EXPECT_EQ(store_.duplicate(copy.id).name, "Demo copy copy");
+    EXPECT_EQ(store_.load(original.id), original);
+    EXPECT_EQ(store_.list().size(), 3u);
+}
+
+TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
+    const Recording recording = sampleRecording("Shared", kMonday);
+    const auto exported = folder_.path() / "shared.macro";
+    store_.exportRecording(recording, exported);
+    const std::string exportedBytes = readFile(exported);
+
+    const Recording first = store_.importRecording(exported);
+    const Recording second = store_.importRecording(exported);
+    EXPECT_EQ(first, recording);
+    EXPECT_NE(second.id, first.id);
+    EXPECT_EQ(second.name, "Shared");
+    EXPECT_EQ(store_.load(first.id), first);
+    EXPECT_EQ(store_.load(second.id), second);
+    EXPECT_EQ(readFile(exported), exportedBytes);
+
+    std::string future = exportedBytes;
+    future.replace(future.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":2");
+    writeFile(exported, future);
+    EXPECT_THROW(store_.importRecording(exported), RecordingDecodingError);
+    EXPECT_EQ(store_.list().size(), 2u);
+}
+
+TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
+    Recording recording = sampleRecording("Password", kMonday);
+    recording.settings.containsSensitiveInput = true;
+    store_.save(recording);
+    const auto target = folder_.path() / "out.macro";
+    try {
+        store_.exportRecording(recording, target);
+        ADD_FAILURE() << "exported a sensitive recording";
+    } catch (const RecordingStore::StoreError& error) {
+        EXPECT_EQ(error, RecordingStore::StoreError::exportDisabledForSensitiveRecording());
+    }
+    EXPECT_FALSE(std::filesystem::exists(target));
+
+    recording.settings.containsSensitiveInput = false;
+    store_.save(recording);
+    writeFile(target, "an older file");
+    store_.exportRecording(recording, target);
+    EXPECT_EQ(store_.load(target), recording);
+    EXPECT_EQ(store_.load(recording.id), recording);
+}
+
+TEST_F(RecordingStoreTest, AutomaticNamesCountUpInThePreferences) {
+    const Date date = sys_days{2026y / December / 6} + 16h + 43min + 20s;
+    EXPECT_EQ(store_.nextAutoName(date), "Recording 1 – Dec 6, 16:43");
+    EXPECT_EQ(store_.nextAutoName(date), "Recording 2 – Dec 6, 16:43");
+    EXPECT_EQ(preferences_->getInteger("com.brevanor.recordingCounter"), 2);
+
+    preferences_->setInteger(RecordingStore::recordingCounterKey, 41);
+    EXPECT_EQ(store_.nextAutoName(date), "Recording 42 – Dec 6, 16:43");
+    EXPECT_EQ(preferences_->getInteger(RecordingStore::recordingCounterKey), 42);
+
+    // A damaged counter neither goes negative nor overflows.
+    preferences_->setInteger(RecordingStore::recordingCounterKey, -5);
+    EXPECT_EQ(store_.nextAutoName(date), "Recording 1 – Dec 6, 16:43");
+    preferences_->setInteger(RecordingStore::recordingCounterKey, std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(store_.nextAutoName(date), "Recording 9223372036854775807 – Dec 6, 16:43");
+}
+
+TEST(RecordingStoreDefaults, DefaultDirectoryIsInTheUserDataFolder) {
+    const char* old = std::getenv("XDG_DATA_HOME");
+    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+    ::setenv("XDG_DATA_HOME", "/data/home", 1);
+    EXPECT_EQ(RecordingStore::defaultDirectory(), "/data/home/Brevanor/Recordings");
+    saved ? ::setenv("XDG_DATA_HOME", saved->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(RecordingStore::fileExtension, "json");
+    EXPECT_EQ(RecordingStore::exportExtension, "macro");
+}
+
+}  // namespace
+}  // namespace brevanor
