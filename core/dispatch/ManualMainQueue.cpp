@@ -1,5 +1,7 @@
 #include "core/dispatch/ManualMainQueue.h"
 
+#include "core/model/SaturatingMath.h"
+
 namespace brevanor {
 
 void ManualMainQueue::post(Task task) {
@@ -9,7 +11,8 @@ void ManualMainQueue::post(Task task) {
 
 void ManualMainQueue::postAfter(std::uint64_t delayNanos, Task task) {
     std::lock_guard lock(mutex_);
-    delayed_.emplace(std::make_pair(now_ + delayNanos, sequence_++), std::move(task));
+    // A delay past the clock's range means "never", not a wrap into the past.
+    delayed_.emplace(std::make_pair(saturatingAdd(now_, delayNanos), sequence_++), std::move(task));
 }
 
 bool ManualMainQueue::runOneDue() {
@@ -40,7 +43,7 @@ int ManualMainQueue::advanceBy(std::uint64_t nanos) {
     std::uint64_t target;
     {
         std::lock_guard lock(mutex_);
-        target = now_ + nanos;
+        target = saturatingAdd(now_, nanos);
     }
     while (true) {
         {

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 
 #include "core/capture/MonotonicClock.h"
 #include "core/dispatch/SerialQueueState.h"
+#include "core/model/SaturatingMath.h"
 
 namespace brevanor {
 
@@ -19,8 +21,11 @@ constexpr std::uint64_t kPreciseLeewayNanos = 1'000'000;
 constexpr std::uint64_t kSpinWindowNanos = 200'000;
 
 std::chrono::steady_clock::time_point toSteady(std::uint64_t monotonicNanos) {
-    // steady_clock is CLOCK_MONOTONIC on Linux, the clock of MonotonicClock.
-    return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(monotonicNanos));
+    // steady_clock is CLOCK_MONOTONIC on Linux, the clock of MonotonicClock. A
+    // deadline past its range (a timer for "never") waits as long as it can
+    // instead of wrapping into the past.
+    constexpr auto kLatest = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(std::min(monotonicNanos, kLatest)));
 }
 
 struct DueTimer {
@@ -42,34 +47,46 @@ DueTimer earliestTimer(SerialQueue::State& state) {
     return due;
 }
 
+// Work runs with the lock released, and its closures are destroyed before the
+// lock is taken again: a closure may hold the last reference to an object whose
+// destructor submits to this queue, cancels one of its timers or destroys it.
 void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
     std::unique_lock lock(state->mutex);
+    // After a timer fired, a waiting task goes first, so that neither a busy
+    // timer nor a flood of tasks holds the other back.
+    bool timerFiredLast = false;
     while (!state->stopping) {
-        if (!state->tasks.empty()) {
+        DueTimer due = earliestTimer(*state);
+        const std::uint64_t now = due.timer ? MonotonicClock::now() : 0;
+        const bool timerDue = due.timer && due.deadline <= now;
+        if (!state->tasks.empty() && (!timerDue || timerFiredLast)) {
+            due = {};
             Task task = std::move(state->tasks.front());
             state->tasks.pop_front();
             lock.unlock();
             task();
+            task = nullptr;
+            timerFiredLast = false;
             lock.lock();
             continue;
         }
-        DueTimer due = earliestTimer(*state);
         if (!due.timer) {
             state->wake.wait(lock);
             continue;
         }
-        std::uint64_t now = MonotonicClock::now();
-        if (due.deadline > now) {
+        if (!timerDue) {
             const bool precise = due.timer->leeway <= kPreciseLeewayNanos;
-            if (!precise || due.deadline - now > kSpinWindowNanos) {
-                const std::uint64_t wakeAt = precise ? due.deadline - kSpinWindowNanos : due.deadline;
+            const std::uint64_t deadline = due.deadline;
+            due = {};
+            if (!precise || deadline - now > kSpinWindowNanos) {
+                const std::uint64_t wakeAt = precise ? deadline - kSpinWindowNanos : deadline;
                 state->wake.wait_until(lock, toSteady(wakeAt));
                 continue;  // something may have changed while asleep
             }
             // Within the spin window of a precise timer: spin with the lock
             // released so submitters are not held up, then look again.
             lock.unlock();
-            while (MonotonicClock::now() < due.deadline) {
+            while (MonotonicClock::now() < deadline) {
             }
             lock.lock();
             continue;
@@ -77,13 +94,16 @@ void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
         Timer::Impl& timer = *due.timer;
         if (timer.interval) {
             // A repeating timer that fell far behind skips the missed ticks.
-            timer.deadline = std::max(timer.deadline + *timer.interval, now);
+            timer.deadline = std::max(saturatingAdd(timer.deadline, *timer.interval), now);
         } else {
             timer.armed = false;
         }
         Task handler = timer.handler;
         lock.unlock();
         handler();
+        handler = nullptr;
+        due = {};
+        timerFiredLast = true;
         lock.lock();
     }
 }
@@ -101,12 +121,14 @@ SerialQueue::SerialQueue(std::string label) : label_(std::move(label)), state_(s
 }
 
 SerialQueue::~SerialQueue() {
+    std::deque<Task> discarded;
     {
         std::lock_guard lock(state_->mutex);
         state_->stopping = true;
-        state_->tasks.clear();
+        discarded.swap(state_->tasks);
     }
     state_->wake.notify_all();
+    discarded.clear();  // without the lock: a closure's destructor may submit here
     if (isCurrent()) {
         thread_.detach();  // destroyed from its own task: the loop ends when that task returns
     } else {

@@ -25,6 +25,20 @@ void Timer::cancel() {
     impl_->armed = false;
 }
 
+Timer::~Timer() {
+    auto queue = impl_->queue.lock();
+    if (!queue) return;
+    Task handler;
+    {
+        std::lock_guard lock(queue->mutex);
+        impl_->armed = false;
+        handler = std::move(impl_->handler);
+        impl_->handler = nullptr;
+    }
+    // Destroyed here, without the queue's lock: the queue's thread may still hold
+    // the timer's state for a moment and must not end up destroying the handler.
+}
+
 bool Timer::isScheduled() const {
     auto queue = impl_->queue.lock();
     if (!queue) return false;

@@ -26,6 +26,10 @@ public:
 
     struct Impl;
     explicit Timer(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+    // Disarms the timer and lets go of its handler.
+    ~Timer();
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
 
 private:
     std::shared_ptr<Impl> impl_;

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "brevanor/platform/SecureInput.h"
+#include "core/capture/InputEventConsumer.h"
+#include "core/dispatch/MainQueue.h"
+#include "core/dispatch/SerialQueue.h"
+#include "core/dispatch/Timer.h"
+#include "core/model/Recording.h"
+
+namespace brevanor {
+
+class InputEventTap;
+
+// Turns the listener's events into the event list of a Recording: drops input
+// that Brevanor posted or that was addressed to this process, records buttons,
+// scrolls, keys and modifiers one for one, thins mouse moves into paths, marks
+// pauses as idle gaps, and at the end cuts off the keystrokes of the shortcut
+// that stopped it. While recording it watches Secure Input, which hides
+// keystrokes from the listener. One recorder serves every recording of the
+// process; it must be owned by a std::shared_ptr.
+class EventRecorder final : public InputEventConsumer, public std::enable_shared_from_this<EventRecorder> {
+public:
+    // Least time between two kept points of a mouse path.
+    static constexpr std::uint64_t moveMinInterval = 8'000'000;
+    // Least distance, in points, between two kept points of a mouse path.
+    static constexpr double moveMinDistance = 2.0;
+    // A longer pause becomes an idle gap; a move this long after the previous one starts a new path.
+    static constexpr std::uint64_t idleGapThreshold = 50'000'000;
+    // How often Secure Input is polled while recording.
+    static constexpr std::uint64_t secureInputPollInterval = 250'000'000;
+
+    // `captureEnvironment` describes the machine when a recording starts without
+    // an environment given; it may be empty (the environment stays unknown).
+    EventRecorder(std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<SecureInput> secureInput,
+                  std::function<EnvironmentSnapshot()> captureEnvironment);
+    ~EventRecorder() override;
+    EventRecorder(const EventRecorder&) = delete;
+    EventRecorder& operator=(const EventRecorder&) = delete;
+
+    // Told each change of the Secure Input state while recording, and false when a
+    // recording stops while it was on. Set on the main thread; called there through
+    // the main queue.
+    std::function<void(bool)> onSecureInputChanged;
+
+    bool isRecording() const;
+    bool isSecureInputActive() const;
+    // Finished events, plus one while a mouse path is open.
+    std::int64_t eventCount() const;
+
+    // Begins a recording at the monotonic time `at`, registered with `tap` when
+    // one is given. Without an environment one is captured first. Does nothing
+    // while already recording.
+    void start(std::shared_ptr<InputEventTap> tap, std::uint64_t at, std::optional<EnvironmentSnapshot> environment);
+
+    void consume(const TapEvent& event) override;
+
+    // Ends the recording at the monotonic time `at` and returns it, unnamed when
+    // `name` is empty. Input from `cutoff` on (the key press that stopped the
+    // recording) and from `at` on is discarded; trailing presses of `stopKeyCode`
+    // and of modifiers are dropped; a pause before `at` becomes a trailing idle
+    // gap. Called while idle it returns what the last recording left.
+    Recording stop(std::uint64_t at, std::optional<std::uint64_t> cutoff, std::optional<std::uint16_t> stopKeyCode,
+                   std::string name);
+
+private:
+    // Guarded by mutex_.
+    void recordPathMove(std::uint64_t t, Point p);
+    void beginPath(std::uint64_t t, Point p);
+    void closePath();
+    void insertIdleGapBefore(std::uint64_t t);
+    void append(RecordingEvent event);
+    void truncateAt(std::uint64_t c);
+    void dropTrailingStopKeystrokes(std::optional<std::uint16_t> stopKeyCode);
+    void addTrailingIdleGap(std::uint64_t end);
+
+    void startSecureInputWatch();
+    void stopSecureInputWatch();
+    void pollSecureInput();
+    void postSecureInputChange(bool active);  // with mutex_ held, so changes arrive in order
+
+    const std::shared_ptr<MainQueue> mainQueue_;
+    const std::shared_ptr<SecureInput> secureInput_;
+    const std::function<EnvironmentSnapshot()> captureEnvironment_;
+    const std::int32_t ownPID_;  // events addressed to this process are not recorded
+
+    mutable std::mutex mutex_;
+    bool recording_ = false;
+    std::shared_ptr<InputEventTap> tap_;
+    std::uint64_t startTimestamp_ = 0;
+    EnvironmentSnapshot environment_;
+    std::vector<RecordingEvent> events_;
+    std::uint64_t lastEventEnd_ = 0;
+    // The open mouse path; empty points mean none is open.
+    std::uint64_t pathStart_ = 0;
+    std::vector<PathPoint> pathPoints_;
+    std::uint64_t lastKeptTime_ = 0;
+    Point lastKeptPoint_;
+    std::uint64_t lastRawTime_ = 0;
+    Point lastRawPoint_;
+    std::shared_ptr<Timer> secureInputTimer_;
+    bool secureInputActive_ = false;
+
+    // Polls Secure Input off the main thread; destroyed before the fields above.
+    SerialQueue secureInputQueue_{"com.brevanor.recorder.secure-input"};
+};
+
+}  // namespace brevanor

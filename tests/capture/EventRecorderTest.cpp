@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+
+#include "core/capture/EventRecorder.h"
+#include "core/capture/ModifierKeys.h"
+#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/FakeSecureInput.h"
+
+namespace brevanor {
+namespace {
+
+constexpr std::uint64_t kMs = 1'000'000;
+constexpr std::uint64_t kSecond = 1'000 * kMs;
+constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+constexpr std::uint64_t kStart = 500 * kSecond;  // monotonic time of the start
+constexpr std::int32_t kOtherProcess = 0;
+
+using Kind = TapEvent::Kind;
+
+RecordingEvent gap(std::uint64_t t, std::uint64_t duration) { return RecordingEvent::idleGap({t, duration}); }
+RecordingEvent keyDown(std::uint64_t t, std::uint16_t code, std::uint64_t flags = 0, bool repeat = false) {
+    return RecordingEvent::keyDown({t, code, flags, repeat});
+}
+RecordingEvent keyUp(std::uint64_t t, std::uint16_t code, std::uint64_t flags = 0) {
+    return RecordingEvent::keyUp({t, code, flags, false});
+}
+RecordingEvent modifier(std::uint64_t t, std::uint16_t code, std::uint64_t flags, bool down) {
+    return RecordingEvent::flagsChanged({t, code, flags, down});
+}
+RecordingEvent path(std::uint64_t t, std::vector<PathPoint> points) {
+    return RecordingEvent::mousePath({t, std::move(points)});
+}
+
+EnvironmentSnapshot environmentWithLayout(std::string layout) {
+    EnvironmentSnapshot environment;
+    environment.keyboardInputSourceID = std::move(layout);
+    return environment;
+}
+
+class EventRecorderTest : public ::testing::Test {
+protected:
+    // Feeds one event `t` nanoseconds after the start, addressed to another process.
+    void feed(std::uint64_t t, Kind kind, Point location = {}, std::uint64_t flags = 0) {
+        recorder->consume(TapEvent{kind, kStart + t, location, flags, kOtherProcess, false});
+    }
+    void move(std::uint64_t t, double x, double y) { feed(t, Kind::mouseMoved(), {x, y}); }
+    void start() { recorder->start(nullptr, kStart, EnvironmentSnapshot::empty()); }
+    Recording stopAt(std::uint64_t t, std::optional<std::uint64_t> cutoff = std::nullopt,
+                     std::optional<std::uint16_t> stopKey = std::nullopt) {
+        return recorder->stop(kStart + t, cutoff ? std::optional(kStart + *cutoff) : std::nullopt, stopKey, "");
+    }
+
+    std::shared_ptr<ManualMainQueue> mainQueue = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<FakeSecureInput> secureInput = std::make_shared<FakeSecureInput>();
+    int captures = 0;
+    std::function<EnvironmentSnapshot()> capture = [this] {
+        ++captures;
+        return environmentWithLayout("captured");
+    };
+    std::shared_ptr<EventRecorder> recorder = std::make_shared<EventRecorder>(mainQueue, secureInput, capture);
+};
+
+TEST_F(EventRecorderTest, IgnoresSyntheticOwnEarlyAndLateInput) {
+    start();
+    EXPECT_TRUE(recorder->isRecording());
+    recorder->consume(TapEvent{Kind::keyDown(1, false), kStart + 10 * kMs, {}, 0, kOtherProcess, true});
+    recorder->consume(TapEvent{Kind::keyDown(2, false), kStart + 20 * kMs, {}, 0, getpid(), false});
+    recorder->consume(TapEvent{Kind::keyDown(3, false), kStart - 1, {}, 0, kOtherProcess, false});
+    feed(0, Kind::keyDown(4, false));  // exactly at the start counts
+    EXPECT_EQ(recorder->eventCount(), 1);
+
+    const Recording recording = stopAt(30 * kMs);
+    EXPECT_FALSE(recorder->isRecording());
+    feed(40 * kMs, Kind::keyDown(5, false));
+    move(41 * kMs, 1, 1);
+    EXPECT_EQ(recorder->eventCount(), 1);
+    EXPECT_EQ(recording.events, std::vector{keyDown(0, 4)});
+}
+
+TEST_F(EventRecorderTest, PauseBeforeTheFirstEventBecomesALeadingIdleGap) {
+    start();
+    feed(2 * kSecond, Kind::mouseDown(MouseButton::left, 0, 1), {10, 20}, ModifierKeys::shiftMask);
+    const Recording recording = stopAt(2 * kSecond + 10 * kMs);
+    EXPECT_EQ(recording.events,
+              (std::vector{gap(0, 2 * kSecond),
+                           RecordingEvent::mouseDown({2 * kSecond, MouseButton::left, 0, 10, 20, 1, 0x20000})}));
+    EXPECT_EQ(recording.trim, (TrimRange{2 * kSecond, 0}));
+}
+
+TEST_F(EventRecorderTest, IdleGapsNeedMoreThan50Milliseconds) {
+    start();
+    feed(0, Kind::keyDown(1, false));
+    feed(50 * kMs, Kind::keyUp(1));
+    feed(100 * kMs + 1, Kind::keyDown(2, false));
+    const Recording recording = stopAt(100 * kMs + 2);
+    EXPECT_EQ(recording.events,
+              (std::vector{keyDown(0, 1), keyUp(50 * kMs, 1), gap(50 * kMs, 50 * kMs + 1), keyDown(100 * kMs + 1, 2)}));
+}
+
+TEST_F(EventRecorderTest, ConvertsEveryKindWithItsFields) {
+    start();
+    const std::uint64_t shift = ModifierKeys::shiftMask;
+    feed(0, Kind::mouseDown(MouseButton::right, 1, 2), {3, 4}, shift);
+    feed(1 * kMs, Kind::mouseUp(MouseButton::other, 3, 1), {5, 6});
+    feed(2 * kMs, Kind::scrollWheel({-1, 2, -30, 40, true, 1, 2}), {7, 8}, shift);
+    feed(3 * kMs, Kind::keyDown(0, true), {}, shift);
+    feed(4 * kMs, Kind::keyUp(0), {}, shift);
+    feed(5 * kMs, Kind::flagsChanged(56), {}, shift);
+    feed(6 * kMs, Kind::flagsChanged(60), {}, shift);  // left Shift released, right still down
+    feed(7 * kMs, Kind::flagsChanged(60), {}, 0);
+    const Recording recording = stopAt(8 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{
+                                    RecordingEvent::mouseDown({0, MouseButton::right, 1, 3, 4, 2, shift}),
+                                    RecordingEvent::mouseUp({1 * kMs, MouseButton::other, 3, 5, 6, 1, 0}),
+                                    RecordingEvent::scroll({2 * kMs, 7, 8, -1, 2, -30, 40, true, 1, 2, shift}),
+                                    keyDown(3 * kMs, 0, shift, true),
+                                    keyUp(4 * kMs, 0, shift),
+                                    modifier(5 * kMs, 56, shift, true),
+                                    modifier(6 * kMs, 60, shift, true),
+                                    modifier(7 * kMs, 60, 0, false),
+                                }));
+}
+
+TEST_F(EventRecorderTest, SteadyMovesKeepAPointEvery8MillisecondsAndTheRestingPlace) {
+    start();
+    for (std::uint64_t ms = 0; ms <= 30; ++ms) move(ms * kMs, static_cast<double>(ms), 0);
+    EXPECT_EQ(recorder->eventCount(), 1);  // the open path
+    const Recording recording = stopAt(31 * kMs);
+    EXPECT_EQ(
+        recording.events,
+        std::vector{path(0, {{0, 0, 0}, {8 * kMs, 8, 0}, {16 * kMs, 16, 0}, {24 * kMs, 24, 0}, {30 * kMs, 30, 0}})});
+}
+
+TEST_F(EventRecorderTest, WigglesUnderTwoPointsAreNotKept) {
+    start();
+    move(0, 100, 100);
+    move(10 * kMs, 101, 100);
+    move(20 * kMs, 100, 101.9);
+    move(30 * kMs, 101.4, 101.4);  // 1.98 points away
+    move(40 * kMs, 100.5, 100.5);
+    feed(41 * kMs, Kind::keyDown(1, false));  // closes the path
+    move(42 * kMs, 200, 200);
+    move(50 * kMs, 202, 200);  // exactly two points: kept
+    move(60 * kMs, 202.5, 200);
+    move(70 * kMs, 202, 200);  // back where the last kept point is: nothing to add
+    const Recording recording = stopAt(71 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{path(0, {{0, 100, 100}, {40 * kMs, 100.5, 100.5}}), keyDown(41 * kMs, 1),
+                                             path(42 * kMs, {{0, 200, 200}, {8 * kMs, 202, 200}})}));
+}
+
+TEST_F(EventRecorderTest, APauseBetweenMovesStartsANewPathAfterAnIdleGap) {
+    start();
+    move(0, 0, 0);
+    move(10 * kMs, 10, 0);
+    move(60 * kMs, 20, 0);  // exactly 50 ms later: same path
+    move(110 * kMs + 1, 30, 0);
+    EXPECT_EQ(recorder->eventCount(), 3);
+    const Recording recording = stopAt(111 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{path(0, {{0, 0, 0}, {10 * kMs, 10, 0}, {60 * kMs, 20, 0}}),
+                                             gap(60 * kMs, 50 * kMs + 1), path(110 * kMs + 1, {{0, 30, 0}})}));
+}
+
+TEST_F(EventRecorderTest, AMoveStampedBeforeThePreviousMoveIsDropped) {
+    start();
+    move(0, 0, 0);
+    move(20 * kMs, 20, 0);
+    move(15 * kMs, 99, 99);
+    const Recording recording = stopAt(21 * kMs);
+    EXPECT_EQ(recording.events, std::vector{path(0, {{0, 0, 0}, {20 * kMs, 20, 0}})});
+}
+
+TEST_F(EventRecorderTest, AClickClosesTheOpenPathFirst) {
+    start();
+    move(0, 0, 0);
+    move(3 * kMs, 1, 0);  // not kept: too soon and too close
+    EXPECT_EQ(recorder->eventCount(), 1);
+    feed(5 * kMs, Kind::mouseDown(MouseButton::left, 0, 1), {1, 0});
+    EXPECT_EQ(recorder->eventCount(), 2);
+    const Recording recording = stopAt(6 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{path(0, {{0, 0, 0}, {3 * kMs, 1, 0}}),
+                                             RecordingEvent::mouseDown({5 * kMs, MouseButton::left, 0, 1, 0, 1, 0})}));
+}
+
+TEST_F(EventRecorderTest, CutoffDropsLaterInputAndShortensATrailingPath) {
+    start();
+    for (std::uint64_t ms = 0; ms <= 100; ms += 10) move(ms * kMs, static_cast<double>(ms), 0);
+    const Recording recording = stopAt(200 * kMs, 55 * kMs);
+    EXPECT_EQ(recording.events, std::vector{path(0, {{0, 0, 0},
+                                                     {10 * kMs, 10, 0},
+                                                     {20 * kMs, 20, 0},
+                                                     {30 * kMs, 30, 0},
+                                                     {40 * kMs, 40, 0},
+                                                     {50 * kMs, 50, 0}})});
+}
+
+TEST_F(EventRecorderTest, CutoffShortensATrailingIdleGap) {
+    start();
+    feed(0, Kind::keyDown(1, false));
+    feed(2 * kSecond, Kind::keyUp(1));
+    const Recording recording = stopAt(3 * kSecond, 1500 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{keyDown(0, 1), gap(0, 1500 * kMs)}));
+    EXPECT_EQ(recording.durationNanos(), 1500 * kMs);
+    EXPECT_EQ(recording.trim, (TrimRange{0, 1500 * kMs}));
+}
+
+TEST_F(EventRecorderTest, StopShortcutKeystrokesAndTheirModifierPressesAreDropped) {
+    constexpr std::uint16_t kR = 15;
+    const std::uint64_t control = ModifierKeys::controlMask;
+    const std::uint64_t command = ModifierKeys::commandMask;
+    start();
+    feed(0, Kind::keyDown(0, false));
+    feed(10 * kMs, Kind::keyUp(0));
+    // The shortcut as people press it: modifiers first, the key a moment later.
+    feed(1000 * kMs, Kind::flagsChanged(59), {}, control);
+    feed(1050 * kMs, Kind::flagsChanged(55), {}, control | command);
+    feed(1200 * kMs, Kind::keyDown(kR, false), {}, control | command);  // the cutoff
+    feed(1300 * kMs, Kind::keyUp(kR), {}, control | command);
+    const Recording recording = stopAt(1400 * kMs, 1200 * kMs, kR);
+    // The pause before the shortcut reaches to the cutoff once the shortcut is gone.
+    EXPECT_EQ(recording.events, (std::vector{keyDown(0, 0), keyUp(10 * kMs, 0), gap(10 * kMs, 1190 * kMs)}));
+    EXPECT_EQ(recording.trim, (TrimRange{0, 1190 * kMs}));
+}
+
+TEST_F(EventRecorderTest, StopKeystrokesBeforeTheCutoffGoToo) {
+    constexpr std::uint16_t kEscape = 53;
+    start();
+    feed(0, Kind::keyDown(1, false));
+    feed(10 * kMs, Kind::keyDown(kEscape, false));
+    feed(20 * kMs, Kind::keyUp(kEscape));
+    const Recording recording = stopAt(30 * kMs, std::nullopt, kEscape);
+    EXPECT_EQ(recording.events, std::vector{keyDown(0, 1)});
+}
+
+TEST_F(EventRecorderTest, AModifierReleaseEndsTheDropping) {
+    constexpr std::uint16_t kR = 15;
+    start();
+    feed(0, Kind::keyDown(7, false));
+    feed(10 * kMs, Kind::flagsChanged(56), {}, ModifierKeys::shiftMask);
+    feed(20 * kMs, Kind::keyDown(kR, false), {}, ModifierKeys::shiftMask);
+    feed(30 * kMs, Kind::flagsChanged(56), {}, 0);
+    feed(40 * kMs, Kind::keyDown(kR, false));
+    feed(45 * kMs, Kind::keyUp(kR));
+    const Recording recording = stopAt(50 * kMs, std::nullopt, kR);
+    EXPECT_EQ(recording.events, (std::vector{keyDown(0, 7), modifier(10 * kMs, 56, 0x20000, true),
+                                             keyDown(20 * kMs, kR, 0x20000), modifier(30 * kMs, 56, 0, false)}));
+}
+
+TEST_F(EventRecorderTest, WithoutAStopKeyTrailingKeysStayButModifierPressesGo) {
+    start();
+    feed(0, Kind::keyDown(15, false));
+    feed(10 * kMs, Kind::keyUp(15));
+    feed(20 * kMs, Kind::flagsChanged(59), {}, ModifierKeys::controlMask);
+    feed(30 * kMs, Kind::flagsChanged(58), {}, ModifierKeys::controlMask | ModifierKeys::alternateMask);
+    const Recording recording = stopAt(40 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{keyDown(0, 15), keyUp(10 * kMs, 15)}));
+}
+
+TEST_F(EventRecorderTest, StoppingLaterThanTheLastEventAddsATrailingIdleGap) {
+    start();
+    feed(0, Kind::keyDown(1, false));
+    feed(10 * kMs, Kind::keyUp(1));
+    const Recording recording = stopAt(3010 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{keyDown(0, 1), keyUp(10 * kMs, 1), gap(10 * kMs, 3 * kSecond)}));
+    EXPECT_EQ(recording.trim, (TrimRange{0, 3 * kSecond}));
+    EXPECT_EQ(recording.durationNanos(), 3010 * kMs);
+}
+
+TEST_F(EventRecorderTest, AnEmptyRecordingIsOneLeadingGap) {
+    start();
+    const Recording recording = stopAt(3 * kSecond);
+    EXPECT_EQ(recording.events, std::vector{gap(0, 3 * kSecond)});
+    EXPECT_EQ(recording.trim, (TrimRange{3 * kSecond, 0}));
+}
+
+TEST_F(EventRecorderTest, ResultIsANewUnnamedRecordingWithDefaults) {
+    recorder->start(nullptr, kStart, environmentWithLayout("given"));
+    const auto before = std::chrono::system_clock::now();
+    const Recording first = recorder->stop(kStart + kSecond, std::nullopt, std::nullopt, "Named");
+    const Recording second = recorder->stop(kStart + kSecond, std::nullopt, std::nullopt, "");
+    EXPECT_EQ(first.schemaVersion, 1);
+    EXPECT_EQ(first.name, "Named");
+    EXPECT_EQ(second.name, "");
+    EXPECT_EQ(first.settings, RecordingSettings{});
+    EXPECT_EQ(first.environment, environmentWithLayout("given"));
+    EXPECT_EQ(captures, 0);
+    EXPECT_GE(first.createdAt, before);
+    EXPECT_LE(first.createdAt, std::chrono::system_clock::now());
+    EXPECT_NE(first.id, second.id);
+}
+
+TEST_F(EventRecorderTest, StopWhileIdleReturnsWhatTheLastRecordingLeft) {
+    start();
+    feed(0, Kind::keyDown(1, false));
+    const Recording first = stopAt(10 * kMs);
+    const Recording again = stopAt(10 * kMs);
+    EXPECT_EQ(again.events, first.events);
+    EXPECT_EQ(recorder->eventCount(), 1);
+
+    start();  // a new start begins afresh
+    EXPECT_EQ(recorder->eventCount(), 0);
+}
+
+TEST_F(EventRecorderTest, StartWhileRecordingChangesNothing) {
+    recorder->start(nullptr, kStart, environmentWithLayout("first"));
+    feed(10 * kMs, Kind::keyDown(1, false));
+    recorder->start(nullptr, kStart + 5 * kSecond, std::nullopt);
+    EXPECT_EQ(captures, 1);  // captured, then dropped
+    feed(20 * kMs, Kind::keyUp(1));
+    const Recording recording = stopAt(30 * kMs);
+    EXPECT_EQ(recording.events, (std::vector{keyDown(10 * kMs, 1), keyUp(20 * kMs, 1)}));
+    EXPECT_EQ(recording.environment, environmentWithLayout("first"));
+}
+
+TEST_F(EventRecorderTest, EnvironmentIsCapturedWhenNoneIsGivenAndStaysUnknownWhenCaptureFails) {
+    recorder->start(nullptr, kStart, std::nullopt);
+    EXPECT_EQ(stopAt(kMs).environment, environmentWithLayout("captured"));
+
+    auto failing = std::make_shared<EventRecorder>(
+        mainQueue, secureInput, []() -> EnvironmentSnapshot { throw std::runtime_error("no display"); });
+    failing->start(nullptr, kStart, std::nullopt);
+    EXPECT_TRUE(failing->isRecording());
+    EXPECT_EQ(failing->stop(kStart, std::nullopt, std::nullopt, "").environment, EnvironmentSnapshot::empty());
+
+    auto without = std::make_shared<EventRecorder>(mainQueue, secureInput, nullptr);
+    without->start(nullptr, kStart, std::nullopt);
+    EXPECT_EQ(without->stop(kStart, std::nullopt, std::nullopt, "").environment, EnvironmentSnapshot::empty());
+}
+
+TEST_F(EventRecorderTest, OutOfOrderEventsAreKeptInTimeOrder) {
+    start();
+    feed(100 * kMs, Kind::keyDown(1, false));
+    feed(40 * kMs, Kind::keyUp(1));  // arrives late
+    move(30 * kMs, 5, 5);
+    move(35 * kMs, 9, 9);  // earlier than the path's (moved) start: dropped
+    feed(120 * kMs, Kind::mouseDown(MouseButton::left, 0, 1), {5, 5});
+    const Recording recording = stopAt(130 * kMs);
+    EXPECT_EQ(recording.events,
+              (std::vector{gap(0, 100 * kMs), keyDown(100 * kMs, 1), keyUp(100 * kMs, 1), path(100 * kMs, {{0, 5, 5}}),
+                           RecordingEvent::mouseDown({120 * kMs, MouseButton::left, 0, 5, 5, 1, 0})}));
+}
+
+TEST_F(EventRecorderTest, InputStampedAfterTheStopIsDropped) {
+    start();
+    feed(10 * kMs, Kind::keyDown(1, false));
+    feed(kMax - kStart, Kind::keyDown(2, false));  // a broken clock
+    const Recording recording = stopAt(kSecond);
+    EXPECT_EQ(recording.events, (std::vector{keyDown(10 * kMs, 1), gap(10 * kMs, 990 * kMs)}));
+    EXPECT_EQ(recording.durationNanos(), kSecond);
+}
+
+TEST_F(EventRecorderTest, PointerEventsWithoutAFinitePositionAreIgnored) {
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    start();
+    feed(0, Kind::mouseDown(MouseButton::left, 0, 1), {nan, 0});
+    move(1 * kMs, 0, inf);
+    feed(2 * kMs, Kind::scrollWheel({}), {-inf, nan});
+    feed(3 * kMs, Kind::keyDown(1, false), {nan, nan});  // keys do not use the position
+    const Recording recording = stopAt(4 * kMs);
+    EXPECT_EQ(recording.events, std::vector{keyDown(3 * kMs, 1)});
+}
+
+TEST_F(EventRecorderTest, TimesAtTheEndOfTheRangeDoNotWrap) {
+    recorder->start(nullptr, 0, EnvironmentSnapshot::empty());
+    recorder->consume(TapEvent{Kind::keyDown(1, false), kMax - 1, {}, 0, kOtherProcess, false});
+    recorder->consume(TapEvent{Kind::keyUp(1), kMax - 1, {}, 0, kOtherProcess, false});
+    move(kMax - 1, 1, 1);
+    const Recording recording = recorder->stop(kMax, std::nullopt, std::nullopt, "");
+    EXPECT_EQ(recording.events,
+              (std::vector{gap(0, kMax - 1), keyDown(kMax - 1, 1), keyUp(kMax - 1, 1), path(kMax - 1, {{0, 1, 1}})}));
+}
+
+TEST_F(EventRecorderTest, StopTimesBeforeTheStartCutNothing) {
+    start();
+    feed(0, Kind::keyDown(1, false));
+    feed(10 * kMs, Kind::keyUp(1));
+    const Recording recording = recorder->stop(kStart - kSecond, kStart - 1, std::nullopt, "");
+    EXPECT_EQ(recording.events, (std::vector{keyDown(0, 1), keyUp(10 * kMs, 1)}));
+}
+
+}  // namespace
+}  // namespace brevanor

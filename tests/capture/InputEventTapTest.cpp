@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/capture/InputEventTap.h"
+#include "core/capture/InputEventTapError.h"
+#include "platform/fake/FakeInputSource.h"
+#include "tests/support/CollectingConsumer.h"
+#include "tests/support/WaitUntil.h"
+
+namespace brevanor {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::CollectingConsumer;
+using testing::waitUntil;
+
+TapEvent keyAt(std::uint64_t timestamp) {
+    return TapEvent{TapEvent::Kind::keyDown(1, false), timestamp, {}, 0, 0, false};
+}
+
+std::vector<std::uint64_t> timestampsOf(const std::vector<TapEvent>& events) {
+    std::vector<std::uint64_t> times;
+    for (const TapEvent& event : events) times.push_back(event.timestamp);
+    return times;
+}
+
+class InputEventTapTest : public ::testing::Test {
+protected:
+    std::shared_ptr<FakeInputSource> source = std::make_shared<FakeInputSource>();
+    std::shared_ptr<InputEventTap> tap = std::make_shared<InputEventTap>(source);
+};
+
+TEST_F(InputEventTapTest, StartsOnceStopsAndStartsAgain) {
+    EXPECT_FALSE(tap->isRunning());
+    tap->start();
+    EXPECT_TRUE(tap->isRunning());
+    EXPECT_TRUE(source->isRunning());
+    tap->start();
+    EXPECT_EQ(source->startCount(), 1);
+
+    tap->stop();
+    EXPECT_FALSE(tap->isRunning());
+    EXPECT_FALSE(source->isRunning());
+    EXPECT_FALSE(source->push(keyAt(1)));
+    tap->stop();
+
+    tap->start();
+    EXPECT_TRUE(tap->isRunning());
+    EXPECT_EQ(source->startCount(), 2);
+}
+
+TEST_F(InputEventTapTest, RefusedStartFailsWithCreationFailed) {
+    source->setStartFails(true);
+    try {
+        tap->start();
+        FAIL() << "start succeeded";
+    } catch (const InputEventTapError& error) {
+        EXPECT_EQ(error, InputEventTapError::creationFailed());
+        EXPECT_EQ(error.kind(), InputEventTapError::Kind::creationFailed);
+        EXPECT_FALSE(std::string(error.what()).empty());
+    }
+    EXPECT_FALSE(tap->isRunning());
+
+    source->setStartFails(false);
+    tap->start();
+    EXPECT_TRUE(tap->isRunning());
+}
+
+TEST_F(InputEventTapTest, TheSharedListenerIsTheInstalledOne) {
+    // Before installation the shared listener has no source and cannot start.
+    // Other tests may have installed one already, so this looks at a fresh tap.
+    EXPECT_THROW(InputEventTap(nullptr).start(), InputEventTapError);
+
+    auto installed = InputEventTap::installShared(source);
+    EXPECT_EQ(InputEventTap::shared(), installed);
+    EXPECT_EQ(InputEventTap::shared(), InputEventTap::shared());
+    installed->start();
+    EXPECT_TRUE(source->isRunning());
+    installed->stop();
+}
+
+TEST(InputEventTapConcurrency, DeliversInArrivalOrderToConsumersInRegistrationOrder) {
+    auto source = std::make_shared<FakeInputSource>();
+    auto tap = std::make_shared<InputEventTap>(source);
+    std::mutex logMutex;
+    std::vector<std::string> log;
+    auto first = std::make_shared<CollectingConsumer>();
+    auto second = std::make_shared<CollectingConsumer>();
+    first->onConsume = [&](const TapEvent& e) {
+        std::lock_guard lock(logMutex);
+        log.push_back("first " + std::to_string(e.timestamp));
+    };
+    second->onConsume = [&](const TapEvent& e) {
+        std::lock_guard lock(logMutex);
+        log.push_back("second " + std::to_string(e.timestamp));
+    };
+    tap->addConsumer(first);  // registered while stopped: receives once running
+    tap->addConsumer(second);
+    tap->addConsumer(second);  // twice: still once per event
+    tap->start();
+    for (std::uint64_t t = 1; t <= 3; ++t) ASSERT_TRUE(source->push(keyAt(t)));
+    ASSERT_TRUE(second->waitForCount(3));
+    EXPECT_EQ(log, (std::vector<std::string>{"first 1", "second 1", "first 2", "second 2", "first 3", "second 3"}));
+
+    tap->addConsumer(first);  // registering again moves it to the end
+    ASSERT_TRUE(source->push(keyAt(4)));
+    ASSERT_TRUE(first->waitForCount(4));
+    EXPECT_EQ(log.size(), 8u);
+    EXPECT_EQ(log[6], "second 4");
+    EXPECT_EQ(second->count(), 4u);
+}
+
+TEST(InputEventTapConcurrency, GoneAndRemovedConsumersAreSkipped) {
+    auto source = std::make_shared<FakeInputSource>();
+    auto tap = std::make_shared<InputEventTap>(source);
+    auto gone = std::make_shared<CollectingConsumer>();
+    auto removed = std::make_shared<CollectingConsumer>();
+    auto kept = std::make_shared<CollectingConsumer>();
+    tap->addConsumer(gone);
+    tap->addConsumer(removed);
+    tap->addConsumer(kept);
+    tap->start();
+    std::weak_ptr<CollectingConsumer> goneWeak = gone;
+    gone.reset();
+    tap->removeConsumer(*removed);
+    ASSERT_TRUE(source->push(keyAt(1)));
+    ASSERT_TRUE(kept->waitForCount(1));
+    EXPECT_TRUE(goneWeak.expired());
+    EXPECT_EQ(removed->count(), 0u);
+}
+
+TEST(InputEventTapConcurrency, AThrowingConsumerLosesOnlyThatEvent) {
+    auto source = std::make_shared<FakeInputSource>();
+    auto tap = std::make_shared<InputEventTap>(source);
+    auto thrower = std::make_shared<CollectingConsumer>();
+    auto other = std::make_shared<CollectingConsumer>();
+    thrower->onConsume = [](const TapEvent& e) {
+        if (e.timestamp == 1) throw std::runtime_error("consumer failed");
+    };
+    tap->addConsumer(thrower);
+    tap->addConsumer(other);
+    tap->start();
+    ASSERT_TRUE(source->push(keyAt(1)));
+    ASSERT_TRUE(source->push(keyAt(2)));
+    ASSERT_TRUE(other->waitForCount(2));
+    ASSERT_TRUE(thrower->waitForCount(1));
+    EXPECT_EQ(timestampsOf(other->events()), (std::vector<std::uint64_t>{1, 2}));
+    EXPECT_EQ(timestampsOf(thrower->events()), (std::vector<std::uint64_t>{2}));
+}
+
+TEST(InputEventTapConcurrency, ConsumersMayRegisterAndUnregisterDuringDelivery) {
+    auto source = std::make_shared<FakeInputSource>();
+    auto tap = std::make_shared<InputEventTap>(source);
+    auto leaver = std::make_shared<CollectingConsumer>();
+    auto joiner = std::make_shared<CollectingConsumer>();
+    auto witness = std::make_shared<CollectingConsumer>();
+    leaver->onConsume = [&](const TapEvent& e) {
+        if (e.timestamp == 2) {
+            tap->removeConsumer(*leaver);
+            tap->addConsumer(joiner);
+        }
+    };
+    tap->addConsumer(leaver);
+    tap->addConsumer(witness);
+    tap->start();
+    for (std::uint64_t t = 1; t <= 4; ++t) ASSERT_TRUE(source->push(keyAt(t)));
+    ASSERT_TRUE(witness->waitForCount(4));
+    ASSERT_TRUE(joiner->waitForCount(2));
+    EXPECT_EQ(timestampsOf(leaver->events()), (std::vector<std::uint64_t>{1, 2}));
+    EXPECT_EQ(timestampsOf(joiner->events()), (std::vector<std::uint64_t>{3, 4}));
+    EXPECT_EQ(timestampsOf(witness->events()), (std::vector<std::uint64_t>{1, 2, 3, 4}));
+}
+
+TEST(InputEventTapConcurrency, DeliveryWhileConsumersComeAndGoNeverRepeatsOrReorders) {
+    constexpr std::uint64_t kEvents = 20'000;
+    auto source = std::make_shared<FakeInputSource>();
+    auto tap = std::make_shared<InputEventTap>(source);
+    auto steady = std::make_shared<CollectingConsumer>();
+    auto churned = std::make_shared<CollectingConsumer>();
+    tap->addConsumer(steady);
+    tap->start();
+
+    std::atomic<bool> pushing{true};
+    std::thread churn([&] {
+        while (pushing) {
+            tap->addConsumer(churned);
+            auto passerby = std::make_shared<CollectingConsumer>();
+            tap->addConsumer(passerby);
+            tap->removeConsumer(*churned);
+        }  // `passerby` goes away while still registered
+    });
+    std::thread pusher([&] {
+        for (std::uint64_t t = 1; t <= kEvents; ++t) source->push(keyAt(t));
+        pushing = false;
+    });
+    pusher.join();
+    churn.join();
+    ASSERT_TRUE(steady->waitForCount(kEvents));
+
+    const auto all = timestampsOf(steady->events());
+    ASSERT_EQ(all.size(), kEvents);
+    for (std::uint64_t i = 0; i < kEvents; ++i) ASSERT_EQ(all[i], i + 1);
+    const auto some = timestampsOf(churned->events());
+    for (std::size_t i = 1; i < some.size(); ++i) ASSERT_LT(some[i - 1], some[i]);
+}
+
+TEST(InputEventTapConcurrency, StoppingWhileEventsArriveDeliversEachAcceptedEventOnce) {
+    auto source = std::make_shared<FakeInputSource>();
+    auto tap = std::make_shared<InputEventTap>(source);
+    auto consumer = std::make_shared<CollectingConsumer>();
+    tap->addConsumer(consumer);
+    tap->start();
+    std::atomic<std::uint64_t> accepted{0};
+    std::thread pusher([&] {
+        for (std::uint64_t t = 1; t <= 5'000; ++t) {
+            if (source->push(keyAt(t))) ++accepted;
+        }
+    });
+    EXPECT_TRUE(waitUntil([&] { return accepted.load() >= 100; }));
+    tap->stop();
+    pusher.join();
+    ASSERT_TRUE(consumer->waitForCount(accepted.load()));
+    const auto times = timestampsOf(consumer->events());
+    EXPECT_EQ(times.size(), accepted.load());
+    for (std::size_t i = 0; i < times.size(); ++i) ASSERT_EQ(times[i], i + 1);
+}
+
+// A consumer that holds the last reference to the listener it is registered with.
+struct ListenerOwner : InputEventConsumer {
+    struct Signal {
+        std::promise<void> promise;
+        ~Signal() { promise.set_value(); }
+    } destroyed;  // declared first: set once the listener is gone as well
+    std::shared_ptr<InputEventTap> tap;
+    std::shared_future<void> proceed;
+    std::promise<void> delivering;
+    void consume(const TapEvent&) override {
+        delivering.set_value();
+        proceed.wait();
+    }
+};
+
+TEST(InputEventTapConcurrency, AListenerReleasedByItsLastConsumerDuringDeliveryGoesCleanly) {
+    auto source = std::make_shared<FakeInputSource>();
+    auto owner = std::make_shared<ListenerOwner>();
+    std::promise<void> proceed;
+    owner->proceed = proceed.get_future().share();
+    owner->tap = std::make_shared<InputEventTap>(source);
+    auto destroyed = owner->destroyed.promise.get_future();
+    auto delivering = owner->delivering.get_future();
+    owner->tap->addConsumer(owner);
+    owner->tap->start();
+    ASSERT_TRUE(source->push(keyAt(1)));
+    delivering.wait();
+    owner.reset();  // the delivery in progress now holds the consumer, which holds the listener
+    proceed.set_value();
+    EXPECT_EQ(destroyed.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(source->isRunning());
+}
+
+TEST(InputEventTapConcurrency, DestroyingTheListenerWithEventsQueuedIsSafe) {
+    auto source = std::make_shared<FakeInputSource>();
+    auto consumer = std::make_shared<CollectingConsumer>();
+    std::promise<void> entered;
+    std::promise<void> proceed;
+    std::atomic<bool> first{true};
+    consumer->onConsume = [&, wait = proceed.get_future().share()](const TapEvent&) {
+        if (!first.exchange(false)) return;
+        entered.set_value();
+        wait.wait();
+    };
+    {
+        InputEventTap tap(source);
+        tap.addConsumer(consumer);
+        tap.start();
+        for (std::uint64_t t = 1; t <= 10; ++t) EXPECT_TRUE(source->push(keyAt(t)));
+        EXPECT_EQ(entered.get_future().wait_for(10s), std::future_status::ready);
+        proceed.set_value();
+    }  // the event in delivery finishes; the rest may be discarded
+    EXPECT_FALSE(source->isRunning());
+    EXPECT_GE(consumer->count(), 1u);
+    EXPECT_LE(consumer->count(), 10u);
+}
+
+}  // namespace
+}  // namespace brevanor
