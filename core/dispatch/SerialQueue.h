@@ -16,7 +16,13 @@ class Timer;
 // finishes the task in progress, discards pending work and joins the thread.
 class SerialQueue {
 public:
-    explicit SerialQueue(std::string label);
+    // How urgently the queue's work must run. `userInteractive` asks for a real-time
+    // priority for the queue's thread, so that it wakes on time on a busy machine; where
+    // the system does not grant it (an unprivileged user without a real-time limit), the
+    // thread keeps the normal priority.
+    enum class Priority { normal, userInteractive };
+
+    explicit SerialQueue(std::string label, Priority priority = Priority::normal);
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;

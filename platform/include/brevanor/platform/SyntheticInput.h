@@ -14,7 +14,7 @@ struct SyntheticInput {
     Type type = Type::mouseMoved;
     double x = 0;  // pointer events: global display points
     double y = 0;
-    MouseButton button = MouseButton::left;  // mouseDragged, mouseDown, mouseUp
+    MouseButton button = MouseButton::left;  // drag, down, up: left, right, or middle for every further one
     std::int64_t buttonNumber = 0;           // the platform button number (0 left, 1 right, 2 middle, 3...)
     std::int64_t clickCount = 0;             // mouseDown, mouseUp
     bool pixelUnits = false;                 // scroll: pixel deltas (continuous) instead of lines
