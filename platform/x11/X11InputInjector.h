@@ -1,0 +1,68 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "brevanor/platform/InputInjector.h"
+#include "platform/x11/X11SyntheticJournal.h"
+
+namespace brevanor {
+
+class X11Connection;
+class X11InputGuardian;
+
+// Posts synthetic input through XTest on a connection of its own. Every
+// request is noted in the journal the listener reads, which is how Brevanor's
+// own events read as synthetic. The first post starts the guardian process
+// that releases what XTest holds should this process die; destroying the
+// injector releases what it still holds itself.
+class X11InputInjector final : public InputInjector {
+public:
+    // Pixel scrolls become wheel clicks of this many pixels each.
+    static constexpr std::int32_t kPixelsPerWheelClick = 10;
+    // A scroll event never turns into more wheel clicks than this per axis.
+    static constexpr std::int32_t kMaxWheelClicksPerEvent = 100;
+
+    // `displayName` empty: $DISPLAY. When the display cannot be opened or has
+    // no XTest, every post fails (returns false).
+    X11InputInjector(std::string displayName, std::shared_ptr<X11SyntheticJournal> journal);
+    ~X11InputInjector() override;
+
+    bool post(const SyntheticInput& input) override;
+    std::optional<Point> cursorPosition() override;
+
+    // The guardian's process id once one runs (for tests).
+    std::optional<int> guardianProcessId();
+
+private:
+    struct Remainder {
+        std::int32_t vertical = 0;
+        std::int32_t horizontal = 0;
+    };
+
+    bool moveTo(double x, double y);
+    bool pressButton(unsigned int button, bool press);
+    bool pressKey(unsigned int keyCode, bool press);
+    bool scroll(const SyntheticInput& input);
+    bool wheelClicks(std::int64_t clicks, unsigned int positiveButton, unsigned int negativeButton);
+    bool setCapsLock(bool locked);
+    void releaseHeld();
+
+    const std::string displayName_;
+    const std::shared_ptr<X11SyntheticJournal> journal_;
+
+    std::mutex mutex_;  // guards the fields below; posts come from the playback queue, queries from anywhere
+    std::unique_ptr<X11Connection> connection_;
+    bool hasXTest_ = false;
+    std::unique_ptr<X11InputGuardian> guardian_;
+    bool guardianTried_ = false;
+    std::bitset<256> keysHeld_;
+    std::bitset<256> buttonsHeld_;
+    Remainder pixelRemainder_;
+};
+
+}  // namespace brevanor

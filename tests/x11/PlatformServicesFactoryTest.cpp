@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "brevanor/platform/PlatformServices.h"
+#include "core/dispatch/ManualMainQueue.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor::testing {
+namespace {
+
+TEST(X11PlatformServices, MakesEveryServiceForTheDisplay) {
+    XvfbSession session;
+    if (!session.isRunning()) GTEST_SKIP() << session.failure();
+    const PlatformServices services = makePlatformServices(std::make_shared<ManualMainQueue>());
+    EXPECT_TRUE(services.inputSource && services.injector && services.displays && services.workspace &&
+                services.windows && services.keyboard && services.secureInput && services.permissions &&
+                services.hotKeys && services.loginItem);
+    // Listener and injector share the journal: the injector's own events read as synthetic.
+    std::atomic<int> synthetic = 0;
+    ASSERT_TRUE(services.inputSource->start([&](const TapEvent& event) {
+        if (event.isSynthetic && event.kind.type == TapEvent::Kind::Type::keyDown) ++synthetic;
+    }));
+    EXPECT_TRUE(services.injector->post({.type = SyntheticInput::Type::keyDown, .keyCode = 0}));
+    EXPECT_TRUE(services.injector->post({.type = SyntheticInput::Type::keyUp, .keyCode = 0}));
+    for (int i = 0; i < 1000 && synthetic == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    services.inputSource->stop();
+    EXPECT_EQ(synthetic, 1);
+}
+
+TEST(X11PlatformServices, WithoutADisplayTheBackendIsUnavailable) {
+    const char* previous = std::getenv("DISPLAY");
+    const std::string saved = previous ? previous : "";
+    setenv("DISPLAY", ":987654", 1);
+    EXPECT_THROW(makePlatformServices(std::make_shared<ManualMainQueue>()), PlatformUnavailableError);
+    if (previous) {
+        setenv("DISPLAY", saved.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
+}
+
+}  // namespace
+}  // namespace brevanor::testing

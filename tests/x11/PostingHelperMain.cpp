@@ -1,0 +1,28 @@
+// brevanor_x11_posting_helper DISPLAY
+//
+// A stand-in for a Brevanor that dies in the middle of a playback: it posts
+// a key press and a button press through the real injector (which starts the
+// guardian), says "held" on standard output, and waits to be killed.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/x11/X11InputInjector.h"
+
+int main(int argc, char** argv) {
+    using namespace brevanor;
+    X11InputInjector injector(argc > 1 ? argv[1] : "", std::make_shared<X11SyntheticJournal>());
+    SyntheticInput key{.type = SyntheticInput::Type::keyDown, .keyCode = 0};  // A
+    SyntheticInput button{.type = SyntheticInput::Type::mouseDown, .x = 40, .y = 30, .button = MouseButton::left};
+    if (!injector.post(key) || !injector.post(button) || !injector.guardianProcessId()) {
+        std::puts("failed");
+        return 1;
+    }
+    // The requests must have reached the server before the test kills us.
+    injector.cursorPosition();
+    std::printf("held %d\n", *injector.guardianProcessId());
+    std::fflush(stdout);
+    for (;;) pause();
+}

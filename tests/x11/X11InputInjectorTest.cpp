@@ -1,0 +1,437 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
+#include <X11/extensions/XTest.h>
+
+#include "platform/x11/X11InputInjector.h"
+#include "platform/x11/X11InputSource.h"
+#include "platform/x11/X11KeyCodeMap.h"
+#include "tests/x11/TapEventCollector.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor::testing {
+namespace {
+
+using Kind = TapEvent::Kind;
+using Type = SyntheticInput::Type;
+using Clock = std::chrono::steady_clock;
+
+SyntheticInput move(double x, double y) { return {.type = Type::mouseMoved, .x = x, .y = y}; }
+SyntheticInput button(Type type, double x, double y, MouseButton b = MouseButton::left, std::int64_t number = 0) {
+    return {.type = type, .x = x, .y = y, .button = b, .buttonNumber = number, .clickCount = 1};
+}
+SyntheticInput key(Type type, std::uint16_t code) { return {.type = type, .keyCode = code}; }
+SyntheticInput modifier(std::uint16_t code, bool down) {
+    return {.type = Type::flagsChanged, .keyCode = code, .keyIsDown = down};
+}
+SyntheticInput scroll(std::int32_t vertical, std::int32_t horizontal, bool pixels, std::uint32_t phase = 0) {
+    return {.type = Type::scroll,
+            .x = 500,
+            .y = 500,
+            .pixelUnits = pixels,
+            .wheelVertical = vertical,
+            .wheelHorizontal = horizontal,
+            .scrollPhase = phase};
+}
+
+// How many keys and buttons the XTest devices hold down, read the way the guardian reads it.
+int heldByXTest(const std::string& displayName) {
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (!display) return -1;
+    int held = 0, count = 0;
+    XDeviceInfo* infos = XListInputDevices(display, &count);
+    for (int i = 0; i < count; ++i) {
+        if (!std::strstr(infos[i].name, "XTEST")) continue;
+        XDevice* device = XOpenDevice(display, infos[i].id);
+        if (!device) continue;
+        if (XDeviceState* state = XQueryDeviceState(display, device)) {
+            XInputClass* input = state->data;
+            for (int c = 0; c < state->num_classes; ++c) {
+                const char* bits = input->c_class == KeyClass      ? reinterpret_cast<XKeyState*>(input)->keys
+                                   : input->c_class == ButtonClass ? reinterpret_cast<XButtonState*>(input)->buttons
+                                                                   : nullptr;
+                for (int b = 0; bits && b < 256; ++b) held += (bits[b / 8] >> (b % 8)) & 1;
+                input = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(input) + input->length);
+            }
+            XFreeDeviceState(state);
+        }
+        XCloseDevice(display, device);
+    }
+    if (infos) XFreeDeviceList(infos);
+    XCloseDisplay(display);
+    return held;
+}
+
+class X11PostingFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        journal_ = std::make_shared<X11SyntheticJournal>();
+        source_ = std::make_unique<X11InputSource>(session_->displayName(), journal_);
+        injector_ = std::make_unique<X11InputInjector>(session_->displayName(), journal_);
+        ASSERT_TRUE(source_->start(collector_.sink()));
+    }
+    void TearDown() override {
+        if (source_) source_->stop();
+        injector_.reset();
+    }
+    void post(const SyntheticInput& input) { ASSERT_TRUE(injector_->post(input)); }
+    // Posts and waits until the listener has seen it, as a playback paced by
+    // its recording would: positions are asked from the server as events are
+    // read, so a burst would read later positions.
+    void postSeen(const SyntheticInput& input) {
+        post(input);
+        if (input.type == Type::mouseMoved || input.type == Type::mouseDragged) {
+            collector_.waitUntil([&](const auto& events) {
+                return !events.empty() && events.back().location == Point{input.x, input.y};
+            });
+        } else {
+            seen_ += input.type == Type::scroll ? std::abs(input.wheelVertical) + std::abs(input.wheelHorizontal) : 1;
+            collector_.waitForNonMoves(seen_);
+        }
+    }
+
+    static XvfbSession* session_;
+    std::shared_ptr<X11SyntheticJournal> journal_;
+    TapEventCollector collector_;
+    std::unique_ptr<X11InputSource> source_;
+    std::unique_ptr<X11InputInjector> injector_;
+    std::size_t seen_ = 0;
+};
+XvfbSession* X11PostingFixture::session_ = nullptr;
+
+class X11Posting : public X11PostingFixture {};
+class X11PostingConcurrency : public X11PostingFixture {};
+
+TEST_F(X11Posting, OwnEventsReadAsSyntheticAndAnotherToolsDoNot) {
+    postSeen(move(300, 310));
+    postSeen(button(Type::mouseDragged, 305, 315));  // a drag without a held button is a move too
+    postSeen(button(Type::mouseDown, 320, 330, MouseButton::right, 1));
+    postSeen(button(Type::mouseUp, 320, 330, MouseButton::right, 1));
+    postSeen(key(Type::keyDown, 0));
+    postSeen(key(Type::keyUp, 0));
+    postSeen(scroll(1, 0, false));
+    ASSERT_EQ(session_->run("xdotool mousemove 10 20 click 1 key b"), 0);
+
+    const auto events = collector_.waitForNonMoves(9);
+    ASSERT_EQ(events.size(), 9u);
+    EXPECT_EQ(events[0].kind, Kind::mouseDown(MouseButton::right, 1, 1));
+    EXPECT_EQ(events[0].location, (Point{320, 330}));
+    EXPECT_EQ(events[1].kind, Kind::mouseUp(MouseButton::right, 1, 1));
+    EXPECT_EQ(events[2].kind, Kind::keyDown(0, false));
+    EXPECT_EQ(events[3].kind, Kind::keyUp(0));
+    EXPECT_EQ(events[4].kind, Kind::scrollWheel({.deltaY = 1}));
+    EXPECT_EQ(events[4].location, (Point{500, 500}));
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(events[i].isSynthetic) << "event " << i;
+    EXPECT_EQ(events[5].kind, Kind::mouseDown(MouseButton::left, 0, 1));
+    EXPECT_EQ(events[5].location, (Point{10, 20}));
+    for (int i = 5; i < 9; ++i) EXPECT_FALSE(events[i].isSynthetic) << "event " << i;
+
+    const auto all = collector_.events();
+    const auto moves = std::count_if(all.begin(), all.end(), [](const TapEvent& e) {
+        return e.kind.type == TapEvent::Kind::Type::mouseMoved && e.isSynthetic;
+    });
+    EXPECT_GE(moves, 2);
+}
+
+TEST_F(X11PostingConcurrency, AnotherXTestClientsEventsAreNotOurs) {
+    Display* other = XOpenDisplay(session_->displayName().c_str());
+    ASSERT_NE(other, nullptr);
+    const unsigned int keyA = *X11KeyCodeMap::xKeyCode(0);
+    const unsigned int keyS = *X11KeyCodeMap::xKeyCode(1);
+    // Interleaved in a burst: our A and the other client's S.
+    for (int i = 0; i < 50; ++i) {
+        post(key(Type::keyDown, 0));
+        post(key(Type::keyUp, 0));
+        injector_->cursorPosition();  // a round trip: ours reach the server first
+        XTestFakeKeyEvent(other, keyS, True, CurrentTime);
+        XTestFakeKeyEvent(other, keyS, False, CurrentTime);
+        XSync(other, False);
+    }
+    // The same key from the other client once ours have come back.
+    collector_.waitForNonMoves(200);
+    XTestFakeKeyEvent(other, keyA, True, CurrentTime);
+    XTestFakeKeyEvent(other, keyA, False, CurrentTime);
+    XSync(other, False);
+    XCloseDisplay(other);
+
+    const auto events = collector_.waitForNonMoves(202);
+    ASSERT_EQ(events.size(), 202u);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(events[i].isSynthetic, events[i].kind.keyCode == 0) << "event " << i;
+    }
+    EXPECT_EQ(events[200].kind, Kind::keyDown(0, false));
+    EXPECT_FALSE(events[200].isSynthetic);
+    EXPECT_FALSE(events[201].isSynthetic);
+}
+
+TEST_F(X11Posting, PixelScrollsBecomeWheelClicksWithNothingLostOverAGesture) {
+    // 4 + 4 + 4 + 4 = 16 px: one click during the gesture, the 6 px left round up to a second at its end.
+    post(scroll(4, 0, true, 1));
+    post(scroll(4, 0, true, 2));
+    post(scroll(4, 0, true, 2));
+    post(scroll(4, 0, true, 2));
+    post(scroll(0, 0, true, 4));
+    // -25 px to the right in one event that ends its gesture: 2.5 clicks round to 3.
+    post(scroll(0, -25, true, 4));
+    // A line scroll posts its lines as clicks.
+    post(scroll(-2, 0, false));
+    ASSERT_EQ(session_->run("xdotool key z"), 0);  // marks the end
+
+    const auto events = collector_.waitForNonMoves(9);
+    ASSERT_EQ(events.size(), 9u);
+    EXPECT_EQ(events[0].kind, Kind::scrollWheel({.deltaY = 1}));
+    EXPECT_EQ(events[1].kind, Kind::scrollWheel({.deltaY = 1}));
+    for (int i = 2; i < 5; ++i) EXPECT_EQ(events[i].kind, Kind::scrollWheel({.deltaX = -1})) << i;
+    EXPECT_EQ(events[5].kind, Kind::scrollWheel({.deltaY = -1}));
+    EXPECT_EQ(events[6].kind, Kind::scrollWheel({.deltaY = -1}));
+    EXPECT_EQ(events[7].kind, Kind::keyDown(6, false));
+}
+
+TEST_F(X11Posting, AHugeScrollIsCappedInsteadOfFloodingTheServer) {
+    post(scroll(std::numeric_limits<std::int32_t>::max(), 0, false));
+    ASSERT_EQ(session_->run("xdotool key z"), 0);
+    const auto events = collector_.waitForNonMoves(X11InputInjector::kMaxWheelClicksPerEvent + 2);
+    ASSERT_EQ(events.size(), static_cast<std::size_t>(X11InputInjector::kMaxWheelClicksPerEvent + 2));
+    EXPECT_EQ(events[X11InputInjector::kMaxWheelClicksPerEvent].kind, Kind::keyDown(6, false));
+}
+
+TEST_F(X11Posting, KeyCodesWithoutAnXKeyFailSoftly) {
+    EXPECT_FALSE(injector_->post(key(Type::keyDown, 63)));  // fn
+    EXPECT_FALSE(injector_->post(key(Type::keyDown, 52)));
+    EXPECT_FALSE(injector_->post(key(Type::keyDown, 0xFFFF)));
+    EXPECT_FALSE(injector_->post(button(Type::mouseDown, 1, 1, MouseButton::other, 1000)));
+    // A private code stands for its X key and comes back as itself.
+    const std::uint16_t print = X11KeyCodeMap::neutralKeyCode(99 + 8);
+    post(key(Type::keyDown, print));
+    post(key(Type::keyUp, print));
+    post(key(Type::keyDown, 1));
+    post(key(Type::keyUp, 1));
+    const auto events = collector_.waitForNonMoves(4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].kind, Kind::keyDown(print, false));
+    EXPECT_EQ(events[2].kind, Kind::keyDown(1, false));
+    EXPECT_EQ(heldByXTest(session_->displayName()), 0);
+}
+
+TEST_F(X11Posting, ModifiersAndCapsLockFollowTheReportedState) {
+    post(modifier(56, true));
+    post(key(Type::keyDown, 0));
+    post(key(Type::keyUp, 0));
+    post(modifier(56, false));
+    post(modifier(57, true));  // locks
+    post(modifier(57, true));  // already locked: nothing
+    post(key(Type::keyDown, 1));
+    post(key(Type::keyUp, 1));
+    post(modifier(57, false));  // unlocks
+    post(key(Type::keyDown, 2));
+    post(key(Type::keyUp, 2));
+    const auto events = collector_.waitForNonMoves(10);
+    ASSERT_EQ(events.size(), 10u);
+    EXPECT_EQ(events[0].kind, Kind::flagsChanged(56));
+    EXPECT_EQ(events[1].flags, 0x20000u);
+    EXPECT_EQ(events[3].kind, Kind::flagsChanged(56));
+    EXPECT_EQ(events[4].kind, Kind::flagsChanged(57));
+    EXPECT_EQ(events[5].kind, Kind::keyDown(1, false));
+    EXPECT_EQ(events[5].flags, 0x10000u);
+    EXPECT_EQ(events[7].kind, Kind::flagsChanged(57));
+    EXPECT_EQ(events[8].kind, Kind::keyDown(2, false));
+    EXPECT_EQ(events[8].flags, 0u);
+}
+
+TEST_F(X11Posting, WhatIsHeldIsReleasedWhenTheInjectorGoesAway) {
+    post(key(Type::keyDown, 0));
+    post(modifier(59, true));
+    post(button(Type::mouseDown, 100, 100));
+    injector_->cursorPosition();
+    EXPECT_EQ(heldByXTest(session_->displayName()), 3);
+    injector_.reset();  // playback stopped or the program quits
+    EXPECT_EQ(heldByXTest(session_->displayName()), 0);
+}
+
+// Starts a program with its standard output on a pipe; returns its pid.
+pid_t spawnWithOutput(const std::vector<std::string>& arguments, int& output) {
+    int ends[2];
+    if (pipe(ends) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, ends[0]);
+    std::vector<std::string> copies = arguments;
+    std::vector<char*> argv;
+    for (std::string& argument : copies) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(ends[1]);
+    output = ends[0];
+    return pid;
+}
+
+TEST(X11Guardian, ReleasesWhatAKilledPosterHeld) {
+    XvfbSession session;
+    if (!session.isRunning()) GTEST_SKIP() << session.failure();
+    int output = -1;
+    const pid_t poster = spawnWithOutput({BREVANOR_POSTING_HELPER, session.displayName()}, output);
+    ASSERT_GT(poster, 0);
+    char line[64] = {};
+    FILE* stream = fdopen(output, "r");
+    ASSERT_NE(std::fgets(line, sizeof line, stream), nullptr);
+    std::fclose(stream);
+    int guardian = 0;
+    ASSERT_EQ(std::sscanf(line, "held %d", &guardian), 1) << line;
+    EXPECT_EQ(heldByXTest(session.displayName()), 2);  // the A key and the left button
+
+    kill(poster, SIGKILL);
+    waitpid(poster, nullptr, 0);
+    const auto killedAt = Clock::now();
+    int held = -1;
+    while (Clock::now() - killedAt < std::chrono::seconds(10)) {
+        held = heldByXTest(session.displayName());
+        if (held == 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const auto releasedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killedAt);
+    EXPECT_EQ(held, 0);
+    RecordProperty("releasedAfterMs", static_cast<int>(releasedAfter.count()));
+    // The guardian has done its work and left (a zombie until whoever inherited it reaps it).
+    const auto hasLeft = [guardian] {
+        std::ifstream status("/proc/" + std::to_string(guardian) + "/stat");
+        std::string pid, name, state;
+        return !(status >> pid >> name >> state) || state == "Z";
+    };
+    for (int i = 0; i < 1000 && !hasLeft(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(hasLeft()) << "guardian " << guardian << " still runs";
+}
+
+// The harness logger, run as the outside observer it is.
+class HarnessLoggerProcess {
+public:
+    HarnessLoggerProcess(const std::string& displayName, const std::string& path) : path_(path) {
+        std::remove(path.c_str());
+        int output = -1;
+        pid_ = spawnWithOutput({BREVANOR_HARNESS_LOGGER, "--display", displayName, "--output", path}, output);
+        close(output);
+        struct stat info {};
+        for (int i = 0; i < 1000 && stat(path.c_str(), &info) != 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~HarnessLoggerProcess() { stop(); }
+    // The lines other than moves, once there are `count` of them.
+    std::vector<std::string> linesOnceThereAre(std::size_t count) {
+        for (int i = 0; i < 2000; ++i) {
+            const auto lines = read();
+            if (lines.size() >= count) return lines;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return read();
+    }
+    void stop() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        std::remove(path_.c_str());
+    }
+
+private:
+    std::vector<std::string> read() const {
+        std::vector<std::string> lines;
+        std::ifstream file(path_);
+        for (std::string line; std::getline(file, line);) {
+            if (line.find("\"mouseMoved\"") == std::string::npos) lines.push_back(line);
+        }
+        return lines;
+    }
+    std::string path_;
+    pid_t pid_ = -1;
+};
+
+// The raw text of one field of a log line ("" when absent); strings keep their quotes.
+std::string field(const std::string& line, const std::string& name) {
+    const std::string key = "\"" + name + "\":";
+    const auto at = line.find(key);
+    if (at == std::string::npos) return "";
+    const auto start = at + key.size();
+    const auto end = line[start] == '"' ? line.find('"', start + 1) + 1 : line.find_first_of(",}", start);
+    return line.substr(start, end - start);
+}
+
+TEST_F(X11Posting, TheOutsideLoggerSeesExactPositionsAndKeyCodes) {
+    const std::string path = ::testing::TempDir() + "harness-" + std::to_string(getpid()) + ".jsonl";
+    HarnessLoggerProcess logger(session_->displayName(), path);
+    const std::vector<SyntheticInput> inputs = {
+        button(Type::mouseDown, 123, 456),
+        button(Type::mouseUp, 123, 456),
+        modifier(56, true),
+        key(Type::keyDown, 11),  // B
+        key(Type::keyUp, 11),
+        modifier(56, false),
+        button(Type::mouseDown, 640, 20, MouseButton::right, 1),
+        button(Type::mouseUp, 641, 21, MouseButton::right, 1),
+        scroll(1, 0, false),
+        key(Type::keyDown, 126),  // Up arrow
+        key(Type::keyUp, 126),
+    };
+    // Paced as a playback is: the logger reads positions from the server as it reads each event.
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        post(inputs[i]);
+        logger.linesOnceThereAre(i + 1);
+    }
+    const auto lines = logger.linesOnceThereAre(11);
+    ASSERT_EQ(lines.size(), 11u);
+    const std::vector<std::vector<std::string>> expected = {
+        {"\"mouseDown\"", "123", "456", "\"left\""},
+        {"\"mouseUp\"", "123", "456", "\"left\""},
+        {"\"flagsChanged\"", "", "", "", "56"},
+        {"\"keyDown\"", "", "", "", "11"},
+        {"\"keyUp\"", "", "", "", "11"},
+        {"\"flagsChanged\"", "", "", "", "56"},
+        {"\"mouseDown\"", "640", "20", "\"right\""},
+        {"\"mouseUp\"", "641", "21", "\"right\""},
+        {"\"scroll\"", "500", "500"},
+        {"\"keyDown\"", "", "", "", "126"},
+        {"\"keyUp\"", "", "", "", "126"},
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto& want = expected[i];
+        EXPECT_EQ(field(lines[i], "type"), want[0]) << lines[i];
+        if (want.size() > 2 && !want[1].empty()) {
+            EXPECT_EQ(field(lines[i], "x"), want[1]) << lines[i];
+            EXPECT_EQ(field(lines[i], "y"), want[2]) << lines[i];
+        }
+        if (want.size() > 3 && !want[3].empty()) {
+            EXPECT_EQ(field(lines[i], "button"), want[3]) << lines[i];
+        }
+        if (want.size() > 4) {
+            EXPECT_EQ(field(lines[i], "keyCode"), want[4]) << lines[i];
+        }
+        EXPECT_EQ(field(lines[i], "synthetic"), "true") << lines[i];
+    }
+    EXPECT_EQ(field(lines[3], "mods"), "131072");  // B typed with Shift held
+}
+
+}  // namespace
+}  // namespace brevanor::testing

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include "core/capture/MonotonicClock.h"
+#include "platform/x11/X11InputSource.h"
+#include "tests/x11/TapEventCollector.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor::testing {
+namespace {
+
+using Type = TapEvent::Kind::Type;
+using Kind = TapEvent::Kind;
+
+class X11InputSourceFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        source_ = std::make_unique<X11InputSource>(session_->displayName(), std::make_shared<X11SyntheticJournal>());
+        ASSERT_TRUE(source_->start(collector_.sink()));
+    }
+    void TearDown() override {
+        if (source_) source_->stop();
+    }
+    void xdotool(const std::string& arguments) { ASSERT_EQ(session_->run("xdotool " + arguments), 0) << arguments; }
+
+    static XvfbSession* session_;
+    TapEventCollector collector_;
+    std::unique_ptr<X11InputSource> source_;
+};
+XvfbSession* X11InputSourceFixture::session_ = nullptr;
+
+class X11Listening : public X11InputSourceFixture {};
+class X11ListeningConcurrency : public X11InputSourceFixture {};
+
+TEST_F(X11Listening, ConvertsClicksOfEveryButton) {
+    const std::uint64_t before = MonotonicClock::now();
+    xdotool("mousemove 100 200 click 1 click 3 click 2 click 8");
+    const auto events = collector_.waitForNonMoves(8);
+    const std::uint64_t after = MonotonicClock::now();
+    ASSERT_EQ(events.size(), 8u);
+    EXPECT_EQ(events[0].kind, Kind::mouseDown(MouseButton::left, 0, 1));
+    EXPECT_EQ(events[1].kind, Kind::mouseUp(MouseButton::left, 0, 1));
+    EXPECT_EQ(events[2].kind, Kind::mouseDown(MouseButton::right, 1, 1));
+    EXPECT_EQ(events[3].kind, Kind::mouseUp(MouseButton::right, 1, 1));
+    EXPECT_EQ(events[4].kind, Kind::mouseDown(MouseButton::middle, 2, 1));
+    EXPECT_EQ(events[5].kind, Kind::mouseUp(MouseButton::middle, 2, 1));
+    EXPECT_EQ(events[6].kind, Kind::mouseDown(MouseButton::other, 3, 1));
+    EXPECT_EQ(events[7].kind, Kind::mouseUp(MouseButton::other, 3, 1));
+    std::uint64_t previous = before;
+    for (const TapEvent& event : events) {
+        EXPECT_EQ(event.location, (Point{100, 200}));
+        EXPECT_FALSE(event.isSynthetic) << "xdotool's input is not Brevanor's";
+        EXPECT_GE(event.timestamp, previous);
+        EXPECT_LE(event.timestamp, after);
+        previous = event.timestamp;
+    }
+}
+
+TEST_F(X11Listening, CountsQuickClicksOfOneButton) {
+    xdotool("mousemove 300 300 click --repeat 3 --delay 60 1 click 3");
+    const auto events = collector_.waitForNonMoves(8);
+    ASSERT_EQ(events.size(), 8u);
+    EXPECT_EQ(events[0].kind, Kind::mouseDown(MouseButton::left, 0, 1));
+    EXPECT_EQ(events[2].kind, Kind::mouseDown(MouseButton::left, 0, 2));
+    EXPECT_EQ(events[3].kind, Kind::mouseUp(MouseButton::left, 0, 2));
+    EXPECT_EQ(events[4].kind, Kind::mouseDown(MouseButton::left, 0, 3));
+    // Another button starts counting again.
+    EXPECT_EQ(events[6].kind, Kind::mouseDown(MouseButton::right, 1, 1));
+}
+
+TEST_F(X11Listening, WheelClicksBecomeLineScrolls) {
+    xdotool("mousemove 50 60 click 4 click 5 click 6 click 7");
+    const auto events = collector_.waitForNonMoves(4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].kind, Kind::scrollWheel({.deltaY = 1}));
+    EXPECT_EQ(events[1].kind, Kind::scrollWheel({.deltaY = -1}));
+    EXPECT_EQ(events[2].kind, Kind::scrollWheel({.deltaX = 1}));
+    EXPECT_EQ(events[3].kind, Kind::scrollWheel({.deltaX = -1}));
+    EXPECT_EQ(events[0].location, (Point{50, 60}));
+}
+
+TEST_F(X11Listening, DragsAreMovesWithTheButtonHeld) {
+    xdotool("mousemove 400 400 mousedown 1 mousemove_relative 10 5 mouseup 1");
+    const auto events = collector_.waitUntil([](const auto& all) { return all.size() >= 3; });
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].kind.type, Type::mouseDown);
+    EXPECT_EQ(events[1].kind, Kind::mouseMoved());
+    EXPECT_EQ(events[1].location, (Point{410, 405}));
+    EXPECT_EQ(events[2].kind, Kind::mouseUp(MouseButton::left, 0, 1));
+    EXPECT_EQ(events[2].location, (Point{410, 405}));
+}
+
+TEST_F(X11Listening, KeysAndModifiersCarryTheirFlags) {
+    // xdotool releases a modifier twice: only the first release changes anything.
+    xdotool(
+        "key a keydown shift key b keyup shift keydown ctrl keydown alt keydown super key c keyup super keyup alt "
+        "keyup ctrl");
+    const auto events = collector_.waitForNonMoves(14);
+    ASSERT_EQ(events.size(), 14u);
+    EXPECT_EQ(events[0].kind, Kind::keyDown(0, false));
+    EXPECT_EQ(events[0].flags, 0u);
+    EXPECT_EQ(events[1].kind, Kind::keyUp(0));
+    EXPECT_EQ(events[2].kind, Kind::flagsChanged(56));
+    EXPECT_EQ(events[2].flags, 0x20000u);
+    EXPECT_EQ(events[3].kind, Kind::keyDown(11, false));
+    EXPECT_EQ(events[3].flags, 0x20000u);
+    EXPECT_EQ(events[5].kind, Kind::flagsChanged(56));
+    EXPECT_EQ(events[5].flags, 0u);
+    EXPECT_EQ(events[6].kind, Kind::flagsChanged(59));
+    EXPECT_EQ(events[7].kind, Kind::flagsChanged(58));
+    EXPECT_EQ(events[8].kind, Kind::flagsChanged(55));
+    EXPECT_EQ(events[9].kind, Kind::keyDown(8, false));
+    EXPECT_EQ(events[9].flags, 0x40000u | 0x80000u | 0x100000u);
+    EXPECT_EQ(events[11].kind, Kind::flagsChanged(55));
+    EXPECT_EQ(events[11].flags, 0x40000u | 0x80000u);
+    EXPECT_EQ(events[13].kind, Kind::flagsChanged(59));
+    EXPECT_EQ(events[13].flags, 0u);
+}
+
+TEST_F(X11Listening, CapsLockChangesTheFlagsWhenTheLockChanges) {
+    // The lock goes on as the key goes down the first time and off as it comes up the second time.
+    xdotool("key Caps_Lock key a key Caps_Lock key b");
+    const auto events = collector_.waitForNonMoves(6);
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].kind, Kind::flagsChanged(57));
+    EXPECT_EQ(events[0].flags, 0x10000u);
+    EXPECT_EQ(events[1].kind, Kind::keyDown(0, false));
+    EXPECT_EQ(events[1].flags, 0x10000u);
+    EXPECT_EQ(events[3].kind, Kind::flagsChanged(57));
+    EXPECT_EQ(events[3].flags, 0u);
+    EXPECT_EQ(events[4].kind, Kind::keyDown(11, false));
+    EXPECT_EQ(events[4].flags, 0u);
+}
+
+TEST_F(X11Listening, ASecondPressOfAHeldKeyIsARepeat) {
+    xdotool("keydown a keydown a keyup a");
+    const auto events = collector_.waitForNonMoves(3);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].kind, Kind::keyDown(0, false));
+    EXPECT_EQ(events[1].kind, Kind::keyDown(0, true));
+    EXPECT_EQ(events[2].kind, Kind::keyUp(0));
+}
+
+TEST(X11ListeningStart, FailsWithoutADisplay) {
+    X11InputSource source(":987654", std::make_shared<X11SyntheticJournal>());
+    EXPECT_FALSE(source.start([](const TapEvent&) {}));
+    source.stop();  // harmless
+}
+
+// Another client's XTest connection, posting as an outside tool would.
+class OutsidePoster {
+public:
+    explicit OutsidePoster(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str())) {}
+    ~OutsidePoster() {
+        if (display_) XCloseDisplay(display_);
+    }
+    void key(unsigned int keyCode, bool press) { XTestFakeKeyEvent(display_, keyCode, press, CurrentTime); }
+    void sync() { XSync(display_, False); }
+    explicit operator bool() const { return display_ != nullptr; }
+
+private:
+    Display* display_;
+};
+
+TEST_F(X11ListeningConcurrency, ABurstOf5000EventsArrivesWholeAndInOrder) {
+    OutsidePoster poster(session_->displayName());
+    ASSERT_TRUE(poster);
+    constexpr int kEvents = 5000;
+    // Ten letter keys (X 38 to 46 and 52: a s d f g h j k l z), each pressed and released.
+    const unsigned int keys[10] = {38, 39, 40, 41, 42, 43, 44, 45, 46, 52};
+    for (int i = 0; i < kEvents / 2; ++i) {
+        poster.key(keys[i % 10], true);
+        poster.key(keys[i % 10], false);
+    }
+    poster.sync();
+    const auto events =
+        collector_.waitUntil([](const auto& all) { return all.size() >= kEvents; }, std::chrono::seconds(120));
+    ASSERT_EQ(events.size(), static_cast<std::size_t>(kEvents));
+    const std::uint16_t neutral[10] = {0, 1, 2, 3, 5, 4, 38, 40, 37, 6};
+    for (int i = 0; i < kEvents; ++i) {
+        const bool press = i % 2 == 0;
+        const std::uint16_t code = neutral[(i / 2) % 10];
+        ASSERT_EQ(events[i].kind, press ? Kind::keyDown(code, false) : Kind::keyUp(code)) << "event " << i;
+        if (i > 0) {
+            ASSERT_GE(events[i].timestamp, events[i - 1].timestamp);
+        }
+    }
+}
+
+TEST_F(X11ListeningConcurrency, NothingArrivesOnceStopReturnsAndAStopCanBeUndone) {
+    std::atomic<bool> posting = true;
+    std::thread outside([&] {
+        OutsidePoster poster(session_->displayName());
+        while (posting) {
+            poster.key(38, true);
+            poster.key(38, false);
+            poster.sync();
+        }
+    });
+    collector_.waitUntil([](const auto& all) { return all.size() >= 200; });
+    source_->stop();
+    const std::size_t atStop = collector_.events().size();
+    EXPECT_GE(atStop, 200u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // input keeps coming meanwhile
+    EXPECT_EQ(collector_.events().size(), atStop);
+
+    ASSERT_TRUE(source_->start(collector_.sink()));
+    ASSERT_TRUE(source_->start(collector_.sink()));  // already running: nothing changes
+    const auto events = collector_.waitUntil([&](const auto& all) { return all.size() >= atStop + 100; });
+    EXPECT_GE(events.size(), atStop + 100);
+    posting = false;
+    outside.join();
+}
+
+}  // namespace
+}  // namespace brevanor::testing

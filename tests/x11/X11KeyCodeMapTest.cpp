@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include "brevanor/platform/PlatformServices.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11KeyCodeMap.h"
+#include "platform/x11/X11ModifierMap.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor::testing {
+namespace {
+
+using namespace X11KeyCodeMap;
+
+TEST(X11KeyCodeMap, EveryXKeyCodeRoundTrips) {
+    std::set<std::uint16_t> seen;
+    for (int x = kMinXKeyCode; x <= 255; ++x) {
+        const std::uint16_t neutral = neutralKeyCode(static_cast<std::uint8_t>(x));
+        EXPECT_TRUE(seen.insert(neutral).second) << "X key " << x << " shares neutral code " << neutral;
+        EXPECT_EQ(xKeyCode(neutral), x) << "neutral code " << neutral;
+    }
+}
+
+TEST(X11KeyCodeMap, EveryNeutralCodeWithAnXKeyRoundTrips) {
+    int tableKeys = 0;
+    for (int neutral = 0; neutral <= 0xFFFF; ++neutral) {
+        const auto x = xKeyCode(static_cast<std::uint16_t>(neutral));
+        if (!x) continue;
+        EXPECT_EQ(neutralKeyCode(*x), neutral);
+        if (neutral < 128) ++tableKeys;
+    }
+    // A full-size keyboard: letters, digits, punctuation, F1-F20, navigation, keypad, modifiers, ...
+    EXPECT_GE(tableKeys, 115);
+}
+
+TEST(X11KeyCodeMap, KnownKeysHaveTheirNeutralCodes) {
+    // X key code = evdev code + 8.
+    EXPECT_EQ(neutralKeyCode(30 + 8), 0);     // A
+    EXPECT_EQ(neutralKeyCode(31 + 8), 1);     // S
+    EXPECT_EQ(neutralKeyCode(28 + 8), 36);    // Return
+    EXPECT_EQ(neutralKeyCode(15 + 8), 48);    // Tab
+    EXPECT_EQ(neutralKeyCode(57 + 8), 49);    // Space
+    EXPECT_EQ(neutralKeyCode(14 + 8), 51);    // Backspace
+    EXPECT_EQ(neutralKeyCode(1 + 8), 53);     // Escape
+    EXPECT_EQ(neutralKeyCode(125 + 8), 55);   // left Super = Command
+    EXPECT_EQ(neutralKeyCode(126 + 8), 54);   // right Super
+    EXPECT_EQ(neutralKeyCode(42 + 8), 56);    // left Shift
+    EXPECT_EQ(neutralKeyCode(54 + 8), 60);    // right Shift
+    EXPECT_EQ(neutralKeyCode(58 + 8), 57);    // Caps Lock
+    EXPECT_EQ(neutralKeyCode(56 + 8), 58);    // left Alt = Option
+    EXPECT_EQ(neutralKeyCode(100 + 8), 61);   // right Alt
+    EXPECT_EQ(neutralKeyCode(29 + 8), 59);    // left Control
+    EXPECT_EQ(neutralKeyCode(97 + 8), 62);    // right Control
+    EXPECT_EQ(neutralKeyCode(59 + 8), 122);   // F1
+    EXPECT_EQ(neutralKeyCode(190 + 8), 90);   // F20
+    EXPECT_EQ(neutralKeyCode(105 + 8), 123);  // Left
+    EXPECT_EQ(neutralKeyCode(103 + 8), 126);  // Up
+    EXPECT_EQ(neutralKeyCode(96 + 8), 76);    // keypad Enter
+}
+
+TEST(X11KeyCodeMap, KeysWithoutACounterpartUseThePrivateRange) {
+    EXPECT_EQ(neutralKeyCode(99 + 8), kPrivateKeyCodeBase + 99 + 8);  // Print
+    EXPECT_EQ(neutralKeyCode(8), kPrivateKeyCodeBase + 8);
+    EXPECT_EQ(neutralKeyCode(255), kPrivateKeyCodeBase + 255);
+}
+
+TEST(X11KeyCodeMap, CodesWithoutAnXKeyFailSoftly) {
+    EXPECT_EQ(xKeyCode(63), std::nullopt);   // fn: X servers do not report it
+    EXPECT_EQ(xKeyCode(52), std::nullopt);   // unused neutral code
+    EXPECT_EQ(xKeyCode(127), std::nullopt);  // beyond the table
+    EXPECT_EQ(xKeyCode(kPrivateKeyCodeBase + 7), std::nullopt);
+    EXPECT_EQ(xKeyCode(kPrivateKeyCodeBase + 256), std::nullopt);
+    // A private code that imitates a key of the table is not that key.
+    EXPECT_EQ(xKeyCode(kPrivateKeyCodeBase + 30 + 8), std::nullopt);
+    EXPECT_EQ(xKeyCode(0xFFFF), std::nullopt);
+}
+
+TEST(X11ModifierMap, DefaultLayoutMapsStateToFlagsAndBack) {
+    const X11ModifierMap map;
+    EXPECT_EQ(map.eventFlags(0), 0u);
+    EXPECT_EQ(map.eventFlags(ShiftMask), 0x20000u);
+    EXPECT_EQ(map.eventFlags(ControlMask | Mod1Mask), 0x40000u | 0x80000u);
+    EXPECT_EQ(map.eventFlags(Mod4Mask | LockMask), 0x100000u | 0x10000u);
+    EXPECT_EQ(map.eventFlags(Mod5Mask), 0x80000u);                        // AltGr reads as Option
+    EXPECT_EQ(map.eventFlags(Mod2Mask | Button1Mask | Button3Mask), 0u);  // Num Lock and buttons are no flags
+    EXPECT_EQ(map.xState(0x20000 | 0x40000 | 0x80000 | 0x100000), ShiftMask | ControlMask | Mod1Mask | Mod4Mask);
+    EXPECT_EQ(map.xState(0x800000), 0u);  // fn has no X modifier
+}
+
+// The table assumes evdev key codes; the server's own keymap must agree.
+class X11KeyCodeMapServer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        connection_ = std::make_unique<X11Connection>(session_->displayName());
+    }
+    KeySym keysymOf(std::uint16_t neutral) {
+        const auto x = xKeyCode(neutral);
+        if (!x) return NoSymbol;
+        return XkbKeycodeToKeysym(connection_->display(), *x, 0, 0);
+    }
+
+    static XvfbSession* session_;
+    std::unique_ptr<X11Connection> connection_;
+};
+XvfbSession* X11KeyCodeMapServer::session_ = nullptr;
+
+TEST_F(X11KeyCodeMapServer, NeutralCodesPressTheKeysTheyName) {
+    EXPECT_EQ(keysymOf(0), XK_a);
+    EXPECT_EQ(keysymOf(6), XK_z);
+    EXPECT_EQ(keysymOf(18), XK_1);
+    EXPECT_EQ(keysymOf(29), XK_0);
+    EXPECT_EQ(keysymOf(36), XK_Return);
+    EXPECT_EQ(keysymOf(48), XK_Tab);
+    EXPECT_EQ(keysymOf(49), XK_space);
+    EXPECT_EQ(keysymOf(51), XK_BackSpace);
+    EXPECT_EQ(keysymOf(53), XK_Escape);
+    EXPECT_EQ(keysymOf(50), XK_grave);
+    EXPECT_EQ(keysymOf(42), XK_backslash);
+    EXPECT_EQ(keysymOf(55), XK_Super_L);
+    EXPECT_EQ(keysymOf(56), XK_Shift_L);
+    EXPECT_EQ(keysymOf(57), XK_Caps_Lock);
+    EXPECT_EQ(keysymOf(58), XK_Alt_L);
+    EXPECT_EQ(keysymOf(59), XK_Control_L);
+    EXPECT_EQ(keysymOf(60), XK_Shift_R);
+    EXPECT_EQ(keysymOf(62), XK_Control_R);
+    EXPECT_EQ(keysymOf(122), XK_F1);
+    EXPECT_EQ(keysymOf(111), XK_F12);
+    EXPECT_EQ(keysymOf(117), XK_Delete);
+    EXPECT_EQ(keysymOf(115), XK_Home);
+    EXPECT_EQ(keysymOf(121), XK_Page_Down);
+    EXPECT_EQ(keysymOf(123), XK_Left);
+    EXPECT_EQ(keysymOf(126), XK_Up);
+    EXPECT_EQ(keysymOf(76), XK_KP_Enter);
+    EXPECT_EQ(keysymOf(75), XK_KP_Divide);
+    EXPECT_EQ(keysymOf(67), XK_KP_Multiply);
+}
+
+TEST_F(X11KeyCodeMapServer, ModifierMapReadsTheServersAssignment) {
+    const X11ModifierMap map = X11ModifierMap::fromServer(connection_->display());
+    EXPECT_EQ(map.altMask(), static_cast<unsigned>(Mod1Mask));
+    EXPECT_EQ(map.superMask() & Mod4Mask, static_cast<unsigned>(Mod4Mask));
+    EXPECT_EQ(map.numLockMask(), static_cast<unsigned>(Mod2Mask));
+}
+
+TEST_F(X11KeyCodeMapServer, ErrorTrapCatchesTheErrorOfItsOwnRequest) {
+    Display* display = connection_->display();
+    const Window bogus = 0x7ffffff;
+    {
+        X11Connection::ErrorTrap trap(display);
+        XMapWindow(display, bogus);
+        EXPECT_EQ(trap.sync(), BadWindow);
+    }
+    {
+        X11Connection::ErrorTrap trap(display);
+        XNoOp(display);
+        EXPECT_EQ(trap.sync(), 0);  // the earlier failure is not this trap's
+    }
+    // An untrapped error on our connection is dropped instead of ending the program.
+    XMapWindow(display, bogus);
+    XSync(display, False);
+    X11Connection::ErrorTrap outer(display);
+    XMapWindow(display, bogus);
+    {
+        X11Connection::ErrorTrap inner(display);
+        XNoOp(display);
+        EXPECT_EQ(inner.sync(), 0);
+    }
+    EXPECT_EQ(outer.sync(), BadWindow);
+}
+
+TEST(X11Connection, UnreachableDisplayIsReportedAsUnavailable) {
+    EXPECT_THROW(X11Connection(":987654"), PlatformUnavailableError);
+}
+
+}  // namespace
+}  // namespace brevanor::testing

@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "platform/x11/X11Applications.h"
+#include "platform/x11/X11WindowAccess.h"
+#include "platform/x11/X11WorkspaceService.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor {
+namespace {
+
+using testing::XvfbSession;
+
+// Polls `condition` until it holds or a generous deadline passes (the window manager runs on its own).
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::steady_clock::duration timeout = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+// A top-level window the test owns, on the test's own connection.
+class TestWindow {
+public:
+    struct Options {
+        std::string title = "Probe";
+        std::string instance = "probe";
+        std::string className = "BrevanorProbe";
+        int x = 100, y = 100, width = 300, height = 200;
+        bool fixedSize = false;
+        bool fullScreen = false;
+    };
+
+    TestWindow(Display* display, const Options& options) : display_(display) {
+        window_ =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), options.x, options.y,
+                                static_cast<unsigned>(options.width), static_cast<unsigned>(options.height), 0, 0, 0);
+        XStoreName(display, window_, options.title.c_str());
+        const std::string utf8Title = options.title;
+        XChangeProperty(display, window_, XInternAtom(display, "_NET_WM_NAME", False),
+                        XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(utf8Title.data()), static_cast<int>(utf8Title.size()));
+        XClassHint hint{const_cast<char*>(options.instance.c_str()), const_cast<char*>(options.className.c_str())};
+        XSetClassHint(display, window_, &hint);
+        const long pid = getpid();
+        XChangeProperty(display, window_, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pid), 1);
+        XSizeHints* sizes = XAllocSizeHints();
+        sizes->flags = PPosition;
+        sizes->x = options.x;
+        sizes->y = options.y;
+        if (options.fixedSize) {
+            sizes->flags |= PMinSize | PMaxSize;
+            sizes->min_width = sizes->max_width = options.width;
+            sizes->min_height = sizes->max_height = options.height;
+        }
+        XSetWMNormalHints(display, window_, sizes);
+        XFree(sizes);
+        if (options.fullScreen) {
+            const Atom state = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+            XChangeProperty(display, window_, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(&state), 1);
+        }
+        XMapWindow(display, window_);
+        XSync(display, False);
+    }
+    ~TestWindow() { destroy(); }
+
+    void destroy() {
+        if (!window_) return;
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+        window_ = 0;
+    }
+    Window id() const { return window_; }
+
+private:
+    Display* display_;
+    Window window_ = 0;
+};
+
+class X11WindowAccessTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession({.windowManager = true}); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        char pattern[] = "/tmp/brevanor-apps-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        display_ = XOpenDisplay(session_->displayName().c_str());
+        ASSERT_NE(display_, nullptr);
+        auto connection = std::make_shared<X11Connection>(session_->displayName());
+        applications_ = std::make_shared<X11Applications>(
+            std::make_shared<X11Ewmh>(connection),
+            std::make_shared<DesktopEntryCatalog>(std::vector<std::filesystem::path>{folder_}));
+        workspace_ = std::make_unique<X11WorkspaceService>(applications_);
+        windows_ = std::make_unique<X11WindowAccess>(applications_);
+    }
+    void TearDown() override {
+        windows_.reset();
+        workspace_.reset();
+        applications_.reset();
+        if (display_) XCloseDisplay(display_);
+        if (!folder_.empty()) std::filesystem::remove_all(folder_);
+    }
+
+    // Maps a window and waits until the window manager manages and activates it.
+    std::unique_ptr<TestWindow> managedWindow(const TestWindow::Options& options) {
+        auto window = std::make_unique<TestWindow>(display_, options);
+        const Window id = window->id();
+        // The window manager announces the decorations it gave the window. A window
+        // mapped while openbox is still starting can be missed: mapping it again helps.
+        const Atom extents = XInternAtom(display_, "_NET_FRAME_EXTENTS", False);
+        const auto managed = [&] {
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(display_, id, extents, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after, &data);
+            if (data) XFree(data);
+            return count == 4;
+        };
+        for (int attempt = 0; attempt < 5 && !eventually(managed, std::chrono::seconds(2)); ++attempt) {
+            XUnmapWindow(display_, id);
+            XMapWindow(display_, id);
+            XSync(display_, False);
+        }
+        EXPECT_TRUE(managed()) << "the window manager did not take the window";
+        // openbox gives new windows the focus, except sometimes the first one after it started.
+        if (applications_->ewmh().activeWindow() != id) applications_->ewmh().requestActivation(id);
+        EXPECT_TRUE(eventually([&] { return applications_->ewmh().activeWindow() == id; }));
+        return window;
+    }
+
+    RunningApplication self(const std::string& appId = "BrevanorProbe") {
+        return RunningApplication{static_cast<std::int32_t>(getpid()), appId, appId};
+    }
+
+    static XvfbSession* session_;
+    std::filesystem::path folder_;
+    Display* display_ = nullptr;
+    std::shared_ptr<X11Applications> applications_;
+    std::unique_ptr<X11WorkspaceService> workspace_;
+    std::unique_ptr<X11WindowAccess> windows_;
+};
+
+XvfbSession* X11WindowAccessTest::session_ = nullptr;
+
+TEST_F(X11WindowAccessTest, TheFrontApplicationIsTheActiveWindowsOwner) {
+    const auto window = managedWindow({.title = "Grüße"});
+    const auto front = workspace_->frontmostApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(*front, self());
+    EXPECT_TRUE(workspace_->runningApplicationIds().contains("BrevanorProbe"));
+    EXPECT_EQ(workspace_->runningApplications("BrevanorProbe"), std::vector{self()});
+    EXPECT_TRUE(workspace_->runningApplications("Nobody").empty());
+
+    const auto focused = windows_->focusedWindow(*front);
+    ASSERT_TRUE(focused);
+    EXPECT_EQ(focused->value, window->id());
+    EXPECT_EQ(windows_->mainWindow(*front), focused);
+    EXPECT_EQ(windows_->title(*focused), "Grüße");
+    EXPECT_EQ(windows_->isFullScreen(*focused), false);
+    EXPECT_TRUE(windows_->isTrusted());
+}
+
+TEST_F(X11WindowAccessTest, TheDesktopEntryNamesTheApplication) {
+    std::ofstream(folder_ / "org.example.Probe.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Probe Deluxe\nExec=probe\nStartupWMClass=BrevanorProbe\n";
+    const auto window = managedWindow({});
+    const auto front = workspace_->frontmostApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->appId, "org.example.Probe");
+    EXPECT_EQ(front->name, "Probe Deluxe");
+    EXPECT_TRUE(workspace_->isInstalled("org.example.Probe"));
+    EXPECT_FALSE(workspace_->isInstalled("BrevanorProbe"));
+}
+
+TEST_F(X11WindowAccessTest, AWindowMovedAndResizedReadsBackWhatWasSet) {
+    const auto window = managedWindow({.x = 50, .y = 60, .width = 320, .height = 240});
+    const WindowHandle handle{window->id()};
+    ASSERT_TRUE(windows_->isPositionSettable(handle));
+    ASSERT_TRUE(windows_->isSizeSettable(handle));
+    const auto frame = applications_->ewmh().frame(window->id());
+    ASSERT_TRUE(frame);
+
+    windows_->setPosition(handle, {412, 233});
+    EXPECT_EQ(windows_->position(handle), (Point{412, 233}));
+    windows_->setSize(handle, {500, 400});
+    EXPECT_EQ(windows_->size(handle), (Size{500, 400}));
+    EXPECT_EQ(windows_->position(handle), (Point{412, 233}));
+    // What the user sees moved there: the window manager's frame window, a child of the root.
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    ASSERT_TRUE(XQueryTree(display_, window->id(), &root, &parent, &children, &count));
+    if (children) XFree(children);
+    int frameX = 0, frameY = 0;
+    unsigned int frameWidth = 0, frameHeight = 0, border = 0, depth = 0;
+    XGetGeometry(display_, parent, &root, &frameX, &frameY, &frameWidth, &frameHeight, &border, &depth);
+    EXPECT_EQ(frameX, 412);
+    EXPECT_EQ(frameY, 233);
+    EXPECT_EQ(frameWidth + 2 * border, 500u);
+    // The frame includes the decorations: the client area is smaller by the frame extents.
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window->id(), &attributes);
+    const auto extents = applications_->ewmh().frameExtents(window->id());
+    EXPECT_EQ(attributes.width + extents.left + extents.right, 500);
+    EXPECT_EQ(attributes.height + extents.top + extents.bottom, 400);
+}
+
+TEST_F(X11WindowAccessTest, FixedSizeAndFullScreenWindowsAreReported) {
+    const auto fixed = managedWindow({.title = "Fixed", .fixedSize = true});
+    EXPECT_FALSE(windows_->isSizeSettable({fixed->id()}));
+    EXPECT_TRUE(windows_->isPositionSettable({fixed->id()}));
+
+    const auto full = managedWindow({.title = "Full", .fullScreen = true});
+    EXPECT_EQ(windows_->isFullScreen({full->id()}), true);
+    EXPECT_EQ(windows_->size({full->id()}), (Size{1280, 800}));
+    // Front to back: the full-screen window came last and is in front.
+    const auto all = windows_->windows(self());
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].value, full->id());
+    EXPECT_EQ(all[1].value, fixed->id());
+}
+
+TEST_F(X11WindowAccessTest, ActivationBringsAnotherApplicationsWindowForward) {
+    const auto first = managedWindow({.title = "First", .className = "FirstApp"});
+    const auto second = managedWindow({.title = "Second", .className = "SecondApp"});
+    ASSERT_EQ(workspace_->frontmostApplication()->appId, "SecondApp");
+    workspace_->activate(self("FirstApp"));
+    // Both windows belong to this process: the application id tells them apart.
+    EXPECT_TRUE(eventually([&] { return applications_->ewmh().activeWindow() == first->id(); }));
+}
+
+TEST_F(X11WindowAccessTest, AVanishedWindowFailsSoftly) {
+    auto window = managedWindow({});
+    const WindowHandle handle{window->id()};
+    window->destroy();
+    EXPECT_EQ(windows_->title(handle), std::nullopt);
+    EXPECT_EQ(windows_->position(handle), std::nullopt);
+    EXPECT_EQ(windows_->size(handle), std::nullopt);
+    EXPECT_EQ(windows_->isFullScreen(handle), std::nullopt);
+    EXPECT_FALSE(windows_->isPositionSettable(handle));
+    EXPECT_FALSE(windows_->isSizeSettable(handle));
+    windows_->setPosition(handle, {10, 10});
+    windows_->setSize(handle, {10, 10});
+    EXPECT_TRUE(eventually([&] { return windows_->windows(self()).empty(); }));
+    EXPECT_EQ(windows_->mainWindow(self()), std::nullopt);
+}
+
+TEST_F(X11WindowAccessTest, LaunchStartsTheDesktopEntrysCommand) {
+    const auto marker = folder_ / "started";
+    std::ofstream(folder_ / "marker.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Marker\nExec=touch " << marker.string() << " %U\n";
+    std::optional<RunningApplication> launched;
+    int calls = 0;
+    workspace_->launch("marker", [&](std::optional<RunningApplication> app) {
+        ++calls;
+        launched = std::move(app);
+    });
+    EXPECT_EQ(calls, 1);
+    ASSERT_TRUE(launched);
+    EXPECT_GT(launched->pid, 0);
+    EXPECT_EQ(launched->appId, "marker");
+    EXPECT_EQ(launched->name, "Marker");
+    EXPECT_TRUE(eventually([&] { return std::filesystem::exists(marker); }));
+
+    std::ofstream(folder_ / "broken.desktop") << "[Desktop Entry]\nType=Application\nExec=/no/such/program\n";
+    workspace_->launch("broken", [&](std::optional<RunningApplication> app) {
+        ++calls;
+        EXPECT_FALSE(app);
+    });
+    workspace_->launch("missing", [&](std::optional<RunningApplication> app) {
+        ++calls;
+        EXPECT_FALSE(app);
+    });
+    EXPECT_EQ(calls, 3);
+}
+
+}  // namespace
+}  // namespace brevanor

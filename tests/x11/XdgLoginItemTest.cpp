@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/x11/DesktopEntry.h"
+#include "platform/x11/XdgLoginItem.h"
+
+namespace brevanor {
+namespace {
+
+class XdgLoginItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/brevanor-autostart-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        entry_ = root_ / "config/autostart/com.brevanor.Brevanor.desktop";
+    }
+    void TearDown() override {
+        std::filesystem::permissions(root_, std::filesystem::perms::owner_all);
+        std::filesystem::remove_all(root_);
+    }
+
+    std::filesystem::path root_;
+    std::filesystem::path entry_;
+};
+
+TEST_F(XdgLoginItemTest, RegistersAndUnregistersTheAutostartEntry) {
+    const std::filesystem::path program = "/opt/My \"Brevanor\" $HOME/100%/brevanor";
+    XdgLoginItem item(entry_, program);
+    EXPECT_FALSE(item.isRegistered());
+
+    item.registerItem();
+    EXPECT_TRUE(item.isRegistered());
+    const auto entry = DesktopEntry::read(entry_);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->value("Type"), "Application");
+    // The program survives the desktop-entry quoting, whatever its name holds.
+    EXPECT_EQ(entry->commandLine(), std::vector<std::string>{program.string()});
+    // Registering again is harmless and leaves no temporary file behind.
+    item.registerItem();
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(entry_.parent_path()), std::filesystem::directory_iterator()),
+        1);
+
+    item.unregisterItem();
+    EXPECT_FALSE(item.isRegistered());
+    EXPECT_FALSE(std::filesystem::exists(entry_));
+    EXPECT_NO_THROW(item.unregisterItem());
+}
+
+TEST_F(XdgLoginItemTest, AnEntrySwitchedOffByTheDesktopIsNotRegistered) {
+    XdgLoginItem item(entry_, "/usr/bin/brevanor");
+    item.registerItem();
+    std::ofstream(entry_, std::ios::app) << "Hidden=true\n";
+    EXPECT_FALSE(item.isRegistered());
+    item.registerItem();
+    EXPECT_TRUE(item.isRegistered());
+    std::ofstream(entry_) << "[Desktop Entry]\nType=Application\nExec=x\nX-GNOME-Autostart-enabled=false\n";
+    EXPECT_FALSE(item.isRegistered());
+}
+
+TEST_F(XdgLoginItemTest, FailuresAreReadableErrors) {
+    // The autostart folder cannot be created where a file stands.
+    std::filesystem::create_directories(root_ / "config");
+    std::ofstream(root_ / "config/autostart") << "not a folder";
+    XdgLoginItem item(entry_, "/usr/bin/brevanor");
+    try {
+        item.registerItem();
+        FAIL() << "registering into a file succeeded";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("autostart"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(item.isRegistered());
+
+    if (geteuid() == 0) return;  // root may remove entries from read-only folders
+    std::filesystem::remove(root_ / "config/autostart");
+    item.registerItem();
+    std::filesystem::permissions(entry_.parent_path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_THROW(item.unregisterItem(), std::runtime_error);
+    EXPECT_TRUE(item.isRegistered());
+    std::filesystem::permissions(entry_.parent_path(), std::filesystem::perms::owner_all);
+}
+
+TEST_F(XdgLoginItemTest, DefaultEntryFollowsXdgConfigHome) {
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous ? previous : "";
+    setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
+    EXPECT_EQ(XdgLoginItem::defaultEntryFile(), root_ / "xdg/autostart/com.brevanor.Brevanor.desktop");
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    EXPECT_EQ(XdgLoginItem::defaultEntryFile().filename(), "com.brevanor.Brevanor.desktop");
+    EXPECT_EQ(XdgLoginItem::defaultEntryFile().parent_path().parent_path().filename(), ".config");
+    if (previous) {
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    EXPECT_TRUE(XdgLoginItem::runningProgram().is_absolute());
+}
+
+}  // namespace
+}  // namespace brevanor
