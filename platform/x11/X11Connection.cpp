@@ -19,6 +19,7 @@ struct ErrorRegistry {
     std::vector<X11Connection::ErrorTrap*> traps;  // in the order they were set up
     std::vector<Display*> connections;             // every open X11Connection
     XErrorHandler previous = nullptr;
+    XIOErrorHandler previousIo = nullptr;
 };
 
 ErrorRegistry& registry() {
@@ -31,7 +32,23 @@ ErrorRegistry& registry() {
 // Hands an error to the trap that waits for it.
 struct ErrorRouting {
     static int handleXError(Display* display, XErrorEvent* error);
+    static int handleIoError(Display* display);
 };
+
+// A lost server is fatal by Xlib's default. For our connections this handler
+// returns, and the connection's exit handler marks it dead instead.
+int ErrorRouting::handleIoError(Display* display) {
+    ErrorRegistry& errors = registry();
+    XIOErrorHandler previous = nullptr;
+    {
+        std::lock_guard lock(errors.mutex);
+        if (std::find(errors.connections.begin(), errors.connections.end(), display) != errors.connections.end()) {
+            return 0;
+        }
+        previous = errors.previousIo;
+    }
+    return previous ? previous(display) : 0;
+}
 
 int ErrorRouting::handleXError(Display* display, XErrorEvent* error) {
     ErrorRegistry& errors = registry();
@@ -65,6 +82,7 @@ void initialiseXlibOnce() {
         ErrorRegistry& errors = registry();
         std::lock_guard lock(errors.mutex);
         errors.previous = XSetErrorHandler(ErrorRouting::handleXError);
+        errors.previousIo = XSetIOErrorHandler(ErrorRouting::handleIoError);
     });
 }
 
@@ -80,19 +98,28 @@ X11Connection::X11Connection(const std::string& displayName) {
     // Xlib's default for a lost server is to end the process; returning from
     // this handler instead marks the connection dead and fails its requests.
     XSetIOErrorExitHandler(
-        display_, [](Display*, void* connection) { static_cast<X11Connection*>(connection)->lost_ = true; }, this);
+        display_,
+        [](Display* display, void* connection) {
+            // Xlib takes the display's user lock for the exit it expects; other
+            // threads would wait for it forever once this handler returns.
+            XUnlockDisplay(display);
+            static_cast<X11Connection*>(connection)->lost_ = true;
+        },
+        this);
     ErrorRegistry& errors = registry();
     std::lock_guard lock(errors.mutex);
     errors.connections.push_back(display_);
 }
 
 X11Connection::~X11Connection() {
-    {
-        ErrorRegistry& errors = registry();
-        std::lock_guard lock(errors.mutex);
-        std::erase(errors.connections, display_);
-    }
+    // Closing talks to the server, which may be gone: the connection stays ours
+    // until it is closed, so that failure is handled like any other.
     XCloseDisplay(display_);
+    ErrorRegistry& errors = registry();
+    std::lock_guard lock(errors.mutex);
+    // Another thread may have opened a display at the same address meanwhile; it was added after ours.
+    const auto ours = std::find(errors.connections.begin(), errors.connections.end(), display_);
+    if (ours != errors.connections.end()) errors.connections.erase(ours);
 }
 
 int X11Connection::fileDescriptor() const { return ConnectionNumber(display_); }

@@ -1,56 +1,77 @@
 #include "platform/x11/X11SecureInput.h"
 
-#include <xcb/xcb.h>
+#include <future>
 
-#include <cstdlib>
-#include <memory>
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+#include <X11/extensions/record.h>
 
 namespace brevanor {
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* reply) const { std::free(reply); }
+// What the recording thread shares with the service.
+struct Watch {
+    std::atomic<bool>* grabbed;
+    std::promise<void> started;
+    bool hasStarted = false;
+
+    void markStarted() {
+        if (hasStarted) return;
+        hasStarted = true;
+        started.set_value();
+    }
 };
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeDeleter>;
+
+// Each recorded focus event says in its mode whether a grab is in force.
+void intercept(char* closure, XRecordInterceptData* data) {
+    auto* watch = reinterpret_cast<Watch*>(closure);
+    if (data->category == XRecordStartOfData) watch->markStarted();
+    if (data->category == XRecordFromServer && data->data_len > 0) {
+        const auto* event = reinterpret_cast<const xEvent*>(data->data);
+        const int type = event->u.u.type & 0x7F;
+        if (type == FocusIn || type == FocusOut) {
+            const int mode = event->u.focus.mode;
+            *watch->grabbed = mode == NotifyGrab || mode == NotifyWhileGrabbed;
+        }
+    }
+    XRecordFreeData(data);
+}
 
 }  // namespace
 
-X11SecureInput::X11SecureInput(std::string displayName) : displayName_(std::move(displayName)) {}
+X11SecureInput::X11SecureInput(const std::string& displayName) : control_(displayName), data_(displayName) {
+    if (!control_.hasExtension("RECORD")) return;
+    XRecordRange* range = XRecordAllocRange();
+    if (!range) return;
+    range->delivered_events.first = FocusIn;
+    range->delivered_events.last = FocusOut;
+    XRecordClientSpec clients = XRecordAllClients;
+    context_ = XRecordCreateContext(control_.display(), 0, &clients, 1, &range, 1);
+    XFree(range);
+    if (!context_) return;
+    // The context must exist on the server before the other connection enables it.
+    XSync(control_.display(), False);
+    Watch watch{&grabbed_, {}};
+    auto running = watch.started.get_future();
+    thread_ = std::thread([this, watch = std::move(watch)]() mutable {
+        XRecordEnableContext(data_.display(), context_, intercept, reinterpret_cast<char*>(&watch));
+        watch.markStarted();  // a refused recording never starts: do not keep the constructor waiting
+    });
+    // Grabs from here on are seen: the server confirms the recording before any of its data.
+    running.wait();
+}
 
 X11SecureInput::~X11SecureInput() {
-    if (connection_) xcb_disconnect(connection_);
+    if (context_) {
+        // Ends the recording, which returns the thread from XRecordEnableContext.
+        XRecordDisableContext(control_.display(), context_);
+        XSync(control_.display(), False);
+    }
+    if (thread_.joinable()) thread_.join();
+    if (context_) XRecordFreeContext(control_.display(), context_);
 }
 
-bool X11SecureInput::connect() {
-    if (connection_ && !xcb_connection_has_error(connection_)) return true;
-    if (connection_) xcb_disconnect(connection_);
-    int screenNumber = 0;
-    connection_ = xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &screenNumber);
-    if (xcb_connection_has_error(connection_)) return false;
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
-    if (screens.rem == 0) return false;
-    root_ = screens.data->root;
-    return true;
-}
-
-bool X11SecureInput::isSecureInputEnabled() {
-    std::lock_guard lock(mutex_);
-    if (!connect()) return false;
-    ReplyPtr<xcb_get_input_focus_reply_t> focus(
-        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
-    if (!focus || focus->focus == XCB_NONE) return false;  // no focus: keystrokes reach no one anyway
-    const xcb_window_t window = focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ? root_ : focus->focus;
-    const auto grab =
-        xcb_grab_keyboard(connection_, 1, window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    // Releasing a grab we did not get changes nothing, so the release need not wait for the answer.
-    xcb_ungrab_keyboard(connection_, XCB_CURRENT_TIME);
-    xcb_flush(connection_);
-    ReplyPtr<xcb_grab_keyboard_reply_t> reply(xcb_grab_keyboard_reply(connection_, grab, nullptr));
-    if (!reply) return false;  // the focused window vanished meanwhile
-    return reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED || reply->status == XCB_GRAB_STATUS_FROZEN;
-}
+bool X11SecureInput::isSecureInputEnabled() { return grabbed_ && data_.isAlive(); }
 
 }  // namespace brevanor

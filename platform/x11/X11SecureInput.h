@@ -1,35 +1,35 @@
 #pragma once
 
-#include <mutex>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "brevanor/platform/SecureInput.h"
-
-struct xcb_connection_t;
+#include "platform/x11/X11Connection.h"
 
 namespace brevanor {
 
-// Reports whether another client holds an active grab of the keyboard: a
-// password prompt, a screen locker, or an open menu of some application, all
-// of which take the keyboard away from whatever has the focus.
+// Reports whether a client holds an active grab of the keyboard: a password
+// prompt, a screen locker, or an open menu, all of which take the keyboard
+// away from the focused application (and from the recording).
 //
-// X has no request that answers this, so each call probes: it asks for the
-// keyboard itself and gives it back at once. The probe is built not to disturb
-// the user. Its grab window is the window that already has the focus, so the
-// server sends no focus-change events to anyone (a grab elsewhere would make
-// the focused application see the focus leave and return on every poll). And
-// the grab and its release travel to the server in one write, without waiting
-// for the answer in between, so the keyboard is ours for microseconds and no
-// keystroke is taken from the user. A refusal (already grabbed, or frozen by a
-// synchronous grab) means another client has the keyboard.
+// X has no request that answers this, and asking for the keyboard to see
+// whether it is free would make the focused application lose and regain the
+// focus on every poll. Instead the state is read from the focus events the
+// server delivers: every grab and ungrab moves the keyboard focus with the
+// modes NotifyGrab and NotifyUngrab, and every other focus change says in its
+// mode whether a grab is in force (NotifyWhileGrabbed or NotifyNormal). A
+// thread of its own watches those events, delivered to any client, through the
+// RECORD extension, which only observes. A grab made while no application
+// listens to focus changes goes unseen; without RECORD, or once the server
+// went away, the state reads false.
 //
-// Callable from any thread; it has a connection of its own (XCB, which lets the
-// two requests be sent before the first answer is read).
+// Callable from any thread.
 class X11SecureInput final : public SecureInput {
 public:
-    // Needs the display name (empty: $DISPLAY). Reconnects after the server went
-    // away; reads false while there is none.
-    explicit X11SecureInput(std::string displayName);
+    // Needs the display name (empty: $DISPLAY), for two connections of its own.
+    // Throws PlatformUnavailableError when the display cannot be opened.
+    explicit X11SecureInput(const std::string& displayName);
     ~X11SecureInput() override;
     X11SecureInput(const X11SecureInput&) = delete;
     X11SecureInput& operator=(const X11SecureInput&) = delete;
@@ -37,12 +37,11 @@ public:
     bool isSecureInputEnabled() override;
 
 private:
-    bool connect();
-
-    std::string displayName_;
-    std::mutex mutex_;
-    xcb_connection_t* connection_ = nullptr;
-    unsigned int root_ = 0;
+    X11Connection control_;  // creates and ends the recording
+    X11Connection data_;     // receives it, on the thread
+    unsigned long context_ = 0;
+    std::atomic<bool> grabbed_{false};
+    std::thread thread_;
 };
 
 }  // namespace brevanor

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include "core/dispatch/ManualMainQueue.h"
+#include "platform/x11/X11DisplayService.h"
+#include "platform/x11/X11Ewmh.h"
+#include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11PermissionService.h"
+#include "platform/x11/X11SecureInput.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor {
+namespace {
+
+using testing::XvfbSession;
+
+class X11DisplayServiceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        connection_ = std::make_shared<X11Connection>(session_->displayName());
+        service_ = std::make_unique<X11DisplayService>(connection_);
+    }
+
+    const DisplayInfo* find(const std::vector<DisplayInfo>& displays, std::string_view name) {
+        const auto found = std::find_if(displays.begin(), displays.end(), [&](const DisplayInfo& display) {
+            return display.id == X11DisplayService::idForName(name);
+        });
+        return found == displays.end() ? nullptr : &*found;
+    }
+
+    static XvfbSession* session_;
+    std::shared_ptr<X11Connection> connection_;
+    std::unique_ptr<X11DisplayService> service_;
+};
+
+XvfbSession* X11DisplayServiceTest::session_ = nullptr;
+
+TEST_F(X11DisplayServiceTest, TheScreenIsOneDisplayNamedAfterItsOutput) {
+    const DisplayInfo screen{X11DisplayService::idForName("screen"), {0, 0, 1280, 800}, 1.0};
+    EXPECT_EQ(service_->activeDisplays(), std::vector{screen});
+}
+
+TEST_F(X11DisplayServiceTest, DisplaysFollowTheMonitorsXRandRDefines) {
+    ASSERT_EQ(session_->run("xrandr --setmonitor left 640/169x800/254+0+0 none"), 0);
+    ASSERT_EQ(session_->run("xrandr --setmonitor right 640/169x800/254+640+0 none"), 0);
+    auto displays = service_->activeDisplays();
+    const DisplayInfo* left = find(displays, "left");
+    const DisplayInfo* right = find(displays, "right");
+    ASSERT_TRUE(left && right) << displays.size() << " displays";
+    EXPECT_EQ(left->frame, (FrameRect{0, 0, 640, 800}));
+    EXPECT_EQ(right->frame, (FrameRect{640, 0, 640, 800}));
+
+    ASSERT_EQ(session_->run("xrandr --delmonitor left"), 0);
+    displays = service_->activeDisplays();
+    EXPECT_FALSE(find(displays, "left"));
+    ASSERT_TRUE(find(displays, "right"));
+    EXPECT_EQ(find(displays, "right")->frame, (FrameRect{640, 0, 640, 800}));
+    session_->run("xrandr --delmonitor right");
+}
+
+TEST_F(X11DisplayServiceTest, TheDesktopsFontResolutionSetsTheScale) {
+    Display* display = XOpenDisplay(session_->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    const std::string resources = "Xcursor.size:\t24\nXft.dpi:\t192\n";
+    XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+    XSync(display, False);
+    const auto displays = service_->activeDisplays();
+    ASSERT_FALSE(displays.empty());
+    EXPECT_EQ(displays.front().scale, 2.0);
+    XDeleteProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER);
+    XCloseDisplay(display);
+    EXPECT_EQ(service_->activeDisplays().front().scale, 1.0);
+}
+
+TEST(X11DisplayScale, OnlySensibleResolutionsCount) {
+    EXPECT_EQ(X11DisplayService::scaleFromResources(""), 1.0);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Xft.dpi: 144"), 1.5);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Xft.antialias:\t1\n  Xft.dpi :\t96\n"), 1.0);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Xft.dpi:\t0"), 1.0);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Xft.dpi:\t-192"), 1.0);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Xft.dpi:\t1e300"), 1.0);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Xft.dpi:\tnan"), 1.0);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Xft.dpi:\t192 dots"), 1.0);
+    EXPECT_EQ(X11DisplayService::scaleFromResources("Other.Xft.dpi:\t192"), 1.0);
+}
+
+// Every service that keeps a connection answers "nothing" once the server is
+// gone, and the program goes on: Xlib's default would end it.
+TEST(X11ServerLoss, EveryServiceFailsSoftlyWhenTheServerGoesAway) {
+    auto session = std::make_unique<XvfbSession>();
+    if (!session->isRunning()) GTEST_SKIP() << session->failure();
+    const std::string name = session->displayName();
+    auto connection = std::make_shared<X11Connection>(name);
+    X11DisplayService displays(connection);
+    X11Ewmh ewmh(connection);
+    X11KeyboardLayout keyboard(name);
+    X11SecureInput secureInput(name);
+    X11PermissionService permissions(name);
+    X11HotKeyService hotKeys(name, std::make_shared<ManualMainQueue>());
+    ASSERT_FALSE(displays.activeDisplays().empty());
+    ASSERT_EQ(keyboard.currentInputSourceId(), "us");
+    ASSERT_TRUE(permissions.accessibilityGranted());
+    ASSERT_EQ(hotKeys.registerHotKey(1, {15, 0x40000}), 0);
+
+    session.reset();
+
+    EXPECT_TRUE(displays.activeDisplays().empty());
+    EXPECT_FALSE(connection->isAlive());
+    EXPECT_EQ(ewmh.activeWindow(), std::nullopt);
+    EXPECT_EQ(ewmh.frame(ewmh.root()), std::nullopt);
+    EXPECT_EQ(keyboard.currentInputSourceId(), std::nullopt);
+    EXPECT_EQ(keyboard.character(0), std::nullopt);
+    EXPECT_FALSE(secureInput.isSecureInputEnabled());
+    EXPECT_FALSE(permissions.accessibilityGranted());
+    EXPECT_FALSE(permissions.inputMonitoringGranted());
+    EXPECT_EQ(hotKeys.registerHotKey(2, {35, 0x40000}), X11HotKeyService::kNoServer);
+    hotKeys.unregisterHotKey(1);
+}
+
+}  // namespace
+}  // namespace brevanor

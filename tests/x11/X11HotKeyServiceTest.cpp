@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include "core/dispatch/ManualMainQueue.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11KeyCodeMap.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor {
+namespace {
+
+using testing::XvfbSession;
+
+constexpr std::uint16_t kR = 15, kP = 35;
+constexpr std::uint64_t kControl = 0x40000, kOption = 0x80000, kCapsLock = 0x10000, kFn = 0x800000;
+
+// Runs on threads: the service's own and the test's, which drains the main queue.
+class X11HotKeyServiceConcurrency : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        display_ = XOpenDisplay(session_->displayName().c_str());
+        ASSERT_NE(display_, nullptr);
+        service_ = std::make_unique<X11HotKeyService>(session_->displayName(), mainQueue_);
+        service_->setPressHandler([this](std::uint32_t id) { pressed_.push_back(id); });
+    }
+    void TearDown() override {
+        service_.reset();
+        if (display_) XCloseDisplay(display_);
+    }
+
+    void key(KeySym symbol, bool down) {
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), down, CurrentTime);
+    }
+    // Types Control+Alt+`symbol` through XTest, as a user would.
+    void pressChord(KeySym symbol) {
+        key(XK_Control_L, true);
+        key(XK_Alt_L, true);
+        key(symbol, true);
+        key(symbol, false);
+        key(XK_Alt_L, false);
+        key(XK_Control_L, false);
+        XSync(display_, False);
+    }
+    // Waits (generously) until `count` presses reached the handler through the main queue.
+    bool waitForPresses(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (pressed_.size() < count && std::chrono::steady_clock::now() < deadline) {
+            mainQueue_->runReady();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return pressed_.size() >= count;
+    }
+
+    static XvfbSession* session_;
+    Display* display_ = nullptr;
+    std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
+    std::unique_ptr<X11HotKeyService> service_;
+    std::vector<std::uint32_t> pressed_;
+};
+
+XvfbSession* X11HotKeyServiceConcurrency::session_ = nullptr;
+
+TEST_F(X11HotKeyServiceConcurrency, APressedChordCallsBackWithItsIdOnTheMainQueue) {
+    ASSERT_EQ(service_->registerHotKey(7, {kR, kControl | kOption}), 0);
+    pressChord(XK_r);
+    ASSERT_TRUE(waitForPresses(1));
+    EXPECT_EQ(pressed_, std::vector<std::uint32_t>{7});
+
+    // Caps Lock on: the lock variant of the grab still catches the chord.
+    key(XK_Caps_Lock, true);
+    key(XK_Caps_Lock, false);
+    pressChord(XK_r);
+    key(XK_Caps_Lock, true);
+    key(XK_Caps_Lock, false);
+    ASSERT_TRUE(waitForPresses(2));
+    EXPECT_EQ(pressed_, (std::vector<std::uint32_t>{7, 7}));
+}
+
+TEST_F(X11HotKeyServiceConcurrency, AHeldChordCallsBackOnce) {
+    ASSERT_EQ(service_->registerHotKey(1, {kR, kControl | kOption}), 0);
+    ASSERT_EQ(service_->registerHotKey(2, {kP, kControl | kOption}), 0);
+    key(XK_Control_L, true);
+    key(XK_Alt_L, true);
+    // A second press without a release is what auto-repeat looks like.
+    for (int i = 0; i < 3; ++i) key(XK_r, true);
+    key(XK_r, false);
+    key(XK_Alt_L, false);
+    key(XK_Control_L, false);
+    pressChord(XK_p);  // arrives after the repeats, so they had their chance
+    ASSERT_TRUE(waitForPresses(2));
+    EXPECT_EQ(pressed_, (std::vector<std::uint32_t>{1, 2}));
+}
+
+TEST_F(X11HotKeyServiceConcurrency, ACombinationHeldElsewhereIsRefusedWithAStatus) {
+    const int keyCode = XKeysymToKeycode(display_, XK_r);
+    XGrabKey(display_, keyCode, ControlMask | Mod1Mask, DefaultRootWindow(display_), False, GrabModeAsync,
+             GrabModeAsync);
+    XSync(display_, False);
+    EXPECT_EQ(service_->registerHotKey(1, {kR, kControl | kOption}), X11HotKeyService::kTaken);
+    XUngrabKey(display_, keyCode, ControlMask | Mod1Mask, DefaultRootWindow(display_));
+    XSync(display_, False);
+    // The refused registration left no partial grab behind: it can be made now.
+    EXPECT_EQ(service_->registerHotKey(1, {kR, kControl | kOption}), 0);
+    // Our own combination under another id, Caps Lock aside, is taken too.
+    EXPECT_EQ(service_->registerHotKey(2, {kR, kControl | kOption | kCapsLock}), X11HotKeyService::kTaken);
+    EXPECT_EQ(service_->registerHotKey(3, {kR, kControl | kFn}), X11HotKeyService::kUntypeableChord);
+    EXPECT_EQ(service_->registerHotKey(4, {X11KeyCodeMap::kPrivateKeyCodeBase + 2, kControl}),
+              X11HotKeyService::kUntypeableChord);
+}
+
+TEST_F(X11HotKeyServiceConcurrency, AnUnregisteredChordIsFreeForOthers) {
+    ASSERT_EQ(service_->registerHotKey(1, {kR, kControl | kOption}), 0);
+    ASSERT_EQ(service_->registerHotKey(2, {kP, kControl | kOption}), 0);
+    service_->unregisterHotKey(1);
+    service_->unregisterHotKey(99);  // unknown ids are ignored
+    pressChord(XK_r);
+    pressChord(XK_p);
+    ASSERT_TRUE(waitForPresses(1));
+    EXPECT_EQ(pressed_, std::vector<std::uint32_t>{2});
+    const int keyCode = XKeysymToKeycode(display_, XK_r);
+    X11Connection::ErrorTrap trap(display_);
+    XGrabKey(display_, keyCode, ControlMask | Mod1Mask, DefaultRootWindow(display_), False, GrabModeAsync,
+             GrabModeAsync);
+    EXPECT_EQ(trap.sync(), 0);
+    XUngrabKey(display_, keyCode, ControlMask | Mod1Mask, DefaultRootWindow(display_));
+}
+
+TEST_F(X11HotKeyServiceConcurrency, PressesAfterTheServiceIsGoneAreDropped) {
+    ASSERT_EQ(service_->registerHotKey(1, {kR, kControl | kOption}), 0);
+    pressChord(XK_r);
+    // Wait until the press is queued, then destroy the service before the queue runs.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (mainQueue_->pendingCount() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(mainQueue_->pendingCount(), 1u);
+    service_.reset();
+    mainQueue_->runReady();
+    EXPECT_TRUE(pressed_.empty());
+}
+
+}  // namespace
+}  // namespace brevanor

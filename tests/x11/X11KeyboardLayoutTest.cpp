@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+#include "platform/x11/X11KeyCodeMap.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor {
+namespace {
+
+using testing::XvfbSession;
+
+// Neutral key codes of some keys, by their place on the keyboard.
+constexpr std::uint16_t kA = 0, kY = 16, kZ = 6, kGrave = 50, kReturn = 36, kFn = 63;
+
+class X11KeyboardLayoutTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        layout_ = std::make_unique<X11KeyboardLayout>(session_->displayName());
+    }
+    void TearDown() override {
+        if (session_->isRunning()) session_->run("setxkbmap us");
+    }
+
+    static XvfbSession* session_;
+    std::unique_ptr<X11KeyboardLayout> layout_;
+};
+
+XvfbSession* X11KeyboardLayoutTest::session_ = nullptr;
+
+TEST_F(X11KeyboardLayoutTest, NamesKeysOfTheUsLayout) {
+    EXPECT_EQ(layout_->currentInputSourceId(), "us");
+    EXPECT_EQ(layout_->character(kA), "a");
+    EXPECT_EQ(layout_->character(kY), "y");
+    EXPECT_EQ(layout_->character(kGrave), "`");
+    EXPECT_EQ(layout_->character(kReturn), "\r");
+    // Keys no X key types have no character.
+    EXPECT_EQ(layout_->character(kFn), std::nullopt);
+    EXPECT_EQ(layout_->character(X11KeyCodeMap::kPrivateKeyCodeBase + 3), std::nullopt);
+    EXPECT_EQ(layout_->character(0xFFFF), std::nullopt);
+}
+
+TEST_F(X11KeyboardLayoutTest, FollowsALayoutChangeWithItsDeadKeys) {
+    ASSERT_EQ(layout_->character(kY), "y");  // the first keymap is read before the change
+    ASSERT_EQ(session_->run("setxkbmap de"), 0);
+    EXPECT_EQ(layout_->currentInputSourceId(), "de");
+    EXPECT_EQ(layout_->character(kY), "z");
+    EXPECT_EQ(layout_->character(kZ), "y");
+    EXPECT_EQ(layout_->character(kGrave), "^");  // dead_circumflex, not composed
+
+    ASSERT_EQ(session_->run("setxkbmap de nodeadkeys"), 0);
+    EXPECT_EQ(layout_->currentInputSourceId(), "de(nodeadkeys)");
+    EXPECT_EQ(layout_->character(kGrave), "^");
+}
+
+TEST_F(X11KeyboardLayoutTest, TheActiveGroupChoosesTheLayout) {
+    ASSERT_EQ(session_->run("setxkbmap -layout us,de -variant ,nodeadkeys"), 0);
+    EXPECT_EQ(layout_->currentInputSourceId(), "us");
+    Display* display = XOpenDisplay(session_->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    XkbLockGroup(display, XkbUseCoreKbd, 1);
+    XSync(display, False);
+    EXPECT_EQ(layout_->currentInputSourceId(), "de(nodeadkeys)");
+    EXPECT_EQ(layout_->character(kY), "z");
+    XkbLockGroup(display, XkbUseCoreKbd, 0);
+    XCloseDisplay(display);
+}
+
+TEST(X11KeyboardRulesNames, PicksTheLayoutAndVariantOfTheGroup) {
+    using namespace std::string_view_literals;
+    const auto names = "evdev\0pc105\0us,de,fr\0,nodeadkeys,\0grp:alt_shift_toggle\0"sv;
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames(names, 0), "us");
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames(names, 1), "de(nodeadkeys)");
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames(names, 2), "fr");
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames(names, 4), "de(nodeadkeys)");
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames("evdev\0pc105\0de\0"sv, 0), "de");
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames("evdev\0pc105\0\0\0"sv, 0), std::nullopt);
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames("evdev"sv, 0), std::nullopt);
+    EXPECT_EQ(X11KeyboardLayout::inputSourceFromRulesNames(""sv, 0), std::nullopt);
+}
+
+}  // namespace
+}  // namespace brevanor

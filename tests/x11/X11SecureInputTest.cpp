@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include <X11/Xlib.h>
+
+#include "platform/x11/X11SecureInput.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor {
+namespace {
+
+using testing::XvfbSession;
+
+// Polls `condition` until it holds or a generous deadline passes: the state
+// arrives on the service's own thread.
+bool eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
+}
+
+class X11SecureInputConcurrency : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        display_ = XOpenDisplay(session_->displayName().c_str());
+        ASSERT_NE(display_, nullptr);
+        secureInput_ = std::make_unique<X11SecureInput>(session_->displayName());
+        // A focused window that listens to focus changes, as every application's does.
+        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 100, 0, 0, 0);
+        XSelectInput(display_, window_, FocusChangeMask);
+        XMapWindow(display_, window_);
+        XSync(display_, False);
+        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+        drainFocusEvents();
+    }
+    void TearDown() override {
+        secureInput_.reset();
+        if (display_) XCloseDisplay(display_);
+    }
+
+    int drainFocusEvents() {
+        XSync(display_, False);
+        int count = 0;
+        XEvent event;
+        while (XCheckMaskEvent(display_, FocusChangeMask, &event)) ++count;
+        return count;
+    }
+    bool grab(Window window) {
+        const bool granted =
+            XGrabKeyboard(display_, window, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+        XSync(display_, False);
+        return granted;
+    }
+    void ungrab() {
+        XUngrabKeyboard(display_, CurrentTime);
+        XSync(display_, False);
+    }
+
+    static XvfbSession* session_;
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    std::unique_ptr<X11SecureInput> secureInput_;
+};
+
+XvfbSession* X11SecureInputConcurrency::session_ = nullptr;
+
+TEST_F(X11SecureInputConcurrency, OnWhileAClientHoldsTheKeyboard) {
+    EXPECT_FALSE(secureInput_->isSecureInputEnabled());
+    ASSERT_TRUE(grab(DefaultRootWindow(display_)));  // a screen locker's grab
+    EXPECT_TRUE(eventually([&] { return secureInput_->isSecureInputEnabled(); }));
+    ungrab();
+    EXPECT_TRUE(eventually([&] { return !secureInput_->isSecureInputEnabled(); }));
+
+    ASSERT_TRUE(grab(window_));  // a prompt that grabs on its own, focused window
+    EXPECT_TRUE(eventually([&] { return secureInput_->isSecureInputEnabled(); }));
+    ungrab();
+    EXPECT_TRUE(eventually([&] { return !secureInput_->isSecureInputEnabled(); }));
+}
+
+TEST_F(X11SecureInputConcurrency, AskingDisturbsNobody) {
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(secureInput_->isSecureInputEnabled());
+    EXPECT_EQ(drainFocusEvents(), 0);
+    // The keyboard is free for any client.
+    ASSERT_TRUE(grab(window_));
+    ungrab();
+}
+
+TEST_F(X11SecureInputConcurrency, AFocusChangeDuringAGrabKeepsItOn) {
+    const Window other = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 300, 0, 200, 100, 0, 0, 0);
+    XSelectInput(display_, other, FocusChangeMask);
+    XMapWindow(display_, other);
+    ASSERT_TRUE(grab(DefaultRootWindow(display_)));
+    EXPECT_TRUE(eventually([&] { return secureInput_->isSecureInputEnabled(); }));
+    XSetInputFocus(display_, other, RevertToParent, CurrentTime);
+    XSync(display_, False);
+    ungrab();
+    EXPECT_TRUE(eventually([&] { return !secureInput_->isSecureInputEnabled(); }));
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    XDestroyWindow(display_, other);
+    XSync(display_, False);
+}
+
+}  // namespace
+}  // namespace brevanor
