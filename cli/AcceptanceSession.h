@@ -54,6 +54,7 @@ public:
     // How a program of the session is started: its display, library and preferences, and files for its output.
     ChildProcess::Options childOptions(const std::string& name);
 
+    // The reference log, without the driver's repeated releases of keys that are already up.
     std::vector<HarnessLogEntry> referenceEntries() const;
     std::vector<HarnessLogEntry> replayEntries() const;
     // The replay runs against the reference, cut into runs of the reference's length unless `expectedCount` is given.

@@ -55,11 +55,14 @@ std::string DemoCommand::script() {
            "sleep 0.2\n"
            "keydown ctrl\nsleep 0.05\nkey --delay 40 a\nsleep 0.05\nkeyup ctrl\n"
            "sleep 0.4\n"
-           // Drag a stroke across the canvas.
+           // Drag a stroke across the canvas. Absolute moves warp the pointer, which no
+           // device reports; relative ones move it as a mouse does.
            "mousemove 300 300\nsleep 0.1\n"
            "mousedown 1\nsleep 0.05\n"
-           "mousemove 340 320\nsleep 0.03\nmousemove 390 350\nsleep 0.03\nmousemove 450 370\nsleep 0.03\n"
-           "mousemove 520 380\nsleep 0.03\nmousemove 600 380\nsleep 0.05\n"
+           "mousemove_relative 20 10\nsleep 0.02\nmousemove_relative 30 15\nsleep 0.02\n"
+           "mousemove_relative 40 20\nsleep 0.02\nmousemove_relative 50 15\nsleep 0.02\n"
+           "mousemove_relative 60 5\nsleep 0.02\nmousemove_relative 60 -5\nsleep 0.02\n"
+           "mousemove_relative 50 -20\nsleep 0.05\n"
            "mouseup 1\n"
            "sleep 0.4\n"
            // Scroll down three notches and up one.

@@ -75,6 +75,11 @@ int PlayCommand::run(const CommandLine& line) {
     if (!Permissions(services.permissions).accessibilityGranted()) {
         throw CliError(tr("Brevanor needs Accessibility permission to play recordings."));
     }
+    // The first event posted starts the platform's input guardian; a move to where the pointer
+    // already is, posted now, keeps that start-up away from the playback's timing.
+    if (const auto pointer = services.injector->cursorPosition()) {
+        services.injector->post({SyntheticInput::Type::mouseMoved, pointer->x, pointer->y});
+    }
     if (!confirmWarnings(recording, line)) {
         throw CliError("Nothing was played: the warnings above need --yes, or a yes on a terminal.");
     }
