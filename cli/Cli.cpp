@@ -92,7 +92,6 @@ int Cli::run(const std::vector<std::string>& arguments) {
          "Record scripted input in a private X server, replay it three times and judge the replays.",
          {},
          [&](const CommandLine& line) { return DemoCommand(context_, program_).run(line); }},
-        {"help", "", "Show this text.", {}, [](const CommandLine&) { return 0; }},
     });
 
     if (arguments.empty() || arguments[0] == "help" || arguments[0] == "--help" || arguments[0] == "-h") {
@@ -104,7 +103,7 @@ int Cli::run(const std::vector<std::string>& arguments) {
         if (!command) {
             throw CliError::usage("Unknown command “" + arguments[0] + "”; run brevanor-cli help for the commands.");
         }
-        const CommandLine line(command->name.data(), {arguments.begin() + 1, arguments.end()}, command->options);
+        const CommandLine line(std::string(command->name), {arguments.begin() + 1, arguments.end()}, command->options);
         return command->run(line);
     } catch (const CliError& error) {
         context_.err() << "brevanor-cli: " << sentence(error.what()) << "\n";

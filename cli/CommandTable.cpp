@@ -22,7 +22,11 @@ std::string CommandTable::help() const {
         if (!command.arguments.empty()) text += " " + std::string(command.arguments);
         text += "\n      " + std::string(command.summary) + "\n";
     }
-    return text;
+    return text +
+           "  help\n      Show this text.\n"
+           "\n"
+           "Exit status: 0 when the command did what it was asked, 1 when it failed or a replay did not pass,\n"
+           "2 when it was used wrongly, 128 + N when signal N (Ctrl+C: 2) stopped it.\n";
 }
 
 }  // namespace brevanor

@@ -148,7 +148,8 @@ int LibraryCommands::trim(const CommandLine& line) {
     } catch (const std::exception& error) {
         throw CliError("Could not save “" + recording.name + "”: " + described(error) + ".");
     }
-    context_.out() << RecordingText::row(recording, context_.dates(), nullptr) << "\n";
+    KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;
+    context_.out() << RecordingText::row(recording, context_.dates(), layout) << "\n";
     return 0;
 }
 

@@ -57,15 +57,17 @@ int RecordCommand::run(const CommandLine& line) {
     const EnvironmentCapture environment(services.displays, services.workspace, services.windows, services.keyboard);
     const auto recorder = std::make_shared<EventRecorder>(mainQueue, services.secureInput,
                                                           [environment] { return environment.capture(); });
-    recorder->onSecureInputChanged = [this](bool active) {
-        if (active) context_.err() << tr("Secure Input is on: keystrokes in this field are not recorded") << "\n";
+    StatusLine status(context_.err(), context_.errIsTerminal());
+    recorder->onSecureInputChanged = [this, &status](bool active) {
+        if (!active) return;
+        status.finish();
+        context_.err() << tr("Secure Input is on: keystrokes in this field are not recorded") << "\n";
     };
 
     enum class Phase { countdown, recording, done } phase = Phase::countdown;
     std::int64_t remaining = countdown;
     std::uint64_t startedAt = 0;
     std::optional<StopSources::Request> stopRequest;
-    StatusLine status(context_.err(), context_.errIsTerminal());
 
     auto begin = [&] {
         status.finish();
