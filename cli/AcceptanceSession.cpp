@@ -108,10 +108,13 @@ int AcceptanceSession::waitForExit(ChildProcess& process, milliseconds timeout, 
 std::unique_ptr<ChildProcess> AcceptanceSession::startLogger(const std::filesystem::path& log,
                                                              const std::string& synthetic) {
     std::filesystem::remove(log);
+    // The logger stamps each event when it reads it, so it must not wait behind other work.
+    ChildProcess::Options options = childOptions("logger");
+    options.realTime = true;
     auto logger =
         std::make_unique<ChildProcess>(std::vector<std::string>{programs_.logger, "--display", displayName_, "--output",
                                                                 log.string(), "--synthetic", synthetic},
-                                       childOptions("logger"));
+                                       options);
     // The logger creates its log once it listens.
     waitUntil([&] { return std::filesystem::exists(log) || logger->exitStatus().has_value(); }, kStartTimeout,
               "waiting for the harness logger to start");

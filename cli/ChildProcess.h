@@ -22,6 +22,9 @@ public:
         std::filesystem::path standardOutput;                          // empty: /dev/null
         std::filesystem::path standardError;                           // empty: /dev/null
         std::optional<int> inheritedFd;                                // passed on as descriptor 3 (Xvfb's -displayfd)
+        // Asks for the lowest real-time priority, as the playback queue has; where the
+        // system refuses it, the program runs with the normal priority.
+        bool realTime = false;
     };
 
     // Throws CliError when the program cannot be started.

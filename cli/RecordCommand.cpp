@@ -69,6 +69,13 @@ int RecordCommand::run(const CommandLine& line) {
     std::uint64_t startedAt = 0;
     std::optional<StopSources::Request> stopRequest;
 
+    std::function<void()> statusStep = [&] {
+        if (phase != Phase::recording) return;
+        const std::uint64_t now = MonotonicClock::now();
+        status.show(tr("Recording ") + DurationText::elapsed(now > startedAt ? now - startedAt : 0) + " • " +
+                    std::to_string(recorder->eventCount()) + tr(" events"));
+        mainQueue->postAfter(kStatusIntervalNanos, statusStep);
+    };
     auto begin = [&] {
         status.finish();
         startedAt = MonotonicClock::now();
@@ -78,6 +85,7 @@ int RecordCommand::run(const CommandLine& line) {
         context_.err() << tr("Recording. Stop with ") << settings.recordHotkey.displayString(layout) << tr(", ")
                        << settings.stopHotkey.displayString(layout) << tr(", by holding ⎋ or with Ctrl+C.") << "\n"
                        << std::flush;
+        statusStep();
     };
     std::function<void()> countdownStep = [&] {
         if (phase != Phase::countdown) return;
@@ -86,18 +94,10 @@ int RecordCommand::run(const CommandLine& line) {
         --remaining;
         mainQueue->postAfter(kSecondNanos, countdownStep);
     };
-    std::function<void()> statusStep = [&] {
-        if (phase != Phase::recording) return;
-        const std::uint64_t now = MonotonicClock::now();
-        status.show(tr("Recording ") + DurationText::elapsed(now > startedAt ? now - startedAt : 0) + " • " +
-                    std::to_string(recorder->eventCount()) + tr(" events"));
-        mainQueue->postAfter(kStatusIntervalNanos, statusStep);
-    };
     StopSources stops(
         tap, settings.recordHotkey, settings.stopHotkey, mainQueue, [&](const StopSources::Request& request) {
             if (phase == Phase::countdown && request.press && request.press->key == StopKeys::Key::recordShortcut) {
                 begin();  // the record shortcut skips the rest of the countdown
-                statusStep();
             } else if (phase != Phase::done) {
                 stopRequest = request;
                 phase = phase == Phase::recording ? Phase::done : phase;
@@ -105,7 +105,6 @@ int RecordCommand::run(const CommandLine& line) {
         });
 
     countdownStep();
-    statusStep();
     mainQueue->runUntil([&] { return stopRequest.has_value(); });
     status.finish();
     const bool recorded = phase == Phase::done;

@@ -158,6 +158,14 @@ TEST_F(EndToEnd, DoubleSpeedKeepsHalfTheTiming) {
 }
 
 TEST_F(EndToEnd, StoppingPlaybackReleasesEverythingItHeld) {
+    const auto waitUntilHeld = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!serverHoldsInput(server_->displayName())) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    };
     const std::string id = session_->record(
         "mousemove 300 300\nsleep 0.1\n"
         "keydown shift\nsleep 0.05\nkeydown a\nsleep 0.05\nmousedown 1\nsleep 0.05\n"
@@ -166,14 +174,19 @@ TEST_F(EndToEnd, StoppingPlaybackReleasesEverythingItHeld) {
     for (int signal : {SIGINT, SIGTERM}) {
         ChildProcess::Options options = session_->childOptions("stopped-play");
         ChildProcess player({BREVANOR_CLI_PROGRAM, "play", id, "--forever", "--yes"}, options);
-        // Stop it halfway through the long hold, while the key, the modifier and the button are down.
-        std::this_thread::sleep_for(std::chrono::milliseconds(900));
+        // Stop it during the long hold, while the key, the modifier and the button are down.
+        ASSERT_TRUE(waitUntilHeld()) << "the replay never held its input";
         ASSERT_FALSE(player.exitStatus().has_value()) << "a playback without end ended by itself";
-        EXPECT_TRUE(serverHoldsInput(server_->displayName())) << "the replay should be holding input now";
         player.sendSignal(signal);
         EXPECT_EQ(player.waitFor(std::chrono::seconds(10)), 128 + signal);
         EXPECT_FALSE(serverHoldsInput(server_->displayName())) << "after signal " << signal;
     }
+    // Holding Esc for a second stops it too.
+    ChildProcess player({BREVANOR_CLI_PROGRAM, "play", id, "--forever", "--yes"}, session_->childOptions("esc-play"));
+    ASSERT_TRUE(waitUntilHeld()) << "the replay never held its input";
+    session_->drive("keydown Escape\nsleep 1.3\nkeyup Escape\n");
+    EXPECT_EQ(player.waitFor(std::chrono::seconds(10)), 1);
+    EXPECT_FALSE(serverHoldsInput(server_->displayName())) << "after the Esc hold";
 }
 
 }  // namespace
