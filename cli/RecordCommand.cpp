@@ -43,6 +43,9 @@ int RecordCommand::run(const CommandLine& line) {
     const UserSettings settings = context_.settings();
     const std::int64_t countdown = line.integer("countdown", 0, 3600).value_or(settings.countdownSeconds);
     const auto name = line.value("name");
+    if (name && name->find_first_not_of(" \t") == std::string::npos) {
+        throw CliError::usage("A recording needs a name that is not blank.");
+    }
     RecordingStore& store = context_.store();
     PlatformServices& services = context_.platform();
     checkPermissions(Permissions(services.permissions));

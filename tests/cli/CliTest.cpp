@@ -35,6 +35,9 @@ TEST(Cli, WrongUseIsOneSentenceAndStatusTwo) {
     const auto option = cli.run({"list", "--all"});
     EXPECT_EQ(option.status, 2);
     EXPECT_EQ(option.err, "brevanor-cli: Unknown option --all for list; run brevanor-cli help for the options.\n");
+    const auto blank = cli.run({"record", "--name", " "});
+    EXPECT_EQ(blank.status, 2);
+    EXPECT_EQ(blank.err, "brevanor-cli: A recording needs a name that is not blank.\n");
     const auto missing = cli.run({"show"});
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err,
