@@ -1,24 +1,12 @@
-#include <cstring>
+#include <unistd.h>
+
 #include <iostream>
-#include <string_view>
+#include <string>
+#include <vector>
 
-namespace {
-
-constexpr std::string_view kUsage =
-    "Usage: brevanor-cli COMMAND [ARGUMENTS]\n"
-    "\n"
-    "Brevanor records mouse and keyboard input and replays it.\n"
-    "\n"
-    "Commands:\n"
-    "  help      show this text\n";
-
-}  // namespace
+#include "cli/Cli.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
-        std::cout << kUsage;
-        return 0;
-    }
-    std::cerr << "brevanor-cli: unknown command \"" << argv[1] << "\". Run brevanor-cli help for the commands.\n";
-    return 2;
+    brevanor::Cli cli(argv[0], {std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, isatty(STDERR_FILENO) == 1});
+    return cli.run(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -108,7 +108,7 @@ void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
             due = {};
             const std::uint64_t window = precise ? std::min(spinWindow.nanos(), deadline) : 0;
             if (now < deadline - window) {
-                const std::uint64_t wakeAt = std::min(deadline - window, now + kLongestSleepNanos);
+                const std::uint64_t wakeAt = std::min(deadline - window, saturatingAdd(now, kLongestSleepNanos));
                 const bool slept = state->wake.wait_until(lock, toSteady(wakeAt)) == std::cv_status::timeout;
                 // Only a sleep that ran its course says how late this machine wakes up.
                 if (precise && slept) spinWindow.noteWakeUp(MonotonicClock::now() - wakeAt);

@@ -1,0 +1,117 @@
+#include "cli/Cli.h"
+
+#include <ostream>
+
+#include "cli/CliError.h"
+#include "cli/CommandTable.h"
+#include "cli/CompareCommand.h"
+#include "cli/DemoCommand.h"
+#include "cli/LibraryCommands.h"
+#include "cli/PlayCommand.h"
+#include "cli/RecordCommand.h"
+
+namespace brevanor {
+
+namespace {
+
+// A sentence ends with one full stop.
+std::string sentence(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    if (!text.empty() && text.back() != '.' && text.back() != '?' && text.back() != '!') text += '.';
+    return text;
+}
+
+}  // namespace
+
+Cli::Cli(std::string program, CliContext::Streams streams) : program_(std::move(program)), context_(streams) {}
+
+int Cli::run(const std::vector<std::string>& arguments) {
+    LibraryCommands library(context_);
+    using Option = CommandLine::Option;
+    const CommandTable table({
+        {"list",
+         "[--json]",
+         "List the recordings, newest first (--json: one JSON array).",
+         {{"json", false}},
+         [&](const CommandLine& line) { return library.list(line); }},
+        {"show",
+         "ID|NAME|FILE [--events] [--json]",
+         "Show a recording and where it was made (--events: every event; --json: its whole document).",
+         {{"events", false}, {"json", false}},
+         [&](const CommandLine& line) { return library.show(line); }},
+        {"rename",
+         "ID|NAME NEW-NAME",
+         "Give a recording another name.",
+         {},
+         [&](const CommandLine& line) { return library.rename(line); }},
+        {"duplicate",
+         "ID|NAME",
+         "Copy a recording under a new id and print that id.",
+         {},
+         [&](const CommandLine& line) { return library.duplicate(line); }},
+        {"delete",
+         "ID|NAME",
+         "Delete a recording for good.",
+         {},
+         [&](const CommandLine& line) { return library.remove(line); }},
+        {"import",
+         "FILE...",
+         "Add .macro or .json recording files to the library and print their ids.",
+         {},
+         [&](const CommandLine& line) { return library.importFiles(line); }},
+        {"export",
+         "ID|NAME FILE",
+         "Write a recording to a file (refused for recordings with sensitive input).",
+         {},
+         [&](const CommandLine& line) { return library.exportRecording(line); }},
+        {"trim",
+         "ID|NAME [--undo]",
+         "Trim the idle time at both ends of a recording (--undo: keep all of it).",
+         {{"undo", false}},
+         [&](const CommandLine& line) { return library.trim(line); }},
+        {"record",
+         "[--countdown N] [--name NAME]",
+         "Record the mouse and keyboard until the record or stop shortcut, Esc held for a second, or Ctrl+C; "
+         "print the new recording's id.",
+         {{"countdown", true}, {"name", true}},
+         [&](const CommandLine& line) { return RecordCommand(context_).run(line); }},
+        {"play",
+         "ID|NAME|FILE [--speed X] [--repeat N | --forever] [--delay S] [--cursor absolute|screen|cursor] "
+         "[--click-delay MS] [--restore-window] [--yes]",
+         "Replay a recording; the stop shortcut, Esc held for a second or Ctrl+C stop it.",
+         {Option{"speed", true}, Option{"repeat", true}, Option{"forever", false}, Option{"delay", true},
+          Option{"cursor", true}, Option{"click-delay", true}, Option{"restore-window", false}, Option{"yes", false}},
+         [&](const CommandLine& line) { return PlayCommand(context_).run(line); }},
+        {"compare",
+         "REFERENCE.jsonl REPLAY.jsonl [--expected-count N]",
+         "Judge replay runs in a harness log against a reference log; exit status 0 when all pass.",
+         {{"expected-count", true}},
+         [&](const CommandLine& line) { return CompareCommand(context_).run(line); }},
+        {"demo",
+         "",
+         "Record scripted input in a private X server, replay it three times and judge the replays.",
+         {},
+         [&](const CommandLine& line) { return DemoCommand(context_, program_).run(line); }},
+    });
+
+    if (arguments.empty() || arguments[0] == "help" || arguments[0] == "--help" || arguments[0] == "-h") {
+        context_.out() << table.help();
+        return 0;
+    }
+    try {
+        const CommandTable::Command* command = table.find(arguments[0]);
+        if (!command) {
+            throw CliError::usage("Unknown command “" + arguments[0] + "”; run brevanor-cli help for the commands.");
+        }
+        const CommandLine line(std::string(command->name), {arguments.begin() + 1, arguments.end()}, command->options);
+        return command->run(line);
+    } catch (const CliError& error) {
+        context_.err() << "brevanor-cli: " << sentence(error.what()) << "\n";
+        return error.exitStatus();
+    } catch (const std::exception& error) {
+        context_.err() << "brevanor-cli: " << sentence(error.what()) << "\n";
+        return CliError::failureStatus;
+    }
+}
+
+}  // namespace brevanor

@@ -1,0 +1,373 @@
+#include "cli/IniPreferencesStore.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include "core/store/AtomicFileWriter.h"
+#include "core/store/FileError.h"
+#include "core/store/UserDataDirectory.h"
+
+namespace brevanor {
+
+namespace {
+
+constexpr std::string_view kGeneralGroup = "[General]";
+constexpr std::string_view kByteArrayPrefix = "@ByteArray(";
+
+std::string_view trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool isHexDigit(unsigned char c) { return std::isxdigit(c) != 0; }
+
+std::uint32_t hexValue(char c) {
+    if (c >= '0' && c <= '9') return static_cast<std::uint32_t>(c - '0');
+    return static_cast<std::uint32_t>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+}
+
+// A key as QSettings writes it: letters, digits, "_", "-" and "." as they are, "/" as "\", the rest as %XX.
+std::string escapeKey(std::string_view key) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string result;
+    for (const char c : key) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 || c == '_' || c == '-' || c == '.') {
+            result += c;
+        } else if (c == '/') {
+            result += '\\';
+        } else {
+            result += '%';
+            result += kHex[byte / 16];
+            result += kHex[byte % 16];
+        }
+    }
+    return result;
+}
+
+void appendUtf8(std::string& out, std::uint32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        codePoint = std::min<std::uint32_t>(codePoint, 0xFFFF);
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+// QSettings' escaping of one value: `bytes` escapes every byte outside ASCII
+// (data), otherwise UTF-8 text is written as it is.
+std::string escape(std::string_view text, bool bytes) {
+    std::string result;
+    bool needsQuotes = false;
+    bool escapeNextIfDigit = false;
+    auto hexEscape = [&](unsigned char c) {
+        char buffer[4];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<unsigned>(c), 16).ptr;
+        result += "\\x";
+        result.append(buffer, end);
+    };
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == ';' || c == ',' || c == '=') needsQuotes = true;
+        if (escapeNextIfDigit && isHexDigit(byte)) {
+            hexEscape(byte);
+            continue;
+        }
+        escapeNextIfDigit = false;
+        switch (c) {
+            case '\0':
+                result += "\\0";
+                escapeNextIfDigit = true;
+                break;
+            case '\a': result += "\\a"; break;
+            case '\b': result += "\\b"; break;
+            case '\f': result += "\\f"; break;
+            case '\n': result += "\\n"; break;
+            case '\r': result += "\\r"; break;
+            case '\t': result += "\\t"; break;
+            case '\v': result += "\\v"; break;
+            case '"':
+            case '\\':
+                result += '\\';
+                result += c;
+                break;
+            default:
+                if (byte <= 0x1F || (byte >= 0x7F && bytes)) {
+                    hexEscape(byte);
+                    escapeNextIfDigit = true;
+                } else {
+                    result += c;
+                }
+        }
+    }
+    if (needsQuotes || (!result.empty() && (result.front() == ' ' || result.back() == ' '))) {
+        result = '"' + result + '"';
+    }
+    return result;
+}
+
+// One value as QSettings reads it back; escapes of code points above 0x7F
+// become single bytes in `bytes` mode (data), UTF-8 otherwise.
+std::vector<std::string> unescape(std::string_view text, bool bytes) {
+    static constexpr std::pair<char, char> kEscapes[] = {{'a', '\a'}, {'b', '\b'},  {'f', '\f'}, {'n', '\n'},
+                                                         {'r', '\r'}, {'t', '\t'},  {'v', '\v'}, {'"', '"'},
+                                                         {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
+    std::vector<std::string> parts;
+    std::string current;
+    bool inQuotes = false;
+    bool quoted = false;
+    std::size_t keepUpTo = 0;  // trailing blanks after this length are not part of an unquoted value
+    auto appendCode = [&](std::uint32_t code) {
+        if (bytes && code <= 0xFF) {
+            current += static_cast<char>(code);
+        } else {
+            appendUtf8(current, code);
+        }
+        keepUpTo = current.size();
+    };
+    auto chopTrailingBlanks = [&] {
+        while (current.size() > keepUpTo && (current.back() == ' ' || current.back() == '\t')) current.pop_back();
+    };
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    };
+    skipBlanks();
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '\\') {
+            if (++i >= text.size()) break;
+            const char code = text[i++];
+            bool named = false;
+            for (const auto& [letter, value] : kEscapes) {
+                if (code == letter) {
+                    current += value;
+                    keepUpTo = current.size();
+                    named = true;
+                }
+            }
+            if (named) continue;
+            if (code == 'x') {
+                std::uint32_t value = 0;
+                while (i < text.size() && isHexDigit(static_cast<unsigned char>(text[i]))) {
+                    value = (value * 16 + hexValue(text[i])) & 0xFFFF;
+                    ++i;
+                }
+                appendCode(value);
+            } else if (code >= '0' && code <= '7') {
+                std::uint32_t value = static_cast<std::uint32_t>(code - '0');
+                while (i < text.size() && text[i] >= '0' && text[i] <= '7') {
+                    value = (value * 8 + static_cast<std::uint32_t>(text[i] - '0')) & 0xFFFF;
+                    ++i;
+                }
+                appendCode(value);
+            }
+            continue;  // any other escaped character is dropped, as QSettings does
+        }
+        if (c == '"') {
+            ++i;
+            quoted = true;
+            inQuotes = !inQuotes;
+            if (!inQuotes) skipBlanks();
+            keepUpTo = current.size();
+            continue;
+        }
+        if (c == ',' && !inQuotes) {
+            if (!quoted) chopTrailingBlanks();
+            parts.push_back(std::move(current));
+            current.clear();
+            keepUpTo = 0;
+            quoted = false;
+            ++i;
+            skipBlanks();
+            continue;
+        }
+        current += c;
+        if (inQuotes || (c != ' ' && c != '\t')) keepUpTo = current.size();
+        ++i;
+    }
+    if (!quoted) chopTrailingBlanks();
+    parts.push_back(std::move(current));
+    return parts;
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+// The index of `key`'s line in the [General] group, if there is one.
+std::optional<std::size_t> findKeyLine(const std::vector<std::string>& lines, std::string_view escapedKey) {
+    bool inGeneral = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = trim(lines[i]);
+        if (line.starts_with('[')) {
+            inGeneral = line == kGeneralGroup;
+            continue;
+        }
+        if (!inGeneral || line.starts_with(';')) continue;
+        const auto equals = line.find('=');
+        if (equals != std::string_view::npos && trim(line.substr(0, equals)) == escapedKey) return i;
+    }
+    return std::nullopt;
+}
+
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view text) {
+    Number number{};
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
+    return number;
+}
+
+}  // namespace
+
+IniPreferencesStore::IniPreferencesStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+std::filesystem::path IniPreferencesStore::defaultFile() {
+    std::filesystem::path folder;
+    if (const char* configHome = std::getenv("XDG_CONFIG_HOME"); configHome && *configHome) {
+        folder = configHome;
+    }
+    if (!folder.is_absolute()) folder = homeDirectory() / ".config";
+    return folder / "Brevanor" / "Brevanor.conf";
+}
+
+std::string IniPreferencesStore::escapeString(std::string_view text) {
+    // A leading "@" marks a typed value; a text that starts with one carries a second.
+    return escape(text.starts_with('@') ? "@" + std::string(text) : std::string(text), false);
+}
+
+std::string IniPreferencesStore::escapeData(const std::vector<std::uint8_t>& bytes) {
+    std::string text(kByteArrayPrefix);
+    text.append(bytes.begin(), bytes.end());
+    text += ')';
+    return escape(text, true);
+}
+
+std::vector<std::string> IniPreferencesStore::unescapeValue(std::string_view written) {
+    auto asBytes = unescape(written, true);
+    if (asBytes.size() == 1 && asBytes.front().starts_with(kByteArrayPrefix)) return asBytes;
+    return unescape(written, false);
+}
+
+std::optional<std::string> IniPreferencesStore::text(std::string_view key) const {
+    const auto lines = readLines(file_);
+    const auto index = findKeyLine(lines, escapeKey(key));
+    if (!index) return std::nullopt;
+    const std::string& line = lines[*index];
+    const auto parts = unescapeValue(std::string_view(line).substr(line.find('=') + 1));
+    if (parts.size() != 1) return std::nullopt;  // a list is none of the types asked for here
+    return parts.front();
+}
+
+std::optional<std::int64_t> IniPreferencesStore::getInteger(std::string_view key) const {
+    const auto value = text(key);
+    if (!value) return std::nullopt;
+    if (auto integer = parseNumber<std::int64_t>(*value)) return integer;
+    // A whole number kept as a double still counts.
+    const auto real = parseNumber<double>(*value);
+    if (real && std::trunc(*real) == *real && std::abs(*real) < 0x1p63) return static_cast<std::int64_t>(*real);
+    return std::nullopt;
+}
+
+std::optional<bool> IniPreferencesStore::getBoolean(std::string_view key) const {
+    const auto value = text(key);
+    if (value == "true") return true;
+    if (value == "false") return false;
+    return std::nullopt;
+}
+
+std::optional<double> IniPreferencesStore::getDouble(std::string_view key) const {
+    const auto value = text(key);
+    if (!value) return std::nullopt;
+    return parseNumber<double>(*value);
+}
+
+std::optional<std::string> IniPreferencesStore::getString(std::string_view key) const {
+    auto value = text(key);
+    if (!value) return std::nullopt;
+    if (value->starts_with("@@")) return value->substr(1);
+    if (value->starts_with('@')) return std::nullopt;  // a typed value, not a text
+    return value;
+}
+
+std::optional<std::vector<std::uint8_t>> IniPreferencesStore::getData(std::string_view key) const {
+    const auto value = text(key);
+    if (!value || !value->starts_with(kByteArrayPrefix) || !value->ends_with(')')) return std::nullopt;
+    return std::vector<std::uint8_t>(value->begin() + static_cast<std::ptrdiff_t>(kByteArrayPrefix.size()),
+                                     value->end() - 1);
+}
+
+void IniPreferencesStore::setInteger(std::string_view key, std::int64_t value) {
+    write(key, escapeKey(key) + "=" + std::to_string(value));
+}
+
+void IniPreferencesStore::setBoolean(std::string_view key, bool value) {
+    write(key, escapeKey(key) + (value ? "=true" : "=false"));
+}
+
+void IniPreferencesStore::setDouble(std::string_view key, double value) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    write(key, escapeKey(key) + "=" + std::string(buffer, end));
+}
+
+void IniPreferencesStore::setString(std::string_view key, std::string_view value) {
+    write(key, escapeKey(key) + "=" + escapeString(value));
+}
+
+void IniPreferencesStore::setData(std::string_view key, std::vector<std::uint8_t> value) {
+    write(key, escapeKey(key) + "=" + escapeData(value));
+}
+
+void IniPreferencesStore::remove(std::string_view key) { write(key, {}); }
+
+void IniPreferencesStore::write(std::string_view key, const std::string& line) {
+    auto lines = readLines(file_);
+    if (const auto index = findKeyLine(lines, escapeKey(key))) {
+        if (line.empty()) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
+        } else {
+            lines[*index] = line;
+        }
+    } else if (!line.empty()) {
+        auto group = lines.end();
+        for (auto it = lines.begin(); it != lines.end(); ++it) {
+            if (trim(*it) == kGeneralGroup) group = it;
+        }
+        if (group == lines.end()) {
+            // QSettings keeps [General] first; a blank line separates it from the next group.
+            const bool otherGroups = !lines.empty();
+            lines.insert(lines.begin(), {std::string(kGeneralGroup), line});
+            if (otherGroups) lines.insert(lines.begin() + 2, std::string());
+        } else {
+            auto end = group + 1;
+            while (end != lines.end() && !trim(*end).starts_with('[') && !trim(*end).empty()) ++end;
+            lines.insert(end, line);
+        }
+    } else {
+        return;
+    }
+    std::string contents;
+    for (const std::string& each : lines) contents += each + "\n";
+    std::error_code error;
+    std::filesystem::create_directories(file_.parent_path(), error);
+    if (error) throw FileError("create", file_.parent_path(), error.value());
+    AtomicFileWriter().write(file_, contents);
+}
+
+}  // namespace brevanor

@@ -1,0 +1,156 @@
+#include "cli/LibraryCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <ostream>
+
+#include "cli/CliError.h"
+#include "cli/RecordingLookup.h"
+#include "cli/RecordingText.h"
+#include "core/model/RecordingJSONEncoder.h"
+#include "core/store/FileError.h"
+
+namespace brevanor {
+
+namespace {
+
+// An error's text as the end of a sentence.
+std::string described(const std::exception& error) {
+    std::string text = error.what();
+    while (!text.empty() && text.back() == '.') text.pop_back();
+    return text;
+}
+
+std::string lowerCased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+int LibraryCommands::list(const CommandLine& line) {
+    line.expectPositionals(0, 0, "nothing");
+    std::vector<std::shared_ptr<const Recording>> recordings;
+    try {
+        recordings = context_.store().list();
+    } catch (const FileError& error) {
+        throw CliError("The library cannot be listed: " + described(error) + ".");
+    }
+    if (line.has("json")) {
+        context_.out() << RecordingText::listJson(recordings) << "\n";
+        return 0;
+    }
+    const bool anyShortcut = std::any_of(recordings.begin(), recordings.end(),
+                                         [](const auto& recording) { return recording->settings.playHotkey; });
+    KeyboardLayout* layout = anyShortcut ? context_.keyboardLayoutIfAvailable() : nullptr;
+    for (const auto& recording : recordings) {
+        context_.out() << RecordingText::row(*recording, context_.dates(), layout) << "\n";
+    }
+    return 0;
+}
+
+int LibraryCommands::show(const CommandLine& line) {
+    line.expectPositionals(1, 1, "a recording (its id, name or file)");
+    const Recording recording = RecordingLookup(context_.store()).find(line.positionals()[0]);
+    if (line.has("json")) {
+        context_.out() << RecordingJSONEncoder().encode(recording) << "\n";
+        return 0;
+    }
+    KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;
+    context_.out() << RecordingText::details(recording, context_.dates(), layout);
+    if (line.has("events")) context_.out() << "events\n" << RecordingText::events(recording);
+    return 0;
+}
+
+int LibraryCommands::rename(const CommandLine& line) {
+    line.expectPositionals(2, 2, "a recording and its new name");
+    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    const std::string& name = line.positionals()[1];
+    if (name.find_first_not_of(" \t") == std::string::npos) {
+        throw CliError::usage("A recording needs a name that is not blank.");
+    }
+    try {
+        context_.store().rename(recording.id, name);
+    } catch (const std::exception& error) {
+        throw CliError("Could not rename “" + recording.name + "”: " + described(error) + ".");
+    }
+    return 0;
+}
+
+int LibraryCommands::duplicate(const CommandLine& line) {
+    line.expectPositionals(1, 1, "a recording (its id or name)");
+    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    try {
+        context_.out() << context_.store().duplicate(recording.id).id.toString() << "\n";
+    } catch (const std::exception& error) {
+        throw CliError("Could not duplicate “" + recording.name + "”: " + described(error) + ".");
+    }
+    return 0;
+}
+
+int LibraryCommands::remove(const CommandLine& line) {
+    line.expectPositionals(1, 1, "a recording (its id or name)");
+    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    try {
+        context_.store().deleteRecording(recording.id);
+    } catch (const std::exception& error) {
+        throw CliError("Could not delete “" + recording.name + "”: " + described(error) + ".");
+    }
+    return 0;
+}
+
+int LibraryCommands::importFiles(const CommandLine& line) {
+    line.expectPositionals(1, SIZE_MAX, "at least one file");
+    std::vector<std::string> failed;
+    for (const std::string& file : line.positionals()) {
+        const std::filesystem::path path(file);
+        const std::string extension = lowerCased(path.extension().string());
+        try {
+            // Named on the command line, a file of another kind is a mistake worth telling, not one to pass over.
+            if (extension != ".macro" && extension != ".json") throw CliError("not a recording file");
+            context_.out() << context_.store().importRecording(path).id.toString() << "\n";
+        } catch (const std::exception&) {
+            failed.push_back(path.filename().string());
+        }
+    }
+    if (failed.empty()) return 0;
+    std::string names;
+    for (const std::string& name : failed) names += (names.empty() ? "" : ", ") + name;
+    throw CliError("Could not import " + names + ". The file is not a recording this version of Brevanor understands.");
+}
+
+int LibraryCommands::exportRecording(const CommandLine& line) {
+    line.expectPositionals(2, 2, "a recording and the file to write");
+    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    if (recording.settings.containsSensitiveInput) {
+        throw CliError("“" + recording.name + "” is marked as containing sensitive input, so it cannot be exported.");
+    }
+    try {
+        context_.store().exportRecording(recording, line.positionals()[1]);
+    } catch (const std::exception& error) {
+        throw CliError("Could not export “" + recording.name + "”: " + described(error) + ".");
+    }
+    return 0;
+}
+
+int LibraryCommands::trim(const CommandLine& line) {
+    line.expectPositionals(1, 1, "a recording (its id or name)");
+    Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    if (line.has("undo")) {
+        recording.undoTrim();
+    } else {
+        recording.applyAutomaticTrim();
+    }
+    try {
+        context_.store().save(recording);
+    } catch (const std::exception& error) {
+        throw CliError("Could not save “" + recording.name + "”: " + described(error) + ".");
+    }
+    KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;
+    context_.out() << RecordingText::row(recording, context_.dates(), layout) << "\n";
+    return 0;
+}
+
+}  // namespace brevanor

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "cli/CliContext.h"
+#include "cli/CommandLine.h"
+#include "core/playback/PlaybackOptions.h"
+
+namespace brevanor {
+
+struct Recording;
+
+// play ID|NAME|FILE [--speed X] [--repeat N | --forever] [--delay S]
+// [--cursor absolute|screen|cursor] [--click-delay MS] [--restore-window] [--yes]:
+// replays a recording with its own settings, changed by the options for this
+// run only. Warnings about a changed machine need --yes (or a yes on a
+// terminal). The stop shortcut, Esc held for a second, Ctrl+C and SIGTERM stop
+// it; every key and button it pressed is released whichever way it ends.
+class PlayCommand {
+public:
+    explicit PlayCommand(CliContext& context) : context_(context) {}
+
+    int run(const CommandLine& line);
+
+    // The recording's settings with the command line's changes.
+    static PlaybackOptions options(const Recording& recording, const CommandLine& line);
+
+private:
+    bool confirmWarnings(const Recording& recording, const CommandLine& line);
+    std::optional<std::string> restoreWindow(const Recording& recording);
+
+    CliContext& context_;
+};
+
+}  // namespace brevanor

@@ -1,0 +1,105 @@
+#include "cli/PrivateXServer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstring>
+
+#include "cli/CliError.h"
+
+namespace brevanor {
+
+namespace {
+
+constexpr int kStartTimeoutMs = 10'000;
+
+// The display number Xvfb writes to -displayfd once it accepts connections.
+std::string readDisplayNumber(int fd, ChildProcess& server) {
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    while (text.find('\n') == std::string::npos) {
+        if (server.exitStatus())
+            throw CliError("Xvfb ended as it started; is the X server installed (Debian package xvfb)?");
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) throw CliError("Xvfb did not start within 10 seconds.");
+        pollfd wait{fd, POLLIN, 0};
+        if (poll(&wait, 1, static_cast<int>(std::min<long long>(left.count(), 100))) <= 0) continue;
+        char buffer[16];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text.substr(0, text.find('\n'));
+}
+
+// An X client in the plainest form: the connection set-up of the core protocol
+// on the server's local socket, answered with success, then held open.
+int connectClient(const std::string& number) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = "/tmp/.X11-unix/X" + number;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    // Byte order 'l' (little endian), protocol 11.0, no authorisation.
+    const std::array<unsigned char, 12> setup{'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    unsigned char status = 0;
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        write(fd, setup.data(), setup.size()) != static_cast<ssize_t>(setup.size()) || read(fd, &status, 1) != 1 ||
+        status != 1) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+PrivateXServer::PrivateXServer(int width, int height) {
+    if (!ChildProcess::isAvailable("Xvfb")) {
+        throw CliError("Xvfb is not installed; the demo needs it (Debian package xvfb).");
+    }
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) throw CliError("Cannot make a pipe for Xvfb.");
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    ChildProcess::Options options;
+    options.inheritedFd = ends[1];
+    // A desktop's X server is favoured over ordinary work; on a busy machine a server
+    // of ordinary priority wakes milliseconds late and would blur every timing measured through it.
+    options.realTime = true;
+    try {
+        server_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-noreset", "-nolisten", "tcp"},
+            options);
+    } catch (...) {
+        close(ends[0]);
+        close(ends[1]);
+        throw;
+    }
+    close(ends[1]);
+    try {
+        displayName_ = ":" + readDisplayNumber(ends[0], *server_);
+    } catch (...) {
+        close(ends[0]);
+        server_.reset();
+        throw;
+    }
+    close(ends[0]);
+    client_ = connectClient(displayName_.substr(1));
+    if (client_ < 0) {
+        server_.reset();
+        throw CliError("Xvfb started but refused a connection on display " + displayName_ + ".");
+    }
+}
+
+PrivateXServer::~PrivateXServer() {
+    if (client_ >= 0) close(client_);
+    server_.reset();
+}
+
+}  // namespace brevanor

@@ -1,0 +1,178 @@
+#include "cli/RecordingText.h"
+
+#include <simdjson.h>
+
+#include <cstdio>
+
+#include "core/checks/PreflightChecker.h"
+#include "core/model/DurationText.h"
+#include "core/model/RecordingJSONEncoder.h"
+
+namespace brevanor {
+
+namespace {
+
+std::string printf(const char* format, auto... values) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, format, values...);
+    return buffer;
+}
+
+std::string seconds(std::uint64_t nanos) { return printf("%.3f s", static_cast<double>(nanos) / 1e9); }
+
+std::string point(double x, double y) { return printf("(%g, %g)", x, y); }
+
+std::string modifiers(std::uint64_t flags) {
+    const std::string symbols = HotkeyChord{0, flags}.modifierSymbols();
+    return symbols.empty() ? std::string() : "  " + symbols;
+}
+
+std::string field(std::string_view label, const std::string& value) {
+    std::string line = "  " + std::string(label);
+    line.resize(14, ' ');
+    return line + value + "\n";
+}
+
+std::string playbackSettings(const RecordingSettings& settings) {
+    std::string text = printf("speed %gx • ", settings.speed);
+    text += settings.repeatInfinite ? "repeat forever"
+                                    : printf("repeat %lld", static_cast<long long>(settings.repeatCount));
+    text += printf(" • delay %g s • cursor ", settings.delayBetweenRepeatsSec);
+    text += toString(settings.cursorMode);
+    if (settings.extraDelayBeforeClickMs != 0) {
+        text += printf(" • %lld ms before each click", static_cast<long long>(settings.extraDelayBeforeClickMs));
+    }
+    return text;
+}
+
+std::string frontmostApp(const FrontmostAppInfo& app) {
+    std::string text = app.name.value_or(app.bundleID.value_or("unknown application"));
+    if (app.name && app.bundleID) text += " (" + *app.bundleID + ")";
+    if (app.windowTitle) text += ", window “" + *app.windowTitle + "”";
+    if (app.windowFrame) {
+        const FrameRect& frame = *app.windowFrame;
+        text += printf(" at (%g, %g) %g×%g", frame.x, frame.y, frame.width, frame.height);
+    }
+    return text;
+}
+
+std::string eventLine(const RecordingEvent& event) {
+    using Kind = RecordingEvent::Kind;
+    std::string line =
+        printf("%12s  %-13s", seconds(event.timestamp()).c_str(), std::string(toString(event.kind())).c_str());
+    switch (event.kind()) {
+        case Kind::mouseDown:
+        case Kind::mouseUp: {
+            const MouseButtonEvent& button = event.mouseButton();
+            line += std::string(toString(button.button)) +
+                    printf(" button %lld at ", static_cast<long long>(button.buttonNumber)) +
+                    point(button.x, button.y) + printf(", click %lld", static_cast<long long>(button.clickCount)) +
+                    modifiers(button.modifiers);
+            break;
+        }
+        case Kind::mousePath: {
+            const MousePathEvent& path = event.path();
+            const PathPoint first = path.points.empty() ? PathPoint{} : path.points.front();
+            const PathPoint last = path.points.empty() ? PathPoint{} : path.points.back();
+            line += printf("%zu points ", path.points.size()) + point(first.x, first.y) + " → " +
+                    point(last.x, last.y) + " in " + seconds(last.dt);
+            break;
+        }
+        case Kind::scroll: {
+            const ScrollEvent& scroll = event.scrollEvent();
+            line += "at " + point(scroll.x, scroll.y) +
+                    (scroll.isContinuous ? printf(", %lld, %lld px", static_cast<long long>(scroll.pointDeltaX),
+                                                  static_cast<long long>(scroll.pointDeltaY))
+                                         : printf(", %lld, %lld lines", static_cast<long long>(scroll.deltaX),
+                                                  static_cast<long long>(scroll.deltaY))) +
+                    modifiers(scroll.modifiers);
+            break;
+        }
+        case Kind::keyDown:
+        case Kind::keyUp:
+            line += printf("key %u", static_cast<unsigned>(event.key().keyCode)) +
+                    (event.key().isRepeat ? " (repeat)" : "") + modifiers(event.key().modifiers);
+            break;
+        case Kind::flagsChanged:
+            line += printf("key %u %s", static_cast<unsigned>(event.flags().keyCode),
+                           event.flags().isDown ? "down" : "up") +
+                    modifiers(event.flags().modifiers);
+            break;
+        case Kind::idleGap: line += "for " + seconds(event.idle().durationNanos); break;
+    }
+    return line + "\n";
+}
+
+std::string minified(simdjson::dom::element element) { return simdjson::minify(element); }
+
+}  // namespace
+
+std::string RecordingText::summary(const Recording& recording, const DateText& dates) {
+    return DurationText::duration(recording.trimmedDurationNanos()) + " • " + std::to_string(recording.eventCount()) +
+           " events • " + dates.format(recording.createdAt);
+}
+
+std::string RecordingText::row(const Recording& recording, const DateText& dates, KeyboardLayout* layout) {
+    std::string line = recording.id.toString() + "  " + recording.name + "  " + summary(recording, dates);
+    if (recording.settings.playHotkey) line += "  " + recording.settings.playHotkey->displayString(layout);
+    if (recording.settings.containsSensitiveInput) line += "  (sensitive)";
+    return line;
+}
+
+std::string RecordingText::details(const Recording& recording, const DateText& dates, KeyboardLayout* layout) {
+    const RecordingSettings& settings = recording.settings;
+    std::string text = recording.name + "\n";
+    text += field("id", recording.id.toString());
+    text += field("summary", summary(recording, dates));
+    text += field("length", DurationText::duration(recording.durationNanos()) +
+                                (recording.canUndoTrim()
+                                     ? ", trimmed by " + DurationText::duration(recording.trim.leadingNanos) +
+                                           " at the start and " + DurationText::duration(recording.trim.trailingNanos) +
+                                           " at the end"
+                                     : ", not trimmed"));
+    text += field("playback", playbackSettings(settings));
+    if (settings.playHotkey) text += field("shortcut", settings.playHotkey->displayString(layout));
+    if (settings.containsSensitiveInput) text += field("sensitive", "contains sensitive input; export is refused");
+    if (!settings.silencedWarnings.empty()) {
+        std::string kinds;
+        for (const PreflightWarningKind kind : settings.silencedWarnings) {
+            kinds += (kinds.empty() ? "" : ", ") + std::string(toString(kind));
+        }
+        text += field("silenced", kinds);
+    }
+    if (!settings.notes.empty()) text += field("notes", settings.notes);
+    const EnvironmentSnapshot& environment = recording.environment;
+    text +=
+        field("displays", environment.displays.empty() ? "unknown" : PreflightChecker::describe(environment.displays));
+    text += field("front app", environment.frontmostApp ? frontmostApp(*environment.frontmostApp) : "unknown");
+    text += field("keyboard", environment.keyboardInputSourceID.value_or("unknown"));
+    return text;
+}
+
+std::string RecordingText::events(const Recording& recording) {
+    std::string text;
+    for (const RecordingEvent& event : recording.events) text += eventLine(event);
+    return text;
+}
+
+std::string RecordingText::listJson(const std::vector<std::shared_ptr<const Recording>>& recordings) {
+    const RecordingJSONEncoder encoder;
+    simdjson::dom::parser parser;
+    std::string json = "[";
+    for (const auto& recording : recordings) {
+        // The document's own forms of the id, name, date and settings, so that scripts see what the file holds.
+        const simdjson::padded_string document(encoder.encode(*recording));
+        const simdjson::dom::element root = parser.parse(document);
+        if (json.size() > 1) json += ',';
+        json += "{\"createdAt\":" + minified(root["createdAt"]);
+        json += ",\"durationNanos\":" + std::to_string(recording->durationNanos());
+        json += ",\"eventCount\":" + std::to_string(recording->eventCount());
+        json += ",\"id\":" + minified(root["id"]);
+        json += ",\"name\":" + minified(root["name"]);
+        json += ",\"settings\":" + minified(root["settings"]);
+        json += ",\"trimmedDurationNanos\":" + std::to_string(recording->trimmedDurationNanos()) + "}";
+    }
+    return json + "]";
+}
+
+}  // namespace brevanor

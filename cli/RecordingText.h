@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/DateText.h"
+#include "core/model/Recording.h"
+
+namespace brevanor {
+
+class KeyboardLayout;
+
+// How the command line shows recordings: as library rows, in detail, event by
+// event, and as JSON for scripts.
+namespace RecordingText {
+
+// The library row's summary: "1 min 15 s • 312 events • Dec 6, 2026, 4:43 PM".
+std::string summary(const Recording& recording, const DateText& dates);
+// One line of `list`: id, name and summary, then the play shortcut and the
+// sensitive-input mark when they apply. `layout` names shortcut keys (may be null).
+std::string row(const Recording& recording, const DateText& dates, KeyboardLayout* layout);
+// What `show` prints: name, summary, settings, trim and the recorded environment.
+std::string details(const Recording& recording, const DateText& dates, KeyboardLayout* layout);
+// One line per recorded event, with its time from the start.
+std::string events(const Recording& recording);
+// One JSON array, in the given order, of objects with the keys "createdAt",
+// "durationNanos", "eventCount", "id", "name", "settings" (as in the document)
+// and "trimmedDurationNanos".
+std::string listJson(const std::vector<std::shared_ptr<const Recording>>& recordings);
+
+}  // namespace RecordingText
+
+}  // namespace brevanor

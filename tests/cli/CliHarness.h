@@ -1,0 +1,47 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "tests/store/TemporaryDirectory.h"
+
+namespace brevanor {
+
+// Runs brevanor-cli's commands in-process against a library and preferences
+// of their own (XDG_DATA_HOME and XDG_CONFIG_HOME in a temporary folder) and
+// without an X display, collecting what they print.
+class CliHarness {
+public:
+    struct Result {
+        int status = 0;
+        std::string out;
+        std::string err;
+    };
+
+    CliHarness() {
+        setenv("XDG_DATA_HOME", (folder_.path() / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (folder_.path() / "config").c_str(), 1);
+        unsetenv("DISPLAY");
+    }
+
+    Result run(const std::vector<std::string>& arguments, const std::string& input = {}) {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        Cli cli("brevanor-cli", {in, out, err, false, false});
+        const int status = cli.run(arguments);
+        return {status, out.str(), err.str()};
+    }
+
+    const std::filesystem::path& folder() const { return folder_.path(); }
+    std::filesystem::path library() const { return folder_.path() / "data" / "Brevanor" / "Recordings"; }
+    std::filesystem::path preferencesFile() const { return folder_.path() / "config" / "Brevanor" / "Brevanor.conf"; }
+
+private:
+    TemporaryDirectory folder_;
+};
+
+}  // namespace brevanor

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli/Cli.h"
+#include "cli/CliError.h"
+#include "cli/CommandLine.h"
+#include "cli/PlayCommand.h"
+#include "core/store/InMemoryPreferencesStore.h"
+#include "core/store/RecordingStore.h"
+#include "tests/cli/CliHarness.h"
+#include "tests/store/SampleRecordings.h"
+
+namespace brevanor {
+namespace {
+
+TEST(Cli, HelpListsEveryCommandAtTheStartOfALine) {
+    CliHarness cli;
+    const auto help = cli.run({"help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* command : {"list", "show", "rename", "duplicate", "delete", "import", "export", "trim", "record",
+                                "play", "compare", "demo"}) {
+        EXPECT_NE(help.out.find(std::string("\n  ") + command), std::string::npos) << command;
+    }
+    EXPECT_EQ(cli.run({}).out, help.out);
+    EXPECT_EQ(cli.run({"--help"}).out, help.out);
+}
+
+TEST(Cli, WrongUseIsOneSentenceAndStatusTwo) {
+    CliHarness cli;
+    const auto unknown = cli.run({"frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, "brevanor-cli: Unknown command “frobnicate”; run brevanor-cli help for the commands.\n");
+    EXPECT_EQ(unknown.out, "");
+    const auto option = cli.run({"list", "--all"});
+    EXPECT_EQ(option.status, 2);
+    EXPECT_EQ(option.err, "brevanor-cli: Unknown option --all for list; run brevanor-cli help for the options.\n");
+    const auto blank = cli.run({"record", "--name", " "});
+    EXPECT_EQ(blank.status, 2);
+    EXPECT_EQ(blank.err, "brevanor-cli: A recording needs a name that is not blank.\n");
+    const auto missing = cli.run({"show"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err,
+              "brevanor-cli: show needs a recording (its id, name or file); run brevanor-cli help for its usage.\n");
+}
+
+TEST(Cli, WithoutADisplayRecordingAndPlayingSaySo) {
+    CliHarness cli;
+    RecordingStore(cli.library(), std::make_shared<InMemoryPreferencesStore>())
+        .save(sampleRecording("Any", std::chrono::system_clock::now()));
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"record", "--countdown", "0"}, std::vector<std::string>{"play", "Any"}}) {
+        const auto result = cli.run(arguments);
+        EXPECT_EQ(result.status, 1) << arguments[0];
+        EXPECT_TRUE(result.err.starts_with("brevanor-cli: No X display is set")) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+}
+
+TEST(Cli, PlayOptionsChangeTheRecordingsSettingsForOneRun) {
+    Recording recording = sampleRecording("Any", std::chrono::system_clock::now());
+    recording.settings.speed = 3.0;
+    recording.settings.repeatCount = 4;
+    recording.settings.delayBetweenRepeatsSec = 2;
+    const std::vector<CommandLine::Option> options{{"speed", true}, {"repeat", true}, {"forever", false},
+                                                   {"delay", true}, {"cursor", true}, {"click-delay", true}};
+    const PlaybackOptions unchanged = PlayCommand::options(recording, CommandLine("play", {"Any"}, options));
+    EXPECT_EQ(unchanged, PlaybackOptions(recording.settings));
+
+    const PlaybackOptions changed =
+        PlayCommand::options(recording, CommandLine("play",
+                                                    {"Any", "--speed", "0.5", "--forever", "--delay", "0.25",
+                                                     "--cursor", "screen", "--click-delay", "150"},
+                                                    options));
+    EXPECT_EQ(changed.speed, 0.5);
+    EXPECT_FALSE(changed.repeatCount.has_value());
+    EXPECT_EQ(changed.delayBetweenRepeatsNanos, 250'000'000u);
+    EXPECT_EQ(changed.cursorMode, CursorMode::relativeToScreen);
+    EXPECT_EQ(changed.extraDelayBeforeClickNanos, 150'000'000u);
+    EXPECT_EQ(
+        PlayCommand::options(recording, CommandLine("play", {"Any", "--cursor", "cursor", "--repeat", "2"}, options))
+            .cursorMode,
+        CursorMode::relativeToCursor);
+
+    EXPECT_THROW(PlayCommand::options(recording, CommandLine("play", {"Any", "--repeat", "2", "--forever"}, options)),
+                 CliError);
+    EXPECT_THROW(PlayCommand::options(recording, CommandLine("play", {"Any", "--cursor", "diagonal"}, options)),
+                 CliError);
+    EXPECT_THROW(PlayCommand::options(recording, CommandLine("play", {"Any", "--delay", "-1"}, options)), CliError);
+}
+
+class CompareCommandTest : public ::testing::Test {
+protected:
+    std::string log(const std::string& name, const std::vector<std::string>& lines) {
+        const auto path = cli_.folder() / name;
+        std::ofstream out(path);
+        for (const auto& line : lines) out << line << "\n";
+        return path.string();
+    }
+    static std::string entry(std::uint64_t t, const char* type, double x, bool synthetic) {
+        return "{\"t\":" + std::to_string(t) + ",\"type\":\"" + type + "\",\"x\":" + std::to_string(x) +
+               ",\"y\":10,\"mods\":0,\"synthetic\":" + (synthetic ? "true" : "false") + "}";
+    }
+
+    CliHarness cli_;
+};
+
+TEST_F(CompareCommandTest, PrintsTheSummaryAndAnswersWithTheVerdict) {
+    const auto reference =
+        log("reference.jsonl", {entry(1'000'000, "mouseDown", 10, false), entry(51'000'000, "mouseUp", 10, false)});
+    const auto replay =
+        log("replay.jsonl", {entry(5'000'000, "mouseDown", 10, true), entry(55'000'000, "mouseUp", 10, true),
+                             entry(905'000'000, "mouseDown", 10, true), entry(955'500'000, "mouseUp", 13, true)});
+    const auto result = cli_.run({"compare", reference, replay});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out,
+              "Run   1  PASS  events 2/2  max pos 0.00 px  timing p95 0.00 ms  max 0.00 ms\n"
+              "Run   2  FAIL  events 2/2  max pos 3.00 px  timing p95 0.00 ms  max 0.50 ms\n"
+              "          - position error 3.00 px exceeds 1 px\n"
+              "\n"
+              "OVERALL: FAIL (1 of 2 runs failed)\n");
+    const auto one = cli_.run({"compare", reference, replay, "--expected-count", "4"});
+    EXPECT_TRUE(one.out.starts_with("Run   1  FAIL  events 4/2")) << one.out;
+    const auto passing =
+        log("passing.jsonl", {entry(5'000'000, "mouseDown", 10, true), entry(55'000'000, "mouseUp", 10, true)});
+    EXPECT_EQ(cli_.run({"compare", reference, passing}).status, 0);
+}
+
+TEST_F(CompareCommandTest, NamesTheLineOfALogItCannotRead) {
+    const auto reference = log("reference.jsonl", {entry(1, "mouseDown", 10, false), "{\"t\":2}"});
+    const auto result = cli_.run({"compare", reference, reference});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.starts_with("brevanor-cli: The harness log " + reference + " cannot be read: "))
+        << result.err;
+    EXPECT_NE(result.err.find("line 2"), std::string::npos) << result.err;
+    const auto good = log("good.jsonl", {entry(1, "mouseDown", 10, false)});
+    const auto missing = cli_.run({"compare", good, "/nonexistent/replay.jsonl"});
+    EXPECT_EQ(missing.err, "brevanor-cli: Cannot read the harness log /nonexistent/replay.jsonl.\n");
+}
+
+}  // namespace
+}  // namespace brevanor

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliError.h"
+#include "cli/CommandLine.h"
+
+namespace brevanor {
+namespace {
+
+const std::vector<CommandLine::Option> kOptions{{"speed", true}, {"yes", false}, {"repeat", true}};
+
+std::string usageErrorOf(const std::vector<std::string>& arguments) {
+    try {
+        CommandLine line("play", arguments, kOptions);
+        (void)line.number("speed", 0.5, 10);
+        (void)line.integer("repeat", 1, 9999);
+    } catch (const CliError& error) {
+        EXPECT_EQ(error.exitStatus(), CliError::usageStatus);
+        return error.what();
+    }
+    return {};
+}
+
+TEST(CommandLine, SplitsPositionalsFromOptionsInEitherForm) {
+    const CommandLine line("play", {"Demo", "--speed", "2", "--yes", "--repeat=3"}, kOptions);
+    EXPECT_EQ(line.positionals(), std::vector<std::string>{"Demo"});
+    EXPECT_EQ(line.number("speed", 0.5, 10), 2.0);
+    EXPECT_EQ(line.integer("repeat", 1, 9999), 3);
+    EXPECT_TRUE(line.has("yes"));
+    EXPECT_EQ(line.value("yes"), "");
+}
+
+TEST(CommandLine, AfterADoubleDashEverythingIsPositional) {
+    const CommandLine line("show", {"--", "--yes", "-x"}, kOptions);
+    EXPECT_EQ(line.positionals(), (std::vector<std::string>{"--yes", "-x"}));
+    EXPECT_FALSE(line.has("yes"));
+}
+
+TEST(CommandLine, AbsentOptionsHaveNoValue) {
+    const CommandLine line("play", {"Demo"}, kOptions);
+    EXPECT_FALSE(line.number("speed", 0.5, 10).has_value());
+    EXPECT_FALSE(line.value("repeat").has_value());
+}
+
+TEST(CommandLine, RefusesWhatItWasNotToldOf) {
+    EXPECT_EQ(usageErrorOf({"--fast"}), "Unknown option --fast for play; run brevanor-cli help for the options.");
+    EXPECT_EQ(usageErrorOf({"-v"}), "Unknown option -v for play; run brevanor-cli help for the options.");
+    EXPECT_EQ(usageErrorOf({"--speed"}), "The option --speed needs a value.");
+    EXPECT_EQ(usageErrorOf({"--yes=1"}), "The option --yes takes no value.");
+    EXPECT_EQ(usageErrorOf({"--yes", "--yes"}), "The option --yes is given more than once.");
+}
+
+TEST(CommandLine, NumbersMustBeWholeFiniteAndInRange) {
+    EXPECT_EQ(usageErrorOf({"--speed", "fast"}), "The option --speed takes a number from 0.5 to 10, not “fast”.");
+    EXPECT_EQ(usageErrorOf({"--speed", "20"}), "The option --speed takes a number from 0.5 to 10, not “20”.");
+    EXPECT_EQ(usageErrorOf({"--speed", "nan"}), "The option --speed takes a number from 0.5 to 10, not “nan”.");
+    EXPECT_EQ(usageErrorOf({"--speed", "2x"}), "The option --speed takes a number from 0.5 to 10, not “2x”.");
+    EXPECT_EQ(usageErrorOf({"--repeat", "2.5"}), "The option --repeat takes a whole number from 1 to 9999, not “2.5”.");
+    EXPECT_EQ(usageErrorOf({"--repeat", "99999999999999999999"}),
+              "The option --repeat takes a whole number from 1 to 9999, not “99999999999999999999”.");
+    EXPECT_EQ(usageErrorOf({"--repeat", "0"}), "The option --repeat takes a whole number from 1 to 9999, not “0”.");
+}
+
+TEST(CommandLine, CountsPositionals) {
+    const CommandLine none("rename", {}, {});
+    EXPECT_THROW(none.expectPositionals(2, 2, "a recording and its new name"), CliError);
+    const CommandLine three("rename", {"a", "b", "c"}, {});
+    try {
+        three.expectPositionals(2, 2, "a recording and its new name");
+        FAIL() << "three positionals were taken";
+    } catch (const CliError& error) {
+        EXPECT_STREQ(error.what(), "rename does not take “c”; run brevanor-cli help for its usage.");
+    }
+    EXPECT_NO_THROW(CommandLine("rename", {"a", "b"}, {}).expectPositionals(2, 2, "two"));
+}
+
+}  // namespace
+}  // namespace brevanor

@@ -1,0 +1,68 @@
+// The preferences file as the application's own QSettings writes and reads it:
+// what one side writes, the other must read back unchanged.
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+
+#include "cli/IniPreferencesStore.h"
+#include "cli/UserSettings.h"
+#include "tests/store/TemporaryDirectory.h"
+
+namespace brevanor {
+namespace {
+
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+TEST(IniPreferencesQt, ReadsWhatQSettingsWrote) {
+    TemporaryDirectory folder;
+    const auto file = folder.path() / "Brevanor.conf";
+    const QByteArray chord = R"({"keyCode":7,"modifiers":1835008})";
+    {
+        QSettings settings(qt(file.string()), QSettings::IniFormat);
+        settings.setValue("countdownSeconds", QVariant::fromValue<qlonglong>(0));
+        settings.setValue("defaults.speed", 2.5);
+        settings.setValue("defaults.repeatInfinite", true);
+        settings.setValue("defaults.cursorMode", "relativeToScreen");
+        settings.setValue("hotkey.stop", chord);
+        settings.setValue("odd", QString::fromUtf8(" @lead, \"quoted\"; \\ tab\t – end "));
+        settings.setValue("Brevanor.Library/geometry", QByteArray("\x01\xd9\x00z", 4));
+        settings.sync();
+    }
+    const IniPreferencesStore store(file);
+    EXPECT_EQ(store.getInteger("countdownSeconds"), 0);
+    EXPECT_EQ(store.getDouble("defaults.speed"), 2.5);
+    EXPECT_EQ(store.getBoolean("defaults.repeatInfinite"), true);
+    EXPECT_EQ(store.getString("defaults.cursorMode"), "relativeToScreen");
+    EXPECT_EQ(store.getString("odd"), " @lead, \"quoted\"; \\ tab\t – end ");
+    const UserSettings settings = UserSettings::read(store);
+    EXPECT_EQ(settings.stopHotkey, (HotkeyChord{7, 1835008}));
+    EXPECT_EQ(settings.countdownSeconds, 0);
+    EXPECT_EQ(settings.defaultCursorMode, CursorMode::relativeToScreen);
+}
+
+TEST(IniPreferencesQt, QSettingsReadsWhatItWroteAndKeepsItsOwnKeys) {
+    TemporaryDirectory folder;
+    const auto file = folder.path() / "Brevanor.conf";
+    {
+        QSettings settings(qt(file.string()), QSettings::IniFormat);
+        settings.setValue("showOverlay", false);
+        settings.setValue("Brevanor.Library/geometry", QByteArray("\x01\xd9", 2));
+        settings.sync();
+    }
+    IniPreferencesStore store(file);
+    store.setInteger("com.brevanor.recordingCounter", 7);
+    store.setString("text", " @lead, \"quoted\"; \\ – end ");
+    const std::string bytes("\x00\x7f\x80\xff{\"a\":1}", 11);
+    store.setData("data", std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+
+    QSettings settings(qt(file.string()), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("com.brevanor.recordingCounter").toLongLong(), 7);
+    EXPECT_EQ(settings.value("text").toString(), QString::fromUtf8(" @lead, \"quoted\"; \\ – end "));
+    EXPECT_EQ(settings.value("data").toByteArray(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    EXPECT_EQ(settings.value("showOverlay").toBool(), false);
+    EXPECT_EQ(settings.value("Brevanor.Library/geometry").toByteArray(), QByteArray("\x01\xd9", 2));
+}
+
+}  // namespace
+}  // namespace brevanor

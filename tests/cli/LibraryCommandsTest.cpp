@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+#include <simdjson.h>
+
+#include <fstream>
+
+#include "core/model/RecordingJSONEncoder.h"
+#include "core/store/InMemoryPreferencesStore.h"
+#include "core/store/RecordingStore.h"
+#include "tests/cli/CliHarness.h"
+#include "tests/store/SampleRecordings.h"
+
+namespace brevanor {
+namespace {
+
+using std::chrono::hours;
+
+class LibraryCommands : public ::testing::Test {
+protected:
+    // Saves a recording straight into the harness's library.
+    Recording add(Recording recording) {
+        RecordingStore(cli_.library(), std::make_shared<InMemoryPreferencesStore>()).save(recording);
+        return recording;
+    }
+    Recording add(const std::string& name, Date createdAt) { return add(sampleRecording(name, createdAt)); }
+    std::size_t libraryFileCount() const {
+        std::error_code error;
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(cli_.library(), error),
+                                                      std::filesystem::directory_iterator()));
+    }
+    std::filesystem::path file(const std::string& name, std::string_view contents) {
+        const auto path = cli_.folder() / name;
+        std::ofstream(path, std::ios::binary) << contents;
+        return path;
+    }
+
+    CliHarness cli_;
+    const Date now_ = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+};
+
+TEST_F(LibraryCommands, ListsRowsNewestFirst) {
+    EXPECT_EQ(cli_.run({"list"}).out, "") << "an empty library lists nothing";
+    const Recording older = add("Older", now_ - hours(48));
+    const Recording newer = add("Newer", now_);
+    const auto result = cli_.run({"list"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto newline = result.out.find('\n');
+    EXPECT_TRUE(result.out.starts_with(newer.id.toString() + "  Newer  2.4 s • 18 events • "));
+    EXPECT_EQ(result.out.substr(newline + 1).find(older.id.toString() + "  Older  2.4 s • 18 events • "), 0u);
+}
+
+TEST_F(LibraryCommands, MarksSensitiveRecordingsInTheList) {
+    Recording secret = sampleRecording("Secret", now_);
+    secret.settings.containsSensitiveInput = true;
+    add(secret);
+    EXPECT_TRUE(cli_.run({"list"}).out.ends_with("  (sensitive)\n"));
+}
+
+TEST_F(LibraryCommands, ListsJsonWithTheDocumentsOwnValues) {
+    Recording recording = sampleRecording("Quote \" and – dash", now_);
+    recording.settings.speed = 2.5;
+    recording.trim = {100'000'000, 200'000'000};
+    add(recording);
+    const auto result = cli_.run({"list", "--json"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    simdjson::dom::parser parser;
+    const simdjson::dom::array list = parser.parse(result.out).get_array();
+    ASSERT_EQ(list.size(), 1u);
+    const simdjson::dom::object entry = list.at(0).get_object();
+    EXPECT_EQ(std::string_view(entry["id"]), recording.id.toString());
+    EXPECT_EQ(std::string_view(entry["name"]), recording.name);
+    EXPECT_EQ(std::int64_t(entry["eventCount"]), recording.eventCount());
+    EXPECT_EQ(std::uint64_t(entry["durationNanos"]), recording.durationNanos());
+    EXPECT_EQ(std::uint64_t(entry["trimmedDurationNanos"]), recording.durationNanos() - 300'000'000);
+    EXPECT_EQ(double(entry["settings"]["speed"]), 2.5);
+    EXPECT_EQ(std::string_view(entry["settings"]["notes"]), recording.settings.notes);
+    const std::string document = RecordingJSONEncoder().encode(recording);
+    EXPECT_NE(document.find("\"createdAt\":" + simdjson::minify(entry["createdAt"])), std::string::npos);
+    EXPECT_EQ(cli_.run({"list", "--json"}).out, result.out);
+    EXPECT_EQ(CliHarness().run({"list", "--json"}).out, "[]\n");
+}
+
+TEST_F(LibraryCommands, ShowsARecordingByIdNameOrFile) {
+    const Recording recording = add("Form fill", now_);
+    const auto byName = cli_.run({"show", "Form fill"});
+    ASSERT_EQ(byName.status, 0) << byName.err;
+    EXPECT_TRUE(byName.out.starts_with("Form fill\n  id          " + recording.id.toString() + "\n"));
+    EXPECT_NE(byName.out.find("  summary     2.4 s • 18 events • "), std::string::npos);
+    EXPECT_NE(byName.out.find("  displays    unknown\n"), std::string::npos);
+    std::string lowerId = recording.id.toString();
+    for (char& c : lowerId) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(cli_.run({"show", lowerId}).out, byName.out);
+    const auto exported = cli_.folder() / "copy.macro";
+    ASSERT_EQ(cli_.run({"export", "Form fill", exported.string()}).status, 0);
+    EXPECT_EQ(cli_.run({"show", exported.string()}).out, byName.out);
+}
+
+TEST_F(LibraryCommands, ShowsEventsAndTheWholeDocument) {
+    const Recording recording = add("Events", now_);
+    const auto events = cli_.run({"show", "Events", "--events"});
+    EXPECT_NE(
+        events.out.find("\nevents\n     0.000 s  mousePath    50 points (100, 200.5) → (149, 151.5) in 0.392 s\n"),
+        std::string::npos)
+        << events.out;
+    EXPECT_NE(events.out.find("     0.400 s  mouseDown    left button 0 at (149, 151.5), click 1\n"),
+              std::string::npos);
+    EXPECT_NE(events.out.find("     0.500 s  keyDown      key 12  ⌘\n"), std::string::npos);
+    EXPECT_NE(events.out.find("     0.550 s  idleGap      for 0.250 s\n"), std::string::npos);
+    EXPECT_EQ(cli_.run({"show", "Events", "--json"}).out, RecordingJSONEncoder().encode(recording) + "\n");
+}
+
+TEST_F(LibraryCommands, RenamesDuplicatesAndDeletes) {
+    const Recording recording = add("Draft", now_ - hours(1));
+    EXPECT_EQ(cli_.run({"rename", "Draft", "Final"}).status, 0);
+    EXPECT_EQ(cli_.run({"show", recording.id.toString(), "--json"}).out.find("\"name\":\"Final\""),
+              cli_.run({"show", recording.id.toString(), "--json"}).out.find("\"name\":"));
+    const auto copy = cli_.run({"duplicate", "Final"});
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    const auto copyId = Uuid::parse(copy.out.substr(0, copy.out.size() - 1));
+    ASSERT_TRUE(copyId.has_value()) << copy.out;
+    EXPECT_TRUE(cli_.run({"show", copyId->toString()}).out.starts_with("Final copy\n"));
+    EXPECT_EQ(cli_.run({"delete", recording.id.toString()}).status, 0);
+    EXPECT_EQ(libraryFileCount(), 1u);
+    const auto blank = cli_.run({"rename", "Final copy", "  "});
+    EXPECT_EQ(blank.status, 2);
+    EXPECT_EQ(blank.err, "brevanor-cli: A recording needs a name that is not blank.\n");
+}
+
+TEST_F(LibraryCommands, ImportsRecordingFilesAndNamesTheOnesItCannot) {
+    const Recording recording = sampleRecording("Imported", now_);
+    const auto good = file("good.MACRO", RecordingJSONEncoder().encode(recording));
+    const auto text = file("notes.txt", "hello");
+    const auto broken = file("broken.json", "{\"schemaVersion\":1,");
+    const auto result = cli_.run({"import", good.string(), text.string(), broken.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, recording.id.toString() + "\n");
+    EXPECT_EQ(result.err,
+              "brevanor-cli: Could not import notes.txt, broken.json. The file is not a recording this version of "
+              "Brevanor understands.\n");
+    const auto again = cli_.run({"import", good.string()});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_NE(again.out, result.out) << "a second import gets an id of its own";
+    EXPECT_EQ(libraryFileCount(), 2u);
+}
+
+TEST_F(LibraryCommands, RefusesToExportSensitiveRecordings) {
+    Recording secret = sampleRecording("Bank login", now_);
+    secret.settings.containsSensitiveInput = true;
+    add(secret);
+    const auto target = cli_.folder() / "out.macro";
+    const auto result = cli_.run({"export", "Bank login", target.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "brevanor-cli: “Bank login” is marked as containing sensitive input, so it cannot be exported.\n");
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST_F(LibraryCommands, TrimsAndUndoesTheTrim) {
+    Recording recording = sampleRecording("Padded", now_);
+    recording.events = {
+        RecordingEvent::idleGap({0, 2'000'000'000}),
+        RecordingEvent::mouseDown({2'000'000'000, MouseButton::left, 0, 10, 10, 1, 0}),
+        RecordingEvent::mouseUp({2'100'000'000, MouseButton::left, 0, 10, 10, 1, 0}),
+        RecordingEvent::keyDown({2'200'000'000, 0, 0, false}),
+        RecordingEvent::keyUp({2'300'000'000, 0, 0, false}),
+        RecordingEvent::idleGap({2'300'000'000, 1'000'000'000}),
+    };
+    add(recording);
+    const auto trimmed = cli_.run({"trim", "Padded"});
+    ASSERT_EQ(trimmed.status, 0) << trimmed.err;
+    EXPECT_NE(trimmed.out.find("  Padded  0.3 s • 6 events"), std::string::npos) << trimmed.out;
+    EXPECT_NE(cli_.run({"show", "Padded"}).out.find("trimmed by 2.0 s at the start and 1.0 s at the end"),
+              std::string::npos);
+    const auto undone = cli_.run({"trim", "Padded", "--undo"});
+    EXPECT_NE(undone.out.find("  Padded  3.3 s • 6 events"), std::string::npos) << undone.out;
+    EXPECT_NE(cli_.run({"show", "Padded"}).out.find("3.3 s, not trimmed"), std::string::npos);
+}
+
+TEST_F(LibraryCommands, SaysPlainlyWhatItCannotFind) {
+    add("Twin", now_);
+    add("Twin", now_ - hours(1));
+    const auto twins = cli_.run({"show", "Twin"});
+    EXPECT_EQ(twins.status, 1);
+    EXPECT_EQ(twins.err,
+              "brevanor-cli: Several recordings are named “Twin”; name one by its id (brevanor-cli list).\n");
+    const auto missing = cli_.run({"delete", "Nobody"});
+    EXPECT_EQ(missing.err, "brevanor-cli: No recording is named “Nobody”, and no id or file matches it.\n");
+    const auto unknownId = cli_.run({"show", "6B29FC40-CA47-1067-B31D-00DD010662DA"});
+    EXPECT_EQ(unknownId.err,
+              "brevanor-cli: No recording in the library has the id 6B29FC40-CA47-1067-B31D-00DD010662DA.\n");
+    const auto garbage = file("garbage.macro", "not json at all");
+    const auto undecodable = cli_.run({"show", garbage.string()});
+    EXPECT_EQ(undecodable.status, 1);
+    EXPECT_TRUE(undecodable.err.starts_with("brevanor-cli: " + garbage.string() +
+                                            " is not a recording this version of Brevanor understands ("));
+    EXPECT_EQ(std::count(undecodable.err.begin(), undecodable.err.end(), '\n'), 1);
+}
+
+}  // namespace
+}  // namespace brevanor

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include "cli/RecordingText.h"
+#include "core/model/DurationText.h"
+#include "tests/store/SampleRecordings.h"
+
+namespace brevanor {
+namespace {
+
+TEST(DurationText, ShowsSecondsUnderAMinuteAndMinutesAfter) {
+    EXPECT_EQ(DurationText::duration(0), "0.0 s");
+    EXPECT_EQ(DurationText::duration(9'960'000'000), "10.0 s");
+    EXPECT_EQ(DurationText::duration(59'900'000'000), "59.9 s");
+    EXPECT_EQ(DurationText::duration(75'400'000'000), "1 min 15 s");
+    EXPECT_EQ(DurationText::duration(3'600'000'000'000), "60 min 0 s");
+    EXPECT_EQ(DurationText::elapsed(5'300'000'000), "0:05.3");
+    EXPECT_EQ(DurationText::elapsed(62'000'000'000), "1:02.0");
+    EXPECT_EQ(DurationText::elapsed(0), "0:00.0");
+}
+
+TEST(RecordingText, TheSummaryIsTheLibraryRows) {
+    const Recording recording = sampleRecording("Row", std::chrono::sys_days{std::chrono::December / 6 / 2026});
+    // ICU versions differ in the blank before "AM".
+    const std::string american = RecordingText::summary(recording, DateText("en_US", "UTC"));
+    EXPECT_TRUE(american.starts_with("2.4 s • 18 events • Dec 6, 2026, 12:00")) << american;
+    EXPECT_TRUE(american.ends_with("AM")) << american;
+    EXPECT_EQ(RecordingText::summary(recording, DateText("de_DE", "UTC")), "2.4 s • 18 events • 06.12.2026, 00:00");
+}
+
+TEST(RecordingText, RowsNameTheShortcut) {
+    Recording recording = sampleRecording("Row", std::chrono::system_clock::now());
+    recording.settings.playHotkey = HotkeyChord{122, HotkeyChord::controlFlag};
+    EXPECT_TRUE(RecordingText::row(recording, DateText(), nullptr).ends_with("  ⌃F1"));
+}
+
+TEST(RecordingText, ScrollsAndModifiersReadPlainly) {
+    Recording recording;
+    recording.events = {
+        RecordingEvent::scroll({0, 5, 6, 0, -3, 0, -30, true, 1, 0, 0}),
+        RecordingEvent::scroll({1'000'000, 5, 6, 0, 2, 0, 20, false, 0, 0, HotkeyChord::shiftFlag}),
+        RecordingEvent::flagsChanged({2'000'000, 56, HotkeyChord::shiftFlag, true}),
+    };
+    EXPECT_EQ(RecordingText::events(recording),
+              "     0.000 s  scroll       at (5, 6), 0, -30 px\n"
+              "     0.001 s  scroll       at (5, 6), 0, 2 lines  ⇧\n"
+              "     0.002 s  flagsChanged key 56 down  ⇧\n");
+}
+
+}  // namespace
+}  // namespace brevanor

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "cli/LoopMainQueue.h"
+#include "cli/StopKeys.h"
+#include "core/capture/MonotonicClock.h"
+#include "core/capture/TapEvent.h"
+
+namespace brevanor {
+namespace {
+
+constexpr std::uint64_t kHoldNanos = 50'000'000;
+constexpr std::uint64_t kPatienceNanos = 5'000'000'000;
+
+TapEvent key(TapEvent::Kind kind, std::uint64_t flags = 0, bool synthetic = false) {
+    TapEvent event;
+    event.kind = kind;
+    event.timestamp = MonotonicClock::now();
+    event.flags = flags;
+    event.isSynthetic = synthetic;
+    return event;
+}
+
+class StopKeysConcurrency : public ::testing::Test {
+protected:
+    // Runs the main queue until another press arrives or `nanos` have passed.
+    void runFor(std::uint64_t nanos) {
+        const std::size_t before = presses_.size();
+        bool elapsed = false;
+        queue_->postAfter(nanos, [&] { elapsed = true; });
+        queue_->runUntil([&] { return elapsed || presses_.size() > before; });
+    }
+
+    const HotkeyChord stop_{7, HotkeyChord::controlFlag | HotkeyChord::optionFlag | HotkeyChord::commandFlag};
+    const HotkeyChord record_{15, HotkeyChord::controlFlag | HotkeyChord::optionFlag | HotkeyChord::commandFlag};
+    std::shared_ptr<LoopMainQueue> queue_ = std::make_shared<LoopMainQueue>();
+    std::vector<StopKeys::Press> presses_;
+    std::shared_ptr<StopKeys> keys_ = StopKeys::make(
+        record_, stop_, queue_, [this](const StopKeys::Press& press) { presses_.push_back(press); }, kHoldNanos);
+};
+
+TEST_F(StopKeysConcurrency, HoldingEscapeStopsWithTheTimeOfItsKeyDown) {
+    const TapEvent down = key(TapEvent::Kind::keyDown(53, false));
+    keys_->consume(down);
+    keys_->consume(key(TapEvent::Kind::keyDown(53, true)));  // auto-repeat starts no second hold
+    runFor(kPatienceNanos);
+    ASSERT_EQ(presses_.size(), 1u);
+    EXPECT_EQ(presses_[0], (StopKeys::Press{StopKeys::Key::escapeHold, down.timestamp, 53}));
+    EXPECT_GE(MonotonicClock::now(), down.timestamp + kHoldNanos);
+    runFor(4 * kHoldNanos);
+    EXPECT_EQ(presses_.size(), 1u);
+}
+
+TEST_F(StopKeysConcurrency, ReleasingEscapeEarlyStopsNothing) {
+    keys_->consume(key(TapEvent::Kind::keyDown(53, false)));
+    keys_->consume(key(TapEvent::Kind::keyUp(53)));
+    runFor(4 * kHoldNanos);
+    EXPECT_TRUE(presses_.empty());
+}
+
+TEST_F(StopKeysConcurrency, ShortcutsCountWithExactlyTheirModifiers) {
+    keys_->consume(key(TapEvent::Kind::keyDown(7, false), stop_.modifiers | HotkeyChord::shiftFlag));
+    keys_->consume(key(TapEvent::Kind::keyDown(7, false), 0));
+    runFor(2 * kHoldNanos);
+    EXPECT_TRUE(presses_.empty()) << "an extra or a missing modifier is another key";
+
+    const TapEvent press =
+        key(TapEvent::Kind::keyDown(7, false), stop_.modifiers | 0x10000);  // Caps Lock does not count
+    keys_->consume(press);
+    runFor(kPatienceNanos);
+    ASSERT_EQ(presses_.size(), 1u);
+    EXPECT_EQ(presses_[0], (StopKeys::Press{StopKeys::Key::stopShortcut, press.timestamp, 7}));
+
+    keys_->consume(key(TapEvent::Kind::keyDown(15, false), record_.modifiers));
+    runFor(kPatienceNanos);
+    ASSERT_EQ(presses_.size(), 2u);
+    EXPECT_EQ(presses_[1].key, StopKeys::Key::recordShortcut);
+}
+
+TEST_F(StopKeysConcurrency, BrevanorsOwnKeysNeverCount) {
+    keys_->consume(key(TapEvent::Kind::keyDown(7, false), stop_.modifiers, true));
+    keys_->consume(key(TapEvent::Kind::keyDown(53, false), 0, true));
+    runFor(4 * kHoldNanos);
+    EXPECT_TRUE(presses_.empty());
+}
+
+TEST_F(StopKeysConcurrency, APressFromAnotherThreadArrivesOnTheMainQueue) {
+    std::thread listener([&] { keys_->consume(key(TapEvent::Kind::keyDown(7, false), stop_.modifiers)); });
+    runFor(kPatienceNanos);
+    listener.join();
+    ASSERT_EQ(presses_.size(), 1u);
+}
+
+TEST(LoopMainQueueConcurrency, RunsPostedTasksInOrderAndDelayedOnesWhenDue) {
+    LoopMainQueue queue;
+    std::vector<int> order;
+    const std::uint64_t start = MonotonicClock::now();
+    queue.postAfter(30'000'000, [&] { order.push_back(3); });
+    queue.postAfter(10'000'000, [&] { order.push_back(2); });
+    std::thread other([&] { queue.post([&] { order.push_back(1); }); });
+    other.join();
+    queue.runUntil([&] { return order.size() == 3; });
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_GE(MonotonicClock::now() - start, 30'000'000u);
+}
+
+}  // namespace
+}  // namespace brevanor

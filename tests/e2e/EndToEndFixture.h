@@ -1,0 +1,63 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "cli/AcceptanceSession.h"
+#include "cli/ChildProcess.h"
+#include "cli/PrivateXServer.h"
+#include "core/acceptance/AcceptanceComparator.h"
+
+namespace brevanor {
+
+// One private X server and one acceptance session per test. The session's
+// folder (logs, library, the programs' output) is kept when a test fails, so
+// that the logs can be read.
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* tool : {"Xvfb", "xdotool"}) {
+            if (!ChildProcess::isAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
+        }
+        server_ = std::make_unique<PrivateXServer>(1280, 800);
+        std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-e2e-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        session_ = std::make_unique<AcceptanceSession>(
+            AcceptanceSession::Programs{BREVANOR_CLI_PROGRAM, BREVANOR_LOGGER_PROGRAM}, server_->displayName(),
+            folder_);
+    }
+
+    void TearDown() override {
+        session_.reset();
+        server_.reset();
+        if (folder_.empty()) return;
+        if (HasFailure()) {
+            std::cout << "The logs of this run are in " << folder_ << "\n";
+        } else {
+            std::filesystem::remove_all(folder_);
+        }
+    }
+
+    // Replays and judges; every run must pass.
+    AcceptanceReport replay(const std::string& id, const std::vector<std::string>& options) {
+        const auto played = session_->play(id, options);
+        EXPECT_EQ(played.exitStatus, 0) << played.errors;
+        return session_->report();
+    }
+
+    static std::vector<HarnessLogEntry> comparable(const std::vector<HarnessLogEntry>& entries, bool synthetic) {
+        return synthetic ? AcceptanceComparator::replayEvents(entries) : AcceptanceComparator::referenceEvents(entries);
+    }
+
+    std::unique_ptr<PrivateXServer> server_;
+    std::filesystem::path folder_;
+    std::unique_ptr<AcceptanceSession> session_;
+};
+
+#define EXPECT_PASSES(report) EXPECT_TRUE((report).passed()) << (report).summary()
+
+}  // namespace brevanor
