@@ -170,12 +170,15 @@ SerialQueue::~SerialQueue() {
 }
 
 void SerialQueue::async(Task task) {
+    // Once the lock is released the task may run and destroy this queue (its own
+    // task may): from then on only the shared state, held here, is touched.
+    const std::shared_ptr<State> state = state_;
     {
-        std::lock_guard lock(state_->mutex);
-        if (state_->stopping) return;
-        state_->tasks.push_back(std::move(task));
+        std::lock_guard lock(state->mutex);
+        if (state->stopping) return;
+        state->tasks.push_back(std::move(task));
     }
-    state_->wake.notify_one();
+    state->wake.notify_one();
 }
 
 std::shared_ptr<Timer> SerialQueue::makeTimer(Task handler) {
