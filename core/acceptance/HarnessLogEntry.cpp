@@ -35,7 +35,12 @@ void appendNumber(std::string& out, Number value) {
 
 void appendPosition(std::string& out, double value) {
     if (!std::isfinite(value)) throw std::invalid_argument("a harness log position must be a finite number");
+    const std::size_t start = out.size();
     appendNumber(out, value);
+    // The shortest form of a large whole number has neither a point nor an
+    // exponent, and JSON readers take such text for an integer that may not fit
+    // 64 bits; a fraction keeps it a number every reader reads back.
+    if (out.find_first_of(".e", start) == std::string::npos && out.size() - start > 15) out += ".0";
 }
 
 }  // namespace

@@ -35,9 +35,11 @@ TEST(HarnessLog, WrittenLogReadsBackUnchanged) {
         {0, "mouseDown", -0.1, 1e-300, "left", -3, std::nullopt, 0, false},
         {18446744073709551615u, "odd \"type\"\n\t\\ é", 1.7976931348623157e308, -4e-320, "", std::nullopt, 65535,
          18446744073709551615u, true},
+        // Whole numbers beyond 64 bits, whose shortest text has no point or exponent.
+        {1080, "mouseUp", 103333333333333327872.0, -1e20, std::nullopt, std::nullopt, std::nullopt, 0, true},
     };
     const std::string log = HarnessLogEntry::jsonLines(entries);
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
     EXPECT_EQ(AcceptanceComparator::parse(log), entries);
 }
 
