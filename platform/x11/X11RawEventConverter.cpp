@@ -140,24 +140,6 @@ std::uint64_t X11RawEventConverter::modifierFlags() const {
     return flags;
 }
 
-std::uint64_t X11RawEventConverter::monotonicNanos(unsigned long serverMillis, std::uint64_t receivedAtNanos) {
-    serverMillis &= 0xFFFFFFFFUL;
-    if (serverMillis < lastServerMillis_ && lastServerMillis_ - serverMillis > 0x80000000UL) ++serverMillisWraps_;
-    lastServerMillis_ = serverMillis;
-    const auto serverNanos = static_cast<std::int64_t>(((serverMillisWraps_ << 32) + serverMillis) * 1'000'000ULL);
-    // The event cannot have happened after it was received: the smallest delay
-    // seen so far is the best estimate of the offset between the two clocks.
-    const std::int64_t delay = static_cast<std::int64_t>(receivedAtNanos) - serverNanos;
-    constexpr std::int64_t kStaleNanos = 1'000'000'000;
-    if (!clockOffsetNanos_ || delay < *clockOffsetNanos_ || delay - *clockOffsetNanos_ > kStaleNanos) {
-        clockOffsetNanos_ = delay;
-    }
-    auto timestamp = static_cast<std::uint64_t>(serverNanos + *clockOffsetNanos_);
-    timestamp = std::clamp(timestamp, lastTimestamp_, std::max(lastTimestamp_, receivedAtNanos));
-    lastTimestamp_ = timestamp;
-    return timestamp;
-}
-
 std::optional<TapEvent> X11RawEventConverter::convert(const void* rawEvent, std::uint64_t receivedAtNanos) {
     const auto& raw = *static_cast<const XIRawEvent*>(rawEvent);
     if (raw.evtype == XI_HierarchyChanged) {
@@ -166,7 +148,7 @@ std::optional<TapEvent> X11RawEventConverter::convert(const void* rawEvent, std:
     }
     const bool fromXTest = isXTestDevice(raw.sourceid);
     TapEvent event;
-    event.timestamp = monotonicNanos(raw.time, receivedAtNanos);
+    event.timestamp = clock_.monotonicNanos(raw.time, receivedAtNanos);
     const auto detail = static_cast<unsigned int>(raw.detail);
 
     switch (raw.evtype) {

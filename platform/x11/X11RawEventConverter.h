@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/capture/TapEvent.h"
+#include "platform/x11/X11ServerClock.h"
 #include "platform/x11/X11SyntheticJournal.h"
 #include "platform/x11/X11WindowProcessIds.h"
 
@@ -54,7 +55,6 @@ private:
 
     Pointer queryPointer();
     std::uint64_t modifierFlags() const;
-    std::uint64_t monotonicNanos(unsigned long serverMillis, std::uint64_t receivedAtNanos);
     bool isXTestDevice(int deviceId) const;
     std::optional<TapEvent> convertButton(bool press, unsigned int button, TapEvent event, std::uint64_t atNanos);
     std::optional<TapEvent> convertKey(bool press, unsigned int keyCode, bool repeatFlag, TapEvent event);
@@ -69,12 +69,7 @@ private:
     bool capsUnlocksOnRelease_ = false;  // Caps Lock went down while locked: it unlocks as it comes up
     LastPress lastPress_;
     std::array<std::int64_t, 256> pressClickCounts_{};  // the click count of each button's last press
-    // Server times are milliseconds; this offset (the smallest delay seen)
-    // places them on the monotonic clock.
-    std::optional<std::int64_t> clockOffsetNanos_;
-    unsigned long lastServerMillis_ = 0;
-    std::uint64_t serverMillisWraps_ = 0;  // server times are 32 bits and wrap every 49.7 days
-    std::uint64_t lastTimestamp_ = 0;
+    X11ServerClock clock_;
 };
 
 }  // namespace brevanor
