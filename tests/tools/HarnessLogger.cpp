@@ -2,7 +2,7 @@
 //
 // Logs every input event of an X display as JSON Lines in the harness log
 // format the acceptance comparator reads: one object per event with t
-// (CLOCK_MONOTONIC nanoseconds when the event was seen), type, x, y, button
+// (CLOCK_MONOTONIC nanoseconds when the event happened), type, x, y, button
 // and clickCount (mouse buttons), keyCode (key events), mods and synthetic.
 //
 // It is the outside observer of the end-to-end tests and shares no code with
@@ -15,7 +15,8 @@
 // through XTest (in Xvfb every event does).
 //
 // The output file is created once the logger listens: a test can wait for it.
-// SIGINT or SIGTERM ends the log; every line is flushed as it is written.
+// SIGINT or SIGTERM ends the log. Lines are written by a thread of their own
+// as they come, so that the file system never delays the stamping of events.
 
 #include <poll.h>
 #include <signal.h>
@@ -27,6 +28,8 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -34,6 +37,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XKBstr.h>
+
+#include "tests/tools/LineWriter.h"
 
 namespace {
 
@@ -80,12 +85,33 @@ struct Logger {
     Display* display = nullptr;
     int xinputOpcode = 0;
     std::FILE* out = stdout;
+    std::unique_ptr<LineWriter> lines;
     std::string syntheticMode = "xtest";
     std::set<int> xtestDevices;
     int neutralByXKey[256];
     unsigned int lastButton = 0;
     std::uint64_t lastPressNanos = 0;
     long long clickCount = 0;
+    std::optional<std::int64_t> serverMillis;  // the server's clock, counted on past its 32-bit wrap
+    std::optional<std::int64_t> clockOffset;   // monotonic minus server time, in nanoseconds
+
+    // When an event happened. The server stamps each event in whole milliseconds.
+    // Read within its millisecond, the time of reading is exact to the logger's
+    // latency; read later (the machine held the logger up), the middle of the
+    // server's millisecond is taken, so that a stall of the observer is not
+    // taken for one of what it observes. The offset between the clocks is the
+    // smallest delay seen, measured anew if the server's clock was stepped.
+    std::uint64_t eventTime(Time time, std::uint64_t readAt) {
+        constexpr std::int64_t kMillisecond = 1'000'000, kStale = 1'000'000'000;
+        const auto millis = static_cast<std::uint32_t>(time);
+        serverMillis = serverMillis ? *serverMillis + static_cast<std::int32_t>(
+                                                          millis - static_cast<std::uint32_t>(*serverMillis))
+                                    : static_cast<std::int64_t>(millis);
+        const std::int64_t delay = static_cast<std::int64_t>(readAt) - *serverMillis * kMillisecond;
+        if (!clockOffset || delay < *clockOffset || delay - *clockOffset > kStale) clockOffset = delay;
+        if (delay - *clockOffset < kMillisecond) return readAt;
+        return static_cast<std::uint64_t>(*serverMillis * kMillisecond + *clockOffset + kMillisecond / 2);
+    }
 
     void readKeyNames() {
         for (int& code : neutralByXKey) code = -1;
@@ -140,13 +166,16 @@ struct Logger {
         int x = 0, y = 0, wx = 0, wy = 0;
         unsigned int state = 0;
         XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &wx, &wy, &state);
-        std::fprintf(out, "{\"t\":%llu,\"type\":\"%s\",\"x\":%d,\"y\":%d%s,\"mods\":%llu,\"synthetic\":%s}\n",
-                     static_cast<unsigned long long>(t), type, x, y, extra.c_str(), mods(state),
-                     synthetic ? "true" : "false");
-        std::fflush(out);
+        char line[512];
+        std::snprintf(line, sizeof line,
+                      "{\"t\":%llu,\"type\":\"%s\",\"x\":%d,\"y\":%d%s,\"mods\":%llu,\"synthetic\":%s}\n",
+                      static_cast<unsigned long long>(t), type, x, y, extra.c_str(), mods(state),
+                      synthetic ? "true" : "false");
+        lines->append(line);
     }
 
-    void handle(const XIRawEvent& raw, std::uint64_t t) {
+    void handle(const XIRawEvent& raw, std::uint64_t readAt) {
+        const std::uint64_t t = eventTime(raw.time, readAt);
         bool synthetic = xtestDevices.count(raw.sourceid) > 0;
         if (syntheticMode == "always") synthetic = true;
         if (syntheticMode == "never") synthetic = false;
@@ -251,6 +280,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    logger.lines = std::make_unique<LineWriter>(logger.out);
     pollfd waits[2] = {{ConnectionNumber(logger.display), POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
     while (!stopRequested) {
         while (!stopRequested && XPending(logger.display) > 0) {
@@ -266,6 +296,7 @@ int main(int argc, char** argv) {
         if (poll(waits, 2, -1) < 0) continue;
         if (waits[0].revents & (POLLHUP | POLLERR)) break;
     }
+    logger.lines.reset();
     if (logger.out != stdout) std::fclose(logger.out);
     XCloseDisplay(logger.display);
     return 0;
