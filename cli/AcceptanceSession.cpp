@@ -81,6 +81,7 @@ ChildProcess::Options AcceptanceSession::childOptions(const std::string& name) {
     const std::string stem = name + "-" + std::to_string(runs_);
     options.standardOutput = folder_ / (stem + ".out");
     options.standardError = folder_ / (stem + ".err");
+    options.processor = ChildProcess::chainProcessor();
     return options;
 }
 

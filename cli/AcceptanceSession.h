@@ -21,7 +21,9 @@ namespace brevanor {
 // into a library of the session's own; brevanor-cli then replays the recording
 // while the logger writes the replay log, and the comparator judges the runs.
 // Brevanor takes part only as the brevanor-cli program, exactly as a user
-// runs it. Every step waits with a deadline and throws CliError when one
+// runs it. Its programs all run on one processor (ChildProcess::chainProcessor()),
+// so that what is measured is the replay and not the wake-up of an idle
+// processor. Every step waits with a deadline and throws CliError when one
 // passes or a program fails; `interrupted` (set from a signal) ends a wait early.
 class AcceptanceSession {
 public:

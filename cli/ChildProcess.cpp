@@ -85,14 +85,34 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Opti
         return posix_spawnp(&pid_, argv[0].c_str(), &actions, &attributes, argvPointers.data(),
                             environmentPointers.data());
     };
+    // The child inherits the affinity of the thread that starts it.
+    cpu_set_t ownProcessors;
+    const bool pinned = options.processor && sched_getaffinity(0, sizeof ownProcessors, &ownProcessors) == 0;
+    if (pinned) {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(*options.processor, &one);
+        sched_setaffinity(0, sizeof one, &one);
+    }
     int error = options.realTime ? spawn(static_cast<short>(flags | POSIX_SPAWN_SETSCHEDULER)) : EPERM;
     if (error == EPERM) error = spawn(flags);
+    if (pinned) sched_setaffinity(0, sizeof ownProcessors, &ownProcessors);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
         pid_ = -1;
         throw CliError("Cannot start " + argv[0] + ": " + std::strerror(error) + ".");
     }
+}
+
+int ChildProcess::chainProcessor() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        for (int processor = 0; processor < CPU_SETSIZE; ++processor) {
+            if (CPU_ISSET(processor, &allowed)) return processor;
+        }
+    }
+    return 0;
 }
 
 ChildProcess::~ChildProcess() {

@@ -72,6 +72,7 @@ PrivateXServer::PrivateXServer(int width, int height) {
     // A desktop's X server is favoured over ordinary work; on a busy machine a server
     // of ordinary priority wakes milliseconds late and would blur every timing measured through it.
     options.realTime = true;
+    options.processor = ChildProcess::chainProcessor();
     try {
         server_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-noreset", "-nolisten", "tcp"},
