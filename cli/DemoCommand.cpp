@@ -43,9 +43,12 @@ private:
 
 std::string DemoCommand::script() {
     // Presses are held for a while, as fingers do; 50 ms pauses keep key events apart.
-    return "mousemove 200 160\n"
-           "sleep 0.4\n"
-           // Click into a field and type a word.
+    return "mousemove 150 130\n"
+           "sleep 0.3\n"
+           // Glide to a field, click into it and type a word.
+           "mousemove_relative 10 6\nsleep 0.02\nmousemove_relative 10 6\nsleep 0.02\n"
+           "mousemove_relative 10 6\nsleep 0.02\nmousemove_relative 10 6\nsleep 0.02\n"
+           "mousemove_relative 10 6\nsleep 0.2\n"
            "mousedown 1\nsleep 0.06\nmouseup 1\n"
            "sleep 0.3\n"
            "type --delay 90 brevanor\n"
