@@ -9,6 +9,7 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 
 #include "core/dispatch/MainQueue.h"
 #include "platform/x11/X11KeyCodeMap.h"
@@ -32,6 +33,7 @@ X11HotKeyService::X11HotKeyService(const std::string& displayName, std::shared_p
     // Without this, a held chord arrives as a stream of presses and releases.
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(connection_.display(), True, &detectable);
+    selectKeyReleases();
     XFlush(connection_.display());
     thread_ = std::thread([this] { run(); });
 }
@@ -46,6 +48,20 @@ X11HotKeyService::~X11HotKeyService() {
     ::close(wakePipe_[0]);
     ::close(wakePipe_[1]);
     // Closing the connection releases every grab it holds.
+}
+
+void X11HotKeyService::selectKeyReleases() {
+    Display* display = connection_.display();
+    int event = 0, error = 0, major = 2, minor = 2;
+    if (!XQueryExtension(display, "XInputExtension", &xinputOpcode_, &event, &error) ||
+        XIQueryVersion(display, &major, &minor) != Success) {
+        xinputOpcode_ = -1;
+        return;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyRelease);
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
 }
 
 void X11HotKeyService::wake() {
@@ -138,11 +154,27 @@ void X11HotKeyService::readEvents() {
     while (connection_.isAlive() && XPending(display) > 0) {
         XEvent event{};
         XNextEvent(display, &event);
+        if (event.type == GenericEvent && event.xcookie.extension == xinputOpcode_) {
+            if (XGetEventData(display, &event.xcookie)) {
+                const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
+                if (raw->evtype == XI_RawKeyRelease) keysDown_.erase(static_cast<unsigned int>(raw->detail));
+                XFreeEventData(display, &event.xcookie);
+            }
+            continue;
+        }
         if (event.type == KeyRelease) {
             keysDown_.erase(event.xkey.keycode);
             continue;
         }
         if (event.type != KeyPress) continue;
+        // The press started the passive grab, which would send every key to this
+        // connection until the chord's key comes up: keys a playback started by the
+        // chord types meanwhile would never reach the focused window. Releases are
+        // seen as raw events, which arrive without a grab.
+        if (xinputOpcode_ >= 0) {
+            XUngrabKeyboard(display, CurrentTime);
+            XFlush(display);
+        }
         // With detectable auto-repeat a held key repeats its press without releases in between.
         if (!keysDown_.insert(event.xkey.keycode).second) continue;
         const unsigned int modifiers = event.xkey.state & kChordModifiers & ~locks;

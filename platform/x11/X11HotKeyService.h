@@ -23,7 +23,8 @@ class MainQueue;
 // chord works whatever the lock keys say. A combination another client grabbed
 // first is refused with the X error code (BadAccess, 10); so is one this
 // service already holds under another id. Holding a chord calls back once,
-// not for every auto-repeat. Ctrl+Alt+F1...F12 can be grabbed but never
+// not for every auto-repeat, and the grab a press starts is let go at once, so
+// the keys that follow reach the focused window. Ctrl+Alt+F1...F12 can be grabbed but never
 // arrive: the server turns them into console switches first.
 //
 // The grabs live on a connection and a thread of their own, which waits for
@@ -65,6 +66,7 @@ private:
     void run();
     void runOnThread(std::function<void()> task);
     void wake();
+    void selectKeyReleases();
     void readEvents();
     void grabOrUngrab(const Grab& grab, bool doGrab);
     std::int32_t doRegister(std::uint32_t id, HotkeyChord chord);
@@ -74,6 +76,7 @@ private:
     std::shared_ptr<MainQueue> mainQueue_;
     std::shared_ptr<Handler> handler_ = std::make_shared<Handler>();
     int wakePipe_[2] = {-1, -1};
+    int xinputOpcode_ = -1;  // -1: no XInput 2, the grab stays until the chord's key is released
 
     std::mutex tasksMutex_;
     std::deque<std::function<void()>> tasks_;

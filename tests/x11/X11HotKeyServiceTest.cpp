@@ -105,6 +105,33 @@ TEST_F(X11HotKeyServiceConcurrency, AHeldChordCallsBackOnce) {
     EXPECT_EQ(pressed_, (std::vector<std::uint32_t>{1, 2}));
 }
 
+TEST_F(X11HotKeyServiceConcurrency, WhileTheChordIsHeldTheKeyboardIsFreeForOthers) {
+    ASSERT_EQ(service_->registerHotKey(4, {kR, kControl | kOption}), 0);
+    key(XK_Control_L, true);
+    key(XK_Alt_L, true);
+    key(XK_r, true);
+    XSync(display_, False);
+    ASSERT_TRUE(waitForPresses(1));
+    // Had the service kept the grab its press started, the keys a playback types now
+    // would go to the service instead of the focused window, and this grab would fail.
+    int status = AlreadyGrabbed;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (status != GrabSuccess && std::chrono::steady_clock::now() < deadline) {
+        status = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync,
+                               CurrentTime);
+        if (status != GrabSuccess) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(status, GrabSuccess);
+    XUngrabKeyboard(display_, CurrentTime);
+    key(XK_r, false);
+    key(XK_Alt_L, false);
+    key(XK_Control_L, false);
+    // The release went elsewhere, and yet the next press counts as a new one.
+    pressChord(XK_r);
+    ASSERT_TRUE(waitForPresses(2));
+    EXPECT_EQ(pressed_, (std::vector<std::uint32_t>{4, 4}));
+}
+
 TEST_F(X11HotKeyServiceConcurrency, ACombinationHeldElsewhereIsRefusedWithAStatus) {
     const int keyCode = XKeysymToKeycode(display_, XK_r);
     XGrabKey(display_, keyCode, ControlMask | Mod1Mask, DefaultRootWindow(display_), False, GrabModeAsync,
