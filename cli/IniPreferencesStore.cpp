@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "cli/SettingsLockFile.h"
 #include "core/store/AtomicFileWriter.h"
 #include "core/store/FileError.h"
 #include "core/store/UserDataDirectory.h"
@@ -337,6 +338,12 @@ void IniPreferencesStore::setData(std::string_view key, std::vector<std::uint8_t
 void IniPreferencesStore::remove(std::string_view key) { write(key, {}); }
 
 void IniPreferencesStore::write(std::string_view key, const std::string& line) {
+    std::error_code error;
+    std::filesystem::create_directories(file_.parent_path(), error);
+    if (error) throw FileError("create", file_.parent_path(), error.value());
+    // Read, changed and written under the application's own lock, so a change it
+    // writes at the same moment is neither lost nor overwritten.
+    const SettingsLockFile lock(file_);
     auto lines = readLines(file_);
     if (const auto index = findKeyLine(lines, escapeKey(key))) {
         if (line.empty()) {
@@ -364,9 +371,6 @@ void IniPreferencesStore::write(std::string_view key, const std::string& line) {
     }
     std::string contents;
     for (const std::string& each : lines) contents += each + "\n";
-    std::error_code error;
-    std::filesystem::create_directories(file_.parent_path(), error);
-    if (error) throw FileError("create", file_.parent_path(), error.value());
     AtomicFileWriter().write(file_, contents);
 }
 

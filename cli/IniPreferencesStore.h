@@ -14,7 +14,8 @@ namespace brevanor {
 // group. Values are read the way QSettings reads them back (text that parses
 // as the asked type, "@ByteArray(...)" for data). Every change re-reads the
 // file, replaces or appends only the changed key's line, and writes the file
-// atomically, so the lines of every other key stay byte for byte as they were.
+// atomically, so the lines of every other key stay byte for byte as they were;
+// it does so holding the lock QSettings takes, so neither side loses a change.
 class IniPreferencesStore final : public PreferencesStore {
 public:
     explicit IniPreferencesStore(std::filesystem::path file);

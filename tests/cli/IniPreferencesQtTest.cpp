@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QLockFile>
 #include <QSettings>
+#include <thread>
 
 #include "cli/IniPreferencesStore.h"
+#include "cli/SettingsLockFile.h"
 #include "cli/UserSettings.h"
 #include "tests/store/TemporaryDirectory.h"
 
@@ -62,6 +65,48 @@ TEST(IniPreferencesQt, QSettingsReadsWhatItWroteAndKeepsItsOwnKeys) {
     EXPECT_EQ(settings.value("data").toByteArray(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     EXPECT_EQ(settings.value("showOverlay").toBool(), false);
     EXPECT_EQ(settings.value("Brevanor.Library/geometry").toByteArray(), QByteArray("\x01\xd9", 2));
+}
+
+TEST(IniPreferencesQt, EachSideWaitsWhileTheOtherHoldsTheLock) {
+    TemporaryDirectory folder;
+    const auto file = folder.path() / "Brevanor.conf";
+    QLockFile qtLock(qt(file.string() + ".lock"));
+    {
+        const SettingsLockFile ours(file);
+        EXPECT_FALSE(qtLock.tryLock(0));
+        // Qt takes our lock for a live one, not for a stale one to remove.
+        EXPECT_FALSE(qtLock.removeStaleLockFile());
+    }
+    ASSERT_TRUE(qtLock.tryLock(0));
+    IniPreferencesStore store(file);
+    std::thread writer([&] { store.setInteger("countdownSeconds", 5); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(store.getInteger("countdownSeconds").has_value()) << "written while Qt held the lock";
+    qtLock.unlock();
+    writer.join();
+    EXPECT_EQ(store.getInteger("countdownSeconds"), 5);
+}
+
+TEST(IniPreferencesQt, ChangesMadeAtTheSameMomentOnBothSidesAllSurvive) {
+    TemporaryDirectory folder;
+    const auto file = folder.path() / "Brevanor.conf";
+    constexpr int kChanges = 40;
+    std::thread application([&] {
+        QSettings settings(qt(file.string()), QSettings::IniFormat);
+        for (int i = 0; i < kChanges; ++i) {
+            settings.setValue(QString("app.%1").arg(i), i);
+            settings.sync();
+        }
+    });
+    IniPreferencesStore store(file);
+    for (int i = 0; i < kChanges; ++i) store.setInteger("cli." + std::to_string(i), i);
+    application.join();
+
+    const QSettings settings(qt(file.string()), QSettings::IniFormat);
+    for (int i = 0; i < kChanges; ++i) {
+        EXPECT_EQ(settings.value(QString("app.%1").arg(i)).toInt(), i) << "app." << i;
+        EXPECT_EQ(store.getInteger("cli." + std::to_string(i)), i) << "cli." << i;
+    }
 }
 
 }  // namespace

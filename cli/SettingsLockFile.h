@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+
+namespace brevanor {
+
+// Holds the lock QSettings takes while it writes a settings file: the file
+// "<settings file>.lock", created exclusively and holding the owner's process
+// id, program name and host name, with an flock on it while held, as QLockFile
+// makes it. While one is held, the application's QSettings waits to write, so
+// a change made here and one made there at the same moment both survive. A
+// lock left by a process that is gone is taken over.
+class SettingsLockFile {
+public:
+    // Waits up to `patience` for the lock; throws FileError (EWOULDBLOCK) when it stays taken.
+    explicit SettingsLockFile(const std::filesystem::path& settingsFile,
+                              std::chrono::milliseconds patience = std::chrono::seconds(10));
+    ~SettingsLockFile();
+    SettingsLockFile(const SettingsLockFile&) = delete;
+    SettingsLockFile& operator=(const SettingsLockFile&) = delete;
+
+    // A lock is stale when its owner is gone, or when nobody holds its flock and it is older than this.
+    static constexpr std::chrono::seconds kStaleAge{30};
+
+private:
+    bool tryLock();
+    bool removeIfStale();
+
+    std::filesystem::path path_;
+    int fd_ = -1;
+};
+
+}  // namespace brevanor
