@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
-# Replay fidelity of other X11 macro tools, measured as X11ReplayFidelityBench
+# Replay fidelity of GNU Xnee's cnee, the X11 macro tool Debian packages that
+# replays with timing, measured as X11ReplayFidelityBench
 # measures Brevanor: in a private Xvfb, xdotool performs the same 200-event
-# task while the tool records it and the outside harness logger writes the
-# reference; the tool replays it 10 times while the logger watches, and
+# task while cnee records it and the outside harness logger writes the
+# reference; cnee replays it 10 times while the logger watches, and
 # brevanor-cli compare judges the runs. Like the benchmark, every program of
 # the chain runs on one processor at real-time priority where allowed.
 #
-#   bench/other-tools-fidelity.sh cnee|xmacro [BUILD_DIR]
+#   bench/cnee-fidelity.sh [BUILD_DIR]
 #
-# Needs the Debian packages of the tool (cnee, xmacro), xvfb and xdotool, and
-# a build with the tests (for brevanor-harness-logger).
+# Needs the Debian packages cnee, xvfb and xdotool, and a build with the tests
+# (for brevanor-harness-logger).
 set -euo pipefail
-tool=${1:?usage: $0 cnee|xmacro [BUILD_DIR]}
-build=$(realpath "${2:-build/release}")
+build=$(realpath "${1:-build/release}")
 logger=$build/tests/tools/brevanor-harness-logger
 cli=$build/cli/brevanor-cli
 work=$(mktemp -d)
@@ -51,17 +51,13 @@ export DISPLAY=:$(cat display)
 $chain "$logger" --output reference.jsonl --synthetic never &
 logging=$!
 until [ -e reference.jsonl ]; do sleep 0.1; done
-case $tool in
-  cnee) $chain cnee --record --mouse --keyboard -o recording -e record.log & ;;
-  xmacro) $chain xmacrorec2 >recording 2>record.log & ;;
-  *) echo "unknown tool: $tool" >&2; exit 2 ;;
-esac
+$chain cnee --record --mouse --keyboard -o recording -e record.log &
 recording=$!
 sleep 1
 $chain xdotool task.xdo
 settle reference.jsonl
 kill $logging; wait $logging 2>/dev/null || true
-# cnee ends on SIGINT (or dies of it, having written its file); xmacrorec2 on SIGTERM.
+# cnee ends on SIGINT (or dies of it, having written its file).
 kill -INT $recording 2>/dev/null || true
 sleep 0.5
 kill -KILL $recording 2>/dev/null || true
@@ -72,10 +68,7 @@ $chain "$logger" --output replay.jsonl --synthetic always &
 logging=$!
 until [ -e replay.jsonl ]; do sleep 0.1; done
 for _ in $(seq 10); do
-  case $tool in
-    cnee) $chain cnee --replay -f recording -e replay.log ;;
-    xmacro) $chain xmacroplay -d 0 "$DISPLAY" <recording >/dev/null 2>&1 ;;
-  esac
+  $chain cnee --replay -f recording -e replay.log
   sleep 0.5
 done
 settle replay.jsonl
