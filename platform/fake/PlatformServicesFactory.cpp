@@ -22,8 +22,8 @@ PlatformServices makePlatformServices(std::shared_ptr<MainQueue>) {
     PlatformServices services;
     services.inputSource = std::make_shared<FakeInputSource>();
     services.injector = std::make_shared<FakeInputInjector>();
-    services.displays = std::make_shared<FakeDisplayService>(
-        std::vector<DisplayInfo>{{1, FrameRect{0, 0, 1920, 1080}, 1.0}});
+    services.displays =
+        std::make_shared<FakeDisplayService>(std::vector<DisplayInfo>{{1, FrameRect{0, 0, 1920, 1080}, 1.0}});
     services.workspace = std::make_shared<FakeWorkspaceService>();
     services.windows = std::make_shared<FakeWindowAccess>();
     services.keyboard = std::make_shared<FakeKeyboardLayout>();

@@ -20,10 +20,10 @@ std::uint64_t X11ServerClock::monotonicNanos(unsigned long serverMillis, std::ui
     if (!offsetNanos_ || delay < *offsetNanos_ || delay - *offsetNanos_ > kStaleNanos) offsetNanos_ = delay;
     const std::int64_t millisecondStart = serverNanos + *offsetNanos_;
     const std::int64_t estimate = delay - *offsetNanos_ < kMillisecond ? static_cast<std::int64_t>(receivedAtNanos)
-                                                                        : millisecondStart + kMillisecond / 2;
+                                                                       : millisecondStart + kMillisecond / 2;
 
-    const auto timestamp = std::clamp(static_cast<std::uint64_t>(estimate), lastTimestamp_,
-                                      std::max(lastTimestamp_, receivedAtNanos));
+    const auto timestamp =
+        std::clamp(static_cast<std::uint64_t>(estimate), lastTimestamp_, std::max(lastTimestamp_, receivedAtNanos));
     lastTimestamp_ = timestamp;
     return timestamp;
 }

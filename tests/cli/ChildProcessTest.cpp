@@ -1,5 +1,3 @@
-#include "cli/ChildProcess.h"
-
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <stdlib.h>
@@ -8,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/ChildProcess.h"
 #include "cli/CliError.h"
 
 namespace brevanor {

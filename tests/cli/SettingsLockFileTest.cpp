@@ -1,11 +1,10 @@
-#include "cli/SettingsLockFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 
+#include "cli/SettingsLockFile.h"
 #include "core/store/FileError.h"
 #include "tests/store/TemporaryDirectory.h"
 

@@ -104,9 +104,9 @@ struct Logger {
     std::uint64_t eventTime(Time time, std::uint64_t readAt) {
         constexpr std::int64_t kMillisecond = 1'000'000, kStale = 1'000'000'000;
         const auto millis = static_cast<std::uint32_t>(time);
-        serverMillis = serverMillis ? *serverMillis + static_cast<std::int32_t>(
-                                                          millis - static_cast<std::uint32_t>(*serverMillis))
-                                    : static_cast<std::int64_t>(millis);
+        serverMillis =
+            serverMillis ? *serverMillis + static_cast<std::int32_t>(millis - static_cast<std::uint32_t>(*serverMillis))
+                         : static_cast<std::int64_t>(millis);
         const std::int64_t delay = static_cast<std::int64_t>(readAt) - *serverMillis * kMillisecond;
         if (!clockOffset || delay < *clockOffset || delay - *clockOffset > kStale) clockOffset = delay;
         if (delay - *clockOffset < kMillisecond) return readAt;
@@ -167,10 +167,9 @@ struct Logger {
         unsigned int state = 0;
         XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &wx, &wy, &state);
         char line[512];
-        std::snprintf(line, sizeof line,
-                      "{\"t\":%llu,\"type\":\"%s\",\"x\":%d,\"y\":%d%s,\"mods\":%llu,\"synthetic\":%s}\n",
-                      static_cast<unsigned long long>(t), type, x, y, extra.c_str(), mods(state),
-                      synthetic ? "true" : "false");
+        std::snprintf(
+            line, sizeof line, "{\"t\":%llu,\"type\":\"%s\",\"x\":%d,\"y\":%d%s,\"mods\":%llu,\"synthetic\":%s}\n",
+            static_cast<unsigned long long>(t), type, x, y, extra.c_str(), mods(state), synthetic ? "true" : "false");
         lines->append(line);
     }
 

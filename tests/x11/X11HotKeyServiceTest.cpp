@@ -117,8 +117,7 @@ TEST_F(X11HotKeyServiceConcurrency, WhileTheChordIsHeldTheKeyboardIsFreeForOther
     int status = AlreadyGrabbed;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (status != GrabSuccess && std::chrono::steady_clock::now() < deadline) {
-        status = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync,
-                               CurrentTime);
+        status = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
         if (status != GrabSuccess) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(status, GrabSuccess);

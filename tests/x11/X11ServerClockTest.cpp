@@ -1,6 +1,6 @@
-#include "platform/x11/X11ServerClock.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/x11/X11ServerClock.h"
 
 namespace brevanor {
 namespace {
