@@ -119,11 +119,12 @@ void PlaybackEngine::tick(std::int64_t generation) {
         finish(true, generation);
         return;
     }
-    // The next run starts its pause where this run was due to end, or now if it ended late.
+    // The next run starts its pause where this run was due to end, or when its last
+    // action went out if that was later (read again: posting the batch takes time).
     ++repeatIndex_;
     index_ = 0;
     const std::uint64_t runEnd = saturatingAdd(anchorNanos_, actions_.back().offsetNanos);
-    anchorNanos_ = saturatingAdd(std::max(runEnd, now), options_.delayBetweenRepeatsNanos);
+    anchorNanos_ = saturatingAdd(std::max(runEnd, MonotonicClock::now()), options_.delayBetweenRepeatsNanos);
     reportProgress(now, true);
     arm(*timer, 0);
 }
