@@ -97,7 +97,10 @@ TEST_F(EventRecorderSecureInputConcurrency, AReportForAGoneRecorderIsDropped) {
     secureInput->setEnabled(true);
     start();
     ASSERT_TRUE(waitUntil([&] { return mainQueue->pendingCount() > 0; }));
+    // The poll that posted the report may still hold the recorder for a moment.
+    const std::weak_ptr<EventRecorder> gone = recorder;
     recorder.reset();
+    ASSERT_TRUE(waitUntil([&] { return gone.expired(); }));
     mainQueue->runReady();
     EXPECT_TRUE(reports.empty());
 }
