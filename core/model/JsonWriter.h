@@ -22,7 +22,8 @@ public:
     void endArray() { close(']'); }
 
     // A key of this format: plain ASCII that needs no escaping, shorter than 60 characters.
-    void key(std::string_view name) {
+    // Answers the writer, so a member reads as one call: w.key("x").real(x).
+    JsonWriter& key(std::string_view name) {
         char buffer[64];
         char* end = startToken(buffer);
         *end++ = '"';
@@ -33,6 +34,7 @@ public:
         out_.append(buffer, end);
         lastKey_ = name;
         needsComma_ = false;
+        return *this;
     }
 
     template <std::integral Integer>

@@ -26,34 +26,27 @@ std::string indexed(std::string_view key, std::size_t index) {
 
 void writeFrame(JsonWriter& w, const FrameRect& frame) {
     w.beginObject();
-    w.key("height");
-    w.real(frame.height);
-    w.key("width");
-    w.real(frame.width);
-    w.key("x");
-    w.real(frame.x);
-    w.key("y");
-    w.real(frame.y);
+    w.key("height").real(frame.height);
+    w.key("width").real(frame.width);
+    w.key("x").real(frame.x);
+    w.key("y").real(frame.y);
     w.endObject();
 }
 
 void writeFrontmostApp(JsonWriter& w, const FrontmostAppInfo& app) {
     w.beginObject();
     if (app.bundleID) {
-        w.key("bundleID");
-        w.string(*app.bundleID);
+        w.key("bundleID").string(*app.bundleID);
     }
     if (app.name) {
-        w.key("name");
-        w.string(*app.name);
+        w.key("name").string(*app.name);
     }
     if (app.windowFrame) {
         w.key("windowFrame");
         within("windowFrame", [&] { writeFrame(w, *app.windowFrame); });
     }
     if (app.windowTitle) {
-        w.key("windowTitle");
-        w.string(*app.windowTitle);
+        w.key("windowTitle").string(*app.windowTitle);
     }
     w.endObject();
 }
@@ -69,10 +62,8 @@ void writeEnvironment(JsonWriter& w, const EnvironmentSnapshot& environment) {
             w.beginObject();
             w.key("frame");
             within("frame", [&] { writeFrame(w, display.frame); });
-            w.key("id");
-            w.integer(display.id);
-            w.key("scale");
-            w.real(display.scale);
+            w.key("id").integer(display.id);
+            w.key("scale").real(display.scale);
             w.endObject();
         }
     } catch (const RecordingEncodingError& error) {
@@ -84,59 +75,44 @@ void writeEnvironment(JsonWriter& w, const EnvironmentSnapshot& environment) {
         within("frontmostApp", [&] { writeFrontmostApp(w, *environment.frontmostApp); });
     }
     if (environment.keyboardInputSourceID) {
-        w.key("keyboardInputSourceID");
-        w.string(*environment.keyboardInputSourceID);
+        w.key("keyboardInputSourceID").string(*environment.keyboardInputSourceID);
     }
     w.endObject();
 }
 
 void writeSettings(JsonWriter& w, const RecordingSettings& settings) {
     w.beginObject();
-    w.key("containsSensitiveInput");
-    w.boolean(settings.containsSensitiveInput);
-    w.key("cursorMode");
-    w.string(toString(settings.cursorMode));
-    w.key("delayBetweenRepeatsSec");
-    w.real(settings.delayBetweenRepeatsSec);
-    w.key("extraDelayBeforeClickMs");
-    w.integer(settings.extraDelayBeforeClickMs);
-    w.key("notes");
-    w.string(settings.notes);
+    w.key("containsSensitiveInput").boolean(settings.containsSensitiveInput);
+    w.key("cursorMode").string(toString(settings.cursorMode));
+    w.key("delayBetweenRepeatsSec").real(settings.delayBetweenRepeatsSec);
+    w.key("extraDelayBeforeClickMs").integer(settings.extraDelayBeforeClickMs);
+    w.key("notes").string(settings.notes);
     if (settings.playHotkey) {
         w.key("playHotkey");
         w.beginObject();
-        w.key("keyCode");
-        w.integer(settings.playHotkey->keyCode);
-        w.key("modifiers");
-        w.integer(settings.playHotkey->modifiers);
+        w.key("keyCode").integer(settings.playHotkey->keyCode);
+        w.key("modifiers").integer(settings.playHotkey->modifiers);
         w.endObject();
     }
-    w.key("repeatCount");
-    w.integer(settings.repeatCount);
-    w.key("repeatInfinite");
-    w.boolean(settings.repeatInfinite);
+    w.key("repeatCount").integer(settings.repeatCount);
+    w.key("repeatInfinite").boolean(settings.repeatInfinite);
     w.key("silencedWarnings");
     w.beginArray();
     for (PreflightWarningKind kind : settings.silencedWarnings) w.string(toString(kind));
     w.endArray();
-    w.key("speed");
-    w.real(settings.speed);
+    w.key("speed").real(settings.speed);
     w.endObject();
 }
 
 // The keys "t" and "type" close every event object, "x" and "y" follow where the event has a position.
 void writeTimeAndType(JsonWriter& w, const RecordingEvent& event) {
-    w.key("t");
-    w.integer(event.timestamp());
-    w.key("type");
-    w.string(toString(event.kind()));
+    w.key("t").integer(event.timestamp());
+    w.key("type").string(toString(event.kind()));
 }
 
 void writePosition(JsonWriter& w, double x, double y) {
-    w.key("x");
-    w.real(x);
-    w.key("y");
-    w.real(y);
+    w.key("x").real(x);
+    w.key("y").real(y);
 }
 
 void writeEvent(JsonWriter& w, const RecordingEvent& event) {
@@ -145,16 +121,12 @@ void writeEvent(JsonWriter& w, const RecordingEvent& event) {
         case RecordingEvent::Kind::mouseDown:
         case RecordingEvent::Kind::mouseUp: {
             const MouseButtonEvent& e = event.mouseButton();
-            w.key("button");
-            w.string(toString(e.button));
+            w.key("button").string(toString(e.button));
             if (e.buttonNumber != 0) {
-                w.key("buttonNumber");
-                w.integer(e.buttonNumber);
+                w.key("buttonNumber").integer(e.buttonNumber);
             }
-            w.key("clickCount");
-            w.integer(e.clickCount);
-            w.key("mods");
-            w.integer(e.modifiers);
+            w.key("clickCount").integer(e.clickCount);
+            w.key("mods").integer(e.modifiers);
             writeTimeAndType(w, event);
             writePosition(w, e.x, e.y);
             break;
@@ -175,22 +147,14 @@ void writeEvent(JsonWriter& w, const RecordingEvent& event) {
         }
         case RecordingEvent::Kind::scroll: {
             const ScrollEvent& e = event.scrollEvent();
-            w.key("continuous");
-            w.boolean(e.isContinuous);
-            w.key("deltaX");
-            w.integer(e.deltaX);
-            w.key("deltaY");
-            w.integer(e.deltaY);
-            w.key("mods");
-            w.integer(e.modifiers);
-            w.key("momentumPhase");
-            w.integer(e.momentumPhase);
-            w.key("pointDeltaX");
-            w.integer(e.pointDeltaX);
-            w.key("pointDeltaY");
-            w.integer(e.pointDeltaY);
-            w.key("scrollPhase");
-            w.integer(e.scrollPhase);
+            w.key("continuous").boolean(e.isContinuous);
+            w.key("deltaX").integer(e.deltaX);
+            w.key("deltaY").integer(e.deltaY);
+            w.key("mods").integer(e.modifiers);
+            w.key("momentumPhase").integer(e.momentumPhase);
+            w.key("pointDeltaX").integer(e.pointDeltaX);
+            w.key("pointDeltaY").integer(e.pointDeltaY);
+            w.key("scrollPhase").integer(e.scrollPhase);
             writeTimeAndType(w, event);
             writePosition(w, e.x, e.y);
             break;
@@ -199,30 +163,23 @@ void writeEvent(JsonWriter& w, const RecordingEvent& event) {
         case RecordingEvent::Kind::keyUp: {
             const KeyEvent& e = event.key();
             if (e.isRepeat) {
-                w.key("isRepeat");
-                w.boolean(true);
+                w.key("isRepeat").boolean(true);
             }
-            w.key("keyCode");
-            w.integer(e.keyCode);
-            w.key("mods");
-            w.integer(e.modifiers);
+            w.key("keyCode").integer(e.keyCode);
+            w.key("mods").integer(e.modifiers);
             writeTimeAndType(w, event);
             break;
         }
         case RecordingEvent::Kind::flagsChanged: {
             const FlagsChangedEvent& e = event.flags();
-            w.key("down");
-            w.boolean(e.isDown);
-            w.key("keyCode");
-            w.integer(e.keyCode);
-            w.key("mods");
-            w.integer(e.modifiers);
+            w.key("down").boolean(e.isDown);
+            w.key("keyCode").integer(e.keyCode);
+            w.key("mods").integer(e.modifiers);
             writeTimeAndType(w, event);
             break;
         }
         case RecordingEvent::Kind::idleGap: {
-            w.key("durationNanos");
-            w.integer(event.idle().durationNanos);
+            w.key("durationNanos").integer(event.idle().durationNanos);
             writeTimeAndType(w, event);
             break;
         }
@@ -245,14 +202,11 @@ std::size_t expectedBytes(const Recording& recording) {
 std::string RecordingJSONEncoder::encode(const Recording& recording) const {
     JsonWriter w(expectedBytes(recording));
     w.beginObject();
-    w.key("createdAt");
-    w.string(Iso8601::format(recording.createdAt));
-    w.key("durationNanos");
-    w.integer(recording.durationNanos());
+    w.key("createdAt").string(Iso8601::format(recording.createdAt));
+    w.key("durationNanos").integer(recording.durationNanos());
     w.key("environment");
     within("environment", [&] { writeEnvironment(w, recording.environment); });
-    w.key("eventCount");
-    w.integer(recording.eventCount());
+    w.key("eventCount").integer(recording.eventCount());
     w.key("events");
     w.beginArray();
     std::size_t i = 0;
@@ -262,20 +216,15 @@ std::string RecordingJSONEncoder::encode(const Recording& recording) const {
         throw error.within(indexed("events", i));
     }
     w.endArray();
-    w.key("id");
-    w.string(recording.id.toString());
-    w.key("name");
-    w.string(recording.name);
-    w.key("schemaVersion");
-    w.integer(recording.schemaVersion);
+    w.key("id").string(recording.id.toString());
+    w.key("name").string(recording.name);
+    w.key("schemaVersion").integer(recording.schemaVersion);
     w.key("settings");
     within("settings", [&] { writeSettings(w, recording.settings); });
     w.key("trim");
     w.beginObject();
-    w.key("leadingNanos");
-    w.integer(recording.trim.leadingNanos);
-    w.key("trailingNanos");
-    w.integer(recording.trim.trailingNanos);
+    w.key("leadingNanos").integer(recording.trim.leadingNanos);
+    w.key("trailingNanos").integer(recording.trim.trailingNanos);
     w.endObject();
     w.endObject();
     return w.take();
