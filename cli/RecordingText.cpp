@@ -1,7 +1,5 @@
 #include "cli/RecordingText.h"
 
-#include <simdjson.h>
-
 #include <cstdio>
 
 #include "core/checks/PreflightChecker.h"
@@ -103,8 +101,6 @@ std::string eventLine(const RecordingEvent& event) {
     return line + "\n";
 }
 
-std::string minified(simdjson::dom::element element) { return simdjson::minify(element); }
-
 }  // namespace
 
 std::string RecordingText::summary(const Recording& recording, const DateText& dates) {
@@ -157,20 +153,10 @@ std::string RecordingText::events(const Recording& recording) {
 
 std::string RecordingText::listJson(const std::vector<std::shared_ptr<const Recording>>& recordings) {
     const RecordingJSONEncoder encoder;
-    simdjson::dom::parser parser;
     std::string json = "[";
     for (const auto& recording : recordings) {
-        // The document's own forms of the id, name, date and settings, so that scripts see what the file holds.
-        const simdjson::padded_string document(encoder.encode(*recording));
-        const simdjson::dom::element root = parser.parse(document);
         if (json.size() > 1) json += ',';
-        json += "{\"createdAt\":" + minified(root["createdAt"]);
-        json += ",\"durationNanos\":" + std::to_string(recording->durationNanos());
-        json += ",\"eventCount\":" + std::to_string(recording->eventCount());
-        json += ",\"id\":" + minified(root["id"]);
-        json += ",\"name\":" + minified(root["name"]);
-        json += ",\"settings\":" + minified(root["settings"]);
-        json += ",\"trimmedDurationNanos\":" + std::to_string(recording->trimmedDurationNanos()) + "}";
+        json += encoder.encodeSummary(*recording);
     }
     return json + "]";
 }

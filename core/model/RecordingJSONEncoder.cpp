@@ -230,4 +230,19 @@ std::string RecordingJSONEncoder::encode(const Recording& recording) const {
     return w.take();
 }
 
+std::string RecordingJSONEncoder::encodeSummary(const Recording& recording) const {
+    JsonWriter w(512 + recording.name.size() + recording.settings.notes.size());
+    w.beginObject();
+    w.key("createdAt").string(Iso8601::format(recording.createdAt));
+    w.key("durationNanos").integer(recording.durationNanos());
+    w.key("eventCount").integer(recording.eventCount());
+    w.key("id").string(recording.id.toString());
+    w.key("name").string(recording.name);
+    w.key("settings");
+    within("settings", [&] { writeSettings(w, recording.settings); });
+    w.key("trimmedDurationNanos").integer(recording.trimmedDurationNanos());
+    w.endObject();
+    return w.take();
+}
+
 }  // namespace brevanor

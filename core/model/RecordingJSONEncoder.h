@@ -14,6 +14,10 @@ class RecordingJSONEncoder {
 public:
     // Throws RecordingEncodingError when a double is not finite.
     std::string encode(const Recording& recording) const;
+    // What a library listing needs of a recording, in the document's own forms, without
+    // its events or environment: createdAt, durationNanos, eventCount, id, name, settings
+    // and trimmedDurationNanos, as one object.
+    std::string encodeSummary(const Recording& recording) const;
 };
 
 }  // namespace brevanor
