@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <vector>
 
 #include "core/model/CursorMode.h"
 #include "core/model/HotkeyChord.h"
@@ -28,8 +26,6 @@ struct UserSettings {
     CursorMode defaultCursorMode = CursorMode::absolute;
 
     static UserSettings read(const PreferencesStore& preferences);
-    // A shortcut as the application stores it: the JSON object {"keyCode": ..., "modifiers": ...}.
-    static std::optional<HotkeyChord> decodeChord(const std::vector<std::uint8_t>& data);
 
     // What a new recording receives: the playback defaults, everything else at its default.
     RecordingSettings newRecordingSettings() const;

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/control/HotkeyChordJSON.h"
+#include "core/model/HotkeyChordJSON.h"
 
 namespace brevanor {
 

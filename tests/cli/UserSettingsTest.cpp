@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/UserSettings.h"
+#include "core/model/HotkeyChordJSON.h"
 #include "core/store/InMemoryPreferencesStore.h"
 
 namespace brevanor {
@@ -57,8 +58,8 @@ TEST(UserSettings, UnreadableValuesFallBackToTheDefaults) {
     EXPECT_EQ(settings.playLastHotkey, HotkeyChord::defaultPlayLast);
     EXPECT_EQ(settings.defaultCursorMode, CursorMode::absolute);
     EXPECT_EQ(settings.countdownSeconds, 3);
-    EXPECT_FALSE(UserSettings::decodeChord(bytes(R"({"keyCode":-1,"modifiers":0})")).has_value());
-    EXPECT_FALSE(UserSettings::decodeChord(bytes(R"([15, 0])")).has_value());
+    EXPECT_FALSE(HotkeyChordJSON::decode(bytes(R"({"keyCode":-1,"modifiers":0})")).has_value());
+    EXPECT_FALSE(HotkeyChordJSON::decode(bytes(R"([15, 0])")).has_value());
 }
 
 }  // namespace
