@@ -7,7 +7,7 @@
 #include "brevanor/platform/PlatformServices.h"
 #include "cli/DateText.h"
 #include "cli/LoopMainQueue.h"
-#include "cli/UserSettings.h"
+#include "core/store/UserSettings.h"
 #include "core/store/PreferencesStore.h"
 #include "core/store/RecordingStore.h"
 

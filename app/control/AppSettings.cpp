@@ -6,38 +6,26 @@
 
 namespace brevanor {
 
-namespace {
-
-HotkeyChord readChord(const PreferencesStore& defaults, std::string_view key, const HotkeyChord& fallback) {
-    const auto data = defaults.getData(key);
-    if (!data) return fallback;
-    return HotkeyChordJSON::decode(*data).value_or(fallback);
-}
-
-CursorMode readCursorMode(const PreferencesStore& defaults, std::string_view key) {
-    const auto text = defaults.getString(key);
-    if (!text) return CursorMode::absolute;
-    return cursorModeFromString(*text).value_or(CursorMode::absolute);
-}
-
-}  // namespace
-
 AppSettings::AppSettings(std::shared_ptr<PreferencesStore> defaults, std::shared_ptr<LoginItem> loginItem,
                          QObject* parent)
+    : AppSettings(UserSettings::read(*defaults), defaults, std::move(loginItem), parent) {}
+
+AppSettings::AppSettings(const UserSettings& stored, std::shared_ptr<PreferencesStore> defaults,
+                         std::shared_ptr<LoginItem> loginItem, QObject* parent)
     : QObject(parent),
       defaults_(std::move(defaults)),
       loginItem_(std::move(loginItem)),
-      countdownSeconds_(defaults_->getInteger(countdownSecondsKey).value_or(3)),
-      showOverlay_(defaults_->getBoolean(showOverlayKey).value_or(true)),
-      restoreWindowBeforePlayback_(defaults_->getBoolean(restoreWindowBeforePlaybackKey).value_or(true)),
-      recordHotkey_(readChord(*defaults_, recordHotkeyKey, HotkeyChord::defaultRecord)),
-      playLastHotkey_(readChord(*defaults_, playLastHotkeyKey, HotkeyChord::defaultPlayLast)),
-      stopHotkey_(readChord(*defaults_, stopHotkeyKey, HotkeyChord::defaultStop)),
-      defaultSpeed_(defaults_->getDouble(defaultSpeedKey).value_or(1.0)),
-      defaultRepeatCount_(defaults_->getInteger(defaultRepeatCountKey).value_or(1)),
-      defaultRepeatInfinite_(defaults_->getBoolean(defaultRepeatInfiniteKey).value_or(false)),
-      defaultDelaySeconds_(defaults_->getDouble(defaultDelaySecondsKey).value_or(0.0)),
-      defaultCursorMode_(readCursorMode(*defaults_, defaultCursorModeKey)),
+      countdownSeconds_(stored.countdownSeconds),
+      showOverlay_(stored.showOverlay),
+      restoreWindowBeforePlayback_(stored.restoreWindowBeforePlayback),
+      recordHotkey_(stored.recordHotkey),
+      playLastHotkey_(stored.playLastHotkey),
+      stopHotkey_(stored.stopHotkey),
+      defaultSpeed_(stored.defaultSpeed),
+      defaultRepeatCount_(stored.defaultRepeatCount),
+      defaultRepeatInfinite_(stored.defaultRepeatInfinite),
+      defaultDelaySeconds_(stored.defaultDelaySeconds),
+      defaultCursorMode_(stored.defaultCursorMode),
       launchAtLogin_(loginItem_->isRegistered()) {}
 
 // Stores `value` in `field` when it differs, writes it back with `write` and
@@ -53,53 +41,57 @@ void AppSettings::assign(T& field, const T& value, void (AppSettings::*notify)()
 
 void AppSettings::setCountdownSeconds(std::int64_t seconds) {
     assign(countdownSeconds_, seconds, &AppSettings::countdownSecondsChanged,
-           [&] { defaults_->setInteger(countdownSecondsKey, seconds); });
+           [&] { defaults_->setInteger(UserSettings::countdownSecondsKey, seconds); });
 }
 
 void AppSettings::setShowOverlay(bool show) {
-    assign(showOverlay_, show, &AppSettings::showOverlayChanged, [&] { defaults_->setBoolean(showOverlayKey, show); });
+    assign(showOverlay_, show, &AppSettings::showOverlayChanged,
+           [&] { defaults_->setBoolean(UserSettings::showOverlayKey, show); });
 }
 
 void AppSettings::setRestoreWindowBeforePlayback(bool restore) {
     assign(restoreWindowBeforePlayback_, restore, &AppSettings::restoreWindowBeforePlaybackChanged,
-           [&] { defaults_->setBoolean(restoreWindowBeforePlaybackKey, restore); });
+           [&] { defaults_->setBoolean(UserSettings::restoreWindowBeforePlaybackKey, restore); });
 }
 
 void AppSettings::setRecordHotkey(HotkeyChord chord) {
-    assign(recordHotkey_, chord, &AppSettings::recordHotkeyChanged, [&] { writeChord(recordHotkeyKey, chord); });
+    assign(recordHotkey_, chord, &AppSettings::recordHotkeyChanged,
+           [&] { writeChord(UserSettings::recordHotkeyKey, chord); });
 }
 
 void AppSettings::setPlayLastHotkey(HotkeyChord chord) {
-    assign(playLastHotkey_, chord, &AppSettings::playLastHotkeyChanged, [&] { writeChord(playLastHotkeyKey, chord); });
+    assign(playLastHotkey_, chord, &AppSettings::playLastHotkeyChanged,
+           [&] { writeChord(UserSettings::playLastHotkeyKey, chord); });
 }
 
 void AppSettings::setStopHotkey(HotkeyChord chord) {
-    assign(stopHotkey_, chord, &AppSettings::stopHotkeyChanged, [&] { writeChord(stopHotkeyKey, chord); });
+    assign(stopHotkey_, chord, &AppSettings::stopHotkeyChanged,
+           [&] { writeChord(UserSettings::stopHotkeyKey, chord); });
 }
 
 void AppSettings::setDefaultSpeed(double speed) {
     assign(defaultSpeed_, speed, &AppSettings::defaultSpeedChanged,
-           [&] { defaults_->setDouble(defaultSpeedKey, speed); });
+           [&] { defaults_->setDouble(UserSettings::defaultSpeedKey, speed); });
 }
 
 void AppSettings::setDefaultRepeatCount(std::int64_t count) {
     assign(defaultRepeatCount_, count, &AppSettings::defaultRepeatCountChanged,
-           [&] { defaults_->setInteger(defaultRepeatCountKey, count); });
+           [&] { defaults_->setInteger(UserSettings::defaultRepeatCountKey, count); });
 }
 
 void AppSettings::setDefaultRepeatInfinite(bool infinite) {
     assign(defaultRepeatInfinite_, infinite, &AppSettings::defaultRepeatInfiniteChanged,
-           [&] { defaults_->setBoolean(defaultRepeatInfiniteKey, infinite); });
+           [&] { defaults_->setBoolean(UserSettings::defaultRepeatInfiniteKey, infinite); });
 }
 
 void AppSettings::setDefaultDelaySeconds(double seconds) {
     assign(defaultDelaySeconds_, seconds, &AppSettings::defaultDelaySecondsChanged,
-           [&] { defaults_->setDouble(defaultDelaySecondsKey, seconds); });
+           [&] { defaults_->setDouble(UserSettings::defaultDelaySecondsKey, seconds); });
 }
 
 void AppSettings::setDefaultCursorMode(CursorMode mode) {
     assign(defaultCursorMode_, mode, &AppSettings::defaultCursorModeChanged,
-           [&] { defaults_->setString(defaultCursorModeKey, toString(mode)); });
+           [&] { defaults_->setString(UserSettings::defaultCursorModeKey, toString(mode)); });
 }
 
 void AppSettings::setLaunchAtLogin(bool launch) {

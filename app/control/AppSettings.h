@@ -12,6 +12,7 @@
 #include "core/model/HotkeyChord.h"
 #include "core/model/RecordingSettings.h"
 #include "core/store/PreferencesStore.h"
+#include "core/store/UserSettings.h"
 
 namespace brevanor {
 
@@ -43,18 +44,6 @@ class AppSettings : public QObject {
     Q_PROPERTY(std::optional<std::string> launchAtLoginError READ launchAtLoginError NOTIFY launchAtLoginErrorChanged)
 
 public:
-    static constexpr std::string_view countdownSecondsKey = "countdownSeconds";
-    static constexpr std::string_view showOverlayKey = "showOverlay";
-    static constexpr std::string_view restoreWindowBeforePlaybackKey = "restoreWindowBeforePlayback";
-    static constexpr std::string_view recordHotkeyKey = "hotkey.record";
-    static constexpr std::string_view playLastHotkeyKey = "hotkey.playLast";
-    static constexpr std::string_view stopHotkeyKey = "hotkey.stop";
-    static constexpr std::string_view defaultSpeedKey = "defaults.speed";
-    static constexpr std::string_view defaultRepeatCountKey = "defaults.repeatCount";
-    static constexpr std::string_view defaultRepeatInfiniteKey = "defaults.repeatInfinite";
-    static constexpr std::string_view defaultDelaySecondsKey = "defaults.delaySeconds";
-    static constexpr std::string_view defaultCursorModeKey = "defaults.cursorMode";
-
     // Reads every preference from `defaults` and whether `loginItem` is registered.
     AppSettings(std::shared_ptr<PreferencesStore> defaults, std::shared_ptr<LoginItem> loginItem,
                 QObject* parent = nullptr);
@@ -117,6 +106,9 @@ signals:
     void changed();
 
 private:
+    AppSettings(const UserSettings& stored, std::shared_ptr<PreferencesStore> defaults,
+                std::shared_ptr<LoginItem> loginItem, QObject* parent);
+
     template <typename T, typename Write>
     void assign(T& field, const T& value, void (AppSettings::*notify)(), Write write);
     void writeChord(std::string_view key, const HotkeyChord& chord);

@@ -9,7 +9,7 @@
 
 #include "cli/IniPreferencesStore.h"
 #include "cli/SettingsLockFile.h"
-#include "cli/UserSettings.h"
+#include "core/store/UserSettings.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {

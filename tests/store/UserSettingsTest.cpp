@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli/UserSettings.h"
+#include "core/store/UserSettings.h"
 #include "core/model/HotkeyChordJSON.h"
 #include "core/store/InMemoryPreferencesStore.h"
 
