@@ -39,6 +39,8 @@ std::optional<std::vector<std::uint8_t>> HotkeyChordJSON::encode(const HotkeyCho
 }
 
 std::optional<HotkeyChord> HotkeyChordJSON::decode(const std::vector<std::uint8_t>& data) {
+    // Nothing to read (simdjson would copy from the null pointer of an empty vector).
+    if (data.empty()) return std::nullopt;
     simdjson::dom::parser parser;
     simdjson::dom::object object;
     if (parser.parse(reinterpret_cast<const char*>(data.data()), data.size()).get_object().get(object) !=
