@@ -9,9 +9,11 @@
 #include "cli/StopSources.h"
 #include "core/capture/EnvironmentCapture.h"
 #include "core/capture/InputEventTap.h"
+#include "core/capture/MonotonicClock.h"
 #include "core/checks/Permissions.h"
 #include "core/checks/PreflightChecker.h"
 #include "core/checks/WindowRestorer.h"
+#include "core/control/ReleaseWait.h"
 #include "core/model/DurationText.h"
 #include "core/model/Localized.h"
 #include "core/playback/CursorTransform.h"
@@ -98,6 +100,7 @@ int PlayCommand::run(const CommandLine& line) {
     const auto poster = std::make_shared<EventPoster>(services.injector);
     const auto engine = PlaybackEngine::make(poster, mainQueue);
     std::optional<bool> completed;
+    bool started = false;
     int stopSignal = 0;
     StatusLine status(context_.err(), context_.errIsTerminal());
     engine->setOnProgress([&](const PlaybackEngine::Progress& progress) { status.show(progressText(progress)); });
@@ -105,16 +108,34 @@ int PlayCommand::run(const CommandLine& line) {
     StopSources stops(tap->isRunning() ? tap : nullptr, std::nullopt, settings.stopHotkey, mainQueue,
                       [&](const StopSources::Request& request) {
                           if (stopSignal == 0) stopSignal = request.signalNumber;
-                          engine->stop();
+                          if (started) {
+                              engine->stop();
+                          } else {
+                              completed = false;
+                          }
                       });
 
-    const EnvironmentCapture environment(services.displays, services.workspace, services.windows, services.keyboard);
-    const Point cursorAtStart = services.injector->cursorPosition().value_or(Point{});
-    const CursorTransform transform =
-        CursorTransform::make(playbackOptions.cursorMode, recording.environment, environment.captureDisplays(),
-                              cursorAtStart, recording.firstMousePosition());
-    engine->start(PlaybackTimeline::build(recording, playbackOptions, transform), playbackOptions);
-    mainQueue->runUntil([&] { return completed.has_value(); });
+    // The Enter that ran this command, or a shortcut's keys, may still be down:
+    // the first event waits until the hands are off the keys and buttons.
+    bool released = false;
+    const auto releaseWait = ReleaseWait::make(services.heldInput, mainQueue, MonotonicClock::now);
+    releaseWait->start([&] { released = true; },
+                       [&](bool waiting) {
+                           if (waiting) status.show(tr("Release the keys to start"));
+                       });
+    mainQueue->runUntil([&] { return released || completed.has_value(); });
+    releaseWait->cancel();
+    if (!completed) {
+        started = true;
+        const EnvironmentCapture environment(services.displays, services.workspace, services.windows,
+                                             services.keyboard);
+        const Point cursorAtStart = services.injector->cursorPosition().value_or(Point{});
+        const CursorTransform transform =
+            CursorTransform::make(playbackOptions.cursorMode, recording.environment, environment.captureDisplays(),
+                                  cursorAtStart, recording.firstMousePosition());
+        engine->start(PlaybackTimeline::build(recording, playbackOptions, transform), playbackOptions);
+        mainQueue->runUntil([&] { return completed.has_value(); });
+    }
     status.finish();
     tap->stop();
 

@@ -11,6 +11,7 @@
 #include "core/capture/InputEventTapError.h"
 #include "core/capture/MonotonicClock.h"
 #include "core/checks/PreflightChecker.h"
+#include "core/control/ReleaseWait.h"
 #include "core/model/Localized.h"
 #include "core/model/SaturatingMath.h"
 #include "core/playback/CursorTransform.h"
@@ -65,6 +66,7 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
                                                 [environment = environment_] { return environment.capture(); });
     poster_ = std::make_shared<EventPoster>(services_.platform.injector);
     engine_ = PlaybackEngine::make(poster_, services_.mainQueue);
+    releaseWait_ = ReleaseWait::make(services_.platform.heldInput, services_.mainQueue, now_);
 
     // Every callback holds the coordinator weakly: it does nothing once the coordinator is gone.
     const QPointer<AppCoordinator> self(this);
@@ -107,6 +109,8 @@ void AppCoordinator::publish(T& field, T value, void (AppCoordinator::*notify)()
 
 void AppCoordinator::setState(AppState state) {
     publish(state_, std::move(state), &AppCoordinator::stateChanged);
+    // Leaving `preparing` (a stop, or the playback began) ends a wait for held keys.
+    if (state_.kind() != AppState::Kind::preparing) releaseWait_->cancel();
     // Holding Esc stops a countdown, a recording, a preparation or a playback.
     hotkeys_->setEscHoldEnabled(!state_.isIdle());
     publish(elapsedNanos_, std::uint64_t{0}, &AppCoordinator::elapsedNanosChanged);
@@ -317,7 +321,7 @@ void AppCoordinator::play(Recording recording) {
     const std::uint64_t request = ++playRequests_;
     if (!settings_.restoreWindowBeforePlayback() || !app || !app->bundleID ||
         *app->bundleID == workspace.ownApplicationId()) {
-        startPlayback(recording, request);
+        startPlaybackOnceReleased(recording, request);
         return;
     }
     windowRestorer_.restore(
@@ -331,7 +335,7 @@ void AppCoordinator::play(Recording recording) {
                 self->publish(self->playbackNotice_, std::optional<std::string>(result.reason),
                               &AppCoordinator::playbackNoticeChanged);
             }
-            self->startPlayback(recording, request);
+            self->startPlaybackOnceReleased(recording, request);
         });
 }
 
@@ -354,6 +358,18 @@ PreflightDecision AppCoordinator::confirmPreflight(const std::string& recordingN
     // Cancel whatever the checkbox says; a closed alert counts as cancelled.
     if (answer.buttonIndex >= cancelIndex) return PreflightDecision::cancel();
     return {true, offerLaunch && answer.buttonIndex == 0, answer.suppressionChecked};
+}
+
+void AppCoordinator::startPlaybackOnceReleased(const Recording& recording, std::uint64_t playRequest) {
+    // The keys of the shortcut that started this, or a button of the click on
+    // the menu, may still be down: the first event waits for them.
+    releaseWait_->start([this, recording, playRequest] { startPlayback(recording, playRequest); },
+                        [self = QPointer<AppCoordinator>(this)](bool waiting) {
+                            if (self) {
+                                self->publish(self->waitingForRelease_, waiting,
+                                              &AppCoordinator::waitingForReleaseChanged);
+                            }
+                        });
 }
 
 void AppCoordinator::startPlayback(const Recording& recording, std::uint64_t playRequest) {

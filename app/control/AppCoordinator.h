@@ -29,6 +29,7 @@ class EventPoster;
 class EventRecorder;
 class InputEventTap;
 class PlaybackEngine;
+class ReleaseWait;
 class RecordingStore;
 
 // The library as the store lists it, newest first. Entries are shared, immutable snapshots.
@@ -52,6 +53,7 @@ class AppCoordinator : public QObject {
     Q_PROPERTY(std::optional<std::string> playbackNotice READ playbackNotice NOTIFY playbackNoticeChanged)
     Q_PROPERTY(std::optional<std::string> errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(bool isCapturingHotkey READ isCapturingHotkey WRITE setCapturingHotkey NOTIFY isCapturingHotkeyChanged)
+    Q_PROPERTY(bool waitingForRelease READ waitingForRelease NOTIFY waitingForReleaseChanged)
 
 public:
     using Clock = std::function<std::uint64_t()>;
@@ -95,6 +97,9 @@ public:
     // A shortcut field waits for a key: every global shortcut is off meanwhile.
     bool isCapturingHotkey() const { return isCapturingHotkey_; }
     void setCapturingHotkey(bool capturing);
+    // A confirmed playback waits (in `preparing`) for the user to let go of every
+    // key and button before its first event, at most ReleaseWait::maxWaitNanos.
+    bool waitingForRelease() const { return waitingForRelease_; }
     // The banner's dismiss button.
     void clearErrorMessage();
 
@@ -150,6 +155,7 @@ signals:
     void playbackNoticeChanged();
     void errorMessageChanged();
     void isCapturingHotkeyChanged();
+    void waitingForReleaseChanged();
 
 private:
     template <typename T>
@@ -169,6 +175,7 @@ private:
 
     PreflightDecision confirmPreflight(const std::string& recordingName, const std::string& appName,
                                        const std::vector<PreflightWarning>& warnings, bool offerLaunch);
+    void startPlaybackOnceReleased(const Recording& recording, std::uint64_t playRequest);
     void startPlayback(const Recording& recording, std::uint64_t playRequest);
 
     void reloadLibrary();
@@ -185,6 +192,7 @@ private:
     std::shared_ptr<EventRecorder> recorder_;
     std::shared_ptr<EventPoster> poster_;
     std::shared_ptr<PlaybackEngine> engine_;
+    std::shared_ptr<ReleaseWait> releaseWait_;
 
     AppState state_ = AppState::idle();
     RecordingList recordings_;
@@ -196,6 +204,7 @@ private:
     std::optional<std::string> playbackNotice_;
     std::optional<std::string> errorMessage_;
     bool isCapturingHotkey_ = false;
+    bool waitingForRelease_ = false;
 
     std::uint64_t recordingStartedAt_ = 0;
     // Main-queue timers cannot be taken back: each pending tick carries the

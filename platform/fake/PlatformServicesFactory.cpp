@@ -1,5 +1,6 @@
 #include "brevanor/platform/PlatformServices.h"
 #include "platform/fake/FakeDisplayService.h"
+#include "platform/fake/FakeHeldInput.h"
 #include "platform/fake/FakeHotKeyService.h"
 #include "platform/fake/FakeInputInjector.h"
 #include "platform/fake/FakeInputSource.h"
@@ -31,6 +32,7 @@ PlatformServices makePlatformServices(std::shared_ptr<MainQueue>) {
     services.permissions = std::move(permissions);
     services.hotKeys = std::make_shared<FakeHotKeyService>();
     services.loginItem = std::make_shared<FakeLoginItem>();
+    services.heldInput = std::make_shared<FakeHeldInput>();
     return services;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DisplayService.h"
 #include "platform/x11/X11Ewmh.h"
+#include "platform/x11/X11HeldInput.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11InputInjector.h"
 #include "platform/x11/X11InputSource.h"
@@ -40,6 +41,7 @@ PlatformServices makePlatformServices(std::shared_ptr<MainQueue> mainQueue) {
     services.hotKeys = std::make_shared<X11HotKeyService>(display, std::move(mainQueue));
     services.loginItem =
         std::make_shared<XdgLoginItem>(XdgLoginItem::defaultEntryFile(), XdgLoginItem::runningProgram());
+    services.heldInput = std::make_shared<X11HeldInput>(display);
     return services;
 }
 

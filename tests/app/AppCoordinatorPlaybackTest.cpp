@@ -1,5 +1,6 @@
 #include <QSignalSpy>
 
+#include "core/control/ReleaseWait.h"
 #include "tests/app/CoordinatorTest.h"
 
 namespace brevanor::testing {
@@ -212,6 +213,59 @@ TEST_F(AppCoordinatorPlaybackTest, StoppingWhilePreparingPlaysNothingWhenTheRest
     EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
     ASSERT_TRUE(waitForIdle());
     EXPECT_EQ(postedKeys().size(), 4u) << "exactly one playback";
+}
+
+TEST_F(AppCoordinatorPlaybackTest, HeldKeysHoldBackTheFirstEventUntilReleasedOrThreeSecondsPassed) {
+    make();
+    QSignalSpy waitingChanges(coordinator.get(), &AppCoordinator::waitingForReleaseChanged);
+    // The shortcut's modifiers are still down as the playback starts.
+    heldInput->setHeld(true);
+    coordinator->play(stored(typingRecording("Typing")));
+    EXPECT_EQ(coordinator->state(), AppState::preparing());
+    EXPECT_TRUE(coordinator->waitingForRelease());
+    mainQueue->advanceBy(ReleaseWait::maxWaitNanos / 2);
+    EXPECT_TRUE(injector->postedInputs().empty()) << "nothing goes out while a key is held";
+    heldInput->setHeld(false);
+    mainQueue->advanceBy(ReleaseWait::pollNanos);
+    EXPECT_FALSE(coordinator->waitingForRelease());
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 4u);
+    EXPECT_EQ(waitingChanges.count(), 2);
+
+    // A key that never comes up (a stuck key) delays the playback by the longest wait only.
+    injector->clear();
+    heldInput->setHeld(true);
+    coordinator->play(*coordinator->lastRecording());
+    mainQueue->advanceBy(ReleaseWait::maxWaitNanos - ReleaseWait::pollNanos);
+    EXPECT_TRUE(coordinator->waitingForRelease());
+    mainQueue->advanceBy(ReleaseWait::pollNanos);
+    EXPECT_FALSE(coordinator->waitingForRelease());
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 4u) << "played anyway";
+}
+
+TEST_F(AppCoordinatorPlaybackTest, StoppingOrQuittingWhileWaitingForHeldKeysPlaysNothing) {
+    make();
+    heldInput->setHeld(true);
+    const Recording recording = stored(typingRecording("Typing"));
+    coordinator->play(recording);
+    ASSERT_TRUE(coordinator->waitingForRelease());
+    // Holding Esc (what keeps the keys down here) stops the wait like the stop shortcut.
+    coordinator->handleHotkeyAction(HotkeyAction::stop(), now(), HotkeyChord::escapeKeyCode);
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_FALSE(coordinator->waitingForRelease());
+
+    coordinator->play(recording);
+    ASSERT_TRUE(coordinator->waitingForRelease());
+    coordinator->shutdown();
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_FALSE(coordinator->waitingForRelease());
+
+    heldInput->setHeld(false);
+    mainQueue->advanceBy(ReleaseWait::maxWaitNanos);
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_TRUE(injector->postedInputs().empty());
 }
 
 TEST_F(AppCoordinatorPlaybackTest, AShortcutKeyThatPlaybackJustPressedIsNotTakenForTheShortcut) {

@@ -13,6 +13,7 @@
 #include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
 #include "platform/fake/FakeDisplayService.h"
+#include "platform/fake/FakeHeldInput.h"
 #include "platform/fake/FakeHotKeyService.h"
 #include "platform/fake/FakeInputInjector.h"
 #include "platform/fake/FakeInputSource.h"
@@ -74,8 +75,8 @@ protected:
     // The fakes, the queue and the virtual clock as the coordinator takes them.
     AppCoordinator::Services services() const {
         AppCoordinator::Services services;
-        services.platform = {source,   injector,    displays,    workspace, windows,
-                             keyboard, secureInput, permissions, hotKeys,   loginItem};
+        services.platform = {source,      injector,    displays, workspace, windows,  keyboard,
+                             secureInput, permissions, hotKeys,  loginItem, heldInput};
         services.tap = tap;
         services.mainQueue = mainQueue;
         services.prompts = prompts;
@@ -169,6 +170,7 @@ protected:
     std::shared_ptr<FakePermissionService> permissions = std::make_shared<FakePermissionService>();
     std::shared_ptr<FakeHotKeyService> hotKeys = std::make_shared<FakeHotKeyService>();
     std::shared_ptr<FakeLoginItem> loginItem = std::make_shared<FakeLoginItem>();
+    std::shared_ptr<FakeHeldInput> heldInput = std::make_shared<FakeHeldInput>();
     std::shared_ptr<InputEventTap> tap = std::make_shared<InputEventTap>(source);
     std::shared_ptr<ManualMainQueue> mainQueue = std::make_shared<ManualMainQueue>();
     std::shared_ptr<AnsweringPrompts> prompts = std::make_shared<AnsweringPrompts>();

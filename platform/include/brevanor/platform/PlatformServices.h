@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "brevanor/platform/DisplayService.h"
+#include "brevanor/platform/HeldInput.h"
 #include "brevanor/platform/HotKeyService.h"
 #include "brevanor/platform/InputInjector.h"
 #include "brevanor/platform/InputSource.h"
@@ -31,6 +32,7 @@ struct PlatformServices {
     std::shared_ptr<PermissionService> permissions;
     std::shared_ptr<HotKeyService> hotKeys;
     std::shared_ptr<LoginItem> loginItem;
+    std::shared_ptr<HeldInput> heldInput;  // may be null: nothing is then known to be held
 };
 
 // The platform is not usable here (for X11: no display could be opened).
