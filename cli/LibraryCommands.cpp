@@ -22,6 +22,20 @@ std::string described(const std::exception& error) {
     return text;
 }
 
+// Runs `change` on the library; its failure becomes "Could not <verb> “<name>”: <why>."
+template <typename Change>
+auto changing(const std::string& verb, const std::string& name, Change&& change) {
+    try {
+        return change();
+    } catch (const RecordingStore::StoreError& error) {
+        if (error.errorCase() != RecordingStore::StoreError::Case::notFound) throw;
+        // Another process deleted it after it was looked up.
+        throw CliError("Could not " + verb + " “" + name + "”: it is no longer in the library.");
+    } catch (const std::exception& error) {
+        throw CliError("Could not " + verb + " “" + name + "”: " + described(error) + ".");
+    }
+}
+
 std::string lowerCased(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -71,33 +85,23 @@ int LibraryCommands::rename(const CommandLine& line) {
     if (name.find_first_not_of(" \t") == std::string::npos) {
         throw CliError::usage("A recording needs a name that is not blank.");
     }
-    try {
-        context_.store().rename(recording.id, name);
-    } catch (const std::exception& error) {
-        throw CliError("Could not rename “" + recording.name + "”: " + described(error) + ".");
-    }
+    changing("rename", recording.name, [&] { return context_.store().rename(recording.id, name); });
     return 0;
 }
 
 int LibraryCommands::duplicate(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
     const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
-    try {
-        context_.out() << context_.store().duplicate(recording.id).id.toString() << "\n";
-    } catch (const std::exception& error) {
-        throw CliError("Could not duplicate “" + recording.name + "”: " + described(error) + ".");
-    }
+    const Recording copy =
+        changing("duplicate", recording.name, [&] { return context_.store().duplicate(recording.id); });
+    context_.out() << copy.id.toString() << "\n";
     return 0;
 }
 
 int LibraryCommands::remove(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
     const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
-    try {
-        context_.store().deleteRecording(recording.id);
-    } catch (const std::exception& error) {
-        throw CliError("Could not delete “" + recording.name + "”: " + described(error) + ".");
-    }
+    changing("delete", recording.name, [&] { context_.store().deleteRecording(recording.id); });
     return 0;
 }
 
@@ -137,17 +141,17 @@ int LibraryCommands::exportRecording(const CommandLine& line) {
 
 int LibraryCommands::trim(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
-    Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
-    if (line.has("undo")) {
-        recording.undoTrim();
-    } else {
-        recording.applyAutomaticTrim();
-    }
-    try {
-        context_.store().save(recording);
-    } catch (const std::exception& error) {
-        throw CliError("Could not save “" + recording.name + "”: " + described(error) + ".");
-    }
+    const Recording found = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    const bool undo = line.has("undo");
+    const Recording recording = changing("trim", found.name, [&] {
+        return context_.store().modify(found.id, [undo](Recording& stored) {
+            if (undo) {
+                stored.undoTrim();
+            } else {
+                stored.applyAutomaticTrim();
+            }
+        });
+    });
     KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;
     context_.out() << RecordingText::row(recording, context_.dates(), layout) << "\n";
     return 0;

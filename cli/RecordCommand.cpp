@@ -126,7 +126,7 @@ int RecordCommand::run(const CommandLine& line) {
     recording.name = name ? *name : store.nextAutoName(std::chrono::system_clock::now());
     recording.settings = settings.newRecordingSettings();
     try {
-        store.save(recording);
+        recording.id = store.add(recording).id;
     } catch (const std::exception& error) {
         throw CliError(tr("Could not save “") + recording.name + "”: " + error.what());
     }

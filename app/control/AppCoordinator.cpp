@@ -265,7 +265,7 @@ void AppCoordinator::stopRecording(std::optional<std::uint64_t> cutoff, std::opt
     if (!hasRealEvent(recording)) return;
     recording.name = store_->nextAutoName(std::chrono::system_clock::now());
     recording.settings = settings_.newRecordingSettings();
-    save(recording);
+    writeToLibrary(recording, true);
 }
 
 void AppCoordinator::stop(std::optional<std::uint64_t> triggerTime, std::optional<std::uint16_t> triggerKeyCode) {
@@ -433,9 +433,15 @@ void AppCoordinator::reloadLibrary() {
     publish(recordings_, std::move(listed), &AppCoordinator::recordingsChanged);
 }
 
-void AppCoordinator::save(const Recording& recording) {
+void AppCoordinator::save(const Recording& recording) { writeToLibrary(recording, false); }
+
+void AppCoordinator::writeToLibrary(const Recording& recording, bool isNew) {
     try {
-        store_->save(recording);
+        if (isNew) {
+            store_->add(recording);
+        } else {
+            store_->save(recording);
+        }
     } catch (const std::exception& error) {
         setErrorMessage(fillIn(brevanor::tr("Could not save “%1”: %2"), {recording.name, error.what()}));
         return;

@@ -131,7 +131,8 @@ public:
     std::optional<std::string> permissionMessage() const;
 
     // Library operations: each goes to the store at once, reports a failure in
-    // errorMessage and lists the library again after a success.
+    // errorMessage and lists the library again after a success. save() writes an
+    // edited recording of the library; one deleted meanwhile stays deleted.
     void save(const Recording& recording);
     void deleteRecording(const Recording& recording);
     void duplicate(const Recording& recording);
@@ -178,6 +179,8 @@ private:
     void startPlaybackOnceReleased(const Recording& recording, std::uint64_t playRequest);
     void startPlayback(const Recording& recording, std::uint64_t playRequest);
 
+    // A new recording is added to the library, an edited one replaces its document.
+    void writeToLibrary(const Recording& recording, bool isNew);
     void reloadLibrary();
     void scheduleHotkeyRegistration();
 

@@ -11,6 +11,7 @@
 
 #include "core/store/FileDescriptor.h"
 #include "core/store/FileError.h"
+#include "core/store/RenameNoReplace.h"
 
 namespace brevanor {
 
@@ -75,6 +76,20 @@ void flushFolder(const std::filesystem::path& folder) {
     if (flushToDisk(fd.get()) != 0 && errno != EINVAL) throw FileError("flush the folder", folder, errno);
 }
 
+// Gives the temporary file the target's name unless something already has it (then false).
+bool placeWithoutReplacing(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+    if (renameNoReplace(temporary.c_str(), target.c_str()) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) throw FileError("create", target, errno);
+    // A file system without that kind of rename still refuses a hard link onto a taken name.
+    if (::link(temporary.c_str(), target.c_str()) != 0) {
+        if (errno == EEXIST) return false;
+        throw FileError("create", target, errno);
+    }
+    ::unlink(temporary.c_str());
+    return true;
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter()
@@ -84,26 +99,51 @@ AtomicFileWriter::AtomicFileWriter()
 AtomicFileWriter::AtomicFileWriter(WriteCall writeCall) : writeCall_(std::move(writeCall)) {}
 
 void AtomicFileWriter::write(const std::filesystem::path& target, std::string_view bytes) const {
+    put(
+        target, [bytes](const Output& output) { output(bytes); }, Placement::replace);
+}
+
+void AtomicFileWriter::write(const std::filesystem::path& target, const Producer& produce) const {
+    put(target, produce, Placement::replace);
+}
+
+bool AtomicFileWriter::create(const std::filesystem::path& target, std::string_view bytes) const {
+    return put(
+        target, [bytes](const Output& output) { output(bytes); }, Placement::createOnly);
+}
+
+bool AtomicFileWriter::create(const std::filesystem::path& target, const Producer& produce) const {
+    return put(target, produce, Placement::createOnly);
+}
+
+bool AtomicFileWriter::put(const std::filesystem::path& target, const Producer& produce, Placement placement) const {
     const std::filesystem::path folder = folderOf(target);
     TemporaryFile temporary = createTemporaryFile(folder);
     try {
         // A write may take fewer bytes than asked (a disk that is nearly full),
         // so each count is checked and the rest written again.
-        const char* next = bytes.data();
-        std::size_t left = bytes.size();
-        while (left > 0) {
-            const std::ptrdiff_t written = writeCall_(temporary.fd.get(), next, left);
-            if (written < 0) {
-                if (errno == EINTR) continue;
-                throw FileError("write", target, errno);
+        produce([&](std::string_view bytes) {
+            const char* next = bytes.data();
+            std::size_t left = bytes.size();
+            while (left > 0) {
+                const std::ptrdiff_t written = writeCall_(temporary.fd.get(), next, left);
+                if (written < 0) {
+                    if (errno == EINTR) continue;
+                    throw FileError("write", target, errno);
+                }
+                // No progress and no error: a disk that is full without saying so.
+                if (written == 0) throw FileError("write", target, ENOSPC);
+                next += written;
+                left -= static_cast<std::size_t>(written);
             }
-            // No progress and no error: a disk that is full without saying so.
-            if (written == 0) throw FileError("write", target, ENOSPC);
-            next += written;
-            left -= static_cast<std::size_t>(written);
-        }
+        });
         if (flushToDisk(temporary.fd.get()) != 0) throw FileError("write", target, errno);
-        if (::rename(temporary.path.c_str(), target.c_str()) != 0) throw FileError("replace", target, errno);
+        if (placement == Placement::replace) {
+            if (::rename(temporary.path.c_str(), target.c_str()) != 0) throw FileError("replace", target, errno);
+        } else if (!placeWithoutReplacing(temporary.path, target)) {
+            ::unlink(temporary.path.c_str());
+            return false;
+        }
     } catch (...) {
         // Still locked, so no cleaner can have taken the name in the meantime.
         ::unlink(temporary.path.c_str());
@@ -112,6 +152,7 @@ void AtomicFileWriter::write(const std::filesystem::path& target, std::string_vi
     // The lock goes only now that the file carries its final name.
     temporary.fd.reset();
     flushFolder(folder);
+    return true;
 }
 
 void AtomicFileWriter::removeAbandonedTemporaryFiles(const std::filesystem::path& folder) {

@@ -10,6 +10,7 @@
 #include "core/model/RecordingDocumentError.h"
 #include "core/store/DocumentFile.h"
 #include "core/store/FileError.h"
+#include "core/store/LibraryLock.h"
 #include "core/store/UserDataDirectory.h"
 
 namespace brevanor {
@@ -86,28 +87,47 @@ Recording RecordingStore::load(const Uuid& id) {
     return load(path);
 }
 
-void RecordingStore::save(const Recording& recording) {
-    const std::string bytes = encode(recording);
+Recording RecordingStore::add(Recording recording) {
     // The folder may have been removed since the store was made; the recording must not be lost for that.
     createFolder(directory_);
     AtomicFileWriter::removeAbandonedTemporaryFiles(directory_);
-    const std::filesystem::path path = fileURL(recording.id);
-    listing_.forget(path);
-    options_.writer.write(path, bytes);
+    for (;;) {
+        const std::filesystem::path path = fileURL(recording.id);
+        // Checked first only to spare writing a document in vain; creating is what decides.
+        if (nothingAt(path)) {
+            listing_.forget(path);
+            if (options_.writer.create(path, encode(recording))) return recording;
+        }
+        recording.id = Uuid::random();
+    }
+}
+
+void RecordingStore::save(const Recording& recording) {
+    const std::string bytes = encode(recording);
+    const LibraryLock lock = lockFor(recording.id);
+    if (nothingAt(fileURL(recording.id))) throw StoreError::notFound(recording.id);
+    replaceDocument(recording, bytes);
+}
+
+Recording RecordingStore::modify(const Uuid& id, const std::function<void(Recording&)>& change) {
+    const LibraryLock lock = lockFor(id);
+    Recording recording = load(id);
+    change(recording);
+    recording.id = id;
+    replaceDocument(recording, encode(recording));
+    return recording;
 }
 
 void RecordingStore::deleteRecording(const Uuid& id) {
     const std::filesystem::path path = fileURL(id);
+    const LibraryLock lock = lockFor(id);
     if (nothingAt(path)) throw StoreError::notFound(id);
     listing_.forget(path);
     if (::unlink(path.c_str()) != 0) throw FileError("delete", path, errno);
 }
 
 Recording RecordingStore::rename(const Uuid& id, std::string name) {
-    Recording recording = load(id);
-    recording.name = std::move(name);
-    save(recording);
-    return recording;
+    return modify(id, [&](Recording& recording) { recording.name = std::move(name); });
 }
 
 Recording RecordingStore::duplicate(const Uuid& id) {
@@ -115,17 +135,10 @@ Recording RecordingStore::duplicate(const Uuid& id) {
     copy.id = Uuid::random();
     copy.name = substitute(tr("%@ copy"), "%@", copy.name);
     copy.createdAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-    save(copy);
-    return copy;
+    return add(std::move(copy));
 }
 
-Recording RecordingStore::importRecording(const std::filesystem::path& from) {
-    Recording recording = load(from);
-    // Never over a library document: a taken identifier gives way to a new one.
-    while (!nothingAt(fileURL(recording.id))) recording.id = Uuid::random();
-    save(recording);
-    return recording;
-}
+Recording RecordingStore::importRecording(const std::filesystem::path& from) { return add(load(from)); }
 
 void RecordingStore::exportRecording(const Recording& recording, const std::filesystem::path& to) {
     if (recording.settings.containsSensitiveInput) throw StoreError::exportDisabledForSensitiveRecording();
@@ -140,6 +153,23 @@ std::string RecordingStore::nextAutoName(Date date) {
     const std::int64_t number = counter == std::numeric_limits<std::int64_t>::max() ? counter : counter + 1;
     defaults_->setInteger(recordingCounterKey, number);
     return substitute(substitute(tr("Recording %lld – %@"), "%lld", std::to_string(number)), "%@", formattedDate);
+}
+
+LibraryLock RecordingStore::lockFor(const Uuid& id) const {
+    try {
+        return LibraryLock(directory_);
+    } catch (const FileError& error) {
+        // Without its folder the library holds no recording at all.
+        if (error.errorNumber() == ENOENT || error.errorNumber() == ENOTDIR) throw StoreError::notFound(id);
+        throw;
+    }
+}
+
+void RecordingStore::replaceDocument(const Recording& recording, std::string_view bytes) {
+    AtomicFileWriter::removeAbandonedTemporaryFiles(directory_);
+    const std::filesystem::path path = fileURL(recording.id);
+    listing_.forget(path);
+    options_.writer.write(path, bytes);
 }
 
 std::string RecordingStore::encode(const Recording& recording) const {

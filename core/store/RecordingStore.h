@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -21,11 +22,17 @@
 
 namespace brevanor {
 
+class LibraryLock;
+
 // The user's library: one document per recording in one folder, named by the
 // recording's identifier. The folder is the only truth: every operation goes
-// to it. Failures are thrown: StoreError, FileError for the file system,
-// and the document errors of the reader and writer. Used from one thread at
-// a time (the main thread in the application).
+// to it. Several stores, in this process or others (the application and every
+// brevanor-cli), may work on one folder at once: new documents are created
+// without ever replacing one, and each change of an existing recording reads,
+// checks and writes under the library's lock, so that no change is lost and a
+// deleted recording never comes back. Failures are thrown: StoreError,
+// FileError for the file system, and the document errors of the reader and
+// writer. One store is used from one thread at a time.
 class RecordingStore {
 public:
     class StoreError;
@@ -71,14 +78,26 @@ public:
     // Throws StoreError::notFound(id) when the library has no document for `id`.
     Recording load(const Uuid& id);
 
-    // Writes the document to fileURL(recording.id), atomically replacing any
-    // document there; on failure the previous document is left intact.
+    // Stores a recording that is new to the library and answers it as stored:
+    // under its own identifier, or under a new one when that is taken.
+    Recording add(Recording recording);
+
+    // Replaces the document of a recording the library holds with this version
+    // of it, atomically: on failure the previous document is left intact.
+    // Throws StoreError::notFound when the library no longer has it (another
+    // process deleted it): saving never brings a deleted recording back.
     void save(const Recording& recording);
+
+    // Reads the recording, lets `change` change it (anything but its
+    // identifier), writes it back and answers it, all under the library's
+    // lock, so no other change comes in between. `change` must not use the
+    // store. Throws StoreError::notFound(id) when there is none.
+    Recording modify(const Uuid& id, const std::function<void(Recording&)>& change);
 
     // Removes the document for good. Throws StoreError::notFound(id) when there is none.
     void deleteRecording(const Uuid& id);
 
-    // Sets the name exactly as given (an empty one too), saves, and answers the recording.
+    // Sets the name exactly as given (an empty one too) and answers the recording.
     Recording rename(const Uuid& id, std::string name);
 
     // Saves a copy under a new identifier, named "<name> copy" and created
@@ -100,6 +119,10 @@ public:
 
 private:
     std::string encode(const Recording& recording) const;
+    // The library's lock, taken to change `id`: StoreError::notFound(id) when the folder is gone.
+    LibraryLock lockFor(const Uuid& id) const;
+    // Writes the document of a recording the library holds; the caller holds the library's lock.
+    void replaceDocument(const Recording& recording, std::string_view bytes);
 
     std::filesystem::path directory_;
     std::shared_ptr<PreferencesStore> defaults_;

@@ -74,7 +74,13 @@ TEST_F(AppCoordinatorLibraryTest, FailedChangesSayWhatFailedAndLeaveTheLibraryAs
                                          absent.id.toString()));
     coordinator->duplicate(absent);
     EXPECT_TRUE(coordinator->errorMessage()->starts_with("Could not duplicate “Never saved”: "));
+    // An edited copy of a recording that brevanor-cli deleted meanwhile is not brought back.
+    coordinator->save(absent);
+    EXPECT_EQ(coordinator->errorMessage(),
+              std::optional<std::string>("Could not save “Never saved”: no recording with the identifier " +
+                                         absent.id.toString()));
     EXPECT_EQ(coordinator->recordings().size(), 1u);
+    EXPECT_THROW(store->load(absent.id), RecordingStore::StoreError);
 
     // A file takes the folder's place: saving fails with the system's words, listing shows an empty library.
     std::filesystem::remove_all(store->directory());

@@ -21,7 +21,8 @@ TEST_F(AppCoordinatorShortcutTest, TheThreeShortcutsAndEveryRecordingsOwnAreRegi
     make();
     EXPECT_EQ(hotKeys->registered().size(), 3u);
     const HotkeyChord mine{18, kChordFlags};
-    const Recording recording = withShortcut("Mine", mine);
+    Recording recording = stored(typingRecording("Mine"));
+    recording.settings.playHotkey = mine;
     coordinator->save(recording);
     EXPECT_TRUE(hotKeys->idOf(mine)) << "a saved shortcut works right away";
 

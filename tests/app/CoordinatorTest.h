@@ -135,7 +135,7 @@ protected:
 
     // Stored in the library; the coordinator lists it again.
     Recording stored(Recording recording) {
-        store->save(recording);
+        store->add(recording);
         coordinator->importFiles({});  // reloads the library (and registers its shortcuts)
         return recording;
     }

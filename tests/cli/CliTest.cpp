@@ -47,7 +47,7 @@ TEST(Cli, WrongUseIsOneSentenceAndStatusTwo) {
 TEST(Cli, WithoutADisplayRecordingAndPlayingSaySo) {
     CliHarness cli;
     RecordingStore(cli.library(), std::make_shared<InMemoryPreferencesStore>())
-        .save(sampleRecording("Any", std::chrono::system_clock::now()));
+        .add(sampleRecording("Any", std::chrono::system_clock::now()));
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{"record", "--countdown", "0"}, std::vector<std::string>{"play", "Any"}}) {
         const auto result = cli.run(arguments);

@@ -18,14 +18,15 @@ class LibraryCommands : public ::testing::Test {
 protected:
     // Saves a recording straight into the harness's library.
     Recording add(Recording recording) {
-        RecordingStore(cli_.library(), std::make_shared<InMemoryPreferencesStore>()).save(recording);
+        RecordingStore(cli_.library(), std::make_shared<InMemoryPreferencesStore>()).add(recording);
         return recording;
     }
     Recording add(const std::string& name, Date createdAt) { return add(sampleRecording(name, createdAt)); }
     std::size_t libraryFileCount() const {
         std::error_code error;
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(cli_.library(), error),
-                                                      std::filesystem::directory_iterator()));
+        return static_cast<std::size_t>(std::count_if(
+            std::filesystem::directory_iterator(cli_.library(), error), std::filesystem::directory_iterator(),
+            [](const auto& entry) { return entry.path().extension() == ".json"; }));
     }
     std::filesystem::path file(const std::string& name, std::string_view contents) {
         const auto path = cli_.folder() / name;

@@ -101,6 +101,22 @@ TEST(AtomicFileWriter, FailedRenameLeavesNoTemporaryFile) {
     EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
 }
 
+TEST(AtomicFileWriter, CreatesOnlyWhereNothingHasTheName) {
+    TemporaryDirectory folder;
+    const auto target = folder.path() / "new.json";
+    EXPECT_TRUE(AtomicFileWriter().create(target, "first"));
+    EXPECT_FALSE(AtomicFileWriter().create(target, "second"));
+    EXPECT_EQ(readFile(target), "first");
+
+    // A dangling link and a folder keep their names too; no temporary file stays behind.
+    std::filesystem::create_symlink(folder.path() / "nowhere", folder.path() / "link.json");
+    EXPECT_FALSE(AtomicFileWriter().create(folder.path() / "link.json", "text"));
+    std::filesystem::create_directory(folder.path() / "folder.json");
+    EXPECT_FALSE(AtomicFileWriter().create(folder.path() / "folder.json", "text"));
+    EXPECT_THAT(fileNames(folder.path()), ElementsAre("folder.json", "link.json", "new.json"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "nowhere"));
+}
+
 TEST(AtomicFileWriter, MissingFolderIsAFileError) {
     TemporaryDirectory folder;
     const auto missing = folder.path() / "missing";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
 #include "tests/store/SampleRecordings.h"
@@ -31,7 +33,7 @@ TEST(RecordingStoreConcurrency, ListingOnManyThreadsMatchesOneThread) {
     std::vector<Recording> saved;
     for (int i = 0; i < 40; ++i) {
         saved.push_back(sampleRecording("r" + std::to_string(i), start + std::chrono::minutes(i * 7 % 40), i % 5));
-        parallel.save(saved.back());
+        parallel.add(saved.back());
     }
     writeFile(folder.path() / "broken.json", "{\"schemaVersion\":1,");
 
@@ -44,6 +46,34 @@ TEST(RecordingStoreConcurrency, ListingOnManyThreadsMatchesOneThread) {
     const auto relisted = values(parallel.list());
     EXPECT_EQ(relisted, values(makeStore(folder.path(), 1).list()));
     EXPECT_NE(relisted, listed);
+}
+
+// Stores on several threads (as in several processes) change one recording at
+// once: each change reads, changes and writes under the library's lock, so none is lost.
+TEST(RecordingStoreConcurrency, ChangesAtOnceAreNeverLost) {
+    TemporaryDirectory folder;
+    const Uuid id = makeStore(folder.path(), 1).add(sampleRecording("shared", std::chrono::system_clock::now())).id;
+    constexpr int kThreads = 4;
+    constexpr int kChanges = 25;
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&folder, id, t] {
+            RecordingStore store = makeStore(folder.path(), 1);
+            for (int i = 0; i < kChanges; ++i) {
+                store.modify(id, [&](Recording& recording) {
+                    recording.settings.notes += "<" + std::to_string(t) + "." + std::to_string(i) + ">";
+                });
+            }
+        });
+    }
+    threads.clear();
+    const std::string notes = makeStore(folder.path(), 1).load(id).settings.notes;
+    for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kChanges; ++i) {
+            EXPECT_NE(notes.find("<" + std::to_string(t) + "." + std::to_string(i) + ">"), std::string::npos)
+                << "change " << i << " of thread " << t << " was lost";
+        }
+    }
 }
 
 }  // namespace

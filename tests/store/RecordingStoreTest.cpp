@@ -8,6 +8,7 @@
 #include "core/model/RecordingDocumentError.h"
 #include "core/store/FileError.h"
 #include "core/store/InMemoryPreferencesStore.h"
+#include "core/store/LibraryLock.h"
 #include "core/store/RecordingStore.h"
 #include "tests/store/SampleRecordings.h"
 #include "tests/store/StoreTestFiles.h"
@@ -67,8 +68,8 @@ TEST_F(RecordingStoreTest, NamesFilesByTheUpperCaseIdentifier) {
 TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
     const Recording older = sampleRecording("older", kMonday);
     const Recording newer = sampleRecording("newer", kTuesday);
-    store_.save(older);
-    store_.save(newer);
+    store_.add(older);
+    store_.add(newer);
 
     const Recording stray = sampleRecording("stray", kMonday);
     const std::string valid = documentOf(stray);
@@ -111,14 +112,14 @@ TEST_F(RecordingStoreTest, ListsDocumentsByTheirContentWhateverTheFileName) {
     // Saving always goes to the file of the recording's own identifier.
     Recording changed = recording;
     changed.name = "changed";
-    store_.save(changed);
+    store_.add(changed);
     EXPECT_EQ(readFile(libraryPath() / "not-its-id.json"), documentOf(recording));
     EXPECT_EQ(store_.load(recording.id), changed);
 }
 
 TEST_F(RecordingStoreTest, ListingSeesEveryChangeOfTheFolder) {
     Recording first = sampleRecording("first", kMonday);
-    store_.save(first);
+    store_.add(first);
     EXPECT_THAT(names(store_.list()), ElementsAre("first"));
 
     // Saves in quick succession with documents of the same size.
@@ -160,13 +161,13 @@ TEST_F(RecordingStoreTest, ListingAFolderThatIsGoneFails) {
         EXPECT_EQ(error, FileError("list", libraryPath(), ENOENT));
     }
     // Saving puts the folder back rather than losing the recording.
-    store_.save(sampleRecording("kept", kMonday));
+    store_.add(sampleRecording("kept", kMonday));
     EXPECT_THAT(names(store_.list()), ElementsAre("kept"));
 }
 
 TEST_F(RecordingStoreTest, SaveReplacesTheDocumentReadableByTheUserOnly) {
     Recording recording = sampleRecording("first", kMonday);
-    store_.save(recording);
+    store_.add(recording);
     recording.name = "second";
     recording.settings.speed = 2.5;
     store_.save(recording);
@@ -175,12 +176,12 @@ TEST_F(RecordingStoreTest, SaveReplacesTheDocumentReadableByTheUserOnly) {
     struct stat info {};
     ASSERT_EQ(::stat(store_.fileURL(recording.id).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(recording.id.toString() + ".json"));
+    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(LibraryLock::fileName, recording.id.toString() + ".json"));
 }
 
 TEST_F(RecordingStoreTest, SaveOntoAFullDiskKeepsThePreviousDocument) {
     Recording recording = sampleRecording("before", kMonday);
-    store_.save(recording);
+    store_.add(recording);
 
     RecordingStore::Options options = testOptions();
     auto calls = std::make_shared<int>(0);
@@ -196,14 +197,14 @@ TEST_F(RecordingStoreTest, SaveOntoAFullDiskKeepsThePreviousDocument) {
     EXPECT_THROW(fullDisk.duplicate(recording.id), FileError);
 
     EXPECT_EQ(store_.load(recording.id).name, "before");
-    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(recording.id.toString() + ".json"));
+    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(LibraryLock::fileName, recording.id.toString() + ".json"));
 }
 
 TEST_F(RecordingStoreTest, SaveRemovesTemporaryFilesLeftByACrash) {
     writeFile(libraryPath() / ".brevanor-save-Xy12Zz", documentOf(sampleRecording("half", kMonday)).substr(0, 99));
     EXPECT_THAT(store_.list(), IsEmpty());
     const Recording recording = sampleRecording("saved", kMonday);
-    store_.save(recording);
+    store_.add(recording);
     EXPECT_THAT(fileNames(libraryPath()), ElementsAre(recording.id.toString() + ".json"));
 }
 
@@ -252,7 +253,13 @@ TEST_F(RecordingStoreTest, OperationsOnAMissingIdentifierFailWithNotFound) {
     expectNotFound([&] { store_.load(missing); });
     expectNotFound([&] { store_.deleteRecording(missing); });
     expectNotFound([&] { store_.rename(missing, "name"); });
+    expectNotFound([&] { store_.modify(missing, [](Recording&) {}); });
     expectNotFound([&] { store_.duplicate(missing); });
+    // Saving is for recordings the library holds: an edited copy of one deleted meanwhile stays deleted.
+    Recording edited = sampleRecording("typed password", kMonday);
+    edited.id = missing;
+    expectNotFound([&] { store_.save(edited); });
+    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(LibraryLock::fileName));
     std::filesystem::create_symlink(libraryPath() / "gone.json", store_.fileURL(missing));
     expectNotFound([&] { store_.load(missing); });
     EXPECT_NE(notFound, RecordingStore::StoreError::notFound(Uuid::random()));
@@ -261,8 +268,8 @@ TEST_F(RecordingStoreTest, OperationsOnAMissingIdentifierFailWithNotFound) {
 TEST_F(RecordingStoreTest, DeleteRemovesTheDocument) {
     const Recording kept = sampleRecording("kept", kMonday);
     const Recording deleted = sampleRecording("deleted", kTuesday);
-    store_.save(kept);
-    store_.save(deleted);
+    store_.add(kept);
+    store_.add(deleted);
     store_.deleteRecording(deleted.id);
     EXPECT_THAT(names(store_.list()), ElementsAre("kept"));
     EXPECT_THROW(store_.deleteRecording(deleted.id), RecordingStore::StoreError);
@@ -270,7 +277,7 @@ TEST_F(RecordingStoreTest, DeleteRemovesTheDocument) {
 
 TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {
     const Recording recording = sampleRecording("before", kMonday);
-    store_.save(recording);
+    store_.add(recording);
     for (const std::string name : {"", "  Ünïcode – “quoted” / with slash  "}) {
         const Recording renamed = store_.rename(recording.id, name);
         EXPECT_EQ(renamed.name, name);
@@ -284,7 +291,7 @@ TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {
 TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
     Recording original = sampleRecording("Demo", kMonday);
     original.trim = {1, 2};
-    store_.save(original);
+    store_.add(original);
 
     const Date before = floor<seconds>(system_clock::now());
     const Recording copy = store_.duplicate(original.id);
@@ -326,10 +333,34 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
     EXPECT_EQ(store_.list().size(), 2u);
 }
 
+// Another process takes the identifier while the import writes its document.
+TEST_F(RecordingStoreTest, ImportNeverOverwritesADocumentCreatedMeanwhile) {
+    const Recording incoming = sampleRecording("incoming", kMonday);
+    const auto file = folder_.path() / "incoming.macro";
+    writeFile(file, documentOf(incoming));
+    Recording other = sampleRecording("other", kTuesday);
+    other.id = incoming.id;
+    const auto target = store_.fileURL(incoming.id);
+    const std::string otherDocument = documentOf(other);
+
+    RecordingStore::Options options = testOptions();
+    auto raced = std::make_shared<bool>(false);
+    options.writer = AtomicFileWriter([=](int fd, const void* bytes, std::size_t count) -> std::ptrdiff_t {
+        if (!std::exchange(*raced, true)) writeFile(target, otherDocument);
+        return ::write(fd, bytes, count);
+    });
+    const Recording imported = RecordingStore(libraryPath(), preferences_, options).importRecording(file);
+    EXPECT_TRUE(*raced);
+    EXPECT_NE(imported.id, incoming.id);
+    EXPECT_EQ(imported.name, "incoming");
+    EXPECT_EQ(store_.load(incoming.id), other);
+    EXPECT_EQ(store_.load(imported.id), imported);
+}
+
 TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
     Recording recording = sampleRecording("Password", kMonday);
     recording.settings.containsSensitiveInput = true;
-    store_.save(recording);
+    store_.add(recording);
     const auto target = folder_.path() / "out.macro";
     try {
         store_.exportRecording(recording, target);
