@@ -9,6 +9,7 @@
 #include "cli/LibraryCommands.h"
 #include "cli/PlayCommand.h"
 #include "cli/RecordCommand.h"
+#include "cli/TerminalText.h"
 
 namespace brevanor {
 
@@ -36,7 +37,8 @@ int Cli::run(const std::vector<std::string>& arguments) {
          [&](const CommandLine& line) { return library.list(line); }},
         {"show",
          "ID|NAME|FILE [--events] [--json]",
-         "Show a recording and where it was made (--events: every event; --json: its whole document).",
+         "Show a recording and where it was made (--events: every event; --json: its whole document; a recording "
+         "marked as sensitive never shows its events).",
          {{"events", false}, {"json", false}},
          [&](const CommandLine& line) { return library.show(line); }},
         {"rename",
@@ -60,9 +62,10 @@ int Cli::run(const std::vector<std::string>& arguments) {
          {},
          [&](const CommandLine& line) { return library.importFiles(line); }},
         {"export",
-         "ID|NAME FILE",
-         "Write a recording to a file (refused for recordings with sensitive input).",
-         {},
+         "ID|NAME FILE [--force]",
+         "Write a recording to a new file (--force: replace a file there; refused for recordings with sensitive "
+         "input).",
+         {{"force", false}},
          [&](const CommandLine& line) { return library.exportRecording(line); }},
         {"trim",
          "ID|NAME [--undo]",
@@ -106,10 +109,11 @@ int Cli::run(const std::vector<std::string>& arguments) {
         const CommandLine line(std::string(command->name), {arguments.begin() + 1, arguments.end()}, command->options);
         return command->run(line);
     } catch (const CliError& error) {
-        context_.err() << "brevanor-cli: " << sentence(error.what()) << "\n";
+        // Messages quote names and paths from files, which must not act on the terminal.
+        context_.err() << "brevanor-cli: " << TerminalText::escaped(sentence(error.what())) << "\n";
         return error.exitStatus();
     } catch (const std::exception& error) {
-        context_.err() << "brevanor-cli: " << sentence(error.what()) << "\n";
+        context_.err() << "brevanor-cli: " << TerminalText::escaped(sentence(error.what())) << "\n";
         return CliError::failureStatus;
     }
 }

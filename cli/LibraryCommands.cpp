@@ -8,6 +8,7 @@
 #include "cli/CliError.h"
 #include "cli/RecordingLookup.h"
 #include "cli/RecordingText.h"
+#include "cli/TerminalText.h"
 #include "core/model/RecordingJSONEncoder.h"
 #include "core/store/FileError.h"
 
@@ -46,12 +47,19 @@ std::string lowerCased(std::string text) {
 
 int LibraryCommands::list(const CommandLine& line) {
     line.expectPositionals(0, 0, "nothing");
-    std::vector<std::shared_ptr<const Recording>> recordings;
+    LibraryListing<Recording> listing;
     try {
-        recordings = context_.store().list();
+        listing = context_.store().list();
     } catch (const FileError& error) {
         throw CliError("The library cannot be listed: " + described(error) + ".");
     }
+    for (const SkippedDocument& skipped : listing.skipped) {
+        context_.err() << "brevanor-cli: "
+                       << TerminalText::escaped("Left out " + skipped.path.filename().string() + ": " + skipped.reason +
+                                                ".")
+                       << "\n";
+    }
+    const auto& recordings = listing.entries;
     if (line.has("json")) {
         context_.out() << RecordingText::listJson(recordings) << "\n";
         return 0;
@@ -68,13 +76,23 @@ int LibraryCommands::list(const CommandLine& line) {
 int LibraryCommands::show(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id, name or file)");
     const Recording recording = RecordingLookup(context_.store()).find(line.positionals()[0]);
+    // The events of a sensitive recording hold what was typed; they stay out as they do of exports.
+    const bool withholdEvents = recording.settings.containsSensitiveInput;
+    if (withholdEvents && (line.has("json") || line.has("events"))) {
+        context_.err() << "brevanor-cli: "
+                       << TerminalText::escaped(
+                              "“" + recording.name +
+                              "” is marked as containing sensitive input, so its events are not shown.")
+                       << "\n";
+    }
     if (line.has("json")) {
-        context_.out() << RecordingJSONEncoder().encode(recording) << "\n";
+        const RecordingJSONEncoder encoder;
+        context_.out() << (withholdEvents ? encoder.encodeSummary(recording) : encoder.encode(recording)) << "\n";
         return 0;
     }
     KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;
     context_.out() << RecordingText::details(recording, context_.dates(), layout);
-    if (line.has("events")) context_.out() << "events\n" << RecordingText::events(recording);
+    if (line.has("events") && !withholdEvents) context_.out() << "events\n" << RecordingText::events(recording);
     return 0;
 }
 
@@ -107,22 +125,31 @@ int LibraryCommands::remove(const CommandLine& line) {
 
 int LibraryCommands::importFiles(const CommandLine& line) {
     line.expectPositionals(1, SIZE_MAX, "at least one file");
-    std::vector<std::string> failed;
+    int status = 0;
     for (const std::string& file : line.positionals()) {
         const std::filesystem::path path(file);
         const std::string extension = lowerCased(path.extension().string());
-        try {
-            // Named on the command line, a file of another kind is a mistake worth telling, not one to pass over.
-            if (extension != ".macro" && extension != ".json") throw CliError("not a recording file");
-            context_.out() << context_.store().importRecording(path).id.toString() << "\n";
-        } catch (const std::exception&) {
-            failed.push_back(path.filename().string());
+        std::string failure;
+        // Named on the command line, a file of another kind is a mistake worth telling, not one to pass over.
+        if (extension != ".macro" && extension != ".json") {
+            failure = "only .macro and .json files hold recordings";
+        } else {
+            try {
+                context_.out() << context_.store().importRecording(path).id.toString() << "\n";
+                continue;
+            } catch (const FileError& error) {
+                failure = described(error);
+            } catch (const std::exception& error) {
+                failure = "it is not a recording this version of Brevanor understands (" + described(error) + ")";
+            }
         }
+        // One sentence per file, and the other files are still imported.
+        context_.err() << "brevanor-cli: "
+                       << TerminalText::escaped("Could not import " + path.filename().string() + ": " + failure + ".")
+                       << "\n";
+        status = CliError::failureStatus;
     }
-    if (failed.empty()) return 0;
-    std::string names;
-    for (const std::string& name : failed) names += (names.empty() ? "" : ", ") + name;
-    throw CliError("Could not import " + names + ". The file is not a recording this version of Brevanor understands.");
+    return status;
 }
 
 int LibraryCommands::exportRecording(const CommandLine& line) {
@@ -131,9 +158,17 @@ int LibraryCommands::exportRecording(const CommandLine& line) {
     if (recording.settings.containsSensitiveInput) {
         throw CliError("“" + recording.name + "” is marked as containing sensitive input, so it cannot be exported.");
     }
+    const std::string& target = line.positionals()[1];
     try {
-        context_.store().exportRecording(recording, line.positionals()[1]);
+        context_.store().exportRecording(
+            recording, target,
+            line.has("force") ? RecordingStore::Overwrite::regularFile : RecordingStore::Overwrite::never);
     } catch (const std::exception& error) {
+        const auto* refusal = dynamic_cast<const RecordingStore::StoreError*>(&error);
+        if (refusal && refusal->errorCase() == RecordingStore::StoreError::Case::exportTargetExists) {
+            throw CliError("Could not export “" + recording.name + "”: " + target +
+                           " already exists; add --force to replace it.");
+        }
         throw CliError("Could not export “" + recording.name + "”: " + described(error) + ".");
     }
     return 0;

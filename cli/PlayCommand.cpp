@@ -7,6 +7,7 @@
 #include "cli/RecordingLookup.h"
 #include "cli/StatusLine.h"
 #include "cli/StopSources.h"
+#include "cli/TerminalText.h"
 #include "core/capture/EnvironmentCapture.h"
 #include "core/capture/InputEventTap.h"
 #include "core/capture/MonotonicClock.h"
@@ -86,7 +87,7 @@ int PlayCommand::run(const CommandLine& line) {
         throw CliError("Nothing was played: the warnings above need --yes, or a yes on a terminal.");
     }
     if (line.has("restore-window")) {
-        if (const auto notice = restoreWindow(recording)) context_.err() << *notice << "\n";
+        if (const auto notice = restoreWindow(recording)) context_.err() << TerminalText::escaped(*notice) << "\n";
     }
 
     const UserSettings settings = context_.settings();
@@ -152,8 +153,10 @@ bool PlayCommand::confirmWarnings(const Recording& recording, const CommandLine&
                                                      services.workspace->runningApplicationIds(),
                                                      environment.captureKeyboardInputSourceID());
     if (warnings.empty()) return true;
-    context_.err() << tr("Before playing “") << recording.name << "”\n";
-    for (const PreflightWarning& warning : warnings) context_.err() << "• " << warning.message << "\n";
+    context_.err() << tr("Before playing “") << TerminalText::escaped(recording.name) << "”\n";
+    for (const PreflightWarning& warning : warnings) {
+        context_.err() << "• " << TerminalText::escaped(warning.message) << "\n";
+    }
     if (line.has("yes")) return true;
     if (!context_.inIsTerminal()) return false;
     context_.err() << "Play anyway? [y/N] " << std::flush;

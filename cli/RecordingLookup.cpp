@@ -40,7 +40,7 @@ Recording RecordingLookup::findInLibrary(const std::string& reference) const {
         }
     }
     std::vector<std::shared_ptr<const Recording>> matches;
-    for (const auto& recording : store_.list()) {
+    for (const auto& recording : store_.list().entries) {
         if (recording->name == reference) matches.push_back(recording);
     }
     if (matches.empty()) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/TerminalText.h"
 #include "core/checks/PreflightChecker.h"
 #include "core/model/DurationText.h"
 #include "core/model/RecordingJSONEncoder.h"
@@ -44,9 +45,9 @@ std::string playbackSettings(const RecordingSettings& settings) {
 }
 
 std::string frontmostApp(const FrontmostAppInfo& app) {
-    std::string text = app.name.value_or(app.bundleID.value_or("unknown application"));
-    if (app.name && app.bundleID) text += " (" + *app.bundleID + ")";
-    if (app.windowTitle) text += ", window “" + *app.windowTitle + "”";
+    std::string text = TerminalText::escaped(app.name.value_or(app.bundleID.value_or("unknown application")));
+    if (app.name && app.bundleID) text += " (" + TerminalText::escaped(*app.bundleID) + ")";
+    if (app.windowTitle) text += ", window “" + TerminalText::escaped(*app.windowTitle) + "”";
     if (app.windowFrame) {
         const FrameRect& frame = *app.windowFrame;
         text += printf(" at (%g, %g) %g×%g", frame.x, frame.y, frame.width, frame.height);
@@ -109,15 +110,18 @@ std::string RecordingText::summary(const Recording& recording, const DateText& d
 }
 
 std::string RecordingText::row(const Recording& recording, const DateText& dates, KeyboardLayout* layout) {
-    std::string line = recording.id.toString() + "  " + recording.name + "  " + summary(recording, dates);
-    if (recording.settings.playHotkey) line += "  " + recording.settings.playHotkey->displayString(layout);
+    std::string line =
+        recording.id.toString() + "  " + TerminalText::escaped(recording.name) + "  " + summary(recording, dates);
+    if (recording.settings.playHotkey) {
+        line += "  " + TerminalText::escaped(recording.settings.playHotkey->displayString(layout));
+    }
     if (recording.settings.containsSensitiveInput) line += "  (sensitive)";
     return line;
 }
 
 std::string RecordingText::details(const Recording& recording, const DateText& dates, KeyboardLayout* layout) {
     const RecordingSettings& settings = recording.settings;
-    std::string text = recording.name + "\n";
+    std::string text = TerminalText::escaped(recording.name) + "\n";
     text += field("id", recording.id.toString());
     text += field("summary", summary(recording, dates));
     text += field("length", DurationText::duration(recording.durationNanos()) +
@@ -127,7 +131,8 @@ std::string RecordingText::details(const Recording& recording, const DateText& d
                                            " at the end"
                                      : ", not trimmed"));
     text += field("playback", playbackSettings(settings));
-    if (settings.playHotkey) text += field("shortcut", settings.playHotkey->displayString(layout));
+    if (settings.playHotkey)
+        text += field("shortcut", TerminalText::escaped(settings.playHotkey->displayString(layout)));
     if (settings.containsSensitiveInput) text += field("sensitive", "contains sensitive input; export is refused");
     if (!settings.silencedWarnings.empty()) {
         std::string kinds;
@@ -136,12 +141,12 @@ std::string RecordingText::details(const Recording& recording, const DateText& d
         }
         text += field("silenced", kinds);
     }
-    if (!settings.notes.empty()) text += field("notes", settings.notes);
+    if (!settings.notes.empty()) text += field("notes", TerminalText::escaped(settings.notes));
     const EnvironmentSnapshot& environment = recording.environment;
     text +=
         field("displays", environment.displays.empty() ? "unknown" : PreflightChecker::describe(environment.displays));
     text += field("front app", environment.frontmostApp ? frontmostApp(*environment.frontmostApp) : "unknown");
-    text += field("keyboard", environment.keyboardInputSourceID.value_or("unknown"));
+    text += field("keyboard", TerminalText::escaped(environment.keyboardInputSourceID.value_or("unknown")));
     return text;
 }
 

@@ -424,13 +424,22 @@ void AppCoordinator::shutdown() {
 // Library operations.
 
 void AppCoordinator::reloadLibrary() {
-    RecordingList listed;
+    LibraryListing<Recording> listed;
     try {
         listed = store_->list();
     } catch (const std::exception&) {
         // A folder that cannot be listed shows as an empty library.
     }
-    publish(recordings_, std::move(listed), &AppCoordinator::recordingsChanged);
+    publish(recordings_, std::move(listed.entries), &AppCoordinator::recordingsChanged);
+    // Files left out are told when they change, not again after every change of the library.
+    if (listed.skipped == skippedDocuments_) return;
+    skippedDocuments_ = std::move(listed.skipped);
+    std::vector<std::string> sentences;
+    for (const SkippedDocument& skipped : skippedDocuments_) {
+        sentences.push_back(fillIn(brevanor::tr("“%1” is left out of the library: %2."),
+                                   {skipped.path.filename().string(), skipped.reason}));
+    }
+    if (!sentences.empty()) setErrorMessage(joined(sentences, " "));
 }
 
 void AppCoordinator::save(const Recording& recording) { writeToLibrary(recording, false); }
@@ -486,7 +495,8 @@ void AppCoordinator::exportRecording(const Recording& recording) {
     const std::optional<std::filesystem::path> location = services_.prompts->chooseExportLocation(fileName);
     if (!location) return;
     try {
-        store_->exportRecording(recording, *location);
+        // The save panel has asked before replacing a file.
+        store_->exportRecording(recording, *location, RecordingStore::Overwrite::regularFile);
     } catch (const std::exception& error) {
         setErrorMessage(fillIn(brevanor::tr("Could not export “%1”: %2"), {recording.name, error.what()}));
     }

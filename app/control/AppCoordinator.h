@@ -22,6 +22,7 @@
 #include "core/checks/PreflightWarning.h"
 #include "core/checks/WindowRestorer.h"
 #include "core/model/Recording.h"
+#include "core/store/SkippedDocument.h"
 
 namespace brevanor {
 
@@ -206,6 +207,7 @@ private:
     std::int64_t recordedEventCount_ = 0;
     std::optional<std::string> playbackNotice_;
     std::optional<std::string> errorMessage_;
+    std::vector<SkippedDocument> skippedDocuments_;  // last told in errorMessage
     bool isCapturingHotkey_ = false;
     bool waitingForRelease_ = false;
 

@@ -52,7 +52,7 @@ FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t 
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) throw FileError("read", path, errno);
     if (S_ISDIR(info.st_mode)) throw FileError("read", path, EISDIR);
-    if (!S_ISREG(info.st_mode)) throw FileError("read", path, EINVAL);
+    if (!S_ISREG(info.st_mode)) throw FileError("read", path, EINVAL, "not a regular file");
     const auto expectedBytes = static_cast<std::uintmax_t>(info.st_size);
     if (expectedBytes > maxBytes) throw tooLarge(maxBytes);
 

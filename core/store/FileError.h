@@ -11,7 +11,8 @@ namespace brevanor {
 class FileError : public std::runtime_error {
 public:
     // `operation` is a verb that reads in "cannot <operation> <path>", such as "write" or "list".
-    FileError(std::string operation, std::filesystem::path path, int errorNumber);
+    // `reason` replaces the system's sentence for `errorNumber` where that would mislead.
+    FileError(std::string operation, std::filesystem::path path, int errorNumber, const std::string& reason = {});
 
     const std::string& operation() const { return operation_; }
     const std::filesystem::path& path() const { return path_; }

@@ -5,7 +5,20 @@
 #include <system_error>
 #include <thread>
 
+#include "core/store/FileError.h"
+
 namespace brevanor {
+
+namespace {
+
+// Why a file that was read holds no recording of the library, or nothing when it does.
+std::string failureOf(const DocumentFile& file, const Recording& recording) {
+    if (file.path.stem() == recording.id.toString()) return {};
+    return "it holds the recording " + recording.id.toString() +
+           " under another file name; import the file to add it to the library";
+}
+
+}  // namespace
 
 RecordingListing::RecordingListing(std::uintmax_t maxDocumentBytes, unsigned threadCount)
     : maxDocumentBytes_(maxDocumentBytes) {
@@ -14,8 +27,9 @@ RecordingListing::RecordingListing(std::uintmax_t maxDocumentBytes, unsigned thr
 
 unsigned RecordingListing::defaultThreadCount() { return std::max(std::thread::hardware_concurrency(), 1u); }
 
-std::vector<std::shared_ptr<const Recording>> RecordingListing::recordings(const std::vector<DocumentFile>& files) {
+LibraryListing<Recording> RecordingListing::recordings(const std::vector<DocumentFile>& files) {
     std::vector<std::optional<Outcome>> outcomes(files.size());
+    std::vector<std::string> readFailures(files.size());
     std::vector<std::size_t> pending;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const auto cached = cache_.find(files[i].path.native());
@@ -25,40 +39,53 @@ std::vector<std::shared_ptr<const Recording>> RecordingListing::recordings(const
             pending.push_back(i);
         }
     }
-    decode(files, pending, outcomes);
+    decode(files, pending, outcomes, readFailures);
 
     // Only files that are still there stay in the cache; failed reads are tried again next time.
     std::unordered_map<std::string, Outcome> cache;
-    std::vector<std::shared_ptr<const Recording>> result;
+    LibraryListing<Recording> listing;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!outcomes[i]) continue;
-        if (outcomes[i]->recording) result.push_back(outcomes[i]->recording);
+        if (!outcomes[i]) {
+            listing.skipped.push_back({files[i].path, readFailures[i]});
+            continue;
+        }
+        if (outcomes[i]->recording) {
+            listing.entries.push_back(outcomes[i]->recording);
+        } else {
+            listing.skipped.push_back({files[i].path, outcomes[i]->failure});
+        }
         cache.emplace(files[i].path.native(), std::move(*outcomes[i]));
     }
     cache_ = std::move(cache);
 
-    std::sort(result.begin(), result.end(), [](const auto& a, const auto& b) {
+    std::sort(listing.entries.begin(), listing.entries.end(), [](const auto& a, const auto& b) {
         if (a->createdAt != b->createdAt) return a->createdAt > b->createdAt;
         return a->id < b->id;
     });
-    return result;
+    return listing;
 }
 
 void RecordingListing::decode(const std::vector<DocumentFile>& files, const std::vector<std::size_t>& pending,
-                              std::vector<std::optional<Outcome>>& outcomes) {
+                              std::vector<std::optional<Outcome>>& outcomes, std::vector<std::string>& readFailures) {
     std::atomic<std::size_t> next{0};
     const auto work = [&](Worker& worker) {
         for (std::size_t k = next++; k < pending.size(); k = next++) {
+            const DocumentFile& file = files[pending[k]];
             Outcome outcome;
             try {
-                outcome.identity = readDocumentFile(files[pending[k]].path, maxDocumentBytes_, worker.bytes);
-            } catch (...) {
-                continue;  // unreadable now; perhaps not next time
-            }
-            try {
-                outcome.recording = std::make_shared<const Recording>(worker.decoder.decode(worker.bytes));
-            } catch (...) {
+                outcome.identity = readDocumentFile(file.path, maxDocumentBytes_, worker.bytes);
+                auto recording = std::make_shared<const Recording>(worker.decoder.decode(worker.bytes));
+                outcome.failure = failureOf(file, *recording);
+                if (outcome.failure.empty()) outcome.recording = std::move(recording);
+            } catch (const FileError& error) {
+                // Unreadable now; perhaps not next time.
+                readFailures[pending[k]] =
+                    "it cannot be read (" + std::system_category().message(error.errorNumber()) + ")";
+                continue;
+            } catch (const std::exception& error) {
                 // Not a document this version can read: passed over until the file changes.
+                outcome.failure =
+                    std::string("it is not a recording this version of Brevanor understands (") + error.what() + ")";
             }
             outcomes[pending[k]] = std::move(outcome);
         }

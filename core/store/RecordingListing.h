@@ -10,21 +10,23 @@
 #include "core/model/Recording.h"
 #include "core/model/RecordingJSONDecoder.h"
 #include "core/store/DocumentFile.h"
+#include "core/store/LibraryListing.h"
 
 namespace brevanor {
 
 // Reads and decodes the documents of a folder for a listing, several at once,
 // and keeps what it decoded keyed by file identity: a listing of an unchanged
 // folder then decodes nothing again, while a file changed in any way is read
-// anew. Used from one thread at a time.
+// anew. A document counts only under its own name, its recording's id (see
+// RecordingStore). Used from one thread at a time.
 class RecordingListing {
 public:
     // Up to `threadCount` files are read and decoded at once (at least one).
     RecordingListing(std::uintmax_t maxDocumentBytes, unsigned threadCount);
 
     // The recordings of `files` that could be read and decoded, newest first
-    // (by creation date, then by identifier). Files that fail are left out.
-    std::vector<std::shared_ptr<const Recording>> recordings(const std::vector<DocumentFile>& files);
+    // (by creation date, then by identifier), and the files left out with the reason.
+    LibraryListing<Recording> recordings(const std::vector<DocumentFile>& files);
 
     // Drops what is kept for the file at `path`. A file written in quick
     // succession can come back with a recycled inode, the same size and times
@@ -35,11 +37,12 @@ public:
     static unsigned defaultThreadCount();
 
 private:
-    // One read: the identity of the file read and its recording, or no
-    // recording when the document could not be decoded (the file itself was readable).
+    // One read: the identity of the file read and its recording, or why it
+    // cannot be one (the file itself was readable; failed reads are not kept).
     struct Outcome {
         FileIdentity identity;
         std::shared_ptr<const Recording> recording;
+        std::string failure;
     };
 
     // What each thread works with, kept between listings for the memory they hold.
@@ -48,9 +51,10 @@ private:
         std::string bytes;
     };
 
-    // Reads and decodes the files at `pending`; reads that fail leave their outcome empty.
+    // Reads and decodes the files at `pending`; reads that fail leave their outcome
+    // empty and say why in `readFailures`.
     void decode(const std::vector<DocumentFile>& files, const std::vector<std::size_t>& pending,
-                std::vector<std::optional<Outcome>>& outcomes);
+                std::vector<std::optional<Outcome>>& outcomes, std::vector<std::string>& readFailures);
 
     std::uintmax_t maxDocumentBytes_;
     std::vector<Worker> workers_;

@@ -71,7 +71,7 @@ std::filesystem::path RecordingStore::fileURL(const Uuid& id) const {
     return directory_ / (id.toString() + "." + std::string(fileExtension));
 }
 
-std::vector<std::shared_ptr<const Recording>> RecordingStore::list() {
+LibraryListing<Recording> RecordingStore::list() {
     return listing_.recordings(listDocumentFiles(directory_, fileExtension));
 }
 
@@ -84,7 +84,12 @@ Recording RecordingStore::load(const std::filesystem::path& from) {
 Recording RecordingStore::load(const Uuid& id) {
     const std::filesystem::path path = fileURL(id);
     if (nothingAt(path)) throw StoreError::notFound(id);
-    return load(path);
+    Recording recording = load(path);
+    if (recording.id != id) {
+        throw RecordingDocumentError(
+            "id", "the file of " + id.toString() + " holds the recording " + recording.id.toString());
+    }
+    return recording;
 }
 
 Recording RecordingStore::add(Recording recording) {
@@ -140,10 +145,21 @@ Recording RecordingStore::duplicate(const Uuid& id) {
 
 Recording RecordingStore::importRecording(const std::filesystem::path& from) { return add(load(from)); }
 
-void RecordingStore::exportRecording(const Recording& recording, const std::filesystem::path& to) {
+void RecordingStore::exportRecording(const Recording& recording, const std::filesystem::path& to, Overwrite overwrite) {
     if (recording.settings.containsSensitiveInput) throw StoreError::exportDisabledForSensitiveRecording();
+    const std::string bytes = encode(recording);
     listing_.forget(to);
-    options_.writer.write(to, encode(recording));
+    // A link, pipe or device there is never written through nor replaced: only regular files are ours to write.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) != 0) {
+        if (errno != ENOENT) throw FileError("export to", to, errno);
+        // Nothing there: created in one step, so that nothing appearing meanwhile is replaced.
+        if (!options_.writer.create(to, bytes)) throw StoreError::exportTargetExists(to);
+        return;
+    }
+    if (!S_ISREG(info.st_mode)) throw StoreError::exportTargetNotRegularFile(to);
+    if (overwrite == Overwrite::never) throw StoreError::exportTargetExists(to);
+    options_.writer.write(to, bytes);
 }
 
 std::string RecordingStore::nextAutoName(Date date) {
@@ -182,15 +198,25 @@ std::string RecordingStore::encode(const Recording& recording) const {
 }
 
 RecordingStore::StoreError RecordingStore::StoreError::notFound(const Uuid& id) {
-    return StoreError(Case::notFound, id, "no recording with the identifier " + id.toString());
+    return StoreError(Case::notFound, id, std::nullopt, "no recording with the identifier " + id.toString());
 }
 
 RecordingStore::StoreError RecordingStore::StoreError::exportDisabledForSensitiveRecording() {
-    return StoreError(Case::exportDisabledForSensitiveRecording, std::nullopt,
+    return StoreError(Case::exportDisabledForSensitiveRecording, std::nullopt, std::nullopt,
                       "a recording marked as holding sensitive input cannot be exported");
 }
 
-RecordingStore::StoreError::StoreError(Case errorCase, std::optional<Uuid> id, const std::string& message)
-    : std::runtime_error(message), case_(errorCase), id_(id) {}
+RecordingStore::StoreError RecordingStore::StoreError::exportTargetExists(const std::filesystem::path& target) {
+    return StoreError(Case::exportTargetExists, std::nullopt, target, "\"" + target.string() + "\" already exists");
+}
+
+RecordingStore::StoreError RecordingStore::StoreError::exportTargetNotRegularFile(const std::filesystem::path& target) {
+    return StoreError(Case::exportTargetNotRegularFile, std::nullopt, target,
+                      "\"" + target.string() + "\" is not a regular file (a link, folder, pipe or device)");
+}
+
+RecordingStore::StoreError::StoreError(Case errorCase, std::optional<Uuid> id,
+                                       std::optional<std::filesystem::path> target, const std::string& message)
+    : std::runtime_error(message), case_(errorCase), id_(id), target_(std::move(target)) {}
 
 }  // namespace brevanor

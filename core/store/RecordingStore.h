@@ -17,6 +17,7 @@
 #include "core/model/Uuid.h"
 #include "core/store/AtomicFileWriter.h"
 #include "core/store/AutoNameDateFormat.h"
+#include "core/store/LibraryListing.h"
 #include "core/store/PreferencesStore.h"
 #include "core/store/RecordingListing.h"
 
@@ -25,8 +26,9 @@ namespace brevanor {
 class LibraryLock;
 
 // The user's library: one document per recording in one folder, named by the
-// recording's identifier. The folder is the only truth: every operation goes
-// to it. Several stores, in this process or others (the application and every
+// recording's identifier (fileURL()); a document under any other name is no
+// recording of the library, and listings say so. The folder is the only
+// truth: every operation goes to it. Several stores, in this process or others (the application and every
 // brevanor-cli), may work on one folder at once: new documents are created
 // without ever replacing one, and each change of an existing recording reads,
 // checks and writes under the library's lock, so that no change is lost and a
@@ -67,15 +69,17 @@ public:
     // Where the document of `id` lives (whether or not it exists).
     std::filesystem::path fileURL(const Uuid& id) const;
 
-    // Every readable recording in the folder, newest first; files that cannot
-    // be read or decoded are passed over. Recordings are shared, immutable
+    // Every recording in the folder, newest first, and the document files
+    // passed over with the reason: those that cannot be read or decoded, or are
+    // not named by their recording's id. Recordings are shared, immutable
     // snapshots: an unchanged file is not decoded again. Throws FileError only
     // when the folder cannot be listed.
-    std::vector<std::shared_ptr<const Recording>> list();
+    LibraryListing<Recording> list();
 
     // Reads and decodes the document at any location.
     Recording load(const std::filesystem::path& from);
-    // Throws StoreError::notFound(id) when the library has no document for `id`.
+    // Throws StoreError::notFound(id) when the library has no document for
+    // `id`, RecordingDocumentError when its file holds another recording.
     Recording load(const Uuid& id);
 
     // Stores a recording that is new to the library and answers it as stored:
@@ -108,10 +112,16 @@ public:
     // identifier when its own is taken; the file at `from` stays as it is.
     Recording importRecording(const std::filesystem::path& from);
 
-    // Writes the document atomically to `to`, replacing a file there. Throws
+    // What an export may do to a file that is already at its target.
+    enum class Overwrite { never, regularFile };
+
+    // Writes the document atomically to `to`, never through a link there nor
+    // over anything but a regular file (StoreError::exportTargetNotRegularFile),
+    // and over a regular file only with Overwrite::regularFile (else
+    // StoreError::exportTargetExists). Throws
     // StoreError::exportDisabledForSensitiveRecording, writing nothing, for a
     // recording marked as holding sensitive input.
-    void exportRecording(const Recording& recording, const std::filesystem::path& to);
+    void exportRecording(const Recording& recording, const std::filesystem::path& to, Overwrite overwrite);
 
     // "Recording <n> – <date>" with the next number of the counter in the
     // preferences, which every call advances, used or not.
@@ -135,22 +145,30 @@ private:
 // The store's own failures; they compare by case and identifier.
 class RecordingStore::StoreError : public std::runtime_error {
 public:
-    enum class Case { notFound, exportDisabledForSensitiveRecording };
+    enum class Case { notFound, exportDisabledForSensitiveRecording, exportTargetExists, exportTargetNotRegularFile };
 
     static StoreError notFound(const Uuid& id);
     static StoreError exportDisabledForSensitiveRecording();
+    static StoreError exportTargetExists(const std::filesystem::path& target);
+    static StoreError exportTargetNotRegularFile(const std::filesystem::path& target);
 
     Case errorCase() const { return case_; }
     // The identifier asked for, with notFound.
     const std::optional<Uuid>& id() const { return id_; }
+    // The file an export was refused, with the two export target cases.
+    const std::optional<std::filesystem::path>& target() const { return target_; }
 
-    friend bool operator==(const StoreError& a, const StoreError& b) { return a.case_ == b.case_ && a.id_ == b.id_; }
+    friend bool operator==(const StoreError& a, const StoreError& b) {
+        return a.case_ == b.case_ && a.id_ == b.id_ && a.target_ == b.target_;
+    }
 
 private:
-    StoreError(Case errorCase, std::optional<Uuid> id, const std::string& message);
+    StoreError(Case errorCase, std::optional<Uuid> id, std::optional<std::filesystem::path> target,
+               const std::string& message);
 
     Case case_;
     std::optional<Uuid> id_;
+    std::optional<std::filesystem::path> target_;
 };
 
 }  // namespace brevanor

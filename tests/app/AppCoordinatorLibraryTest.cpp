@@ -33,6 +33,28 @@ TEST_F(AppCoordinatorLibraryTest, ImportTakesRecordingsPassesOverOtherFilesAndNa
                                          "version of Brevanor understands."));
 }
 
+TEST_F(AppCoordinatorLibraryTest, FilesLeftOutOfTheLibraryAreToldOnceInTheBanner) {
+    const auto library = folder.path() / "Recordings";
+    std::filesystem::create_directories(library);
+    std::ofstream(library / "broken.json") << "{";
+    make();
+    const Recording recording = typingRecording("Listed");
+    stored(recording);
+    ASSERT_EQ(coordinator->recordings().size(), 1u);
+    ASSERT_TRUE(coordinator->errorMessage());
+    EXPECT_TRUE(coordinator->errorMessage()->starts_with(
+        "“broken.json” is left out of the library: it is not a recording this version of Brevanor understands ("))
+        << *coordinator->errorMessage();
+
+    // Not again after every change, only when another file is left out.
+    coordinator->clearErrorMessage();
+    coordinator->save(recording);
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+    std::ofstream(library / "other.json") << "[]";
+    coordinator->save(recording);
+    EXPECT_NE(coordinator->errorMessage(), std::nullopt);
+}
+
 TEST_F(AppCoordinatorLibraryTest, ASensitiveRecordingIsNeverExportedAndNoPanelShows) {
     make();
     Recording recording = typingRecording("Passwords");

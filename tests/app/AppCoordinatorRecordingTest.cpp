@@ -161,7 +161,7 @@ TEST_F(AppCoordinatorRecordingTest, ARecordingWithNothingButPausesIsDroppedSilen
     coordinator->toggleRecording();
     EXPECT_EQ(coordinator->state(), AppState::idle());
     EXPECT_TRUE(coordinator->recordings().empty());
-    EXPECT_TRUE(store->list().empty());
+    EXPECT_TRUE(store->list().entries.empty());
     EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
     EXPECT_EQ(preferences->getInteger(RecordingStore::recordingCounterKey), std::nullopt) << "no name handed out";
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <simdjson.h>
+#include <sys/stat.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "core/model/RecordingJSONEncoder.h"
 #include "core/store/InMemoryPreferencesStore.h"
@@ -42,8 +44,13 @@ TEST_F(LibraryCommands, ListsRowsNewestFirst) {
     EXPECT_EQ(cli_.run({"list"}).out, "") << "an empty library lists nothing";
     const Recording older = add("Older", now_ - hours(48));
     const Recording newer = add("Newer", now_);
+    std::ofstream(cli_.library() / "broken.json") << "{";
     const auto result = cli_.run({"list"});
     ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(
+        result.err.starts_with("brevanor-cli: Left out broken.json: it is not a recording this version of "
+                               "Brevanor understands ("))
+        << result.err;
     const auto newline = result.out.find('\n');
     EXPECT_TRUE(result.out.starts_with(newer.id.toString() + "  Newer  2.4 s • 18 events • "));
     EXPECT_EQ(result.out.substr(newline + 1).find(older.id.toString() + "  Older  2.4 s • 18 events • "), 0u);
@@ -126,24 +133,41 @@ TEST_F(LibraryCommands, RenamesDuplicatesAndDeletes) {
     EXPECT_EQ(blank.err, "brevanor-cli: A recording needs a name that is not blank.\n");
 }
 
-TEST_F(LibraryCommands, ImportsRecordingFilesAndNamesTheOnesItCannot) {
+TEST_F(LibraryCommands, ImportsRecordingFilesAndSaysWhyNotForEachOtherFile) {
     const Recording recording = sampleRecording("Imported", now_);
     const auto good = file("good.MACRO", RecordingJSONEncoder().encode(recording));
     const auto text = file("notes.txt", "hello");
     const auto broken = file("broken.json", "{\"schemaVersion\":1,");
-    const auto result = cli_.run({"import", good.string(), text.string(), broken.string()});
+    const auto missing = cli_.folder() / "missing.macro";
+    const auto directory = cli_.folder() / "folder.macro";
+    std::filesystem::create_directory(directory);
+    const auto pipe = cli_.folder() / "pipe.macro";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto result = cli_.run(
+        {"import", good.string(), text.string(), broken.string(), missing.string(), directory.string(), pipe.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, recording.id.toString() + "\n");
-    EXPECT_EQ(result.err,
-              "brevanor-cli: Could not import notes.txt, broken.json. The file is not a recording this version of "
-              "Brevanor understands.\n");
+    std::istringstream lines(result.err);
+    std::string line;
+    const std::vector<std::string> expected{
+        "brevanor-cli: Could not import notes.txt: only .macro and .json files hold recordings.",
+        "brevanor-cli: Could not import broken.json: it is not a recording this version of Brevanor understands (",
+        "brevanor-cli: Could not import missing.macro: cannot read \"" + missing.string() +
+            "\": No such file or directory.",
+        "brevanor-cli: Could not import folder.macro: cannot read \"" + directory.string() + "\": Is a directory.",
+        "brevanor-cli: Could not import pipe.macro: cannot read \"" + pipe.string() + "\": not a regular file."};
+    for (const std::string& start : expected) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_TRUE(line.starts_with(start)) << line;
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << line;
     const auto again = cli_.run({"import", good.string()});
     EXPECT_EQ(again.status, 0);
     EXPECT_NE(again.out, result.out) << "a second import gets an id of its own";
     EXPECT_EQ(libraryFileCount(), 2u);
 }
 
-TEST_F(LibraryCommands, RefusesToExportSensitiveRecordings) {
+TEST_F(LibraryCommands, NeverExportsNorShowsTheEventsOfSensitiveRecordings) {
     Recording secret = sampleRecording("Bank login", now_);
     secret.settings.containsSensitiveInput = true;
     add(secret);
@@ -153,6 +177,62 @@ TEST_F(LibraryCommands, RefusesToExportSensitiveRecordings) {
     EXPECT_EQ(result.err,
               "brevanor-cli: “Bank login” is marked as containing sensitive input, so it cannot be exported.\n");
     EXPECT_FALSE(std::filesystem::exists(target));
+
+    const std::string withheld =
+        "brevanor-cli: “Bank login” is marked as containing sensitive input, so its events are not shown.\n";
+    const auto json = cli_.run({"show", "Bank login", "--json"});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.err, withheld);
+    simdjson::dom::parser parser;
+    const simdjson::dom::object summary = parser.parse(json.out).get_object();
+    EXPECT_EQ(std::int64_t(summary["eventCount"]), secret.eventCount());
+    EXPECT_EQ(summary["events"].error(), simdjson::NO_SUCH_FIELD);
+    const auto events = cli_.run({"show", "Bank login", "--events"});
+    EXPECT_EQ(events.err, withheld);
+    EXPECT_EQ(events.out, cli_.run({"show", "Bank login"}).out);
+}
+
+TEST_F(LibraryCommands, ExportsOnlyToRegularFilesAndReplacesOneOnlyWithForce) {
+    add("Form", now_);
+    const auto target = file("out.macro", "keep me");
+    const auto refused = cli_.run({"export", "Form", target.string()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "brevanor-cli: Could not export “Form”: " + target.string() +
+                               " already exists; add --force to replace it.\n");
+    EXPECT_EQ(cli_.run({"export", "Form", target.string(), "--force"}).status, 0);
+    EXPECT_TRUE(cli_.run({"show", target.string()}).out.starts_with("Form\n"));
+
+    const auto pipe = cli_.folder() / "pipe.macro";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto onPipe = cli_.run({"export", "Form", pipe.string(), "--force"});
+    EXPECT_EQ(onPipe.err, "brevanor-cli: Could not export “Form”: \"" + pipe.string() +
+                              "\" is not a regular file (a link, folder, pipe or device).\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+}
+
+// Names from imported files reach the terminal with their control characters
+// written out, and scripts still get them exactly.
+TEST_F(LibraryCommands, HostileNamesCannotActOnTheTerminal) {
+    const std::string hostile = "Evil\x1b]0;owned\x07\x1b[2J\nFAKE-ID  Row\xc2\x9b\u202e\xff";
+    // The library keeps the byte that is not UTF-8 as U+FFFD; on the command line it is still that byte.
+    const std::string shown = "Evil\\x1b]0;owned\\x07\\x1b[2J\\nFAKE-ID  Row\\u009b\\u202e\xef\xbf\xbd";
+    const std::string typed = "Evil\\x1b]0;owned\\x07\\x1b[2J\\nFAKE-ID  Row\\u009b\\u202e\\xff";
+    Recording recording = sampleRecording(hostile, now_);
+    recording.settings.notes = "line one\nline two";
+    add(recording);
+    const auto row = cli_.run({"list"}).out;
+    EXPECT_NE(row.find("  " + shown + "  "), std::string::npos) << row;
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\n'), 1);
+    const auto details = cli_.run({"show", recording.id.toString()}).out;
+    EXPECT_TRUE(details.starts_with(shown + "\n")) << details;
+    EXPECT_NE(details.find("line one\\nline two"), std::string::npos);
+    const auto failure = cli_.run({"delete", hostile + " typo"});
+    EXPECT_EQ(failure.err, "brevanor-cli: No recording is named “" + typed + " typo”, and no id or file matches it.\n");
+
+    simdjson::dom::parser parser;
+    const simdjson::dom::array list = parser.parse(cli_.run({"list", "--json"}).out).get_array();
+    EXPECT_EQ(std::string_view(list.at(0)["name"]),
+              std::string("Evil\x1b]0;owned\x07\x1b[2J\nFAKE-ID  Row\xc2\x9b\u202e\xef\xbf\xbd"));
 }
 
 TEST_F(LibraryCommands, TrimsAndUndoesTheTrim) {

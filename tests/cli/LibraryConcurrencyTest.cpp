@@ -143,11 +143,11 @@ TEST_F(LibraryConcurrency, TwentyProcessesLoseNothingAndBringNothingBack) {
         const std::map<Uuid, Recording> found = recordings(others);
         EXPECT_EQ(others, std::set<std::string>{std::string(LibraryLock::fileName)}) << "temporary or stray files";
 
-        std::set<Uuid> expected{kept, twice};
+        std::set<std::string> expected{kept.toString(), twice.toString()};
         std::set<std::string> importedNames;
         for (const CliRun* run : imports) {
             ASSERT_TRUE(run->succeeded()) << run->err;
-            expected.insert(run->printedId());
+            expected.insert(run->printedId().toString());
             if (found.contains(run->printedId())) importedNames.insert(found.at(run->printedId()).name);
         }
         EXPECT_EQ(importedNames.size(), 6u) << "each import keeps its own recording under an id of its own";
@@ -164,10 +164,10 @@ TEST_F(LibraryConcurrency, TwentyProcessesLoseNothingAndBringNothingBack) {
 
         EXPECT_TRUE(deleteDeleted.succeeded() && deleteCopiedAway.succeeded());
         for (const CliRun* copy : {&copyKept, &copyDeleted, &copyAway1, &copyAway2}) {
-            if (copy->succeeded()) expected.insert(copy->printedId());
+            if (copy->succeeded()) expected.insert(copy->printedId().toString());
         }
-        std::set<Uuid> present;
-        for (const auto& [id, recording] : found) present.insert(id);
+        std::set<std::string> present;
+        for (const auto& [id, recording] : found) present.insert(id.toString());
         EXPECT_EQ(present, expected);
     }
 }

@@ -37,14 +37,14 @@ TEST(RecordingStoreConcurrency, ListingOnManyThreadsMatchesOneThread) {
     }
     writeFile(folder.path() / "broken.json", "{\"schemaVersion\":1,");
 
-    const auto listed = values(parallel.list());
+    const auto listed = values(parallel.list().entries);
     EXPECT_EQ(listed.size(), saved.size());
-    EXPECT_EQ(listed, values(sequential.list()));
+    EXPECT_EQ(listed, values(sequential.list().entries));
 
     // Half of them change; the next listing decodes those again on all threads.
     for (std::size_t i = 0; i < saved.size(); i += 2) parallel.rename(saved[i].id, "renamed " + std::to_string(i));
-    const auto relisted = values(parallel.list());
-    EXPECT_EQ(relisted, values(makeStore(folder.path(), 1).list()));
+    const auto relisted = values(parallel.list().entries);
+    EXPECT_EQ(relisted, values(makeStore(folder.path(), 1).list().entries));
     EXPECT_NE(relisted, listed);
 }
 

@@ -98,7 +98,7 @@ TEST(RecordingStoreCrash, KilledWhileSavingLeavesAWholeDocument) {
         const std::string document = readFile(library / documentName);
         ASSERT_NE(std::find(documents.begin(), documents.end(), document), documents.end())
             << "trial " << trial << " left a document of " << document.size() << " bytes";
-        const auto listed = store.list();
+        const auto listed = store.list().entries;
         ASSERT_EQ(listed.size(), 1u);
         ASSERT_NE(std::find(versions.begin(), versions.end(), *listed[0]), versions.end());
         trialsWithLeftovers += leftover ? 1 : 0;

@@ -36,6 +36,23 @@ std::vector<std::string> names(const std::vector<std::shared_ptr<const Recording
     return result;
 }
 
+std::vector<std::string> skippedNames(const LibraryListing<Recording>& listing) {
+    std::vector<std::string> result;
+    for (const SkippedDocument& skipped : listing.skipped) result.push_back(skipped.path.filename());
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+// The StoreError that `operation` throws.
+std::optional<RecordingStore::StoreError> exportError(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const RecordingStore::StoreError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
 std::string documentOf(const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); }
 
 class RecordingStoreTest : public ::testing::Test {
@@ -52,7 +69,7 @@ TEST_F(RecordingStoreTest, CreatesItsFolderForTheUserOnly) {
     ASSERT_EQ(::stat(libraryPath().c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_THAT(store_.list(), IsEmpty());
+    EXPECT_THAT(store_.list().entries, IsEmpty());
 
     // An existing folder is fine; a file in the way is not.
     EXPECT_NO_THROW(RecordingStore(libraryPath(), preferences_));
@@ -92,41 +109,58 @@ TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
     writeFile(library / "huge.json", "{");
     ASSERT_EQ(::truncate((library / "huge.json").c_str(), static_cast<off_t>(RecordingStore::maxDocumentBytes + 1)), 0);
 
-    EXPECT_THAT(names(store_.list()), ElementsAre("newer", "older"));
+    const auto listing = store_.list();
+    EXPECT_THAT(names(listing.entries), ElementsAre("newer", "older"));
+    EXPECT_THAT(skippedNames(listing),
+                ElementsAre("empty.json", "future.json", "huge.json", "latin1.json", "truncated.json"));
+    EXPECT_THAT(listing.skipped, ::testing::Contains(SkippedDocument{library / "future.json",
+                                                                     "it is not a recording this version of Brevanor "
+                                                                     "understands (unsupported schema version 2)"}));
     // Passed over, and left in the folder untouched.
     EXPECT_EQ(readFile(library / "truncated.json"), valid.substr(0, valid.size() / 2));
 }
 
-TEST_F(RecordingStoreTest, ListsDocumentsByTheirContentWhateverTheFileName) {
-    const Recording recording = sampleRecording("renamed file", kMonday);
-    writeFile(libraryPath() / "not-its-id.json", documentOf(recording));
+// A recording is the document named by its id: one copied in under another
+// name is left out and never written to, nor written beside.
+TEST_F(RecordingStoreTest, ADocumentCountsOnlyUnderItsOwnId) {
+    const Recording misnamed = sampleRecording("copied in by hand", kMonday);
+    writeFile(libraryPath() / "not-its-id.json", documentOf(misnamed));
+    const Recording other = sampleRecording("under another id", kMonday);
+    const Uuid takenName = Uuid::random();
+    writeFile(store_.fileURL(takenName), documentOf(other));
     const Recording elsewhere = sampleRecording("linked", kTuesday);
     writeFile(folder_.path() / "outside.json", documentOf(elsewhere));
-    std::filesystem::create_symlink(folder_.path() / "outside.json", libraryPath() / "link.json");
+    std::filesystem::create_symlink(folder_.path() / "outside.json", store_.fileURL(elsewhere.id));
 
-    const auto listed = store_.list();
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(*listed[0], elsewhere);
-    EXPECT_EQ(*listed[1], recording);
+    const auto listing = store_.list();
+    ASSERT_EQ(listing.entries.size(), 1u);
+    EXPECT_EQ(*listing.entries[0], elsewhere);
+    EXPECT_THAT(skippedNames(listing), ElementsAre(takenName.toString() + ".json", "not-its-id.json"));
+    for (const SkippedDocument& skipped : listing.skipped) {
+        EXPECT_THAT(skipped.reason, ::testing::HasSubstr("under another file name; import the file"));
+    }
 
-    // Saving always goes to the file of the recording's own identifier.
-    Recording changed = recording;
-    changed.name = "changed";
-    store_.add(changed);
-    EXPECT_EQ(readFile(libraryPath() / "not-its-id.json"), documentOf(recording));
-    EXPECT_EQ(store_.load(recording.id), changed);
+    EXPECT_THROW(store_.load(misnamed.id), RecordingStore::StoreError);
+    EXPECT_THROW(store_.load(takenName), RecordingDocumentError);
+    EXPECT_THROW(store_.modify(misnamed.id, [](Recording& r) { r.applyAutomaticTrim(); }), RecordingStore::StoreError);
+    EXPECT_THROW(store_.save(misnamed), RecordingStore::StoreError);
+    EXPECT_EQ(readFile(libraryPath() / "not-its-id.json"), documentOf(misnamed));
+    EXPECT_FALSE(std::filesystem::exists(store_.fileURL(misnamed.id)));
+    // Importing it gives it its proper name.
+    EXPECT_EQ(store_.importRecording(libraryPath() / "not-its-id.json"), misnamed);
+    EXPECT_EQ(store_.list().entries.size(), 2u);
 }
 
 TEST_F(RecordingStoreTest, ListingSeesEveryChangeOfTheFolder) {
     Recording first = sampleRecording("first", kMonday);
     store_.add(first);
-    EXPECT_THAT(names(store_.list()), ElementsAre("first"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("first"));
 
     // Saves in quick succession with documents of the same size.
     for (const char* name : {"abc", "abd", "abe", "abf"}) {
         first.name = name;
         store_.save(first);
-        EXPECT_THAT(names(store_.list()), ElementsAre(name));
+        EXPECT_THAT(names(store_.list().entries), ElementsAre(name));
     }
 
     // Changed in place by another program: once with another size, once with
@@ -134,35 +168,35 @@ TEST_F(RecordingStoreTest, ListingSeesEveryChangeOfTheFolder) {
     const auto path = store_.fileURL(first.id);
     first.name = "longer name";
     writeFile(path, documentOf(first));
-    EXPECT_THAT(names(store_.list()), ElementsAre("longer name"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("longer name"));
     first.name = "LONGER NAME";
     writeFile(path, documentOf(first));
     const timespec later[2] = {{0, UTIME_OMIT}, {2'000'000'000, 123}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
-    EXPECT_THAT(names(store_.list()), ElementsAre("LONGER NAME"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("LONGER NAME"));
 
     // A file that could not be decoded is read again once it changes.
     const Recording second = sampleRecording("second", kTuesday);
     writeFile(store_.fileURL(second.id), "{");
-    EXPECT_THAT(names(store_.list()), ElementsAre("LONGER NAME"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("LONGER NAME"));
     writeFile(store_.fileURL(second.id), documentOf(second));
-    EXPECT_THAT(names(store_.list()), ElementsAre("second", "LONGER NAME"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("second", "LONGER NAME"));
 
     std::filesystem::remove(path);
-    EXPECT_THAT(names(store_.list()), ElementsAre("second"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("second"));
 }
 
 TEST_F(RecordingStoreTest, ListingAFolderThatIsGoneFails) {
     std::filesystem::remove_all(libraryPath());
     try {
-        store_.list();
+        store_.list().entries;
         ADD_FAILURE() << "listed a missing folder";
     } catch (const FileError& error) {
         EXPECT_EQ(error, FileError("list", libraryPath(), ENOENT));
     }
     // Saving puts the folder back rather than losing the recording.
     store_.add(sampleRecording("kept", kMonday));
-    EXPECT_THAT(names(store_.list()), ElementsAre("kept"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
 }
 
 TEST_F(RecordingStoreTest, SaveReplacesTheDocumentReadableByTheUserOnly) {
@@ -202,7 +236,7 @@ TEST_F(RecordingStoreTest, SaveOntoAFullDiskKeepsThePreviousDocument) {
 
 TEST_F(RecordingStoreTest, SaveRemovesTemporaryFilesLeftByACrash) {
     writeFile(libraryPath() / ".brevanor-save-Xy12Zz", documentOf(sampleRecording("half", kMonday)).substr(0, 99));
-    EXPECT_THAT(store_.list(), IsEmpty());
+    EXPECT_THAT(store_.list().entries, IsEmpty());
     const Recording recording = sampleRecording("saved", kMonday);
     store_.add(recording);
     EXPECT_THAT(fileNames(libraryPath()), ElementsAre(recording.id.toString() + ".json"));
@@ -271,7 +305,7 @@ TEST_F(RecordingStoreTest, DeleteRemovesTheDocument) {
     store_.add(kept);
     store_.add(deleted);
     store_.deleteRecording(deleted.id);
-    EXPECT_THAT(names(store_.list()), ElementsAre("kept"));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
     EXPECT_THROW(store_.deleteRecording(deleted.id), RecordingStore::StoreError);
 }
 
@@ -285,7 +319,7 @@ TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {
         expected.name = name;
         EXPECT_EQ(store_.load(recording.id), expected);
     }
-    EXPECT_EQ(store_.list().size(), 1u);
+    EXPECT_EQ(store_.list().entries.size(), 1u);
 }
 
 TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
@@ -308,13 +342,13 @@ TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
 
     EXPECT_EQ(store_.duplicate(copy.id).name, "Demo copy copy");
     EXPECT_EQ(store_.load(original.id), original);
-    EXPECT_EQ(store_.list().size(), 3u);
+    EXPECT_EQ(store_.list().entries.size(), 3u);
 }
 
 TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
     const Recording recording = sampleRecording("Shared", kMonday);
     const auto exported = folder_.path() / "shared.macro";
-    store_.exportRecording(recording, exported);
+    store_.exportRecording(recording, exported, RecordingStore::Overwrite::never);
     const std::string exportedBytes = readFile(exported);
 
     const Recording first = store_.importRecording(exported);
@@ -330,7 +364,7 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
     future.replace(future.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":2");
     writeFile(exported, future);
     EXPECT_THROW(store_.importRecording(exported), RecordingDecodingError);
-    EXPECT_EQ(store_.list().size(), 2u);
+    EXPECT_EQ(store_.list().entries.size(), 2u);
 }
 
 // Another process takes the identifier while the import writes its document.
@@ -363,7 +397,7 @@ TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
     store_.add(recording);
     const auto target = folder_.path() / "out.macro";
     try {
-        store_.exportRecording(recording, target);
+        store_.exportRecording(recording, target, RecordingStore::Overwrite::regularFile);
         ADD_FAILURE() << "exported a sensitive recording";
     } catch (const RecordingStore::StoreError& error) {
         EXPECT_EQ(error, RecordingStore::StoreError::exportDisabledForSensitiveRecording());
@@ -372,10 +406,39 @@ TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
 
     recording.settings.containsSensitiveInput = false;
     store_.save(recording);
-    writeFile(target, "an older file");
-    store_.exportRecording(recording, target);
+    store_.exportRecording(recording, target, RecordingStore::Overwrite::never);
     EXPECT_EQ(store_.load(target), recording);
     EXPECT_EQ(store_.load(recording.id), recording);
+}
+
+// Export writes regular files only: never through a link, never over a pipe,
+// folder or device, and over a file only when allowed to.
+TEST_F(RecordingStoreTest, ExportReplacesOnlyARegularFileAndOnlyWhenAllowed) {
+    using Overwrite = RecordingStore::Overwrite;
+    const Recording recording = sampleRecording("Export", kMonday);
+    const auto file = folder_.path() / "file.macro";
+    writeFile(file, "an older file");
+    EXPECT_EQ(exportError([&] { store_.exportRecording(recording, file, Overwrite::never); }),
+              RecordingStore::StoreError::exportTargetExists(file));
+    EXPECT_EQ(readFile(file), "an older file");
+    store_.exportRecording(recording, file, Overwrite::regularFile);
+    EXPECT_EQ(store_.load(file), recording);
+
+    const auto link = folder_.path() / "link.macro";
+    std::filesystem::create_symlink(file, link);
+    const auto pipe = folder_.path() / "pipe.macro";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto directory = folder_.path() / "folder.macro";
+    std::filesystem::create_directory(directory);
+    for (const auto& target : {link, pipe, directory}) {
+        EXPECT_EQ(exportError([&] { store_.exportRecording(recording, target, Overwrite::regularFile); }),
+                  RecordingStore::StoreError::exportTargetNotRegularFile(target));
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_EQ(store_.load(file), recording);
+    EXPECT_THAT(fileNames(folder_.path()),
+                ElementsAre("Brevanor", "file.macro", "folder.macro", "link.macro", "pipe.macro"));
 }
 
 TEST_F(RecordingStoreTest, AutomaticNamesCountUpInThePreferences) {

@@ -1,0 +1,53 @@
+#include "cli/TerminalText.h"
+
+#include <cstdio>
+
+#include "core/model/Utf8.h"
+
+namespace brevanor {
+
+namespace {
+
+bool actsOnTerminal(char32_t c) {
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) ||             // C0, DEL, C1
+           c == 0x061C || c == 0x200E || c == 0x200F ||                     // direction marks
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||  // embeddings, isolates
+           c == 0x2028 || c == 0x2029;                                      // line and paragraph separators
+}
+
+std::string written(const char* format, unsigned value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+}  // namespace
+
+std::string TerminalText::escaped(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8::sequenceLength(text, i);
+        if (length == 0) {
+            result += written("\\x%02x", static_cast<unsigned char>(text[i]));
+            ++i;
+            continue;
+        }
+        const char32_t c = Utf8::codePoint(text, i, length);
+        if (!actsOnTerminal(c)) {
+            result.append(text, i, length);
+        } else if (c == '\n') {
+            result += "\\n";
+        } else if (c == '\t') {
+            result += "\\t";
+        } else if (c == '\r') {
+            result += "\\r";
+        } else {
+            result += written(c < 0x80 ? "\\x%02x" : "\\u%04x", static_cast<unsigned>(c));
+        }
+        i += length;
+    }
+    return result;
+}
+
+}  // namespace brevanor
