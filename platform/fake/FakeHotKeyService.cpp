@@ -22,6 +22,12 @@ void FakeHotKeyService::unregisterHotKey(std::uint32_t id) {
     registered_.erase(id);
 }
 
+std::optional<HotkeyChord> FakeHotKeyService::chordOfKeyEvent(std::uint32_t nativeKeyCode,
+                                                              std::uint32_t nativeModifiers) const {
+    if (nativeKeyCode < nativeKeyCodeOffset || nativeKeyCode - nativeKeyCodeOffset > 0xFFFF) return std::nullopt;
+    return HotkeyChord{static_cast<std::uint16_t>(nativeKeyCode - nativeKeyCodeOffset), nativeModifiers};
+}
+
 void FakeHotKeyService::refuse(HotkeyChord chord, std::int32_t status) {
     std::lock_guard lock(mutex_);
     refused_[chord] = status;

@@ -22,6 +22,11 @@ public:
     void setPressHandler(PressHandler handler) override;
     std::int32_t registerHotKey(std::uint32_t id, HotkeyChord chord) override;
     void unregisterHotKey(std::uint32_t id) override;
+    // Native key codes here are the neutral code plus nativeKeyCodeOffset (so
+    // 0, a key event without one, has none), native modifiers the neutral flags.
+    std::optional<HotkeyChord> chordOfKeyEvent(std::uint32_t nativeKeyCode,
+                                               std::uint32_t nativeModifiers) const override;
+    static constexpr std::uint32_t nativeKeyCodeOffset = 8;
 
     // Every later registration of `chord` fails with `status`, as when another program holds it.
     void refuse(HotkeyChord chord, std::int32_t status = takenStatus);

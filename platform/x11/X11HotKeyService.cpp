@@ -104,6 +104,13 @@ void X11HotKeyService::unregisterHotKey(std::uint32_t id) {
     });
 }
 
+std::optional<HotkeyChord> X11HotKeyService::chordOfKeyEvent(std::uint32_t nativeKeyCode,
+                                                             std::uint32_t nativeModifiers) const {
+    if (nativeKeyCode < X11KeyCodeMap::kMinXKeyCode || nativeKeyCode > 255) return std::nullopt;
+    return HotkeyChord{X11KeyCodeMap::neutralKeyCode(static_cast<std::uint8_t>(nativeKeyCode)),
+                       modifierMap_.eventFlags(nativeModifiers)};
+}
+
 void X11HotKeyService::grabOrUngrab(const Grab& grab, bool doGrab) {
     Display* display = connection_.display();
     const Window root = DefaultRootWindow(display);

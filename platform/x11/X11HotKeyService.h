@@ -51,6 +51,8 @@ public:
     void setPressHandler(PressHandler handler) override;
     std::int32_t registerHotKey(std::uint32_t id, HotkeyChord chord) override;
     void unregisterHotKey(std::uint32_t id) override;
+    std::optional<HotkeyChord> chordOfKeyEvent(std::uint32_t nativeKeyCode,
+                                               std::uint32_t nativeModifiers) const override;
 
 private:
     struct Grab {

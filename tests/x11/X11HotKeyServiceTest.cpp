@@ -165,6 +165,33 @@ TEST_F(X11HotKeyServiceConcurrency, AnUnregisteredChordIsFreeForOthers) {
     XUngrabKey(display_, keyCode, ControlMask | Mod1Mask, DefaultRootWindow(display_));
 }
 
+// A shortcut field reads the chord from a key event of its own window: the
+// chord it stores must be the one the grab then matches.
+TEST_F(X11HotKeyServiceConcurrency, AKeyEventOfAWindowReadsAsTheChordThatTriggersTheShortcut) {
+    const Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 40, 40, 0, 0, 0);
+    XSelectInput(display_, window, KeyPressMask | StructureNotifyMask);
+    XMapWindow(display_, window);
+    XEvent event{};
+    do XNextEvent(display_, &event);
+    while (event.type != MapNotify);
+    XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+    pressChord(XK_r);
+    const unsigned int r = XKeysymToKeycode(display_, XK_r);
+    do XNextEvent(display_, &event);
+    while (event.type != KeyPress || event.xkey.keycode != r);  // the modifiers' own presses come first
+
+    const auto chord = service_->chordOfKeyEvent(event.xkey.keycode, event.xkey.state | LockMask);
+    ASSERT_TRUE(chord.has_value());
+    EXPECT_EQ(*chord, (HotkeyChord{kR, kControl | kOption | kCapsLock})) << "every flag is kept, Caps Lock too";
+    EXPECT_FALSE(service_->chordOfKeyEvent(0, 0).has_value()) << "no X key code";
+
+    ASSERT_EQ(service_->registerHotKey(3, *chord), 0);
+    pressChord(XK_r);
+    ASSERT_TRUE(waitForPresses(1));
+    EXPECT_EQ(pressed_, std::vector<std::uint32_t>{3});
+    XDestroyWindow(display_, window);
+}
+
 TEST_F(X11HotKeyServiceConcurrency, PressesAfterTheServiceIsGoneAreDropped) {
     ASSERT_EQ(service_->registerHotKey(1, {kR, kControl | kOption}), 0);
     pressChord(XK_r);

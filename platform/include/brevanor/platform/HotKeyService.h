@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "core/model/HotkeyChord.h"
 
@@ -19,6 +20,13 @@ public:
     // status code (e.g. the combination is held by another program).
     virtual std::int32_t registerHotKey(std::uint32_t id, HotkeyChord chord) = 0;
     virtual void unregisterHotKey(std::uint32_t id) = 0;
+    // The chord a key press in one of the application's own windows forms, read
+    // the way registered chords are matched, from what the window system
+    // reported for it (on X11 the key event's key code and modifier state).
+    // Every flag the state holds is kept, Caps Lock too; nothing when the key
+    // has no code here.
+    virtual std::optional<HotkeyChord> chordOfKeyEvent(std::uint32_t nativeKeyCode,
+                                                       std::uint32_t nativeModifiers) const = 0;
 };
 
 }  // namespace brevanor
