@@ -184,6 +184,11 @@ std::string AppCoordinator::shortcutText(const HotkeyChord& chord) const {
     return chord.displayString(services_.platform.keyboard.get());
 }
 
+std::optional<HotkeyChord> AppCoordinator::chordOfKeyEvent(std::uint32_t nativeKeyCode,
+                                                           std::uint32_t nativeModifiers) const {
+    return services_.platform.hotKeys->chordOfKeyEvent(nativeKeyCode, nativeModifiers);
+}
+
 std::shared_ptr<const Recording> AppCoordinator::lastRecording() const {
     return recordings_.empty() ? nullptr : recordings_.front();
 }

@@ -128,6 +128,9 @@ public:
     std::string stopHint() const;
     // A shortcut as the user reads it on the current keyboard layout (⌃⌥⌘R).
     std::string shortcutText(const HotkeyChord& chord) const;
+    // The chord a key press in one of the application's windows forms, as the
+    // global shortcuts read it (for the shortcut field); see HotKeyService.
+    std::optional<HotkeyChord> chordOfKeyEvent(std::uint32_t nativeKeyCode, std::uint32_t nativeModifiers) const;
     // What is missing for recording, or nothing when both permissions are granted.
     std::optional<std::string> permissionMessage() const;
 

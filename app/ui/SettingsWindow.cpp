@@ -8,6 +8,7 @@
 
 #include "app/control/AppCoordinator.h"
 #include "app/control/AppSettings.h"
+#include "app/ui/HotkeyRecorderView.h"
 #include "core/model/Localized.h"
 
 namespace brevanor {
@@ -35,7 +36,9 @@ SettingsWindow::SettingsWindow(AppCoordinator& coordinator, AppSettings& setting
     launchAtLogin_ = new QCheckBox(text("Start Brevanor when you log in"), this);
     launchAtLoginError_ = new QLabel(this);
     launchAtLoginError_->setWordWrap(true);
-    shortcuts_ = new QLabel(this);
+    recordHotkey_ = new HotkeyRecorderView(coordinator_, false, this);
+    playLastHotkey_ = new HotkeyRecorderView(coordinator_, false, this);
+    stopHotkey_ = new HotkeyRecorderView(coordinator_, false, this);
     auto* resetShortcuts = new QPushButton(text("Restore Default Shortcuts"), this);
 
     auto* form = new QFormLayout(this);
@@ -44,7 +47,9 @@ SettingsWindow::SettingsWindow(AppCoordinator& coordinator, AppSettings& setting
     form->addRow(restoreWindow_);
     form->addRow(launchAtLogin_);
     form->addRow(launchAtLoginError_);
-    form->addRow(text("Shortcuts:"), shortcuts_);
+    form->addRow(text("Record:"), recordHotkey_);
+    form->addRow(text("Play last recording:"), playLastHotkey_);
+    form->addRow(text("Stop:"), stopHotkey_);
     form->addRow(resetShortcuts);
 
     connect(countdown_, &QSpinBox::valueChanged, this, [this](int seconds) { settings_.setCountdownSeconds(seconds); });
@@ -52,6 +57,15 @@ SettingsWindow::SettingsWindow(AppCoordinator& coordinator, AppSettings& setting
     connect(restoreWindow_, &QCheckBox::toggled, this,
             [this](bool on) { settings_.setRestoreWindowBeforePlayback(on); });
     connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) { settings_.setLaunchAtLogin(on); });
+    connect(recordHotkey_, &HotkeyRecorderView::chordEdited, this, [this](std::optional<HotkeyChord> chord) {
+        if (chord) settings_.setRecordHotkey(*chord);
+    });
+    connect(playLastHotkey_, &HotkeyRecorderView::chordEdited, this, [this](std::optional<HotkeyChord> chord) {
+        if (chord) settings_.setPlayLastHotkey(*chord);
+    });
+    connect(stopHotkey_, &HotkeyRecorderView::chordEdited, this, [this](std::optional<HotkeyChord> chord) {
+        if (chord) settings_.setStopHotkey(*chord);
+    });
     connect(resetShortcuts, &QPushButton::clicked, this, [this] { settings_.restoreDefaultHotkeys(); });
     connect(&settings_, &AppSettings::changed, this, &SettingsWindow::showSettings);
     showSettings();
@@ -67,10 +81,9 @@ void SettingsWindow::showSettings() {
     const auto& error = settings_.launchAtLoginError();
     launchAtLoginError_->setVisible(error.has_value());
     launchAtLoginError_->setText(error ? q(*error) : QString());
-    shortcuts_->setText(text("Record") + QStringLiteral(": ") + q(coordinator_.shortcutText(settings_.recordHotkey())) +
-                        QStringLiteral("\n") + text("Play Last Recording") + QStringLiteral(": ") +
-                        q(coordinator_.shortcutText(settings_.playLastHotkey())) + QStringLiteral("\n") + text("Stop") +
-                        QStringLiteral(": ") + q(coordinator_.shortcutText(settings_.stopHotkey())));
+    recordHotkey_->setChord(settings_.recordHotkey());
+    playLastHotkey_->setChord(settings_.playLastHotkey());
+    stopHotkey_->setChord(settings_.stopHotkey());
 }
 
 }  // namespace brevanor

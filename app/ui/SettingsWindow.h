@@ -10,6 +10,7 @@ namespace brevanor {
 
 class AppCoordinator;
 class AppSettings;
+class HotkeyRecorderView;
 
 // A plain stand-in for the settings window: the countdown, the status pill and
 // window restoring switches, starting at login (with its error), and the three
@@ -30,7 +31,9 @@ private:
     QCheckBox* restoreWindow_;
     QCheckBox* launchAtLogin_;
     QLabel* launchAtLoginError_;
-    QLabel* shortcuts_;
+    HotkeyRecorderView* recordHotkey_;
+    HotkeyRecorderView* playLastHotkey_;
+    HotkeyRecorderView* stopHotkey_;
 };
 
 }  // namespace brevanor

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+
+namespace brevanor {
+
+// The icons of the tray and the windows. Each is looked up in the desktop's
+// icon theme by its freedesktop name where one fits, and otherwise drawn from
+// Brevanor's own SVG icons in the application's resources.
+enum class AppIcon {
+    application,   // Brevanor's own icon; also the tray icon while idle
+    timer,         // a countdown runs
+    recording,     // red: never taken from the theme, whose record icons may be grey
+    preparing,     // an hourglass
+    playing,       // a filled play symbol
+    playingBlink,  // the outlined play symbol the playing icon alternates with
+    clear,         // removes a value (the shortcut field)
+};
+
+QIcon appIcon(AppIcon icon);
+
+}  // namespace brevanor
