@@ -83,7 +83,7 @@ int PlayCommand::run(const CommandLine& line) {
     if (const auto pointer = services.injector->cursorPosition()) {
         services.injector->post({SyntheticInput::Type::mouseMoved, pointer->x, pointer->y});
     }
-    if (!confirmWarnings(recording, line)) {
+    if (!confirmWarnings(recording, playbackOptions, line)) {
         throw CliError("Nothing was played: the warnings above need --yes, or a yes on a terminal.");
     }
     if (line.has("restore-window")) {
@@ -146,10 +146,11 @@ int PlayCommand::run(const CommandLine& line) {
     return 1;
 }
 
-bool PlayCommand::confirmWarnings(const Recording& recording, const CommandLine& line) {
+bool PlayCommand::confirmWarnings(const Recording& recording, const PlaybackOptions& playbackOptions,
+                                  const CommandLine& line) {
     PlatformServices& services = context_.platform();
     const EnvironmentCapture environment(services.displays, services.workspace, services.windows, services.keyboard);
-    const auto warnings = PreflightChecker::warnings(recording, environment.captureDisplays(),
+    const auto warnings = PreflightChecker::warnings(recording, playbackOptions, environment.captureDisplays(),
                                                      services.workspace->runningApplicationIds(),
                                                      environment.captureKeyboardInputSourceID());
     if (warnings.empty()) return true;

@@ -24,7 +24,7 @@ public:
     static PlaybackOptions options(const Recording& recording, const CommandLine& line);
 
 private:
-    bool confirmWarnings(const Recording& recording, const CommandLine& line);
+    bool confirmWarnings(const Recording& recording, const PlaybackOptions& playbackOptions, const CommandLine& line);
     std::optional<std::string> restoreWindow(const Recording& recording);
 
     CliContext& context_;

@@ -6,6 +6,7 @@
 #include "core/checks/PreflightChecker.h"
 #include "core/model/DurationText.h"
 #include "core/model/RecordingJSONEncoder.h"
+#include "core/playback/PlaybackOptions.h"
 
 namespace brevanor {
 
@@ -32,14 +33,30 @@ std::string field(std::string_view label, const std::string& value) {
     return line + value + "\n";
 }
 
+// " (stored <text>)" when the stored value is not the one played.
+std::string stored(bool differs, const std::string& text) { return differs ? " (stored " + text + ")" : ""; }
+
+// The values playback uses, each clamped into its range, with the stored value where that differs.
 std::string playbackSettings(const RecordingSettings& settings) {
-    std::string text = printf("speed %gx • ", settings.speed);
-    text += settings.repeatInfinite ? "repeat forever"
-                                    : printf("repeat %lld", static_cast<long long>(settings.repeatCount));
-    text += printf(" • delay %g s • cursor ", settings.delayBetweenRepeatsSec);
-    text += toString(settings.cursorMode);
-    if (settings.extraDelayBeforeClickMs != 0) {
-        text += printf(" • %lld ms before each click", static_cast<long long>(settings.extraDelayBeforeClickMs));
+    const PlaybackOptions played(settings);
+    std::string text =
+        printf("speed %gx", played.speed) + stored(played.speed != settings.speed, printf("%gx", settings.speed));
+    if (played.repeatCount) {
+        text += printf(" • repeat %lld", static_cast<long long>(*played.repeatCount)) +
+                stored(*played.repeatCount != settings.repeatCount,
+                       printf("%lld", static_cast<long long>(settings.repeatCount)));
+    } else {
+        text += " • repeat forever";
+    }
+    const double delaySec = static_cast<double>(played.delayBetweenRepeatsNanos) / 1e9;
+    text += printf(" • delay %g s", delaySec) +
+            stored(delaySec != settings.delayBetweenRepeatsSec, printf("%g s", settings.delayBetweenRepeatsSec));
+    text += " • cursor " + std::string(toString(settings.cursorMode));
+    const auto clickDelayMs = static_cast<long long>(played.extraDelayBeforeClickNanos / 1'000'000);
+    if (clickDelayMs != 0 || settings.extraDelayBeforeClickMs != 0) {
+        text += printf(" • %lld ms before each click", clickDelayMs) +
+                stored(clickDelayMs != settings.extraDelayBeforeClickMs,
+                       printf("%lld ms", static_cast<long long>(settings.extraDelayBeforeClickMs)));
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #include "core/checks/PreflightChecker.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -45,9 +46,27 @@ void eraseAll(std::string& text, std::string_view part) {
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
 }
 
+constexpr double kNanosPerSecond = 1e9;
+constexpr double kLongPlaybackSeconds = 24 * 3600;
+
+// "2 days" or, under two days, "30 hours": whole units, rounded down.
+std::string lengthText(double seconds) {
+    const double hours = seconds / 3600;
+    if (hours < 48) return std::to_string(truncated(hours)) + tr(" hours");
+    return std::to_string(truncated(hours / 24)) + tr(" days");
+}
+
 }  // namespace
 
 std::vector<PreflightWarning> warnings(const Recording& recording, const std::vector<DisplayInfo>& currentDisplays,
+                                       const std::set<std::string>& runningBundleIDs,
+                                       const std::optional<std::string>& currentInputSourceID) {
+    return warnings(recording, PlaybackOptions(recording.settings), currentDisplays, runningBundleIDs,
+                    currentInputSourceID);
+}
+
+std::vector<PreflightWarning> warnings(const Recording& recording, const PlaybackOptions& options,
+                                       const std::vector<DisplayInfo>& currentDisplays,
                                        const std::set<std::string>& runningBundleIDs,
                                        const std::optional<std::string>& currentInputSourceID) {
     const EnvironmentSnapshot& recorded = recording.environment;
@@ -75,10 +94,32 @@ std::vector<PreflightWarning> warnings(const Recording& recording, const std::ve
                              tr(". Keys may type different characters.")});
     }
 
+    // Values a document may hold (a pause of 1e300 seconds, an event 584 years in) are played clamped,
+    // but can still make a playback that no one would sit through.
+    if (const double seconds = playbackSeconds(recording, options); seconds > kLongPlaybackSeconds) {
+        found.push_back({PreflightWarningKind::longPlayback,
+                         (options.repeatCount ? tr("This playback would last about ")
+                                              : tr("Each run of this endless playback would last about ")) +
+                             lengthText(seconds) + tr(". Check its speed, repeats and the pause between them.")});
+    }
+
     std::erase_if(found, [&](const PreflightWarning& warning) {
-        return recording.settings.silencedWarnings.contains(warning.kind);
+        return isSilenceable(warning.kind) && recording.settings.silencedWarnings.contains(warning.kind);
     });
     return found;
+}
+
+double playbackSeconds(const Recording& recording, const PlaybackOptions& options) {
+    const auto clicks = std::count_if(recording.events.begin(), recording.events.end(), [](const RecordingEvent& e) {
+        return e.kind() == RecordingEvent::Kind::mouseDown;
+    });
+    const double run =
+        (static_cast<double>(recording.trimmedDurationNanos()) / PlaybackOptions::clampSpeed(options.speed) +
+         static_cast<double>(clicks) * static_cast<double>(options.extraDelayBeforeClickNanos)) /
+        kNanosPerSecond;
+    if (!options.repeatCount) return run;
+    const double runs = static_cast<double>(std::max<std::int64_t>(*options.repeatCount, 1));
+    return run * runs + (runs - 1) * static_cast<double>(options.delayBetweenRepeatsNanos) / kNanosPerSecond;
 }
 
 bool displaysMatch(const std::vector<DisplayInfo>& a, const std::vector<DisplayInfo>& b) {

@@ -9,6 +9,7 @@
 #include "core/checks/PreflightWarning.h"
 #include "core/model/DisplayInfo.h"
 #include "core/model/Recording.h"
+#include "core/playback/PlaybackOptions.h"
 
 namespace brevanor {
 
@@ -16,11 +17,20 @@ namespace brevanor {
 // environment in ways that make a replay misfire. Pure functions of their arguments.
 namespace PreflightChecker {
 
-// In the order displays, application, keyboard layout, without the kinds the
-// recording silences. `runningBundleIDs` are compared exactly.
+// In the order displays, application, keyboard layout, length of the playback
+// with `options`, without the kinds the recording silences. `runningBundleIDs`
+// are compared exactly.
+std::vector<PreflightWarning> warnings(const Recording& recording, const PlaybackOptions& options,
+                                       const std::vector<DisplayInfo>& currentDisplays,
+                                       const std::set<std::string>& runningBundleIDs,
+                                       const std::optional<std::string>& currentInputSourceID);
+// The same for a playback with the recording's own settings.
 std::vector<PreflightWarning> warnings(const Recording& recording, const std::vector<DisplayInfo>& currentDisplays,
                                        const std::set<std::string>& runningBundleIDs,
                                        const std::optional<std::string>& currentInputSourceID);
+// How long a playback with `options` lasts in seconds, pauses and click delays
+// included; one run when it repeats endlessly.
+double playbackSeconds(const Recording& recording, const PlaybackOptions& options);
 // The same arrangement: equal frames and scales in any order; ids do not count.
 bool displaysMatch(const std::vector<DisplayInfo>& a, const std::vector<DisplayInfo>& b);
 // "2 displays (1440×900 @2x, 1920×1080 @1x)": sizes and scales in whole numbers.

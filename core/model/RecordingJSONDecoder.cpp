@@ -141,7 +141,7 @@ std::set<PreflightWarningKind> readSilencedWarnings(od::value& value, const Json
         od::value element;
         check(result.get(element), at.element(i));
         kinds.insert(
-            readEnum<PreflightWarningKind>(element, at.element(i), preflightWarningKindFromString,
+            readEnum<PreflightWarningKind>(element, at.element(i), silenceableWarningKindFromString,
                                            R"(expected "displayMismatch", "appNotRunning" or "inputSourceMismatch")"));
         ++i;
     }

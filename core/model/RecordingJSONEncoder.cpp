@@ -98,7 +98,9 @@ void writeSettings(JsonWriter& w, const RecordingSettings& settings) {
     w.key("repeatInfinite").boolean(settings.repeatInfinite);
     w.key("silencedWarnings");
     w.beginArray();
-    for (PreflightWarningKind kind : settings.silencedWarnings) w.string(toString(kind));
+    for (PreflightWarningKind kind : settings.silencedWarnings) {
+        if (isSilenceable(kind)) w.string(toString(kind));
+    }
     w.endArray();
     w.key("speed").real(settings.speed);
     w.endObject();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/checks/PreflightChecker.h"
+#include "core/model/RecordingJSONEncoder.h"
 
 namespace brevanor {
 namespace {
@@ -130,8 +131,45 @@ TEST(PreflightChecker, SilencedKindsAreDroppedAndOrderKept) {
     EXPECT_EQ(warnings[0].kind, PreflightWarningKind::displayMismatch);
     EXPECT_EQ(warnings[1].kind, PreflightWarningKind::inputSourceMismatch);
 
-    recording.settings.silencedWarnings = {kAllPreflightWarningKinds.begin(), kAllPreflightWarningKinds.end()};
+    recording.settings.silencedWarnings = {kSilenceablePreflightWarningKinds.begin(),
+                                           kSilenceablePreflightWarningKinds.end()};
     EXPECT_TRUE(PreflightChecker::warnings(recording, {kMonitor}, {}, "com.apple.keylayout.US").empty());
+}
+
+// A playback longer than a day is asked about every time: silencing cannot
+// hide it, and documents never name it, so older readers still read them.
+TEST(PreflightChecker, APlaybackLongerThanADayIsAlwaysAskedAbout) {
+    Recording recording;
+    recording.events = {RecordingEvent::keyDown({0, 0, 0, false}), RecordingEvent::keyUp({50'000'000, 0, 0, false})};
+    recording.settings.repeatCount = 9999;
+    recording.settings.delayBetweenRepeatsSec = 1e300;  // played as an hour
+    recording.settings.silencedWarnings = {kSilenceablePreflightWarningKinds.begin(),
+                                           kSilenceablePreflightWarningKinds.end()};
+    recording.settings.silencedWarnings.insert(PreflightWarningKind::longPlayback);
+    const auto warnings = PreflightChecker::warnings(recording, {}, {}, std::nullopt);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], (PreflightWarning{PreflightWarningKind::longPlayback,
+                                             "This playback would last about 416 days. Check its speed, repeats and "
+                                             "the pause between them."}));
+    EXPECT_EQ(Recording::makeJSONEncoder().encode(recording).find("longPlayback"), std::string::npos);
+
+    // The options of one run count, not only the stored settings.
+    PlaybackOptions once(recording.settings);
+    once.repeatCount = 1;
+    EXPECT_TRUE(PreflightChecker::warnings(recording, once, {}, {}, std::nullopt).empty());
+    // An endless playback is asked about only when one run is that long.
+    recording.events.push_back(RecordingEvent::keyDown({30 * 3600 * 1'000'000'000ull, 0, 0, false}));
+    recording.settings.repeatInfinite = true;
+    const auto endless = PreflightChecker::warnings(recording, {}, {}, std::nullopt);
+    ASSERT_EQ(endless.size(), 1u);
+    EXPECT_EQ(endless[0].message,
+              "Each run of this endless playback would last about 30 hours. Check its speed, repeats and the pause "
+              "between them.");
+    recording.events.back() = RecordingEvent::keyDown({~0ull, 0, 0, false});
+    recording.settings.repeatInfinite = false;
+    recording.settings.repeatCount = 1;
+    EXPECT_NE(PreflightChecker::warnings(recording, {}, {}, std::nullopt).at(0).message.find("213503 days"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -33,6 +33,24 @@ TEST(RecordingText, RowsNameTheShortcut) {
     EXPECT_TRUE(RecordingText::row(recording, DateText(), nullptr).ends_with("  ⌃F1"));
 }
 
+// Documents keep values out of range as they are; show tells what playback makes of them.
+TEST(RecordingText, DetailsShowThePlayedValuesBesideStoredOnesOutOfRange) {
+    Recording recording = sampleRecording("Odd", std::chrono::system_clock::now());
+    recording.settings.speed = -2;
+    recording.settings.repeatCount = -3;
+    recording.settings.delayBetweenRepeatsSec = 1e300;
+    recording.settings.extraDelayBeforeClickMs = 5000;
+    EXPECT_NE(RecordingText::details(recording, DateText(), nullptr)
+                  .find("  playback    speed 0.5x (stored -2x) • repeat 1 (stored -3) • delay 3600 s (stored "
+                        "1e+300 s) • cursor absolute • 2000 ms before each click (stored 5000 ms)\n"),
+              std::string::npos);
+    recording.settings = RecordingSettings{};
+    recording.settings.repeatInfinite = true;
+    EXPECT_NE(RecordingText::details(recording, DateText(), nullptr)
+                  .find("  playback    speed 1x • repeat forever • delay 0 s • cursor absolute\n"),
+              std::string::npos);
+}
+
 TEST(RecordingText, ScrollsAndModifiersReadPlainly) {
     Recording recording;
     recording.events = {

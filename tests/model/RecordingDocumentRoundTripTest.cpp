@@ -98,7 +98,7 @@ private:
         settings.notes = text();
         settings.containsSensitiveInput = coin();
         settings.extraDelayBeforeClickMs = integer<std::int64_t>();
-        for (PreflightWarningKind kind : kAllPreflightWarningKinds) {
+        for (PreflightWarningKind kind : kSilenceablePreflightWarningKinds) {
             if (coin()) settings.silencedWarnings.insert(kind);
         }
         return settings;
