@@ -81,7 +81,6 @@ ChildProcess::Options AcceptanceSession::childOptions(const std::string& name) {
     const std::string stem = name + "-" + std::to_string(runs_);
     options.standardOutput = folder_ / (stem + ".out");
     options.standardError = folder_ / (stem + ".err");
-    options.processor = ChildProcess::chainProcessor();
     return options;
 }
 
@@ -109,9 +108,7 @@ int AcceptanceSession::waitForExit(ChildProcess& process, milliseconds timeout, 
 std::unique_ptr<ChildProcess> AcceptanceSession::startLogger(const std::filesystem::path& log,
                                                              const std::string& synthetic) {
     std::filesystem::remove(log);
-    // The logger stamps each event when it reads it, so it must not wait behind other work.
-    ChildProcess::Options options = childOptions("logger");
-    options.realTime = true;
+    const ChildProcess::Options options = childOptions("logger");
     auto logger =
         std::make_unique<ChildProcess>(std::vector<std::string>{programs_.logger, "--display", displayName_, "--output",
                                                                 log.string(), "--synthetic", synthetic},
@@ -177,12 +174,24 @@ AcceptanceSession::Result AcceptanceSession::play(const std::string& id, const s
     return result;
 }
 
+AcceptanceSession::Result AcceptanceSession::replayWith(const std::vector<std::string>& command) {
+    auto logger = startLogger(replayLog(), "always");
+    Result result = run(command, "replay", "waiting for " + command.front());
+    stopLogger(logger, replayLog());
+    return result;
+}
+
 AcceptanceSession::Result AcceptanceSession::cli(const std::vector<std::string>& arguments) {
-    const ChildProcess::Options options = childOptions("cli");
     std::vector<std::string> command{programs_.cli};
     command.insert(command.end(), arguments.begin(), arguments.end());
+    return run(command, "cli", "waiting for brevanor-cli " + arguments.front());
+}
+
+AcceptanceSession::Result AcceptanceSession::run(const std::vector<std::string>& command, const std::string& name,
+                                                 const std::string& what) {
+    const ChildProcess::Options options = childOptions(name);
     ChildProcess process(command, options);
-    const int status = waitForExit(process, kRunTimeout, "waiting for brevanor-cli " + arguments.front());
+    const int status = waitForExit(process, kRunTimeout, what);
     return {status, contents(options.standardOutput), contents(options.standardError)};
 }
 

@@ -21,10 +21,10 @@ namespace brevanor {
 // into a library of the session's own; brevanor-cli then replays the recording
 // while the logger writes the replay log, and the comparator judges the runs.
 // Brevanor takes part only as the brevanor-cli program, exactly as a user
-// runs it. Its programs all run on one processor (ChildProcess::chainProcessor()),
-// so that what is measured is the replay and not the wake-up of an idle
-// processor. Every step waits with a deadline and throws CliError when one
-// passes or a program fails; `interrupted` (set from a signal) ends a wait early.
+// runs it; like every program of the chain it runs where the system puts it,
+// with the priority it takes itself. Every step waits with a deadline and
+// throws CliError when one passes or a program fails; `interrupted` (set from
+// a signal) ends a wait early.
 class AcceptanceSession {
 public:
     struct Programs {
@@ -48,6 +48,8 @@ public:
     std::string record(const std::string& script, StopBy stop = StopBy::signal);
     // Replays `id` with brevanor-cli play and the given options while the logger writes the replay log.
     Result play(const std::string& id, const std::vector<std::string>& options);
+    // Runs another replaying program (a baseline to compare with) while the logger writes the replay log.
+    Result replayWith(const std::vector<std::string>& command);
     // Runs the driver's script without recording or logging (to place the cursor, say).
     void drive(const std::string& script);
     // Runs brevanor-cli with the session's display, library and preferences.
@@ -70,6 +72,7 @@ private:
     std::unique_ptr<ChildProcess> startLogger(const std::filesystem::path& log, const std::string& synthetic);
     void stopLogger(std::unique_ptr<ChildProcess>& logger, const std::filesystem::path& log);
     void waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds timeout, const std::string& what);
+    Result run(const std::vector<std::string>& command, const std::string& name, const std::string& what);
     int waitForExit(ChildProcess& process, std::chrono::milliseconds timeout, const std::string& what);
     std::string contents(const std::filesystem::path& file) const;
 

@@ -69,10 +69,6 @@ PrivateXServer::PrivateXServer(int width, int height) {
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     ChildProcess::Options options;
     options.inheritedFd = ends[1];
-    // A desktop's X server is favoured over ordinary work; on a busy machine a server
-    // of ordinary priority wakes milliseconds late and would blur every timing measured through it.
-    options.realTime = true;
-    options.processor = ChildProcess::chainProcessor();
     try {
         server_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-noreset", "-nolisten", "tcp"},

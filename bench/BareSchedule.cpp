@@ -1,0 +1,91 @@
+#include "bench/BareSchedule.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "core/playback/CursorTransform.h"
+#include "core/playback/EventPoster.h"
+#include "core/playback/PlaybackTimeline.h"
+#include "platform/x11/X11KeyCodeMap.h"
+
+namespace brevanor {
+
+namespace {
+
+// Stands where the X11 injector stands behind the event poster and writes
+// what it would send: a move before every pointer event, wheel clicks for
+// line scrolls, the X key of each key event.
+class ScheduleInjector final : public InputInjector {
+public:
+    explicit ScheduleInjector(const std::filesystem::path& file) : out_(file) {}
+
+    void setOffset(std::uint64_t offsetNanos) { offsetNanos_ = offsetNanos; }
+
+    bool post(const SyntheticInput& input) override {
+        using Type = SyntheticInput::Type;
+        switch (input.type) {
+            case Type::mouseMoved:
+            case Type::mouseDragged: move(input); break;
+            case Type::mouseDown:
+            case Type::mouseUp:
+                move(input);
+                write(input.type == Type::mouseDown ? 'B' : 'b', xButton(input));
+                break;
+            case Type::scroll:
+                move(input);
+                wheel(input.wheelVertical, 4, 5);
+                wheel(input.wheelHorizontal, 6, 7);
+                break;
+            case Type::keyDown:
+            case Type::keyUp:
+            case Type::flagsChanged: {
+                const auto key = X11KeyCodeMap::xKeyCode(input.keyCode);
+                if (!key) return false;
+                const bool press = input.type == Type::flagsChanged ? input.keyIsDown : input.type == Type::keyDown;
+                write(press ? 'K' : 'k', *key);
+                break;
+            }
+        }
+        return true;
+    }
+    std::optional<Point> cursorPosition() override { return std::nullopt; }
+
+private:
+    static unsigned int xButton(const SyntheticInput& input) {
+        switch (input.buttonNumber) {
+            case 0: return 1;
+            case 1: return 3;
+            case 2: return 2;
+            default: return static_cast<unsigned int>(input.buttonNumber + 5);
+        }
+    }
+    void move(const SyntheticInput& input) { write('M', 0, std::lround(input.x), std::lround(input.y)); }
+    void wheel(std::int32_t clicks, unsigned int positive, unsigned int negative) {
+        for (std::int32_t i = 0; i < std::abs(clicks); ++i) {
+            write('B', clicks > 0 ? positive : negative);
+            write('b', clicks > 0 ? positive : negative);
+        }
+    }
+    void write(char kind, unsigned int detail, long x = 0, long y = 0) {
+        out_ << offsetNanos_ << ' ' << kind << ' ' << detail << ' ' << x << ' ' << y << '\n';
+    }
+
+    std::ofstream out_;
+    std::uint64_t offsetNanos_ = 0;
+};
+
+}  // namespace
+
+void writeBareSchedule(const Recording& recording, const std::filesystem::path& file) {
+    const PlaybackOptions options(recording.settings);
+    const auto injector = std::make_shared<ScheduleInjector>(file);
+    EventPoster poster(injector);
+    for (const ScheduledAction& scheduled : PlaybackTimeline::build(recording, options, CursorTransform::identity())) {
+        injector->setOffset(scheduled.offsetNanos);
+        poster.perform(scheduled.action);
+    }
+}
+
+}  // namespace brevanor
