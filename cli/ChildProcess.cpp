@@ -1,7 +1,6 @@
 #include "cli/ChildProcess.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -75,44 +74,15 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Opti
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setpgroup(&attributes, 0);
-    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP;
-    sched_param priority{};
-    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
-    posix_spawnattr_setschedpolicy(&attributes, SCHED_FIFO);
-    posix_spawnattr_setschedparam(&attributes, &priority);
-    const auto spawn = [&](short withFlags) {
-        posix_spawnattr_setflags(&attributes, withFlags);
-        return posix_spawnp(&pid_, argv[0].c_str(), &actions, &attributes, argvPointers.data(),
-                            environmentPointers.data());
-    };
-    // The child inherits the affinity of the thread that starts it.
-    cpu_set_t ownProcessors;
-    const bool pinned = options.processor && sched_getaffinity(0, sizeof ownProcessors, &ownProcessors) == 0;
-    if (pinned) {
-        cpu_set_t one;
-        CPU_ZERO(&one);
-        CPU_SET(*options.processor, &one);
-        sched_setaffinity(0, sizeof one, &one);
-    }
-    int error = options.realTime ? spawn(static_cast<short>(flags | POSIX_SPAWN_SETSCHEDULER)) : EPERM;
-    if (error == EPERM) error = spawn(flags);
-    if (pinned) sched_setaffinity(0, sizeof ownProcessors, &ownProcessors);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+    const int error =
+        posix_spawnp(&pid_, argv[0].c_str(), &actions, &attributes, argvPointers.data(), environmentPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
         pid_ = -1;
         throw CliError("Cannot start " + argv[0] + ": " + std::strerror(error) + ".");
     }
-}
-
-int ChildProcess::chainProcessor() {
-    cpu_set_t allowed;
-    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
-        for (int processor = 0; processor < CPU_SETSIZE; ++processor) {
-            if (CPU_ISSET(processor, &allowed)) return processor;
-        }
-    }
-    return 0;
 }
 
 ChildProcess::~ChildProcess() {

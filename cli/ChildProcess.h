@@ -22,11 +22,6 @@ public:
         std::filesystem::path standardOutput;                          // empty: /dev/null
         std::filesystem::path standardError;                           // empty: /dev/null
         std::optional<int> inheritedFd;                                // passed on as descriptor 3 (Xvfb's -displayfd)
-        // Asks for the lowest real-time priority, as the playback queue has; where the
-        // system refuses it, the program runs with the normal priority.
-        bool realTime = false;
-        // Runs the program on this processor only (see chainProcessor()).
-        std::optional<int> processor;
     };
 
     // Throws CliError when the program cannot be started.
@@ -46,13 +41,6 @@ public:
 
     // Whether `program` can be run: a path to an executable, or a name found on PATH.
     static bool isAvailable(const std::string& program);
-
-    // The processor for programs that hand input events to one another (the X
-    // server, the driver, the logger, brevanor-cli): the first one this thread
-    // may use. On one processor each program wakes up the moment the one before
-    // it waits, where waking an idle second processor costs milliseconds on a
-    // virtual machine, which would be measured as timing errors of the replay.
-    static int chainProcessor();
 
 private:
     pid_t pid_ = -1;

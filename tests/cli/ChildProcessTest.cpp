@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -33,20 +32,6 @@ protected:
 
     std::filesystem::path folder_;
 };
-
-TEST_F(ChildProcesses, RunOnTheChainProcessorWhileTheCallerKeepsItsOwn) {
-    cpu_set_t before;
-    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
-    ChildProcess::Options options;
-    options.processor = ChildProcess::chainProcessor();
-    ASSERT_TRUE(CPU_ISSET(*options.processor, &before));
-
-    const std::string status = output({"grep", "^Cpus_allowed_list:", "/proc/self/status"}, options);
-    EXPECT_EQ(status, "Cpus_allowed_list:\t" + std::to_string(*options.processor) + "\n");
-    cpu_set_t after;
-    ASSERT_EQ(sched_getaffinity(0, sizeof after, &after), 0);
-    EXPECT_TRUE(CPU_EQUAL(&before, &after));
-}
 
 TEST_F(ChildProcesses, GetTheirEnvironmentAndReportTheirExitStatus) {
     ChildProcess::Options options;
