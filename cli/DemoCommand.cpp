@@ -84,8 +84,8 @@ std::string DemoCommand::loggerProgram() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
-        const auto beside = self.parent_path() / kLoggerName;
-        if (ChildProcess::isAvailable(beside.string())) return beside.string();
+        const auto installed = (self.parent_path() / BREVANOR_HELPERS_FROM_BINDIR / kLoggerName).lexically_normal();
+        if (ChildProcess::isAvailable(installed.string())) return installed.string();
     }
 #ifdef BREVANOR_HARNESS_LOGGER
     if (ChildProcess::isAvailable(BREVANOR_HARNESS_LOGGER)) return BREVANOR_HARNESS_LOGGER;
@@ -106,7 +106,7 @@ int DemoCommand::run(const CommandLine& line) {
         throw CliError("The demo needs xdotool to perform its input (Debian package xdotool).");
     }
     if (!ChildProcess::isAvailable(logger)) {
-        throw CliError("The demo needs brevanor-harness-logger, which is built with the tests; build them first.");
+        throw CliError("The demo needs brevanor-harness-logger, which was not found among Brevanor's helper programs.");
     }
     std::atomic<bool> interrupted{false};
     const InterruptSignals signals([&](int) { interrupted = true; });

@@ -21,7 +21,7 @@ public:
 
     // The scripted input, as xdotool commands.
     static std::string script();
-    // Where the harness logger is: beside this program, where the build put it, or on PATH.
+    // Where the harness logger is: among the installed helper programs, where the build put it, or on PATH.
     static std::string loggerProgram();
     // This program, to start it again for recording and playing.
     static std::string cliProgram(const std::string& startedAs);

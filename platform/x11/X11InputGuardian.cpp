@@ -29,11 +29,15 @@ std::filesystem::path directoryOfThisLibrary() {
 std::string X11InputGuardian::programPath() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path programDirectory = error ? std::filesystem::path() : program.parent_path();
+    // Installed, the helper programs have a folder of their own; in the build tree the
+    // guardian sits beside the core library.
     for (const std::filesystem::path& directory :
-         {error ? std::filesystem::path() : program.parent_path(), directoryOfThisLibrary()}) {
+         {programDirectory.empty() ? programDirectory : programDirectory / BREVANOR_HELPERS_FROM_BINDIR,
+          programDirectory, directoryOfThisLibrary()}) {
         if (directory.empty()) continue;
         const std::filesystem::path candidate = directory / kProgramName;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+        if (access(candidate.c_str(), X_OK) == 0) return candidate.lexically_normal().string();
     }
     return {};
 }

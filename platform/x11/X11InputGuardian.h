@@ -9,7 +9,7 @@ namespace brevanor {
 
 // The X server keeps what an XTest client pressed down after that client dies
 // (a held letter repeats forever). The guardian is a small process of its own
-// ("brevanor-input-guardian", installed beside the programs) with its own X
+// ("brevanor-input-guardian", installed among the helper programs) with its own X
 // connection. It holds one end of a socket whose other end only this process
 // holds: when this process ends in any way, even SIGKILL, the guardian reads
 // end-of-file and releases every key and button the XTest devices still hold.
@@ -19,7 +19,8 @@ class X11InputGuardian {
 public:
     // Starts the guardian for `displayName` (empty: $DISPLAY); nothing when its program cannot be found or started.
     static std::unique_ptr<X11InputGuardian> launch(const std::string& displayName);
-    // Where the guardian's program is looked for: beside the running program, then beside the Brevanor library.
+    // Where the guardian's program is: in the helper programs' folder of an installed tree,
+    // else beside the running program or beside the Brevanor library; empty when nowhere.
     static std::string programPath();
 
     ~X11InputGuardian();
