@@ -80,10 +80,12 @@ int Cli::run(const std::vector<std::string>& arguments) {
          [&](const CommandLine& line) { return RecordCommand(context_).run(line); }},
         {"play",
          "ID|NAME|FILE [--speed X] [--repeat N | --forever] [--delay S] [--cursor absolute|screen|cursor] "
-         "[--click-delay MS] [--restore-window] [--yes]",
-         "Replay a recording; the stop shortcut, Esc held for a second or Ctrl+C stop it.",
+         "[--click-delay MS] [--restore-window] [--yes] [--verbose]",
+         "Replay a recording; the stop shortcut, Esc held for a second or Ctrl+C stop it (--verbose: say which "
+         "priority playback got).",
          {Option{"speed", true}, Option{"repeat", true}, Option{"forever", false}, Option{"delay", true},
-          Option{"cursor", true}, Option{"click-delay", true}, Option{"restore-window", false}, Option{"yes", false}},
+          Option{"cursor", true}, Option{"click-delay", true}, Option{"restore-window", false}, Option{"yes", false},
+          Option{"verbose", false}},
          [&](const CommandLine& line) { return PlayCommand(context_).run(line); }},
         {"compare",
          "REFERENCE.jsonl REPLAY.jsonl [--expected-count N]",

@@ -100,6 +100,7 @@ int PlayCommand::run(const CommandLine& line) {
     }
     const auto poster = std::make_shared<EventPoster>(services.injector);
     const auto engine = PlaybackEngine::make(poster, mainQueue);
+    if (line.has("verbose")) context_.err() << "Playback priority: " << engine->threadPriority().description() << "\n";
     std::optional<bool> completed;
     bool started = false;
     int stopSignal = 0;

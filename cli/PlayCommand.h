@@ -9,11 +9,12 @@ namespace brevanor {
 struct Recording;
 
 // play ID|NAME|FILE [--speed X] [--repeat N | --forever] [--delay S]
-// [--cursor absolute|screen|cursor] [--click-delay MS] [--restore-window] [--yes]:
+// [--cursor absolute|screen|cursor] [--click-delay MS] [--restore-window] [--yes] [--verbose]:
 // replays a recording with its own settings, changed by the options for this
 // run only. Warnings about a changed machine need --yes (or a yes on a
 // terminal). The stop shortcut, Esc held for a second, Ctrl+C and SIGTERM stop
 // it; every key and button it pressed is released whichever way it ends.
+// --verbose says which priority the playback thread got.
 class PlayCommand {
 public:
     explicit PlayCommand(CliContext& context) : context_(context) {}

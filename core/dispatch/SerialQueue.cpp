@@ -1,16 +1,14 @@
 #include "core/dispatch/SerialQueue.h"
 
 #include <pthread.h>
-#include <sched.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <limits>
 
 #include "core/capture/MonotonicClock.h"
+#include "core/dispatch/RealtimeRest.h"
 #include "core/dispatch/SerialQueueState.h"
 #include "core/dispatch/SpinWindow.h"
 #include "core/model/SaturatingMath.h"
@@ -54,17 +52,6 @@ DueTimer earliestTimer(SerialQueue::State& state) {
     return due;
 }
 
-// The lowest real-time priority already runs before every normal thread: a woken
-// queue then preempts whatever runs instead of waiting for its time slice to end.
-// Refused without the privilege; a higher nice level is the lesser help, refused
-// likewise unless the user's limits allow it.
-void raisePriority() {
-    sched_param param{};
-    param.sched_priority = sched_get_priority_min(SCHED_FIFO);
-    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0) return;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), -10);
-}
-
 // Tells the processor that this is a spin, which spares its sibling thread and power.
 void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -77,13 +64,20 @@ void cpuRelax() {
 // Work runs with the lock released, and its closures are destroyed before the
 // lock is taken again: a closure may hold the last reference to an object whose
 // destructor submits to this queue, cancels one of its timers or destroys it.
-void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
+void runLoop(const std::shared_ptr<SerialQueue::State>& state, const ThreadPriority& priority) {
     SpinWindow spinWindow;
+    RealtimeRest rest(priority.longestRunNanos, MonotonicClock::now());
     std::unique_lock lock(state->mutex);
     // After a timer fired, a waiting task goes first, so that neither a busy
     // timer nor a flood of tasks holds the other back.
     bool timerFiredLast = false;
     while (!state->stopping) {
+        if (rest.isDue(MonotonicClock::now())) {
+            lock.unlock();
+            rest.rest();
+            lock.lock();
+            continue;  // something may have changed meanwhile
+        }
         DueTimer due = earliestTimer(*state);
         const std::uint64_t now = due.timer ? MonotonicClock::now() : 0;
         const bool timerDue = due.timer && due.deadline <= now;
@@ -100,6 +94,7 @@ void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
         }
         if (!due.timer) {
             state->wake.wait(lock);
+            rest.noteSlept(MonotonicClock::now());
             continue;
         }
         if (!timerDue) {
@@ -110,8 +105,10 @@ void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
             if (now < deadline - window) {
                 const std::uint64_t wakeAt = std::min(deadline - window, saturatingAdd(now, kLongestSleepNanos));
                 const bool slept = state->wake.wait_until(lock, toSteady(wakeAt)) == std::cv_status::timeout;
+                const std::uint64_t wokeAt = MonotonicClock::now();
+                rest.noteSlept(wokeAt);
                 // Only a sleep that ran its course says how late this machine wakes up.
-                if (precise && slept) spinWindow.noteWakeUp(MonotonicClock::now() - wakeAt);
+                if (precise && slept) spinWindow.noteWakeUp(wokeAt - wakeAt);
                 continue;  // something may have changed while asleep
             }
             // Within the spin window of a precise timer: spin with the lock
@@ -142,14 +139,18 @@ void runLoop(const std::shared_ptr<SerialQueue::State>& state) {
 
 SerialQueue::SerialQueue(std::string label, Priority priority)
     : label_(std::move(label)), state_(std::make_shared<State>()) {
-    thread_ = std::thread([state = state_, name = label_, priority] {
+    std::promise<ThreadPriority> granted;
+    threadPriority_ = granted.get_future().share();
+    thread_ = std::thread([state = state_, name = label_, priority, granted = std::move(granted)]() mutable {
         // Thread names are limited to 15 bytes; keep the most specific end of the label.
         const std::string shortName = name.size() > 15 ? name.substr(name.size() - 15) : name;
         pthread_setname_np(pthread_self(), shortName.c_str());
         // Timed waits end when asked, not up to 50 us later as the default slack allows.
         prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
-        if (priority == Priority::userInteractive) raisePriority();
-        runLoop(state);
+        const ThreadPriority got =
+            priority == Priority::userInteractive ? ThreadPriority::raiseCurrentThread() : ThreadPriority{};
+        granted.set_value(got);
+        runLoop(state, got);
     });
 }
 

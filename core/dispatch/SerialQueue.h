@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "core/dispatch/Task.h"
+#include "core/dispatch/ThreadPriority.h"
 
 namespace brevanor {
 
@@ -18,8 +20,7 @@ class SerialQueue {
 public:
     // How urgently the queue's work must run. `userInteractive` asks for a real-time
     // priority for the queue's thread, so that it wakes on time on a busy machine; where
-    // the system does not grant it (an unprivileged user without a real-time limit), the
-    // thread keeps the normal priority.
+    // the system does not grant it, the thread gets what it can (ThreadPriority).
     enum class Priority { normal, userInteractive };
 
     explicit SerialQueue(std::string label, Priority priority = Priority::normal);
@@ -33,6 +34,8 @@ public:
     std::shared_ptr<Timer> makeTimer(Task handler);
 
     const std::string& label() const { return label_; }
+    // The priority the queue's thread got; waits until the thread has asked for it.
+    ThreadPriority threadPriority() const { return threadPriority_.get(); }
     // True when called from this queue's own thread.
     bool isCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
 
@@ -41,6 +44,7 @@ public:
 private:
     std::string label_;
     std::shared_ptr<State> state_;
+    std::shared_future<ThreadPriority> threadPriority_;
     std::thread thread_;
 };
 

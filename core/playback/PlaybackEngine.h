@@ -47,6 +47,8 @@ public:
     void setOnFinished(std::function<void(bool completed)> onFinished) { onFinished_ = std::move(onFinished); }
 
     bool isPlaying() const;
+    // The priority the engine's queue got for its thread; waits until the thread has asked for it.
+    ThreadPriority threadPriority() const { return queue_->threadPriority(); }
     // Returns at once; playback runs on the engine's queue. Ignored while playing.
     void start(std::vector<ScheduledAction> actions, PlaybackOptions options);
     // Returns at once; the releases and onFinished(false) follow. Does nothing when not playing.
