@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "cli/CliError.h"
-#include "cli/IniPreferencesStore.h"
 #include "core/store/FileError.h"
+#include "core/store/IniPreferencesStore.h"
 
 namespace brevanor {
 
@@ -13,7 +13,12 @@ CliContext::CliContext(Streams streams) : streams_(streams) {}
 std::shared_ptr<PreferencesStore> CliContext::preferences() {
     if (!preferences_) {
         try {
-            preferences_ = std::make_shared<IniPreferencesStore>(IniPreferencesStore::defaultFile());
+            auto preferences = std::make_shared<IniPreferencesStore>(IniPreferencesStore::defaultFile());
+            // Said once: the defaults stand in for every value, and nothing is written over the file.
+            if (const auto problem = preferences->problem()) {
+                err() << "The preferences cannot be read (" << *problem << "); the defaults are used.\n";
+            }
+            preferences_ = std::move(preferences);
         } catch (const FileError& error) {
             throw CliError(std::string("The preferences cannot be found: ") + error.what() + ".");
         }

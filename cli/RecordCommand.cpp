@@ -11,6 +11,7 @@
 #include "core/capture/InputEventTap.h"
 #include "core/capture/MonotonicClock.h"
 #include "core/checks/Permissions.h"
+#include "core/control/NewRecording.h"
 #include "core/model/DurationText.h"
 #include "core/model/Localized.h"
 
@@ -29,11 +30,6 @@ void checkPermissions(const Permissions& permissions) {
     }
     if (!accessibility) throw CliError(tr("Brevanor needs Accessibility permission before it can record or play."));
     if (!inputMonitoring) throw CliError(tr("Brevanor needs Input Monitoring permission before it can record."));
-}
-
-bool hasRealEvents(const Recording& recording) {
-    return std::any_of(recording.events.begin(), recording.events.end(),
-                       [](const RecordingEvent& event) { return !event.isIdleGap(); });
 }
 
 }  // namespace
@@ -122,15 +118,16 @@ int RecordCommand::run(const CommandLine& line) {
     Recording recording = recorder->stop(MonotonicClock::now(), press ? std::optional(press->timeNanos) : std::nullopt,
                                          press ? std::optional(press->keyCode) : std::nullopt, "");
     tap->stop();
-    if (!hasRealEvents(recording)) throw CliError("Nothing was recorded, so nothing was saved.");
-    recording.name = name ? *name : store.nextAutoName(std::chrono::system_clock::now());
-    recording.settings = settings.newRecordingSettings();
+    if (!NewRecording::isWorthKeeping(recording)) throw CliError("Nothing was recorded, so nothing was saved.");
+    NewRecording::Named named = NewRecording::prepare(
+        std::move(recording), store, settings.newRecordingSettings(), name, std::chrono::system_clock::now());
     try {
-        recording.id = store.add(recording).id;
+        named.recording.id = store.add(named.recording).id;
     } catch (const std::exception& error) {
-        throw CliError(tr("Could not save “") + recording.name + "”: " + error.what());
+        throw CliError(tr("Could not save “") + named.recording.name + "”: " + error.what());
     }
-    context_.out() << recording.id.toString() << "\n";
+    if (named.warning) context_.err() << *named.warning << "\n";
+    context_.out() << named.recording.id.toString() << "\n";
     return 0;
 }
 

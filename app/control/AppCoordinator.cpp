@@ -11,6 +11,7 @@
 #include "core/capture/InputEventTapError.h"
 #include "core/capture/MonotonicClock.h"
 #include "core/checks/PreflightChecker.h"
+#include "core/control/NewRecording.h"
 #include "core/control/ReleaseWait.h"
 #include "core/model/Localized.h"
 #include "core/model/SaturatingMath.h"
@@ -38,11 +39,6 @@ std::string lowercased(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
     return text;
-}
-
-bool hasRealEvent(const Recording& recording) {
-    return std::any_of(recording.events.begin(), recording.events.end(),
-                       [](const RecordingEvent& event) { return !event.isIdleGap(); });
 }
 
 }  // namespace
@@ -267,10 +263,11 @@ void AppCoordinator::stopRecording(std::optional<std::uint64_t> cutoff, std::opt
     Recording recording = recorder_->stop(now_(), cutoff, stopKeyCode, std::string());
     setState(AppState::idle());
     // Nothing but pauses is nothing worth keeping, and not worth a message either.
-    if (!hasRealEvent(recording)) return;
-    recording.name = store_->nextAutoName(std::chrono::system_clock::now());
-    recording.settings = settings_.newRecordingSettings();
-    writeToLibrary(recording, true);
+    if (!NewRecording::isWorthKeeping(recording)) return;
+    NewRecording::Named named = NewRecording::prepare(std::move(recording), *store_, settings_.newRecordingSettings(),
+                                                      std::nullopt, std::chrono::system_clock::now());
+    // A failed save says so itself; a counter that could not be stored is said only when the save worked.
+    if (writeToLibrary(named.recording, true) && named.warning) setErrorMessage(named.warning);
 }
 
 void AppCoordinator::stop(std::optional<std::uint64_t> triggerTime, std::optional<std::uint16_t> triggerKeyCode) {
@@ -449,7 +446,7 @@ void AppCoordinator::reloadLibrary() {
 
 void AppCoordinator::save(const Recording& recording) { writeToLibrary(recording, false); }
 
-void AppCoordinator::writeToLibrary(const Recording& recording, bool isNew) {
+bool AppCoordinator::writeToLibrary(const Recording& recording, bool isNew) {
     try {
         if (isNew) {
             store_->add(recording);
@@ -458,10 +455,11 @@ void AppCoordinator::writeToLibrary(const Recording& recording, bool isNew) {
         }
     } catch (const std::exception& error) {
         setErrorMessage(fillIn(brevanor::tr("Could not save “%1”: %2"), {recording.name, error.what()}));
-        return;
+        return false;
     }
     reloadLibrary();
     registerHotkeys();  // its play shortcut may have changed
+    return true;
 }
 
 void AppCoordinator::deleteRecording(const Recording& recording) {

@@ -183,8 +183,9 @@ private:
     void startPlaybackOnceReleased(const Recording& recording, std::uint64_t playRequest);
     void startPlayback(const Recording& recording, std::uint64_t playRequest);
 
-    // A new recording is added to the library, an edited one replaces its document.
-    void writeToLibrary(const Recording& recording, bool isNew);
+    // A new recording is added to the library, an edited one replaces its
+    // document; answers whether the store took it.
+    bool writeToLibrary(const Recording& recording, bool isNew);
     void reloadLibrary();
     void scheduleHotkeyRegistration();
 

@@ -163,12 +163,16 @@ void RecordingStore::exportRecording(const Recording& recording, const std::file
 }
 
 std::string RecordingStore::nextAutoName(Date date) {
-    const std::string formattedDate = options_.autoNameDateFormat.format(date);
     // A damaged preference must neither make the numbers negative nor overflow them.
     const std::int64_t counter = std::max<std::int64_t>(defaults_->getInteger(recordingCounterKey).value_or(0), 0);
     const std::int64_t number = counter == std::numeric_limits<std::int64_t>::max() ? counter : counter + 1;
     defaults_->setInteger(recordingCounterKey, number);
-    return substitute(substitute(tr("Recording %lld – %@"), "%lld", std::to_string(number)), "%@", formattedDate);
+    return autoName(number, date);
+}
+
+std::string RecordingStore::autoName(std::int64_t number, Date date) const {
+    return substitute(substitute(tr("Recording %lld – %@"), "%lld", std::to_string(number)), "%@",
+                      options_.autoNameDateFormat.format(date));
 }
 
 LibraryLock RecordingStore::lockFor(const Uuid& id) const {

@@ -126,6 +126,10 @@ public:
     // "Recording <n> – <date>" with the next number of the counter in the
     // preferences, which every call advances, used or not.
     std::string nextAutoName(Date date);
+    // "Recording <number> – <date>", the counter left alone.
+    std::string autoName(std::int64_t number, Date date) const;
+    // The preferences that hold the counter.
+    const PreferencesStore& preferences() const { return *defaults_; }
 
 private:
     std::string encode(const Recording& recording) const;

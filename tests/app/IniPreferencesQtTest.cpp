@@ -7,8 +7,8 @@
 #include <QSettings>
 #include <thread>
 
-#include "cli/IniPreferencesStore.h"
-#include "cli/SettingsLockFile.h"
+#include "core/store/IniPreferencesStore.h"
+#include "core/store/SettingsLockFile.h"
 #include "core/store/UserSettings.h"
 #include "tests/store/TemporaryDirectory.h"
 

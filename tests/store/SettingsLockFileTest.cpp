@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "cli/SettingsLockFile.h"
+#include "core/store/SettingsLockFile.h"
 #include "core/store/FileError.h"
 #include "tests/store/TemporaryDirectory.h"
 

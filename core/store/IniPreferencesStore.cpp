@@ -1,14 +1,20 @@
-#include "cli/IniPreferencesStore.h"
+#include "core/store/IniPreferencesStore.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "cli/SettingsLockFile.h"
+#include <cerrno>
+
+#include "core/store/SettingsLockFile.h"
 #include "core/store/AtomicFileWriter.h"
+#include "core/store/FileDescriptor.h"
 #include "core/store/FileError.h"
+#include "core/store/PreferencesFileError.h"
 #include "core/store/UserDataDirectory.h"
 
 namespace brevanor {
@@ -202,12 +208,23 @@ std::vector<std::string> unescape(std::string_view text, bool bytes) {
     return parts;
 }
 
-std::vector<std::string> readLines(const std::filesystem::path& file) {
+std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;
-    std::ifstream in(file, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        lines.emplace_back(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
     return lines;
+}
+
+// Made only for the file's own folder, which the user alone may read: preferences name what the user records.
+void createPrivateFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) return;
+    std::filesystem::create_directories(folder.parent_path(), error);
+    if (error) throw FileError("create", folder.parent_path(), error.value());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw FileError("create", folder, errno);
 }
 
 // The index of `key`'s line in the [General] group, if there is one.
@@ -238,6 +255,75 @@ std::optional<Number> parseNumber(std::string_view text) {
 
 IniPreferencesStore::IniPreferencesStore(std::filesystem::path file) : file_(std::move(file)) {}
 
+IniPreferencesStore::Contents IniPreferencesStore::read(const std::filesystem::path& file) {
+    Contents contents;
+    // Non-blocking, so that a FIFO put in the file's place cannot keep the open waiting for a writer.
+    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.isOpen()) {
+        if (errno != ENOENT) contents.problem = FileError("read", file, errno).what();
+        return contents;
+    }
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) {
+        contents.problem = FileError("read", file, errno).what();
+        return contents;
+    }
+    const std::string quoted = "“" + file.string() + "”";
+    if (!S_ISREG(status.st_mode)) {
+        contents.problem = quoted + " is not a regular file";
+        return contents;
+    }
+    if (static_cast<std::uintmax_t>(status.st_size) > maxFileBytes) {
+        contents.problem = quoted + " is larger than " + std::to_string(maxFileBytes / (1024 * 1024)) + " MiB";
+        return contents;
+    }
+    // One byte more than allowed tells a file that grew while it was read.
+    std::string text(maxFileBytes + 1, '\0');
+    std::size_t length = 0;
+    while (length < text.size()) {
+        const ssize_t count = ::read(fd.get(), text.data() + length, text.size() - length);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            contents.problem = FileError("read", file, errno).what();
+            return contents;
+        }
+        if (count == 0) break;
+        length += static_cast<std::size_t>(count);
+    }
+    text.resize(length);
+    if (length > maxFileBytes) {
+        contents.problem = quoted + " is larger than " + std::to_string(maxFileBytes / (1024 * 1024)) + " MiB";
+        return contents;
+    }
+    if (text.find('\0') != std::string::npos) {
+        contents.problem = quoted + " is not a text file";
+        return contents;
+    }
+    contents.lines = splitLines(text);
+    return contents;
+}
+
+std::optional<IniPreferencesStore::Stamp> IniPreferencesStore::stampOf(const std::filesystem::path& file) {
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) return std::nullopt;
+    return Stamp{static_cast<std::uint64_t>(status.st_ino),
+                 static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec,
+                 static_cast<std::int64_t>(status.st_size)};
+}
+
+const IniPreferencesStore::Contents& IniPreferencesStore::contents() const {
+    // Read again only when the file changed on disk (another process wrote it).
+    const std::optional<Stamp> stamp = stampOf(file_);
+    if (!hasContents_ || !stamp || stamp != contents_.stamp) {
+        contents_ = read(file_);
+        contents_.stamp = stamp;
+        hasContents_ = true;
+    }
+    return contents_;
+}
+
+std::optional<std::string> IniPreferencesStore::problem() const { return contents().problem; }
+
 std::filesystem::path IniPreferencesStore::defaultFile() {
     std::filesystem::path folder;
     if (const char* configHome = std::getenv("XDG_CONFIG_HOME"); configHome && *configHome) {
@@ -266,7 +352,7 @@ std::vector<std::string> IniPreferencesStore::unescapeValue(std::string_view wri
 }
 
 std::optional<std::string> IniPreferencesStore::text(std::string_view key) const {
-    const auto lines = readLines(file_);
+    const auto& lines = contents().lines;
     const auto index = findKeyLine(lines, escapeKey(key));
     if (!index) return std::nullopt;
     const std::string& line = lines[*index];
@@ -338,13 +424,13 @@ void IniPreferencesStore::setData(std::string_view key, std::vector<std::uint8_t
 void IniPreferencesStore::remove(std::string_view key) { write(key, {}); }
 
 void IniPreferencesStore::write(std::string_view key, const std::string& line) {
-    std::error_code error;
-    std::filesystem::create_directories(file_.parent_path(), error);
-    if (error) throw FileError("create", file_.parent_path(), error.value());
+    createPrivateFolder(file_.parent_path());
     // Read, changed and written under the application's own lock, so a change it
     // writes at the same moment is neither lost nor overwritten.
     const SettingsLockFile lock(file_);
-    auto lines = readLines(file_);
+    Contents fresh = read(file_);
+    if (fresh.problem) throw PreferencesFileError(*fresh.problem);
+    auto& lines = fresh.lines;
     if (const auto index = findKeyLine(lines, escapeKey(key))) {
         if (line.empty()) {
             lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
@@ -372,6 +458,7 @@ void IniPreferencesStore::write(std::string_view key, const std::string& line) {
     std::string contents;
     for (const std::string& each : lines) contents += each + "\n";
     AtomicFileWriter().write(file_, contents);
+    hasContents_ = false;  // read back on the next question, with the file's new time
 }
 
 }  // namespace brevanor

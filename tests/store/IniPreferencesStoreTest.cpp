@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
-#include "cli/IniPreferencesStore.h"
+#include "core/store/IniPreferencesStore.h"
+#include "core/store/PreferencesFileError.h"
 #include "core/store/RecordingStore.h"
 #include "tests/store/TemporaryDirectory.h"
 
@@ -85,9 +89,68 @@ TEST_F(IniPreferencesStoreTest, ChangesOneLineAndKeepsEveryOtherByteForByte) {
     EXPECT_EQ(store_.getDouble("defaults.delaySeconds"), 0.5);
 }
 
-TEST_F(IniPreferencesStoreTest, WritesAFileOfItsOwnWhenThereIsNone) {
+TEST_F(IniPreferencesStoreTest, WritesAFileOfItsOwnWhenThereIsNoneInAFolderForTheUserAlone) {
     store_.setInteger("com.brevanor.recordingCounter", 1);
     EXPECT_EQ(contents(), "[General]\ncom.brevanor.recordingCounter=1\n");
+    struct stat folder {};
+    ASSERT_EQ(::stat(file_.parent_path().c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+// Whatever stands where the file should be and cannot be read as one is named,
+// reads as empty, never blocks, and is never written over: the preferences it
+// may hold would be lost.
+TEST_F(IniPreferencesStoreTest, AFileThatCannotBeReadIsNamedAndNeverWrittenOver) {
+    const std::string tooLarge =
+        std::string(kWrittenByTheApplication) + std::string(IniPreferencesStore::maxFileBytes, ';');
+    const std::string binary = std::string(kWrittenByTheApplication) + std::string(1, '\0');
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* problem;
+    };
+    const std::vector<Case> cases{
+        {"a directory", [&] { std::filesystem::create_directories(file_); }, "is not a regular file"},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0); }, "is not a regular file"},
+        {"a link to a device", [&] { std::filesystem::create_symlink("/dev/zero", file_); }, "is not a regular file"},
+        {"a huge file", [&] { write(tooLarge); }, "is larger than 1 MiB"},
+        {"a binary file", [&] { write(binary); }, "is not a text file"},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.what);
+        std::filesystem::remove_all(file_);
+        std::filesystem::create_directories(file_.parent_path());
+        each.make();
+        const auto before = std::filesystem::symlink_status(file_).type();
+        const std::string bytesBefore = before == std::filesystem::file_type::regular ? contents() : "";
+        IniPreferencesStore store(file_);
+        ASSERT_TRUE(store.problem().has_value());
+        EXPECT_NE(store.problem()->find(each.problem), std::string::npos) << *store.problem();
+        EXPECT_FALSE(store.getInteger("countdownSeconds").has_value());
+        EXPECT_THROW(store.setInteger("com.brevanor.recordingCounter", 1), PreferencesFileError);
+        EXPECT_EQ(std::filesystem::symlink_status(file_).type(), before);
+        if (before == std::filesystem::file_type::regular) {
+            EXPECT_EQ(contents(), bytesBefore);
+        }
+    }
+    if (::geteuid() != 0) {  // the superuser reads any file
+        std::filesystem::remove_all(file_);
+        write(kWrittenByTheApplication);
+        std::filesystem::permissions(file_, std::filesystem::perms::owner_write);
+        IniPreferencesStore store(file_);
+        EXPECT_TRUE(store.problem().has_value());
+        EXPECT_THROW(store.setInteger("com.brevanor.recordingCounter", 1), PreferencesFileError);
+        std::filesystem::permissions(file_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        EXPECT_EQ(contents(), kWrittenByTheApplication);
+    }
+}
+
+TEST_F(IniPreferencesStoreTest, ReadsTheFileAgainOnlyWhenAnotherProcessChangedIt) {
+    write(kWrittenByTheApplication);
+    EXPECT_EQ(store_.getInteger("countdownSeconds"), 5);
+    IniPreferencesStore(file_).setInteger("countdownSeconds", 7);  // as another process would
+    EXPECT_EQ(store_.getInteger("countdownSeconds"), 7);
+    EXPECT_EQ(store_.problem(), std::nullopt);
 }
 
 TEST_F(IniPreferencesStoreTest, TextsAndDataRoundTripThroughTheirEscapes) {

@@ -1,4 +1,4 @@
-#include "cli/SettingsLockFile.h"
+#include "core/store/SettingsLockFile.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,18 +13,27 @@ namespace brevanor {
 // The application's preferences file read and written without Qt: the INI
 // file that QSettings keeps, with the application's keys in its [General]
 // group. Values are read the way QSettings reads them back (text that parses
-// as the asked type, "@ByteArray(...)" for data). Every change re-reads the
-// file, replaces or appends only the changed key's line, and writes the file
-// atomically, so the lines of every other key stay byte for byte as they were;
-// it does so holding the lock QSettings takes, so neither side loses a change.
+// as the asked type, "@ByteArray(...)" for data). The file is read once and
+// again only when it changed on disk, and only when it is a regular text file
+// of at most maxFileBytes: anything else reads as empty and is named by
+// problem(). Every change re-reads the file, replaces or appends only the
+// changed key's line, and writes the file atomically, so the lines of every
+// other key stay byte for byte as they were; it does so holding the lock
+// QSettings takes, so neither side loses a change. A file that cannot be read
+// is never written: the preferences it may hold would be lost.
 class IniPreferencesStore final : public PreferencesStore {
 public:
+    static constexpr std::uintmax_t maxFileBytes = 1024 * 1024;
+
     explicit IniPreferencesStore(std::filesystem::path file);
 
     // $XDG_CONFIG_HOME/Brevanor/Brevanor.conf (~/.config when unset or not absolute), where the application keeps it.
     static std::filesystem::path defaultFile();
 
     const std::filesystem::path& file() const { return file_; }
+    // Why the file reads as empty although it is there (not a regular file,
+    // too large, unreadable, not text); nothing when it reads well or is missing.
+    std::optional<std::string> problem() const;
 
     std::optional<std::int64_t> getInteger(std::string_view key) const override;
     std::optional<bool> getBoolean(std::string_view key) const override;
@@ -31,7 +41,8 @@ public:
     std::optional<std::string> getString(std::string_view key) const override;
     std::optional<std::vector<std::uint8_t>> getData(std::string_view key) const override;
 
-    // Throw FileError when the file cannot be written.
+    // Throw FileError when the file cannot be written, and PreferencesFileError,
+    // writing nothing, when the file that is there cannot be read.
     void setInteger(std::string_view key, std::int64_t value) override;
     void setBoolean(std::string_view key, bool value) override;
     void setDouble(std::string_view key, double value) override;
@@ -46,12 +57,31 @@ public:
     static std::vector<std::string> unescapeValue(std::string_view written);
 
 private:
+    // Which version of the file was read: another process's write changes it.
+    struct Stamp {
+        std::uint64_t inode = 0;
+        std::int64_t modifiedNanos = 0;
+        std::int64_t size = 0;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    // The file's lines as last read, and what kept it from being read.
+    struct Contents {
+        std::vector<std::string> lines;
+        std::optional<std::string> problem;
+        std::optional<Stamp> stamp;  // absent: there was no file, or it could not be looked at
+    };
+    static std::optional<Stamp> stampOf(const std::filesystem::path& file);
+    static Contents read(const std::filesystem::path& file);
+    const Contents& contents() const;
+
     // The unescaped value of `key` in [General], if the file holds it.
     std::optional<std::string> text(std::string_view key) const;
     // Replaces the line of `key` with `line`, or removes it when `line` is empty.
     void write(std::string_view key, const std::string& line);
 
     std::filesystem::path file_;
+    mutable Contents contents_;
+    mutable bool hasContents_ = false;
 };
 
 }  // namespace brevanor

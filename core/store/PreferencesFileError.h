@@ -1,0 +1,13 @@
+#pragma once
+
+#include <stdexcept>
+
+namespace brevanor {
+
+// The preferences file is there but cannot be read (not a regular file, too
+// large, unreadable, not text), so nothing is written over it. what() is the reason.
+struct PreferencesFileError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace brevanor

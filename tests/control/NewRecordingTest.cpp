@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/control/NewRecording.h"
+#include "core/store/IniPreferencesStore.h"
+#include "core/store/RecordingStore.h"
+#include "tests/store/SampleRecordings.h"
+#include "tests/store/TemporaryDirectory.h"
+
+namespace brevanor {
+namespace {
+
+RecordingStore::Options storeOptions() { return {AutoNameDateFormat("en_US", "UTC"), AtomicFileWriter(), 1}; }
+
+TEST(NewRecording, OnlyARecordingWithSomethingButPausesIsWorthKeeping) {
+    Recording recording = sampleRecording("r", Date{});
+    EXPECT_TRUE(NewRecording::isWorthKeeping(recording));
+    recording.events = {RecordingEvent::idleGap({0, 5'000'000'000})};
+    EXPECT_FALSE(NewRecording::isWorthKeeping(recording));
+    recording.events.clear();
+    EXPECT_FALSE(NewRecording::isWorthKeeping(recording));
+}
+
+TEST(NewRecording, TakesTheNextAutomaticNameOrTheGivenOneAndTheDefaults) {
+    TemporaryDirectory folder;
+    RecordingStore store(folder.path() / "Recordings",
+                         std::make_shared<IniPreferencesStore>(folder.path() / "Brevanor" / "Brevanor.conf"),
+                         storeOptions());
+    RecordingSettings defaults;
+    defaults.speed = 2.0;
+    const auto first = NewRecording::prepare(sampleRecording("", Date{}), store, defaults, std::nullopt, Date{});
+    EXPECT_EQ(first.recording.name.rfind("Recording 1 – ", 0), 0u) << first.recording.name;
+    EXPECT_EQ(first.recording.settings, defaults);
+    EXPECT_EQ(first.warning, std::nullopt);
+    const auto named = NewRecording::prepare(sampleRecording("", Date{}), store, defaults, "Mine", Date{});
+    EXPECT_EQ(named.recording.name, "Mine");
+    EXPECT_EQ(NewRecording::prepare(sampleRecording("", Date{}), store, defaults, std::nullopt, Date{})
+                  .recording.name.rfind("Recording 2 – ", 0),
+              0u)
+        << "a given name takes no number";
+}
+
+// The name counter lives in the preferences; when they cannot be written (a
+// directory where the file should be, a read-only folder, a lock held for
+// ever) the recording still gets its name and reaches the library.
+TEST(NewRecording, ACounterThatCannotBeStoredIsAWarningAndTheRecordingIsKept) {
+    TemporaryDirectory folder;
+    const auto preferencesFile = folder.path() / "Brevanor" / "Brevanor.conf";
+    std::filesystem::create_directories(preferencesFile);
+    RecordingStore store(folder.path() / "Recordings", std::make_shared<IniPreferencesStore>(preferencesFile),
+                         storeOptions());
+    const auto named = NewRecording::prepare(sampleRecording("", Date{}), store, {}, std::nullopt, Date{});
+    EXPECT_EQ(named.recording.name.rfind("Recording 1 – ", 0), 0u) << named.recording.name;
+    ASSERT_TRUE(named.warning.has_value());
+    EXPECT_NE(named.warning->find("could not be stored"), std::string::npos) << *named.warning;
+    store.add(named.recording);
+    const auto listed = store.list().entries;
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed.front()->name, named.recording.name);
+}
+
+}  // namespace
+}  // namespace brevanor
