@@ -9,7 +9,7 @@
 
 #include "cli/CliError.h"
 #include "core/acceptance/AcceptanceComparator.h"
-#include "core/capture/ModifierKeys.h"
+#include "core/model/ModifierKeys.h"
 
 namespace brevanor {
 

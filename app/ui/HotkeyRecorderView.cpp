@@ -9,8 +9,8 @@
 
 #include "app/control/AppCoordinator.h"
 #include "app/ui/AppIcon.h"
-#include "core/capture/ModifierKeys.h"
 #include "core/model/Localized.h"
+#include "core/model/ModifierKeys.h"
 
 namespace brevanor {
 

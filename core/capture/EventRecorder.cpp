@@ -8,8 +8,8 @@
 #include <exception>
 
 #include "core/capture/InputEventTap.h"
-#include "core/capture/ModifierKeys.h"
 #include "core/capture/MonotonicClock.h"
+#include "core/model/ModifierKeys.h"
 #include "core/model/SaturatingMath.h"
 #include "core/model/TrimEngine.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/capture/TapEvent.h"
+#include "core/model/TapEvent.h"
 
 namespace brevanor {
 

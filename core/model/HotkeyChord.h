@@ -4,22 +4,26 @@
 #include <functional>
 #include <string>
 
+#include "core/model/ModifierKeys.h"
+
 namespace brevanor {
 
 class KeyboardLayout;
 
 // A keyboard shortcut: a platform-neutral virtual key code and modifier flags
-// in the event-flag layout (Shift 0x20000, Control 0x40000, Option 0x80000,
-// Command 0x100000, fn 0x800000).
+// in the event-flag layout of ModifierKeys.
+// The value lives here, beside the other plain types the platform interfaces
+// take; its texts and rules come from the key-name tables, so its functions
+// are defined with them in core/checks/HotkeyChord.cpp.
 struct HotkeyChord {
     std::uint16_t keyCode = 0;
     std::uint64_t modifiers = 0;
 
-    static constexpr std::uint64_t shiftFlag = 0x20000;
-    static constexpr std::uint64_t controlFlag = 0x40000;
-    static constexpr std::uint64_t optionFlag = 0x80000;
-    static constexpr std::uint64_t commandFlag = 0x100000;
-    static constexpr std::uint64_t functionFlag = 0x800000;
+    static constexpr std::uint64_t shiftFlag = ModifierKeys::shiftMask;
+    static constexpr std::uint64_t controlFlag = ModifierKeys::controlMask;
+    static constexpr std::uint64_t optionFlag = ModifierKeys::alternateMask;
+    static constexpr std::uint64_t commandFlag = ModifierKeys::commandMask;
+    static constexpr std::uint64_t functionFlag = ModifierKeys::secondaryFnMask;
     // The modifiers that take part in a shortcut; Caps Lock and every other flag never do.
     static constexpr std::uint64_t modifierMask = shiftFlag | controlFlag | optionFlag | commandFlag | functionFlag;
     static constexpr std::uint16_t escapeKeyCode = 53;

@@ -7,6 +7,7 @@
 
 #include "core/model/Date.h"
 #include "core/model/EnvironmentSnapshot.h"
+#include "core/model/Point.h"
 #include "core/model/RecordingEvent.h"
 #include "core/model/RecordingSettings.h"
 #include "core/model/TrimRange.h"
@@ -16,12 +17,6 @@ namespace brevanor {
 
 class RecordingJSONEncoder;
 class RecordingJSONDecoder;
-
-struct Point {
-    double x = 0;
-    double y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
 
 // One saved macro: its identity, name, the machine it was made on, its playback
 // settings, its trim and the recorded events in time order.

@@ -12,13 +12,14 @@
 #include <X11/extensions/XInput2.h>
 
 #include "core/dispatch/MainQueue.h"
+#include "core/model/ModifierKeys.h"
 #include "platform/x11/X11KeyCodeMap.h"
 
 namespace brevanor {
 
 namespace {
 
-constexpr std::uint64_t kFnFlag = 0x800000;
+constexpr std::uint64_t kFnFlag = ModifierKeys::secondaryFnMask;
 constexpr unsigned int kChordModifiers = ShiftMask | ControlMask | Mod1Mask | Mod2Mask | Mod3Mask | Mod4Mask | Mod5Mask;
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 
 #include "core/capture/MonotonicClock.h"
+#include "core/model/ModifierKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11InputGuardian.h"
 #include "platform/x11/X11KeyCodeMap.h"
@@ -18,7 +19,7 @@ namespace {
 using Request = X11SyntheticJournal::Request;
 using Type = SyntheticInput::Type;
 
-constexpr std::uint16_t kCapsLockKeyCode = 57;
+constexpr std::uint16_t kCapsLockKeyCode = ModifierKeys::capsLockKeyCode;
 constexpr unsigned int kWheelUp = 4, kWheelDown = 5, kWheelLeft = 6, kWheelRight = 7;
 
 // Scroll phases of the event-flag layout: a gesture begins, ends or is cancelled.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/model/ModifierKeys.h"
+
 struct _XDisplay;
 
 namespace brevanor {
@@ -14,11 +16,11 @@ namespace brevanor {
 // AltGr). X servers do not report fn, so its flag never appears here.
 class X11ModifierMap {
 public:
-    static constexpr std::uint64_t kShiftFlag = 0x20000;
-    static constexpr std::uint64_t kControlFlag = 0x40000;
-    static constexpr std::uint64_t kOptionFlag = 0x80000;
-    static constexpr std::uint64_t kCommandFlag = 0x100000;
-    static constexpr std::uint64_t kCapsLockFlag = 0x10000;
+    static constexpr std::uint64_t kShiftFlag = ModifierKeys::shiftMask;
+    static constexpr std::uint64_t kControlFlag = ModifierKeys::controlMask;
+    static constexpr std::uint64_t kOptionFlag = ModifierKeys::alternateMask;
+    static constexpr std::uint64_t kCommandFlag = ModifierKeys::commandMask;
+    static constexpr std::uint64_t kCapsLockFlag = ModifierKeys::alphaShiftMask;
 
     X11ModifierMap();
     // The mapping the server holds now (XGetModifierMapping); the default when it cannot be read.

@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
+#include "core/model/ModifierKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11KeyCodeMap.h"
 
@@ -20,26 +21,16 @@ using Request = X11SyntheticJournal::Request;
 // Wheel clicks arrive as presses of buttons 4 to 7.
 constexpr unsigned int kWheelUp = 4, kWheelDown = 5, kWheelLeft = 6, kWheelRight = 7;
 
-constexpr std::uint16_t kCapsLockKeyCode = 57;
-constexpr std::uint64_t kCapsLockFlag = 0x10000;
+constexpr std::uint16_t kCapsLockKeyCode = ModifierKeys::capsLockKeyCode;
+constexpr std::uint64_t kCapsLockFlag = ModifierKeys::alphaShiftMask;
 
-// The flag each modifier key (neutral codes 54 to 63) sets while it is down.
+// The flag each modifier key sets while it is down (Caps Lock's is its lock state instead).
 std::uint64_t modifierFlag(std::uint16_t neutralKeyCode) {
-    switch (neutralKeyCode) {
-        case 54:
-        case 55: return 0x100000;  // Command (Super)
-        case 56:
-        case 60: return 0x20000;  // Shift
-        case 58:
-        case 61: return 0x80000;  // Option (Alt, AltGr)
-        case 59:
-        case 62: return 0x40000;   // Control
-        case 63: return 0x800000;  // fn
-        default: return 0;
-    }
+    if (neutralKeyCode == kCapsLockKeyCode) return 0;
+    return ModifierKeys::flagMask(neutralKeyCode).value_or(0);
 }
 
-bool isModifierKey(std::uint16_t neutralKeyCode) { return neutralKeyCode >= 54 && neutralKeyCode < 64; }
+using ModifierKeys::isModifierKey;
 
 // Buttons as the event-flag layout numbers them: left 0, right 1, middle 2,
 // then the buttons after the wheel (X 8, 9, ...) as 3, 4, ...

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/capture/TapEvent.h"
+#include "core/model/TapEvent.h"
 #include "platform/x11/X11ServerClock.h"
 #include "platform/x11/X11SyntheticJournal.h"
 #include "platform/x11/X11WindowProcessIds.h"

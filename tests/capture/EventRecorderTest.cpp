@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "core/capture/EventRecorder.h"
-#include "core/capture/ModifierKeys.h"
 #include "core/dispatch/ManualMainQueue.h"
+#include "core/model/ModifierKeys.h"
 #include "platform/fake/FakeSecureInput.h"
 
 namespace brevanor {

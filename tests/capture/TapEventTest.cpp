@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "core/capture/ModifierKeys.h"
-#include "core/capture/SyntheticEventMarker.h"
-#include "core/capture/TapEvent.h"
+#include "core/model/ModifierKeys.h"
+#include "core/model/TapEvent.h"
 
 namespace brevanor {
 namespace {
@@ -31,14 +30,6 @@ TEST(ModifierKeys, IsDownWhenAnyBitOfTheKeysMaskIsSet) {
     EXPECT_FALSE(ModifierKeys::isDown(56, 0x10000 | 0x40000 | 0x80000 | 0x100000 | 0x800000));
     EXPECT_TRUE(ModifierKeys::isDown(63, 0x800000 | 0x100));
     EXPECT_FALSE(ModifierKeys::isDown(55, 0));
-}
-
-TEST(SyntheticEventMarker, IsTheLettersBrevanorMostSignificantByteFirst) {
-    std::string letters;
-    for (int shift = 56; shift >= 0; shift -= 8) {
-        letters.push_back(static_cast<char>((static_cast<std::uint64_t>(SyntheticEventMarker::value) >> shift) & 0xFF));
-    }
-    EXPECT_EQ(letters, "BREVANOR");
 }
 
 TEST(TapEvent, EqualFieldsCompareEqualAndAnySingleDifferenceDoesNot) {

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "brevanor/platform/SyntheticInput.h"
-#include "core/model/Recording.h"
+#include "core/model/Point.h"
 
 namespace brevanor {
 

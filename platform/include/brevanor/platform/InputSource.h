@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "core/capture/TapEvent.h"
+#include "core/model/TapEvent.h"
 
 namespace brevanor {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "brevanor/platform/RunningApplication.h"
-#include "core/model/Recording.h"
+#include "core/model/Point.h"
 
 namespace brevanor {
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "core/capture/ScrollPayload.h"
 #include "core/model/MouseButton.h"
-#include "core/model/Recording.h"
+#include "core/model/Point.h"
+#include "core/model/ScrollPayload.h"
 
 namespace brevanor {
 

@@ -6,7 +6,8 @@
 namespace brevanor {
 
 // The ten modifier keys, which occupy the virtual key codes 54 to 63, and the
-// event-flag bits they set. Left and right keys of one kind share a mask.
+// event-flag bits they set. Left and right keys of one kind share a mask. The
+// one definition of the flag layout: shortcuts and every backend use these.
 namespace ModifierKeys {
 
 inline constexpr std::uint64_t alphaShiftMask = 0x10000;  // Caps Lock
@@ -16,6 +17,7 @@ inline constexpr std::uint64_t alternateMask = 0x80000;  // Option / Alt
 inline constexpr std::uint64_t commandMask = 0x100000;   // Command / Super
 inline constexpr std::uint64_t secondaryFnMask = 0x800000;
 
+inline constexpr std::uint16_t capsLockKeyCode = 57;
 inline constexpr std::uint16_t firstKeyCode = 54;
 inline constexpr std::uint16_t endKeyCode = 64;  // one past the last modifier key code
 
@@ -28,7 +30,7 @@ constexpr std::optional<std::uint64_t> flagMask(std::uint16_t keyCode) {
         case 55: return commandMask;
         case 56:  // left Shift
         case 60: return shiftMask;
-        case 57: return alphaShiftMask;
+        case capsLockKeyCode: return alphaShiftMask;
         case 58:  // left Option
         case 61: return alternateMask;
         case 59:  // left Control
