@@ -3,13 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include "core/capture/InputEventConsumer.h"
+#include "core/control/EscHold.h"
 #include "core/dispatch/MainQueue.h"
-#include "core/dispatch/SerialQueue.h"
-#include "core/dispatch/Timer.h"
 #include "core/model/HotkeyChord.h"
 
 namespace brevanor {
@@ -30,32 +28,23 @@ public:
     };
     using Handler = std::function<void(const Press&)>;
 
-    static constexpr std::uint64_t escHoldNanos = 1'000'000'000;
-
     static std::shared_ptr<StopKeys> make(std::optional<HotkeyChord> recordShortcut, HotkeyChord stopShortcut,
                                           std::shared_ptr<MainQueue> mainQueue, Handler handler,
-                                          std::uint64_t holdNanos = escHoldNanos);
-    ~StopKeys() override;
+                                          std::uint64_t holdNanos = EscHold::defaultHoldNanos);
 
     // On the listener's delivery queue.
     void consume(const TapEvent& event) override;
 
 private:
     StopKeys(std::optional<HotkeyChord> recordShortcut, HotkeyChord stopShortcut, std::shared_ptr<MainQueue> mainQueue,
-             Handler handler, std::uint64_t holdNanos);
+             Handler handler);
     void report(const Press& press);
 
     const std::optional<HotkeyChord> recordShortcut_;
     const HotkeyChord stopShortcut_;
     const std::shared_ptr<MainQueue> mainQueue_;
     const Handler handler_;
-    const std::uint64_t holdNanos_;
-
-    std::mutex mutex_;  // guards the two fields below
-    std::shared_ptr<Timer> escTimer_;
-    std::uint64_t escGeneration_ = 0;  // a hold released meanwhile makes a late timer do nothing
-
-    SerialQueue queue_{"com.brevanor.cli.esc-hold"};  // destroyed first: no timer outlives the fields above
+    std::shared_ptr<EscHold> escHold_;
 };
 
 }  // namespace brevanor

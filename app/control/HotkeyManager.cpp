@@ -2,29 +2,27 @@
 
 #include "core/capture/InputEventTap.h"
 #include "core/capture/MonotonicClock.h"
-#include "core/model/SaturatingMath.h"
 
 namespace brevanor {
 
 std::shared_ptr<HotkeyManager> HotkeyManager::make(std::shared_ptr<HotKeyService> service,
                                                    std::shared_ptr<InputEventTap> tap,
                                                    std::shared_ptr<MainQueue> mainQueue, std::uint64_t escHoldNanos) {
-    std::shared_ptr<HotkeyManager> manager(
-        new HotkeyManager(std::move(service), std::move(tap), std::move(mainQueue), escHoldNanos));
+    std::shared_ptr<HotkeyManager> manager(new HotkeyManager(std::move(service), std::move(tap), std::move(mainQueue)));
     std::weak_ptr<HotkeyManager> weak = manager;
     manager->service_->setPressHandler([weak](std::uint32_t id) {
         if (auto self = weak.lock()) self->handleHotKey(id);
+    });
+    manager->escHold_ = EscHold::make(manager->mainQueue_, escHoldNanos, [weak](std::uint64_t pressTimeNanos) {
+        if (auto self = weak.lock()) self->dispatch(Action::stop(), pressTimeNanos, HotkeyChord::escapeKeyCode);
     });
     if (manager->tap_) manager->tap_->addConsumer(manager);
     return manager;
 }
 
 HotkeyManager::HotkeyManager(std::shared_ptr<HotKeyService> service, std::shared_ptr<InputEventTap> tap,
-                             std::shared_ptr<MainQueue> mainQueue, std::uint64_t escHoldNanos)
-    : service_(std::move(service)),
-      tap_(std::move(tap)),
-      mainQueue_(std::move(mainQueue)),
-      escHoldNanos_(escHoldNanos) {}
+                             std::shared_ptr<MainQueue> mainQueue)
+    : service_(std::move(service)), tap_(std::move(tap)), mainQueue_(std::move(mainQueue)) {}
 
 HotkeyManager::~HotkeyManager() {
     {
@@ -67,7 +65,7 @@ void HotkeyManager::setEscHoldEnabled(bool enabled) {
         std::lock_guard lock(mutex_);
         escHoldEnabled_ = enabled;
     }
-    if (!enabled) cancelEscHold();
+    if (!enabled) escHold_->cancel();
 }
 
 std::vector<HotkeyManager::RegistrationFailure> HotkeyManager::registerAllLocked() {
@@ -116,7 +114,7 @@ void HotkeyManager::consume(const TapEvent& event) {
     if (event.isSynthetic) return;
     const TapEvent::Kind& kind = event.kind;
     if (kind.type == TapEvent::Kind::Type::keyUp) {
-        if (kind.keyCode == HotkeyChord::escapeKeyCode) cancelEscHold();
+        if (kind.keyCode == HotkeyChord::escapeKeyCode) escHold_->cancel();
         return;
     }
     // Auto-repeats of a held Esc must not restart the hold.
@@ -130,46 +128,10 @@ void HotkeyManager::consume(const TapEvent& event) {
         stopChord = stopChord_;
         escHoldEnabled = escHoldEnabled_;
     }
-    if (kind.keyCode == HotkeyChord::escapeKeyCode && escHoldEnabled) startEscHold(event.timestamp);
+    if (kind.keyCode == HotkeyChord::escapeKeyCode && escHoldEnabled) escHold_->press(event.timestamp);
     if (stopChord && stopChord->matches(kind.keyCode, event.flags)) {
         dispatch(Action::stop(), event.timestamp, kind.keyCode);
     }
-}
-
-void HotkeyManager::startEscHold(std::uint64_t pressTimeNanos) {
-    std::shared_ptr<Timer> previous;
-    std::shared_ptr<Timer> timer;
-    {
-        std::lock_guard lock(mutex_);
-        previous = std::move(escTimer_);
-        const std::uint64_t generation = ++escGeneration_;
-        timer = queue_.makeTimer([weak = weak_from_this(), generation, pressTimeNanos] {
-            if (auto self = weak.lock()) self->escHoldElapsed(generation, pressTimeNanos);
-        });
-        escTimer_ = timer;
-    }
-    if (previous) previous->cancel();
-    timer->schedule(saturatingAdd(MonotonicClock::now(), escHoldNanos_), std::nullopt, 0);
-}
-
-void HotkeyManager::cancelEscHold() {
-    std::shared_ptr<Timer> pending;
-    {
-        std::lock_guard lock(mutex_);
-        pending = std::move(escTimer_);
-    }
-    if (pending) pending->cancel();
-}
-
-void HotkeyManager::escHoldElapsed(std::uint64_t generation, std::uint64_t pressTimeNanos) {
-    {
-        std::lock_guard lock(mutex_);
-        // Released or disabled meanwhile: the hold was cancelled, even if this
-        // firing had already begun when it was.
-        if (!escTimer_ || generation != escGeneration_) return;
-        escTimer_.reset();
-    }
-    dispatch(Action::stop(), pressTimeNanos, HotkeyChord::escapeKeyCode);
 }
 
 }  // namespace brevanor

@@ -12,9 +12,8 @@
 #include "app/control/HotkeyBinding.h"
 #include "brevanor/platform/HotKeyService.h"
 #include "core/capture/InputEventConsumer.h"
+#include "core/control/EscHold.h"
 #include "core/dispatch/MainQueue.h"
-#include "core/dispatch/SerialQueue.h"
-#include "core/dispatch/Timer.h"
 
 namespace brevanor {
 
@@ -41,8 +40,7 @@ public:
         friend bool operator==(const RegistrationFailure&, const RegistrationFailure&) = default;
     };
 
-    static constexpr std::uint64_t defaultEscHoldNanos = 1'000'000'000;
-    static constexpr const char* queueLabel = "com.brevanor.hotkeys";
+    static constexpr std::uint64_t defaultEscHoldNanos = EscHold::defaultHoldNanos;
 
     // A manager listening to `tap` (may be null: no Esc hold, no stop chord from
     // the listener) and registering with `service`. Called on the main thread.
@@ -73,20 +71,16 @@ public:
 
 private:
     HotkeyManager(std::shared_ptr<HotKeyService> service, std::shared_ptr<InputEventTap> tap,
-                  std::shared_ptr<MainQueue> mainQueue, std::uint64_t escHoldNanos);
+                  std::shared_ptr<MainQueue> mainQueue);
 
     void handleHotKey(std::uint32_t id);
     void dispatch(const Action& action, std::uint64_t timeNanos, std::uint16_t keyCode);
     std::vector<RegistrationFailure> registerAllLocked();
     void unregisterAllLocked();
-    void startEscHold(std::uint64_t pressTimeNanos);
-    void cancelEscHold();
-    void escHoldElapsed(std::uint64_t generation, std::uint64_t pressTimeNanos);
 
     const std::shared_ptr<HotKeyService> service_;
     const std::shared_ptr<InputEventTap> tap_;
     const std::shared_ptr<MainQueue> mainQueue_;
-    const std::uint64_t escHoldNanos_;
     ActionHandler onAction_;
     TriggerFilter shouldIgnoreTrigger_;
 
@@ -97,11 +91,8 @@ private:
     std::uint32_t nextID_ = 1;  // never reused during a run
     bool suspended_ = false;
     bool escHoldEnabled_ = false;
-    std::shared_ptr<Timer> escTimer_;
-    std::uint64_t escGeneration_ = 0;  // identifies the pending hold; a stale timer firing late does nothing
 
-    // Runs the Esc-hold timer; destroyed first, so no handler outlives the fields above.
-    SerialQueue queue_{queueLabel, SerialQueue::Priority::userInteractive};
+    std::shared_ptr<EscHold> escHold_;
 };
 
 }  // namespace brevanor

