@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
     AppDelegate::Environment environment;
     environment.services.platform = platform;
-    environment.services.tap = InputEventTap::installShared(platform.inputSource);
+    environment.services.tap = std::make_shared<InputEventTap>(platform.inputSource);
     environment.services.mainQueue = mainQueue;
     environment.services.prompts = std::make_shared<QtAppPrompts>();
     environment.services.activation = std::make_shared<QtAppActivation>();

@@ -8,18 +8,12 @@
 #include "cli/StatusLine.h"
 #include "cli/StopSources.h"
 #include "cli/TerminalText.h"
-#include "core/capture/EnvironmentCapture.h"
 #include "core/capture/InputEventTap.h"
 #include "core/capture/MonotonicClock.h"
 #include "core/checks/Permissions.h"
-#include "core/checks/PreflightChecker.h"
-#include "core/checks/WindowRestorer.h"
-#include "core/control/ReleaseWait.h"
+#include "core/control/PlaybackController.h"
 #include "core/model/DurationText.h"
 #include "core/model/Localized.h"
-#include "core/playback/CursorTransform.h"
-#include "core/playback/PlaybackEngine.h"
-#include "core/playback/PlaybackTimeline.h"
 
 namespace brevanor {
 
@@ -32,10 +26,11 @@ std::optional<CursorMode> cursorModeOption(const std::string& text) {
     return cursorModeFromString(text);
 }
 
-std::string progressText(const PlaybackEngine::Progress& progress) {
-    const std::string total = progress.repeatTotal ? std::to_string(*progress.repeatTotal) : "∞";
-    return tr("Playing ") + std::to_string(progress.repeatIndex) + tr(" of ") + total + " • " +
-           DurationText::elapsed(progress.elapsedNanos);
+std::string progressText(std::int64_t repeatIndex, std::optional<std::int64_t> repeatTotal,
+                         std::uint64_t elapsedNanos) {
+    const std::string total = repeatTotal ? std::to_string(*repeatTotal) : "∞";
+    return tr("Playing ") + std::to_string(repeatIndex) + tr(" of ") + total + " • " +
+           DurationText::elapsed(elapsedNanos);
 }
 
 }  // namespace
@@ -83,61 +78,46 @@ int PlayCommand::run(const CommandLine& line) {
     if (const auto pointer = services.injector->cursorPosition()) {
         services.injector->post({SyntheticInput::Type::mouseMoved, pointer->x, pointer->y});
     }
-    if (!confirmWarnings(recording, playbackOptions, line)) {
+    const auto mainQueue = context_.mainQueue();
+    const auto controller = PlaybackController::make(services, mainQueue, MonotonicClock::now);
+    if (!confirmWarnings(recording, controller->preflight(recording, playbackOptions).warnings, line)) {
         throw CliError("Nothing was played: the warnings above need --yes, or a yes on a terminal.");
-    }
-    if (line.has("restore-window")) {
-        if (const auto notice = restoreWindow(recording)) context_.err() << TerminalText::escaped(*notice) << "\n";
     }
 
     const UserSettings settings = context_.settings();
-    const auto mainQueue = context_.mainQueue();
-    const auto tap = InputEventTap::installShared(services.inputSource);
+    const auto tap = std::make_shared<InputEventTap>(services.inputSource);
     try {
         tap->start();
     } catch (const std::exception&) {
         context_.err() << "Brevanor cannot listen for input here, so only Ctrl+C stops this playback.\n";
     }
-    const auto poster = std::make_shared<EventPoster>(services.injector);
-    const auto engine = PlaybackEngine::make(poster, mainQueue);
-    if (line.has("verbose")) context_.err() << "Playback priority: " << engine->threadPriority().description() << "\n";
+    if (line.has("verbose")) {
+        context_.err() << "Playback priority: " << controller->threadPriority().description() << "\n";
+    }
     std::optional<bool> completed;
-    bool started = false;
     int stopSignal = 0;
+    bool noticeTold = false;
     StatusLine status(context_.err(), context_.errIsTerminal());
-    engine->setOnProgress([&](const PlaybackEngine::Progress& progress) { status.show(progressText(progress)); });
-    engine->setOnFinished([&](bool ranToTheEnd) { completed = ranToTheEnd; });
+    controller->onChange = [&] {
+        if (controller->notice() && !noticeTold) {
+            noticeTold = true;
+            status.finish();
+            context_.err() << TerminalText::escaped(*controller->notice()) << "\n";
+        }
+        if (controller->isWaitingForRelease()) {
+            status.show(tr("Release the keys to start"));
+        } else if (controller->phase() == PlaybackController::Phase::playing) {
+            status.show(progressText(controller->repeatIndex(), controller->repeatTotal(), controller->elapsedNanos()));
+        }
+    };
+    controller->onFinished = [&](bool ranToTheEnd) { completed = ranToTheEnd; };
     StopSources stops(tap->isRunning() ? tap : nullptr, std::nullopt, settings.stopHotkey, mainQueue,
                       [&](const StopSources::Request& request) {
                           if (stopSignal == 0) stopSignal = request.signalNumber;
-                          if (started) {
-                              engine->stop();
-                          } else {
-                              completed = false;
-                          }
+                          controller->stop();
                       });
-
-    // The Enter that ran this command, or a shortcut's keys, may still be down:
-    // the first event waits until the hands are off the keys and buttons.
-    bool released = false;
-    const auto releaseWait = ReleaseWait::make(services.heldInput, mainQueue, MonotonicClock::now);
-    releaseWait->start([&] { released = true; },
-                       [&](bool waiting) {
-                           if (waiting) status.show(tr("Release the keys to start"));
-                       });
-    mainQueue->runUntil([&] { return released || completed.has_value(); });
-    releaseWait->cancel();
-    if (!completed) {
-        started = true;
-        const EnvironmentCapture environment(services.displays, services.workspace, services.windows,
-                                             services.keyboard);
-        const Point cursorAtStart = services.injector->cursorPosition().value_or(Point{});
-        const CursorTransform transform =
-            CursorTransform::make(playbackOptions.cursorMode, recording.environment, environment.captureDisplays(),
-                                  cursorAtStart, recording.firstMousePosition());
-        engine->start(PlaybackTimeline::build(recording, playbackOptions, transform), playbackOptions);
-        mainQueue->runUntil([&] { return completed.has_value(); });
-    }
+    controller->start(recording, playbackOptions, line.has("restore-window"), true);
+    mainQueue->runUntil([&] { return completed.has_value(); });
     status.finish();
     tap->stop();
 
@@ -147,13 +127,8 @@ int PlayCommand::run(const CommandLine& line) {
     return 1;
 }
 
-bool PlayCommand::confirmWarnings(const Recording& recording, const PlaybackOptions& playbackOptions,
+bool PlayCommand::confirmWarnings(const Recording& recording, const std::vector<PreflightWarning>& warnings,
                                   const CommandLine& line) {
-    PlatformServices& services = context_.platform();
-    const EnvironmentCapture environment(services.displays, services.workspace, services.windows, services.keyboard);
-    const auto warnings = PreflightChecker::warnings(recording, playbackOptions, environment.captureDisplays(),
-                                                     services.workspace->runningApplicationIds(),
-                                                     environment.captureKeyboardInputSourceID());
     if (warnings.empty()) return true;
     context_.err() << tr("Before playing “") << TerminalText::escaped(recording.name) << "”\n";
     for (const PreflightWarning& warning : warnings) {
@@ -165,18 +140,6 @@ bool PlayCommand::confirmWarnings(const Recording& recording, const PlaybackOpti
     std::string answer;
     std::getline(context_.in(), answer);
     return answer == "y" || answer == "Y" || answer == "yes";
-}
-
-std::optional<std::string> PlayCommand::restoreWindow(const Recording& recording) {
-    const auto& app = recording.environment.frontmostApp;
-    PlatformServices& services = context_.platform();
-    if (!app || !app->bundleID || *app->bundleID == services.workspace->ownApplicationId()) return std::nullopt;
-    std::optional<WindowRestoreResult> result;
-    WindowRestorer(services.workspace, services.windows, context_.mainQueue())
-        .restore(*app, true, [&](WindowRestoreResult outcome) { result = std::move(outcome); });
-    context_.mainQueue()->runUntil([&] { return result.has_value(); });
-    if (result->isRestored()) return std::nullopt;
-    return result->reason;
 }
 
 }  // namespace brevanor

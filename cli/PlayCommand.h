@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/CommandLine.h"
+#include "core/checks/PreflightWarning.h"
 #include "core/playback/PlaybackOptions.h"
 
 namespace brevanor {
@@ -12,9 +13,11 @@ struct Recording;
 // [--cursor absolute|screen|cursor] [--click-delay MS] [--restore-window] [--yes] [--verbose]:
 // replays a recording with its own settings, changed by the options for this
 // run only. Warnings about a changed machine need --yes (or a yes on a
-// terminal). The stop shortcut, Esc held for a second, Ctrl+C and SIGTERM stop
-// it; every key and button it pressed is released whichever way it ends.
-// --verbose says which priority the playback thread got.
+// terminal). The first event waits (up to 3 s) until no key or button is
+// held, so the Enter that started it cannot merge with it. The stop shortcut,
+// Esc held for a second, Ctrl+C and SIGTERM stop it; every key and button it
+// pressed is released whichever way it ends. --verbose says which priority
+// the playback thread got.
 class PlayCommand {
 public:
     explicit PlayCommand(CliContext& context) : context_(context) {}
@@ -25,8 +28,8 @@ public:
     static PlaybackOptions options(const Recording& recording, const CommandLine& line);
 
 private:
-    bool confirmWarnings(const Recording& recording, const PlaybackOptions& playbackOptions, const CommandLine& line);
-    std::optional<std::string> restoreWindow(const Recording& recording);
+    bool confirmWarnings(const Recording& recording, const std::vector<PreflightWarning>& warnings,
+                         const CommandLine& line);
 
     CliContext& context_;
 };

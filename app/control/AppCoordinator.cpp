@@ -6,20 +6,16 @@
 #include <exception>
 
 #include "app/control/MessageText.h"
+#include "core/capture/EnvironmentCapture.h"
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
 #include "core/capture/InputEventTapError.h"
 #include "core/capture/MonotonicClock.h"
-#include "core/checks/PreflightChecker.h"
 #include "core/control/NewRecording.h"
-#include "core/control/ReleaseWait.h"
+#include "core/control/PlaybackController.h"
+#include "core/control/RecordingController.h"
 #include "core/model/Localized.h"
-#include "core/model/SaturatingMath.h"
-#include "core/playback/CursorTransform.h"
-#include "core/playback/EventPoster.h"
-#include "core/playback/PlaybackEngine.h"
 #include "core/playback/PlaybackOptions.h"
-#include "core/playback/PlaybackTimeline.h"
 #include "core/store/RecordingStore.h"
 
 namespace brevanor {
@@ -51,37 +47,33 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
       services_(std::move(services)),
       now_(services_.now ? services_.now : Clock(MonotonicClock::now)),
       permissions_(services_.platform.permissions),
-      environment_(services_.platform.displays, services_.platform.workspace, services_.platform.windows,
-                   services_.platform.keyboard),
-      windowRestorer_(services_.platform.workspace, services_.platform.windows, services_.mainQueue, now_),
       accessibilityGranted_(permissions_.accessibilityGranted()),
       inputMonitoringGranted_(permissions_.inputMonitoringGranted()) {
     hotkeys_ =
         HotkeyManager::make(services_.platform.hotKeys, services_.tap, services_.mainQueue, services_.escHoldNanos);
-    recorder_ = std::make_shared<EventRecorder>(services_.mainQueue, services_.platform.secureInput,
-                                                [environment = environment_] { return environment.capture(); });
-    poster_ = std::make_shared<EventPoster>(services_.platform.injector);
-    engine_ = PlaybackEngine::make(poster_, services_.mainQueue);
-    releaseWait_ = ReleaseWait::make(services_.platform.heldInput, services_.mainQueue, now_);
+    recorder_ = std::make_shared<EventRecorder>(
+        services_.mainQueue, services_.platform.secureInput,
+        [environment = EnvironmentCapture(services_.platform.displays, services_.platform.workspace,
+                                          services_.platform.windows, services_.platform.keyboard)] {
+            return environment.capture();
+        });
+    playback_ = PlaybackController::make(services_.platform, services_.mainQueue, now_);
+    recording_ = RecordingController::make(services_.tap, services_.mainQueue, recorder_, now_);
 
     // Every callback holds the coordinator weakly: it does nothing once the coordinator is gone.
     const QPointer<AppCoordinator> self(this);
+    recording_->onChange = [self] {
+        if (self) self->recordingChanged();
+    };
     recorder_->onSecureInputChanged = [self](bool active) {
         if (self) self->publish(self->secureInputActive_, active, &AppCoordinator::secureInputActiveChanged);
     };
-    engine_->setOnProgress([self](const PlaybackEngine::Progress& progress) {
-        if (!self || self->state_.kind() != AppState::Kind::playing) return;
-        // Not through setState(): the elapsed time comes from the progress itself.
-        self->publish(self->state_, AppState::playing(progress.repeatIndex, progress.repeatTotal),
-                      &AppCoordinator::stateChanged);
-        self->publish(self->elapsedNanos_, progress.elapsedNanos, &AppCoordinator::elapsedNanosChanged);
-    });
-    engine_->setOnFinished([self](bool) {
-        if (self && self->state_.kind() == AppState::Kind::playing) self->setState(AppState::idle());
-    });
+    playback_->onChange = [self] {
+        if (self) self->playbackChanged();
+    };
     // The poster's key-down times are MonotonicClock readings, so the comparison is too.
-    hotkeys_->setShouldIgnoreTrigger([poster = poster_](std::uint16_t keyCode) {
-        return poster->didRecentlyPostKeyDown(keyCode, ownKeystrokeWindowNanos, MonotonicClock::now());
+    hotkeys_->setShouldIgnoreTrigger([playback = playback_](std::uint16_t keyCode) {
+        return playback->didRecentlyPostKeyDown(keyCode, ownKeystrokeWindowNanos, MonotonicClock::now());
     });
     hotkeys_->setOnAction([self](const HotkeyAction& action, std::uint64_t time, std::uint16_t keyCode) {
         if (self) self->handleHotkeyAction(action, time, keyCode);
@@ -105,26 +97,37 @@ void AppCoordinator::publish(T& field, T value, void (AppCoordinator::*notify)()
 
 void AppCoordinator::setState(AppState state) {
     publish(state_, std::move(state), &AppCoordinator::stateChanged);
-    // Leaving `preparing` (a stop, or the playback began) ends a wait for held keys.
-    if (state_.kind() != AppState::Kind::preparing) releaseWait_->cancel();
     // Holding Esc stops a countdown, a recording, a preparation or a playback.
     hotkeys_->setEscHoldEnabled(!state_.isIdle());
     publish(elapsedNanos_, std::uint64_t{0}, &AppCoordinator::elapsedNanosChanged);
-    const std::uint64_t generation = ++elapsedGeneration_;
-    if (state_.kind() == AppState::Kind::recording) scheduleElapsedRefresh(generation);
 }
 
-void AppCoordinator::scheduleElapsedRefresh(std::uint64_t generation) {
-    services_.mainQueue->postAfter(elapsedRefreshNanos, [self = QPointer<AppCoordinator>(this), generation] {
-        if (!self || self->elapsedGeneration_ != generation) return;
-        self->refreshRecordingCounters();
-        self->scheduleElapsedRefresh(generation);
-    });
-}
-
-void AppCoordinator::refreshRecordingCounters() {
-    publish(elapsedNanos_, saturatingSubtract(now_(), recordingStartedAt_), &AppCoordinator::elapsedNanosChanged);
-    publish(recordedEventCount_, recorder_->eventCount(), &AppCoordinator::recordedEventCountChanged);
+void AppCoordinator::recordingChanged() {
+    const RecordingController& recording = *recording_;
+    switch (recording.phase()) {
+        case RecordingController::Phase::countdown:
+            if (state_.kind() == AppState::Kind::countdown) {
+                // Directly, not through setState(): the Esc hold and the counters stay as they are.
+                publish(state_, AppState::countdown(recording.remaining()), &AppCoordinator::stateChanged);
+            } else {
+                setState(AppState::countdown(recording.remaining()));
+            }
+            break;
+        case RecordingController::Phase::recording:
+            if (state_.kind() != AppState::Kind::recording) {
+                publish(recordedEventCount_, std::int64_t{0}, &AppCoordinator::recordedEventCountChanged);
+                setState(AppState::recording());
+            } else {
+                publish(elapsedNanos_, recording.elapsedNanos(), &AppCoordinator::elapsedNanosChanged);
+                publish(recordedEventCount_, recording.eventCount(), &AppCoordinator::recordedEventCountChanged);
+            }
+            break;
+        case RecordingController::Phase::idle:
+            if (state_.kind() == AppState::Kind::countdown || state_.kind() == AppState::Kind::recording) {
+                setState(AppState::idle());
+            }
+            break;
+    }
 }
 
 void AppCoordinator::setErrorMessage(std::optional<std::string> message) {
@@ -160,16 +163,7 @@ void AppCoordinator::refreshPermissions() {
 }
 
 std::optional<std::string> AppCoordinator::permissionMessage() const {
-    if (!accessibilityGranted_ && !inputMonitoringGranted_) {
-        return brevanor::tr("Brevanor needs Accessibility and Input Monitoring permission before it can record.");
-    }
-    if (!accessibilityGranted_) {
-        return brevanor::tr("Brevanor needs Accessibility permission before it can record or play.");
-    }
-    if (!inputMonitoringGranted_) {
-        return brevanor::tr("Brevanor needs Input Monitoring permission before it can record.");
-    }
-    return std::nullopt;
+    return RecordingController::missingPermission(accessibilityGranted_, inputMonitoringGranted_);
 }
 
 std::string AppCoordinator::stopHint() const {
@@ -194,7 +188,7 @@ std::shared_ptr<const Recording> AppCoordinator::lastRecording() const {
 void AppCoordinator::toggleRecording(std::optional<std::uint64_t> triggerTime,
                                      std::optional<std::uint16_t> triggerKeyCode) {
     switch (state_.kind()) {
-        case AppState::Kind::countdown: beginRecording(); break;  // skips the rest of the countdown
+        case AppState::Kind::countdown: recording_->beginNow(); break;  // skips the rest of the countdown
         case AppState::Kind::idle: requestRecording(); break;
         case AppState::Kind::recording: stopRecording(triggerTime, triggerKeyCode); break;
         case AppState::Kind::preparing:
@@ -221,50 +215,16 @@ void AppCoordinator::requestRecording() {
     }
     setErrorMessage(std::nullopt);
     if (services_.activation->isActive()) services_.activation->hide();
-    const std::int64_t seconds = settings_.countdownSeconds();
-    if (seconds < 1) {
-        beginRecording();
-        return;
-    }
-    setState(AppState::countdown(seconds));
-    startCountdownTimer();
-}
-
-void AppCoordinator::startCountdownTimer() {
-    const std::uint64_t generation = ++countdownGeneration_;
-    services_.mainQueue->postAfter(countdownStepNanos, [self = QPointer<AppCoordinator>(this), generation] {
-        if (self && self->countdownGeneration_ == generation) self->countdownTick();
-    });
-}
-
-void AppCoordinator::countdownTick() {
-    if (state_.kind() != AppState::Kind::countdown) return;
-    const std::int64_t remaining = state_.remaining();
-    if (remaining > 1) {
-        // Directly, not through setState(): the Esc hold and the counters stay as they are.
-        publish(state_, AppState::countdown(remaining - 1), &AppCoordinator::stateChanged);
-        startCountdownTimer();
-    } else {
-        beginRecording();
-    }
-}
-
-void AppCoordinator::beginRecording() {
-    ++countdownGeneration_;
-    publish(recordedEventCount_, std::int64_t{0}, &AppCoordinator::recordedEventCountChanged);
-    recordingStartedAt_ = now_();
-    recorder_->start(services_.tap, recordingStartedAt_, std::nullopt);
-    setState(AppState::recording());
+    recording_->request(settings_.countdownSeconds());
 }
 
 void AppCoordinator::stopRecording(std::optional<std::uint64_t> cutoff, std::optional<std::uint16_t> stopKeyCode) {
-    if (state_.kind() != AppState::Kind::recording) return;
     // With a shortcut's press as cutoff the recorder drops the shortcut's own keystrokes.
-    Recording recording = recorder_->stop(now_(), cutoff, stopKeyCode, std::string());
-    setState(AppState::idle());
+    std::optional<Recording> recording = recording_->finish(cutoff, stopKeyCode);
+    if (!recording) return;
     // Nothing but pauses is nothing worth keeping, and not worth a message either.
-    if (!NewRecording::isWorthKeeping(recording)) return;
-    NewRecording::Named named = NewRecording::prepare(std::move(recording), *store_, settings_.newRecordingSettings(),
+    if (!NewRecording::isWorthKeeping(*recording)) return;
+    NewRecording::Named named = NewRecording::prepare(std::move(*recording), *store_, settings_.newRecordingSettings(),
                                                       std::nullopt, std::chrono::system_clock::now());
     // A failed save says so itself; a counter that could not be stored is said only when the save worked.
     if (writeToLibrary(named.recording, true) && named.warning) setErrorMessage(named.warning);
@@ -272,13 +232,10 @@ void AppCoordinator::stopRecording(std::optional<std::uint64_t> cutoff, std::opt
 
 void AppCoordinator::stop(std::optional<std::uint64_t> triggerTime, std::optional<std::uint16_t> triggerKeyCode) {
     switch (state_.kind()) {
-        case AppState::Kind::countdown:
-            ++countdownGeneration_;
-            setState(AppState::idle());
-            break;
+        case AppState::Kind::countdown: recording_->cancelCountdown(); break;
         case AppState::Kind::recording: stopRecording(triggerTime, triggerKeyCode); break;
-        case AppState::Kind::preparing: setState(AppState::idle()); break;  // the pending restore then plays nothing
-        case AppState::Kind::playing: engine_->stop(); break;               // idle follows with onFinished
+        case AppState::Kind::preparing: playback_->stop(); break;  // the pending restore then plays nothing
+        case AppState::Kind::playing: playback_->stop(); break;    // idle follows with the engine's report
         case AppState::Kind::idle: break;
     }
 }
@@ -296,49 +253,52 @@ void AppCoordinator::play(Recording recording) {
     setErrorMessage(std::nullopt);
     publish(playbackNotice_, std::optional<std::string>(), &AppCoordinator::playbackNoticeChanged);
 
-    WorkspaceService& workspace = *services_.platform.workspace;
-    const std::vector<PreflightWarning> warnings =
-        PreflightChecker::warnings(recording, environment_.captureDisplays(), workspace.runningApplicationIds(),
-                                   environment_.captureKeyboardInputSourceID());
-    const std::optional<FrontmostAppInfo>& app = recording.environment.frontmostApp;
+    const PlaybackOptions options(recording.settings);
+    const PlaybackController::Preflight preflight = playback_->preflight(recording, options);
     PreflightDecision decision;
-    if (!warnings.empty()) {
-        const bool appNotRunning = std::any_of(warnings.begin(), warnings.end(), [](const PreflightWarning& w) {
-            return w.kind == PreflightWarningKind::appNotRunning;
-        });
-        const bool offerLaunch = app && app->bundleID && workspace.isInstalled(*app->bundleID) && appNotRunning;
-        const std::string appName = app ? app->name.value_or(app->bundleID.value_or(std::string())) : std::string();
-        decision = confirmPreflight(recording.name, appName, warnings, offerLaunch);
+    if (!preflight.warnings.empty()) {
+        decision = confirmPreflight(recording.name, preflight.appName, preflight.warnings, preflight.offerLaunch);
         // The alert runs a nested event loop: a shortcut may have started something meanwhile.
         if (!decision.play || !state_.isIdle()) return;
         if (decision.silenceWarnings) {
             Recording silenced = recording;
-            for (const PreflightWarning& warning : warnings) silenced.settings.silencedWarnings.insert(warning.kind);
+            for (const PreflightWarning& warning : preflight.warnings) {
+                silenced.settings.silencedWarnings.insert(warning.kind);
+            }
             save(silenced);
         }
     }
-
     if (services_.activation->isActive()) services_.activation->hide();
-    setState(AppState::preparing());
-    const std::uint64_t request = ++playRequests_;
-    if (!settings_.restoreWindowBeforePlayback() || !app || !app->bundleID ||
-        *app->bundleID == workspace.ownApplicationId()) {
-        startPlaybackOnceReleased(recording, request);
-        return;
+    playback_->start(recording, options, settings_.restoreWindowBeforePlayback(), decision.launchApp);
+}
+
+void AppCoordinator::playbackChanged() {
+    const PlaybackController& playback = *playback_;
+    if (playback.notice()) {
+        publish(playbackNotice_, playback.notice(), &AppCoordinator::playbackNoticeChanged);
     }
-    windowRestorer_.restore(
-        *app, decision.launchApp,
-        [self = QPointer<AppCoordinator>(this), recording, request](WindowRestoreResult result) {
-            // A stop (and perhaps a new request) came while the window was restored.
-            if (!self || self->state_.kind() != AppState::Kind::preparing || self->playRequests_ != request) {
-                return;
+    publish(waitingForRelease_, playback.isWaitingForRelease(), &AppCoordinator::waitingForReleaseChanged);
+    switch (playback.phase()) {
+        case PlaybackController::Phase::preparing:
+            if (state_.kind() != AppState::Kind::preparing) setState(AppState::preparing());
+            break;
+        case PlaybackController::Phase::playing: {
+            AppState playing = AppState::playing(playback.repeatIndex(), playback.repeatTotal());
+            if (state_.kind() != AppState::Kind::playing) {
+                setState(std::move(playing));
+            } else {
+                // Not through setState(): the elapsed time comes from the progress itself.
+                publish(state_, std::move(playing), &AppCoordinator::stateChanged);
+                publish(elapsedNanos_, playback.elapsedNanos(), &AppCoordinator::elapsedNanosChanged);
             }
-            if (result.kind == WindowRestoreResult::Kind::skipped && !result.reason.empty()) {
-                self->publish(self->playbackNotice_, std::optional<std::string>(result.reason),
-                              &AppCoordinator::playbackNoticeChanged);
+            break;
+        }
+        case PlaybackController::Phase::idle:
+            if (state_.kind() == AppState::Kind::preparing || state_.kind() == AppState::Kind::playing) {
+                setState(AppState::idle());
             }
-            self->startPlaybackOnceReleased(recording, request);
-        });
+            break;
+    }
 }
 
 PreflightDecision AppCoordinator::confirmPreflight(const std::string& recordingName, const std::string& appName,
@@ -360,30 +320,6 @@ PreflightDecision AppCoordinator::confirmPreflight(const std::string& recordingN
     // Cancel whatever the checkbox says; a closed alert counts as cancelled.
     if (answer.buttonIndex >= cancelIndex) return PreflightDecision::cancel();
     return {true, offerLaunch && answer.buttonIndex == 0, answer.suppressionChecked};
-}
-
-void AppCoordinator::startPlaybackOnceReleased(const Recording& recording, std::uint64_t playRequest) {
-    // The keys of the shortcut that started this, or a button of the click on
-    // the menu, may still be down: the first event waits for them.
-    releaseWait_->start([this, recording, playRequest] { startPlayback(recording, playRequest); },
-                        [self = QPointer<AppCoordinator>(this)](bool waiting) {
-                            if (self) {
-                                self->publish(self->waitingForRelease_, waiting,
-                                              &AppCoordinator::waitingForReleaseChanged);
-                            }
-                        });
-}
-
-void AppCoordinator::startPlayback(const Recording& recording, std::uint64_t playRequest) {
-    if (state_.kind() != AppState::Kind::preparing || playRequest != playRequests_) return;
-    const PlaybackOptions options(recording.settings);
-    const std::vector<DisplayInfo> displays = environment_.captureDisplays();
-    const Point cursorAtStart = services_.platform.injector->cursorPosition().value_or(Point{});
-    const CursorTransform transform = CursorTransform::make(options.cursorMode, recording.environment, displays,
-                                                            cursorAtStart, recording.firstMousePosition());
-    std::vector<ScheduledAction> actions = PlaybackTimeline::build(recording, options, transform);
-    setState(AppState::playing(1, options.repeatCount));
-    engine_->start(std::move(actions), options);
 }
 
 // Shortcuts and termination.
@@ -409,16 +345,14 @@ void AppCoordinator::handleHotkeyAction(const HotkeyAction& action, std::uint64_
 
 void AppCoordinator::shutdown() {
     switch (state_.kind()) {
-        case AppState::Kind::countdown:
-            ++countdownGeneration_;
-            setState(AppState::idle());
-            break;
+        case AppState::Kind::countdown: recording_->cancelCountdown(); break;
         case AppState::Kind::recording: stopRecording(std::nullopt, std::nullopt); break;  // saved, not lost
-        case AppState::Kind::preparing: setState(AppState::idle()); break;
+        case AppState::Kind::preparing:
         case AppState::Kind::idle:
         case AppState::Kind::playing: break;
     }
-    engine_->stop();
+    // Stops a preparation or a playback; the engine lets go of everything it holds.
+    playback_->stop();
     hotkeys_->setSuspended(true);
     services_.tap->stop();
 }

@@ -16,21 +16,18 @@
 #include "app/control/HotkeyManager.h"
 #include "app/control/PreflightDecision.h"
 #include "brevanor/platform/PlatformServices.h"
-#include "core/capture/EnvironmentCapture.h"
 #include "core/checks/HotkeyConflicts.h"
 #include "core/checks/Permissions.h"
 #include "core/checks/PreflightWarning.h"
-#include "core/checks/WindowRestorer.h"
 #include "core/model/Recording.h"
 #include "core/store/SkippedDocument.h"
 
 namespace brevanor {
 
-class EventPoster;
 class EventRecorder;
 class InputEventTap;
-class PlaybackEngine;
-class ReleaseWait;
+class PlaybackController;
+class RecordingController;
 class RecordingStore;
 
 // The library as the store lists it, newest first. Entries are shared, immutable snapshots.
@@ -70,8 +67,6 @@ public:
         std::uint64_t escHoldNanos = HotkeyManager::defaultEscHoldNanos;
     };
 
-    static constexpr std::uint64_t countdownStepNanos = 1'000'000'000;
-    static constexpr std::uint64_t elapsedRefreshNanos = 100'000'000;
     static constexpr std::uint64_t hotkeyRegistrationDelayNanos = 50'000'000;
     // A shortcut key that playback pressed this recently is playback's own keystroke.
     static constexpr std::uint64_t ownKeystrokeWindowNanos = 150'000'000;
@@ -171,17 +166,14 @@ private:
     void showLibrary();
 
     void requestRecording();
-    void startCountdownTimer();
-    void countdownTick();
-    void beginRecording();
+    // Publishes the recording controller's phase and counters as the state.
+    void recordingChanged();
     void stopRecording(std::optional<std::uint64_t> cutoff, std::optional<std::uint16_t> stopKeyCode);
-    void scheduleElapsedRefresh(std::uint64_t generation);
-    void refreshRecordingCounters();
 
     PreflightDecision confirmPreflight(const std::string& recordingName, const std::string& appName,
                                        const std::vector<PreflightWarning>& warnings, bool offerLaunch);
-    void startPlaybackOnceReleased(const Recording& recording, std::uint64_t playRequest);
-    void startPlayback(const Recording& recording, std::uint64_t playRequest);
+    // Publishes the playback controller's phase, progress and notice as the state.
+    void playbackChanged();
 
     // A new recording is added to the library, an edited one replaces its
     // document; answers whether the store took it.
@@ -194,13 +186,10 @@ private:
     const Services services_;
     const Clock now_;
     const Permissions permissions_;
-    const EnvironmentCapture environment_;
-    const WindowRestorer windowRestorer_;
     std::shared_ptr<HotkeyManager> hotkeys_;
     std::shared_ptr<EventRecorder> recorder_;
-    std::shared_ptr<EventPoster> poster_;
-    std::shared_ptr<PlaybackEngine> engine_;
-    std::shared_ptr<ReleaseWait> releaseWait_;
+    std::shared_ptr<PlaybackController> playback_;
+    std::shared_ptr<RecordingController> recording_;
 
     AppState state_ = AppState::idle();
     RecordingList recordings_;
@@ -215,15 +204,9 @@ private:
     bool isCapturingHotkey_ = false;
     bool waitingForRelease_ = false;
 
-    std::uint64_t recordingStartedAt_ = 0;
     // Main-queue timers cannot be taken back: each pending tick carries the
     // generation it was armed under and does nothing once that has moved on.
-    std::uint64_t countdownGeneration_ = 0;
-    std::uint64_t elapsedGeneration_ = 0;
     std::uint64_t registrationGeneration_ = 0;
-    // Counts play requests, so that a window restore that outlives its request
-    // never starts a later one's playback.
-    std::uint64_t playRequests_ = 0;
 };
 
 }  // namespace brevanor

@@ -6,29 +6,9 @@
 
 namespace brevanor {
 
-namespace {
-
-std::mutex sharedMutex;
-std::shared_ptr<InputEventTap> sharedInstance;  // guarded by sharedMutex
-
-}  // namespace
-
 InputEventTap::InputEventTap(std::shared_ptr<InputSource> source) : source_(std::move(source)) {}
 
 InputEventTap::~InputEventTap() { stop(); }
-
-std::shared_ptr<InputEventTap> InputEventTap::shared() {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedInstance) sharedInstance = std::make_shared<InputEventTap>(nullptr);
-    return sharedInstance;
-}
-
-std::shared_ptr<InputEventTap> InputEventTap::installShared(std::shared_ptr<InputSource> source) {
-    auto tap = std::make_shared<InputEventTap>(std::move(source));
-    std::lock_guard lock(sharedMutex);
-    sharedInstance = tap;
-    return tap;
-}
 
 void InputEventTap::start() {
     // Only other start and stop calls wait here while the source comes up;

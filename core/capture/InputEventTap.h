@@ -25,13 +25,6 @@ public:
     InputEventTap(const InputEventTap&) = delete;
     InputEventTap& operator=(const InputEventTap&) = delete;
 
-    // The process-wide listener installed at start-up; before installShared it
-    // is a listener without a source.
-    static std::shared_ptr<InputEventTap> shared();
-    // Makes a listener on `source` the process-wide one and returns it. Called
-    // once at start-up, before anything asks for shared().
-    static std::shared_ptr<InputEventTap> installShared(std::shared_ptr<InputSource> source);
-
     bool isRunning() const { return running_.load(); }
     // Starts the source and blocks until it runs. Does nothing when running.
     // Throws InputEventTapError::creationFailed when the source could not start.

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "core/control/PlaybackController.h"
+#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/FakeDisplayService.h"
+#include "platform/fake/FakeHeldInput.h"
+#include "platform/fake/FakeInputInjector.h"
+#include "platform/fake/FakeKeyboardLayout.h"
+#include "platform/fake/FakeWindowAccess.h"
+#include "platform/fake/FakeWorkspaceService.h"
+#include "tests/support/WaitUntil.h"
+
+namespace brevanor {
+namespace {
+
+constexpr std::uint64_t kMilli = 1'000'000;
+constexpr std::uint64_t kSecond = 1'000 * kMilli;
+
+using Phase = PlaybackController::Phase;
+
+// A controller on the fake backend; the engine plays in real time on its own
+// thread and reports through the manual queue, which the test drains.
+class PlaybackControllerTest : public ::testing::Test {
+protected:
+    PlaybackControllerTest() {
+        displays->displays = {DisplayInfo{1, FrameRect{0, 0, 1920, 1080}, 1.0}};
+        keyboard->inputSourceId = "us";
+        platform.injector = injector;
+        platform.displays = displays;
+        platform.workspace = workspace;
+        platform.windows = windows;
+        platform.keyboard = keyboard;
+        platform.heldInput = heldInput;
+        controller = PlaybackController::make(platform, queue, [this] { return queue->now(); });
+        controller->onChange = [this] {
+            if (phases.empty() || phases.back() != controller->phase()) phases.push_back(controller->phase());
+        };
+        controller->onFinished = [this](bool completed) { finished.push_back(completed); };
+    }
+
+    // Made on this machine: types "a".
+    Recording typing() const {
+        EnvironmentSnapshot environment;
+        environment.displays = displays->displays;
+        environment.keyboardInputSourceID = "us";
+        return Recording(
+            Uuid::random(), "Typing", Date{}, environment, RecordingSettings{}, TrimRange{},
+            {RecordingEvent::keyDown({10 * kMilli, 0, 0, false}), RecordingEvent::keyUp({20 * kMilli, 0, 0, false})});
+    }
+
+    // Recorded while Editor was in front, with another keyboard layout.
+    Recording inEditor() const {
+        Recording recording = typing();
+        recording.environment.frontmostApp =
+            FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
+        recording.environment.keyboardInputSourceID = "de";
+        return recording;
+    }
+
+    bool waitForIdle() {
+        return testing::waitUntil([&] {
+            queue->runReady();
+            return controller->phase() == Phase::idle;
+        });
+    }
+
+    PlatformServices platform;
+    std::shared_ptr<ManualMainQueue> queue = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<FakeInputInjector> injector = std::make_shared<FakeInputInjector>();
+    std::shared_ptr<FakeDisplayService> displays = std::make_shared<FakeDisplayService>();
+    std::shared_ptr<FakeWorkspaceService> workspace = std::make_shared<FakeWorkspaceService>();
+    std::shared_ptr<FakeWindowAccess> windows = std::make_shared<FakeWindowAccess>();
+    std::shared_ptr<FakeKeyboardLayout> keyboard = std::make_shared<FakeKeyboardLayout>();
+    std::shared_ptr<FakeHeldInput> heldInput = std::make_shared<FakeHeldInput>();
+    std::shared_ptr<PlaybackController> controller;
+    std::vector<Phase> phases;
+    std::vector<bool> finished;
+};
+
+TEST_F(PlaybackControllerTest, NamesWhatChangedAndOffersToLaunchAnInstalledAppThatIsNotRunning) {
+    EXPECT_TRUE(controller->preflight(typing(), PlaybackOptions()).warnings.empty());
+
+    PlaybackController::Preflight preflight = controller->preflight(inEditor(), PlaybackOptions());
+    EXPECT_EQ(preflight.warnings.size(), 2u) << "the application and the keyboard layout";
+    EXPECT_FALSE(preflight.offerLaunch) << "not installed";
+    EXPECT_EQ(preflight.appName, "Editor");
+
+    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
+    preflight = controller->preflight(inEditor(), PlaybackOptions());
+    EXPECT_TRUE(preflight.offerLaunch);
+}
+
+TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnce) {
+    PlaybackOptions options(typing().settings);
+    options.repeatCount = 2;
+    controller->start(typing(), options, false, false);
+    EXPECT_EQ(controller->phase(), Phase::playing);
+    EXPECT_EQ(controller->repeatTotal(), std::optional<std::int64_t>(2));
+    controller->start(typing(), options, false, false);  // ignored while playing
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(phases, (std::vector<Phase>{Phase::preparing, Phase::playing, Phase::idle}));
+    EXPECT_EQ(finished, std::vector<bool>{true});
+    EXPECT_EQ(injector->postedInputs().size(), 4u);
+}
+
+// Stopped while the recorded window is put back, or while keys are held: the
+// late restore or release plays nothing, and the end is reported once.
+TEST_F(PlaybackControllerTest, StoppingWhilePreparingPlaysNothingLater) {
+    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
+    workspace->holdLaunches = true;
+    controller->start(inEditor(), PlaybackOptions(), true, true);
+    ASSERT_EQ(controller->phase(), Phase::preparing);
+    controller->stop();
+    EXPECT_EQ(controller->phase(), Phase::idle);
+    workspace->finishLaunches();
+    queue->advanceBy(15 * kSecond);
+
+    heldInput->setHeld(true);
+    controller->start(typing(), PlaybackOptions(), false, false);
+    ASSERT_TRUE(controller->isWaitingForRelease());
+    controller->stop();
+    EXPECT_FALSE(controller->isWaitingForRelease());
+    heldInput->setHeld(false);
+    queue->advanceBy(15 * kSecond);
+
+    EXPECT_EQ(controller->phase(), Phase::idle);
+    EXPECT_EQ(finished, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(injector->postedInputs().empty());
+}
+
+TEST_F(PlaybackControllerTest, ASkippedRestoreIsTheNoticeAndThePlaybackGoesOn) {
+    // Editor is installed but never shows a window after its launch.
+    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
+    controller->start(inEditor(), PlaybackOptions(), true, true);
+    ASSERT_TRUE(testing::waitUntil([&] {
+        queue->advanceBy(kSecond);
+        return controller->phase() != Phase::preparing;
+    }));
+    ASSERT_TRUE(controller->notice().has_value());
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(finished, std::vector<bool>{true});
+}
+
+}  // namespace
+}  // namespace brevanor
