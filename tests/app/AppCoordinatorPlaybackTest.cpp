@@ -182,39 +182,6 @@ TEST_F(AppCoordinatorPlaybackTest, ARecordingMadeWhileBrevanorWasInFrontRestores
     ASSERT_TRUE(waitForIdle());
 }
 
-TEST_F(AppCoordinatorPlaybackTest, StoppingWhilePreparingPlaysNothingWhenTheRestoreFinishesLater) {
-    // Editor's window shows at once after its launch; Other's never does.
-    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
-    workspace->install("org.example.Other", RunningApplication{43, "org.example.Other", "Other"});
-    FakeWindowAccess::Window form;
-    form.pid = 42;
-    form.position = Point{10, 10};
-    form.size = Size{800, 600};
-    windows->addWindow(form);
-    workspace->holdLaunches = true;
-    make();
-    prompts->preflightAnswer = {0, false};  // launch and play
-    coordinator->play(recordingWithWarnings());
-    ASSERT_EQ(coordinator->state(), AppState::preparing());
-    coordinator->handleHotkeyAction(HotkeyAction::stop(), now(), 53);
-    EXPECT_EQ(coordinator->state(), AppState::idle());
-
-    // A second playback is preparing when the first one's restore reports back.
-    Recording other = typingRecording("Other");
-    other.environment.frontmostApp = FrontmostAppInfo{"org.example.Other", "Other", std::nullopt, std::nullopt};
-    coordinator->play(other);
-    ASSERT_EQ(coordinator->state(), AppState::preparing());
-    workspace->finishLaunches();
-    mainQueue->advanceBy(kSeconds);
-    EXPECT_EQ(coordinator->state(), AppState::preparing()) << "the stopped request plays nothing";
-    EXPECT_TRUE(injector->postedInputs().empty());
-
-    mainQueue->advanceBy(11 * kSeconds);
-    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
-    ASSERT_TRUE(waitForIdle());
-    EXPECT_EQ(postedKeys().size(), 4u) << "exactly one playback";
-}
-
 TEST_F(AppCoordinatorPlaybackTest, HeldKeysHoldBackTheFirstEventUntilReleasedOrThreeSecondsPassed) {
     make();
     QSignalSpy waitingChanges(coordinator.get(), &AppCoordinator::waitingForReleaseChanged);
@@ -243,29 +210,6 @@ TEST_F(AppCoordinatorPlaybackTest, HeldKeysHoldBackTheFirstEventUntilReleasedOrT
     EXPECT_FALSE(coordinator->waitingForRelease());
     ASSERT_TRUE(waitForIdle());
     EXPECT_EQ(postedKeys().size(), 4u) << "played anyway";
-}
-
-TEST_F(AppCoordinatorPlaybackTest, StoppingOrQuittingWhileWaitingForHeldKeysPlaysNothing) {
-    make();
-    heldInput->setHeld(true);
-    const Recording recording = stored(typingRecording("Typing"));
-    coordinator->play(recording);
-    ASSERT_TRUE(coordinator->waitingForRelease());
-    // Holding Esc (what keeps the keys down here) stops the wait like the stop shortcut.
-    coordinator->handleHotkeyAction(HotkeyAction::stop(), now(), HotkeyChord::escapeKeyCode);
-    EXPECT_EQ(coordinator->state(), AppState::idle());
-    EXPECT_FALSE(coordinator->waitingForRelease());
-
-    coordinator->play(recording);
-    ASSERT_TRUE(coordinator->waitingForRelease());
-    coordinator->shutdown();
-    EXPECT_EQ(coordinator->state(), AppState::idle());
-    EXPECT_FALSE(coordinator->waitingForRelease());
-
-    heldInput->setHeld(false);
-    mainQueue->advanceBy(ReleaseWait::maxWaitNanos);
-    EXPECT_EQ(coordinator->state(), AppState::idle());
-    EXPECT_TRUE(injector->postedInputs().empty());
 }
 
 TEST_F(AppCoordinatorPlaybackTest, AShortcutKeyThatPlaybackJustPressedIsNotTakenForTheShortcut) {
