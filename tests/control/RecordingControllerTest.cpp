@@ -29,7 +29,7 @@ protected:
     std::uint64_t now() const { return base + queue->now(); }
 
     void type(std::uint16_t keyCode, std::uint64_t at) {
-        auto witness = std::make_shared<CollectingConsumer>();
+        auto witness = std::make_shared<testing::CollectingConsumer>();
         tap->addConsumer(witness);
         for (const bool down : {true, false}) {
             TapEvent event;
