@@ -1,0 +1,179 @@
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+#include "app/ui/MenuBarController.h"
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+// The tray icon and its menus on the fake backend.
+class MenuBarControllerTest : public CoordinatorTest {
+protected:
+    MenuBarController& makeController() {
+        make();
+        controller = std::make_unique<MenuBarController>(*coordinator, *settings);
+        return *controller;
+    }
+
+    // The context menu as it opens now: each item's title, "(off)" after a
+    // disabled one, "—" for a separator.
+    std::vector<std::string> openMenu() {
+        QMenu& menu = controller->contextMenu();
+        emit menu.aboutToShow();
+        return titles(menu);
+    }
+
+    static std::vector<std::string> titles(const QMenu& menu) {
+        std::vector<std::string> result;
+        for (const QAction* action : menu.actions()) {
+            if (action->isSeparator()) {
+                result.emplace_back("—");
+            } else {
+                result.push_back(action->text().toStdString() + (action->isEnabled() ? "" : " (off)"));
+            }
+        }
+        return result;
+    }
+
+    QAction* item(const std::string& title) const {
+        for (QAction* action : controller->contextMenu().actions()) {
+            if (action->text().toStdString() == title) return action;
+        }
+        return nullptr;
+    }
+
+    std::string toolTip() const { return controller->trayIcon().toolTip().toStdString(); }
+
+    void click(QSystemTrayIcon::ActivationReason reason) { emit controller->trayIcon().activated(reason); }
+
+    // A recording that plays until stopped.
+    Recording endlessRecording() const {
+        Recording recording = typingRecording("Endless");
+        recording.settings.repeatInfinite = true;
+        return recording;
+    }
+
+    std::unique_ptr<MenuBarController> controller;
+};
+
+const std::string kIndent = "\u2003";
+
+TEST_F(MenuBarControllerTest, IdleWithAnEmptyLibraryOffersRecordingAndTheWindows) {
+    makeController();
+    EXPECT_EQ(openMenu(), (std::vector<std::string>{"Record", "Play Last Recording (off)", "Stop (off)", "—",
+                                                    "Open Library…", "Settings…", "—", "Quit Brevanor"}));
+    EXPECT_EQ(toolTip(), "Brevanor");
+    EXPECT_EQ(item("Record")->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::META | Qt::Key_R));
+    EXPECT_TRUE(item("Open Library…")->shortcut().isEmpty());
+
+    int libraryOpenedByMenu = 0;
+    coordinator->openLibrary = [&] { ++libraryOpenedByMenu; };
+    item("Open Library…")->trigger();
+    EXPECT_EQ(libraryOpenedByMenu, 1);
+    item("Record")->trigger();
+    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
+}
+
+TEST_F(MenuBarControllerTest, TheNewestFiveRecordingsAreListedSetInAndPlayableOnlyWhenIdle) {
+    makeController();
+    for (int i = 1; i <= 8; ++i) {
+        Recording recording = typingRecording("Take " + std::to_string(i));
+        recording.createdAt += std::chrono::seconds(i);  // newest last
+        stored(recording);
+    }
+    std::vector<std::string> menu = openMenu();
+    ASSERT_EQ(menu.size(), 15u);
+    EXPECT_EQ(menu[1], "Play Last Recording");
+    EXPECT_EQ(std::vector<std::string>(menu.begin() + 3, menu.begin() + 10),
+              (std::vector<std::string>{"—", "Recent Recordings (off)", kIndent + "Take 8", kIndent + "Take 7",
+                                        kIndent + "Take 6", kIndent + "Take 5", kIndent + "Take 4"}));
+
+    item(kIndent + "Take 6")->trigger();
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    menu = openMenu();
+    EXPECT_EQ(menu[0], "Record (off)");
+    EXPECT_EQ(menu[2], "Stop");
+    EXPECT_EQ(menu[5], kIndent + "Take 8 (off)");
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 4u) << "Take 6 played once";
+}
+
+TEST_F(MenuBarControllerTest, ANameIsShownAsItIsOnOneLine) {
+    makeController();
+    Recording recording = typingRecording("Tom & Jerry\tcopy\nline two");
+    recording.settings.playHotkey = HotkeyChord{49, HotkeyChord::controlFlag};  // Space: no key equivalent
+    stored(recording);
+    const std::vector<std::string> menu = openMenu();
+    const std::string shown = kIndent + "Tom && Jerry copy line two";
+    EXPECT_EQ(menu[5], shown) << "a doubled & shows one &, and no tab or line break splits the item";
+    EXPECT_TRUE(item(shown)->shortcut().isEmpty());
+}
+
+TEST_F(MenuBarControllerTest, KeyEquivalentsShowOnlyChordsWhoseKeyIsOneCharacter) {
+    makeController();
+    EXPECT_EQ(controller->keyEquivalent({15, HotkeyChord::shiftFlag | HotkeyChord::commandFlag}),
+              QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_R));
+    EXPECT_TRUE(controller->keyEquivalent({49, HotkeyChord::controlFlag}).isEmpty()) << "Space";
+    EXPECT_TRUE(controller->keyEquivalent({96, 0}).isEmpty()) << "F5";
+    EXPECT_TRUE(controller->keyEquivalent({15, HotkeyChord::functionFlag}).isEmpty()) << "fn has no Qt modifier";
+    *keyboard = FakeKeyboardLayout::german();
+    EXPECT_EQ(controller->keyEquivalent({6, HotkeyChord::controlFlag}), QKeySequence(Qt::CTRL | Qt::Key_Y))
+        << "the layout names the key";
+}
+
+TEST_F(MenuBarControllerTest, ACountdownShowsItsSecondsAndOffersToStartAtOnce) {
+    makeController();
+    const qint64 idleIcon = controller->trayIcon().icon().cacheKey();
+    coordinator->toggleRecording();
+    EXPECT_EQ(toolTip(), "Recording starts in 3 s");
+    EXPECT_NE(controller->trayIcon().icon().cacheKey(), idleIcon);
+    EXPECT_EQ(openMenu()[0], "Start Recording Now");
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_EQ(toolTip(), "Recording starts in 2 s");
+    item("Start Recording Now")->trigger();
+    EXPECT_EQ(toolTip(), "Recording — click for options");
+    EXPECT_EQ(openMenu()[0], "Stop Recording");
+    item("Stop")->trigger();
+    EXPECT_EQ(toolTip(), "Brevanor");
+}
+
+TEST_F(MenuBarControllerTest, DuringPlaybackTheIconBlinksALeftClickStopsAndARightClickDoesNot) {
+    makeController();
+    coordinator->play(stored(endlessRecording()));
+    ASSERT_TRUE(waitUntil([&] {
+        mainQueue->runReady();
+        return coordinator->state().repeatIndex() >= 2;
+    }));
+    EXPECT_EQ(toolTip(), "Playing " + std::to_string(coordinator->state().repeatIndex()) + " of ∞ — click to stop");
+    const qint64 firstFrame = controller->trayIcon().icon().cacheKey();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller->trayIcon().icon().cacheKey() != firstFrame; }, 3000))
+        << "the icon alternates";
+
+    click(QSystemTrayIcon::Context);
+    mainQueue->runReady();
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing) << "a right click opens the menu instead";
+    EXPECT_FALSE(controller->clickMenu().isVisible());
+    click(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_FALSE(controller->clickMenu().isVisible());
+    EXPECT_EQ(toolTip(), "Brevanor");
+}
+
+TEST_F(MenuBarControllerTest, ALeftClickWhenNotPlayingOpensAMenuBuiltAfresh) {
+    makeController();
+    click(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(controller->clickMenu().isVisible());
+    EXPECT_EQ(titles(controller->clickMenu()).size(), 8u);
+    controller->clickMenu().hide();
+
+    stored(typingRecording("Fresh"));
+    click(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(controller->clickMenu().isVisible());
+    EXPECT_EQ(titles(controller->clickMenu())[5], kIndent + "Fresh");
+    controller->clickMenu().hide();
+}
+
+}  // namespace
+}  // namespace brevanor::testing
