@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QVariantAnimation;
+
+namespace brevanor {
+
+class AppCoordinator;
+class AppSettings;
+
+// The status pill's content: a capsule of 500 × 48 with the state's symbol
+// (the countdown's number, a pulsing red dot, a green play symbol, a spinner),
+// a title with the elapsed time, a subtitle (orange when it warns), and how to
+// stop on the right. Everything it shows comes from the coordinator's
+// published fields and the settings' shortcuts.
+class OverlayView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int pillWidth = 500;
+    static constexpr int pillHeight = 48;
+    // The recording dot fades between 0.35 and full opacity and back, easing, every 0.7 s.
+    static constexpr int pulseMs = 700;
+
+    OverlayView(AppCoordinator& coordinator, AppSettings& settings, QWidget* parent = nullptr);
+
+    // The elapsed time as minutes and seconds to the tenth: 5.3 s reads
+    // 0:05.3, 62 s reads 1:02.0.
+    static QString elapsedText(std::uint64_t nanos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void showTexts();
+    void animateSymbol();
+    QRect symbolRect() const;
+
+    AppCoordinator& coordinator_;
+    AppSettings& settings_;
+    QLabel* title_;
+    QLabel* subtitle_;
+    QLabel* stopHint_;
+    // 0 → 1 → 2 over two pulses: the dot's opacity and the spinner's angle follow it.
+    QVariantAnimation* animation_;
+};
+
+}  // namespace brevanor

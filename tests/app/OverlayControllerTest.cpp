@@ -1,0 +1,143 @@
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+#include "app/ui/OverlayController.h"
+#include "app/ui/OverlayView.h"
+#include "core/control/ReleaseWait.h"
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+// The status pill on the fake backend and Qt's offscreen screens.
+class OverlayControllerTest : public CoordinatorTest {
+protected:
+    OverlayController& makeController() {
+        make();
+        controller = std::make_unique<OverlayController>(*coordinator, *settings);
+        return *controller;
+    }
+
+    bool pillShown() const { return controller->panel() && controller->panel()->isVisible(); }
+    std::string label(const char* name) const {
+        const auto* found = controller->panel()->findChild<QLabel*>(QString::fromLatin1(name));
+        return found && found->isVisibleTo(controller->panel()) ? found->text().toStdString() : "";
+    }
+    QColor subtitleColour() const {
+        return controller->panel()
+            ->findChild<QLabel*>(QStringLiteral("subtitle"))
+            ->palette()
+            .color(QPalette::WindowText);
+    }
+
+    std::unique_ptr<OverlayController> controller;
+};
+
+TEST_F(OverlayControllerTest, ACountdownShowsThePillAtTheTopCentreOfTheScreenUnderThePointer) {
+    makeController();
+    EXPECT_EQ(controller->panel(), nullptr) << "made when first needed";
+    const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
+    QCursor::setPos(usable.center());
+    coordinator->toggleRecording();
+    ASSERT_TRUE(pillShown());
+    const QWidget& pill = *controller->panel();
+    EXPECT_EQ(pill.size(), QSize(500, 48));
+    EXPECT_EQ(pill.pos(), QPoint(usable.x() + (usable.width() - 500) / 2, usable.y() + 10));
+    EXPECT_EQ(label("title"), "Recording starts in 3…");
+    EXPECT_EQ(label("subtitle"), "Press ⌃⌥⌘R to start now");
+    EXPECT_EQ(label("stopHint"), "Stop: ⌃⌥⌘X or hold ⎋");
+    for (const Qt::WindowType flag : {Qt::WindowTransparentForInput, Qt::WindowDoesNotAcceptFocus,
+                                      Qt::X11BypassWindowManagerHint, Qt::WindowStaysOnTopHint}) {
+        EXPECT_TRUE(pill.windowFlags().testFlag(flag)) << "flag " << std::hex << flag;
+    }
+    EXPECT_FALSE(pill.isActiveWindow());
+
+    // The pointer moves on: the pill stays until it shows anew.
+    QCursor::setPos(usable.topLeft() + QPoint(5, 5));
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_EQ(label("title"), "Recording starts in 2…");
+    EXPECT_EQ(pill.pos().x(), usable.x() + (usable.width() - 500) / 2);
+}
+
+TEST_F(OverlayControllerTest, ARecordingCountsUpAndWarnsInOrangeWhenSecureInputIsOn) {
+    makeController();
+    startRecording();
+    EXPECT_EQ(label("title"), "Recording 0:00.0");
+    EXPECT_EQ(label("subtitle"), "0 events");
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+    mainQueue->advanceBy(200 * kMillis);
+    EXPECT_EQ(label("title"), "Recording 0:00.2");
+    EXPECT_EQ(label("subtitle"), "2 events");
+    const QColor plain = subtitleColour();
+
+    secureInput->setEnabled(true);
+    ASSERT_TRUE(waitUntil([&] {
+        mainQueue->runReady();
+        return coordinator->secureInputActive();
+    }));
+    EXPECT_EQ(label("subtitle"), "Secure Input is on: keystrokes in this field are not recorded");
+    EXPECT_NE(subtitleColour(), plain);
+    EXPECT_GT(subtitleColour().red(), subtitleColour().blue()) << "orange";
+}
+
+TEST_F(OverlayControllerTest, APlaybackNamesItsPassAndASkippedRestoreWarns) {
+    makeController();
+    Recording recording = typingRecording("Typing");
+    recording.settings.repeatInfinite = true;
+    recording.environment.frontmostApp = FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
+    recording.settings.silencedWarnings = {PreflightWarningKind::appNotRunning};
+    coordinator->play(recording);
+    ASSERT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    EXPECT_EQ(label("title").rfind("Playing 1 of ∞ • 0:00.", 0), 0u) << label("title");
+    EXPECT_EQ(label("subtitle"), "Editor is not running.");
+    EXPECT_GT(subtitleColour().red(), subtitleColour().blue()) << "orange";
+    coordinator->stop();
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_FALSE(pillShown());
+
+    coordinator->play(typingRecording("Plain"));
+    EXPECT_EQ(label("subtitle"), "Brevanor is driving the mouse and keyboard");
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(OverlayControllerTest, HeldKeysAskToBeReleasedBeforeThePlaybackStarts) {
+    makeController();
+    heldInput->setHeld(true);
+    coordinator->play(typingRecording("Typing"));
+    ASSERT_TRUE(coordinator->waitingForRelease());
+    EXPECT_EQ(label("title"), "Preparing to play…");
+    EXPECT_EQ(label("subtitle"), "Release the keys to start");
+    EXPECT_GT(subtitleColour().red(), subtitleColour().blue()) << "orange";
+    heldInput->setHeld(false);
+    mainQueue->advanceBy(ReleaseWait::pollNanos);
+    EXPECT_EQ(label("subtitle"), "Brevanor is driving the mouse and keyboard");
+    ASSERT_TRUE(waitForIdle());
+}
+
+TEST_F(OverlayControllerTest, TheSwitchHidesAndShowsThePillAtOnce) {
+    make();
+    settings->setShowOverlay(false);
+    controller = std::make_unique<OverlayController>(*coordinator, *settings);
+    startRecording();
+    EXPECT_FALSE(pillShown());
+    settings->setShowOverlay(true);
+    EXPECT_TRUE(pillShown());
+    settings->setShowOverlay(false);
+    EXPECT_FALSE(pillShown());
+    settings->setShowOverlay(true);
+    coordinator->stop();
+    EXPECT_FALSE(pillShown()) << "idle hides it";
+}
+
+TEST_F(OverlayControllerTest, ElapsedTimeReadsAsMinutesAndTenthsOfSeconds) {
+    EXPECT_EQ(OverlayView::elapsedText(5'300'000'000).toStdString(), "0:05.3");
+    EXPECT_EQ(OverlayView::elapsedText(62 * kSeconds).toStdString(), "1:02.0");
+    EXPECT_EQ(OverlayView::elapsedText(59'960'000'000).toStdString(), "1:00.0") << "never 0:60.0";
+    EXPECT_EQ(OverlayView::elapsedText(0).toStdString(), "0:00.0");
+    EXPECT_EQ(OverlayView::elapsedText(UINT64_MAX).toStdString(), "307445734:33.7") << "no overflow";
+}
+
+}  // namespace
+}  // namespace brevanor::testing
