@@ -1,12 +1,17 @@
 #include "app/control/AppDelegate.h"
 
+#include <QMessageBox>
+#include <QSystemTrayIcon>
 #include <exception>
 
 #include "app/control/AppSettings.h"
 #include "app/ui/LibraryWindow.h"
+#include "app/ui/MenuBarController.h"
 #include "app/ui/OnboardingWindow.h"
+#include "app/ui/OverlayController.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/WindowPlacement.h"
+#include "core/model/Localized.h"
 #include "core/store/RecordingStore.h"
 
 namespace brevanor {
@@ -31,12 +36,13 @@ bool AppDelegate::launch() {
         return false;
     }
     coordinator_ = std::make_unique<AppCoordinator>(*settings_, store_, environment_.services);
-    // The update checker, the tray menu and the status pill come with the user interface.
+    menuBar_ = std::make_unique<MenuBarController>(*coordinator_, *settings_);
+    overlay_ = std::make_unique<OverlayController>(*coordinator_, *settings_);
     libraryWindow_ = std::make_unique<LibraryWindow>(*coordinator_, *settings_);
+    WindowPlacement::center(*libraryWindow_);
     settingsWindow_ = std::make_unique<SettingsWindow>(*coordinator_, *settings_);
     WindowPlacement::center(*settingsWindow_);
     onboardingWindow_ = std::make_unique<OnboardingWindow>(*coordinator_);
-    WindowPlacement::center(*libraryWindow_);
 
     coordinator_->openLibrary = [this] { showLibrary(); };
     coordinator_->openSettings = [this] { WindowPlacement::showInFront(*settingsWindow_); };
@@ -53,7 +59,31 @@ bool AppDelegate::launch() {
     } else if (!coordinator_->accessibilityGranted() || !coordinator_->inputMonitoringGranted()) {
         showLibrary();  // it shows what is missing
     }
+    // Without a tray the library window is the way in.
+    if (!systemTrayAvailable()) {
+        showLibrary();
+        tellOnceThatThereIsNoTray();
+    }
     return true;
+}
+
+bool AppDelegate::systemTrayAvailable() const {
+    return environment_.systemTrayAvailable ? environment_.systemTrayAvailable()
+                                            : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void AppDelegate::tellOnceThatThereIsNoTray() {
+    if (environment_.preferences->getBoolean(noTrayNoticeShownKey).value_or(false)) return;
+    environment_.preferences->setBoolean(noTrayNoticeShownKey, true);
+    auto* notice = new QMessageBox(
+        QMessageBox::Information, QStringLiteral("Brevanor"),
+        QString::fromStdString(brevanor::tr("This desktop shows no tray icons, so Brevanor’s menu is in this window. "
+                                            "The shortcuts work as usual, and closing the window keeps Brevanor "
+                                            "running.")),
+        QMessageBox::Ok, libraryWindow_.get());
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->setWindowModality(Qt::NonModal);
+    notice->show();
 }
 
 void AppDelegate::showLibrary() {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -14,7 +15,9 @@ namespace brevanor {
 
 class AppSettings;
 class LibraryWindow;
+class MenuBarController;
 class OnboardingWindow;
+class OverlayController;
 class RecordingStore;
 class SettingsWindow;
 
@@ -27,12 +30,16 @@ class AppDelegate : public QObject {
 
 public:
     static constexpr std::string_view hasLaunchedBeforeKey = "hasLaunchedBefore";
+    // The user was told once that the desktop has no tray.
+    static constexpr std::string_view noTrayNoticeShownKey = "noTrayNoticeShown";
 
     struct Environment {
         AppCoordinator::Services services;
         std::shared_ptr<PreferencesStore> preferences;
         // The library folder; the store's default folder when absent.
         std::optional<std::filesystem::path> recordingsDirectory;
+        // Whether the desktop shows tray icons; QSystemTrayIcon's answer when empty.
+        std::function<bool()> systemTrayAvailable;
     };
 
     explicit AppDelegate(Environment environment, QObject* parent = nullptr);
@@ -53,17 +60,23 @@ public:
 
     // Null before launch() and after a failed one.
     AppCoordinator* coordinator() const { return coordinator_.get(); }
+    MenuBarController* menuBar() const { return menuBar_.get(); }
+    OverlayController* overlay() const { return overlay_.get(); }
     QWidget* libraryWindow() const;
     QWidget* settingsWindow() const;
     QWidget* onboardingWindow() const;
 
 private:
     void showLibrary();
+    bool systemTrayAvailable() const;
+    void tellOnceThatThereIsNoTray();
 
     Environment environment_;
     std::unique_ptr<AppSettings> settings_;
     std::shared_ptr<RecordingStore> store_;
     std::unique_ptr<AppCoordinator> coordinator_;
+    std::unique_ptr<MenuBarController> menuBar_;
+    std::unique_ptr<OverlayController> overlay_;
     std::unique_ptr<LibraryWindow> libraryWindow_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
     std::unique_ptr<OnboardingWindow> onboardingWindow_;

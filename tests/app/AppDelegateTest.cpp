@@ -1,3 +1,4 @@
+#include <QMessageBox>
 #include <QWidget>
 #include <fstream>
 
@@ -16,6 +17,7 @@ protected:
         environment.services = services();
         environment.preferences = preferences;
         environment.recordingsDirectory = recordingsFolder;
+        environment.systemTrayAvailable = [this] { return trayAvailable; };
         auto delegate = std::make_unique<AppDelegate>(std::move(environment));
         EXPECT_EQ(delegate->launch(), expectSuccess);
         return delegate;
@@ -30,6 +32,7 @@ protected:
     }
 
     std::filesystem::path recordingsFolder = folder.path() / "Recordings";
+    bool trayAvailable = true;
 };
 
 TEST_F(AppDelegateTest, TheFirstLaunchShowsTheOnboardingAndNoLaterLaunchDoes) {
@@ -51,6 +54,18 @@ TEST_F(AppDelegateTest, ALaterLaunchWithBothPermissionsShowsNoWindowAndTheShortc
     EXPECT_TRUE(visibleWindows(*delegate).empty());
     EXPECT_EQ(hotKeys->registered().size(), 3u);
     EXPECT_TRUE(source->isRunning()) << "the listener runs from launch with Input Monitoring";
+}
+
+TEST_F(AppDelegateTest, WithoutATrayTheLibraryOpensAtEveryLaunchAndTheFirstOneSaysWhy) {
+    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
+    trayAvailable = false;
+    for (const bool first : {true, false}) {
+        const auto delegate = launch();
+        EXPECT_EQ(visibleWindows(*delegate), std::vector<std::string>{"Brevanor"});
+        const auto* notice = delegate->libraryWindow()->findChild<QMessageBox*>();
+        EXPECT_EQ(notice != nullptr && notice->isVisible(), first);
+    }
+    EXPECT_NE(launch()->menuBar(), nullptr) << "the tray icon waits for a tray to appear";
 }
 
 TEST_F(AppDelegateTest, TheCoordinatorsCallbacksShowTheirWindows) {
