@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include "cli/ChildProcess.h"
+#include "tests/store/TemporaryDirectory.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::XvfbSession;
+
+// A window as the screen shows it.
+struct Placed {
+    Window window = None;
+    int x = 0, y = 0, width = 0, height = 0;
+    int centreX() const { return x + width / 2; }
+    int centreY() const { return y + height / 2; }
+};
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// Brevanor as a user meets it: the real program in a private X server with
+// openbox and trayer (an XEmbed tray), on a library and preferences of its
+// own, driven by xdotool. A window of the test's lies under the status pill
+// and takes what is typed. Screenshots go to the build folder.
+class TrayDesktopTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(XvfbSession::Options{true, 1280, 800}); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+
+    void SetUp() override {
+        for (const char* tool : {"openbox", "trayer", "xdotool", "import"}) {
+            if (!ChildProcess::isAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
+        }
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        display_ = XOpenDisplay(session_->displayName().c_str());
+        ASSERT_NE(display_, nullptr);
+        std::filesystem::create_directories(BREVANOR_SCREENSHOT_DIR);
+        for (const char* folder : {"config/Brevanor", "data", "cache", "runtime"}) {
+            std::filesystem::create_directories(folder_.path() / folder);
+        }
+        ::chmod((folder_.path() / "runtime").c_str(), 0700);
+        // Not the first launch (no onboarding), and a short countdown.
+        std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf")
+            << "[General]\nhasLaunchedBefore=true\ncountdownSeconds=2\n";
+    }
+
+    void TearDown() override {
+        if (brevanor_) brevanor_->terminate();
+        brevanor_.reset();
+        tray_.reset();
+        if (target_ != None) XDestroyWindow(display_, target_);
+        if (display_) XCloseDisplay(display_);
+    }
+
+    void startTray() {
+        tray_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
+                                     "--height", "28", "--SetDockType", "true", "--SetPartialStrut", "true",
+                                     "--transparent", "true", "--alpha", "0", "--tint", "0x2b3035"},
+            ChildProcess::Options{});  // DISPLAY is the session's
+        const Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
+        ASSERT_TRUE(waitFor([&] { return XGetSelectionOwner(display_, selection) != None; })) << "trayer started";
+    }
+
+    void startBrevanor() {
+        const auto& base = folder_.path();
+        ChildProcess::Options options;
+        options.environment = {{"DISPLAY", session_->displayName()},
+                               {"QT_QPA_PLATFORM", "xcb"},
+                               {"HOME", base.string()},
+                               {"XDG_CONFIG_HOME", (base / "config").string()},
+                               {"XDG_DATA_HOME", (base / "data").string()},
+                               {"XDG_CACHE_HOME", (base / "cache").string()},
+                               {"XDG_RUNTIME_DIR", (base / "runtime").string()},
+                               // No session bus, so the XEmbed tray is the one Qt uses.
+                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (base / "no-bus").string()},
+                               // Under AddressSanitizer: what Qt's platform plugins keep until exit is not ours.
+                               {"ASAN_OPTIONS", "detect_leaks=0"}};
+        options.standardOutput = base / "brevanor.out";
+        options.standardError = base / "brevanor.err";
+        brevanor_ = std::make_unique<ChildProcess>(std::vector<std::string>{BREVANOR_APP_PROGRAM}, options);
+    }
+
+    // A window under where the pill shows, taking the keyboard, as an editor would.
+    void openTargetWindow() {
+        target_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 290, 0, 700, 400, 0, 0, 0xf4f4f4);
+        XSizeHints hints{};
+        hints.flags = USPosition | USSize;
+        hints.x = 290;
+        hints.y = 0;
+        hints.width = 700;
+        hints.height = 400;
+        XSetWMNormalHints(display_, target_, &hints);
+        XStoreName(display_, target_, "Target");
+        XSelectInput(display_, target_, KeyPressMask | ButtonPressMask | StructureNotifyMask);
+        XMapWindow(display_, target_);
+        XSync(display_, False);
+        ASSERT_TRUE(waitFor([&] { return placed(target_).has_value(); }));
+    }
+
+    // Where a viewable window is on the screen; nothing while it is not shown.
+    std::optional<Placed> placed(Window window) const {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display_, window, &attributes) || attributes.map_state != IsViewable) {
+            return std::nullopt;
+        }
+        Placed result{window, 0, 0, attributes.width, attributes.height};
+        Window child = None;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &result.x, &result.y, &child);
+        return result;
+    }
+
+    // Brevanor's viewable windows that match `fits`.
+    std::vector<Placed> brevanorWindows(const std::function<bool(const Placed&, bool overrideRedirect)>& fits) const {
+        std::vector<Placed> found;
+        std::function<void(Window)> visit = [&](Window window) {
+            XClassHint hint{};
+            if (XGetClassHint(display_, window, &hint)) {
+                const bool ours = hint.res_class && std::string(hint.res_class) == "Brevanor";
+                if (hint.res_name) XFree(hint.res_name);
+                if (hint.res_class) XFree(hint.res_class);
+                XWindowAttributes attributes{};
+                if (ours && XGetWindowAttributes(display_, window, &attributes)) {
+                    if (const auto where = placed(window); where && fits(*where, attributes.override_redirect)) {
+                        found.push_back(*where);
+                    }
+                }
+            }
+            Window root = None, parent = None, *children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(display_, window, &root, &parent, &children, &count)) return;
+            for (unsigned int i = 0; i < count; ++i) visit(children[i]);
+            if (children) XFree(children);
+        };
+        visit(DefaultRootWindow(display_));
+        return found;
+    }
+
+    std::optional<Placed> trayIcon() const {
+        const auto icons = brevanorWindows(
+            [](const Placed& window, bool) { return window.width <= 48 && window.height <= 48 && window.y > 700; });
+        return icons.empty() ? std::nullopt : std::optional(icons.front());
+    }
+    std::optional<Placed> pill() const {
+        const auto pills = brevanorWindows([](const Placed& window, bool overrideRedirect) {
+            return overrideRedirect && window.width == 500 && window.height == 48;
+        });
+        return pills.empty() ? std::nullopt : std::optional(pills.front());
+    }
+    std::optional<Placed> popupMenu() const {
+        const auto menus = brevanorWindows(
+            [](const Placed& window, bool overrideRedirect) { return overrideRedirect && window.height > 100; });
+        return menus.empty() ? std::nullopt : std::optional(menus.front());
+    }
+
+    Window activeWindow() const {
+        const Atom property = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        Window active = None;
+        if (XGetWindowProperty(display_, DefaultRootWindow(display_), property, 0, 1, False, XA_WINDOW, &type, &format,
+                               &count, &after, &data) == Success &&
+            data && count == 1) {
+            active = *reinterpret_cast<Window*>(data);
+        }
+        if (data) XFree(data);
+        return active;
+    }
+
+    // Letters typed and clicks that reached the target window so far.
+    void readTargetEvents() {
+        while (XPending(display_) > 0) {
+            XEvent event{};
+            XNextEvent(display_, &event);
+            if (event.xany.window != target_) continue;
+            // Letters only: the shortcuts' modifiers reach the window too.
+            const KeySym symbol = event.type == KeyPress ? XLookupKeysym(&event.xkey, 0) : NoSymbol;
+            if (symbol >= XK_a && symbol <= XK_z) ++targetLetters_;
+            if (event.type == ButtonPress) targetClicks_.emplace_back(event.xbutton.x_root, event.xbutton.y_root);
+        }
+    }
+
+    int run(const std::string& command) const { return session_->run(command); }
+    void click(int x, int y) const {
+        run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    }
+    void screenshot(const std::string& name) const {
+        run(std::string("import -window root ") + BREVANOR_SCREENSHOT_DIR + "/" + name + ".png");
+    }
+
+    std::vector<std::filesystem::path> recordingFiles() const {
+        std::vector<std::filesystem::path> files;
+        const auto folder = folder_.path() / "data/Brevanor/Recordings";
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+            if (entry.path().extension() == ".json") files.push_back(entry.path());
+        }
+        return files;
+    }
+
+    static XvfbSession* session_;
+    TemporaryDirectory folder_;
+    Display* display_ = nullptr;
+    Window target_ = None;
+    int targetLetters_ = 0;
+    std::vector<std::pair<int, int>> targetClicks_;
+    std::unique_ptr<ChildProcess> tray_;
+    std::unique_ptr<ChildProcess> brevanor_;
+};
+
+XvfbSession* TrayDesktopTest::session_ = nullptr;
+
+TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutThenReplayAndStopFromTheTray) {
+    startTray();
+    openTargetWindow();
+    startBrevanor();
+    std::optional<Placed> icon;
+    ASSERT_TRUE(waitFor([&] { return (icon = trayIcon()).has_value(); })) << "Brevanor's icon docked in the tray";
+
+    // A left click opens the menu; its first item records.
+    click(icon->centreX(), icon->centreY());
+    ASSERT_TRUE(waitFor([&] { return popupMenu().has_value(); })) << "the menu opened";
+    screenshot("tray-menu");
+    run("xdotool key --delay 80 Down Return");
+
+    std::optional<Placed> shown;
+    ASSERT_TRUE(waitFor([&] { return (shown = pill()).has_value(); })) << "the pill shows the countdown";
+    EXPECT_EQ(shown->x, (1280 - 500) / 2);
+    EXPECT_EQ(shown->y, 10);
+    screenshot("pill-countdown");
+    std::this_thread::sleep_for(2500ms);  // the countdown of 2 s runs out
+
+    // The pill takes no click: the window beneath gets it, and the focus.
+    click(shown->centreX(), shown->y + 40);
+    ASSERT_TRUE(waitFor([&] {
+        readTargetEvents();
+        return !targetClicks_.empty();
+    })) << "the click went through the pill";
+    EXPECT_EQ(targetClicks_.front(), std::make_pair(shown->centreX(), shown->y + 40));
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == target_; }));
+    run("xdotool type --delay 300 brevanor");
+    screenshot("pill-recording");
+    EXPECT_EQ(activeWindow(), target_) << "the pill never became the active window";
+    run("xdotool key ctrl+alt+super+x");  // the stop shortcut
+
+    ASSERT_TRUE(waitFor([&] { return recordingFiles().size() == 1; })) << "the recording was saved";
+    ASSERT_TRUE(waitFor([&] { return !pill().has_value(); })) << "idle hides the pill";
+    const std::string document = readFile(recordingFiles().front());
+    EXPECT_EQ(countOf(document, "\"keyDown\""), 8u) << "the eight letters, without the shortcut's keys";
+    readTargetEvents();
+    const int typed = targetLetters_;
+
+    // Play it back by the play-last shortcut: the letters arrive again.
+    run("xdotool key ctrl+alt+super+p");
+    ASSERT_TRUE(waitFor([&] { return pill().has_value(); })) << "the pill shows the playback";
+    screenshot("pill-playing");
+    ASSERT_TRUE(waitFor([&] { return !pill().has_value(); })) << "the playback ended";
+    ASSERT_TRUE(waitFor([&] {
+        readTargetEvents();
+        return targetLetters_ >= typed + 8;
+    })) << "replayed "
+        << targetLetters_ - typed << " letters";
+
+    // Once more, stopped at once by a left click on the tray icon.
+    const int replayed = targetLetters_;
+    run("xdotool key ctrl+alt+super+p");
+    ASSERT_TRUE(waitFor([&] { return pill().has_value(); }));
+    click(icon->centreX(), icon->centreY());
+    ASSERT_TRUE(waitFor([&] { return !pill().has_value(); }, 1500ms)) << "stopped before its end";
+    std::this_thread::sleep_for(1500ms);
+    readTargetEvents();
+    EXPECT_LT(targetLetters_ - replayed, 8) << "the rest of the playback never came";
+    EXPECT_FALSE(popupMenu().has_value()) << "a click during playback stops and opens no menu";
+
+    EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
+    brevanor_.reset();
+}
+
+}  // namespace
+}  // namespace brevanor
