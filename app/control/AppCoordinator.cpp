@@ -508,4 +508,11 @@ std::vector<HotkeyConflicts::Binding> AppCoordinator::shortcutsInUse(
     return inUse;
 }
 
+std::vector<std::string> AppCoordinator::shortcutConflicts(const HotkeyChord& chord,
+                                                           std::optional<Uuid> excludingRecording,
+                                                           std::optional<HotkeyAction::Kind> excludingAction) const {
+    return HotkeyConflicts::conflicts(chord, shortcutsInUse(excludingRecording, excludingAction),
+                                      services_.platform.keyboard.get());
+}
+
 }  // namespace brevanor

@@ -143,6 +143,10 @@ public:
     // The shortcuts taken, named as the user knows them, for conflict checks.
     std::vector<HotkeyConflicts::Binding> shortcutsInUse(std::optional<Uuid> excludingRecording,
                                                          std::optional<HotkeyAction::Kind> excludingAction) const;
+    // Why `chord` may not work as hoped, one sentence each (HotkeyConflicts), against
+    // shortcutsInUse() and with keys named on the current keyboard layout.
+    std::vector<std::string> shortcutConflicts(const HotkeyChord& chord, std::optional<Uuid> excludingRecording,
+                                               std::optional<HotkeyAction::Kind> excludingAction) const;
 
 signals:
     void stateChanged();

@@ -158,6 +158,13 @@ TEST_F(AppCoordinatorShortcutTest, TheShortcutsInUseLeaveOutWhatIsBeingEdited) {
     EXPECT_EQ(names(coordinator->shortcutsInUse(newer.id, std::nullopt)),
               (std::vector<std::string>{"Record", "Play Last Recording", "Stop", "Older"}));
     EXPECT_EQ(coordinator->shortcutsInUse(std::nullopt, std::nullopt).at(2).chord, HotkeyChord::defaultStop);
+
+    EXPECT_EQ(coordinator->shortcutConflicts({19, kChordFlags}, std::nullopt, HotkeyAction::Kind::record),
+              (std::vector<std::string>{"Already assigned to “Newer”"}));
+    EXPECT_TRUE(coordinator->shortcutConflicts({19, kChordFlags}, newer.id, std::nullopt).empty());
+    EXPECT_EQ(coordinator->shortcutConflicts({0, 0}, newer.id, std::nullopt),
+              (std::vector<std::string>{"Add a modifier key, or this fires every time you type A."}))
+        << "the key is named on the keyboard layout";
 }
 
 }  // namespace
