@@ -98,7 +98,7 @@ BENCHMARK(BM_ListCold)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasurePr
 
 // Nothing changed since the last listing: the folder is read, nothing decoded.
 void BM_ListUnchanged(benchmark::State& state) {
-    RecordingStore store = makeStore(RecordingListing::defaultThreadCount());
+    RecordingStore store = makeStore(0);
     store.list();
     for (auto _ : state) benchmark::DoNotOptimize(store.list());
     reportLibrary(state);
@@ -107,7 +107,7 @@ BENCHMARK(BM_ListUnchanged)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTim
 
 // The listing that follows a save: one document decoded again.
 void BM_ListAfterSave(benchmark::State& state) {
-    RecordingStore store = makeStore(RecordingListing::defaultThreadCount());
+    RecordingStore store = makeStore(0);
     Recording changed = library().first();
     store.list();
     for (auto _ : state) {

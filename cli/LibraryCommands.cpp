@@ -47,9 +47,9 @@ std::string lowerCased(std::string text) {
 
 int LibraryCommands::list(const CommandLine& line) {
     line.expectPositionals(0, 0, "nothing");
-    LibraryListing<Recording> listing;
+    LibraryListing<RecordingSummary> listing;
     try {
-        listing = context_.store().list();
+        listing = context_.store().listSummaries();
     } catch (const FileError& error) {
         throw CliError("The library cannot be listed: " + described(error) + ".");
     }
@@ -75,7 +75,9 @@ int LibraryCommands::list(const CommandLine& line) {
 
 int LibraryCommands::show(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id, name or file)");
-    const Recording recording = RecordingLookup(context_.store()).find(line.positionals()[0]);
+    StreamedDocument document = RecordingLookup(context_.store()).open(line.positionals()[0]);
+    const RecordingSummary& recording = document.summary();
+    const auto forEachEvent = [&](const auto& visit) { document.forEachEvent(visit); };
     // The events of a sensitive recording hold what was typed; they stay out as they do of exports.
     const bool withholdEvents = recording.settings.containsSensitiveInput;
     if (withholdEvents && (line.has("json") || line.has("events"))) {
@@ -85,20 +87,29 @@ int LibraryCommands::show(const CommandLine& line) {
                               "” is marked as containing sensitive input, so its events are not shown.")
                        << "\n";
     }
+    // Long recordings are written out as their events are read again, never held whole.
     if (line.has("json")) {
         const RecordingJSONEncoder encoder;
-        context_.out() << (withholdEvents ? encoder.encodeSummary(recording) : encoder.encode(recording)) << "\n";
+        if (withholdEvents) {
+            context_.out() << encoder.encodeSummary(recording);
+        } else {
+            encoder.encode(recording, forEachEvent, [&](std::string_view piece) { context_.out() << piece; });
+        }
+        context_.out() << "\n";
         return 0;
     }
     KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;
     context_.out() << RecordingText::details(recording, context_.dates(), layout);
-    if (line.has("events") && !withholdEvents) context_.out() << "events\n" << RecordingText::events(recording);
+    if (line.has("events") && !withholdEvents) {
+        context_.out() << "events\n";
+        forEachEvent([&](const RecordingEvent& event) { context_.out() << RecordingText::eventLine(event); });
+    }
     return 0;
 }
 
 int LibraryCommands::rename(const CommandLine& line) {
     line.expectPositionals(2, 2, "a recording and its new name");
-    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    const RecordingSummary recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
     const std::string& name = line.positionals()[1];
     if (name.find_first_not_of(" \t") == std::string::npos) {
         throw CliError::usage("A recording needs a name that is not blank.");
@@ -109,8 +120,8 @@ int LibraryCommands::rename(const CommandLine& line) {
 
 int LibraryCommands::duplicate(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
-    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
-    const Recording copy =
+    const RecordingSummary recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    const RecordingSummary copy =
         changing("duplicate", recording.name, [&] { return context_.store().duplicate(recording.id); });
     context_.out() << copy.id.toString() << "\n";
     return 0;
@@ -118,7 +129,7 @@ int LibraryCommands::duplicate(const CommandLine& line) {
 
 int LibraryCommands::remove(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
-    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    const RecordingSummary recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
     changing("delete", recording.name, [&] { context_.store().deleteRecording(recording.id); });
     return 0;
 }
@@ -154,10 +165,11 @@ int LibraryCommands::importFiles(const CommandLine& line) {
 
 int LibraryCommands::exportRecording(const CommandLine& line) {
     line.expectPositionals(2, 2, "a recording and the file to write");
-    const Recording recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
-    if (recording.settings.containsSensitiveInput) {
-        throw CliError("“" + recording.name + "” is marked as containing sensitive input, so it cannot be exported.");
+    const RecordingSummary found = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    if (found.settings.containsSensitiveInput) {
+        throw CliError("“" + found.name + "” is marked as containing sensitive input, so it cannot be exported.");
     }
+    const Recording recording = changing("export", found.name, [&] { return context_.store().load(found.id); });
     const std::string& target = line.positionals()[1];
     try {
         context_.store().exportRecording(
@@ -176,7 +188,7 @@ int LibraryCommands::exportRecording(const CommandLine& line) {
 
 int LibraryCommands::trim(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
-    const Recording found = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
+    const RecordingSummary found = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
     const bool undo = line.has("undo");
     const Recording recording = changing("trim", found.name, [&] {
         return context_.store().modify(found.id, [undo](Recording& stored) {
@@ -188,7 +200,7 @@ int LibraryCommands::trim(const CommandLine& line) {
         });
     });
     KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;
-    context_.out() << RecordingText::row(recording, context_.dates(), layout) << "\n";
+    context_.out() << RecordingText::row(RecordingSummary::of(recording), context_.dates(), layout) << "\n";
     return 0;
 }
 

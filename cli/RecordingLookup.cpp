@@ -17,31 +17,64 @@ std::string reason(const std::exception& error) {
     return text;
 }
 
+bool isFile(const std::string& reference) {
+    std::error_code error;
+    return !Uuid::parse(reference) && std::filesystem::is_regular_file(reference, error);
+}
+
+// Runs `read` on the library's recording `id`, wording its failures.
+template <typename Read>
+auto readingLibrary(const Uuid& id, Read&& read) {
+    try {
+        return read();
+    } catch (const RecordingStore::StoreError&) {
+        throw CliError("No recording in the library has the id " + id.toString() + ".");
+    } catch (const FileError& failure) {
+        throw CliError("The recording " + id.toString() + " cannot be read: " + reason(failure) + ".");
+    } catch (const std::exception& failure) {
+        throw CliError("The recording " + id.toString() + " is not a recording this version of Brevanor understands (" +
+                       reason(failure) + ").");
+    }
+}
+
+// Runs `read` on the recording file `file`, wording its failures.
+template <typename Read>
+auto readingFile(const std::string& file, Read&& read) {
+    try {
+        return read();
+    } catch (const FileError& failure) {
+        throw CliError("Cannot read " + file + ": " + reason(failure) + ".");
+    } catch (const std::exception& failure) {
+        throw CliError(file + " is not a recording this version of Brevanor understands (" + reason(failure) + ").");
+    }
+}
+
 }  // namespace
 
 Recording RecordingLookup::find(const std::string& reference) const {
-    if (Uuid::parse(reference)) return findInLibrary(reference);
-    std::error_code error;
-    if (std::filesystem::is_regular_file(reference, error)) return loadFile(reference);
-    return findInLibrary(reference);
+    if (isFile(reference)) return readingFile(reference, [&] { return store_.load(std::filesystem::path(reference)); });
+    const Uuid id = libraryId(reference);
+    return readingLibrary(id, [&] { return store_.load(id); });
 }
 
-Recording RecordingLookup::findInLibrary(const std::string& reference) const {
-    if (const auto id = Uuid::parse(reference)) {
-        try {
-            return store_.load(*id);
-        } catch (const RecordingStore::StoreError&) {
-            throw CliError("No recording in the library has the id " + id->toString() + ".");
-        } catch (const FileError& failure) {
-            throw CliError("The recording " + id->toString() + " cannot be read: " + reason(failure) + ".");
-        } catch (const std::exception& failure) {
-            throw CliError("The recording " + id->toString() +
-                           " is not a recording this version of Brevanor understands (" + reason(failure) + ").");
-        }
+StreamedDocument RecordingLookup::open(const std::string& reference) const {
+    if (isFile(reference)) {
+        return readingFile(reference, [&] { return store_.openDocument(std::filesystem::path(reference)); });
     }
-    std::vector<std::shared_ptr<const Recording>> matches;
-    for (const auto& recording : store_.list().entries) {
-        if (recording->name == reference) matches.push_back(recording);
+    const Uuid id = libraryId(reference);
+    return readingLibrary(id, [&] { return store_.openDocument(id); });
+}
+
+RecordingSummary RecordingLookup::findInLibrary(const std::string& reference) const {
+    const Uuid id = libraryId(reference);
+    return readingLibrary(id, [&] { return store_.openDocument(id).summary(); });
+}
+
+Uuid RecordingLookup::libraryId(const std::string& reference) const {
+    if (const auto id = Uuid::parse(reference)) return *id;
+    std::vector<Uuid> matches;
+    for (const auto& recording : store_.listSummaries().entries) {
+        if (recording->name == reference) matches.push_back(recording->id);
     }
     if (matches.empty()) {
         throw CliError("No recording is named “" + reference + "”, and no id or file matches it.");
@@ -49,17 +82,7 @@ Recording RecordingLookup::findInLibrary(const std::string& reference) const {
     if (matches.size() > 1) {
         throw CliError("Several recordings are named “" + reference + "”; name one by its id (brevanor-cli list).");
     }
-    return *matches.front();
-}
-
-Recording RecordingLookup::loadFile(const std::string& file) const {
-    try {
-        return store_.load(std::filesystem::path(file));
-    } catch (const FileError& failure) {
-        throw CliError("Cannot read " + file + ": " + reason(failure) + ".");
-    } catch (const std::exception& failure) {
-        throw CliError(file + " is not a recording this version of Brevanor understands (" + reason(failure) + ").");
-    }
+    return matches.front();
 }
 
 }  // namespace brevanor

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "core/model/Recording.h"
+#include "core/model/RecordingSummary.h"
 #include "core/store/RecordingStore.h"
+#include "core/store/StreamedDocument.h"
 
 namespace brevanor {
 
@@ -17,12 +19,15 @@ public:
 
     // An id, an existing file, or a name, tried in this order.
     Recording find(const std::string& reference) const;
+    // The same, read for its summary and a walk through its events without holding them all.
+    StreamedDocument open(const std::string& reference) const;
     // An id or a name: for the commands that change the library.
-    Recording findInLibrary(const std::string& reference) const;
-    // The document at `file`; throws CliError when it cannot be read or is no recording.
-    Recording loadFile(const std::string& file) const;
+    RecordingSummary findInLibrary(const std::string& reference) const;
 
 private:
+    // The id of the library recording `reference` names: an id, or a name found in the library.
+    Uuid libraryId(const std::string& reference) const;
+
     RecordingStore& store_;
 };
 

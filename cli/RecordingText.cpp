@@ -72,7 +72,55 @@ std::string frontmostApp(const FrontmostAppInfo& app) {
     return text;
 }
 
-std::string eventLine(const RecordingEvent& event) {
+}  // namespace
+
+std::string RecordingText::summary(const RecordingSummary& recording, const DateText& dates) {
+    return DurationText::duration(recording.trimmedDurationNanos()) + " • " + std::to_string(recording.eventCount) +
+           " events • " + dates.format(recording.createdAt);
+}
+
+std::string RecordingText::row(const RecordingSummary& recording, const DateText& dates, KeyboardLayout* layout) {
+    std::string line =
+        recording.id.toString() + "  " + TerminalText::escaped(recording.name) + "  " + summary(recording, dates);
+    if (recording.settings.playHotkey) {
+        line += "  " + TerminalText::escaped(recording.settings.playHotkey->displayString(layout));
+    }
+    if (recording.settings.containsSensitiveInput) line += "  (sensitive)";
+    return line;
+}
+
+std::string RecordingText::details(const RecordingSummary& recording, const DateText& dates, KeyboardLayout* layout) {
+    const RecordingSettings& settings = recording.settings;
+    std::string text = TerminalText::escaped(recording.name) + "\n";
+    text += field("id", recording.id.toString());
+    text += field("summary", summary(recording, dates));
+    text += field("length", DurationText::duration(recording.durationNanos) +
+                                (recording.canUndoTrim()
+                                     ? ", trimmed by " + DurationText::duration(recording.trim.leadingNanos) +
+                                           " at the start and " + DurationText::duration(recording.trim.trailingNanos) +
+                                           " at the end"
+                                     : ", not trimmed"));
+    text += field("playback", playbackSettings(settings));
+    if (settings.playHotkey)
+        text += field("shortcut", TerminalText::escaped(settings.playHotkey->displayString(layout)));
+    if (settings.containsSensitiveInput) text += field("sensitive", "contains sensitive input; export is refused");
+    if (!settings.silencedWarnings.empty()) {
+        std::string kinds;
+        for (const PreflightWarningKind kind : settings.silencedWarnings) {
+            kinds += (kinds.empty() ? "" : ", ") + std::string(toString(kind));
+        }
+        text += field("silenced", kinds);
+    }
+    if (!settings.notes.empty()) text += field("notes", TerminalText::escaped(settings.notes));
+    const EnvironmentSnapshot& environment = recording.environment;
+    text +=
+        field("displays", environment.displays.empty() ? "unknown" : PreflightChecker::describe(environment.displays));
+    text += field("front app", environment.frontmostApp ? frontmostApp(*environment.frontmostApp) : "unknown");
+    text += field("keyboard", TerminalText::escaped(environment.keyboardInputSourceID.value_or("unknown")));
+    return text;
+}
+
+std::string RecordingText::eventLine(const RecordingEvent& event) {
     using Kind = RecordingEvent::Kind;
     std::string line =
         printf("%12s  %-13s", seconds(event.timestamp()).c_str(), std::string(toString(event.kind())).c_str());
@@ -119,61 +167,7 @@ std::string eventLine(const RecordingEvent& event) {
     return line + "\n";
 }
 
-}  // namespace
-
-std::string RecordingText::summary(const Recording& recording, const DateText& dates) {
-    return DurationText::duration(recording.trimmedDurationNanos()) + " • " + std::to_string(recording.eventCount()) +
-           " events • " + dates.format(recording.createdAt);
-}
-
-std::string RecordingText::row(const Recording& recording, const DateText& dates, KeyboardLayout* layout) {
-    std::string line =
-        recording.id.toString() + "  " + TerminalText::escaped(recording.name) + "  " + summary(recording, dates);
-    if (recording.settings.playHotkey) {
-        line += "  " + TerminalText::escaped(recording.settings.playHotkey->displayString(layout));
-    }
-    if (recording.settings.containsSensitiveInput) line += "  (sensitive)";
-    return line;
-}
-
-std::string RecordingText::details(const Recording& recording, const DateText& dates, KeyboardLayout* layout) {
-    const RecordingSettings& settings = recording.settings;
-    std::string text = TerminalText::escaped(recording.name) + "\n";
-    text += field("id", recording.id.toString());
-    text += field("summary", summary(recording, dates));
-    text += field("length", DurationText::duration(recording.durationNanos()) +
-                                (recording.canUndoTrim()
-                                     ? ", trimmed by " + DurationText::duration(recording.trim.leadingNanos) +
-                                           " at the start and " + DurationText::duration(recording.trim.trailingNanos) +
-                                           " at the end"
-                                     : ", not trimmed"));
-    text += field("playback", playbackSettings(settings));
-    if (settings.playHotkey)
-        text += field("shortcut", TerminalText::escaped(settings.playHotkey->displayString(layout)));
-    if (settings.containsSensitiveInput) text += field("sensitive", "contains sensitive input; export is refused");
-    if (!settings.silencedWarnings.empty()) {
-        std::string kinds;
-        for (const PreflightWarningKind kind : settings.silencedWarnings) {
-            kinds += (kinds.empty() ? "" : ", ") + std::string(toString(kind));
-        }
-        text += field("silenced", kinds);
-    }
-    if (!settings.notes.empty()) text += field("notes", TerminalText::escaped(settings.notes));
-    const EnvironmentSnapshot& environment = recording.environment;
-    text +=
-        field("displays", environment.displays.empty() ? "unknown" : PreflightChecker::describe(environment.displays));
-    text += field("front app", environment.frontmostApp ? frontmostApp(*environment.frontmostApp) : "unknown");
-    text += field("keyboard", TerminalText::escaped(environment.keyboardInputSourceID.value_or("unknown")));
-    return text;
-}
-
-std::string RecordingText::events(const Recording& recording) {
-    std::string text;
-    for (const RecordingEvent& event : recording.events) text += eventLine(event);
-    return text;
-}
-
-std::string RecordingText::listJson(const std::vector<std::shared_ptr<const Recording>>& recordings) {
+std::string RecordingText::listJson(const std::vector<std::shared_ptr<const RecordingSummary>>& recordings) {
     const RecordingJSONEncoder encoder;
     std::string json = "[";
     for (const auto& recording : recordings) {

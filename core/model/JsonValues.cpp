@@ -86,8 +86,7 @@ void validate(od::value& value, const JsonLocation& at, int depth) {
             for (auto result : object) {
                 od::field field;
                 check(std::move(result).get(field), at);
-                std::string_view key;
-                check(field.unescaped_key().get(key), at);
+                const std::string_view key = keyOf(field, at);
                 validate(field.value(), at.child(key), depth + 1);
             }
             break;

@@ -91,12 +91,37 @@ inline bool getBool(od::value& value, const JsonLocation& at, bool& out) {
     return true;
 }
 
-// The text lives in the parser's buffer until the parser reads the next document.
+// The text lives until the parser reads the next document: in the document's
+// bytes, where it stands, unless it holds escapes. Unescaped text is copied
+// into the parser's buffer, which would grow with every string of a long
+// document, so text without escapes is not.
 inline bool getString(od::value& value, const JsonLocation& at, std::string_view& out) {
+    const std::string_view token = value.raw_json_token();
+    if (token.starts_with('"')) {
+        const std::size_t end = token.find_first_of("\"\\", 1);
+        od::raw_json_string consumed;
+        if (end != std::string_view::npos && token[end] == '"' &&
+            value.get_raw_json_string().get(consumed) == simdjson::SUCCESS) {
+            out = token.substr(1, end - 1);
+            return true;
+        }
+    }
     const simdjson::error_code error = value.get_string().get(out);
     if (error == simdjson::INCORRECT_TYPE) return false;
     check(error, at);
     return true;
+}
+
+// A field's key, read where it stands unless it holds escapes (as getString).
+inline std::string_view keyOf(od::field& field, const JsonLocation& at) {
+    // The document was checked for closed strings before reading began.
+    const char* start = field.key().raw();
+    const char* end = start;
+    while (*end != '"' && *end != '\\') ++end;
+    if (*end == '"') return {start, static_cast<std::size_t>(end - start)};
+    std::string_view key;
+    check(field.unescaped_key().get(key), at);
+    return key;
 }
 
 // The same, failing the document when the value does not fit.
@@ -136,8 +161,7 @@ KeyMask readFields(od::object& object, const JsonLocation& at, const std::array<
     for (auto result : object) {
         od::field field;
         check(std::move(result).get(field), at);
-        std::string_view name;
-        check(field.unescaped_key().get(name), at);
+        const std::string_view name = keyOf(field, at);
         od::value& value = field.value();
 
         std::size_t index = 0;

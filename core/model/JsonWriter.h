@@ -57,6 +57,10 @@ public:
     void string(std::string_view text);
 
     std::string take() { return std::move(out_); }
+    // What was written since the last clearText(), for documents written out in pieces.
+    std::string_view text() const { return out_; }
+    // Drops the text written so far (once written out); what follows continues the same document.
+    void clearText() { out_.clear(); }
 
 private:
     // Writes the separating comma, if one is due, and returns where the token goes.

@@ -450,8 +450,7 @@ RecordingEvent readEvent(od::value& value, const JsonLocation& at) {
     for (auto result : object) {
         od::field field;
         check(std::move(result).get(field), at);
-        std::string_view name;
-        check(field.unescaped_key().get(name), at);
+        const std::string_view name = keyOf(field, at);
         od::value& v = field.value();
 
         std::size_t key = 0;
@@ -510,20 +509,20 @@ LossyRecordingEvent readLossyEvent(od::value& value, const JsonLocation& at) {
     }
 }
 
-// Error locations count every element of the document's array, dropped ones
-// included, so that they point at the element in the file.
-std::vector<RecordingEvent> readEvents(od::value& value, const JsonLocation& at) {
+// Hands each event of the array to `sink` in order. Error locations count
+// every element of the document's array, dropped ones included, so that they
+// point at the element in the file.
+template <typename Sink>
+void readEvents(od::value& value, const JsonLocation& at, Sink&& sink) {
     od::array array = readArray(value, at);
-    std::vector<RecordingEvent> events;
     std::size_t i = 0;
     for (auto result : array) {
         od::value element;
         check(result.get(element), at.element(i));
         LossyRecordingEvent lossy = readLossyEvent(element, at.element(i));
-        if (lossy.event) events.push_back(std::move(*lossy.event));
+        if (lossy.event) sink(std::move(*lossy.event));
         ++i;
     }
-    return events;
 }
 
 // --- Documents ------------------------------------------------------------------
@@ -532,13 +531,14 @@ void checkVersion(std::int64_t version) {
     if (version > Recording::currentSchemaVersion) throw RecordingDecodingError::unsupportedSchemaVersion(version);
 }
 
-Recording readRecording(od::document& document) {
+// Reads everything but the events into `recording` and hands the events to `sink`.
+template <typename Sink>
+void readRecording(od::document& document, Recording& recording, Sink&& sink) {
     enum Key : std::size_t { schemaVersion, id, name, createdAt, environment, settings, trim, events };
     static constexpr std::array<std::string_view, 8> kKeys{"schemaVersion", "id",       "name", "createdAt",
                                                            "environment",   "settings", "trim", "events"};
     od::object object;
     check(document.get_object().get(object), kRoot, "the document to be a JSON object");
-    Recording recording;
     const KeyMask read = readFields(object, kRoot, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& at) {
         switch (key) {
             case schemaVersion:
@@ -561,16 +561,15 @@ Recording readRecording(od::document& document) {
             case environment: recording.environment = readEnvironment(v, at); break;
             case settings: recording.settings = readSettings(v, at); break;
             case trim: recording.trim = readTrim(v, at); break;
-            case events: recording.events = readEvents(v, at); break;
+            case events: readEvents(v, at, sink); break;
         }
     });
     requireKeys(read, {schemaVersion, id, name, createdAt, events}, kKeys, kRoot);
-    return recording;
 }
 
 // Reads "schemaVersion" on its own, as reading a document begins: fails when
 // it is missing or not an integer.
-std::int64_t readVersionAlone(od::parser& parser, const simdjson::padded_string& bytes) {
+std::int64_t readVersionAlone(od::parser& parser, const simdjson::padded_string_view& bytes) {
     od::document document;
     check(parser.iterate(bytes).get(document), kRoot);
     od::object object;
@@ -614,15 +613,44 @@ RecordingJSONDecoder::~RecordingJSONDecoder() = default;
 RecordingJSONDecoder::RecordingJSONDecoder(RecordingJSONDecoder&&) noexcept = default;
 RecordingJSONDecoder& RecordingJSONDecoder::operator=(RecordingJSONDecoder&&) noexcept = default;
 
-Recording RecordingJSONDecoder::decode(std::string_view bytes) {
-    const simdjson::padded_string padded(bytes);
+Recording RecordingJSONDecoder::decode(std::string_view bytes) { return decode(DocumentBytes(bytes)); }
+
+Recording RecordingJSONDecoder::decode(const DocumentBytes& bytes) {
+    Recording recording;
+    read(bytes, recording, [&](RecordingEvent&& event) { recording.events.push_back(std::move(event)); });
+    return recording;
+}
+
+RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
+                                                     const std::function<void(const RecordingEvent&)>& onEvent) {
+    Recording header;
+    RecordingSummary summary;
+    read(bytes, header, [&](RecordingEvent&& event) {
+        ++summary.eventCount;
+        summary.durationNanos = event.endTimestamp();
+        if (onEvent) onEvent(event);
+    });
+    summary.schemaVersion = header.schemaVersion;
+    summary.id = header.id;
+    summary.name = std::move(header.name);
+    summary.createdAt = header.createdAt;
+    summary.environment = std::move(header.environment);
+    summary.settings = std::move(header.settings);
+    summary.trim = header.trim;
+    return summary;
+}
+
+template <typename Sink>
+void RecordingJSONDecoder::read(const DocumentBytes& bytes, Recording& recording, Sink&& sink) {
+    static_assert(DocumentBytes::paddingBytes >= simdjson::SIMDJSON_PADDING);
+    const simdjson::padded_string_view padded(bytes.view().data(), bytes.size(),
+                                              bytes.size() + DocumentBytes::paddingBytes);
     BufferRelease release(parser_->parser);
     od::document document;
     check(parser_->parser.iterate(padded).get(document), kRoot);
     try {
-        Recording recording = readRecording(document);
+        readRecording(document, recording, sink);
         requireEnd(document);
-        return recording;
     } catch (const RecordingDocumentError&) {
         // The version is read in document order, but it decides first: a newer
         // layout that fails before its version is read is still a newer document,

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string_view>
 
+#include "core/model/DocumentBytes.h"
 #include "core/model/Recording.h"
+#include "core/model/RecordingSummary.h"
 
 namespace brevanor {
 
@@ -24,6 +27,14 @@ public:
     // Throws RecordingDecodingError for a document of a newer schema version,
     // RecordingDocumentError for everything else that is wrong.
     Recording decode(std::string_view bytes);
+    // The same without copying the bytes first.
+    Recording decode(const DocumentBytes& bytes);
+
+    // Reads and checks the document as decode() does, but hands each event to
+    // `onEvent` (when given) in order instead of keeping it: memory for one
+    // event at a time.
+    RecordingSummary decodeSummary(const DocumentBytes& bytes,
+                                   const std::function<void(const RecordingEvent&)>& onEvent = {});
 
     // One event object on its own. Throws RecordingEventDecodingError when its
     // "type" names no known event, RecordingDocumentError for other faults.
@@ -31,6 +42,10 @@ public:
 
 private:
     struct Parser;
+
+    template <typename Sink>
+    void read(const DocumentBytes& bytes, Recording& recording, Sink&& sink);
+
     std::unique_ptr<Parser> parser_;
 };
 

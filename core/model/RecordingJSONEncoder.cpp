@@ -199,45 +199,74 @@ std::size_t expectedBytes(const Recording& recording) {
     return bytes;
 }
 
-}  // namespace
-
-std::string RecordingJSONEncoder::encode(const Recording& recording) const {
-    JsonWriter w(expectedBytes(recording));
+// Writes the document of `summary` with the events that `forEachEvent` hands
+// to its argument, calling `afterEvent` after each one.
+template <typename ForEachEvent, typename AfterEvent>
+void writeDocument(JsonWriter& w, const RecordingSummary& summary, ForEachEvent&& forEachEvent,
+                   AfterEvent&& afterEvent) {
     w.beginObject();
-    w.key("createdAt").string(Iso8601::format(recording.createdAt));
-    w.key("durationNanos").integer(recording.durationNanos());
+    w.key("createdAt").string(Iso8601::format(summary.createdAt));
+    w.key("durationNanos").integer(summary.durationNanos);
     w.key("environment");
-    within("environment", [&] { writeEnvironment(w, recording.environment); });
-    w.key("eventCount").integer(recording.eventCount());
+    within("environment", [&] { writeEnvironment(w, summary.environment); });
+    w.key("eventCount").integer(summary.eventCount);
     w.key("events");
     w.beginArray();
     std::size_t i = 0;
     try {
-        for (; i < recording.events.size(); ++i) writeEvent(w, recording.events[i]);
+        forEachEvent([&](const RecordingEvent& event) {
+            writeEvent(w, event);
+            ++i;
+            afterEvent();
+        });
     } catch (const RecordingEncodingError& error) {
         throw error.within(indexed("events", i));
     }
     w.endArray();
-    w.key("id").string(recording.id.toString());
-    w.key("name").string(recording.name);
-    w.key("schemaVersion").integer(recording.schemaVersion);
+    w.key("id").string(summary.id.toString());
+    w.key("name").string(summary.name);
+    w.key("schemaVersion").integer(summary.schemaVersion);
     w.key("settings");
-    within("settings", [&] { writeSettings(w, recording.settings); });
+    within("settings", [&] { writeSettings(w, summary.settings); });
     w.key("trim");
     w.beginObject();
-    w.key("leadingNanos").integer(recording.trim.leadingNanos);
-    w.key("trailingNanos").integer(recording.trim.trailingNanos);
+    w.key("leadingNanos").integer(summary.trim.leadingNanos);
+    w.key("trailingNanos").integer(summary.trim.trailingNanos);
     w.endObject();
     w.endObject();
+}
+
+}  // namespace
+
+std::string RecordingJSONEncoder::encode(const Recording& recording) const {
+    JsonWriter w(expectedBytes(recording));
+    writeDocument(
+        w, RecordingSummary::of(recording),
+        [&](const auto& write) {
+            for (const RecordingEvent& event : recording.events) write(event);
+        },
+        [] {});
     return w.take();
 }
 
-std::string RecordingJSONEncoder::encodeSummary(const Recording& recording) const {
+void RecordingJSONEncoder::encode(const RecordingSummary& summary, const EventSource& events,
+                                  const std::function<void(std::string_view)>& output) const {
+    constexpr std::size_t kPieceBytes = 64 * 1024;
+    JsonWriter w(2 * kPieceBytes);
+    writeDocument(w, summary, events, [&] {
+        if (w.text().size() < kPieceBytes) return;
+        output(w.text());
+        w.clearText();
+    });
+    output(w.text());
+}
+
+std::string RecordingJSONEncoder::encodeSummary(const RecordingSummary& recording) const {
     JsonWriter w(512 + recording.name.size() + recording.settings.notes.size());
     w.beginObject();
     w.key("createdAt").string(Iso8601::format(recording.createdAt));
-    w.key("durationNanos").integer(recording.durationNanos());
-    w.key("eventCount").integer(recording.eventCount());
+    w.key("durationNanos").integer(recording.durationNanos);
+    w.key("eventCount").integer(recording.eventCount);
     w.key("id").string(recording.id.toString());
     w.key("name").string(recording.name);
     w.key("settings");

@@ -44,7 +44,7 @@ std::vector<DocumentFile> listDocumentFiles(const std::filesystem::path& folder,
     return files;
 }
 
-FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& bytes) {
+FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, DocumentBytes& bytes) {
     // Non-blocking, so that a pipe under a document's name cannot stall the
     // open; the check of the file type below then refuses it.
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -58,14 +58,16 @@ FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t 
 
     // One byte more than the size, so that the end shows at once; a file that
     // grows while it is read is followed up to the limit.
-    bytes.resize(static_cast<std::size_t>(expectedBytes) + 1);
+    std::size_t room = static_cast<std::size_t>(expectedBytes) + 1;
+    char* data = bytes.resize(room);
     std::size_t filled = 0;
     for (;;) {
-        if (filled == bytes.size()) {
+        if (filled == room) {
             if (filled > maxBytes) throw tooLarge(maxBytes);
-            bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(maxBytes + 1, filled * 2)));
+            room = static_cast<std::size_t>(std::min<std::uintmax_t>(maxBytes + 1, filled * 2));
+            data = bytes.resize(room);
         }
-        const ssize_t count = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
+        const ssize_t count = ::read(fd.get(), data + filled, room - filled);
         if (count < 0) {
             if (errno == EINTR) continue;
             throw FileError("read", path, errno);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/model/DocumentBytes.h"
 #include "core/store/FileIdentity.h"
 
 namespace brevanor {
@@ -23,9 +24,9 @@ struct DocumentFile {
 std::vector<DocumentFile> listDocumentFiles(const std::filesystem::path& folder, std::string_view extension);
 
 // Reads the whole content of the regular file at `path` into `bytes` (whose
-// capacity is reused) and answers the identity of the file read. Throws
+// memory is reused) and answers the identity of the file read. Throws
 // FileError when it cannot be read (a folder or a device included) and
 // RecordingDocumentError when it holds more than `maxBytes`.
-FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& bytes);
+FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, DocumentBytes& bytes);
 
 }  // namespace brevanor

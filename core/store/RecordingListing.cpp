@@ -4,6 +4,7 @@
 #include <atomic>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 
 #include "core/store/FileError.h"
 
@@ -12,22 +13,32 @@ namespace brevanor {
 namespace {
 
 // Why a file that was read holds no recording of the library, or nothing when it does.
-std::string failureOf(const DocumentFile& file, const Recording& recording) {
-    if (file.path.stem() == recording.id.toString()) return {};
-    return "it holds the recording " + recording.id.toString() +
+std::string failureOf(const DocumentFile& file, const Uuid& id) {
+    if (file.path.stem() == id.toString()) return {};
+    return "it holds the recording " + id.toString() +
            " under another file name; import the file to add it to the library";
+}
+
+Recording decodeEntry(RecordingJSONDecoder& decoder, const DocumentBytes& bytes, std::type_identity<Recording>) {
+    return decoder.decode(bytes);
+}
+
+RecordingSummary decodeEntry(RecordingJSONDecoder& decoder, const DocumentBytes& bytes,
+                             std::type_identity<RecordingSummary>) {
+    return decoder.decodeSummary(bytes);
 }
 
 }  // namespace
 
-RecordingListing::RecordingListing(std::uintmax_t maxDocumentBytes, unsigned threadCount)
+template <typename Entry>
+RecordingListing<Entry>::RecordingListing(std::uintmax_t maxDocumentBytes, unsigned threadCount)
     : maxDocumentBytes_(maxDocumentBytes) {
-    for (unsigned i = 0; i < std::max(threadCount, 1u); ++i) workers_.push_back({Recording::makeJSONDecoder(), {}});
+    if (threadCount == 0) threadCount = std::max(std::thread::hardware_concurrency(), 1u);
+    for (unsigned i = 0; i < threadCount; ++i) workers_.push_back({Recording::makeJSONDecoder(), {}});
 }
 
-unsigned RecordingListing::defaultThreadCount() { return std::max(std::thread::hardware_concurrency(), 1u); }
-
-LibraryListing<Recording> RecordingListing::recordings(const std::vector<DocumentFile>& files) {
+template <typename Entry>
+LibraryListing<Entry> RecordingListing<Entry>::entries(const std::vector<DocumentFile>& files) {
     std::vector<std::optional<Outcome>> outcomes(files.size());
     std::vector<std::string> readFailures(files.size());
     std::vector<std::size_t> pending;
@@ -43,14 +54,14 @@ LibraryListing<Recording> RecordingListing::recordings(const std::vector<Documen
 
     // Only files that are still there stay in the cache; failed reads are tried again next time.
     std::unordered_map<std::string, Outcome> cache;
-    LibraryListing<Recording> listing;
+    LibraryListing<Entry> listing;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!outcomes[i]) {
             listing.skipped.push_back({files[i].path, readFailures[i]});
             continue;
         }
-        if (outcomes[i]->recording) {
-            listing.entries.push_back(outcomes[i]->recording);
+        if (outcomes[i]->entry) {
+            listing.entries.push_back(outcomes[i]->entry);
         } else {
             listing.skipped.push_back({files[i].path, outcomes[i]->failure});
         }
@@ -65,8 +76,10 @@ LibraryListing<Recording> RecordingListing::recordings(const std::vector<Documen
     return listing;
 }
 
-void RecordingListing::decode(const std::vector<DocumentFile>& files, const std::vector<std::size_t>& pending,
-                              std::vector<std::optional<Outcome>>& outcomes, std::vector<std::string>& readFailures) {
+template <typename Entry>
+void RecordingListing<Entry>::decode(const std::vector<DocumentFile>& files, const std::vector<std::size_t>& pending,
+                                     std::vector<std::optional<Outcome>>& outcomes,
+                                     std::vector<std::string>& readFailures) {
     std::atomic<std::size_t> next{0};
     const auto work = [&](Worker& worker) {
         for (std::size_t k = next++; k < pending.size(); k = next++) {
@@ -74,9 +87,10 @@ void RecordingListing::decode(const std::vector<DocumentFile>& files, const std:
             Outcome outcome;
             try {
                 outcome.identity = readDocumentFile(file.path, maxDocumentBytes_, worker.bytes);
-                auto recording = std::make_shared<const Recording>(worker.decoder.decode(worker.bytes));
-                outcome.failure = failureOf(file, *recording);
-                if (outcome.failure.empty()) outcome.recording = std::move(recording);
+                auto entry = std::make_shared<const Entry>(
+                    decodeEntry(worker.decoder, worker.bytes, std::type_identity<Entry>{}));
+                outcome.failure = failureOf(file, entry->id);
+                if (outcome.failure.empty()) outcome.entry = std::move(entry);
             } catch (const FileError& error) {
                 // Unreadable now; perhaps not next time.
                 readFailures[pending[k]] =
@@ -102,5 +116,8 @@ void RecordingListing::decode(const std::vector<DocumentFile>& files, const std:
     }
     work(workers_[0]);
 }
+
+template class RecordingListing<Recording>;
+template class RecordingListing<RecordingSummary>;
 
 }  // namespace brevanor

@@ -42,6 +42,18 @@ bool nothingAt(const std::filesystem::path& path) {
     return ::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
+RecordingDocumentError tooLarge() {
+    return RecordingDocumentError("", "the document would be larger than " +
+                                          std::to_string(RecordingStore::maxDocumentBytes / (1024 * 1024)) + " MiB");
+}
+
+// A library file must hold the recording it is named by.
+void checkHolds(const Uuid& id, const Uuid& held) {
+    if (held != id) {
+        throw RecordingDocumentError("id", "the file of " + id.toString() + " holds the recording " + held.toString());
+    }
+}
+
 // `format` with its first `placeholder` replaced by `value`.
 std::string substitute(std::string format, std::string_view placeholder, std::string_view value) {
     if (const auto at = format.find(placeholder); at != std::string::npos)
@@ -63,7 +75,8 @@ RecordingStore::RecordingStore(std::filesystem::path directory, std::shared_ptr<
       encoder_(Recording::makeJSONEncoder()),
       decoder_(Recording::makeJSONDecoder()),
       options_(std::move(options)),
-      listing_(maxDocumentBytes, options_.listingThreads) {
+      listing_(maxDocumentBytes, options_.listingThreads),
+      summaryListing_(maxDocumentBytes, options_.listingThreads) {
     createFolder(directory_);
 }
 
@@ -72,11 +85,15 @@ std::filesystem::path RecordingStore::fileURL(const Uuid& id) const {
 }
 
 LibraryListing<Recording> RecordingStore::list() {
-    return listing_.recordings(listDocumentFiles(directory_, fileExtension));
+    return listing_.entries(listDocumentFiles(directory_, fileExtension));
+}
+
+LibraryListing<RecordingSummary> RecordingStore::listSummaries() {
+    return summaryListing_.entries(listDocumentFiles(directory_, fileExtension));
 }
 
 Recording RecordingStore::load(const std::filesystem::path& from) {
-    std::string bytes;
+    DocumentBytes bytes;
     readDocumentFile(from, maxDocumentBytes, bytes);
     return decoder_.decode(bytes);
 }
@@ -85,26 +102,25 @@ Recording RecordingStore::load(const Uuid& id) {
     const std::filesystem::path path = fileURL(id);
     if (nothingAt(path)) throw StoreError::notFound(id);
     Recording recording = load(path);
-    if (recording.id != id) {
-        throw RecordingDocumentError(
-            "id", "the file of " + id.toString() + " holds the recording " + recording.id.toString());
-    }
+    checkHolds(id, recording.id);
     return recording;
 }
 
+StreamedDocument RecordingStore::openDocument(const std::filesystem::path& from) const {
+    return StreamedDocument(from, maxDocumentBytes);
+}
+
+StreamedDocument RecordingStore::openDocument(const Uuid& id) const {
+    const std::filesystem::path path = fileURL(id);
+    if (nothingAt(path)) throw StoreError::notFound(id);
+    StreamedDocument document = openDocument(path);
+    checkHolds(id, document.summary().id);
+    return document;
+}
+
 Recording RecordingStore::add(Recording recording) {
-    // The folder may have been removed since the store was made; the recording must not be lost for that.
-    createFolder(directory_);
-    AtomicFileWriter::removeAbandonedTemporaryFiles(directory_);
-    for (;;) {
-        const std::filesystem::path path = fileURL(recording.id);
-        // Checked first only to spare writing a document in vain; creating is what decides.
-        if (nothingAt(path)) {
-            listing_.forget(path);
-            if (options_.writer.create(path, encode(recording))) return recording;
-        }
-        recording.id = Uuid::random();
-    }
+    create(recording.id, [&](const AtomicFileWriter::Output& output) { output(encode(recording)); });
+    return recording;
 }
 
 void RecordingStore::save(const Recording& recording) {
@@ -127,7 +143,7 @@ void RecordingStore::deleteRecording(const Uuid& id) {
     const std::filesystem::path path = fileURL(id);
     const LibraryLock lock = lockFor(id);
     if (nothingAt(path)) throw StoreError::notFound(id);
-    listing_.forget(path);
+    forget(path);
     if (::unlink(path.c_str()) != 0) throw FileError("delete", path, errno);
 }
 
@@ -135,12 +151,24 @@ Recording RecordingStore::rename(const Uuid& id, std::string name) {
     return modify(id, [&](Recording& recording) { recording.name = std::move(name); });
 }
 
-Recording RecordingStore::duplicate(const Uuid& id) {
-    Recording copy = load(id);
+RecordingSummary RecordingStore::duplicate(const Uuid& id) {
+    // The events go from the original's bytes to the copy's file one at a time: a long recording is never
+    // held in memory as events, nor as a second document.
+    StreamedDocument original = openDocument(id);
+    RecordingSummary copy = original.summary();
     copy.id = Uuid::random();
     copy.name = substitute(tr("%@ copy"), "%@", copy.name);
     copy.createdAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-    return add(std::move(copy));
+    const RecordingJSONEncoder::EventSource events = [&](const auto& visit) { original.forEachEvent(visit); };
+    create(copy.id, [&](const AtomicFileWriter::Output& output) {
+        std::uintmax_t written = 0;
+        encoder_.encode(copy, events, [&](std::string_view piece) {
+            written += piece.size();
+            if (written > maxDocumentBytes) throw tooLarge();
+            output(piece);
+        });
+    });
+    return copy;
 }
 
 Recording RecordingStore::importRecording(const std::filesystem::path& from) { return add(load(from)); }
@@ -148,7 +176,7 @@ Recording RecordingStore::importRecording(const std::filesystem::path& from) { r
 void RecordingStore::exportRecording(const Recording& recording, const std::filesystem::path& to, Overwrite overwrite) {
     if (recording.settings.containsSensitiveInput) throw StoreError::exportDisabledForSensitiveRecording();
     const std::string bytes = encode(recording);
-    listing_.forget(to);
+    forget(to);
     // A link, pipe or device there is never written through nor replaced: only regular files are ours to write.
     struct stat info {};
     if (::lstat(to.c_str(), &info) != 0) {
@@ -185,19 +213,34 @@ LibraryLock RecordingStore::lockFor(const Uuid& id) const {
     }
 }
 
+void RecordingStore::create(Uuid& id, const AtomicFileWriter::Producer& produce) {
+    // The folder may have been removed since the store was made; the recording must not be lost for that.
+    createFolder(directory_);
+    AtomicFileWriter::removeAbandonedTemporaryFiles(directory_);
+    for (;; id = Uuid::random()) {
+        const std::filesystem::path path = fileURL(id);
+        // Checked first only to spare writing a document in vain; creating is what decides.
+        if (!nothingAt(path)) continue;
+        forget(path);
+        if (options_.writer.create(path, produce)) return;
+    }
+}
+
 void RecordingStore::replaceDocument(const Recording& recording, std::string_view bytes) {
     AtomicFileWriter::removeAbandonedTemporaryFiles(directory_);
     const std::filesystem::path path = fileURL(recording.id);
-    listing_.forget(path);
+    forget(path);
     options_.writer.write(path, bytes);
+}
+
+void RecordingStore::forget(const std::filesystem::path& path) {
+    listing_.forget(path);
+    summaryListing_.forget(path);
 }
 
 std::string RecordingStore::encode(const Recording& recording) const {
     std::string bytes = encoder_.encode(recording);
-    if (bytes.size() > maxDocumentBytes) {
-        throw RecordingDocumentError(
-            "", "the document would be larger than " + std::to_string(maxDocumentBytes / (1024 * 1024)) + " MiB");
-    }
+    if (bytes.size() > maxDocumentBytes) throw tooLarge();
     return bytes;
 }
 

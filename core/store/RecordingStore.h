@@ -14,12 +14,14 @@
 #include "core/model/Recording.h"
 #include "core/model/RecordingJSONDecoder.h"
 #include "core/model/RecordingJSONEncoder.h"
+#include "core/model/RecordingSummary.h"
 #include "core/model/Uuid.h"
 #include "core/store/AtomicFileWriter.h"
 #include "core/store/AutoNameDateFormat.h"
 #include "core/store/LibraryListing.h"
 #include "core/store/PreferencesStore.h"
 #include "core/store/RecordingListing.h"
+#include "core/store/StreamedDocument.h"
 
 namespace brevanor {
 
@@ -44,7 +46,7 @@ public:
     struct Options {
         AutoNameDateFormat autoNameDateFormat;
         AtomicFileWriter writer;
-        unsigned listingThreads = RecordingListing::defaultThreadCount();
+        unsigned listingThreads = 0;  // documents read at once by a listing; 0: one per processor core
     };
 
     static constexpr std::string_view fileExtension = "json";
@@ -75,12 +77,18 @@ public:
     // snapshots: an unchanged file is not decoded again. Throws FileError only
     // when the folder cannot be listed.
     LibraryListing<Recording> list();
+    // The same as summaries, for listings that show no events: memory for one
+    // document at a time rather than for every event of the library.
+    LibraryListing<RecordingSummary> listSummaries();
 
     // Reads and decodes the document at any location.
     Recording load(const std::filesystem::path& from);
     // Throws StoreError::notFound(id) when the library has no document for
     // `id`, RecordingDocumentError when its file holds another recording.
     Recording load(const Uuid& id);
+    // The same, read for its summary and a walk through its events, without holding them all.
+    StreamedDocument openDocument(const std::filesystem::path& from) const;
+    StreamedDocument openDocument(const Uuid& id) const;
 
     // Stores a recording that is new to the library and answers it as stored:
     // under its own identifier, or under a new one when that is taken.
@@ -105,8 +113,9 @@ public:
     Recording rename(const Uuid& id, std::string name);
 
     // Saves a copy under a new identifier, named "<name> copy" and created
-    // now (to the whole second, as the document keeps it), and answers it.
-    Recording duplicate(const Uuid& id);
+    // now (to the whole second, as the document keeps it), and answers its
+    // summary. The events are copied without ever being held all at once.
+    RecordingSummary duplicate(const Uuid& id);
 
     // Reads the document at `from` and adds it to the library, under a new
     // identifier when its own is taken; the file at `from` stays as it is.
@@ -135,15 +144,22 @@ private:
     std::string encode(const Recording& recording) const;
     // The library's lock, taken to change `id`: StoreError::notFound(id) when the folder is gone.
     LibraryLock lockFor(const Uuid& id) const;
+    // Creates the document of a new recording under `id`, or under a new
+    // identifier (set in `id`) when that is taken; `produce` writes the
+    // document for `id` as it stands when called.
+    void create(Uuid& id, const AtomicFileWriter::Producer& produce);
     // Writes the document of a recording the library holds; the caller holds the library's lock.
     void replaceDocument(const Recording& recording, std::string_view bytes);
+    // Drops what the listings keep of the file at `path`, which this store is about to change.
+    void forget(const std::filesystem::path& path);
 
     std::filesystem::path directory_;
     std::shared_ptr<PreferencesStore> defaults_;
     RecordingJSONEncoder encoder_;
     RecordingJSONDecoder decoder_;
     Options options_;
-    RecordingListing listing_;
+    RecordingListing<Recording> listing_;
+    RecordingListing<RecordingSummary> summaryListing_;
 };
 
 // The store's own failures; they compare by case and identifier.

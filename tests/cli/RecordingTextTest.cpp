@@ -21,16 +21,17 @@ TEST(DurationText, ShowsSecondsUnderAMinuteAndMinutesAfter) {
 TEST(RecordingText, TheSummaryIsTheLibraryRows) {
     const Recording recording = sampleRecording("Row", std::chrono::sys_days{std::chrono::December / 6 / 2026});
     // ICU versions differ in the blank before "AM".
-    const std::string american = RecordingText::summary(recording, DateText("en_US", "UTC"));
+    const std::string american = RecordingText::summary(RecordingSummary::of(recording), DateText("en_US", "UTC"));
     EXPECT_TRUE(american.starts_with("2.4 s • 18 events • Dec 6, 2026, 12:00")) << american;
     EXPECT_TRUE(american.ends_with("AM")) << american;
-    EXPECT_EQ(RecordingText::summary(recording, DateText("de_DE", "UTC")), "2.4 s • 18 events • 06.12.2026, 00:00");
+    EXPECT_EQ(RecordingText::summary(RecordingSummary::of(recording), DateText("de_DE", "UTC")),
+              "2.4 s • 18 events • 06.12.2026, 00:00");
 }
 
 TEST(RecordingText, RowsNameTheShortcut) {
     Recording recording = sampleRecording("Row", std::chrono::system_clock::now());
     recording.settings.playHotkey = HotkeyChord{122, HotkeyChord::controlFlag};
-    EXPECT_TRUE(RecordingText::row(recording, DateText(), nullptr).ends_with("  ⌃F1"));
+    EXPECT_TRUE(RecordingText::row(RecordingSummary::of(recording), DateText(), nullptr).ends_with("  ⌃F1"));
 }
 
 // Documents keep values out of range as they are; show tells what playback makes of them.
@@ -40,25 +41,27 @@ TEST(RecordingText, DetailsShowThePlayedValuesBesideStoredOnesOutOfRange) {
     recording.settings.repeatCount = -3;
     recording.settings.delayBetweenRepeatsSec = 1e300;
     recording.settings.extraDelayBeforeClickMs = 5000;
-    EXPECT_NE(RecordingText::details(recording, DateText(), nullptr)
+    EXPECT_NE(RecordingText::details(RecordingSummary::of(recording), DateText(), nullptr)
                   .find("  playback    speed 0.5x (stored -2x) • repeat 1 (stored -3) • delay 3600 s (stored "
                         "1e+300 s) • cursor absolute • 2000 ms before each click (stored 5000 ms)\n"),
               std::string::npos);
     recording.settings = RecordingSettings{};
     recording.settings.repeatInfinite = true;
-    EXPECT_NE(RecordingText::details(recording, DateText(), nullptr)
+    EXPECT_NE(RecordingText::details(RecordingSummary::of(recording), DateText(), nullptr)
                   .find("  playback    speed 1x • repeat forever • delay 0 s • cursor absolute\n"),
               std::string::npos);
 }
 
 TEST(RecordingText, ScrollsAndModifiersReadPlainly) {
-    Recording recording;
-    recording.events = {
-        RecordingEvent::scroll({0, 5, 6, 0, -3, 0, -30, true, 1, 0, 0}),
-        RecordingEvent::scroll({1'000'000, 5, 6, 0, 2, 0, 20, false, 0, 0, HotkeyChord::shiftFlag}),
-        RecordingEvent::flagsChanged({2'000'000, 56, HotkeyChord::shiftFlag, true}),
-    };
-    EXPECT_EQ(RecordingText::events(recording),
+    std::string lines;
+    for (const RecordingEvent& event : {
+             RecordingEvent::scroll({0, 5, 6, 0, -3, 0, -30, true, 1, 0, 0}),
+             RecordingEvent::scroll({1'000'000, 5, 6, 0, 2, 0, 20, false, 0, 0, HotkeyChord::shiftFlag}),
+             RecordingEvent::flagsChanged({2'000'000, 56, HotkeyChord::shiftFlag, true}),
+         }) {
+        lines += RecordingText::eventLine(event);
+    }
+    EXPECT_EQ(lines,
               "     0.000 s  scroll       at (5, 6), 0, -30 px\n"
               "     0.001 s  scroll       at (5, 6), 0, 2 lines  ⇧\n"
               "     0.002 s  flagsChanged key 56 down  ⇧\n");

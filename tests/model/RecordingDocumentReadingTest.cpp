@@ -125,6 +125,17 @@ TEST_F(RecordingDocumentReading, KeysOfOtherTypesAndUnknownKeysAreIgnored) {
     EXPECT_EQ(recording.environment.frontmostApp, (FrontmostAppInfo{"b", std::nullopt, std::nullopt, std::nullopt}));
 }
 
+// Keys and strings are read where they stand in the document, unless escapes must be read.
+TEST_F(RecordingDocumentReading, EscapedKeysAndStringsReadAsTheirText) {
+    const Recording recording =
+        read(R"({"schemaVersion":1,"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","n\u0061me":"tab\there \"quoted\"",)"
+             R"("createdAt":"2026-12-05T16:43:01Z","events":[{"\u0074ype":"key\u0044own","t":1,"keyCode":4},)"
+             R"({"type":"keyUp","t":2,"keyCode":4}]})");
+    EXPECT_EQ(recording.name, "tab\there \"quoted\"");
+    EXPECT_EQ(recording.events,
+              (std::vector{RecordingEvent::keyDown({1, 4, 0, false}), RecordingEvent::keyUp({2, 4, 0, false})}));
+}
+
 TEST_F(RecordingDocumentReading, InformativeCopiesAreNotTrusted) {
     std::string array = "[";
     for (int i = 0; i < 50; ++i)
@@ -172,6 +183,19 @@ TEST_F(RecordingDocumentReading, EventsCanBeReadOneByOne) {
     // An unknown type is not an excuse for malformed text.
     EXPECT_THROW(decoder_.decodeEvent(R"({"type":"gesture","t":[1,}})"), RecordingDocumentError);
     EXPECT_THROW(decoder_.decodeEvent(R"({"type":"idleGap","t":4})"), RecordingDocumentError);
+}
+
+// What a listing or `show` reads: everything but the events, which are handed
+// over one by one instead of kept, with the same checks as a whole reading.
+TEST_F(RecordingDocumentReading, ASummaryReadsTheWholeDocumentWithoutKeepingItsEvents) {
+    const Recording recording = samples::everyField();
+    const std::string good = Recording::makeJSONEncoder().encode(recording);
+    std::vector<RecordingEvent> walked;
+    const RecordingSummary summary =
+        decoder_.decodeSummary(DocumentBytes(good), [&](const RecordingEvent& event) { walked.push_back(event); });
+    EXPECT_EQ(summary, RecordingSummary::of(recording));
+    EXPECT_EQ(walked, recording.events);
+    EXPECT_THROW(decoder_.decodeSummary(DocumentBytes(good.substr(0, good.size() - 2))), RecordingDocumentError);
 }
 
 TEST_F(RecordingDocumentReading, OneDecoderReadsManyDocuments) {

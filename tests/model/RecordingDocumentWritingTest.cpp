@@ -84,6 +84,25 @@ int blanksBetweenTokens(std::string_view document) {
     return blanks;
 }
 
+// A recording too long to hold twice is written out in pieces, byte for byte the same.
+TEST(RecordingDocumentWriting, LongDocumentsWrittenInPiecesAreTheSameBytes) {
+    Recording recording = smallRecording();
+    for (std::uint64_t i = 0; i < 5000; ++i) recording.events.push_back(RecordingEvent::keyUp({i, 4, 0, false}));
+    std::string pieces;
+    int count = 0;
+    kEncoder.encode(
+        RecordingSummary::of(recording),
+        [&](const auto& visit) {
+            for (const RecordingEvent& event : recording.events) visit(event);
+        },
+        [&](std::string_view piece) {
+            pieces += piece;
+            ++count;
+        });
+    EXPECT_EQ(pieces, kEncoder.encode(recording));
+    EXPECT_GT(count, 1);
+}
+
 TEST(RecordingDocumentWriting, KeysAreSortedAtEveryLevelAndNothingIsIndented) {
     const std::string document = kEncoder.encode(samples::everyField());
     EXPECT_EQ(blanksBetweenTokens(document), 0);
