@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     environment.services.prompts = std::make_shared<QtAppPrompts>();
     environment.services.activation = std::make_shared<QtAppActivation>();
     environment.preferences = std::make_shared<QtPreferencesStore>(PreferencesFile::open());
+    environment.updates = UpdaterController::Configuration::ofThisBuild();
     AppDelegate delegate(std::move(environment));
     if (!delegate.launch()) return 1;
 

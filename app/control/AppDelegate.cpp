@@ -36,11 +36,12 @@ bool AppDelegate::launch() {
         return false;
     }
     coordinator_ = std::make_unique<AppCoordinator>(*settings_, store_, environment_.services);
+    updater_ = std::make_unique<UpdaterController>(environment_.preferences, environment_.updates);
     menuBar_ = std::make_unique<MenuBarController>(*coordinator_, *settings_);
     overlay_ = std::make_unique<OverlayController>(*coordinator_, *settings_);
     libraryWindow_ = std::make_unique<LibraryWindow>(*coordinator_, *settings_);
     WindowPlacement::center(*libraryWindow_);
-    settingsWindow_ = std::make_unique<SettingsWindow>(*coordinator_, *settings_);
+    settingsWindow_ = std::make_unique<SettingsWindow>(*coordinator_, *settings_, *updater_);
     WindowPlacement::center(*settingsWindow_);
     onboardingWindow_ = std::make_unique<OnboardingWindow>(*coordinator_);
 

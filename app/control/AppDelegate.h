@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/control/AppCoordinator.h"
+#include "app/update/UpdaterController.h"
 #include "core/store/PreferencesStore.h"
 
 namespace brevanor {
@@ -40,6 +41,8 @@ public:
         std::optional<std::filesystem::path> recordingsDirectory;
         // Whether the desktop shows tray icons; QSystemTrayIcon's answer when empty.
         std::function<bool()> systemTrayAvailable;
+        // Where update checks look; the program gives its build's, tests none (no checks).
+        UpdaterController::Configuration updates;
     };
 
     explicit AppDelegate(Environment environment, QObject* parent = nullptr);
@@ -75,6 +78,7 @@ private:
     std::unique_ptr<AppSettings> settings_;
     std::shared_ptr<RecordingStore> store_;
     std::unique_ptr<AppCoordinator> coordinator_;
+    std::unique_ptr<UpdaterController> updater_;
     std::unique_ptr<MenuBarController> menuBar_;
     std::unique_ptr<OverlayController> overlay_;
     std::unique_ptr<LibraryWindow> libraryWindow_;

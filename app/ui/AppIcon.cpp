@@ -21,6 +21,11 @@ Source sourceOf(AppIcon icon) {
         case AppIcon::playing: return {"", ":/icons/play-filled.svg"};
         case AppIcon::playingBlink: return {"", ":/icons/play-outline.svg"};
         case AppIcon::clear: return {"edit-clear", ":/icons/clear.svg"};
+        case AppIcon::generalSettings: return {"preferences-system", ":/icons/settings-general.svg"};
+        case AppIcon::hotkeySettings: return {"input-keyboard", ":/icons/settings-hotkeys.svg"};
+        case AppIcon::playbackSettings: return {"media-playback-start", ":/icons/settings-playback.svg"};
+        case AppIcon::about: return {"help-about", ":/icons/settings-about.svg"};
+        case AppIcon::warning: return {"dialog-warning", ":/icons/warning.svg"};
     }
     return {"", ""};
 }

@@ -15,6 +15,13 @@ enum class AppIcon {
     playing,       // a filled play symbol
     playingBlink,  // the outlined play symbol the playing icon alternates with
     clear,         // removes a value (the shortcut field)
+    // The settings window's tabs.
+    generalSettings,
+    hotkeySettings,
+    playbackSettings,
+    about,
+    // Small signs beside texts.
+    warning,  // a conflict
 };
 
 QIcon appIcon(AppIcon icon);

@@ -2,38 +2,25 @@
 
 #include <QWidget>
 
-class QCheckBox;
-class QLabel;
-class QSpinBox;
-
 namespace brevanor {
 
 class AppCoordinator;
 class AppSettings;
-class HotkeyRecorderView;
+class UpdaterController;
 
-// A plain stand-in for the settings window: the countdown, the status pill and
-// window restoring switches, starting at login (with its error), and the three
-// shortcuts with a reset. Every control writes straight to the settings.
+// The application-wide preferences in four tabs: General, Hotkeys, Playback and
+// About. Every control works on the settings, the coordinator or the updater
+// directly and takes effect at once; there is nothing to apply or cancel, and
+// the window keeps no state of its own. Its content has a fixed size. Closing
+// it only hides it. It also tells how update checks end (UpdateAlerts).
 class SettingsWindow : public QWidget {
     Q_OBJECT
 
 public:
-    SettingsWindow(AppCoordinator& coordinator, AppSettings& settings);
+    static constexpr int contentWidth = 560;
+    static constexpr int contentHeight = 480;
 
-private:
-    void showSettings();
-
-    AppCoordinator& coordinator_;
-    AppSettings& settings_;
-    QSpinBox* countdown_;
-    QCheckBox* showOverlay_;
-    QCheckBox* restoreWindow_;
-    QCheckBox* launchAtLogin_;
-    QLabel* launchAtLoginError_;
-    HotkeyRecorderView* recordHotkey_;
-    HotkeyRecorderView* playLastHotkey_;
-    HotkeyRecorderView* stopHotkey_;
+    SettingsWindow(AppCoordinator& coordinator, AppSettings& settings, UpdaterController& updater);
 };
 
 }  // namespace brevanor

@@ -8,6 +8,8 @@ namespace brevanor {
 // palette so they follow the desktop theme.
 namespace TextStyle {
 
+// Between a title and the body text, bold: a name under an icon.
+void title2(QWidget& widget);
 // Bold, for titles of a section.
 void headline(QWidget& widget);
 // Slightly smaller than the body text.

@@ -1,0 +1,85 @@
+#include "app/ui/HotkeySettingsTab.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/control/AppCoordinator.h"
+#include "app/control/AppSettings.h"
+#include "app/ui/ConflictLines.h"
+#include "app/ui/HotkeyRecorderView.h"
+#include "app/ui/SettingsForm.h"
+#include "app/ui/UiText.h"
+
+namespace brevanor {
+
+HotkeySettingsTab::HotkeySettingsTab(AppSettings& settings, AppCoordinator& coordinator, QWidget* parent)
+    : QWidget(parent), settings_(settings), coordinator_(coordinator) {
+    SettingsForm form(*this);
+    const struct {
+        const char* name;
+        const char* label;
+        HotkeyAction::Kind action;
+        HotkeyChord (AppSettings::*read)() const;
+        void (AppSettings::*write)(HotkeyChord);
+    } kRows[] = {
+        {"record", "Record / stop recording", HotkeyAction::Kind::record, &AppSettings::recordHotkey,
+         &AppSettings::setRecordHotkey},
+        {"playLast", "Play last recording", HotkeyAction::Kind::playLast, &AppSettings::playLastHotkey,
+         &AppSettings::setPlayLastHotkey},
+        {"stop", "Stop", HotkeyAction::Kind::stop, &AppSettings::stopHotkey, &AppSettings::setStopHotkey},
+    };
+    for (const auto& spec : kRows) {
+        auto* line = new QWidget;
+        auto* layout = new QHBoxLayout(line);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* label = new QLabel(UiText::tr(spec.label));
+        auto* field = new HotkeyRecorderView(coordinator_, false);
+        field->setObjectName(QString::fromLatin1(spec.name));
+        label->setBuddy(field);
+        layout->addWidget(label);
+        layout->addStretch();
+        layout->addWidget(field);
+        auto* conflicts = new ConflictLines;
+        conflicts->setObjectName(QString::fromLatin1(spec.name) + QStringLiteral("Conflicts"));
+        form.addRow(line, {conflicts});
+        rows_.push_back({spec.action, spec.read, spec.write, field, conflicts});
+
+        // A removed shortcut is never stored: these three always have one.
+        connect(field, &HotkeyRecorderView::chordEdited, this,
+                [this, write = spec.write](std::optional<HotkeyChord> chord) {
+                    if (chord) (settings_.*write)(*chord);
+                });
+    }
+    form.addFooter(SettingsForm::caption(
+        "Holding ⎋ for one second also stops recording or playback. Shortcuts work while any app is in front."));
+
+    form.beginSection();
+    auto* restore = new QPushButton(UiText::tr("Restore Defaults"));
+    auto* restoreLine = new QWidget;
+    auto* restoreLayout = new QHBoxLayout(restoreLine);
+    restoreLayout->setContentsMargins(0, 0, 0, 0);
+    restoreLayout->addWidget(restore);
+    restoreLayout->addStretch();
+    form.addRow(restoreLine);
+    form.finish();
+
+    connect(restore, &QPushButton::clicked, this, [this] { settings_.restoreDefaultHotkeys(); });
+    connect(&settings_, &AppSettings::changed, this, &HotkeySettingsTab::showShortcuts);
+    // A recording's own shortcut may be among the conflicts.
+    connect(&coordinator_, &AppCoordinator::recordingsChanged, this, &HotkeySettingsTab::showShortcuts);
+    showShortcuts();
+}
+
+void HotkeySettingsTab::showShortcuts() {
+    for (const Row& row : rows_) {
+        row.field->setChord((settings_.*row.read)());
+        showConflicts(row);
+    }
+}
+
+void HotkeySettingsTab::showConflicts(const Row& row) {
+    row.conflicts->setSentences(coordinator_.shortcutConflicts((settings_.*row.read)(), std::nullopt, row.action));
+}
+
+}  // namespace brevanor
