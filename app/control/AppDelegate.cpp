@@ -43,7 +43,9 @@ bool AppDelegate::launch() {
     WindowPlacement::center(*libraryWindow_);
     settingsWindow_ = std::make_unique<SettingsWindow>(*coordinator_, *settings_, *updater_);
     WindowPlacement::center(*settingsWindow_);
-    onboardingWindow_ = std::make_unique<OnboardingWindow>(*coordinator_);
+    onboardingWindow_ = std::make_unique<OnboardingWindow>(
+        *coordinator_, *settings_, Permissions(environment_.services.platform.permissions),
+        environment_.services.mainQueue, OnboardingTexts::forThisSystem(store_->directory()));
 
     coordinator_->openLibrary = [this] { showLibrary(); };
     coordinator_->openSettings = [this] { WindowPlacement::showInFront(*settingsWindow_); };

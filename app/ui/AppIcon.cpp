@@ -26,6 +26,11 @@ Source sourceOf(AppIcon icon) {
         case AppIcon::playbackSettings: return {"media-playback-start", ":/icons/settings-playback.svg"};
         case AppIcon::about: return {"help-about", ":/icons/settings-about.svg"};
         case AppIcon::warning: return {"dialog-warning", ":/icons/warning.svg"};
+        case AppIcon::record: return {"media-record", ":/icons/record-circle.svg"};
+        case AppIcon::play: return {"media-playback-start", ":/icons/play.svg"};
+        case AppIcon::stop: return {"media-playback-stop", ":/icons/stop.svg"};
+        case AppIcon::privacy: return {"security-high", ":/icons/privacy.svg"};
+        case AppIcon::done: return {"emblem-default", ":/icons/done.svg"};
     }
     return {"", ""};
 }

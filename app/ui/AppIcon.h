@@ -21,7 +21,12 @@ enum class AppIcon {
     playbackSettings,
     about,
     // Small signs beside texts.
-    warning,  // a conflict
+    warning,  // a conflict or a missing permission
+    record,   // the record shortcut
+    play,     // the play-last shortcut
+    stop,     // the stop shortcut
+    privacy,  // where the recordings stay
+    done,     // the onboarding's last step
 };
 
 QIcon appIcon(AppIcon icon);

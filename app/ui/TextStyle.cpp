@@ -25,6 +25,11 @@ void dim(QWidget& widget, int alpha) {
 
 }  // namespace
 
+void TextStyle::title(QWidget& widget) {
+    scaleFont(widget, 1.7);
+    headline(widget);
+}
+
 void TextStyle::title2(QWidget& widget) {
     scaleFont(widget, 1.35);
     headline(widget);

@@ -8,6 +8,8 @@ namespace brevanor {
 // palette so they follow the desktop theme.
 namespace TextStyle {
 
+// Large and bold, for the title of a page.
+void title(QWidget& widget);
 // Between a title and the body text, bold: a name under an icon.
 void title2(QWidget& widget);
 // Bold, for titles of a section.

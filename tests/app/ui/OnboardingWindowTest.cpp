@@ -1,0 +1,167 @@
+#include <QAbstractButton>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "app/ui/OnboardingWindow.h"
+#include "app/ui/SignedLabel.h"
+#include "tests/app/CoordinatorTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+using Step = OnboardingWindow::Step;
+
+// The guide on the fake backend; its ticker and delayed moves run on the
+// manual main queue, so time passes only when the test says so.
+class OnboardingWindowTest : public CoordinatorTest {
+protected:
+    OnboardingWindow& makeWindow() {
+        if (!coordinator) make();
+        OnboardingTexts texts = OnboardingTexts::forThisSystem(folder.path() / "Recordings");
+        window =
+            std::make_unique<OnboardingWindow>(*coordinator, *settings, Permissions(permissions), mainQueue, texts);
+        window->show();
+        return *window;
+    }
+
+    QAbstractButton& button(const char* text) const {
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->text() == QString::fromUtf8(text) && button->isVisibleTo(window.get())) return *button;
+        }
+        ADD_FAILURE() << "no button " << text;
+        return *window->findChild<QAbstractButton*>();
+    }
+    std::vector<std::string> buttons() const {
+        std::vector<std::string> shown;
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->isVisibleTo(window.get())) shown.push_back(button->text().toStdString());
+        }
+        return shown;
+    }
+    // Whether some shown text of the current step reads `text` (or starts with it).
+    bool shows(const std::string& text) const {
+        const QWidget* page = window->findChild<QStackedWidget*>()->currentWidget();
+        for (const QLabel* label : page->findChildren<QLabel*>()) {
+            if (label->text().toStdString().starts_with(text) && label->isVisibleTo(page)) return true;
+        }
+        return false;
+    }
+    void waitTicks(int ticks) { mainQueue->advanceBy(ticks * OnboardingWindow::tickNanos); }
+
+    std::unique_ptr<OnboardingWindow> window;
+};
+
+TEST_F(OnboardingWindowTest, GrantedPermissionsAreEachPassedBySecondsLaterWithoutAWarning) {
+    makeWindow();
+    EXPECT_EQ(window->windowTitle().toStdString(), "Welcome to Brevanor");
+    EXPECT_EQ(buttons(), (std::vector<std::string>{"Continue"}));
+    waitTicks(4);
+    EXPECT_EQ(window->step(), Step::welcome) << "the welcome step waits for the user";
+
+    button("Continue").click();
+    EXPECT_EQ(window->step(), Step::accessibility);
+    EXPECT_TRUE(shows("Granted"));
+    EXPECT_TRUE(shows("Thanks. Moving on…"));
+    EXPECT_FALSE(shows("X11 has no switch")) << "no instructions once granted";
+    waitTicks(1);  // the tick that sees the grant
+    mainQueue->advanceBy(OnboardingWindow::advanceDelayNanos - 1);
+    EXPECT_EQ(window->step(), Step::accessibility);
+    mainQueue->advanceBy(1);
+    EXPECT_EQ(window->step(), Step::inputMonitoring) << "0.8 s after that tick";
+
+    waitTicks(1);
+    mainQueue->advanceBy(OnboardingWindow::advanceDelayNanos);
+    EXPECT_EQ(window->step(), Step::done);
+    EXPECT_FALSE(shows("Some permissions were skipped."));
+    EXPECT_EQ(buttons(), (std::vector<std::string>{"Open Library", "Done"}));
+    button("Open Library").click();
+    EXPECT_TRUE(window->isHidden());
+    EXPECT_EQ(libraryOpened, 1);
+}
+
+TEST_F(OnboardingWindowTest, SkippedPermissionsEndInAWarningAndOnlyPermissionStepsGoBack) {
+    permissions->accessibility = false;
+    permissions->inputMonitoring = false;
+    makeWindow();
+    button("Continue").click();
+    EXPECT_TRUE(shows("Not granted yet"));
+    EXPECT_EQ(buttons(), (std::vector<std::string>{"Check Again", "Back", "Skip for Now", "Continue"}));
+    EXPECT_TRUE(shows("X11 has no switch for this")) << "how to grant it, for this system";
+    button("Back").click();
+    EXPECT_EQ(window->step(), Step::welcome);
+    button("Continue").click();
+    button("Skip for Now").click();
+    EXPECT_EQ(window->step(), Step::inputMonitoring);
+    EXPECT_TRUE(shows("If the light stays red"));
+    button("Continue").click();
+    EXPECT_EQ(window->step(), Step::done);
+    EXPECT_TRUE(
+        shows("Some permissions were skipped. Recording will tell you what is missing, and the Library "
+              "window shows how to grant it."));
+
+    button("Done").click();
+    EXPECT_TRUE(window->isHidden());
+    EXPECT_EQ(libraryOpened, 0);
+    window->show();
+    EXPECT_EQ(window->step(), Step::welcome) << "a finished guide starts over";
+}
+
+TEST_F(OnboardingWindowTest, AGrantWhileTheStepIsShownMovesOnOnceAndOnlyOnce) {
+    permissions->accessibility = false;
+    permissions->inputMonitoring = false;
+    makeWindow();
+    button("Continue").click();
+    waitTicks(3);
+    EXPECT_EQ(window->step(), Step::accessibility);
+    permissions->accessibility = true;  // the user granted it elsewhere
+    waitTicks(1);
+    EXPECT_TRUE(shows("Thanks. Moving on…"));
+    waitTicks(1);  // a second tick within the 0.8 s plans no second move
+    mainQueue->advanceBy(OnboardingWindow::advanceDelayNanos);
+    EXPECT_EQ(window->step(), Step::inputMonitoring);
+    waitTicks(4);
+    EXPECT_EQ(window->step(), Step::inputMonitoring) << "one move for one grant";
+
+    permissions->inputMonitoring = true;
+    waitTicks(1);
+    button("Back").click();  // the user leaves the step before the move
+    mainQueue->advanceBy(OnboardingWindow::advanceDelayNanos);
+    EXPECT_EQ(window->step(), Step::accessibility) << "a planned move never leaves another step";
+}
+
+TEST_F(OnboardingWindowTest, TheGuideAsksOnlyWhileShownAndItsButtonsAskTheSystem) {
+    permissions->accessibility = false;
+    permissions->grantOnPrompt = true;
+    makeWindow();
+    window->hide();
+    const int queries = permissions->accessibilityQueries;
+    waitTicks(10);
+    EXPECT_EQ(permissions->accessibilityQueries, queries) << "a hidden guide looks at nothing";
+
+    window->show();
+    button("Continue").click();
+    button("Check Again").click();
+    EXPECT_EQ(permissions->accessibilityPrompts, 1);
+    EXPECT_TRUE(shows("Granted")) << "looked at again at once";
+}
+
+TEST_F(OnboardingWindowTest, ShortcutsAndFoldersAreTheUsersOwn) {
+    make();
+    settings->setRecordHotkey({40, kChordFlags});
+    makeWindow();
+    EXPECT_TRUE(shows("Press ⌃⌥⌘K to record after a short countdown; press it again to stop."));
+    EXPECT_TRUE(shows("Press ⌃⌥⌘P to replay the last recording."));
+    EXPECT_TRUE(shows("Press ⌃⌥⌘X, or hold ⎋, to stop at any time, even when another app is in front."));
+    EXPECT_TRUE(shows("Recordings are kept in " + (folder.path() / "Recordings").string() + "."));
+    settings->setStopHotkey({40, HotkeyChord::shiftFlag | HotkeyChord::commandFlag});
+    EXPECT_TRUE(shows("Press ⇧⌘K, or hold ⎋"));
+
+    button("Continue").click();
+    button("Continue").click();
+    button("Continue").click();
+    EXPECT_TRUE(shows("Brevanor lives in the system tray. Press ⌃⌥⌘K whenever you want to record, in any app."));
+}
+
+}  // namespace
+}  // namespace brevanor::testing
