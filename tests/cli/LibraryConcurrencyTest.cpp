@@ -164,10 +164,18 @@ TEST_F(LibraryConcurrency, TwentyProcessesLoseNothingAndBringNothingBack) {
 
         EXPECT_TRUE(deleteDeleted.succeeded() && deleteCopiedAway.succeeded());
         for (const CliRun* copy : {&copyKept, &copyDeleted, &copyAway1, &copyAway2}) {
-            if (copy->succeeded()) expected.insert(copy->printedId().toString());
+            if (!copy->succeeded()) continue;
+            expected.insert(copy->printedId().toString());
+            if (found.contains(copy->printedId())) {
+                EXPECT_TRUE(found.at(copy->printedId()).name.ends_with(" copy"));
+            }
         }
         std::set<std::string> present;
-        for (const auto& [id, recording] : found) present.insert(id.toString());
+        for (const auto& [id, recording] : found) {
+            present.insert(id.toString());
+            // Copies are written while others change the library: each must still hold every event.
+            EXPECT_EQ(recording.events, padded("").events) << recording.name;
+        }
         EXPECT_EQ(present, expected);
     }
 }
