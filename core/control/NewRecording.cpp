@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <limits>
 
 #include "core/model/Localized.h"
 #include "core/store/PreferencesStore.h"
@@ -25,10 +24,9 @@ NewRecording::Named NewRecording::prepare(Recording recording, RecordingStore& s
             recording.name = store.nextAutoName(date);
         } catch (const std::exception& error) {
             // The number the counter would have given.
-            const std::int64_t counter = std::max<std::int64_t>(
-                store.preferences().getInteger(RecordingStore::recordingCounterKey).value_or(0), 0);
-            const bool atMost = counter == std::numeric_limits<std::int64_t>::max();
-            recording.name = store.autoName(atMost ? counter : counter + 1, date);
+            recording.name = store.autoName(
+                PreferencesStore::countAfter(store.preferences().getInteger(RecordingStore::recordingCounterKey)),
+                date);
             warning = tr("The recording was saved, but the number of its name could not be stored (") + error.what() +
                       tr("), so the next recording may get the same number.");
         }

@@ -27,6 +27,7 @@ public:
     void setData(std::string_view key, std::vector<std::uint8_t> value) override { set(key, std::move(value)); }
 
     void remove(std::string_view key) override;
+    std::int64_t increment(std::string_view key) override;
 
 private:
     using Value = std::variant<std::int64_t, bool, double, std::string, std::vector<std::uint8_t>>;

@@ -1,20 +1,20 @@
 #include "core/store/IniPreferencesStore.h"
 
-#include <cctype>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
 
-#include "core/store/SettingsLockFile.h"
 #include "core/store/AtomicFileWriter.h"
 #include "core/store/FileDescriptor.h"
 #include "core/store/FileError.h"
 #include "core/store/PreferencesFileError.h"
+#include "core/store/SettingsLockFile.h"
 #include "core/store/UserDataDirectory.h"
 
 namespace brevanor {
@@ -251,6 +251,22 @@ std::optional<Number> parseNumber(std::string_view text) {
     return number;
 }
 
+// The unescaped value of a "key=value" line; nothing for a list, which is none of the types asked for here.
+std::optional<std::string> valueOfLine(std::string_view line) {
+    auto parts = IniPreferencesStore::unescapeValue(line.substr(line.find('=') + 1));
+    if (parts.size() != 1) return std::nullopt;
+    return std::move(parts.front());
+}
+
+std::optional<std::int64_t> integerOf(const std::optional<std::string>& value) {
+    if (!value) return std::nullopt;
+    if (auto integer = parseNumber<std::int64_t>(*value)) return integer;
+    // A whole number kept as a double still counts.
+    const auto real = parseNumber<double>(*value);
+    if (real && std::trunc(*real) == *real && std::abs(*real) < 0x1p63) return static_cast<std::int64_t>(*real);
+    return std::nullopt;
+}
+
 }  // namespace
 
 IniPreferencesStore::IniPreferencesStore(std::filesystem::path file) : file_(std::move(file)) {}
@@ -355,21 +371,10 @@ std::optional<std::string> IniPreferencesStore::text(std::string_view key) const
     const auto& lines = contents().lines;
     const auto index = findKeyLine(lines, escapeKey(key));
     if (!index) return std::nullopt;
-    const std::string& line = lines[*index];
-    const auto parts = unescapeValue(std::string_view(line).substr(line.find('=') + 1));
-    if (parts.size() != 1) return std::nullopt;  // a list is none of the types asked for here
-    return parts.front();
+    return valueOfLine(lines[*index]);
 }
 
-std::optional<std::int64_t> IniPreferencesStore::getInteger(std::string_view key) const {
-    const auto value = text(key);
-    if (!value) return std::nullopt;
-    if (auto integer = parseNumber<std::int64_t>(*value)) return integer;
-    // A whole number kept as a double still counts.
-    const auto real = parseNumber<double>(*value);
-    if (real && std::trunc(*real) == *real && std::abs(*real) < 0x1p63) return static_cast<std::int64_t>(*real);
-    return std::nullopt;
-}
+std::optional<std::int64_t> IniPreferencesStore::getInteger(std::string_view key) const { return integerOf(text(key)); }
 
 std::optional<bool> IniPreferencesStore::getBoolean(std::string_view key) const {
     const auto value = text(key);
@@ -421,17 +426,33 @@ void IniPreferencesStore::setData(std::string_view key, std::vector<std::uint8_t
     write(key, escapeKey(key) + "=" + escapeData(value));
 }
 
-void IniPreferencesStore::remove(std::string_view key) { write(key, {}); }
+void IniPreferencesStore::remove(std::string_view key) { write(key, std::string()); }
+
+std::int64_t IniPreferencesStore::increment(std::string_view key) {
+    std::int64_t count = 0;
+    write(key, [&](const std::optional<std::string>& value) {
+        count = countAfter(integerOf(value));
+        return escapeKey(key) + "=" + std::to_string(count);
+    });
+    return count;
+}
 
 void IniPreferencesStore::write(std::string_view key, const std::string& line) {
+    write(key, [&](const std::optional<std::string>&) { return line; });
+}
+
+void IniPreferencesStore::write(std::string_view key,
+                                const std::function<std::string(const std::optional<std::string>& value)>& lineFor) {
     createPrivateFolder(file_.parent_path());
-    // Read, changed and written under the application's own lock, so a change it
-    // writes at the same moment is neither lost nor overwritten.
+    // Read, changed and written under the lock every writer of the file takes,
+    // so a change written at the same moment is neither lost nor overwritten.
     const SettingsLockFile lock(file_);
     Contents fresh = read(file_);
     if (fresh.problem) throw PreferencesFileError(*fresh.problem);
     auto& lines = fresh.lines;
-    if (const auto index = findKeyLine(lines, escapeKey(key))) {
+    const auto index = findKeyLine(lines, escapeKey(key));
+    const std::string line = lineFor(index ? valueOfLine(lines[*index]) : std::nullopt);
+    if (index) {
         if (line.empty()) {
             lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
         } else {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,16 +11,17 @@
 
 namespace brevanor {
 
-// The application's preferences file read and written without Qt: the INI
-// file that QSettings keeps, with the application's keys in its [General]
-// group. Values are read the way QSettings reads them back (text that parses
-// as the asked type, "@ByteArray(...)" for data). The file is read once and
-// again only when it changed on disk, and only when it is a regular text file
-// of at most maxFileBytes: anything else reads as empty and is named by
-// problem(). Every change re-reads the file, replaces or appends only the
-// changed key's line, and writes the file atomically, so the lines of every
-// other key stay byte for byte as they were; it does so holding the lock
-// QSettings takes, so neither side loses a change. A file that cannot be read
+// The preferences file of the application and brevanor-cli: an INI file in
+// the format QSettings writes (earlier versions of the application wrote it
+// with QSettings), with the application's keys in its [General] group. Values
+// are read the way QSettings reads them back (text that parses as the asked
+// type, "@ByteArray(...)" for data). The file is read once and again only when
+// it changed on disk, and only when it is a regular text file of at most
+// maxFileBytes: anything else reads as empty and is named by problem(). Every
+// change re-reads the file, replaces or appends only the changed key's line,
+// and writes the file atomically, so the lines of every other key stay byte
+// for byte as they were; it does so holding the lock QSettings takes
+// (SettingsLockFile), so no writer loses a change. A file that cannot be read
 // is never written: the preferences it may hold would be lost.
 class IniPreferencesStore final : public PreferencesStore {
 public:
@@ -49,6 +51,8 @@ public:
     void setString(std::string_view key, std::string_view value) override;
     void setData(std::string_view key, std::vector<std::uint8_t> value) override;
     void remove(std::string_view key) override;
+    // Reads, counts and writes holding the lock, so every process gets a count of its own.
+    std::int64_t increment(std::string_view key) override;
 
     // The value text QSettings writes for a string, and the one it writes for data.
     static std::string escapeString(std::string_view text);
@@ -78,6 +82,10 @@ private:
     std::optional<std::string> text(std::string_view key) const;
     // Replaces the line of `key` with `line`, or removes it when `line` is empty.
     void write(std::string_view key, const std::string& line);
+    // The same with the line that `lineFor` makes of the value `key` holds in
+    // the file as it is now (nothing when it holds none), read under the lock.
+    void write(std::string_view key,
+               const std::function<std::string(const std::optional<std::string>& value)>& lineFor);
 
     std::filesystem::path file_;
     mutable Contents contents_;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,8 +11,9 @@
 namespace brevanor {
 
 // The user's preferences: typed values under string keys that outlive the
-// process. The application backs it with its settings file; tests use
-// InMemoryPreferencesStore. Used from the main thread only.
+// process. The application and brevanor-cli keep them in one file
+// (IniPreferencesStore); tests use InMemoryPreferencesStore. One object is
+// used from one thread at a time.
 class PreferencesStore {
 public:
     virtual ~PreferencesStore() = default;
@@ -32,6 +35,19 @@ public:
 
     // Forgets `key`; nothing happens when it is missing.
     virtual void remove(std::string_view key) = 0;
+
+    // Adds one to the count under `key` and answers the new count, in one step
+    // that no other writer, in this process or another, can come between: two
+    // callers never get the same count. Fails as the setters do.
+    virtual std::int64_t increment(std::string_view key) = 0;
+
+    // The count after `stored`: a missing or negative count counts as 0 (a
+    // damaged preference must not make counts negative), and the largest
+    // count stays the largest rather than overflowing.
+    static std::int64_t countAfter(std::optional<std::int64_t> stored) {
+        const std::int64_t count = std::max<std::int64_t>(stored.value_or(0), 0);
+        return count == std::numeric_limits<std::int64_t>::max() ? count : count + 1;
+    }
 };
 
 }  // namespace brevanor

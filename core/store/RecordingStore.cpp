@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <limits>
 
 #include "core/model/Localized.h"
 #include "core/model/RecordingDocumentError.h"
@@ -191,11 +190,8 @@ void RecordingStore::exportRecording(const Recording& recording, const std::file
 }
 
 std::string RecordingStore::nextAutoName(Date date) {
-    // A damaged preference must neither make the numbers negative nor overflow them.
-    const std::int64_t counter = std::max<std::int64_t>(defaults_->getInteger(recordingCounterKey).value_or(0), 0);
-    const std::int64_t number = counter == std::numeric_limits<std::int64_t>::max() ? counter : counter + 1;
-    defaults_->setInteger(recordingCounterKey, number);
-    return autoName(number, date);
+    // One step for every process, so that no two recordings get the same number.
+    return autoName(defaults_->increment(recordingCounterKey), date);
 }
 
 std::string RecordingStore::autoName(std::int64_t number, Date date) const {
