@@ -5,16 +5,16 @@
 #include <filesystem>
 
 #include "app/control/AppDelegate.h"
-#include "app/control/PreferencesFile.h"
 #include "app/control/QtAppActivation.h"
 #include "app/control/QtAppPrompts.h"
 #include "app/control/QtMainQueue.h"
-#include "app/control/QtPreferencesStore.h"
 #include "app/control/SingleInstance.h"
 #include "app/control/TerminationSignals.h"
 #include "brevanor/platform/PlatformServices.h"
 #include "core/capture/InputEventTap.h"
 #include "core/model/Localized.h"
+#include "core/store/FileError.h"
+#include "core/store/IniPreferencesStore.h"
 
 using namespace brevanor;
 
@@ -60,7 +60,14 @@ int main(int argc, char** argv) {
     environment.services.mainQueue = mainQueue;
     environment.services.prompts = std::make_shared<QtAppPrompts>();
     environment.services.activation = std::make_shared<QtAppActivation>();
-    environment.preferences = std::make_shared<QtPreferencesStore>(PreferencesFile::open());
+    try {
+        // The file brevanor-cli reads and writes too.
+        environment.preferences = std::make_shared<IniPreferencesStore>(IniPreferencesStore::defaultFile());
+    } catch (const FileError& error) {  // no home folder
+        QMessageBox::critical(nullptr, QStringLiteral("Brevanor"),
+                              QString::fromStdString(tr("Brevanor cannot start: ") + error.what()));
+        return 1;
+    }
     environment.updates = UpdaterController::Configuration::ofThisBuild();
     AppDelegate delegate(std::move(environment));
     if (!delegate.launch()) return 1;

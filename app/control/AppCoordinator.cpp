@@ -80,8 +80,14 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
     });
 
     connect(&settings_, &AppSettings::changed, this, &AppCoordinator::scheduleHotkeyRegistration);
+    connect(&settings_, &AppSettings::preferencesProblemChanged, this, [this] {
+        if (settings_.preferencesProblem()) setErrorMessage(settings_.preferencesProblem());
+    });
 
     reloadLibrary();
+    if (const auto& problem = settings_.preferencesProblem()) {
+        setErrorMessage(errorMessage_ ? *errorMessage_ + " " + *problem : *problem);
+    }
     refreshPermissions();
     registerHotkeys();
 }

@@ -26,6 +26,8 @@ bool AppDelegate::launch() {
     // translocated or disk-image copy loses its permissions); on Linux every
     // location is a real one, so there is nothing to check.
     settings_ = std::make_unique<AppSettings>(environment_.preferences, environment_.services.platform.loginItem);
+    // From here on every change goes through the settings, which tell the user of one that cannot be written.
+    environment_.preferences = settings_->preferences();
     try {
         const std::filesystem::path folder =
             environment_.recordingsDirectory ? *environment_.recordingsDirectory : RecordingStore::defaultDirectory();

@@ -1,32 +1,32 @@
 #include "app/control/AppSettings.h"
 
+#include <QPointer>
 #include <exception>
 
+#include "app/control/MessageText.h"
+#include "app/control/ReportingPreferencesStore.h"
 #include "core/model/HotkeyChordJSON.h"
+#include "core/model/Localized.h"
 
 namespace brevanor {
 
-AppSettings::AppSettings(std::shared_ptr<PreferencesStore> defaults, std::shared_ptr<LoginItem> loginItem,
+AppSettings::AppSettings(std::shared_ptr<PreferencesStore> preferences, std::shared_ptr<LoginItem> loginItem,
                          QObject* parent)
-    : AppSettings(UserSettings::read(*defaults), defaults, std::move(loginItem), parent) {}
-
-AppSettings::AppSettings(const UserSettings& stored, std::shared_ptr<PreferencesStore> defaults,
-                         std::shared_ptr<LoginItem> loginItem, QObject* parent)
     : QObject(parent),
-      defaults_(std::move(defaults)),
+      preferences_(std::make_shared<ReportingPreferencesStore>(
+          preferences,
+          [self = QPointer<AppSettings>(this)](const std::optional<std::string>& failure) {
+              if (self) self->preferencesWritten(failure);
+          })),
       loginItem_(std::move(loginItem)),
-      countdownSeconds_(stored.countdownSeconds),
-      showOverlay_(stored.showOverlay),
-      restoreWindowBeforePlayback_(stored.restoreWindowBeforePlayback),
-      recordHotkey_(stored.recordHotkey),
-      playLastHotkey_(stored.playLastHotkey),
-      stopHotkey_(stored.stopHotkey),
-      defaultSpeed_(stored.defaultSpeed),
-      defaultRepeatCount_(stored.defaultRepeatCount),
-      defaultRepeatInfinite_(stored.defaultRepeatInfinite),
-      defaultDelaySeconds_(stored.defaultDelaySeconds),
-      defaultCursorMode_(stored.defaultCursorMode),
-      launchAtLogin_(loginItem_->isRegistered()) {}
+      values_(UserSettings::read(*preferences)),
+      launchAtLogin_(loginItem_->isRegistered()) {
+    if (const auto problem = preferences->problem()) {
+        preferencesProblem_ = fillIn(brevanor::tr("The preferences cannot be read (%1), so the defaults are used and "
+                                                  "changes last only until Brevanor quits."),
+                                     {*problem});
+    }
+}
 
 // Stores `value` in `field` when it differs, writes it back with `write` and
 // tells the field's observers, then everyone's.
@@ -40,58 +40,58 @@ void AppSettings::assign(T& field, const T& value, void (AppSettings::*notify)()
 }
 
 void AppSettings::setCountdownSeconds(std::int64_t seconds) {
-    assign(countdownSeconds_, seconds, &AppSettings::countdownSecondsChanged,
-           [&] { defaults_->setInteger(UserSettings::countdownSecondsKey, seconds); });
+    assign(values_.countdownSeconds, seconds, &AppSettings::countdownSecondsChanged,
+           [&] { preferences_->setInteger(UserSettings::countdownSecondsKey, seconds); });
 }
 
 void AppSettings::setShowOverlay(bool show) {
-    assign(showOverlay_, show, &AppSettings::showOverlayChanged,
-           [&] { defaults_->setBoolean(UserSettings::showOverlayKey, show); });
+    assign(values_.showOverlay, show, &AppSettings::showOverlayChanged,
+           [&] { preferences_->setBoolean(UserSettings::showOverlayKey, show); });
 }
 
 void AppSettings::setRestoreWindowBeforePlayback(bool restore) {
-    assign(restoreWindowBeforePlayback_, restore, &AppSettings::restoreWindowBeforePlaybackChanged,
-           [&] { defaults_->setBoolean(UserSettings::restoreWindowBeforePlaybackKey, restore); });
+    assign(values_.restoreWindowBeforePlayback, restore, &AppSettings::restoreWindowBeforePlaybackChanged,
+           [&] { preferences_->setBoolean(UserSettings::restoreWindowBeforePlaybackKey, restore); });
 }
 
 void AppSettings::setRecordHotkey(HotkeyChord chord) {
-    assign(recordHotkey_, chord, &AppSettings::recordHotkeyChanged,
+    assign(values_.recordHotkey, chord, &AppSettings::recordHotkeyChanged,
            [&] { writeChord(UserSettings::recordHotkeyKey, chord); });
 }
 
 void AppSettings::setPlayLastHotkey(HotkeyChord chord) {
-    assign(playLastHotkey_, chord, &AppSettings::playLastHotkeyChanged,
+    assign(values_.playLastHotkey, chord, &AppSettings::playLastHotkeyChanged,
            [&] { writeChord(UserSettings::playLastHotkeyKey, chord); });
 }
 
 void AppSettings::setStopHotkey(HotkeyChord chord) {
-    assign(stopHotkey_, chord, &AppSettings::stopHotkeyChanged,
+    assign(values_.stopHotkey, chord, &AppSettings::stopHotkeyChanged,
            [&] { writeChord(UserSettings::stopHotkeyKey, chord); });
 }
 
 void AppSettings::setDefaultSpeed(double speed) {
-    assign(defaultSpeed_, speed, &AppSettings::defaultSpeedChanged,
-           [&] { defaults_->setDouble(UserSettings::defaultSpeedKey, speed); });
+    assign(values_.defaultSpeed, speed, &AppSettings::defaultSpeedChanged,
+           [&] { preferences_->setDouble(UserSettings::defaultSpeedKey, speed); });
 }
 
 void AppSettings::setDefaultRepeatCount(std::int64_t count) {
-    assign(defaultRepeatCount_, count, &AppSettings::defaultRepeatCountChanged,
-           [&] { defaults_->setInteger(UserSettings::defaultRepeatCountKey, count); });
+    assign(values_.defaultRepeatCount, count, &AppSettings::defaultRepeatCountChanged,
+           [&] { preferences_->setInteger(UserSettings::defaultRepeatCountKey, count); });
 }
 
 void AppSettings::setDefaultRepeatInfinite(bool infinite) {
-    assign(defaultRepeatInfinite_, infinite, &AppSettings::defaultRepeatInfiniteChanged,
-           [&] { defaults_->setBoolean(UserSettings::defaultRepeatInfiniteKey, infinite); });
+    assign(values_.defaultRepeatInfinite, infinite, &AppSettings::defaultRepeatInfiniteChanged,
+           [&] { preferences_->setBoolean(UserSettings::defaultRepeatInfiniteKey, infinite); });
 }
 
 void AppSettings::setDefaultDelaySeconds(double seconds) {
-    assign(defaultDelaySeconds_, seconds, &AppSettings::defaultDelaySecondsChanged,
-           [&] { defaults_->setDouble(UserSettings::defaultDelaySecondsKey, seconds); });
+    assign(values_.defaultDelaySeconds, seconds, &AppSettings::defaultDelaySecondsChanged,
+           [&] { preferences_->setDouble(UserSettings::defaultDelaySecondsKey, seconds); });
 }
 
 void AppSettings::setDefaultCursorMode(CursorMode mode) {
-    assign(defaultCursorMode_, mode, &AppSettings::defaultCursorModeChanged,
-           [&] { defaults_->setString(UserSettings::defaultCursorModeKey, toString(mode)); });
+    assign(values_.defaultCursorMode, mode, &AppSettings::defaultCursorModeChanged,
+           [&] { preferences_->setString(UserSettings::defaultCursorModeKey, toString(mode)); });
 }
 
 void AppSettings::setLaunchAtLogin(bool launch) {
@@ -105,23 +105,27 @@ void AppSettings::setLaunchAtLoginError(std::optional<std::string> error) {
     assign(launchAtLoginError_, error, &AppSettings::launchAtLoginErrorChanged, [] {});
 }
 
+void AppSettings::preferencesWritten(const std::optional<std::string>& failure) {
+    std::optional<std::string> problem;
+    if (failure) {
+        problem =
+            fillIn(brevanor::tr("A preference could not be saved (%1); the change lasts only until Brevanor quits."),
+                   {*failure});
+    }
+    if (problem == preferencesProblem_) return;
+    preferencesProblem_ = std::move(problem);
+    emit preferencesProblemChanged();
+}
+
 void AppSettings::writeChord(std::string_view key, const HotkeyChord& chord) {
     if (const auto data = HotkeyChordJSON::encode(chord)) {
-        defaults_->setData(key, *data);
+        preferences_->setData(key, *data);
     } else {
-        defaults_->remove(key);  // the next launch falls back to the default shortcut
+        preferences_->remove(key);  // the next launch falls back to the default shortcut
     }
 }
 
-RecordingSettings AppSettings::newRecordingSettings() const {
-    RecordingSettings settings;
-    settings.repeatCount = defaultRepeatCount_;
-    settings.repeatInfinite = defaultRepeatInfinite_;
-    settings.delayBetweenRepeatsSec = defaultDelaySeconds_;
-    settings.speed = defaultSpeed_;
-    settings.cursorMode = defaultCursorMode_;
-    return settings;
-}
+RecordingSettings AppSettings::newRecordingSettings() const { return values_.newRecordingSettings(); }
 
 void AppSettings::applyLaunchAtLogin() {
     const bool registered = loginItem_->isRegistered();

@@ -16,11 +16,12 @@
 
 namespace brevanor {
 
-// The application-wide preferences: countdown, status pill, window restoring,
-// the three global shortcuts, the defaults new recordings receive, and starting
-// at login. Read once from the preferences store at creation (nothing is written
-// then) and written back on every change; each field tells of its changes, and
-// changed() of any. Main thread only.
+// The application-wide preferences (UserSettings, which brevanor-cli reads
+// too) published for Qt, and starting at login. Read once from the preferences
+// store at creation (nothing is written then) and written back on every
+// change; each field tells of its changes, and changed() of any. Preferences
+// that cannot be read or written never stop the application: the values in
+// use stay, and preferencesProblem says what is wrong. Main thread only.
 class AppSettings : public QObject {
     Q_OBJECT
     Q_PROPERTY(qint64 countdownSeconds READ countdownSeconds WRITE setCountdownSeconds NOTIFY countdownSecondsChanged)
@@ -42,26 +43,35 @@ class AppSettings : public QObject {
                    defaultCursorModeChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(std::optional<std::string> launchAtLoginError READ launchAtLoginError NOTIFY launchAtLoginErrorChanged)
+    Q_PROPERTY(std::optional<std::string> preferencesProblem READ preferencesProblem NOTIFY preferencesProblemChanged)
 
 public:
-    // Reads every preference from `defaults` and whether `loginItem` is registered.
-    AppSettings(std::shared_ptr<PreferencesStore> defaults, std::shared_ptr<LoginItem> loginItem,
+    // Reads every preference from `preferences` and whether `loginItem` is registered.
+    AppSettings(std::shared_ptr<PreferencesStore> preferences, std::shared_ptr<LoginItem> loginItem,
                 QObject* parent = nullptr);
 
-    std::int64_t countdownSeconds() const { return countdownSeconds_; }
-    bool showOverlay() const { return showOverlay_; }
-    bool restoreWindowBeforePlayback() const { return restoreWindowBeforePlayback_; }
-    HotkeyChord recordHotkey() const { return recordHotkey_; }
-    HotkeyChord playLastHotkey() const { return playLastHotkey_; }
-    HotkeyChord stopHotkey() const { return stopHotkey_; }
-    double defaultSpeed() const { return defaultSpeed_; }
-    std::int64_t defaultRepeatCount() const { return defaultRepeatCount_; }
-    bool defaultRepeatInfinite() const { return defaultRepeatInfinite_; }
-    double defaultDelaySeconds() const { return defaultDelaySeconds_; }
-    CursorMode defaultCursorMode() const { return defaultCursorMode_; }
+    std::int64_t countdownSeconds() const { return values_.countdownSeconds; }
+    bool showOverlay() const { return values_.showOverlay; }
+    bool restoreWindowBeforePlayback() const { return values_.restoreWindowBeforePlayback; }
+    HotkeyChord recordHotkey() const { return values_.recordHotkey; }
+    HotkeyChord playLastHotkey() const { return values_.playLastHotkey; }
+    HotkeyChord stopHotkey() const { return values_.stopHotkey; }
+    double defaultSpeed() const { return values_.defaultSpeed; }
+    std::int64_t defaultRepeatCount() const { return values_.defaultRepeatCount; }
+    bool defaultRepeatInfinite() const { return values_.defaultRepeatInfinite; }
+    double defaultDelaySeconds() const { return values_.defaultDelaySeconds; }
+    CursorMode defaultCursorMode() const { return values_.defaultCursorMode; }
     bool launchAtLogin() const { return launchAtLogin_; }
     // Why the last change of launchAtLogin failed; cleared by the next success.
     const std::optional<std::string>& launchAtLoginError() const { return launchAtLoginError_; }
+    // Why the preferences could not be read at creation or the last change
+    // could not be written, as a sentence for the user; cleared by the next
+    // change that is written.
+    const std::optional<std::string>& preferencesProblem() const { return preferencesProblem_; }
+    // The preferences store for the rest of the application (the library, the
+    // windows): its failed writes end up in preferencesProblem instead of
+    // being thrown.
+    const std::shared_ptr<PreferencesStore>& preferences() const { return preferences_; }
 
     // Each setter stores the value and writes it to the preferences at once.
     // Values are kept as given; the settings window offers only valid ones.
@@ -102,33 +112,24 @@ signals:
     void defaultCursorModeChanged();
     void launchAtLoginChanged();
     void launchAtLoginErrorChanged();
+    void preferencesProblemChanged();
     // After each change of any field above.
     void changed();
 
 private:
-    AppSettings(const UserSettings& stored, std::shared_ptr<PreferencesStore> defaults,
-                std::shared_ptr<LoginItem> loginItem, QObject* parent);
-
     template <typename T, typename Write>
     void assign(T& field, const T& value, void (AppSettings::*notify)(), Write write);
     void writeChord(std::string_view key, const HotkeyChord& chord);
     void setLaunchAtLoginError(std::optional<std::string> error);
+    // Every change the preferences store wrote or failed to write.
+    void preferencesWritten(const std::optional<std::string>& failure);
 
-    std::shared_ptr<PreferencesStore> defaults_;
+    std::shared_ptr<PreferencesStore> preferences_;
     std::shared_ptr<LoginItem> loginItem_;
-    std::int64_t countdownSeconds_;
-    bool showOverlay_;
-    bool restoreWindowBeforePlayback_;
-    HotkeyChord recordHotkey_;
-    HotkeyChord playLastHotkey_;
-    HotkeyChord stopHotkey_;
-    double defaultSpeed_;
-    std::int64_t defaultRepeatCount_;
-    bool defaultRepeatInfinite_;
-    double defaultDelaySeconds_;
-    CursorMode defaultCursorMode_;
+    UserSettings values_;
     bool launchAtLogin_;
     std::optional<std::string> launchAtLoginError_;
+    std::optional<std::string> preferencesProblem_;
 };
 
 }  // namespace brevanor

@@ -12,6 +12,7 @@ namespace brevanor {
 // not touch the user's real settings.
 class InMemoryPreferencesStore final : public PreferencesStore {
 public:
+    std::optional<std::string> problem() const override { return std::nullopt; }
     std::optional<std::int64_t> getInteger(std::string_view key) const override { return get<std::int64_t>(key); }
     std::optional<bool> getBoolean(std::string_view key) const override { return get<bool>(key); }
     std::optional<double> getDouble(std::string_view key) const override { return get<double>(key); }

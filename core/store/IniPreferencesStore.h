@@ -35,7 +35,7 @@ public:
     const std::filesystem::path& file() const { return file_; }
     // Why the file reads as empty although it is there (not a regular file,
     // too large, unreadable, not text); nothing when it reads well or is missing.
-    std::optional<std::string> problem() const;
+    std::optional<std::string> problem() const override;
 
     std::optional<std::int64_t> getInteger(std::string_view key) const override;
     std::optional<bool> getBoolean(std::string_view key) const override;

@@ -18,6 +18,10 @@ class PreferencesStore {
 public:
     virtual ~PreferencesStore() = default;
 
+    // Why the stored preferences cannot be read, when they cannot: every getter
+    // then answers nothing, and no setter writes over them.
+    virtual std::optional<std::string> problem() const = 0;
+
     // Each getter answers the value stored under `key`, or nothing when the key
     // is missing or the value stored there is not of that type.
     virtual std::optional<std::int64_t> getInteger(std::string_view key) const = 0;

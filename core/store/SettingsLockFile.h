@@ -5,12 +5,13 @@
 
 namespace brevanor {
 
-// Holds the lock QSettings takes while it writes a settings file: the file
-// "<settings file>.lock", created exclusively and holding the owner's process
-// id, program name and host name, with an flock on it while held, as QLockFile
-// makes it. While one is held, the application's QSettings waits to write, so
-// a change made here and one made there at the same moment both survive. A
-// lock left by a process that is gone is taken over.
+// Holds the lock of the preferences file while one writer reads, changes and
+// writes it: the file "<settings file>.lock", created exclusively and holding
+// the owner's process id, program name and host name, with an flock on it
+// while held. It is the lock QSettings takes (as QLockFile makes it), so that
+// earlier versions of the application, which wrote the file with QSettings,
+// and this one never lose each other's changes either. A lock left by a
+// process that is gone is taken over.
 class SettingsLockFile {
 public:
     // Waits up to `patience` for the lock; throws FileError (EWOULDBLOCK) when it stays taken.

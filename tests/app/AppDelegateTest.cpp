@@ -4,6 +4,7 @@
 
 #include "app/control/AppDelegate.h"
 #include "core/model/RecordingJSONEncoder.h"
+#include "core/store/IniPreferencesStore.h"
 #include "tests/app/CoordinatorTest.h"
 
 namespace brevanor::testing {
@@ -134,6 +135,37 @@ TEST_F(AppDelegateTest, BecomingActiveReadsThePermissionsAgain) {
     delegate->becameActive();
     EXPECT_TRUE(delegate->coordinator()->inputMonitoringGranted());
     EXPECT_TRUE(source->isRunning());
+}
+
+// Preferences that cannot be read (here a file that is not text) never stop
+// the application and are never written over: it says what is wrong, and a
+// new recording is saved under its automatic name all the same.
+TEST_F(AppDelegateTest, PreferencesThatCannotBeReadAreToldLeftAsTheyAreAndCostNoRecording) {
+    const auto file = folder.path() / "Brevanor" / "Brevanor.conf";
+    std::filesystem::create_directories(file.parent_path());
+    const std::string notText = std::string("[General]\ncom.brevanor.recordingCounter=41\n") + '\0';
+    std::ofstream(file, std::ios::binary) << notText;
+    preferences = std::make_shared<IniPreferencesStore>(file);
+
+    const auto delegate = launch();
+    AppCoordinator& coordinator = *delegate->coordinator();
+    ASSERT_TRUE(coordinator.errorMessage().has_value());
+    EXPECT_NE(coordinator.errorMessage()->find("is not a text file"), std::string::npos) << *coordinator.errorMessage();
+
+    coordinator.toggleRecording();
+    mainQueue->advanceBy(3 * kSeconds);  // the countdown
+    ASSERT_EQ(coordinator.state(), AppState::recording());
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+    mainQueue->advanceBy(100 * kMillis);
+    coordinator.stop();
+    ASSERT_EQ(coordinator.recordings().size(), 1u);
+    EXPECT_TRUE(coordinator.recordings().front()->name.starts_with("Recording 1 – "));
+    ASSERT_TRUE(coordinator.errorMessage().has_value());
+    EXPECT_NE(coordinator.errorMessage()->find("could not be stored"), std::string::npos)
+        << *coordinator.errorMessage();
+
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), notText);
 }
 
 }  // namespace

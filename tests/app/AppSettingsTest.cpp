@@ -1,32 +1,40 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
+#include <fstream>
+#include <functional>
+#include <sstream>
 
 #include "app/control/AppSettings.h"
-#include "app/control/QtPreferencesStore.h"
+#include "core/store/IniPreferencesStore.h"
 #include "platform/fake/FakeLoginItem.h"
+#include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
 namespace {
 
 std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-// The settings over a real preferences file in a temporary folder; "relaunching"
-// reads the same file with fresh objects.
+// The settings over the preferences file in a temporary folder, as the
+// application keeps it; "relaunching" reads the same file with fresh objects.
 class AppSettingsTest : public ::testing::Test {
 protected:
-    QString path() const { return folder.filePath(QStringLiteral("Brevanor/Brevanor.conf")); }
-
-    std::shared_ptr<QtPreferencesStore> openPreferences() const {
-        return std::make_shared<QtPreferencesStore>(std::make_unique<QSettings>(path(), QSettings::IniFormat));
-    }
+    std::shared_ptr<IniPreferencesStore> openPreferences() const { return std::make_shared<IniPreferencesStore>(file); }
 
     std::unique_ptr<AppSettings> launch() { return std::make_unique<AppSettings>(openPreferences(), loginItem); }
 
-    QStringList keysOnDisk() const { return QSettings(path(), QSettings::IniFormat).allKeys(); }
+    // The file's lines, or nothing when there is no file.
+    std::optional<std::string> onDisk() const {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) return std::nullopt;
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
 
-    QTemporaryDir folder;
+    TemporaryDirectory folder;
+    std::filesystem::path file = folder.path() / "Brevanor" / "Brevanor.conf";
     std::shared_ptr<FakeLoginItem> loginItem = std::make_shared<FakeLoginItem>();
 };
 
@@ -45,7 +53,8 @@ TEST_F(AppSettingsTest, EmptyPreferencesGiveTheDefaultsAndNothingIsWritten) {
     EXPECT_EQ(settings->defaultCursorMode(), CursorMode::absolute);
     EXPECT_FALSE(settings->launchAtLogin());
     EXPECT_EQ(settings->launchAtLoginError(), std::nullopt);
-    EXPECT_TRUE(keysOnDisk().isEmpty());
+    EXPECT_EQ(settings->preferencesProblem(), std::nullopt);
+    EXPECT_EQ(onDisk(), std::nullopt);
 }
 
 TEST_F(AppSettingsTest, EveryValueSurvivesARelaunchThroughTheFile) {
@@ -63,9 +72,9 @@ TEST_F(AppSettingsTest, EveryValueSurvivesARelaunchThroughTheFile) {
         settings->setDefaultDelaySeconds(2.5);
         settings->setDefaultCursorMode(CursorMode::relativeToScreen);
     }
-    const QSettings file(path(), QSettings::IniFormat);
-    EXPECT_EQ(file.value("defaults.cursorMode").toString(), QStringLiteral("relativeToScreen"));
-    EXPECT_EQ(file.value("hotkey.record").toByteArray(), QByteArray(R"({"keyCode":16,"modifiers":393216})"));
+    const IniPreferencesStore written(file);
+    EXPECT_EQ(written.getString("defaults.cursorMode"), "relativeToScreen");
+    EXPECT_EQ(written.getData("hotkey.record"), bytes(R"({"keyCode":16,"modifiers":393216})"));
 
     const auto relaunched = launch();
     EXPECT_EQ(relaunched->countdownSeconds(), 5);
@@ -113,7 +122,50 @@ TEST_F(AppSettingsTest, AChangeIsWrittenAtOnceAndToldToObservers) {
     settings->setRecordHotkey({17, HotkeyChord::commandFlag});  // the same value is no change
     EXPECT_EQ(recordChanged.count(), 1);
     EXPECT_EQ(anyChanged.count(), 1);
-    EXPECT_EQ(keysOnDisk(), QStringList{QStringLiteral("hotkey.record")});
+    EXPECT_EQ(onDisk(), R"ini([General]
+hotkey.record="@ByteArray({\"keyCode\":17,\"modifiers\":1048576})"
+)ini");
+    struct stat folderStatus {};
+    ASSERT_EQ(::stat(file.parent_path().c_str(), &folderStatus), 0);
+    EXPECT_EQ(folderStatus.st_mode & 0777, 0700u) << "the preferences name what the user records";
+}
+
+// Whatever stands where the file should be and cannot be read as one (a FIFO
+// would block, a link to a device would never end) gives the defaults, is
+// told, and is never written over: the preferences it may hold would be lost.
+// A change is kept for the session and told too.
+TEST_F(AppSettingsTest, AFileThatCannotBeReadIsToldAndNeverWrittenOver) {
+    const std::string notText = std::string("[General]\ncountdownSeconds=7\n") + '\0';
+    const std::vector<std::pair<const char*, std::function<void()>>> cases{
+        {"a directory", [&] { std::filesystem::create_directories(file); }},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
+        {"a link to a device", [&] { std::filesystem::create_symlink("/dev/zero", file); }},
+        {"a binary file", [&] { std::ofstream(file, std::ios::binary) << notText; }},
+    };
+    for (const auto& [what, make] : cases) {
+        SCOPED_TRACE(what);
+        std::filesystem::remove_all(file);
+        std::filesystem::create_directories(file.parent_path());
+        make();
+        const auto type = std::filesystem::symlink_status(file).type();
+        const auto settings = launch();
+        EXPECT_EQ(settings->countdownSeconds(), 3);
+        ASSERT_TRUE(settings->preferencesProblem().has_value());
+        EXPECT_NE(settings->preferencesProblem()->find(file.string()), std::string::npos)
+            << *settings->preferencesProblem();
+
+        QSignalSpy told(settings.get(), &AppSettings::preferencesProblemChanged);
+        settings->setCountdownSeconds(5);
+        settings->preferences()->setData("Brevanor.Library", bytes("frame"));
+        EXPECT_EQ(settings->countdownSeconds(), 5) << "kept for the session";
+        EXPECT_EQ(told.count(), 1);
+        EXPECT_NE(settings->preferencesProblem()->find("could not be saved"), std::string::npos)
+            << *settings->preferencesProblem();
+        EXPECT_EQ(std::filesystem::symlink_status(file).type(), type);
+        if (type == std::filesystem::file_type::regular) {
+            EXPECT_EQ(onDisk(), notText);
+        }
+    }
 }
 
 TEST_F(AppSettingsTest, NewRecordingsGetThePlaybackDefaultsAndNothingElse) {
@@ -147,7 +199,7 @@ TEST_F(AppSettingsTest, TheLoginItemFollowsTheSwitchAndARefusalTurnsItBackWithTh
     const auto settings = launch();
     settings->setLaunchAtLogin(true);
     EXPECT_TRUE(loginItem->registered);
-    EXPECT_TRUE(keysOnDisk().isEmpty()) << "the system's registration is the only truth";
+    EXPECT_EQ(onDisk(), std::nullopt) << "the system's registration is the only truth";
 
     loginItem->refusal = "The autostart folder is read-only.";
     settings->setLaunchAtLogin(false);

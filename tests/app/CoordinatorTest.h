@@ -159,7 +159,7 @@ protected:
     }
 
     TemporaryDirectory folder;
-    std::shared_ptr<InMemoryPreferencesStore> preferences = std::make_shared<InMemoryPreferencesStore>();
+    std::shared_ptr<PreferencesStore> preferences = std::make_shared<InMemoryPreferencesStore>();
     std::shared_ptr<FakeInputSource> source = std::make_shared<FakeInputSource>();
     std::shared_ptr<FakeInputInjector> injector = std::make_shared<FakeInputInjector>();
     std::shared_ptr<FakeDisplayService> displays = std::make_shared<FakeDisplayService>();

@@ -1,5 +1,6 @@
-// The preferences file as the application's own QSettings writes and reads it:
-// what one side writes, the other must read back unchanged.
+// The preferences file as earlier versions of the application wrote and read
+// it with QSettings: what one side writes, the other must read back unchanged,
+// and neither loses the other's changes.
 
 #include <gtest/gtest.h>
 
