@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
@@ -20,12 +21,26 @@ namespace {
 constexpr int kIconSize = 96;
 constexpr int kTextWidth = 360;
 
-QLabel* centered(const QString& text, int maximumWidth = QWIDGETSIZE_MAX) {
+QLabel* centered(const QString& text, int wrapWidth = 0) {
     auto* label = new QLabel(text);
     label->setAlignment(Qt::AlignHCenter);
-    label->setWordWrap(maximumWidth != QWIDGETSIZE_MAX);
-    label->setMaximumWidth(maximumWidth);
+    // A wrapped text takes its whole width: a layout would give it only what its
+    // first words need (see addWrapped).
+    if (wrapWidth > 0) {
+        label->setWordWrap(true);
+        label->setFixedWidth(wrapWidth);
+    }
     return label;
+}
+
+// Centres a wrapped text between stretches: a layout gives a widget it aligns
+// one line only, whatever the text needs at its width.
+void addWrapped(QVBoxLayout& layout, QLabel& label) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(&label);
+    row->addStretch();
+    layout.addLayout(row);
 }
 
 // The host of an address, as the user reads it; empty when it has none.
@@ -57,7 +72,7 @@ AboutTab::AboutTab(UpdaterController& updater, const BuildInfo& build, QWidget* 
         centered(UiText::tr("Records your mouse and keyboard, then replays them exactly, as many times as you ask."),
                  kTextWidth);
     TextStyle::callout(*summary);
-    layout->addWidget(summary, 0, Qt::AlignHCenter);
+    addWrapped(*layout, *summary);
     auto* divider = new QFrame;
     divider->setFrameShape(QFrame::HLine);
     divider->setFrameShadow(QFrame::Sunken);
@@ -79,12 +94,12 @@ AboutTab::AboutTab(UpdaterController& updater, const BuildInfo& build, QWidget* 
     auto* caption = centered(UiText::of(howUpdatesWork), kTextWidth);
     TextStyle::caption(*caption);
     TextStyle::secondary(*caption);
-    layout->addWidget(caption, 0, Qt::AlignHCenter);
+    addWrapped(*layout, *caption);
     status_ = centered(QString(), kTextWidth);
     status_->setObjectName(QStringLiteral("updateStatus"));
     TextStyle::caption(*status_);
     TextStyle::secondary(*status_);
-    layout->addWidget(status_, 0, Qt::AlignHCenter);
+    addWrapped(*layout, *status_);
 
     const QUrl website(QString::fromStdString(build.websiteAddress), QUrl::StrictMode);
     if (website.isValid() && !website.host().isEmpty()) {

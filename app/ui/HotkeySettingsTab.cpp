@@ -39,7 +39,8 @@ HotkeySettingsTab::HotkeySettingsTab(AppSettings& settings, AppCoordinator& coor
         label->setBuddy(field);
         layout->addWidget(label);
         layout->addStretch();
-        layout->addWidget(field);
+        // At its own width, so that the three fields line up on the right.
+        layout->addWidget(field, 0, Qt::AlignRight);
         auto* conflicts = new ConflictLines;
         conflicts->setObjectName(QString::fromLatin1(spec.name) + QStringLiteral("Conflicts"));
         form.addRow(line, {conflicts});

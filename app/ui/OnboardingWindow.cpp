@@ -119,7 +119,11 @@ void OnboardingWindow::goTo(Step step, bool animated) {
     continue_->setVisible(step != done);
     openLibrary_->setVisible(step == done);
     done_->setVisible(step == done);
-    (step == done ? done_ : continue_)->setDefault(true);
+    // Return presses the step's default button, also after the button that
+    // had the focus was hidden with the step it belonged to.
+    QPushButton* defaultButton = step == done ? done_ : continue_;
+    defaultButton->setDefault(true);
+    defaultButton->setFocus();
     if (!animated) return;
     QWidget* page = pages_->currentWidget();
     auto* fade = new QGraphicsOpacityEffect(page);

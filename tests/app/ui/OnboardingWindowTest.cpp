@@ -75,6 +75,7 @@ TEST_F(OnboardingWindowTest, GrantedPermissionsAreEachPassedBySecondsLaterWithou
     EXPECT_EQ(window->step(), Step::done);
     EXPECT_FALSE(shows("Some permissions were skipped."));
     EXPECT_EQ(buttons(), (std::vector<std::string>{"Open Library", "Done"}));
+    EXPECT_EQ(window->focusWidget(), &button("Done")) << "Return finishes, though Continue had the focus";
     button("Open Library").click();
     EXPECT_TRUE(window->isHidden());
     EXPECT_EQ(libraryOpened, 1);
