@@ -187,6 +187,16 @@ protected:
         });
         return pills.empty() ? std::nullopt : std::optional(pills.front());
     }
+    // Brevanor's shown window with this title.
+    std::optional<Placed> windowTitled(const std::string& title) const {
+        const auto windows = brevanorWindows([&](const Placed& window, bool) {
+            char* name = nullptr;
+            const bool matches = XFetchName(display_, window.window, &name) && name && title == name;
+            if (name) XFree(name);
+            return matches;
+        });
+        return windows.empty() ? std::nullopt : std::optional(windows.front());
+    }
     std::optional<Placed> popupMenu() const {
         const auto menus = brevanorWindows(
             [](const Placed& window, bool overrideRedirect) { return overrideRedirect && window.height > 100; });
@@ -228,6 +238,10 @@ protected:
     }
     void screenshot(const std::string& name) const {
         run(std::string("import -window root ") + BREVANOR_SCREENSHOT_DIR + "/" + name + ".png");
+    }
+    // One window alone, without the desktop around it.
+    void screenshot(const std::string& name, const Placed& window) const {
+        run("import -window " + std::to_string(window.window) + " " + BREVANOR_SCREENSHOT_DIR + "/" + name + ".png");
     }
 
     std::vector<std::filesystem::path> recordingFiles() const {
@@ -314,6 +328,66 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutThenReplayAndStopFrom
     EXPECT_LT(targetLetters_ - replayed, 8) << "the rest of the playback never came";
     EXPECT_FALSE(popupMenu().has_value()) << "a click during playback stops and opens no menu";
 
+    EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
+    brevanor_.reset();
+}
+
+TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTakeEffectAtOnce) {
+    std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf", std::ios::trunc) << "[General]\n";
+    startTray();
+    startBrevanor();
+    std::optional<Placed> guide;
+    ASSERT_TRUE(waitFor([&] { return (guide = windowTitled("Welcome to Brevanor")).has_value(); }))
+        << "the first launch shows the onboarding";
+    EXPECT_EQ(guide->width, 580);
+    EXPECT_EQ(guide->height, 480);
+    std::this_thread::sleep_for(500ms);  // drawn
+    screenshot("onboarding-welcome", *guide);
+
+    // X11 grants both permissions when the server has the extensions, as Xvfb
+    // does: each step shows it and moves on by itself.
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == guide->window; })) << "the guide is in front";
+    run("xdotool key Return");  // Continue
+    std::this_thread::sleep_for(300ms);
+    screenshot("onboarding-accessibility", *guide);
+    std::this_thread::sleep_for(3500ms);  // two steps of at most 0.5 s + 0.8 s each
+    screenshot("onboarding-done", *guide);
+    run("xdotool key Return");  // Done
+    ASSERT_TRUE(waitFor([&] { return !windowTitled("Welcome to Brevanor").has_value(); })) << "Done hides the guide";
+    EXPECT_NE(readFile(folder_.path() / "config/Brevanor/Brevanor.conf").find("hasLaunchedBefore=true"),
+              std::string::npos);
+
+    // The settings, from the tray menu: Record, Open Library…, Settings… (the
+    // items between are disabled while nothing was recorded).
+    std::optional<Placed> icon;
+    ASSERT_TRUE(waitFor([&] { return (icon = trayIcon()).has_value(); }));
+    click(icon->centreX(), icon->centreY());
+    ASSERT_TRUE(waitFor([&] { return popupMenu().has_value(); }));
+    run("xdotool key --delay 80 Down Down Down Return");
+    std::optional<Placed> settings;
+    ASSERT_TRUE(waitFor([&] { return (settings = windowTitled("Brevanor Settings")).has_value(); }));
+    EXPECT_EQ(settings->width, 560);
+    EXPECT_EQ(settings->height, 480);
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == settings->window; }));
+    std::this_thread::sleep_for(500ms);
+    screenshot("settings-general", *settings);
+
+    // The login item's toggle is the first row: the autostart entry is written at once.
+    const auto autostart = folder_.path() / "config/autostart/com.brevanor.Brevanor.desktop";
+    EXPECT_FALSE(std::filesystem::exists(autostart));
+    click(settings->x + 40, settings->y + 69);
+    EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(autostart); })) << "Open Brevanor at login, at once";
+
+    for (const char* tab : {"settings-hotkeys", "settings-playback", "settings-about"}) {
+        run("xdotool key ctrl+Tab");
+        std::this_thread::sleep_for(500ms);
+        screenshot(tab, *settings);
+    }
+
+    // Closing only hides the window; the program runs on.
+    run("xdotool key alt+F4");
+    ASSERT_TRUE(waitFor([&] { return !windowTitled("Brevanor Settings").has_value(); }));
+    EXPECT_TRUE(trayIcon().has_value());
     EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
     brevanor_.reset();
 }
