@@ -18,7 +18,7 @@ public:
     // The thread has just slept.
     void noteSlept(std::uint64_t now) { sleptAt_ = now; }
     bool isDue(std::uint64_t now) const { return interval_ && now - sleptAt_ >= *interval_; }
-    // Sleeps long enough that the thread leaves the processor, and notes it.
+    // Sleeps until the thread has left the processor, and notes it.
     void rest();
 
 private:
