@@ -294,7 +294,9 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutThenReplayAndStopFrom
     })) << "the click went through the pill";
     EXPECT_EQ(targetClicks_.front(), std::make_pair(shown->centreX(), shown->y + 40));
     ASSERT_TRUE(waitFor([&] { return activeWindow() == target_; }));
-    run("xdotool type --delay 300 brevanor");
+    // Slowly (half a second a letter), so that the replay lasts long enough to be stopped half-way
+    // below even on a busy machine.
+    run("xdotool type --delay 1000 brevanor");
     screenshot("pill-recording");
     EXPECT_EQ(activeWindow(), target_) << "the pill never became the active window";
     run("xdotool key ctrl+alt+super+x");  // the stop shortcut
@@ -321,6 +323,12 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutThenReplayAndStopFrom
     const int replayed = targetLetters_;
     run("xdotool key ctrl+alt+super+p");
     ASSERT_TRUE(waitFor([&] { return pill().has_value(); }));
+    // The replay begins with the recorded click, pressing the same button of the same synthetic
+    // pointer as xdotool does: click the tray only once the letters come, or the two clicks mix.
+    ASSERT_TRUE(waitFor([&] {
+        readTargetEvents();
+        return targetLetters_ > replayed;
+    })) << "the replay began";
     click(icon->centreX(), icon->centreY());
     ASSERT_TRUE(waitFor([&] { return !pill().has_value(); }, 1500ms)) << "stopped before its end";
     std::this_thread::sleep_for(1500ms);
