@@ -5,11 +5,11 @@
 #include <optional>
 
 #include "brevanor/platform/PlatformServices.h"
-#include "cli/DateText.h"
 #include "cli/LoopMainQueue.h"
-#include "core/store/UserSettings.h"
+#include "core/model/DateText.h"
 #include "core/store/PreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "core/store/UserSettings.h"
 
 namespace brevanor {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/DateText.h"
+#include "core/model/DateText.h"
 #include "core/model/RecordingEvent.h"
 #include "core/model/RecordingSummary.h"
 

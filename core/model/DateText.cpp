@@ -1,4 +1,4 @@
-#include "cli/DateText.h"
+#include "core/model/DateText.h"
 
 #include <unicode/datefmt.h>
 #include <unicode/timezone.h>
