@@ -41,8 +41,8 @@ bool AppDelegate::launch() {
     updater_ = std::make_unique<UpdaterController>(environment_.preferences, environment_.updates);
     menuBar_ = std::make_unique<MenuBarController>(*coordinator_, *settings_);
     overlay_ = std::make_unique<OverlayController>(*coordinator_, *settings_);
-    libraryWindow_ = std::make_unique<LibraryWindow>(*coordinator_, *settings_);
-    WindowPlacement::center(*libraryWindow_);
+    libraryWindow_ =
+        std::make_unique<LibraryWindow>(*coordinator_, *settings_, environment_.services, environment_.preferences);
     settingsWindow_ = std::make_unique<SettingsWindow>(*coordinator_, *settings_, *updater_);
     WindowPlacement::center(*settingsWindow_);
     onboardingWindow_ = std::make_unique<OnboardingWindow>(

@@ -1,195 +1,167 @@
 #include "app/ui/LibraryWindow.h"
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
-#include <QHBoxLayout>
+#include <QFrame>
 #include <QLabel>
-#include <QListWidget>
 #include <QMimeData>
-#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
 #include <QVBoxLayout>
-#include <chrono>
+#include <filesystem>
+#include <vector>
 
-#include "app/control/AppCoordinator.h"
 #include "app/control/AppSettings.h"
-#include "core/model/Localized.h"
+#include "app/ui/RecordingDetailView.h"
+#include "app/ui/RecordingListModel.h"
+#include "app/ui/TextStyle.h"
+#include "app/ui/UiText.h"
+#include "app/ui/WindowFrameAutosave.h"
 
 namespace brevanor {
 
 namespace {
 
-QString q(const std::string& value) { return QString::fromStdString(value); }
+constexpr int kSidebarMinimumWidth = 300;
+constexpr int kSidebarIdealWidth = 380;
+constexpr int kSidebarMaximumWidth = 560;
+constexpr int kDetailMinimumWidth = 400;
+constexpr int kDropOutlineInset = 4;
 
-// A user-visible text, through the translation lookup.
-QString text(std::string_view english) { return q(brevanor::tr(english)); }
-
-QString stateText(const AppCoordinator& coordinator) {
-    const AppState& state = coordinator.state();
-    switch (state.kind()) {
-        case AppState::Kind::idle: return text("Ready");
-        case AppState::Kind::countdown: return text("Recording in") + QStringLiteral(" %1…").arg(state.remaining());
-        case AppState::Kind::recording:
-            return text("Recording") + QStringLiteral(" — %1 ").arg(coordinator.recordedEventCount()) + text("events");
-        case AppState::Kind::preparing: return text("Preparing playback…");
-        case AppState::Kind::playing: {
-            QString playing = text("Playing") + QStringLiteral(" %1").arg(state.repeatIndex());
-            if (state.repeatTotal()) playing += QStringLiteral(" / %1").arg(*state.repeatTotal());
-            return playing;
-        }
+// The dragged items that are files, in their order.
+std::vector<std::filesystem::path> droppedFiles(const QMimeData& data) {
+    std::vector<std::filesystem::path> files;
+    for (const QUrl& url : data.urls()) {
+        if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
     }
-    return {};
+    return files;
 }
 
 }  // namespace
 
-LibraryWindow::LibraryWindow(AppCoordinator& coordinator, AppSettings& settings)
-    : coordinator_(coordinator), settings_(settings) {
+LibraryWindow::LibraryWindow(AppCoordinator& coordinator, AppSettings& settings,
+                             const AppCoordinator::Services& services, std::shared_ptr<PreferencesStore> preferences,
+                             DateText dates)
+    : coordinator_(coordinator), mainQueue_(services.mainQueue), dates_(dates) {
     setWindowTitle(QStringLiteral("Brevanor"));
     setMinimumSize(760, 460);
     resize(900, 560);
     setAcceptDrops(true);
 
-    permissionBanner_ = new QLabel(this);
-    permissionBanner_->setWordWrap(true);
-    auto* setUp = new QPushButton(text("Open Setup Assistant…"), this);
-    errorBanner_ = new QLabel(this);
-    errorBanner_->setWordWrap(true);
-    errorBanner_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    dismissError_ = new QPushButton(text("Dismiss"), this);
-    status_ = new QLabel(this);
-    list_ = new QListWidget(this);
-    record_ = new QPushButton(this);
-    play_ = new QPushButton(text("Play"), this);
-    auto* stop = new QPushButton(text("Stop"), this);
-    auto* import = new QPushButton(text("Import…"), this);
-    auto* exportButton = new QPushButton(text("Export…"), this);
-    auto* duplicate = new QPushButton(text("Duplicate"), this);
-    auto* remove = new QPushButton(text("Delete"), this);
-    auto* openSettings = new QPushButton(text("Settings"), this);
-    auto* quit = new QPushButton(text("Quit Brevanor"), this);
+    sidebar_ = new LibrarySidebar(coordinator_, settings, Permissions(services.platform.permissions), dates_, this);
+    sidebar_->setMinimumWidth(kSidebarMinimumWidth);
+    sidebar_->setMaximumWidth(kSidebarMaximumWidth);
+    detail_ = new QStackedWidget(this);
+    detail_->setMinimumWidth(kDetailMinimumWidth);
+    noSelection_ = new QLabel(UiText::tr("Select a recording to see its settings."), detail_);
+    noSelection_->setAlignment(Qt::AlignCenter);
+    TextStyle::secondary(*noSelection_);
+    detail_->addWidget(noSelection_);
 
-    auto* errorRow = new QHBoxLayout;
-    errorRow->addWidget(errorBanner_, 1);
-    errorRow->addWidget(dismissError_);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {record_, play_, stop, import, exportButton, duplicate, remove}) {
-        buttons->addWidget(button);
-    }
-    buttons->addStretch(1);
-    buttons->addWidget(openSettings);
-    buttons->addWidget(quit);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setChildrenCollapsible(false);
+    split->addWidget(sidebar_);
+    split->addWidget(detail_);
+    split->setStretchFactor(1, 1);
+    split->setSizes({kSidebarIdealWidth, width() - kSidebarIdealWidth});
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(permissionBanner_);
-    layout->addWidget(setUp);
-    layout->addLayout(errorRow);
-    layout->addWidget(status_);
-    layout->addWidget(list_, 1);
-    layout->addLayout(buttons);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(split);
 
-    connect(setUp, &QPushButton::clicked, this, [this] {
-        if (coordinator_.openOnboarding) coordinator_.openOnboarding();
-    });
-    connect(dismissError_, &QPushButton::clicked, this, [this] { coordinator_.clearErrorMessage(); });
-    connect(record_, &QPushButton::clicked, this, [this] { coordinator_.toggleRecording(); });
-    connect(stop, &QPushButton::clicked, this, [this] { coordinator_.stop(); });
-    connect(play_, &QPushButton::clicked, this, [this] {
-        if (auto recording = selectedRecording()) coordinator_.play(*recording);
-    });
-    connect(list_, &QListWidget::itemDoubleClicked, play_, &QPushButton::click);
-    connect(import, &QPushButton::clicked, this, &LibraryWindow::chooseFilesToImport);
-    connect(exportButton, &QPushButton::clicked, this, [this] {
-        if (auto recording = selectedRecording()) coordinator_.exportRecording(*recording);
-    });
-    connect(duplicate, &QPushButton::clicked, this, [this] {
-        if (auto recording = selectedRecording()) coordinator_.duplicate(*recording);
-    });
-    connect(remove, &QPushButton::clicked, this, [this] {
-        if (auto recording = selectedRecording()) coordinator_.deleteRecording(*recording);
-    });
-    connect(openSettings, &QPushButton::clicked, this, [this] {
-        if (coordinator_.openSettings) coordinator_.openSettings();
-    });
-    connect(quit, &QPushButton::clicked, qApp, &QCoreApplication::quit);
+    dropOutline_ = new QFrame(this);
+    dropOutline_->setObjectName(QStringLiteral("dropOutline"));
+    dropOutline_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    dropOutline_->setStyleSheet(QStringLiteral("#dropOutline { border: 2px solid %1; border-radius: 8px; }")
+                                    .arg(palette().color(QPalette::Highlight).name()));
+    dropOutline_->hide();
 
-    connect(&coordinator_, &AppCoordinator::recordingsChanged, this, &LibraryWindow::showRecordings);
-    for (auto signal : {&AppCoordinator::errorMessageChanged, &AppCoordinator::accessibilityGrantedChanged,
-                        &AppCoordinator::inputMonitoringGrantedChanged}) {
-        connect(&coordinator_, signal, this, &LibraryWindow::showBanners);
+    connect(sidebar_, &LibrarySidebar::selectionChanged, this, &LibraryWindow::showSelection);
+    connect(sidebar_, &LibrarySidebar::commandRequested, this, &LibraryWindow::run);
+    showSelection();
+    new WindowFrameAutosave(*this, std::move(preferences), frameAutosaveName);
+}
+
+LibraryWindow::~LibraryWindow() {
+    if (editor_) editor_->flush();
+}
+
+void LibraryWindow::showSelection() {
+    const std::shared_ptr<const Recording> selected = sidebar_->selectedRecording();
+    if (editor_ && selected && editor_->draft().id == selected->id) return;
+    if (editor_) {
+        // Leaving a recording saves what its editor holds, unless the recording is gone.
+        if (sidebar_->model().row(editor_->draft().id)) {
+            editor_->flush();
+        } else {
+            editor_->discard();
+        }
+        detail_->removeWidget(editor_);
+        // It may be what asked for this change (a delete from it): it goes once that is done.
+        editor_->deleteLater();
+        editor_ = nullptr;
     }
-    for (auto signal : {&AppCoordinator::stateChanged, &AppCoordinator::recordedEventCountChanged}) {
-        connect(&coordinator_, signal, this, &LibraryWindow::showState);
+    if (!selected) {
+        detail_->setCurrentWidget(noSelection_);
+        return;
     }
-    connect(&settings_, &AppSettings::recordHotkeyChanged, this, &LibraryWindow::showState);
-    showRecordings();
-    showBanners();
-    showState();
+    editor_ = new RecordingDetailView(coordinator_, mainQueue_, *selected, dates_, detail_);
+    // Files dropped on any control are the window's to import.
+    editor_->setAcceptDrops(false);
+    for (QWidget* control : editor_->findChildren<QWidget*>()) control->setAcceptDrops(false);
+    detail_->addWidget(editor_);
+    detail_->setCurrentWidget(editor_);
 }
 
-void LibraryWindow::showRecordings() {
-    const std::shared_ptr<const Recording> previous = selectedRecording();
-    list_->clear();
-    for (const auto& recording : coordinator_.recordings()) {
-        const auto seconds = static_cast<double>(recording->trimmedDurationNanos()) / 1e9;
-        const QString summary =
-            QStringLiteral("%1 s • %2 ").arg(seconds, 0, 'f', 1).arg(recording->eventCount()) + text("events");
-        auto* item = new QListWidgetItem(q(recording->name) + QStringLiteral("\n") + summary, list_);
-        item->setData(Qt::UserRole, q(recording->id.toString()));
-        if (previous && previous->id == recording->id) list_->setCurrentItem(item);
+void LibraryWindow::run(LibrarySidebar::Command command, const std::shared_ptr<const Recording>& recording) {
+    if (command == LibrarySidebar::Command::remove) {
+        // An editor of this recording goes with it, its changes unsaved (showSelection()).
+        coordinator_.deleteRecording(*recording);
+        return;
     }
-    // The newest recording is selected when the selection went away.
-    if (!list_->currentItem() && list_->count() > 0) list_->setCurrentRow(0);
-}
-
-void LibraryWindow::showBanners() {
-    const auto missing = coordinator_.permissionMessage();
-    permissionBanner_->setVisible(missing.has_value());
-    permissionBanner_->setText(missing ? q(*missing) : QString());
-    const auto& error = coordinator_.errorMessage();
-    errorBanner_->setVisible(error.has_value());
-    dismissError_->setVisible(error.has_value());
-    errorBanner_->setText(error ? q(*error) : QString());
-}
-
-void LibraryWindow::showState() {
-    status_->setText(stateText(coordinator_));
-    const bool recording = coordinator_.state().kind() == AppState::Kind::recording;
-    record_->setText(q(recording ? brevanor::tr("Stop") : brevanor::tr("Record")));
-    record_->setToolTip(q(coordinator_.shortcutText(settings_.recordHotkey())));
-    play_->setEnabled(coordinator_.state().isIdle());
-}
-
-std::shared_ptr<const Recording> LibraryWindow::selectedRecording() const {
-    const QListWidgetItem* item = list_->currentItem();
-    if (!item) return nullptr;
-    const auto id = Uuid::parse(item->data(Qt::UserRole).toString().toStdString());
-    for (const auto& recording : coordinator_.recordings()) {
-        if (recording->id == id) return recording;
+    // The editor of this recording may hold newer changes than the list: they go first.
+    const bool edited = editor_ && editor_->draft().id == recording->id;
+    if (edited) editor_->flush();
+    const Recording current = edited ? editor_->draft() : *recording;
+    switch (command) {
+        case LibrarySidebar::Command::play: coordinator_.play(current); break;
+        case LibrarySidebar::Command::duplicate: coordinator_.duplicate(current); break;
+        case LibrarySidebar::Command::exportFile: coordinator_.exportRecording(current); break;
+        case LibrarySidebar::Command::remove: break;
     }
-    return nullptr;
 }
 
-void LibraryWindow::chooseFilesToImport() {
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, text("Import Recordings"), QString(), text("Brevanor recordings") + QStringLiteral(" (*.macro *.json)"));
-    std::vector<std::filesystem::path> paths;
-    for (const QString& file : files) paths.emplace_back(file.toStdString());
-    if (!paths.empty()) coordinator_.importFiles(paths);
+void LibraryWindow::setDropTargeted(bool targeted) {
+    dropOutline_->setVisible(targeted);
+    if (targeted) dropOutline_->raise();
 }
 
 void LibraryWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    if (droppedFiles(*event->mimeData()).empty()) return;  // a web link, some text: refused
+    event->acceptProposedAction();
+    setDropTargeted(true);
 }
 
+void LibraryWindow::dragLeaveEvent(QDragLeaveEvent*) { setDropTargeted(false); }
+
 void LibraryWindow::dropEvent(QDropEvent* event) {
-    bool anyFile = false;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile()) continue;
-        anyFile = true;
-        coordinator_.importFiles({std::filesystem::path(url.toLocalFile().toStdString())});
-    }
-    if (anyFile) event->acceptProposedAction();
+    setDropTargeted(false);
+    std::vector<std::filesystem::path> files = droppedFiles(*event->mimeData());
+    if (files.empty()) return;
+    event->acceptProposedAction();
+    // After the drop has been answered, so the other application does not wait
+    // for the imports; each file is imported, reported and listed on its own.
+    QMetaObject::invokeMethod(
+        this,
+        [this, files = std::move(files)] {
+            for (const std::filesystem::path& file : files) coordinator_.importFiles({file});
+        },
+        Qt::QueuedConnection);
+}
+
+void LibraryWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    dropOutline_->setGeometry(
+        rect().adjusted(kDropOutlineInset, kDropOutlineInset, -kDropOutlineInset, -kDropOutlineInset));
 }
 
 }  // namespace brevanor

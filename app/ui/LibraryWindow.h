@@ -3,47 +3,60 @@
 #include <QWidget>
 #include <memory>
 
-#include "core/model/Recording.h"
+#include "app/control/AppCoordinator.h"
+#include "app/ui/LibrarySidebar.h"
+#include "core/model/DateText.h"
+#include "core/store/PreferencesStore.h"
 
 class QLabel;
-class QListWidget;
-class QPushButton;
+class QStackedWidget;
 
 namespace brevanor {
 
-class AppCoordinator;
 class AppSettings;
+class RecordingDetailView;
 
-// A plain stand-in for the library window: the recordings, newest first, the
-// permission and error banners, and buttons for every library command. All it
-// shows is the coordinator's published state; all it does is call the
-// coordinator. Closing it only hides it.
+// The application's one ordinary window: the recordings on the left, the
+// editor of the selected one on the right. Everything it shows is the
+// coordinator's published state; every command is the coordinator's. Files
+// dropped anywhere on it are imported one by one. It remembers its frame in
+// the preferences; closing it only hides it.
 class LibraryWindow : public QWidget {
     Q_OBJECT
 
 public:
-    LibraryWindow(AppCoordinator& coordinator, AppSettings& settings);
+    static constexpr const char* frameAutosaveName = "Brevanor.Library";
+
+    // `services` gives the permissions and the main queue;
+    // `preferences` keeps the window's frame.
+    LibraryWindow(AppCoordinator& coordinator, AppSettings& settings, const AppCoordinator::Services& services,
+                  std::shared_ptr<PreferencesStore> preferences, DateText dates = DateText());
+    // Saves what the editor still holds.
+    ~LibraryWindow() override;
+
+    LibrarySidebar& sidebar() const { return *sidebar_; }
+    // The editor of the selected recording; null while none is selected.
+    RecordingDetailView* editor() const { return editor_; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void showRecordings();
-    void showBanners();
-    void showState();
-    std::shared_ptr<const Recording> selectedRecording() const;
-    void chooseFilesToImport();
+    void showSelection();
+    void run(LibrarySidebar::Command command, const std::shared_ptr<const Recording>& recording);
+    void setDropTargeted(bool targeted);
 
     AppCoordinator& coordinator_;
-    AppSettings& settings_;
-    QLabel* permissionBanner_;
-    QLabel* errorBanner_;
-    QPushButton* dismissError_;
-    QLabel* status_;
-    QListWidget* list_;
-    QPushButton* record_;
-    QPushButton* play_;
+    std::shared_ptr<MainQueue> mainQueue_;
+    DateText dates_;
+    LibrarySidebar* sidebar_;
+    QStackedWidget* detail_;
+    QLabel* noSelection_;
+    RecordingDetailView* editor_ = nullptr;
+    QWidget* dropOutline_;
 };
 
 }  // namespace brevanor

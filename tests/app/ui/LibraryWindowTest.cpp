@@ -1,0 +1,284 @@
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+#include <fstream>
+
+#include "app/ui/RecordingDetailView.h"
+#include "app/ui/RecordingListModel.h"
+#include "app/ui/RecordingRowDelegate.h"
+#include "core/model/RecordingJSONEncoder.h"
+#include "tests/app/ui/LibraryUiTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+class LibraryWindowTest : public LibraryUiTest {
+protected:
+    std::shared_ptr<const Recording> selected() const { return window->sidebar().selectedRecording(); }
+
+    QString summary(int row) const {
+        return window->sidebar().model().index(row).data(RecordingListModel::SummaryRole).toString();
+    }
+
+    // Opens the context menu of `row` and picks `item`.
+    void choose(int row, const QString& item) {
+        // Menus closed before are gone first, so the one found is this row's.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QListView& list = window->sidebar().list();
+        emit list.customContextMenuRequested(list.visualRect(list.model()->index(row, 0)).center());
+        QMenu* menu = window->sidebar().findChild<QMenu*>();
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == item) {
+                action->trigger();
+                menu->close();
+                return;
+            }
+        }
+        FAIL() << "no menu item " << item.toStdString();
+    }
+
+    // Drags `urls` onto the window and drops them; answers whether the drop was taken.
+    bool drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint centre = window->rect().center();
+        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        outlineShownWhileHovering =
+            window->findChild<QWidget*>(QStringLiteral("dropOutline"))->isVisibleTo(window.get());
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &dropped);
+        QApplication::processEvents();
+        return dropped.isAccepted();
+    }
+
+    std::filesystem::path writeFile(const std::string& name, const std::string& contents) {
+        const auto path = folder.path() / name;
+        std::ofstream(path, std::ios::binary) << contents;
+        return path;
+    }
+
+    bool outlineShownWhileHovering = false;
+};
+
+TEST_F(LibraryWindowTest, RowsShowTheDurationTheEventCountTheDateAndTheMarks) {
+    make();
+    Recording minute = timed("Minute", 75'400'000'000, 312);
+    minute.settings.playHotkey = HotkeyChord{122, HotkeyChord::controlFlag};  // F1
+    stored(minute);
+    Recording shortOne = timed("Short", 9'960'000'000, 2);
+    shortOne.createdAt -= std::chrono::hours(1);  // older: second row
+    shortOne.settings.containsSensitiveInput = true;
+    stored(shortOne);
+    makeWindow();
+
+    const RecordingListModel& model = window->sidebar().model();
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(summary(0), QString::fromStdString("1 min 15 s • 312 events • " + dates().format(minute.createdAt)));
+    EXPECT_EQ(summary(1), QString::fromStdString("10.0 s • 2 events • " + dates().format(shortOne.createdAt)));
+    EXPECT_EQ(model.index(0).data(RecordingListModel::ShortcutRole).toString(), QStringLiteral("⌃F1"));
+    EXPECT_EQ(model.index(1).data(RecordingListModel::ShortcutRole).toString(), QString());
+    EXPECT_FALSE(model.index(0).data(RecordingListModel::SensitiveRole).toBool());
+    EXPECT_TRUE(model.index(1).data(RecordingListModel::SensitiveRole).toBool());
+}
+
+TEST_F(LibraryWindowTest, TheNewestIsSelectedFirstAndAgainWhenTheSelectedOneIsDeletedWithoutAsking) {
+    make();
+    Recording older = stored(timed("Older", kSeconds, 2));
+    Recording middle = timed("Middle", kSeconds, 2);
+    middle.createdAt = older.createdAt + std::chrono::seconds(1);
+    stored(middle);
+    Recording newest = timed("Newest", kSeconds, 2);
+    newest.createdAt = older.createdAt + std::chrono::seconds(2);
+    stored(newest);
+    makeWindow();
+    ASSERT_EQ(selected()->id, newest.id);
+    ASSERT_EQ(window->editor()->draft().id, newest.id);
+
+    window->sidebar().select(middle.id);
+    EXPECT_EQ(window->editor()->draft().id, middle.id);
+    QTest::keyClicks(window->editor()->findChild<QLineEdit*>(QStringLiteral("name")), QStringLiteral(" edited"));
+    choose(1, QStringLiteral("Delete"));
+    EXPECT_EQ(coordinator->recordings().size(), 2u) << "deleted at once, without a confirmation";
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_THROW(store->load(middle.id), RecordingStore::StoreError) << "its editor's change is not written back";
+    EXPECT_EQ(selected()->id, newest.id);
+    EXPECT_EQ(window->editor()->draft().id, newest.id);
+
+    // A duplicate or an import leaves the selection where it was.
+    window->sidebar().select(older.id);
+    choose(1, QStringLiteral("Duplicate"));
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+    EXPECT_EQ(coordinator->recordings().size(), 3u);
+    EXPECT_EQ(selected()->id, older.id);
+
+    for (const auto& recording : store->list().entries) store->deleteRecording(recording->id);
+    coordinator->importFiles({});
+    EXPECT_EQ(selected(), nullptr);
+    EXPECT_EQ(window->editor(), nullptr);
+    EXPECT_TRUE(visibleTexts(*window).contains(QStringLiteral("No recordings yet")));
+    EXPECT_TRUE(visibleTexts(*window).contains(QStringLiteral("Select a recording to see its settings.")));
+}
+
+TEST_F(LibraryWindowTest, ASaveUpdatesItsRowInPlaceAndTheListKeepsItsScrollPosition) {
+    make();
+    std::vector<Recording> recordings;
+    for (int i = 0; i < 60; ++i) {
+        Recording recording = timed("Recording " + std::to_string(i), kSeconds, 2);
+        recording.createdAt -= std::chrono::minutes(i);
+        recordings.push_back(stored(recording));
+    }
+    makeWindow();
+    window->show();
+    QListView& list = window->sidebar().list();
+    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum() / 2);
+    const int scrolled = list.verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+
+    QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(list.model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy inserts(list.model(), &QAbstractItemModel::rowsInserted);
+    Recording renamed = recordings[30];
+    renamed.name = "Renamed";
+    coordinator->save(renamed);
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.front().front().value<QModelIndex>().row(), 30);
+    EXPECT_EQ(list.model()->index(30, 0).data().toString(), QStringLiteral("Renamed"));
+
+    coordinator->duplicate(recordings[40]);
+    EXPECT_EQ(inserts.count(), 1);
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(list.verticalScrollBar()->value(), scrolled);
+}
+
+TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndOnlyFilesAreTaken) {
+    make();
+    makeWindow();
+    const auto encode = [](const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); };
+    const auto first = writeFile("first.macro", encode(timed("First", kSeconds, 2)));
+    const auto second = writeFile("second.json", encode(timed("Second", kSeconds, 2)));
+    const auto text = writeFile("notes.txt", "not a recording");
+    std::filesystem::create_directory(folder.path() / "a folder");
+
+    QSignalSpy listings(coordinator.get(), &AppCoordinator::recordingsChanged);
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(first.string())),
+                      QUrl::fromLocalFile(QString::fromStdString((folder.path() / "a folder").string())),
+                      QUrl::fromLocalFile(QString::fromStdString(text.string())),
+                      QUrl::fromLocalFile(QString::fromStdString(second.string()))}));
+    EXPECT_TRUE(outlineShownWhileHovering);
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("dropOutline"))->isVisibleTo(window.get()));
+    EXPECT_EQ(coordinator->recordings().size(), 2u);
+    EXPECT_EQ(listings.count(), 2) << "each recording file is imported and listed on its own";
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt) << "the folder and the text file are passed over";
+
+    EXPECT_FALSE(drop({QUrl(QStringLiteral("https://example.com/recording.macro"))}));
+    EXPECT_FALSE(outlineShownWhileHovering);
+}
+
+TEST_F(LibraryWindowTest, TheBannersShowWhatIsMissingAndTheErrorUntilItIsDismissed) {
+    permissions->inputMonitoring = false;
+    makeWindow();
+    QStringList texts = visibleTexts(*window);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Brevanor needs two permissions to record and replay your input.")));
+    EXPECT_EQ(texts.count(QStringLiteral("Granted")), 1) << "Accessibility only";
+    EXPECT_TRUE(texts.contains(QStringLiteral(
+        "If recording still does not start after granting Input Monitoring, quit and reopen Brevanor.")));
+    QAbstractButton* grant = button(*window, QStringLiteral("Grant…"));
+    ASSERT_NE(grant, nullptr);
+    EXPECT_TRUE(grant->isVisibleTo(window.get()));
+    EXPECT_TRUE(button(*window, QStringLiteral("System Settings…"))->isVisibleTo(window.get()));
+
+    permissions->grantOnPrompt = true;
+    grant->click();
+    EXPECT_EQ(permissions->inputMonitoringPrompts, 1);
+    texts = visibleTexts(*window);
+    EXPECT_FALSE(texts.contains(QStringLiteral("Brevanor needs two permissions to record and replay your input.")))
+        << "with both granted the sidebar shows only the header and the list";
+
+    Recording secret = timed("Secret", kSeconds, 2);
+    secret.settings.containsSensitiveInput = true;
+    coordinator->exportRecording(secret);
+    const QString message =
+        QStringLiteral("“Secret” is marked as containing sensitive input, so it cannot be exported.");
+    ASSERT_TRUE(visibleTexts(*window).contains(message));
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->text() == message) {
+            EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+        }
+    }
+    button(*window, QStringLiteral("Dismiss"))->click();
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
+    EXPECT_FALSE(visibleTexts(*window).contains(message));
+}
+
+TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
+    makeWindow();
+    EXPECT_TRUE(visibleTexts(*window).contains(
+        QStringLiteral("Press ⌃⌥⌘R anywhere to start recording after a short countdown. Press it again, or hold ⎋, "
+                       "to stop.")));
+    QAbstractButton* record = window->findChild<QAbstractButton*>(QStringLiteral("record"));
+    EXPECT_EQ(record->text(), QStringLiteral("Record"));
+    EXPECT_EQ(record->toolTip(), QStringLiteral("⌃⌥⌘R"));
+    auto* delegate = static_cast<RecordingRowDelegate*>(window->sidebar().list().itemDelegate());
+
+    settings->setCountdownSeconds(0);
+    record->click();
+    ASSERT_EQ(coordinator->state(), AppState::recording());
+    EXPECT_EQ(record->text(), QStringLiteral("Stop"));
+    EXPECT_FALSE(delegate->playEnabled());
+    record->click();
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+    EXPECT_TRUE(delegate->playEnabled());
+
+    settings->setRecordHotkey(HotkeyChord{122, HotkeyChord::shiftFlag});
+    EXPECT_EQ(record->toolTip(), QStringLiteral("⇧F1"));
+}
+
+TEST_F(LibraryWindowTest, TheImportPanelTakesSeveralFilesAndPassesThemTogether) {
+    make();
+    makeWindow();
+    const auto encode = [](const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); };
+    const auto first = writeFile("first.macro", encode(timed("First", kSeconds, 2)));
+    const auto second = writeFile("second.json", encode(timed("Second", kSeconds, 2)));
+    button(*window, QStringLiteral("Import…"))->click();
+    auto* panel = window->findChild<QFileDialog*>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+    EXPECT_EQ(panel->nameFilters(), QStringList{QStringLiteral("Recordings (*.macro *.json)")});
+    QSignalSpy listings(coordinator.get(), &AppCoordinator::recordingsChanged);
+    emit panel->filesSelected({QString::fromStdString(first.string()), QString::fromStdString(second.string())});
+    EXPECT_EQ(coordinator->recordings().size(), 2u);
+    EXPECT_EQ(listings.count(), 1) << "one import of both";
+    panel->reject();
+}
+
+TEST_F(LibraryWindowTest, TheWindowComesBackWhereTheUserLeftItAndIsCentredTheFirstTime) {
+    makeWindow();
+    EXPECT_EQ(window->size(), QSize(900, 560));
+    EXPECT_EQ(window->minimumSize(), QSize(760, 460));
+    const QRect available = window->screen()->availableGeometry();
+    EXPECT_LE(std::abs(window->frameGeometry().center().x() - available.center().x()), 1);
+
+    window->show();
+    window->setGeometry(40, 50, 1000, 600);
+    window->close();  // only hides
+    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
+    ASSERT_TRUE(preferences->getData(LibraryWindow::frameAutosaveName));
+
+    window.reset();
+    makeWindow();
+    EXPECT_EQ(window->geometry(), QRect(40, 50, 1000, 600));
+}
+
+}  // namespace
+}  // namespace brevanor::testing

@@ -1,0 +1,212 @@
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+
+#include "app/ui/HotkeyRecorderView.h"
+#include "app/ui/RecordingDetailView.h"
+#include "app/ui/RecordingListModel.h"
+#include "tests/app/ui/LibraryUiTest.h"
+
+namespace brevanor::testing {
+namespace {
+
+class RecordingDetailViewTest : public LibraryUiTest {
+protected:
+    // The library with `recording` in it, its editor shown.
+    RecordingDetailView& edit(const Recording& recording) {
+        if (!coordinator) make();
+        stored(recording);
+        makeWindow();
+        window->sidebar().select(recording.id);
+        EXPECT_NE(window->editor(), nullptr);
+        return *window->editor();
+    }
+
+    // The value of the information row `label`; empty when the row is not shown.
+    QString fact(const QString& label) const {
+        const QList<QLabel*> labels = window->editor()->findChildren<QLabel*>();
+        for (qsizetype i = 0; i + 1 < labels.size(); ++i) {
+            if (labels[i]->text() == label) return labels[i + 1]->text();
+        }
+        return {};
+    }
+
+    std::optional<Recording> onDisk(const Uuid& id) const {
+        try {
+            return store->load(id);
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+};
+
+TEST_F(RecordingDetailViewTest, ABurstOfTypingIsSavedOnceHalfASecondAfterTheLastKey) {
+    const Recording recording = timed("Draft", kSeconds, 2);
+    RecordingDetailView& editor = edit(recording);
+    QSignalSpy saves(coordinator.get(), &AppCoordinator::recordingsChanged);
+    auto* name = editor.findChild<QLineEdit*>(QStringLiteral("name"));
+    name->selectAll();
+    for (const QChar letter : QStringLiteral("Invoice run")) {
+        QTest::keyClicks(name, QString(letter));
+        mainQueue->advanceBy(100 * kMillis);
+    }
+    EXPECT_EQ(saves.count(), 0);
+    mainQueue->advanceBy(399 * kMillis);
+    EXPECT_EQ(saves.count(), 0);
+    mainQueue->advanceBy(1 * kMillis);
+    EXPECT_EQ(saves.count(), 1);
+    EXPECT_EQ(onDisk(recording.id)->name, "Invoice run");
+    EXPECT_EQ(window->sidebar().model().index(0).data().toString(), QStringLiteral("Invoice run"));
+    mainQueue->advanceBy(2 * kSeconds);
+    EXPECT_EQ(saves.count(), 1);
+}
+
+TEST_F(RecordingDetailViewTest, PlayWithControlReturnSavesTheNewSpeedFirst) {
+    const Recording recording = timed("Fast", 50 * kMillis, 2);
+    RecordingDetailView& editor = edit(recording);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    editor.findChild<QSlider*>(QStringLiteral("speed"))->setValue(6);
+    QTest::keyClick(editor.findChild<QLineEdit*>(QStringLiteral("name")), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(onDisk(recording.id)->settings.speed, 3.0) << "saved before playback starts";
+    EXPECT_NE(coordinator->state(), AppState::idle());
+    EXPECT_TRUE(waitForIdle());
+    EXPECT_FALSE(postedKeys().empty());
+}
+
+TEST_F(RecordingDetailViewTest, NothingIsWrittenBackAfterADeleteNorLostWhenAnotherRecordingIsSelected) {
+    Recording other = timed("Other", kSeconds, 2);
+    other.createdAt -= std::chrono::hours(1);
+    const Recording recording = timed("Doomed", kSeconds, 2);
+    RecordingDetailView& editor = edit(recording);
+    stored(other);
+
+    // Leaving a recording saves its change at once.
+    editor.findChild<QCheckBox*>(QStringLiteral("sensitive"))->click();
+    window->sidebar().select(other.id);
+    EXPECT_TRUE(onDisk(recording.id)->settings.containsSensitiveInput);
+
+    window->sidebar().select(recording.id);
+    RecordingDetailView& again = *window->editor();
+    QTest::keyClicks(again.findChild<QLineEdit*>(QStringLiteral("name")), QStringLiteral(" typed"));
+    button(again, QStringLiteral("Delete…"))->click();
+    auto* confirmation = again.findChild<QMessageBox*>();
+    ASSERT_NE(confirmation, nullptr);
+    EXPECT_EQ(confirmation->text(), QStringLiteral("Delete “Doomed typed”?"));
+    EXPECT_EQ(confirmation->informativeText(), QStringLiteral("This cannot be undone."));
+    button(*confirmation, QStringLiteral("Delete"))->click();
+    mainQueue->advanceBy(2 * kSeconds);
+    QApplication::processEvents();
+    EXPECT_EQ(onDisk(recording.id), std::nullopt);
+    EXPECT_EQ(inLibrary(recording.id), std::nullopt);
+    EXPECT_EQ(window->editor()->draft().id, other.id);
+}
+
+TEST_F(RecordingDetailViewTest, TheTrimLineOffersTrimmingAndUndoingAndTheDurationFollows) {
+    Recording recording = timed("Idle ends", kSeconds, 2);
+    recording.events.clear();
+    recording.events.push_back(RecordingEvent::idleGap({0, 1'500'000'000}));
+    recording.events.push_back(RecordingEvent::keyDown({1'500'000'000, 0, 0, false}));
+    recording.events.push_back(RecordingEvent::keyUp({2'000'000'000, 0, 0, false}));
+    recording.events.push_back(RecordingEvent::idleGap({2'000'000'000, 3'000'000'000}));
+    RecordingDetailView& editor = edit(recording);
+    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("5.0 s"));
+    EXPECT_TRUE(
+        visibleTexts(editor).contains(QStringLiteral("Leading and trailing idle time is included in playback.")));
+
+    button(editor, QStringLiteral("Trim Idle Time"))->click();
+    EXPECT_TRUE(
+        visibleTexts(editor).contains(QStringLiteral("Trimmed 1.5 s of leading and 3.0 s of trailing idle time.")));
+    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("0.5 s"));
+    EXPECT_EQ(editor.draft().trim, (TrimRange{1'500'000'000, 3'000'000'000}));
+
+    button(editor, QStringLiteral("Undo Trim"))->click();
+    EXPECT_EQ(editor.draft().trim, TrimRange{});
+    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("5.0 s"));
+
+    Recording busy = timed("No idle ends", kSeconds, 2);
+    stored(busy);
+    window->sidebar().select(busy.id);
+    auto* trim = window->editor()->findChild<QAbstractButton*>(QStringLiteral("trim"));
+    ASSERT_NE(trim, nullptr);
+    EXPECT_FALSE(trim->isVisibleTo(window->editor())) << "nothing to trim";
+}
+
+TEST_F(RecordingDetailViewTest, TheInformationRowsShowOnlyWhatWasRecorded) {
+    Recording recording = timed("Made somewhere", kSeconds, 2);
+    recording.environment.displays = {DisplayInfo{1, FrameRect{0, 0, 1512.7, 982.2}, 2.0},
+                                      DisplayInfo{2, FrameRect{1512, 0, 1920, 1080}, 1.0}};
+    recording.environment.frontmostApp = FrontmostAppInfo{"org.example.Editor", std::nullopt, "", std::nullopt};
+    recording.environment.keyboardInputSourceID = "";
+    edit(recording);
+    EXPECT_EQ(fact(QStringLiteral("Displays")), QStringLiteral("1512×982 @2x, 1920×1080 @1x"));
+    EXPECT_EQ(fact(QStringLiteral("App")), QStringLiteral("org.example.Editor"));
+    EXPECT_EQ(fact(QStringLiteral("Events")), QStringLiteral("2"));
+    EXPECT_EQ(fact(QStringLiteral("Recorded")), QString::fromStdString(dates().format(recording.createdAt)));
+    EXPECT_TRUE(visibleTexts(*window->editor()).contains(QStringLiteral("Keyboard")))
+        << "an empty input source is still shown";
+    EXPECT_FALSE(visibleTexts(*window->editor()).contains(QStringLiteral("Window"))) << "the title is empty";
+
+    Recording bare = timed("Made nowhere", kSeconds, 2);
+    bare.environment = EnvironmentSnapshot::empty();
+    stored(bare);
+    window->sidebar().select(bare.id);
+    for (const char* absent : {"App", "Window", "Displays", "Keyboard"}) {
+        EXPECT_FALSE(visibleTexts(*window->editor()).contains(QString::fromLatin1(absent))) << absent;
+    }
+}
+
+TEST_F(RecordingDetailViewTest, AShortcutInUseIsNamedButTheRecordingsOwnIsNoConflict) {
+    const HotkeyChord controlF1{122, HotkeyChord::controlFlag};
+    Recording twin = timed("Twin", kSeconds, 2);
+    twin.createdAt -= std::chrono::hours(1);
+    twin.settings.playHotkey = controlF1;
+    make();
+    stored(twin);
+    Recording recording = timed("With shortcut", kSeconds, 2);
+    recording.settings.playHotkey = HotkeyChord::defaultStop;
+    RecordingDetailView& editor = edit(recording);
+    EXPECT_TRUE(visibleTexts(editor).contains(QStringLiteral("Already assigned to “Stop”")));
+
+    // The user gives it the twin's shortcut in the field.
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QPushButton* field = editor.findChild<HotkeyRecorderView*>()->findChild<QPushButton*>();
+    field->click();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::ControlModifier,
+                    controlF1.keyCode + FakeHotKeyService::nativeKeyCodeOffset, 0,
+                    static_cast<std::uint32_t>(controlF1.modifiers));
+    QApplication::sendEvent(field, &press);
+    EXPECT_EQ(editor.draft().settings.playHotkey, controlF1);
+    QApplication::processEvents();  // new lines in a shown window appear with the next event loop turn
+    EXPECT_TRUE(visibleTexts(editor).contains(QStringLiteral("Already assigned to “Twin”")));
+    EXPECT_FALSE(visibleTexts(editor).contains(QStringLiteral("Already assigned to “Stop”")));
+    mainQueue->advanceBy(RecordingDetailView::autosaveDelayNanos);
+    EXPECT_EQ(onDisk(recording.id)->settings.playHotkey, controlF1);
+
+    // Its own shortcut is no conflict for a recording.
+    window->sidebar().select(twin.id);
+    for (const QString& text : visibleTexts(*window->editor())) {
+        EXPECT_FALSE(text.contains(QStringLiteral("Twin"))) << text.toStdString();
+    }
+}
+
+TEST_F(RecordingDetailViewTest, ExportAfterMarkingSensitiveIsRefusedWithTheCoordinatorsMessage) {
+    const Recording recording = timed("Passwords", kSeconds, 2);
+    RecordingDetailView& editor = edit(recording);
+    editor.findChild<QCheckBox*>(QStringLiteral("sensitive"))->click();
+    button(editor, QStringLiteral("Export…"))->click();
+    EXPECT_EQ(
+        coordinator->errorMessage(),
+        std::optional<std::string>("“Passwords” is marked as containing sensitive input, so it cannot be exported."));
+    EXPECT_TRUE(prompts->proposedExportNames.empty());
+    EXPECT_TRUE(onDisk(recording.id)->settings.containsSensitiveInput) << "flushed before the export";
+}
+
+}  // namespace
+}  // namespace brevanor::testing
