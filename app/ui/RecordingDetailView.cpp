@@ -15,6 +15,7 @@
 
 #include "app/control/AppCoordinator.h"
 #include "app/control/MessageText.h"
+#include "app/ui/ActivityStrip.h"
 #include "app/ui/HotkeyRecorderView.h"
 #include "app/ui/PlaybackSettingsControls.h"
 #include "app/ui/SymbolIconEngine.h"
@@ -210,6 +211,7 @@ QWidget* RecordingDetailView::makeRecordingBox() {
     if (!environment.displays.empty()) addFact("Displays", UiText::of(displaysText(environment.displays)));
     if (environment.keyboardInputSourceID) addFact("Keyboard", UiText::of(*environment.keyboardInputSourceID));
 
+    activity_ = new ActivityStrip(this);
     trimText_ = new QLabel(this);
     trimText_->setWordWrap(true);
     TextStyle::caption(*trimText_);
@@ -225,6 +227,7 @@ QWidget* RecordingDetailView::makeRecordingBox() {
     layout->setSpacing(4);
     layout->addLayout(facts);
     layout->addSpacing(6);
+    layout->addWidget(activity_);
     layout->addLayout(trimLine);
     connect(trimButton_, &QPushButton::clicked, this, [this] {
         edit([](Recording& r) {
@@ -354,6 +357,7 @@ void RecordingDetailView::showConflicts() {
 
 void RecordingDetailView::showTrim() {
     duration_->setText(UiText::of(DurationText::duration(draft_.trimmedDurationNanos())));
+    activity_->setRecording(draft_);
     if (draft_.canUndoTrim()) {
         trimText_->setText(UiText::of(fillIn(
             brevanor::tr("Trimmed %1 of leading and %2 of trailing idle time."),

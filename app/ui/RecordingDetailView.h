@@ -17,6 +17,7 @@ class QWidget;
 
 namespace brevanor {
 
+class ActivityStrip;
 class AppCoordinator;
 class MainQueue;
 class PlaybackSettingsControls;
@@ -75,6 +76,7 @@ private:
     PlaybackSettingsControls* playback_;
     QVBoxLayout* conflicts_;
     QLabel* duration_;
+    ActivityStrip* activity_;
     QLabel* trimText_;
     QPushButton* trimButton_;
 };
