@@ -1,13 +1,12 @@
 #include "core/model/DocumentBytes.h"
 
-#include <cstring>
-
 namespace brevanor {
 
-DocumentBytes::DocumentBytes(std::string_view bytes) {
-    char* data = resize(bytes.size());
-    // An empty view may hold no pointer at all, which memcpy must not be given.
-    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+DocumentBytes::DocumentBytes(std::string_view bytes) : size_(bytes.size()) {
+    // Copied and padded in one go: resizing first would fill the whole buffer with zeros in vain.
+    buffer_.reserve(bytes.size() + paddingBytes);
+    buffer_.assign(bytes);
+    buffer_.append(paddingBytes, '\0');
 }
 
 char* DocumentBytes::resize(std::size_t size) {

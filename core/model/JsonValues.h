@@ -98,9 +98,10 @@ inline bool getBool(od::value& value, const JsonLocation& at, bool& out) {
 inline bool getString(od::value& value, const JsonLocation& at, std::string_view& out) {
     const std::string_view token = value.raw_json_token();
     if (token.starts_with('"')) {
-        const std::size_t end = token.find_first_of("\"\\", 1);
+        // Two memchr scans are faster than one for either character.
+        const std::size_t end = token.find('"', 1);
         od::raw_json_string consumed;
-        if (end != std::string_view::npos && token[end] == '"' &&
+        if (end != std::string_view::npos && token.substr(1, end - 1).find('\\') == std::string_view::npos &&
             value.get_raw_json_string().get(consumed) == simdjson::SUCCESS) {
             out = token.substr(1, end - 1);
             return true;
