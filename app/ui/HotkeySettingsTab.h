@@ -25,9 +25,12 @@ public:
 
 private:
     struct Row {
+        using Read = HotkeyChord (*)(const AppSettings&);
+        using Write = void (*)(AppSettings&, HotkeyChord);
+
         HotkeyAction::Kind action;
-        HotkeyChord (AppSettings::*read)() const;
-        void (AppSettings::*write)(HotkeyChord);
+        Read read;
+        Write write;
         HotkeyRecorderView* field;
         ConflictLines* conflicts;
     };
