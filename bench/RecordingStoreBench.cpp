@@ -2,76 +2,13 @@
 // from cold (every document decoded, on one thread or on all cores), when
 // nothing changed (decoded recordings reused), and after one save.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "bench/BenchLibrary.h"
 #include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
 
 namespace brevanor {
 namespace {
-
-constexpr int kRecordingCount = 1000;
-
-// About 100 KB as a document: a minute of mouse paths, clicks and typing.
-Recording libraryRecording(int index) {
-    std::vector<RecordingEvent> events;
-    std::uint64_t t = 0;
-    for (int burst = 0; burst < 40; ++burst) {
-        MousePathEvent path{t, {}};
-        for (std::uint64_t p = 0; p < 60; ++p) {
-            path.points.push_back(
-                {p * 8'333'333, 512.25 + static_cast<double>(p) * 1.5, 300.75 - static_cast<double>(p)});
-        }
-        events.push_back(RecordingEvent::mousePath(std::move(path)));
-        t += 500'000'000;
-        events.push_back(RecordingEvent::mouseDown({t, MouseButton::left, 0, 602.25, 240.75, 1, 0}));
-        events.push_back(RecordingEvent::mouseUp({t + 90'000'000, MouseButton::left, 0, 602.25, 240.75, 1, 0}));
-        for (std::uint16_t key = 0; key < 6; ++key) {
-            events.push_back(RecordingEvent::keyDown({t + 100'000'000 + key * 60'000'000ull, key, 0, false}));
-            events.push_back(RecordingEvent::keyUp({t + 130'000'000 + key * 60'000'000ull, key, 0, false}));
-        }
-        t += 500'000'000;
-    }
-    const Date created = std::chrono::sys_days{std::chrono::year{2026} / 1 / 1} + std::chrono::minutes(index * 37);
-    return Recording(Uuid::random(), "Recording " + std::to_string(index), created, EnvironmentSnapshot::empty(),
-                     RecordingSettings(), TrimRange{}, std::move(events));
-}
-
-// The library folder, written once for all benchmarks and removed at exit.
-class Library {
-public:
-    Library() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-        const auto encoder = Recording::makeJSONEncoder();
-        for (int i = 0; i < kRecordingCount; ++i) {
-            const Recording recording = libraryRecording(i);
-            const std::string bytes = encoder.encode(recording);
-            totalBytes_ += bytes.size();
-            std::ofstream(path_ / (recording.id.toString() + ".json"), std::ios::binary) << bytes;
-            if (i == 0) first_ = recording;
-        }
-    }
-    ~Library() { std::filesystem::remove_all(path_); }
-
-    const std::filesystem::path& path() const { return path_; }
-    std::size_t totalBytes() const { return totalBytes_; }
-    const Recording& first() const { return first_; }
-
-private:
-    std::filesystem::path path_;
-    std::size_t totalBytes_ = 0;
-    Recording first_;
-};
-
-const Library& library() {
-    static const Library instance;
-    return instance;
-}
 
 RecordingStore makeStore(unsigned threads) {
     RecordingStore::Options options;
