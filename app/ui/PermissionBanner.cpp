@@ -74,8 +74,8 @@ PermissionBanner::PermissionBanner(AppCoordinator& coordinator, Permissions perm
     TextStyle::headline(*title);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::warning, title, this));
     QLabel* privacy = captionLabel(
-        UiText::tr("Keystrokes typed while recording are stored in plain files on this Mac. Nothing leaves your "
-                   "computer."),
+        UiText::tr("Keystrokes typed while recording are stored in plain files on ") + UiText::tr(thisComputer) +
+            UiText::tr(". Nothing leaves your computer."),
         this);
     TextStyle::secondary(*privacy);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::lock, privacy, this));

@@ -74,7 +74,7 @@ std::vector<PreflightWarning> warnings(const Recording& recording, const Playbac
 
     if (!recorded.displays.empty() && !currentDisplays.empty() && !displaysMatch(recorded.displays, currentDisplays)) {
         found.push_back({PreflightWarningKind::displayMismatch,
-                         tr("Recorded with ") + describe(recorded.displays) + tr("; this Mac now has ") +
+                         tr("Recorded with ") + describe(recorded.displays) + tr("; ") + tr(thisComputer) + tr(" now has ") +
                              describe(currentDisplays) + tr(". Clicks may land in the wrong place.")});
     }
 

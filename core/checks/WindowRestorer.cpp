@@ -131,7 +131,7 @@ void WindowRestorer::restore(const FrontmostAppInfo& app, bool launchIfNeeded, C
         return;
     }
     if (!workspace_->isInstalled(bundleID)) {
-        attempt->completion(attempt->skipped(tr(" is not installed on this Mac.")));
+        attempt->completion(attempt->skipped(tr(" is not installed on ") + tr(thisComputer) + "."));
         return;
     }
     // The launch may report back on any thread; everything after it runs on the main queue.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/checks/PreflightChecker.h"
+#include "core/model/Localized.h"
 #include "core/model/RecordingJSONEncoder.h"
 
 namespace brevanor {
@@ -32,8 +33,8 @@ TEST(PreflightChecker, DisplayWarningDescribesBothArrangements) {
     EXPECT_EQ(warnings[0].kind, PreflightWarningKind::displayMismatch);
     EXPECT_EQ(warnings[0].id(), PreflightWarningKind::displayMismatch);
     EXPECT_EQ(warnings[0].message,
-              "Recorded with 1 display (1440×900 @2x); this Mac now has 2 displays (1440×900 @2x, 1920×1080 @1x). "
-              "Clicks may land in the wrong place.");
+              "Recorded with 1 display (1440×900 @2x); " + std::string(thisComputer) +
+                  " now has 2 displays (1440×900 @2x, 1920×1080 @1x). Clicks may land in the wrong place.");
 }
 
 TEST(PreflightChecker, MovedDisplayWarnsThoughDescriptionsReadAlike) {
@@ -43,8 +44,8 @@ TEST(PreflightChecker, MovedDisplayWarnsThoughDescriptionsReadAlike) {
                                                      {kLaptop, moved}, {}, std::nullopt);
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0].message,
-              "Recorded with 2 displays (1440×900 @2x, 1920×1080 @1x); this Mac now has 2 displays (1440×900 @2x, "
-              "1920×1080 @1x). Clicks may land in the wrong place.");
+              "Recorded with 2 displays (1440×900 @2x, 1920×1080 @1x); " + std::string(thisComputer) +
+                  " now has 2 displays (1440×900 @2x, 1920×1080 @1x). Clicks may land in the wrong place.");
 }
 
 TEST(PreflightChecker, DisplayRuleNeedsDisplaysOnBothSides) {

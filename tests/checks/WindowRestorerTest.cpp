@@ -4,6 +4,7 @@
 
 #include "core/checks/WindowRestorer.h"
 #include "core/dispatch/ManualMainQueue.h"
+#include "core/model/Localized.h"
 #include "platform/fake/FakeWindowAccess.h"
 #include "platform/fake/FakeWorkspaceService.h"
 
@@ -186,7 +187,7 @@ TEST_F(WindowRestorerTest, NotRunningAndNotToBeLaunchedCompletesAtOnce) {
 
 TEST_F(WindowRestorerTest, NotInstalledCompletesAtOnce) {
     restore(recorded(), true);
-    EXPECT_EQ(results_, skipped("Safari is not installed on this Mac."));
+    EXPECT_EQ(results_, skipped("Safari is not installed on " + std::string(thisComputer) + "."));
     EXPECT_TRUE(workspace_->launches.empty());
 }
 
