@@ -7,28 +7,85 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cmath>
+#include <deque>
 #include <optional>
 
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/record.h>
 
 #include "core/capture/MonotonicClock.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11RawEventConverter.h"
+#include "platform/x11/X11RecordedPositions.h"
 
 namespace brevanor {
 
+namespace {
+
+// How long a raw event waits for the server's record of it before it is placed without.
+constexpr std::uint64_t kRecordWaitNanos = 50'000'000;
+// How long the server may take to begin or end a recording.
+constexpr std::uint64_t kRecordStartNanos = 2'000'000'000;
+
+}  // namespace
+
 struct X11InputSource::Session {
-    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11Connection> connection;  // raw events, and the converter's queries
+    std::unique_ptr<X11Connection> recordControl;
+    std::unique_ptr<X11Connection> recordData;  // receives what is recorded, and nothing else
+    XRecordContext context = 0;
+    bool recording = false;  // the server confirmed the recording: raw events wait for their record
     std::unique_ptr<X11RawEventConverter> converter;
+    X11RecordedPositions positions;
+    std::deque<X11RawEventConverter::Raw> waiting;  // raw events not yet converted, in order
     int xinputOpcode = 0;
     int wakeRead = -1;
     int wakeWrite = -1;
     std::atomic<bool> stopRequested = false;  // checked between two events of a burst
 
     ~Session() {
+        endRecording();
         if (wakeRead >= 0) close(wakeRead);
         if (wakeWrite >= 0) close(wakeWrite);
+    }
+
+    // Ends the recording and reads the data connection up to the server's last
+    // word, so that Xlib calls intercept() for none of it once the session is gone.
+    void endRecording() {
+        if (!context) return;
+        if (recordControl->isAlive()) {
+            XRecordDisableContext(recordControl->display(), context);
+            XSync(recordControl->display(), False);
+        }
+        const std::uint64_t deadline = MonotonicClock::now() + kRecordStartNanos;
+        pollfd wait = {recordData->fileDescriptor(), POLLIN, 0};
+        while (recording && recordData->isAlive() && MonotonicClock::now() < deadline) {
+            XRecordProcessReplies(recordData->display());
+            if (recording) poll(&wait, 1, 10);
+        }
+        if (recordControl->isAlive()) XRecordFreeContext(recordControl->display(), context);
+        context = 0;
+    }
+
+    // Called by Xlib for each recorded item, on the thread reading the data connection.
+    static void intercept(XPointer closure, XRecordInterceptData* data) {
+        auto& session = *reinterpret_cast<Session*>(closure);
+        if (data->category == XRecordStartOfData) session.recording = true;
+        if (data->category == XRecordEndOfData) session.recording = false;
+        if (data->category == XRecordFromServer && data->data_len * 4 >= sizeof(xEvent)) {
+            const auto& event = *reinterpret_cast<const xEvent*>(data->data);
+            const int type = event.u.u.type & 0x7F;
+            if (type >= KeyPress && type <= MotionNotify) {
+                const bool key = type == KeyPress || type == KeyRelease;
+                session.positions.add({type, key ? event.u.u.detail : 0U, event.u.keyButtonPointer.time,
+                                       Point{static_cast<double>(event.u.keyButtonPointer.rootX),
+                                             static_cast<double>(event.u.keyButtonPointer.rootY)}});
+            }
+        }
+        XRecordFreeData(data);
     }
 };
 
@@ -54,6 +111,8 @@ bool X11InputSource::start(Sink sink) {
         XIQueryVersion(display, &major, &minor) != Success || major < 2 || (major == 2 && minor < 2)) {
         return false;
     }
+    // Without RECORD every event is still seen, placed where the pointer was last known.
+    startRecording(*session);
     // The converter reads which keys are down before the first event is selected,
     // so every event after that point finds the state it changes.
     session->converter = std::make_unique<X11RawEventConverter>(display, journal_);
@@ -68,17 +127,52 @@ bool X11InputSource::start(Sink sink) {
     return true;
 }
 
+bool X11InputSource::startRecording(Session& session) const {
+    try {
+        session.recordControl = std::make_unique<X11Connection>(displayName_);
+        session.recordData = std::make_unique<X11Connection>(displayName_);
+    } catch (const std::exception&) {
+        return false;
+    }
+    Display* control = session.recordControl->display();
+    int major = 0, minor = 0;
+    if (!session.recordControl->hasExtension("RECORD") || !XRecordQueryVersion(control, &major, &minor)) return false;
+    XRecordRange* range = XRecordAllocRange();
+    if (!range) return false;
+    // Core device events only: a context that records anything more loses device events under load.
+    range->device_events = {KeyPress, MotionNotify};
+    XRecordClientSpec clients = XRecordAllClients;
+    session.context = XRecordCreateContext(control, 0, &clients, 1, &range, 1);
+    XFree(range);
+    if (!session.context) return false;
+    // The context must exist on the server before the other connection enables it.
+    XSync(control, False);
+    Display* data = session.recordData->display();
+    if (!XRecordEnableContextAsync(data, session.context, &Session::intercept, reinterpret_cast<XPointer>(&session))) {
+        return false;
+    }
+    // Events from here on are recorded: the server confirms the recording before any of its data.
+    pollfd wait = {session.recordData->fileDescriptor(), POLLIN, 0};
+    const std::uint64_t deadline = MonotonicClock::now() + kRecordStartNanos;
+    while (!session.recording && session.recordData->isAlive() && MonotonicClock::now() < deadline) {
+        XRecordProcessReplies(data);
+        if (!session.recording) poll(&wait, 1, 10);
+    }
+    return session.recording;
+}
+
 void X11InputSource::stop() {
+    std::shared_ptr<Session> session;
     std::thread thread;
     {
         std::lock_guard lock(mutex_);
         if (!session_) return;
-        session_->stopRequested = true;
-        const char wake = 'w';
-        [[maybe_unused]] const auto written = write(session_->wakeWrite, &wake, 1);
-        session_.reset();  // the thread keeps its session until it ends
+        session = std::move(session_);
         thread = std::move(thread_);
     }
+    session->stopRequested = true;
+    const char wake = 'w';
+    [[maybe_unused]] const auto written = write(session->wakeWrite, &wake, 1);
     // A sink that stops the source from its own call cannot wait for itself;
     // its thread ends as soon as that call returns.
     if (thread.get_id() == std::this_thread::get_id()) {
@@ -92,11 +186,14 @@ void X11InputSource::run(Session& session, const Sink& sink) {
     // Thread names hold 15 bytes: the end of "com.brevanor.input-tap".
     pthread_setname_np(pthread_self(), "input-tap");
     Display* display = session.connection->display();
+    Display* recordData = session.recording ? session.recordData->display() : nullptr;
     X11RawEventConverter& converter = *session.converter;
-    pollfd waits[2] = {{session.connection->fileDescriptor(), POLLIN, 0}, {session.wakeRead, POLLIN, 0}};
+    pollfd waits[3] = {{session.wakeRead, POLLIN, 0},
+                       {session.connection->fileDescriptor(), POLLIN, 0},
+                       {recordData ? session.recordData->fileDescriptor() : -1, POLLIN, 0}};
 
     while (!session.stopRequested) {
-        // Handle everything already read or waiting on the socket before sleeping again.
+        // Take in everything already read or waiting on the sockets before sleeping again.
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
@@ -104,15 +201,52 @@ void X11InputSource::run(Session& session, const Sink& sink) {
             XGenericEventCookie* cookie = &event.xcookie;
             if (cookie->type != GenericEvent || cookie->extension != session.xinputOpcode) continue;
             if (!XGetEventData(display, cookie)) continue;
-            std::optional<TapEvent> converted = converter.convert(cookie->data, receivedAt);
+            session.waiting.push_back(X11RawEventConverter::read(cookie->data, receivedAt));
             XFreeEventData(display, cookie);
+        }
+        if (recordData) XRecordProcessReplies(recordData);
+
+        // Hand on each raw event once its record is in, or lost, or overdue; the order stays.
+        int timeout = -1;
+        bool flushAsked = false;
+        while (!session.waiting.empty()) {
             if (session.stopRequested) return;
+            const X11RawEventConverter::Raw& raw = session.waiting.front();
+            std::optional<Point> recorded;
+            if (const int coreType = X11RawEventConverter::coreType(raw); coreType != 0 && recordData) {
+                const bool key = coreType == KeyPress || coreType == KeyRelease;
+                std::optional<Point> absolute;
+                if (raw.x && raw.y) absolute = Point{std::round(*raw.x), std::round(*raw.y)};
+                const auto lookup = session.positions.find(coreType, key ? raw.detail : 0U, raw.serverMillis, absolute);
+                const std::uint64_t waited = MonotonicClock::now() - raw.receivedAtNanos;
+                if (lookup.answer == X11RecordedPositions::Answer::notYet && !flushAsked) {
+                    // The server holds recorded data back until it next writes to any client:
+                    // a round trip makes it write, so the record follows at once.
+                    flushAsked = true;
+                    XSync(session.recordControl->display(), False);
+                    XRecordProcessReplies(recordData);
+                    continue;
+                }
+                if (lookup.answer == X11RecordedPositions::Answer::notYet && waited < kRecordWaitNanos) {
+                    timeout = static_cast<int>((kRecordWaitNanos - waited) / 1'000'000) + 1;
+                    break;
+                }
+                if (lookup.answer == X11RecordedPositions::Answer::found) recorded = lookup.location;
+            }
+            std::optional<TapEvent> converted = converter.convert(raw, recorded);
+            session.waiting.pop_front();
             if (converted) sink(*converted);
         }
-        waits[0].revents = waits[1].revents = 0;
-        if (poll(waits, 2, -1) < 0 && errno != EINTR) return;
+        // The converter's round trips may have read more events off the socket: poll() would not see them.
+        if (XEventsQueued(display, QueuedAlready) > 0) continue;
+        for (pollfd& wait : waits) wait.revents = 0;
+        if (poll(waits, 3, timeout) < 0 && errno != EINTR) return;
         // Hung up: the server went away and nothing more will arrive.
-        if ((waits[1].revents & POLLIN) || (waits[0].revents & (POLLHUP | POLLERR))) return;
+        if ((waits[0].revents & POLLIN) || (waits[1].revents & (POLLHUP | POLLERR))) return;
+        if (waits[2].revents & (POLLHUP | POLLERR)) {
+            recordData = nullptr;
+            waits[2].fd = -1;
+        }
     }
 }
 

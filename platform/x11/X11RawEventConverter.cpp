@@ -118,7 +118,6 @@ X11RawEventConverter::Pointer X11RawEventConverter::queryPointer() {
     if (XQueryPointer(display_, root_, &root, &child, &rootX, &rootY, &windowX, &windowY, &mask)) {
         pointer.location = {static_cast<double>(rootX), static_cast<double>(rootY)};
         pointer.capsLocked = (mask & LockMask) != 0;
-        pointer.child = child;
     }
     return pointer;
 }
@@ -131,51 +130,97 @@ std::uint64_t X11RawEventConverter::modifierFlags() const {
     return flags;
 }
 
-std::optional<TapEvent> X11RawEventConverter::convert(const void* rawEvent, std::uint64_t receivedAtNanos) {
-    const auto& raw = *static_cast<const XIRawEvent*>(rawEvent);
-    if (raw.evtype == XI_HierarchyChanged) {
+X11RawEventConverter::Raw X11RawEventConverter::read(const void* event, std::uint64_t receivedAtNanos) {
+    const auto& raw = *static_cast<const XIRawEvent*>(event);
+    Raw kept;
+    kept.type = raw.evtype;
+    kept.receivedAtNanos = receivedAtNanos;
+    if (raw.evtype == XI_HierarchyChanged) return kept;
+    kept.sourceId = raw.sourceid;
+    kept.detail = static_cast<unsigned int>(raw.detail);
+    kept.repeatFlag = (raw.flags & XIKeyRepeat) != 0;
+    kept.serverMillis = raw.time;
+    if (raw.evtype == XI_RawMotion) {
+        kept.x = valuator(raw, 0, true);
+        kept.y = valuator(raw, 1, true);
+    }
+    return kept;
+}
+
+int X11RawEventConverter::coreType(const Raw& raw) {
+    switch (raw.type) {
+        case XI_RawKeyPress: return KeyPress;
+        case XI_RawKeyRelease: return KeyRelease;
+        case XI_RawButtonPress: return ButtonPress;
+        case XI_RawButtonRelease: return ButtonRelease;
+        case XI_RawMotion: return raw.x || raw.y ? MotionNotify : 0;
+        default: return 0;
+    }
+}
+
+Point X11RawEventConverter::locate(std::optional<Point> recorded) {
+    return recorded ? *recorded : queryPointer().location;
+}
+
+std::int32_t X11RawEventConverter::processAt(Point location, bool motion, std::uint64_t atNanos) {
+    // Moves come by the thousand: their window is looked up now and then, which is plenty to tell whose it is.
+    if (motion && motionTargetAtNanos_ && atNanos - *motionTargetAtNanos_ < kMotionTargetNanos) return motionTarget_;
+    Window child = None;
+    int x = 0, y = 0;
+    XTranslateCoordinates(display_, root_, root_, static_cast<int>(location.x), static_cast<int>(location.y), &x, &y,
+                          &child);
+    const std::int32_t process = processIds_.processId(child);
+    if (motion) {
+        motionTarget_ = process;
+        motionTargetAtNanos_ = atNanos;
+    }
+    return process;
+}
+
+std::optional<TapEvent> X11RawEventConverter::convert(const Raw& raw, std::optional<Point> recorded) {
+    if (raw.type == XI_HierarchyChanged) {
         refreshDevices();
         return std::nullopt;
     }
-    const bool fromXTest = isXTestDevice(raw.sourceid);
+    const bool fromXTest = isXTestDevice(raw.sourceId);
     TapEvent event;
-    event.timestamp = clock_.monotonicNanos(raw.time, receivedAtNanos);
-    const auto detail = static_cast<unsigned int>(raw.detail);
+    event.timestamp = clock_.monotonicNanos(raw.serverMillis, raw.receivedAtNanos);
+    const unsigned int detail = raw.detail;
 
-    switch (raw.evtype) {
+    switch (raw.type) {
         case XI_RawMotion: {
-            const auto x = valuator(raw, 0, true);
-            const auto y = valuator(raw, 1, true);
             // Motion of the scroll axes only: its wheel clicks arrive as button events.
-            if (!x && !y) return std::nullopt;
-            const Pointer pointer = queryPointer();
-            event.location = pointer.location;
-            event.flags = modifierFlags();
-            event.targetPID = processIds_.processId(pointer.child);
-            if (fromXTest && x && y) {
-                // XTest moves to absolute positions: the raw values are that position.
-                event.isSynthetic = journal_->claim(Request::motion, 0, static_cast<int>(std::lround(*x)),
-                                                    static_cast<int>(std::lround(*y)), receivedAtNanos);
+            if (!raw.x && !raw.y) return std::nullopt;
+            if (fromXTest && raw.x && raw.y) {
+                event.isSynthetic = journal_->claim(Request::motion, 0, static_cast<int>(std::lround(*raw.x)),
+                                                    static_cast<int>(std::lround(*raw.y)), raw.receivedAtNanos);
             }
+            // Brevanor moves to absolute positions, so the raw values of its own moves are that position.
+            if (!recorded && event.isSynthetic) recorded = Point{std::round(*raw.x), std::round(*raw.y)};
+            event.location = locate(recorded);
+            event.flags = modifierFlags();
+            event.targetPID = processAt(event.location, true, event.timestamp);
             return event;
         }
         case XI_RawButtonPress:
         case XI_RawButtonRelease: {
-            const bool press = raw.evtype == XI_RawButtonPress;
+            const bool press = raw.type == XI_RawButtonPress;
             if (fromXTest) {
                 event.isSynthetic = journal_->claim(press ? Request::buttonPress : Request::buttonRelease, detail, 0, 0,
-                                                    receivedAtNanos);
+                                                    raw.receivedAtNanos);
             }
-            return convertButton(press, detail, event, receivedAtNanos);
+            event.location = locate(recorded);
+            return convertButton(press, detail, event, event.timestamp);
         }
         case XI_RawKeyPress:
         case XI_RawKeyRelease: {
-            const bool press = raw.evtype == XI_RawKeyPress;
+            const bool press = raw.type == XI_RawKeyPress;
             if (fromXTest) {
                 event.isSynthetic =
-                    journal_->claim(press ? Request::keyPress : Request::keyRelease, detail, 0, 0, receivedAtNanos);
+                    journal_->claim(press ? Request::keyPress : Request::keyRelease, detail, 0, 0, raw.receivedAtNanos);
             }
-            return convertKey(press, detail, (raw.flags & XIKeyRepeat) != 0, event);
+            event.location = locate(recorded);
+            return convertKey(press, detail, raw.repeatFlag, event);
         }
         default: return std::nullopt;
     }
@@ -193,10 +238,8 @@ std::optional<TapEvent> X11RawEventConverter::convertButton(bool press, unsigned
         if (button == kWheelRight) scroll.deltaX = -1;
         event.kind = TapEvent::Kind::scrollWheel(scroll);
     }
-    const Pointer pointer = queryPointer();
-    event.location = pointer.location;
     event.flags = modifierFlags();
-    event.targetPID = processIds_.processId(pointer.child);
+    event.targetPID = processAt(event.location, false, atNanos);
     if (event.kind.type == TapEvent::Kind::Type::scroll) return event;
     if (button >= pressClickCounts_.size()) return std::nullopt;
 
@@ -226,9 +269,8 @@ std::optional<TapEvent> X11RawEventConverter::convertKey(bool press, unsigned in
     Window focus = None;
     int revert = 0;
     XGetInputFocus(display_, &focus, &revert);
-    const Pointer pointer = queryPointer();
-    event.location = pointer.location;
-    event.targetPID = processIds_.processId(focus == PointerRoot ? pointer.child : focus);
+    event.targetPID =
+        focus == PointerRoot ? processAt(event.location, false, event.timestamp) : processIds_.processId(focus);
 
     if (neutral == kCapsLockKeyCode) {
         // The lock goes on as the key goes down and off as it comes up again

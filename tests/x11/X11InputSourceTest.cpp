@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -92,10 +93,12 @@ TEST_F(X11Listening, WheelClicksBecomeLineScrolls) {
 }
 
 TEST_F(X11Listening, DragsAreMovesWithTheButtonHeld) {
+    // xdotool warps the pointer to its first position: the server records a move with no raw event of its own.
     xdotool("mousemove 400 400 mousedown 1 mousemove_relative 10 5 mouseup 1");
     const auto events = collector_.waitUntil([](const auto& all) { return all.size() >= 3; });
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].kind.type, Type::mouseDown);
+    EXPECT_EQ(events[0].location, (Point{400, 400}));
     EXPECT_EQ(events[1].kind, Kind::mouseMoved());
     EXPECT_EQ(events[1].location, (Point{410, 405}));
     EXPECT_EQ(events[2].kind, Kind::mouseUp(MouseButton::left, 0, 1));
@@ -167,12 +170,33 @@ public:
         if (display_) XCloseDisplay(display_);
     }
     void key(unsigned int keyCode, bool press) { XTestFakeKeyEvent(display_, keyCode, press, CurrentTime); }
+    void moveTo(int x, int y) { XTestFakeMotionEvent(display_, -1, x, y, CurrentTime); }
+    void button(unsigned int button, bool press) { XTestFakeButtonEvent(display_, button, press, CurrentTime); }
+    // A warp moves the pointer with no raw event, and the server writes nothing to anyone for it.
+    void warpTo(int x, int y) { XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y); }
+    void flush() { XFlush(display_); }
     void sync() { XSync(display_, False); }
     explicit operator bool() const { return display_ != nullptr; }
 
 private:
     Display* display_;
 };
+
+TEST_F(X11Listening, AClickStaysWhereItHappenedWhenThePointerJumpsAwayAtOnce) {
+    OutsidePoster poster(session_->displayName());
+    ASSERT_TRUE(poster);
+    poster.moveTo(120, 130);
+    poster.button(1, true);
+    poster.warpTo(600, 500);
+    poster.flush();  // and no round trip, which would make the server send what it recorded
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    poster.button(1, false);
+    poster.sync();
+    const auto events = collector_.waitForNonMoves(2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].location, (Point{120, 130}));
+    EXPECT_EQ(events[1].location, (Point{600, 500}));
+}
 
 TEST_F(X11ListeningConcurrency, ABurstOf5000EventsArrivesWholeAndInOrder) {
     OutsidePoster poster(session_->displayName());
@@ -196,6 +220,39 @@ TEST_F(X11ListeningConcurrency, ABurstOf5000EventsArrivesWholeAndInOrder) {
         if (i > 0) {
             ASSERT_GE(events[i].timestamp, events[i - 1].timestamp);
         }
+    }
+}
+
+TEST_F(X11ListeningConcurrency, AStalledListenerStillPlacesEveryEventWhereItHappened) {
+    // The sink holds the listener up on the first event while moves and clicks keep coming.
+    source_->stop();
+    std::atomic<bool> stalled = false;
+    ASSERT_TRUE(source_->start([&, sink = collector_.sink()](const TapEvent& event) {
+        if (!stalled.exchange(true)) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        sink(event);
+    }));
+    OutsidePoster poster(session_->displayName());
+    ASSERT_TRUE(poster);
+    const Point start{3, 2};
+    poster.moveTo(3, 2);  // the event the listener stalls on
+    for (int i = 0; i < 40; ++i) {
+        poster.moveTo(100 + 20 * i, 80 + 15 * i);
+        poster.button(1 + 2 * (i % 2), true);
+        poster.moveTo(105 + 20 * i, 85 + 15 * i);  // a drag
+        poster.button(1 + 2 * (i % 2), false);
+    }
+    poster.sync();
+    auto events = collector_.waitUntil([](const auto& all) { return all.size() >= 161; });
+    std::erase_if(events, [&](const TapEvent& event) { return event.location == start; });
+    ASSERT_EQ(events.size(), 160u);
+    for (int i = 0; i < 40; ++i) {
+        const Point pressedAt{100.0 + 20 * i, 80.0 + 15 * i}, releasedAt{105.0 + 20 * i, 85.0 + 15 * i};
+        EXPECT_EQ(events[4 * i].location, pressedAt) << "move " << i;
+        EXPECT_EQ(events[4 * i + 1].kind.type, Type::mouseDown);
+        EXPECT_EQ(events[4 * i + 1].location, pressedAt) << "press " << i;
+        EXPECT_EQ(events[4 * i + 2].location, releasedAt) << "drag " << i;
+        EXPECT_EQ(events[4 * i + 3].kind.type, Type::mouseUp);
+        EXPECT_EQ(events[4 * i + 3].location, releasedAt) << "release " << i;
     }
 }
 
