@@ -33,13 +33,16 @@ constexpr std::uint64_t kRecordStartNanos = 2'000'000'000;
 }  // namespace
 
 struct X11InputSource::Session {
+    // What intercept() writes is declared before the record connections, so it outlives
+    // them: Xlib may still hand recorded data to intercept() as it closes the data connection.
+    X11RecordedPositions positions;
+    bool recording = false;  // the server confirmed the recording: raw events wait for their record
+
     std::unique_ptr<X11Connection> connection;  // raw events, and the converter's queries
     std::unique_ptr<X11Connection> recordControl;
     std::unique_ptr<X11Connection> recordData;  // receives what is recorded, and nothing else
     XRecordContext context = 0;
-    bool recording = false;  // the server confirmed the recording: raw events wait for their record
     std::unique_ptr<X11RawEventConverter> converter;
-    X11RecordedPositions positions;
     std::deque<X11RawEventConverter::Raw> waiting;  // raw events not yet converted, in order
     int xinputOpcode = 0;
     int wakeRead = -1;
@@ -112,7 +115,8 @@ bool X11InputSource::start(Sink sink) {
         return false;
     }
     // Without RECORD every event is still seen, placed where the pointer was last known.
-    startRecording(*session);
+    // A recording the server did not confirm in time is ended, so that no data piles up unread.
+    if (!startRecording(*session)) session->endRecording();
     // The converter reads which keys are down before the first event is selected,
     // so every event after that point finds the state it changes.
     session->converter = std::make_unique<X11RawEventConverter>(display, journal_);
