@@ -197,6 +197,16 @@ protected:
         });
         return windows.empty() ? std::nullopt : std::optional(windows.front());
     }
+    // The library window, titled as the tray icon is but far larger.
+    std::optional<Placed> libraryWindow() const {
+        const auto windows = brevanorWindows([&](const Placed& window, bool overrideRedirect) {
+            char* name = nullptr;
+            const bool matches = XFetchName(display_, window.window, &name) && name && std::string(name) == "Brevanor";
+            if (name) XFree(name);
+            return matches && !overrideRedirect && window.width >= 760;
+        });
+        return windows.empty() ? std::nullopt : std::optional(windows.front());
+    }
     std::optional<Placed> popupMenu() const {
         const auto menus = brevanorWindows(
             [](const Placed& window, bool overrideRedirect) { return overrideRedirect && window.height > 100; });
@@ -230,6 +240,44 @@ protected:
             if (symbol >= XK_a && symbol <= XK_z) ++targetLetters_;
             if (event.type == ButtonPress) targetClicks_.emplace_back(event.xbutton.x_root, event.xbutton.y_root);
         }
+    }
+
+    // What the clipboard holds as text, asked of its owner for the target window.
+    std::string clipboardText() {
+        const Atom clipboard = XInternAtom(display_, "CLIPBOARD", False);
+        const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+        const Atom property = XInternAtom(display_, "BREVANOR_TEST_CLIPBOARD", False);
+        XConvertSelection(display_, clipboard, utf8, property, target_, CurrentTime);
+        XFlush(display_);
+        XEvent event{};
+        if (!waitFor([&] { return XCheckTypedWindowEvent(display_, target_, SelectionNotify, &event); }) ||
+            event.xselection.property == None) {
+            return {};
+        }
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::string text;
+        if (XGetWindowProperty(display_, target_, property, 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
+                               &after, &data) == Success &&
+            data) {
+            text.assign(reinterpret_cast<const char*>(data), count);
+        }
+        if (data) XFree(data);
+        return text;
+    }
+
+    // The pixels of a part of the screen, to see whether it changed.
+    std::vector<unsigned long> pixels(int x, int y, int width, int height) const {
+        std::vector<unsigned long> result;
+        XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, width, height, AllPlanes, ZPixmap);
+        if (!image) return result;
+        for (int row = 0; row < height; ++row) {
+            for (int column = 0; column < width; ++column) result.push_back(XGetPixel(image, column, row));
+        }
+        XDestroyImage(image);
+        return result;
     }
 
     int run(const std::string& command) const { return session_->run(command); }
@@ -266,7 +314,7 @@ protected:
 
 XvfbSession* TrayDesktopTest::session_ = nullptr;
 
-TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutThenReplayAndStopFromTheTray) {
+TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTrayThenRenameInTheLibrary) {
     startTray();
     openTargetWindow();
     startBrevanor();
@@ -335,6 +383,34 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutThenReplayAndStopFrom
     readTargetEvents();
     EXPECT_LT(targetLetters_ - replayed, 8) << "the rest of the playback never came";
     EXPECT_FALSE(popupMenu().has_value()) << "a click during playback stops and opens no menu";
+
+    // The library, from the menu (third item from its end): the recording is its first row.
+    // The pointer is still on the icon, where a synchronous move would wait in vain.
+    run("xdotool click 1");
+    ASSERT_TRUE(waitFor([&] { return popupMenu().has_value(); }));
+    run("xdotool key --delay 80 Up Up Up Return");
+    std::optional<Placed> library;
+    ASSERT_TRUE(waitFor([&] { return (library = libraryWindow()).has_value(); })) << "the library window opened";
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == library->window; }));
+    std::this_thread::sleep_for(500ms);        // drawn
+    click(library->x + 100, library->y + 60);  // the row, left of its play button
+    // Its editor holds the recording's name, as the document has it.
+    click(library->x + 500, library->y + 29);  // the name field
+    run("xdotool key ctrl+a ctrl+c");
+    std::string name;
+    ASSERT_TRUE(waitFor([&] { return !(name = clipboardText()).empty(); })) << "the name was copied";
+    EXPECT_NE(readFile(recordingFiles().front()).find("\"name\":\"" + name + "\""), std::string::npos) << name;
+
+    // A new name typed there is saved, and the row follows: its name line is drawn anew.
+    const auto rowName = [&] { return pixels(library->x + 4, library->y + 50, 300, 18); };
+    const auto before = rowName();
+    run("xdotool type --delay 20 'Morning report'");
+    EXPECT_TRUE(waitFor([&] {
+        return readFile(recordingFiles().front()).find("\"name\":\"Morning report\"") != std::string::npos;
+    })) << "the new name was saved";
+    EXPECT_TRUE(waitFor([&] { return rowName() != before; })) << "the row shows the new name";
+    EXPECT_EQ(recordingFiles().size(), 1u);
+    screenshot("library-window", *library);
 
     EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
     brevanor_.reset();
