@@ -23,7 +23,10 @@ namespace brevanor {
 namespace {
 
 constexpr int kSidebarMinimumWidth = 300;
-constexpr int kSidebarIdealWidth = 380;
+// Narrower than the sidebar's ideal 380 px at first, so that the editor beside
+// it (its playback grid needs about 540 px) fits the first window size without
+// scrolling sideways.
+constexpr int kSidebarFirstWidth = 320;
 constexpr int kSidebarMaximumWidth = 560;
 constexpr int kDetailMinimumWidth = 400;
 constexpr int kDropOutlineInset = 4;
@@ -63,7 +66,7 @@ LibraryWindow::LibraryWindow(AppCoordinator& coordinator, AppSettings& settings,
     split->addWidget(sidebar_);
     split->addWidget(detail_);
     split->setStretchFactor(1, 1);
-    split->setSizes({kSidebarIdealWidth, width() - kSidebarIdealWidth});
+    split->setSizes({kSidebarFirstWidth, width() - kSidebarFirstWidth});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(split);
