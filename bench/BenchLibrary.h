@@ -3,15 +3,13 @@
 // A library of 1,000 recordings of about 100 KB each (about 100 MB), written
 // once per benchmark program into a temporary folder and removed at exit.
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
 #include "core/model/Recording.h"
 #include "core/model/RecordingJSONEncoder.h"
+#include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
 
@@ -46,26 +44,22 @@ inline Recording libraryRecording(int index) {
 class Library {
 public:
     Library() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
         const auto encoder = Recording::makeJSONEncoder();
         for (int i = 0; i < kRecordingCount; ++i) {
             const Recording recording = libraryRecording(i);
             const std::string bytes = encoder.encode(recording);
             totalBytes_ += bytes.size();
-            std::ofstream(path_ / (recording.id.toString() + ".json"), std::ios::binary) << bytes;
+            std::ofstream(folder_.path() / (recording.id.toString() + ".json"), std::ios::binary) << bytes;
             if (i == 0) first_ = recording;
         }
     }
-    ~Library() { std::filesystem::remove_all(path_); }
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return folder_.path(); }
     std::size_t totalBytes() const { return totalBytes_; }
     const Recording& first() const { return first_; }
 
 private:
-    std::filesystem::path path_;
+    TemporaryDirectory folder_;
     std::size_t totalBytes_ = 0;
     Recording first_;
 };
