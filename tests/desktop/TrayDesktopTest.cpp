@@ -187,23 +187,14 @@ protected:
         });
         return pills.empty() ? std::nullopt : std::optional(pills.front());
     }
-    // Brevanor's shown window with this title.
-    std::optional<Placed> windowTitled(const std::string& title) const {
+    // Brevanor's shown window with this title, at least this wide (the library
+    // window is titled as the tray icon is, but far larger).
+    std::optional<Placed> windowTitled(const std::string& title, int minimumWidth = 0) const {
         const auto windows = brevanorWindows([&](const Placed& window, bool) {
             char* name = nullptr;
             const bool matches = XFetchName(display_, window.window, &name) && name && title == name;
             if (name) XFree(name);
-            return matches;
-        });
-        return windows.empty() ? std::nullopt : std::optional(windows.front());
-    }
-    // The library window, titled as the tray icon is but far larger.
-    std::optional<Placed> libraryWindow() const {
-        const auto windows = brevanorWindows([&](const Placed& window, bool overrideRedirect) {
-            char* name = nullptr;
-            const bool matches = XFetchName(display_, window.window, &name) && name && std::string(name) == "Brevanor";
-            if (name) XFree(name);
-            return matches && !overrideRedirect && window.width >= 760;
+            return matches && window.width >= minimumWidth;
         });
         return windows.empty() ? std::nullopt : std::optional(windows.front());
     }
@@ -390,7 +381,7 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTray
     ASSERT_TRUE(waitFor([&] { return popupMenu().has_value(); }));
     run("xdotool key --delay 80 Up Up Up Return");
     std::optional<Placed> library;
-    ASSERT_TRUE(waitFor([&] { return (library = libraryWindow()).has_value(); })) << "the library window opened";
+    ASSERT_TRUE(waitFor([&] { return (library = windowTitled("Brevanor", 760)).has_value(); })) << "the library window opened";
     ASSERT_TRUE(waitFor([&] { return activeWindow() == library->window; }));
     std::this_thread::sleep_for(500ms);        // drawn
     click(library->x + 100, library->y + 60);  // the row, left of its play button
