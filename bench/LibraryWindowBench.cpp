@@ -16,7 +16,6 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <string>
 
 #include "app/control/AppCoordinator.h"
@@ -24,6 +23,7 @@
 #include "app/ui/LibraryWindow.h"
 #include "app/ui/RecordingListModel.h"
 #include "bench/BenchLibrary.h"
+#include "bench/ProcessStatus.h"
 #include "core/capture/InputEventTap.h"
 #include "core/dispatch/ManualMainQueue.h"
 #include "core/store/InMemoryPreferencesStore.h"
@@ -45,14 +45,7 @@ namespace brevanor {
 namespace {
 
 // Resident memory of this process in MB.
-double residentMB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
-}
+double residentMB() { return statusBytes("VmRSS") / (1024.0 * 1024.0); }
 
 // The application's long-lived objects over the benchmark library, made once.
 class Application {

@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 
+#include "bench/ProcessStatus.h"
 #include "core/model/RecordingJSONDecoder.h"
 #include "core/model/RecordingJSONEncoder.h"
 
@@ -213,16 +214,6 @@ void BM_DecodeWithNewDecoder(benchmark::State& state) {
     reportThroughput(state);
 }
 BENCHMARK(BM_DecodeWithNewDecoder)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
-// A field of /proc/self/status in bytes ("VmHWM", "VmRSS").
-double statusBytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0) return std::stod(line.substr(field.size() + 1)) * 1024;
-    }
-    return 0;
-}
 
 // What the decoded recording occupies on the heap (each block with its allocator overhead).
 double recordingBytes(const Recording& recording) {
