@@ -73,10 +73,9 @@ PermissionBanner::PermissionBanner(AppCoordinator& coordinator, Permissions perm
     QLabel* title = wrappingLabel(UiText::tr("Brevanor needs two permissions to record and replay your input."), this);
     TextStyle::headline(*title);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::warning, title, this));
-    QLabel* privacy = captionLabel(
-        UiText::tr("Keystrokes typed while recording are stored in plain files on ") + UiText::tr(thisComputer) +
-            UiText::tr(". Nothing leaves your computer."),
-        this);
+    QLabel* privacy = captionLabel(UiText::tr("Keystrokes typed while recording are stored in plain files on ") +
+                                       UiText::tr(thisComputer) + UiText::tr(". Nothing leaves your computer."),
+                                   this);
     TextStyle::secondary(*privacy);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::lock, privacy, this));
 

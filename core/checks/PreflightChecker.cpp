@@ -73,9 +73,10 @@ std::vector<PreflightWarning> warnings(const Recording& recording, const Playbac
     std::vector<PreflightWarning> found;
 
     if (!recorded.displays.empty() && !currentDisplays.empty() && !displaysMatch(recorded.displays, currentDisplays)) {
-        found.push_back({PreflightWarningKind::displayMismatch,
-                         tr("Recorded with ") + describe(recorded.displays) + tr("; ") + tr(thisComputer) + tr(" now has ") +
-                             describe(currentDisplays) + tr(". Clicks may land in the wrong place.")});
+        const std::string message = tr("Recorded with ") + describe(recorded.displays) + tr("; ") + tr(thisComputer) +
+                                    tr(" now has ") + describe(currentDisplays) +
+                                    tr(". Clicks may land in the wrong place.");
+        found.push_back({PreflightWarningKind::displayMismatch, message});
     }
 
     const std::optional<FrontmostAppInfo>& app = recorded.frontmostApp;

@@ -381,7 +381,8 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTray
     ASSERT_TRUE(waitFor([&] { return popupMenu().has_value(); }));
     run("xdotool key --delay 80 Up Up Up Return");
     std::optional<Placed> library;
-    ASSERT_TRUE(waitFor([&] { return (library = windowTitled("Brevanor", 760)).has_value(); })) << "the library window opened";
+    ASSERT_TRUE(waitFor([&] { return (library = windowTitled("Brevanor", 760)).has_value(); }))
+        << "the library window opened";
     ASSERT_TRUE(waitFor([&] { return activeWindow() == library->window; }));
     std::this_thread::sleep_for(500ms);        // drawn
     click(library->x + 100, library->y + 60);  // the row, left of its play button
