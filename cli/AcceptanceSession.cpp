@@ -70,6 +70,9 @@ AcceptanceSession::AcceptanceSession(Programs programs, std::string displayName,
       folder_(std::move(folder)),
       interrupted_(interrupted) {
     std::filesystem::create_directories(folder_);
+    // The session's programs share per-display files (Brevanor's synthetic-input journal) with each other only.
+    std::filesystem::create_directory(folder_ / "runtime");
+    std::filesystem::permissions(folder_ / "runtime", std::filesystem::perms::owner_all);
 }
 
 ChildProcess::Options AcceptanceSession::childOptions(const std::string& name) {
@@ -77,7 +80,8 @@ ChildProcess::Options AcceptanceSession::childOptions(const std::string& name) {
     ChildProcess::Options options;
     options.environment = {{"DISPLAY", displayName_},
                            {"XDG_DATA_HOME", (folder_ / "data").string()},
-                           {"XDG_CONFIG_HOME", (folder_ / "config").string()}};
+                           {"XDG_CONFIG_HOME", (folder_ / "config").string()},
+                           {"XDG_RUNTIME_DIR", (folder_ / "runtime").string()}};
     const std::string stem = name + "-" + std::to_string(runs_);
     options.standardOutput = folder_ / (stem + ".out");
     options.standardError = folder_ / (stem + ".err");

@@ -40,7 +40,8 @@ public:
         std::string errors;  // standard error
     };
 
-    // `folder` holds the logs, the library (XDG_DATA_HOME) and the preferences (XDG_CONFIG_HOME).
+    // `folder` holds the logs, the library (XDG_DATA_HOME), the preferences (XDG_CONFIG_HOME) and the runtime
+    // folder (XDG_RUNTIME_DIR).
     AcceptanceSession(Programs programs, std::string displayName, std::filesystem::path folder,
                       const std::atomic<bool>* interrupted = nullptr);
 

@@ -23,8 +23,8 @@ PlatformServices makePlatformServices(std::shared_ptr<MainQueue> mainQueue) {
     auto connection = std::make_shared<X11Connection>();
     const std::string display;  // $DISPLAY, for the services that open connections of their own
 
-    // The injector notes what it posts; the listener reads those events back as Brevanor's own.
-    auto journal = std::make_shared<X11SyntheticJournal>();
+    // Every Brevanor process on the display notes what it posts; every listener reads those events back as Brevanor's.
+    auto journal = X11SyntheticJournal::forDisplay(display);
     auto applications = std::make_shared<X11Applications>(
         std::make_shared<X11Ewmh>(connection),
         std::make_shared<DesktopEntryCatalog>(DesktopEntryCatalog::defaultApplicationFolders()));

@@ -2,16 +2,30 @@
 
 #include <cstdint>
 #include <deque>
+#include <filesystem>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace brevanor {
 
 // XTest events carry no user data, so Brevanor's own events are told apart by
-// a journal: the injector notes every XTest request it sends, and the listener
-// claims the matching entry when the event comes back from the XTest device.
-// An event from the XTest device that matches no entry came from another
-// program (xdotool, say) and is not Brevanor's. Shared by the injector and the
-// listener of one set of platform services; safe to use from any thread.
+// a journal: every Brevanor process that posts notes each XTest request in it
+// before sending it, and every listener claims the matching entry when the
+// event comes back from an XTest device. An event from an XTest device that
+// matches no entry came from another program (xdotool, say) and is the
+// user's; input from real devices never consults the journal.
+//
+// The journal is shared by all Brevanor processes of one user on one display
+// (the tray application, `brevanor-cli record`, `brevanor-cli play`): a ring
+// of entries in a small file that each of them maps. Writers append without
+// locks or system calls; each journal object reads the ring with a place and
+// claims of its own, so every listener recognises every replay. When the file
+// cannot be used, the journal is the process's own, and other processes'
+// replays then read as another program's.
+// Safe to use from any thread.
 class X11SyntheticJournal {
 public:
     enum class Request : std::uint8_t { motion, buttonPress, buttonRelease, keyPress, keyRelease };
@@ -26,23 +40,64 @@ public:
         friend bool operator==(const Entry&, const Entry&) = default;
     };
 
-    // Entries older than this were never claimed (nobody listened) and are forgotten.
+    // Entries older than this never came back (nobody listened, or the request failed) and are forgotten.
     static constexpr std::uint64_t kLifetimeNanos = 5'000'000'000ULL;
     // At most this many entries are kept; a longer backlog drops its oldest.
-    static constexpr std::size_t kCapacity = 8192;
+    static constexpr std::uint64_t kCapacity = 8192;
 
-    void note(Entry entry);
-    // Claims the oldest entry with the request, detail and (for motion) position
-    // of an event that came back from the XTest device, and forgets every
-    // older entry: the server delivers one client's requests in order, so an
-    // older entry can no longer come back. False when no entry matches.
+    // The journal of this user's Brevanor processes on `displayName` (empty:
+    // $DISPLAY), kept in $XDG_RUNTIME_DIR (else a folder of the user's own
+    // under the temporary folder). When that file cannot be used, a journal of
+    // the process alone, and a warning on standard error, once per process.
+    static std::shared_ptr<X11SyntheticJournal> forDisplay(const std::string& displayName);
+    // The journal kept in `path`, created when missing; the process's own when
+    // `path` cannot be used (problem() says why).
+    explicit X11SyntheticJournal(const std::filesystem::path& path);
+    // A journal of this process alone.
+    X11SyntheticJournal();
+    ~X11SyntheticJournal();
+    X11SyntheticJournal(const X11SyntheticJournal&) = delete;
+    X11SyntheticJournal& operator=(const X11SyntheticJournal&) = delete;
+
+    // Why the file given could not be shared; nothing when it is.
+    const std::optional<std::string>& problem() const { return problem_; }
+
+    // Notes a request about to be sent. Never blocks and makes no system call.
+    void note(const Entry& entry);
+    // Claims the oldest entry with the request, detail and (for motion)
+    // position of an event that came back from an XTest device, and forgets
+    // the older entries of the journal that noted it: the server handles one
+    // client's requests in order, so those can no longer come back. Each
+    // journal object claims an entry once. False when no entry matches.
     bool claim(Request request, unsigned int detail, int x, int y, std::uint64_t nowNanos);
 
 private:
-    void forgetExpired(std::uint64_t nowNanos);
+    struct Ring;
+    struct Pending {
+        Entry entry;
+        std::uint64_t writer = 0;
+        std::uint64_t position = 0;  // place in the ring: the order entries were noted in
+    };
+    struct Unfinished {
+        std::uint64_t position = 0;
+        std::uint64_t firstSeenNanos = 0;
+    };
 
-    std::mutex mutex_;
-    std::deque<Entry> entries_;
+    void mapShared(const std::filesystem::path& path);
+    void mapPrivate();
+    void readNewEntries(std::uint64_t nowNanos);
+    // Reads the entry at `position`: true once it was taken or can never be
+    // read; false while its writer is still writing it.
+    bool read(std::uint64_t position, std::uint64_t nowNanos);
+
+    Ring* ring_ = nullptr;
+    std::optional<std::string> problem_;
+    const std::uint64_t writerId_;  // tells this journal's entries from those of other journals
+
+    std::mutex mutex_;  // guards the reader's state below
+    std::uint64_t readPosition_ = 0;
+    std::vector<Unfinished> unfinished_;  // places passed while their writer was still writing
+    std::deque<Pending> pending_;         // entries read and not yet claimed, in ring order
 };
 
 }  // namespace brevanor

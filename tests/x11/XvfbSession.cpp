@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #include <X11/Xlib.h>
@@ -72,6 +74,13 @@ XvfbSession::XvfbSession(Options options) {
     serverPid_ = spawn("Xvfb", argv);
     if (!waitForServer()) return;
     setenv("DISPLAY", displayName_.c_str(), 1);
+    // Brevanor keeps per-display files (its synthetic-input journal) in the runtime folder: a private one per session.
+    if (const char* current = std::getenv("XDG_RUNTIME_DIR")) previousRuntimeFolder_ = current;
+    std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-runtime-XXXXXX").string();
+    if (mkdtemp(pattern.data())) {
+        runtimeFolder_ = pattern;
+        setenv("XDG_RUNTIME_DIR", runtimeFolder_.c_str(), 1);
+    }
     if (options.windowManager) startWindowManager();
     running_ = true;
 }
@@ -118,6 +127,12 @@ XvfbSession::~XvfbSession() {
     endProcess(windowManagerPid_);
     if (keepAlive_) XCloseDisplay(static_cast<Display*>(keepAlive_));
     endProcess(serverPid_);
+    if (!runtimeFolder_.empty()) {
+        previousRuntimeFolder_ ? setenv("XDG_RUNTIME_DIR", previousRuntimeFolder_->c_str(), 1)
+                               : unsetenv("XDG_RUNTIME_DIR");
+        std::error_code ignored;
+        std::filesystem::remove_all(runtimeFolder_, ignored);
+    }
     if (hadDisplay_) {
         setenv("DISPLAY", previousDisplay_.c_str(), 1);
     } else {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 
 namespace brevanor::testing {
@@ -28,7 +29,7 @@ public:
     // False when Xvfb could not be started here; `failure()` says why.
     bool isRunning() const { return running_; }
     const std::string& failure() const { return failure_; }
-    // ":N", also exported as DISPLAY while the session lives.
+    // ":N", also exported as DISPLAY while the session lives, with a private XDG_RUNTIME_DIR.
     const std::string& displayName() const { return displayName_; }
 
     // Runs a shell command against this display (DISPLAY set); returns its exit status.
@@ -42,6 +43,8 @@ private:
     std::string failure_;
     std::string previousDisplay_;
     bool hadDisplay_ = false;
+    std::string runtimeFolder_;
+    std::optional<std::string> previousRuntimeFolder_;
     pid_t serverPid_ = -1;
     pid_t windowManagerPid_ = -1;
     void* keepAlive_ = nullptr;  // the extra client connection (Display*)

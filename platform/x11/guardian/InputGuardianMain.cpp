@@ -6,7 +6,8 @@
 // (SIGKILL, a crash, the out-of-memory killer) the guardian reads end-of-file
 // and releases every key and button the XTest devices still hold, since the X
 // server keeps them down after their client is gone. The user's own devices
-// are never touched.
+// are never touched. Its releases are Brevanor's: they go into the journal of
+// synthetic input first, so that no Brevanor listener takes them for the user's.
 
 #include <poll.h>
 #include <signal.h>
@@ -14,13 +15,25 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 
+#include "platform/x11/X11SyntheticJournal.h"
+
 namespace {
+
+using brevanor::X11SyntheticJournal;
+using Request = X11SyntheticJournal::Request;
+
+std::uint64_t monotonicNanos() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000ULL + static_cast<std::uint64_t>(now.tv_nsec);
+}
 
 std::vector<XDevice*> openXTestDevices(Display* display) {
     std::vector<XDevice*> devices;
@@ -37,7 +50,7 @@ std::vector<XDevice*> openXTestDevices(Display* display) {
 
 // Releases what one XTest device holds. XTest input goes through the XTest
 // devices of this client's master, the same ones Brevanor's requests went through.
-void releaseHeld(Display* display, XDevice* device) {
+void releaseHeld(Display* display, XDevice* device, X11SyntheticJournal& journal) {
     XDeviceState* state = XQueryDeviceState(display, device);
     if (!state) return;
     auto* input = state->data;
@@ -45,14 +58,16 @@ void releaseHeld(Display* display, XDevice* device) {
         if (input->c_class == KeyClass) {
             auto* keys = reinterpret_cast<XKeyState*>(input);
             for (int code = 0; code < keys->num_keys && code < 256; ++code) {
-                if (keys->keys[code / 8] & (1 << (code % 8))) XTestFakeKeyEvent(display, code, False, CurrentTime);
+                if (!(keys->keys[code / 8] & (1 << (code % 8)))) continue;
+                journal.note({Request::keyRelease, static_cast<unsigned int>(code), 0, 0, monotonicNanos()});
+                XTestFakeKeyEvent(display, code, False, CurrentTime);
             }
         } else if (input->c_class == ButtonClass) {
             auto* buttons = reinterpret_cast<XButtonState*>(input);
             for (int button = 1; button < buttons->num_buttons && button < 256; ++button) {
-                if (buttons->buttons[button / 8] & (1 << (button % 8))) {
-                    XTestFakeButtonEvent(display, button, False, CurrentTime);
-                }
+                if (!(buttons->buttons[button / 8] & (1 << (button % 8)))) continue;
+                journal.note({Request::buttonRelease, static_cast<unsigned int>(button), 0, 0, monotonicNanos()});
+                XTestFakeButtonEvent(display, button, False, CurrentTime);
             }
         }
         input = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(input) + input->length);
@@ -91,7 +106,8 @@ int main(int argc, char** argv) {
     signal(SIGHUP, SIG_IGN);
     signal(SIGPIPE, SIG_IGN);
 
-    Display* display = XOpenDisplay(argc > 1 && argv[1][0] != '\0' ? argv[1] : nullptr);
+    const char* displayName = argc > 1 && argv[1][0] != '\0' ? argv[1] : nullptr;
+    Display* display = XOpenDisplay(displayName);
     if (!display) return 1;
     int opcode = 0, event = 0, error = 0, major = 0, minor = 0;
     if (!XQueryExtension(display, "XInputExtension", &opcode, &event, &error) ||
@@ -103,8 +119,9 @@ int main(int argc, char** argv) {
 
     // Wait for Brevanor to leave, watching the X connection too: without a server there is nothing to release.
     const bool release = brevanorDied(display);
+    const auto journal = X11SyntheticJournal::forDisplay(displayName ? displayName : "");
     for (XDevice* device : devices) {
-        if (release) releaseHeld(display, device);
+        if (release) releaseHeld(display, device, *journal);
         XCloseDevice(display, device);
     }
     XSync(display, False);

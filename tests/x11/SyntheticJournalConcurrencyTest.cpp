@@ -1,0 +1,98 @@
+// The shared synthetic-input journal with writers and readers at once: in
+// threads of this process and in processes of their own, on one file.
+
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/x11/X11SyntheticJournal.h"
+
+extern char** environ;
+
+namespace brevanor::testing {
+namespace {
+
+using Request = X11SyntheticJournal::Request;
+constexpr std::uint64_t kNotedAtNanos = 1'000'000'000'000ULL;  // the time brevanor_x11_journal_writer notes at
+constexpr int kPerWriter = 1500;
+constexpr int kThreadWriters = 2;
+constexpr int kProcessWriters = 2;
+constexpr int kWriters = kThreadWriters + kProcessWriters;
+static_assert(kWriters * kPerWriter < static_cast<int>(X11SyntheticJournal::kCapacity), "readers may lag a whole run");
+
+pid_t startWriterProcess(const std::filesystem::path& file, int writer) {
+    const std::string path = file.string(), tag = std::to_string(writer), count = std::to_string(kPerWriter);
+    std::vector<char*> argv{const_cast<char*>(BREVANOR_JOURNAL_WRITER), const_cast<char*>(path.c_str()),
+                            const_cast<char*>(tag.c_str()), const_cast<char*>(count.c_str()), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+// Claims every writer's moves in the order it noted them, as a listener sees
+// them come back; answers how many it claimed before its deadline.
+int claimEverything(X11SyntheticJournal& journal) {
+    std::vector<int> next(kWriters, 0);
+    int claimed = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (claimed < kWriters * kPerWriter && std::chrono::steady_clock::now() < deadline) {
+        bool progressed = false;
+        for (int writer = 0; writer < kWriters; ++writer) {
+            while (next[writer] < kPerWriter &&
+                   journal.claim(Request::motion, 0, next[writer], writer, kNotedAtNanos)) {
+                ++next[writer];
+                ++claimed;
+                progressed = true;
+            }
+        }
+        if (!progressed) std::this_thread::yield();
+    }
+    return claimed;
+}
+
+TEST(SyntheticJournalConcurrency, EveryReaderClaimsEveryEntryOfEveryWriter) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-journal-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path folder = pattern, file = folder / "journal";
+
+    // Two listeners (the tray application and brevanor-cli record), opened before anything is posted.
+    X11SyntheticJournal app(file), recorder(file);
+    ASSERT_FALSE(app.problem()) << *app.problem();
+    int appClaimed = 0, recorderClaimed = 0;
+    std::thread appThread([&] { appClaimed = claimEverything(app); });
+    std::thread recorderThread([&] { recorderClaimed = claimEverything(recorder); });
+
+    std::vector<pid_t> processes;
+    for (int writer = kThreadWriters; writer < kWriters; ++writer)
+        processes.push_back(startWriterProcess(file, writer));
+    std::vector<std::thread> writers;
+    for (int writer = 0; writer < kThreadWriters; ++writer) {
+        writers.emplace_back([&, writer] {
+            X11SyntheticJournal journal(file);
+            for (int i = 0; i < kPerWriter; ++i) journal.note({Request::motion, 0, i, writer, kNotedAtNanos});
+        });
+    }
+    for (std::thread& writer : writers) writer.join();
+    for (pid_t pid : processes) {
+        ASSERT_GT(pid, 0) << "the writer program did not start";
+        int status = -1;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+    appThread.join();
+    recorderThread.join();
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(appClaimed, kWriters * kPerWriter);
+    EXPECT_EQ(recorderClaimed, kWriters * kPerWriter);
+}
+
+}  // namespace
+}  // namespace brevanor::testing
