@@ -51,6 +51,8 @@ public:
         return true;
     }
     std::optional<Point> cursorPosition() override { return std::nullopt; }
+    // Nothing listens for shortcuts while the schedule is written.
+    bool didRecentlyPostKeyDown(std::uint16_t, std::uint64_t, std::uint64_t) override { return false; }
 
 private:
     static unsigned int xButton(const SyntheticInput& input) {

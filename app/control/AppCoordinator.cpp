@@ -71,9 +71,9 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
     playback_->onChange = [self] {
         if (self) self->playbackChanged();
     };
-    // The poster's key-down times are MonotonicClock readings, so the comparison is too.
-    hotkeys_->setShouldIgnoreTrigger([playback = playback_](std::uint16_t keyCode) {
-        return playback->didRecentlyPostKeyDown(keyCode, ownKeystrokeWindowNanos, MonotonicClock::now());
+    // A shortcut that a replay typed, ours or another Brevanor process's, is not the user's.
+    hotkeys_->setShouldIgnoreTrigger([injector = services_.platform.injector](std::uint16_t keyCode) {
+        return injector->didRecentlyPostKeyDown(keyCode, ownKeystrokeWindowNanos, MonotonicClock::now());
     });
     hotkeys_->setOnAction([self](const HotkeyAction& action, std::uint64_t time, std::uint16_t keyCode) {
         if (self) self->handleHotkeyAction(action, time, keyCode);

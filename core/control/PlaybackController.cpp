@@ -129,11 +129,6 @@ void PlaybackController::finish(bool completed) {
     if (onFinished) onFinished(completed);
 }
 
-bool PlaybackController::didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos,
-                                                std::uint64_t nowNanos) const {
-    return poster_->didRecentlyPostKeyDown(keyCode, withinNanos, nowNanos);
-}
-
 ThreadPriority PlaybackController::threadPriority() const { return engine_->threadPriority(); }
 
 void PlaybackController::changed() {

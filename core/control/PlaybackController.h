@@ -73,9 +73,6 @@ public:
     // follows with its report.
     void stop();
 
-    // Whether this playback pressed `keyCode` within `withinNanos` before
-    // `nowNanos` (MonotonicClock): a shortcut that playback typed is not the user's.
-    bool didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos, std::uint64_t nowNanos) const;
     // The priority the system gave the thread that posts the events.
     ThreadPriority threadPriority() const;
 

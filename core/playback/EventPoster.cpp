@@ -4,8 +4,6 @@
 #include <limits>
 #include <utility>
 
-#include "core/capture/MonotonicClock.h"
-
 namespace brevanor {
 
 namespace {
@@ -133,11 +131,6 @@ EventPoster::Undo EventPoster::recordLocked(const PlaybackAction& action, Point 
         case PlaybackAction::Kind::keyDown:
             undo.keyWasHeld = heldKeys_.contains(action.key().keyCode);
             heldKeys_.insert(action.key().keyCode);
-            recentKeyDowns_.push_back({action.key().keyCode, MonotonicClock::now()});
-            if (recentKeyDowns_.size() > maxRecentKeyDowns) {
-                undo.droppedKeyDown = recentKeyDowns_.front();
-                recentKeyDowns_.pop_front();
-            }
             break;
         case PlaybackAction::Kind::keyUp:
             undo.keyWasHeld = heldKeys_.contains(action.key().keyCode);
@@ -178,10 +171,6 @@ void EventPoster::undoLocked(const PlaybackAction& action, const Undo& undo) {
             }
             break;
         case PlaybackAction::Kind::keyDown:
-            restore(heldKeys_, action.key().keyCode);
-            recentKeyDowns_.pop_back();
-            if (undo.droppedKeyDown) recentKeyDowns_.push_front(*undo.droppedKeyDown);
-            break;
         case PlaybackAction::Kind::keyUp: restore(heldKeys_, action.key().keyCode); break;
         case PlaybackAction::Kind::flagsChanged: restore(heldModifierKeys_, action.flags().keyCode); break;
     }
@@ -209,14 +198,6 @@ void EventPoster::releaseAll() {
     }
     for (std::uint16_t keyCode : keys) injector_->post(keyInput(Type::keyUp, keyCode, 0, false));
     for (std::uint16_t keyCode : modifierKeys) injector_->post(keyInput(Type::flagsChanged, keyCode, 0, false));
-}
-
-bool EventPoster::didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos,
-                                         std::uint64_t nowNanos) const {
-    std::lock_guard lock(mutex_);
-    return std::any_of(recentKeyDowns_.begin(), recentKeyDowns_.end(), [&](const KeyDownRecord& record) {
-        return record.keyCode == keyCode && record.atNanos <= nowNanos && nowNanos - record.atNanos <= withinNanos;
-    });
 }
 
 }  // namespace brevanor

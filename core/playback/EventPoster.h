@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,12 +15,9 @@ namespace brevanor {
 // Turns playback actions into synthetic input events and hands them to the
 // platform injector, which stamps them with the synthetic marker. Remembers what
 // it left pressed, so that playback can end at any moment without a stuck button
-// or key, the last pointer position, and the keys it pressed lately, so that the
-// hotkey manager can tell its own shortcuts from replayed keystrokes.
+// or key, and the last pointer position.
 class EventPoster {
 public:
-    static constexpr std::size_t maxRecentKeyDowns = 32;
-
     explicit EventPoster(std::shared_ptr<InputInjector> injector);
     EventPoster(const EventPoster&) = delete;
     EventPoster& operator=(const EventPoster&) = delete;
@@ -32,21 +28,13 @@ public:
     // Posts a release for every button, key and modifier key still pressed, and forgets them.
     // Called on the playback queue.
     void releaseAll();
-    // True when a key-down of `keyCode` was posted at most `withinNanos` before `nowNanos`
-    // (MonotonicClock), and not after it. Callable from any thread.
-    bool didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos, std::uint64_t nowNanos) const;
 
 private:
-    struct KeyDownRecord {
-        std::uint16_t keyCode = 0;
-        std::uint64_t atNanos = 0;
-    };
     // Enough of the bookkeeping before one action to restore it when its event is refused.
     struct Undo {
         std::optional<MouseButton> heldButton;  // the entry of the action's button number before
         bool keyWasHeld = false;
         std::optional<Point> lastPosition;
-        std::optional<KeyDownRecord> droppedKeyDown;
     };
 
     Undo recordLocked(const PlaybackAction& action, Point location);
@@ -59,7 +47,6 @@ private:
     std::set<std::uint16_t> heldKeys_;
     std::set<std::uint16_t> heldModifierKeys_;
     std::optional<Point> lastPosition_;
-    std::deque<KeyDownRecord> recentKeyDowns_;  // oldest first
 };
 
 }  // namespace brevanor

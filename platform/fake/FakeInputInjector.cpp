@@ -29,6 +29,19 @@ std::optional<Point> FakeInputInjector::cursorPosition() {
     return cursor_;
 }
 
+bool FakeInputInjector::didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos,
+                                               std::uint64_t nowNanos) {
+    std::lock_guard lock(mutex_);
+    // Newest first: a long run's history is never read past the window.
+    for (auto it = posted_.rbegin(); it != posted_.rend() && it->atNanos + withinNanos >= nowNanos; ++it) {
+        if (it->atNanos <= nowNanos && it->input.type == SyntheticInput::Type::keyDown &&
+            it->input.keyCode == keyCode) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void FakeInputInjector::setCursorPosition(std::optional<Point> position) {
     std::lock_guard lock(mutex_);
     cursor_ = position;

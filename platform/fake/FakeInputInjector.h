@@ -25,6 +25,8 @@ public:
 
     bool post(const SyntheticInput& input) override;
     std::optional<Point> cursorPosition() override;
+    // Answers from the key-downs recorded here.
+    bool didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos, std::uint64_t nowNanos) override;
 
     void setCursorPosition(std::optional<Point> position);
     // Events for which `fails` answers true are refused as if the platform could not create them.

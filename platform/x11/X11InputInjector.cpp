@@ -114,6 +114,12 @@ std::optional<Point> X11InputInjector::cursorPosition() {
     return Point{static_cast<double>(rootX), static_cast<double>(rootY)};
 }
 
+bool X11InputInjector::didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos,
+                                              std::uint64_t nowNanos) {
+    const auto xKeyCode = X11KeyCodeMap::xKeyCode(keyCode);
+    return xKeyCode && journal_->notedKeyPressRecently(*xKeyCode, withinNanos, nowNanos);
+}
+
 std::optional<int> X11InputInjector::guardianProcessId() {
     std::lock_guard lock(mutex_);
     if (!guardian_) return std::nullopt;

@@ -34,6 +34,8 @@ public:
 
     bool post(const SyntheticInput& input) override;
     std::optional<Point> cursorPosition() override;
+    // Asks the journal, so it answers for every Brevanor process on the display.
+    bool didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos, std::uint64_t nowNanos) override;
 
     // The guardian's process id once one runs (for tests).
     std::optional<int> guardianProcessId();

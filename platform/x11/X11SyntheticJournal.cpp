@@ -26,6 +26,8 @@ constexpr std::uint32_t kMagic = 0x4a565242;
 constexpr std::uint32_t kVersion = 1;
 // A place whose writer has not finished after this long belongs to a process that died there.
 constexpr std::uint64_t kUnfinishedNanos = 1'000'000'000ULL;
+// Key presses kept for notedKeyPressRecently(); older ones have aged out of any window asked about.
+constexpr std::size_t kKeyPressHistory = 64;
 
 bool isExpired(std::uint64_t notedAtNanos, std::uint64_t nowNanos) {
     constexpr std::uint64_t lifetime = X11SyntheticJournal::kLifetimeNanos;
@@ -239,6 +241,10 @@ bool X11SyntheticJournal::read(std::uint64_t position, std::uint64_t nowNanos) {
                                      [](std::uint64_t p, const Pending& other) { return p < other.position; }),
                     pending);
     if (pending_.size() > kCapacity) pending_.pop_front();
+    if (pending.entry.request == Request::keyPress) {
+        keyPresses_.push_back(pending.entry);
+        if (keyPresses_.size() > kKeyPressHistory) keyPresses_.pop_front();
+    }
     return true;
 }
 
@@ -271,6 +277,16 @@ bool X11SyntheticJournal::claim(Request request, unsigned int detail, int x, int
     const std::uint64_t writer = match->writer, position = match->position;
     std::erase_if(pending_, [&](const Pending& p) { return p.writer == writer && p.position <= position; });
     return true;
+}
+
+bool X11SyntheticJournal::notedKeyPressRecently(unsigned int keyCode, std::uint64_t withinNanos,
+                                                std::uint64_t nowNanos) {
+    std::lock_guard lock(mutex_);
+    readNewEntries(nowNanos);
+    return std::any_of(keyPresses_.begin(), keyPresses_.end(), [&](const Entry& entry) {
+        return entry.detail == keyCode && entry.notedAtNanos <= nowNanos &&
+               nowNanos - entry.notedAtNanos <= withinNanos;
+    });
 }
 
 }  // namespace brevanor

@@ -70,6 +70,9 @@ public:
     // client's requests in order, so those can no longer come back. Each
     // journal object claims an entry once. False when no entry matches.
     bool claim(Request request, unsigned int detail, int x, int y, std::uint64_t nowNanos);
+    // Whether a press of X key code `keyCode` was noted by any journal on the
+    // file at most `withinNanos` before `nowNanos` (and not after it).
+    bool notedKeyPressRecently(unsigned int keyCode, std::uint64_t withinNanos, std::uint64_t nowNanos);
 
 private:
     struct Ring;
@@ -98,6 +101,7 @@ private:
     std::uint64_t readPosition_ = 0;
     std::vector<Unfinished> unfinished_;  // places passed while their writer was still writing
     std::deque<Pending> pending_;         // entries read and not yet claimed, in ring order
+    std::deque<Entry> keyPresses_;        // the key presses read lately, oldest first
 };
 
 }  // namespace brevanor

@@ -55,6 +55,21 @@ TEST_F(AppCoordinatorShortcutTest, ShortcutsThatDoNotApplyInTheCurrentStateAreIg
     EXPECT_EQ(coordinator->state(), AppState::idle());
 }
 
+TEST_F(AppCoordinatorShortcutTest, AShortcutThatAReplayJustTypedIsNotTheUsers) {
+    make();
+    stored(typingRecording("Last"));
+    // A replay (this process's or, as the platform tells, another Brevanor process's) typed the shortcut's key.
+    ASSERT_TRUE(
+        injector->post({.type = SyntheticInput::Type::keyDown, .keyCode = HotkeyChord::defaultPlayLast.keyCode}));
+    press(HotkeyChord::defaultPlayLast);
+    EXPECT_EQ(coordinator->state(), AppState::idle());
+
+    injector->clear();
+    press(HotkeyChord::defaultPlayLast);
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
+    ASSERT_TRUE(waitForIdle());
+}
+
 TEST_F(AppCoordinatorShortcutTest, PlayLastPlaysTheNewestRecordingAndPlayRecordingTheOneNamed) {
     make();
     Recording older = typingRecording("Older");

@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "core/capture/MonotonicClock.h"
 #include "core/playback/EventPoster.h"
 #include "platform/fake/FakeInputInjector.h"
 
@@ -10,7 +9,6 @@ namespace brevanor {
 namespace {
 
 using Type = SyntheticInput::Type;
-constexpr std::uint64_t kMs = 1'000'000;
 
 PlaybackAction press(MouseButton button, std::int64_t number, double x, double y, std::uint64_t flags = 0) {
     return PlaybackAction::mouseDown({button, number, x, y, 2, flags});
@@ -149,7 +147,6 @@ TEST_F(EventPosterTest, RefusedEventsChangeNothingSoRefusedReleasesAreRetried) {
     poster_.perform(release(MouseButton::right, 1, 9, 9));
     injector_->failWhen([](const SyntheticInput& input) { return input.type == Type::keyDown; });
     poster_.perform(PlaybackAction::keyDown({3, 0}));
-    EXPECT_FALSE(poster_.didRecentlyPostKeyDown(3, 1'000 * kMs, MonotonicClock::now()));
     injector_->failWhen(nullptr);
     injector_->clear();
 
@@ -158,26 +155,6 @@ TEST_F(EventPosterTest, RefusedEventsChangeNothingSoRefusedReleasesAreRetried) {
     ASSERT_EQ(released.size(), 1u);  // the right button, not the refused key
     EXPECT_EQ(released[0].type, Type::mouseUp);
     EXPECT_EQ(released[0].buttonNumber, 1);
-}
-
-TEST_F(EventPosterTest, RecentKeyDownsKeepTheLast32) {
-    for (std::uint16_t code = 0; code < 40; ++code) poster_.perform(PlaybackAction::keyDown({code, 0}));
-    const std::uint64_t now = MonotonicClock::now();
-    for (std::uint16_t code = 0; code < 8; ++code) EXPECT_FALSE(poster_.didRecentlyPostKeyDown(code, kMs * 1000, now));
-    for (std::uint16_t code = 8; code < 40; ++code) EXPECT_TRUE(poster_.didRecentlyPostKeyDown(code, kMs * 1000, now));
-}
-
-TEST_F(EventPosterTest, RecentKeyDownLooksOnlyWithinTheWindowBeforeNow) {
-    EXPECT_FALSE(poster_.didRecentlyPostKeyDown(0, 150 * kMs, MonotonicClock::now()));
-    const std::uint64_t before = MonotonicClock::now();
-    poster_.perform(PlaybackAction::keyDown({0, 0}));
-    const std::uint64_t after = MonotonicClock::now();
-
-    const std::uint64_t later = after + 100 * kMs;  // the post was 100 ms ago or a little more
-    EXPECT_TRUE(poster_.didRecentlyPostKeyDown(0, 150 * kMs, later));
-    EXPECT_FALSE(poster_.didRecentlyPostKeyDown(0, 50 * kMs, later));
-    EXPECT_FALSE(poster_.didRecentlyPostKeyDown(1, 150 * kMs, later));
-    EXPECT_FALSE(poster_.didRecentlyPostKeyDown(0, 150 * kMs, before - 1));
 }
 
 }  // namespace

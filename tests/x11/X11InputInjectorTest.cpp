@@ -18,6 +18,7 @@
 #include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 
+#include "core/capture/MonotonicClock.h"
 #include "platform/x11/X11InputInjector.h"
 #include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11KeyCodeMap.h"
@@ -232,6 +233,25 @@ TEST_F(X11Posting, KeyCodesWithoutAnXKeyFailSoftly) {
     EXPECT_EQ(events[0].kind, Kind::keyDown(print, false));
     EXPECT_EQ(events[2].kind, Kind::keyDown(1, false));
     EXPECT_EQ(heldByXTest(session_->displayName()), 0);
+}
+
+TEST_F(X11Posting, KnowsTheKeysAnotherBrevanorProcessPressed) {
+    // Injectors on journals of their own stand for the tray application and a brevanor-cli play beside it.
+    const auto journalOfTheDisplay = [] { return X11SyntheticJournal::forDisplay(session_->displayName()); };
+    X11InputInjector player(session_->displayName(), journalOfTheDisplay());
+    X11InputInjector app(session_->displayName(), journalOfTheDisplay());
+    constexpr std::uint64_t window = 150'000'000;
+    const std::uint64_t before = MonotonicClock::now();
+    ASSERT_TRUE(player.post(key(Type::keyDown, 1)));  // S
+    ASSERT_TRUE(player.post(key(Type::keyUp, 1)));
+    const std::uint64_t after = MonotonicClock::now();
+
+    EXPECT_TRUE(app.didRecentlyPostKeyDown(1, window, after));
+    EXPECT_TRUE(player.didRecentlyPostKeyDown(1, window, after));
+    EXPECT_FALSE(app.didRecentlyPostKeyDown(2, window, after)) << "another key";
+    EXPECT_FALSE(app.didRecentlyPostKeyDown(1, window, before - 1)) << "before it was posted";
+    EXPECT_FALSE(app.didRecentlyPostKeyDown(1, window, after + 2 * window)) << "long ago";
+    EXPECT_FALSE(injector_->didRecentlyPostKeyDown(1, window, after)) << "a journal of one process sees only its own";
 }
 
 TEST_F(X11Posting, ModifiersAndCapsLockFollowTheReportedState) {

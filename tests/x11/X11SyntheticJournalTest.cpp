@@ -93,6 +93,20 @@ TEST_F(SharedJournal, OldEntriesAgeOutAndALaggingListenerKeepsTheNewest) {
     EXPECT_TRUE(listener.claim(Request::motion, 0, count - 1, 0, kStart));
 }
 
+TEST_F(SharedJournal, KnowsWhichKeysAnyProcessPressedLately) {
+    X11SyntheticJournal player(file()), app(file());
+    player.note({Request::keyPress, 38, 0, 0, kStart});
+    player.note({Request::keyRelease, 39, 0, 0, kStart});
+    const std::uint64_t window = 150 * kMillisecond;
+    EXPECT_TRUE(app.notedKeyPressRecently(38, window, kStart + 100 * kMillisecond));
+    EXPECT_FALSE(app.notedKeyPressRecently(38, 50 * kMillisecond, kStart + 100 * kMillisecond));
+    EXPECT_FALSE(app.notedKeyPressRecently(38, window, kStart - 1)) << "noted after now";
+    EXPECT_FALSE(app.notedKeyPressRecently(39, window, kStart)) << "a release is no press";
+    // Claiming the event does not make the press forgotten.
+    EXPECT_TRUE(app.claim(Request::keyPress, 38, 0, 0, kStart));
+    EXPECT_TRUE(app.notedKeyPressRecently(38, window, kStart));
+}
+
 // Each journal that cannot share its file says why and still serves its own process.
 TEST_F(SharedJournal, AFileItCannotUseLeavesAJournalOfTheProcessAlone) {
     const auto expectPrivate = [&](const std::string& why) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "brevanor/platform/SyntheticInput.h"
@@ -18,6 +19,11 @@ public:
     virtual bool post(const SyntheticInput& input) = 0;
     // The pointer's current position, or nothing when it cannot be read.
     virtual std::optional<Point> cursorPosition() = 0;
+    // Whether Brevanor posted a key-down of `keyCode` at most `withinNanos`
+    // before `nowNanos` (MonotonicClock), and not after it: through this
+    // injector or, where the platform can tell, in another Brevanor process of
+    // the session. A shortcut that a replay typed is not the user's. Any thread.
+    virtual bool didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos, std::uint64_t nowNanos) = 0;
 };
 
 }  // namespace brevanor
