@@ -250,7 +250,9 @@ bool X11SyntheticJournal::read(std::uint64_t position, std::uint64_t nowNanos) {
 
 void X11SyntheticJournal::readNewEntries(std::uint64_t nowNanos) {
     std::erase_if(unfinished_, [&](const Unfinished& place) {
-        return read(place.position, nowNanos) || nowNanos - place.firstSeenNanos > kUnfinishedNanos;
+        // Times come from several threads and may be a little before the first sighting.
+        return read(place.position, nowNanos) ||
+               (nowNanos > place.firstSeenNanos && nowNanos - place.firstSeenNanos > kUnfinishedNanos);
     });
     const std::uint64_t end = ring_->next.load(std::memory_order_acquire);
     // The count went back (damage): carry on from where writers are now.
