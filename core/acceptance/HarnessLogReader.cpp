@@ -21,19 +21,25 @@ class LineDecoder {
 public:
     explicit LineDecoder(std::size_t maxLineBytes) : parser_(maxLineBytes) {}
 
-    HarnessLogEntry decode(std::string_view line, std::uint64_t lineNumber) {
+    // Reads `line` into `entry`. `readable` is how many bytes may be read from
+    // where the line begins: the parser reads a little past a line's end, so a
+    // line is parsed where it stands when the log's bytes go on far enough, and
+    // from a padded copy only at the log's end.
+    void decode(std::string_view line, std::size_t readable, std::uint64_t lineNumber, HarnessLogEntry& entry) {
         lineNumber_ = lineNumber;
-        // The parser reads a little past the end of its input: give it a padded copy.
-        buffer_.reserve(line.size() + simdjson::SIMDJSON_PADDING);
-        buffer_.assign(line);
+        const char* json = line.data();
+        if (readable < line.size() + simdjson::SIMDJSON_PADDING) {
+            buffer_.reserve(line.size() + simdjson::SIMDJSON_PADDING);
+            buffer_.assign(line);
+            json = buffer_.data();
+        }
         simdjson::dom::element document;
-        if (const auto error = parser_.parse(buffer_.data(), buffer_.size(), false).get(document)) {
+        if (const auto error = parser_.parse(json, line.size(), false).get(document)) {
             throw HarnessLogError(Kind::invalidJson, lineNumber, simdjson::error_message(error));
         }
         simdjson::dom::object object;
         if (document.get(object) != simdjson::SUCCESS) throw HarnessLogError(Kind::notAnObject, lineNumber, "");
 
-        HarnessLogEntry entry;
         bool hasT = false, hasType = false, hasX = false, hasY = false, hasMods = false, hasSynthetic = false;
         for (const auto field : object) {
             const std::string_view key = field.key;
@@ -51,7 +57,11 @@ public:
                 entry.y = number(value, key);
                 hasY = true;
             } else if (key == "button") {
-                entry.button = value.is_null() ? std::nullopt : std::optional(text(value, key));
+                if (value.is_null()) {
+                    entry.button.reset();
+                } else {
+                    entry.button.emplace(text(value, key));
+                }
             } else if (key == "clickCount") {
                 entry.clickCount = value.is_null() ? std::nullopt : std::optional(signedValue(value, key));
             } else if (key == "keyCode") {
@@ -74,7 +84,6 @@ public:
         require(hasY, "y");
         require(hasMods, "mods");
         require(hasSynthetic, "synthetic");
-        return entry;
     }
 
 private:
@@ -107,10 +116,10 @@ private:
         return result;
     }
 
-    std::string text(simdjson::dom::element value, std::string_view key) const {
+    std::string_view text(simdjson::dom::element value, std::string_view key) const {
         std::string_view result;
         if (value.get(result) != simdjson::SUCCESS) invalid(key, "a text");
-        return std::string(result);
+        return result;
     }
 
     bool boolean(simdjson::dom::element value, std::string_view key) const {
@@ -150,7 +159,8 @@ std::vector<HarnessLogEntry> HarnessLogReader::read(std::string_view bytes) cons
         if (entries.size() >= limits_.maxEntries) {
             throw HarnessLogError(Kind::tooManyEvents, lineNumber, std::to_string(limits_.maxEntries));
         }
-        entries.push_back(decoder.decode(line, lineNumber));
+        // Read in place: moving a finished entry into the list would copy its texts once more.
+        decoder.decode(line, bytes.size() - (line.data() - bytes.data()), lineNumber, entries.emplace_back());
     }
     return entries;
 }

@@ -67,7 +67,7 @@ od::array readArray(od::value& value, const JsonLocation& at) {
     return array;
 }
 
-bool isNull(od::value& value, const JsonLocation& at) {
+bool isNullChecked(od::value& value, const JsonLocation& at) {
     od::json_type type;
     check(value.type().get(type), at);
     if (type != od::json_type::null) return false;

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <limits>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "core/model/JsonLocation.h"
@@ -43,9 +44,26 @@ constexpr std::string_view integerExpectation() {
     }
 }
 
+template <typename Integer, typename Read>
+bool storeInRange(Read read, Integer& out) {
+    if (!std::in_range<Integer>(read)) return false;
+    out = static_cast<Integer>(read);
+    return true;
+}
+
 // Any JSON number with an integral value inside the range: 3, 3.0 and 3e0 all read as 3.
 template <typename Integer>
 bool getInteger(od::value& value, const JsonLocation& at, Integer& out) {
+    // Nearly every number of a document is a plain integer: read it as one
+    // first. Other text (a fraction, an exponent, a sign the type lacks, more
+    // than 64 bits) is left unread by the failed attempt and read below.
+    if constexpr (std::is_signed_v<Integer>) {
+        std::int64_t plain = 0;
+        if (value.get_int64().get(plain) == simdjson::SUCCESS) return storeInRange(plain, out);
+    } else {
+        std::uint64_t plain = 0;
+        if (value.get_uint64().get(plain) == simdjson::SUCCESS) return storeInRange(plain, out);
+    }
     od::number number;
     const simdjson::error_code error = value.get_number().get(number);
     if (error == simdjson::NUMBER_ERROR) {
@@ -56,14 +74,8 @@ bool getInteger(od::value& value, const JsonLocation& at, Integer& out) {
     if (error == simdjson::INCORRECT_TYPE) return false;
     check(error, at);
     switch (number.get_number_type()) {
-        case od::number_type::signed_integer:
-            if (!std::in_range<Integer>(number.get_int64())) return false;
-            out = static_cast<Integer>(number.get_int64());
-            return true;
-        case od::number_type::unsigned_integer:
-            if (!std::in_range<Integer>(number.get_uint64())) return false;
-            out = static_cast<Integer>(number.get_uint64());
-            return true;
+        case od::number_type::signed_integer: return storeInRange(number.get_int64(), out);
+        case od::number_type::unsigned_integer: return storeInRange(number.get_uint64(), out);
         case od::number_type::floating_point_number: {
             // Exact bounds: the maxima plus one are powers of two, which doubles hold exactly.
             const double real = number.get_double();
@@ -139,7 +151,13 @@ od::object readObject(od::value& value, const JsonLocation& at);
 od::array readArray(od::value& value, const JsonLocation& at);
 
 // True for a well-formed null, which the document format reads as a missing key.
-bool isNull(od::value& value, const JsonLocation& at);
+bool isNullChecked(od::value& value, const JsonLocation& at);
+// The same, answering the common case inline: it is asked of every value of a document.
+inline bool isNull(od::value& value, const JsonLocation& at) {
+    od::json_type type;
+    if (value.type().get(type) == simdjson::SUCCESS && type != od::json_type::null) return false;
+    return isNullChecked(value, at);
+}
 
 // Reads a value nobody uses (unknown keys, keys of another event type, unknown
 // event types) so that malformed text inside it still fails the document.
@@ -148,6 +166,17 @@ void validate(od::value& value, const JsonLocation& at, int depth = 0);
 using KeyMask = std::uint32_t;
 
 constexpr KeyMask bit(std::size_t index) { return KeyMask{1} << index; }
+
+// The index of `name` in `keys`, or N. Lengths and first letters rule out
+// most keys without calling memcmp, which documents with millions of keys feel.
+template <std::size_t N>
+std::size_t keyIndex(const std::array<std::string_view, N>& keys, std::string_view name) {
+    for (std::size_t index = 0; index < N; ++index) {
+        const std::string_view key = keys[index];
+        if (key.size() == name.size() && !key.empty() && key[0] == name[0] && key == name) return index;
+    }
+    return N;
+}
 
 // Reads each field of `object` once, in document order. A field named in
 // `keys` goes to `handle(index, value, location)` unless its value is null (a
@@ -165,8 +194,7 @@ KeyMask readFields(od::object& object, const JsonLocation& at, const std::array<
         const std::string_view name = keyOf(field, at);
         od::value& value = field.value();
 
-        std::size_t index = 0;
-        while (index < N && keys[index] != name) ++index;
+        const std::size_t index = keyIndex(keys, name);
         if (index == N) {
             validate(value, at.child(name));
             continue;

@@ -277,8 +277,13 @@ std::optional<RecordingEvent::Kind> eventKindFromString(std::string_view text) {
     return std::nullopt;
 }
 
-// The fields of one event object as read; the defaults are those of missing optional keys.
+// The fields of one event object as read; the defaults are those of missing
+// optional keys. Points are read into a buffer kept for the whole document and
+// copied out at their final size, instead of growing a list for every path.
 struct EventFields {
+    explicit EventFields(std::vector<PathPoint>& pointBuffer) : points(pointBuffer) {}
+
+    std::vector<PathPoint>& points;
     std::string_view type;
     std::uint64_t t = 0;
     MouseButton button = MouseButton::left;
@@ -287,7 +292,6 @@ struct EventFields {
     double y = 0;
     std::int64_t clickCount = 1;
     std::uint64_t mods = 0;
-    std::vector<PathPoint> points;
     std::int64_t deltaX = 0;
     std::int64_t deltaY = 0;
     std::int64_t pointDeltaX = 0;
@@ -425,7 +429,7 @@ RecordingEvent makeEvent(RecordingEvent::Kind kind, EventFields& f) {
             return RecordingEvent::mouseDown({f.t, f.button, f.buttonNumber, f.x, f.y, f.clickCount, f.mods});
         case Kind::mouseUp:
             return RecordingEvent::mouseUp({f.t, f.button, f.buttonNumber, f.x, f.y, f.clickCount, f.mods});
-        case Kind::mousePath: return RecordingEvent::mousePath({f.t, std::move(f.points)});
+        case Kind::mousePath: return RecordingEvent::mousePath({f.t, {f.points.begin(), f.points.end()}});
         case Kind::scroll:
             return RecordingEvent::scroll({f.t, f.x, f.y, f.deltaX, f.deltaY, f.pointDeltaX, f.pointDeltaY,
                                            f.continuous, f.scrollPhase, f.momentumPhase, f.mods});
@@ -439,10 +443,11 @@ RecordingEvent makeEvent(RecordingEvent::Kind kind, EventFields& f) {
 
 // Reads one event element. An unknown "type" is a RecordingEventDecodingError,
 // thrown only after the whole element has been checked to be well-formed JSON.
-RecordingEvent readEvent(od::value& value, const JsonLocation& at) {
+RecordingEvent readEvent(od::value& value, const JsonLocation& at, std::vector<PathPoint>& pointBuffer) {
     using namespace EventKeys;
     od::object object = readObject(value, at);
-    EventFields f;
+    pointBuffer.clear();
+    EventFields f(pointBuffer);
     KeyMask seen = 0;
     KeyMask repeated = 0;
     KeyMask read = 0;
@@ -453,8 +458,7 @@ RecordingEvent readEvent(od::value& value, const JsonLocation& at) {
         const std::string_view name = keyOf(field, at);
         od::value& v = field.value();
 
-        std::size_t key = 0;
-        while (key < count && kEventKeys[key] != name) ++key;
+        const std::size_t key = keyIndex(kEventKeys, name);
         const JsonLocation keyAt = at.child(key < count ? kEventKeys[key] : name);
         if (key == count || (seen & bit(key))) {
             if (key < count) repeated |= bit(key);
@@ -501,9 +505,9 @@ RecordingEvent readEvent(od::value& value, const JsonLocation& at) {
 }
 
 // Elements of an unknown type come back empty and are dropped; any other fault fails the document.
-LossyRecordingEvent readLossyEvent(od::value& value, const JsonLocation& at) {
+LossyRecordingEvent readLossyEvent(od::value& value, const JsonLocation& at, std::vector<PathPoint>& pointBuffer) {
     try {
-        return {readEvent(value, at)};
+        return {readEvent(value, at, pointBuffer)};
     } catch (const RecordingEventDecodingError&) {
         return {};
     }
@@ -515,11 +519,12 @@ LossyRecordingEvent readLossyEvent(od::value& value, const JsonLocation& at) {
 template <typename Sink>
 void readEvents(od::value& value, const JsonLocation& at, Sink&& sink) {
     od::array array = readArray(value, at);
+    std::vector<PathPoint> pointBuffer;
     std::size_t i = 0;
     for (auto result : array) {
         od::value element;
         check(result.get(element), at.element(i));
-        LossyRecordingEvent lossy = readLossyEvent(element, at.element(i));
+        LossyRecordingEvent lossy = readLossyEvent(element, at.element(i), pointBuffer);
         if (lossy.event) sink(std::move(*lossy.event));
         ++i;
     }
@@ -667,7 +672,8 @@ RecordingEvent RecordingJSONDecoder::decodeEvent(std::string_view bytes) {
     check(parser_->parser.iterate(padded).get(document), kRoot);
     od::value value;
     check(document.get_value().get(value), kRoot, "an object");
-    RecordingEvent event = readEvent(value, kRoot);
+    std::vector<PathPoint> pointBuffer;
+    RecordingEvent event = readEvent(value, kRoot, pointBuffer);
     requireEnd(document);
     return event;
 }
