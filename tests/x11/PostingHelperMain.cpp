@@ -2,18 +2,21 @@
 //
 // A stand-in for a Brevanor that dies in the middle of a playback: it posts
 // a key press and a button press through the real injector (which starts the
-// guardian), says "held" on standard output, and waits to be killed.
+// guardian), says "held" on standard output, and waits to be killed. It notes
+// what it posts in the journal of the display, as every Brevanor process does.
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "platform/x11/X11InputInjector.h"
 
 int main(int argc, char** argv) {
     using namespace brevanor;
-    X11InputInjector injector(argc > 1 ? argv[1] : "", std::make_shared<X11SyntheticJournal>());
+    const std::string display = argc > 1 ? argv[1] : "";
+    X11InputInjector injector(display, X11SyntheticJournal::forDisplay(display));
     SyntheticInput key{.type = SyntheticInput::Type::keyDown, .keyCode = 0};  // A
     SyntheticInput button{.type = SyntheticInput::Type::mouseDown, .x = 40, .y = 30, .button = MouseButton::left};
     if (!injector.post(key) || !injector.post(button) || !injector.guardianProcessId()) {

@@ -309,9 +309,13 @@ pid_t spawnWithOutput(const std::vector<std::string>& arguments, int& output) {
     return pid;
 }
 
-TEST(X11Guardian, ReleasesWhatAKilledPosterHeld) {
+TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
     XvfbSession session;
     if (!session.isRunning()) GTEST_SKIP() << session.failure();
+    // A Brevanor listener of another process, as the tray application's beside a replay that dies.
+    TapEventCollector collector;
+    X11InputSource listener(session.displayName(), X11SyntheticJournal::forDisplay(session.displayName()));
+    ASSERT_TRUE(listener.start(collector.sink()));
     int output = -1;
     const pid_t poster = spawnWithOutput({BREVANOR_POSTING_HELPER, session.displayName()}, output);
     ASSERT_GT(poster, 0);
@@ -335,6 +339,12 @@ TEST(X11Guardian, ReleasesWhatAKilledPosterHeld) {
     const auto releasedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killedAt);
     EXPECT_EQ(held, 0);
     RecordProperty("releasedAfterMs", static_cast<int>(releasedAfter.count()));
+    // The guardian's releases are noted in the journal like the presses: nothing of it reads as the user's.
+    const auto events = collector.waitForNonMoves(4);
+    listener.stop();
+    ASSERT_EQ(events.size(), 4u);
+    for (const TapEvent& event : events)
+        EXPECT_TRUE(event.isSynthetic) << "event type " << static_cast<int>(event.kind.type);
     // The guardian has done its work and left (a zombie until whoever inherited it reaps it).
     const auto hasLeft = [guardian] {
         std::ifstream status("/proc/" + std::to_string(guardian) + "/stat");
