@@ -5,11 +5,14 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <deque>
 #include <optional>
+#include <utility>
 
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
@@ -25,10 +28,26 @@ namespace brevanor {
 
 namespace {
 
+// While events stream in, the listener rests this long after each wake-up before it looks at
+// the sockets again, so that they are taken in a few at a time: a wake-up costs far more than an
+// event. They keep the server's own times, and stop keys are held far longer than this.
+constexpr std::uint64_t kRestNanos = 8'000'000;
+// A wake-up this long after the one before ends a quiet spell: it is not followed by a rest, so
+// the next event arrives at once too. The first events after a pause set the server clock's
+// offset, which needs arrivals that were not held back.
+constexpr std::uint64_t kQuietNanos = 50'000'000;
+// The server holds recorded data back until it next has something to write to any client:
+// a raw event whose record is not in by then asks for it with a round trip.
+constexpr std::uint64_t kRecordFlushNanos = kRestNanos;
 // How long a raw event waits for the server's record of it before it is placed without.
 constexpr std::uint64_t kRecordWaitNanos = 50'000'000;
 // How long the server may take to begin or end a recording.
 constexpr std::uint64_t kRecordStartNanos = 2'000'000'000;
+
+// Milliseconds for poll() until `deadline`, rounded up so that it never wakes early.
+int millisUntil(std::uint64_t deadline, std::uint64_t now) {
+    return deadline > now ? static_cast<int>((deadline - now + 999'999) / 1'000'000) : 0;
+}
 
 }  // namespace
 
@@ -196,6 +215,8 @@ void X11InputSource::run(Session& session, const Sink& sink) {
                        {session.connection->fileDescriptor(), POLLIN, 0},
                        {recordData ? session.recordData->fileDescriptor() : -1, POLLIN, 0}};
 
+    std::uint64_t wokeAt = 0;
+    bool streaming = false;  // the last wake-up came soon after the one before
     while (!session.stopRequested) {
         // Take in everything already read or waiting on the sockets before sleeping again.
         while (XPending(display) > 0) {
@@ -211,7 +232,7 @@ void X11InputSource::run(Session& session, const Sink& sink) {
         if (recordData) XRecordProcessReplies(recordData);
 
         // Hand on each raw event once its record is in, or lost, or overdue; the order stays.
-        int timeout = -1;
+        std::optional<std::uint64_t> nextLook;  // when the first waiting event is to be looked at again
         bool flushAsked = false;
         while (!session.waiting.empty()) {
             if (session.stopRequested) return;
@@ -222,18 +243,22 @@ void X11InputSource::run(Session& session, const Sink& sink) {
                 std::optional<Point> absolute;
                 if (raw.x && raw.y) absolute = Point{std::round(*raw.x), std::round(*raw.y)};
                 const auto lookup = session.positions.find(coreType, key ? raw.detail : 0U, raw.serverMillis, absolute);
-                const std::uint64_t waited = MonotonicClock::now() - raw.receivedAtNanos;
-                if (lookup.answer == X11RecordedPositions::Answer::notYet && !flushAsked) {
-                    // The server holds recorded data back until it next writes to any client:
-                    // a round trip makes it write, so the record follows at once.
-                    flushAsked = true;
-                    XSync(session.recordControl->display(), False);
-                    XRecordProcessReplies(recordData);
-                    continue;
-                }
-                if (lookup.answer == X11RecordedPositions::Answer::notYet && waited < kRecordWaitNanos) {
-                    timeout = static_cast<int>((kRecordWaitNanos - waited) / 1'000'000) + 1;
-                    break;
+                if (lookup.answer == X11RecordedPositions::Answer::notYet) {
+                    const std::uint64_t now = MonotonicClock::now();
+                    if (now < raw.receivedAtNanos + kRecordFlushNanos) {
+                        nextLook = raw.receivedAtNanos + kRecordFlushNanos;
+                        break;
+                    }
+                    if (!flushAsked) {
+                        flushAsked = true;
+                        XSync(session.recordControl->display(), False);
+                        XRecordProcessReplies(recordData);
+                        continue;
+                    }
+                    if (now < raw.receivedAtNanos + kRecordWaitNanos) {
+                        nextLook = raw.receivedAtNanos + kRecordWaitNanos;
+                        break;
+                    }
                 }
                 if (lookup.answer == X11RecordedPositions::Answer::found) recorded = lookup.location;
             }
@@ -243,8 +268,20 @@ void X11InputSource::run(Session& session, const Sink& sink) {
         }
         // The converter's round trips may have read more events off the socket: poll() would not see them.
         if (XEventsQueued(display, QueuedAlready) > 0) continue;
+
+        // Rest after a wake-up, waking only to stop, then look at everything that came meanwhile.
+        std::uint64_t now = MonotonicClock::now();
+        const std::uint64_t restEnd = std::min(streaming ? wokeAt + kRestNanos : 0, nextLook.value_or(UINT64_MAX));
+        if (now < restEnd) {
+            pollfd wake = {session.wakeRead, POLLIN, 0};
+            if (poll(&wake, 1, millisUntil(restEnd, now)) > 0) return;
+            now = MonotonicClock::now();
+        }
         for (pollfd& wait : waits) wait.revents = 0;
+        const int timeout = nextLook ? millisUntil(*nextLook, now) : -1;
         if (poll(waits, 3, timeout) < 0 && errno != EINTR) return;
+        const std::uint64_t previousWake = std::exchange(wokeAt, MonotonicClock::now());
+        streaming = wokeAt - previousWake < kQuietNanos;
         // Hung up: the server went away and nothing more will arrive.
         if ((waits[0].revents & POLLIN) || (waits[1].revents & (POLLHUP | POLLERR))) return;
         if (waits[2].revents & (POLLHUP | POLLERR)) {

@@ -19,7 +19,9 @@ namespace brevanor {
 // position of its own (X11RecordedPositions), so positions stay exact however
 // far the listener falls behind. The thread waits in poll() on the connections
 // and a wake-up pipe, so stop() takes effect at once; it drains every queued
-// event before waiting again, so a burst arrives whole and in order.
+// event before waiting again, so a burst arrives whole and in order. While
+// events stream in it takes them a few milliseconds' worth at a time, which
+// costs a fraction of waking for each.
 class X11InputSource final : public InputSource {
 public:
     // `displayName` empty: $DISPLAY. `journal` is shared with the injector whose events read as synthetic.
