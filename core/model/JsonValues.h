@@ -167,13 +167,16 @@ using KeyMask = std::uint32_t;
 
 constexpr KeyMask bit(std::size_t index) { return KeyMask{1} << index; }
 
-// The index of `name` in `keys`, or N. Lengths and first letters rule out
-// most keys without calling memcmp, which documents with millions of keys feel.
+// The index of `name` in `keys`, or N. Keys are short and a document holds
+// millions of them: they are compared here, without a call to memcmp each.
 template <std::size_t N>
 std::size_t keyIndex(const std::array<std::string_view, N>& keys, std::string_view name) {
     for (std::size_t index = 0; index < N; ++index) {
         const std::string_view key = keys[index];
-        if (key.size() == name.size() && !key.empty() && key[0] == name[0] && key == name) return index;
+        if (key.size() != name.size()) continue;
+        std::size_t i = 0;
+        while (i < key.size() && key[i] == name[i]) ++i;
+        if (i == key.size()) return index;
     }
     return N;
 }

@@ -270,11 +270,16 @@ constexpr KeyMask keysOf(RecordingEvent::Kind kind) {
 
 std::optional<RecordingEvent::Kind> eventKindFromString(std::string_view text) {
     using Kind = RecordingEvent::Kind;
-    for (Kind kind : {Kind::mouseDown, Kind::mouseUp, Kind::mousePath, Kind::scroll, Kind::keyDown, Kind::keyUp,
-                      Kind::flagsChanged, Kind::idleGap}) {
-        if (toString(kind) == text) return kind;
-    }
-    return std::nullopt;
+    static constexpr std::array<Kind, 8> kKinds{Kind::mouseDown, Kind::mouseUp, Kind::mousePath,    Kind::scroll,
+                                                Kind::keyDown,   Kind::keyUp,   Kind::flagsChanged, Kind::idleGap};
+    static const std::array<std::string_view, 8> kNames = [] {
+        std::array<std::string_view, 8> names;
+        for (std::size_t i = 0; i < kKinds.size(); ++i) names[i] = toString(kKinds[i]);
+        return names;
+    }();
+    const std::size_t index = keyIndex(kNames, text);
+    if (index == kKinds.size()) return std::nullopt;
+    return kKinds[index];
 }
 
 // The fields of one event object as read; the defaults are those of missing
