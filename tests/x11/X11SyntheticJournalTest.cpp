@@ -12,6 +12,7 @@
 #include <random>
 
 #include "platform/x11/X11SyntheticJournal.h"
+#include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor::testing {
 namespace {
@@ -22,15 +23,9 @@ constexpr std::uint64_t kStart = 1'000'000 * kMillisecond;
 
 class SharedJournal : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-journal-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-    std::filesystem::path file() const { return folder_ / "journal"; }
+    std::filesystem::path file() const { return folder_.path() / "journal"; }
 
-    std::filesystem::path folder_;
+    TemporaryDirectory folder_;
 };
 
 TEST_F(SharedJournal, EveryListenerClaimsWhatAnyProcessPosted) {
@@ -59,7 +54,7 @@ TEST_F(SharedJournal, EveryListenerClaimsWhatAnyProcessPosted) {
 TEST_F(SharedJournal, ProcessesOfOneDisplayShareItAndNoOther) {
     const char* previous = std::getenv("XDG_RUNTIME_DIR");
     const std::string kept = previous ? previous : "";
-    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
     const auto player = X11SyntheticJournal::forDisplay(":7");
     const auto sameDisplay = X11SyntheticJournal::forDisplay("unix:7.0");
     const auto otherDisplay = X11SyntheticJournal::forDisplay(":8");
