@@ -15,25 +15,19 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 
+#include "core/capture/MonotonicClock.h"
 #include "platform/x11/X11SyntheticJournal.h"
 
 namespace {
 
 using brevanor::X11SyntheticJournal;
 using Request = X11SyntheticJournal::Request;
-
-std::uint64_t monotonicNanos() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000ULL + static_cast<std::uint64_t>(now.tv_nsec);
-}
 
 std::vector<XDevice*> openXTestDevices(Display* display) {
     std::vector<XDevice*> devices;
@@ -59,14 +53,16 @@ void releaseHeld(Display* display, XDevice* device, X11SyntheticJournal& journal
             auto* keys = reinterpret_cast<XKeyState*>(input);
             for (int code = 0; code < keys->num_keys && code < 256; ++code) {
                 if (!(keys->keys[code / 8] & (1 << (code % 8)))) continue;
-                journal.note({Request::keyRelease, static_cast<unsigned int>(code), 0, 0, monotonicNanos()});
+                journal.note(
+                    {Request::keyRelease, static_cast<unsigned int>(code), 0, 0, brevanor::MonotonicClock::now()});
                 XTestFakeKeyEvent(display, code, False, CurrentTime);
             }
         } else if (input->c_class == ButtonClass) {
             auto* buttons = reinterpret_cast<XButtonState*>(input);
             for (int button = 1; button < buttons->num_buttons && button < 256; ++button) {
                 if (!(buttons->buttons[button / 8] & (1 << (button % 8)))) continue;
-                journal.note({Request::buttonRelease, static_cast<unsigned int>(button), 0, 0, monotonicNanos()});
+                journal.note(
+                    {Request::buttonRelease, static_cast<unsigned int>(button), 0, 0, brevanor::MonotonicClock::now()});
                 XTestFakeButtonEvent(display, button, False, CurrentTime);
             }
         }
