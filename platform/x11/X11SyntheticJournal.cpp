@@ -15,6 +15,8 @@
 #include <cstring>
 #include <random>
 
+#include "platform/x11/SharedFileMapping.h"
+
 namespace brevanor {
 
 namespace {
@@ -152,7 +154,8 @@ std::shared_ptr<X11SyntheticJournal> X11SyntheticJournal::forDisplay(const std::
     return journal;
 }
 
-X11SyntheticJournal::X11SyntheticJournal(const std::filesystem::path& path) : writerId_(newWriterId()) {
+X11SyntheticJournal::X11SyntheticJournal(const std::filesystem::path& path)
+    : path_(path.string()), writerId_(newWriterId()) {
     mapShared(path);
     if (!ring_) mapPrivate();
     readPosition_ = ring_->next.load(std::memory_order_acquire);
@@ -160,7 +163,9 @@ X11SyntheticJournal::X11SyntheticJournal(const std::filesystem::path& path) : wr
 
 X11SyntheticJournal::X11SyntheticJournal() : writerId_(newWriterId()) { mapPrivate(); }
 
-X11SyntheticJournal::~X11SyntheticJournal() { munmap(ring_, sizeof(Ring)); }
+X11SyntheticJournal::~X11SyntheticJournal() {
+    if (!shared_) munmap(ring_, sizeof(Ring));
+}
 
 void X11SyntheticJournal::mapShared(const std::filesystem::path& path) {
     const auto fail = [&](const std::string& why) {
@@ -176,19 +181,35 @@ void X11SyntheticJournal::mapShared(const std::filesystem::path& path) {
     const FileLock lock{file.fd};
     if (!lock.held) return fail(std::strerror(errno));
     if (fstat(file.fd, &info) != 0) return fail(std::strerror(errno));
-    const bool fresh = info.st_size == 0;
-    if (fresh && ftruncate(file.fd, sizeof(Ring)) != 0) return fail(std::strerror(errno));
-    if (!fresh && info.st_size != static_cast<off_t>(sizeof(Ring))) return fail("it has another layout");
-    void* mapped = mmap(nullptr, sizeof(Ring), PROT_READ | PROT_WRITE, MAP_SHARED, file.fd, 0);
-    if (mapped == MAP_FAILED) return fail(std::strerror(errno));
-    auto* ring = static_cast<Ring*>(mapped);
+    if (info.st_size != 0 && info.st_size != static_cast<off_t>(sizeof(Ring))) return fail("it has another layout");
+    // Every page gets its storage now, also in a file an earlier process left
+    // sparse: a page written first when the file system is full could not be stored.
+    if (const int error = posix_fallocate(file.fd, 0, sizeof(Ring)); error != 0) return fail(std::strerror(error));
+    try {
+        shared_ = std::make_unique<SharedFileMapping>(file.fd, sizeof(Ring));
+    } catch (const std::system_error& error) {
+        return fail(error.code().message());
+    }
+    auto* ring = static_cast<Ring*>(shared_->data());
     // A blank header is a file whose creator died before writing it.
     if (ring->isBlank()) ring->setLayout();
     if (!ring->hasOurLayout()) {
-        munmap(mapped, sizeof(Ring));
+        shared_.reset();
         return fail("it has another layout");
     }
     ring_ = ring;
+}
+
+bool X11SyntheticJournal::isShared() const { return shared_ && !shared_->detached(); }
+
+void X11SyntheticJournal::warnOnceIfCutShort() {
+    // Said once, as for a file that could not be shared at all.
+    if (shared_ && shared_->detached() && !toldCutShort_.exchange(true)) {
+        std::fprintf(stderr,
+                     "brevanor: the synthetic-input journal %s was cut short by another program; replays by other "
+                     "Brevanor processes on this display may be recorded as input.\n",
+                     path_.c_str());
+    }
 }
 
 void X11SyntheticJournal::mapPrivate() {
@@ -269,6 +290,7 @@ void X11SyntheticJournal::readNewEntries(std::uint64_t nowNanos) {
 }
 
 bool X11SyntheticJournal::claim(Request request, unsigned int detail, int x, int y, std::uint64_t nowNanos) {
+    warnOnceIfCutShort();
     std::lock_guard lock(mutex_);
     readNewEntries(nowNanos);
     const auto match = std::find_if(pending_.begin(), pending_.end(), [&](const Pending& p) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -26,6 +27,8 @@ namespace brevanor {
 // cannot be used, the journal is the process's own, and other processes'
 // replays then read as another program's.
 // Safe to use from any thread.
+class SharedFileMapping;
+
 class X11SyntheticJournal {
 public:
     enum class Request : std::uint8_t { motion, buttonPress, buttonRelease, keyPress, keyRelease };
@@ -61,6 +64,10 @@ public:
 
     // Why the file given could not be shared; nothing when it is.
     const std::optional<std::string>& problem() const { return problem_; }
+    // Whether the entries go to the shared file: false for a journal of the
+    // process alone, and once another program cut the file short under it
+    // (from then on it carries on in memory of its own).
+    bool isShared() const;
 
     // Notes a request about to be sent. Never blocks and makes no system call.
     void note(const Entry& entry);
@@ -88,13 +95,17 @@ private:
 
     void mapShared(const std::filesystem::path& path);
     void mapPrivate();
+    void warnOnceIfCutShort();
     void readNewEntries(std::uint64_t nowNanos);
     // Reads the entry at `position`: true once it was taken or can never be
     // read; false while its writer is still writing it.
     bool read(std::uint64_t position, std::uint64_t nowNanos);
 
+    std::string path_;
+    std::unique_ptr<SharedFileMapping> shared_;  // the file's pages, while the ring is shared
     Ring* ring_ = nullptr;
     std::optional<std::string> problem_;
+    std::atomic<bool> toldCutShort_{false};
     const std::uint64_t writerId_;  // tells this journal's entries from those of other journals
 
     std::mutex mutex_;  // guards the reader's state below

@@ -3,9 +3,14 @@
 // objects on one file stand for processes here; the concurrency test and the
 // end-to-end test show it with real processes.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -165,6 +170,69 @@ TEST_F(SharedJournal, DamageInTheRingMatchesNothingAndBreaksNothing) {
     EXPECT_FALSE(listener.claim(Request::keyPress, 38, 0, 0, kStart));
     player.note({Request::keyPress, 40, 0, 0, kStart});
     EXPECT_TRUE(listener.claim(Request::keyPress, 40, 0, 0, kStart));
+}
+
+// Any program of the user's may truncate the file, and a newer Brevanor may
+// give it another layout: touching pages the file no longer has must not end
+// the player (leaving its keys held), the recorder or the application.
+TEST_F(SharedJournal, AFileCutShortUnderItEndsNoProcess) {
+    X11SyntheticJournal player(file()), listener(file());
+    ASSERT_TRUE(player.isShared());
+    player.note({Request::keyPress, 38, 0, 0, kStart});
+    ASSERT_EQ(truncate(file().c_str(), 0), 0);
+
+    player.note({Request::keyRelease, 38, 0, 0, kStart});
+    EXPECT_FALSE(listener.claim(Request::keyPress, 38, 0, 0, kStart)) << "what the file held is gone";
+    EXPECT_FALSE(player.isShared());
+    EXPECT_FALSE(listener.isShared());
+    player.note({Request::keyPress, 39, 0, 0, kStart});
+    EXPECT_TRUE(player.claim(Request::keyPress, 39, 0, 0, kStart)) << "it carries on as the process's own";
+}
+
+// A runtime folder on a small tmpfs that fills up: the pages of a journal
+// are its own from the start, and a file left with holes (by an earlier
+// version, or another program) is not shared, since a write into a hole would
+// find no room. Needs a file system of its own, so it runs where a mount
+// namespace can be made (root, as in CI).
+TEST_F(SharedJournal, AFullFileSystemEndsNoProcess) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", folder_.path().c_str(), "tmpfs", 0, "size=2m,mode=0700") != 0) {
+            _exit(77);
+        }
+        const std::filesystem::path early = folder_.path() / "early", holes = folder_.path() / "holes";
+        X11SyntheticJournal player(early), withHoles(holes);
+        {
+            const int fd = open(holes.c_str(), O_RDWR);
+            const auto size = static_cast<off_t>(std::filesystem::file_size(holes));
+            if (fd < 0 || fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, 0, size) != 0) _exit(8);
+            close(fd);
+        }
+        const int filler = open((folder_.path() / "filler").c_str(), O_WRONLY | O_CREAT, 0600);
+        const std::string block(64 * 1024, 'x');
+        while (write(filler, block.data(), block.size()) > 0) {
+        }
+        close(filler);
+
+        int failures = 0;
+        const int count = static_cast<int>(X11SyntheticJournal::kCapacity) + 10;
+        for (int i = 0; i < count; ++i) player.note({Request::motion, 0, i, 0, kStart});
+        if (!player.isShared() || !player.claim(Request::motion, 0, count - 1, 0, kStart)) failures |= 1;
+        withHoles.note({Request::keyPress, 38, 0, 0, kStart});
+        if (withHoles.isShared() || !withHoles.claim(Request::keyPress, 38, 0, 0, kStart)) failures |= 2;
+        if (!X11SyntheticJournal(holes).problem()) failures |= 4;
+        _exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no tmpfs of its own can be mounted here (needs root)";
+    EXPECT_EQ(WEXITSTATUS(status) & 1, 0) << "the first journal lost its shared entries";
+    EXPECT_EQ(WEXITSTATUS(status) & 2, 0) << "the journal on a file with holes did not carry on alone";
+    EXPECT_EQ(WEXITSTATUS(status) & 4, 0) << "a file with holes was shared on a full file system";
+    EXPECT_EQ(WEXITSTATUS(status) & 8, 0) << "could not punch holes";
 }
 
 }  // namespace
