@@ -15,8 +15,10 @@ class LibraryLock {
 public:
     static constexpr std::string_view fileName = ".brevanor-library.lock";
 
-    // Waits until the lock is free. Throws FileError when the lock file cannot
-    // be opened or made (a folder that is gone answers ENOENT).
+    // Waits until the lock is free. A link, FIFO, device or empty folder in
+    // the lock file's place is removed and a lock file made anew. Throws
+    // FileError when the lock file cannot be opened or made (a folder that is
+    // gone answers ENOENT).
     explicit LibraryLock(const std::filesystem::path& folder);
 
 private:

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "core/store/FileDescriptor.h"
+
 namespace brevanor {
 
 // Holds the lock of the preferences file while one writer reads, changes and
@@ -11,7 +13,9 @@ namespace brevanor {
 // while held. It is the lock QSettings takes (as QLockFile makes it), so that
 // earlier versions of the application, which wrote the file with QSettings,
 // and this one never lose each other's changes either. A lock left by a
-// process that is gone is taken over.
+// process that is gone is taken over, and so is a file under the lock's name
+// that no writer made (no process id in it, nobody holding its flock); a
+// link, FIFO, device or empty folder there is removed.
 class SettingsLockFile {
 public:
     // Waits up to `patience` for the lock; throws FileError (EWOULDBLOCK) when it stays taken.
@@ -29,7 +33,7 @@ private:
     bool removeIfStale();
 
     std::filesystem::path path_;
-    int fd_ = -1;
+    FileDescriptor fd_;
 };
 
 }  // namespace brevanor
