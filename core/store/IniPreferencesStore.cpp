@@ -14,6 +14,7 @@
 #include "core/store/FileDescriptor.h"
 #include "core/store/FileError.h"
 #include "core/store/PreferencesFileError.h"
+#include "core/store/PrivateFolder.h"
 #include "core/store/SettingsLockFile.h"
 #include "core/store/UserDataDirectory.h"
 
@@ -218,15 +219,6 @@ std::vector<std::string> splitLines(std::string_view text) {
     return lines;
 }
 
-// Made only for the file's own folder, which the user alone may read: preferences name what the user records.
-void createPrivateFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    if (std::filesystem::is_directory(folder, error)) return;
-    std::filesystem::create_directories(folder.parent_path(), error);
-    if (error) throw FileError("create", folder.parent_path(), error.value());
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw FileError("create", folder, errno);
-}
-
 // The index of `key`'s line in the [General] group, if there is one.
 std::optional<std::size_t> findKeyLine(const std::vector<std::string>& lines, std::string_view escapedKey) {
     bool inGeneral = false;
@@ -265,6 +257,19 @@ std::optional<std::int64_t> integerOf(const std::optional<std::string>& value) {
     const auto real = parseNumber<double>(*value);
     if (real && std::trunc(*real) == *real && std::abs(*real) < 0x1p63) return static_cast<std::int64_t>(*real);
     return std::nullopt;
+}
+
+// Where `file` leads through any links: the file itself when it is none.
+std::filesystem::path linkTarget(std::filesystem::path file) {
+    // As many links as the system itself follows in one path.
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) return file;
+        const std::filesystem::path target = std::filesystem::read_symlink(file, error);
+        if (error) throw FileError("write", file, error.value());
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
+    throw FileError("write", file, ELOOP);
 }
 
 }  // namespace
@@ -478,7 +483,14 @@ void IniPreferencesStore::write(std::string_view key,
     }
     std::string contents;
     for (const std::string& each : lines) contents += each + "\n";
-    AtomicFileWriter().write(file_, contents);
+    // The next reader would refuse the file and start from the defaults: keep it as it is instead.
+    if (contents.size() > maxFileBytes) {
+        throw PreferencesFileError("“" + file_.string() + "” would grow larger than " +
+                                   std::to_string(maxFileBytes / (1024 * 1024)) + " MiB, so “" + std::string(key) +
+                                   "” was not stored");
+    }
+    // A dotfile manager may keep the file elsewhere and link it here: the link stays and its target gets the change.
+    AtomicFileWriter().write(linkTarget(file_), contents);
     hasContents_ = false;  // read back on the next question, with the file's new time
 }
 

@@ -44,7 +44,9 @@ public:
     std::optional<std::vector<std::uint8_t>> getData(std::string_view key) const override;
 
     // Throw FileError when the file cannot be written, and PreferencesFileError,
-    // writing nothing, when the file that is there cannot be read.
+    // writing nothing, when the file that is there cannot be read or would
+    // grow past maxFileBytes. A link in the file's place is followed: its
+    // target is replaced, the link stays.
     void setInteger(std::string_view key, std::int64_t value) override;
     void setBoolean(std::string_view key, bool value) override;
     void setDouble(std::string_view key, double value) override;

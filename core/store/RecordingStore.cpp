@@ -10,29 +10,12 @@
 #include "core/store/DocumentFile.h"
 #include "core/store/FileError.h"
 #include "core/store/LibraryLock.h"
+#include "core/store/PrivateFolder.h"
 #include "core/store/UserDataDirectory.h"
 
 namespace brevanor {
 
 namespace {
-
-// Creates `directory` and its missing parents. They will hold keystrokes, so
-// only the user may enter the folders made here.
-void createFolder(const std::filesystem::path& directory) {
-    std::vector<std::filesystem::path> missing;
-    std::error_code ignored;
-    for (auto folder = directory; !folder.empty() && !std::filesystem::exists(folder, ignored);
-         folder = folder.parent_path()) {
-        missing.push_back(folder);
-        if (folder == folder.parent_path()) break;
-    }
-    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
-        if (::mkdir(folder->c_str(), 0700) != 0 && errno != EEXIST) {
-            throw FileError("create the folder", *folder, errno);
-        }
-    }
-    if (!std::filesystem::is_directory(directory, ignored)) throw FileError("create the folder", directory, ENOTDIR);
-}
 
 // Whether nothing at all is at `path` (a dangling link counts as nothing). A
 // folder that cannot be searched does not count: reading will say why.
@@ -76,7 +59,7 @@ RecordingStore::RecordingStore(std::filesystem::path directory, std::shared_ptr<
       options_(std::move(options)),
       listing_(maxDocumentBytes, options_.listingThreads),
       summaryListing_(maxDocumentBytes, options_.listingThreads) {
-    createFolder(directory_);
+    createPrivateFolder(directory_);
 }
 
 std::filesystem::path RecordingStore::fileURL(const Uuid& id) const {
@@ -211,7 +194,7 @@ LibraryLock RecordingStore::lockFor(const Uuid& id) const {
 
 void RecordingStore::create(Uuid& id, const AtomicFileWriter::Producer& produce) {
     // The folder may have been removed since the store was made; the recording must not be lost for that.
-    createFolder(directory_);
+    createPrivateFolder(directory_);
     AtomicFileWriter::removeAbandonedTemporaryFiles(directory_);
     for (;; id = Uuid::random()) {
         const std::filesystem::path path = fileURL(id);

@@ -145,6 +145,42 @@ TEST_F(IniPreferencesStoreTest, AFileThatCannotBeReadIsNamedAndNeverWrittenOver)
     }
 }
 
+// A dotfile manager keeps the file elsewhere and links it here (maybe through
+// a second, relative link): changes go to the real file, the links stay.
+TEST_F(IniPreferencesStoreTest, ALinkedFileIsChangedWhereItLives) {
+    const auto dotfiles = folder_.path() / "dotfiles";
+    std::filesystem::create_directories(dotfiles);
+    std::ofstream(dotfiles / "Brevanor.conf") << kWrittenByTheApplication;
+    std::filesystem::create_symlink("Brevanor.conf", dotfiles / "current.conf");
+    std::filesystem::create_directories(file_.parent_path());
+    std::filesystem::create_symlink(dotfiles / "current.conf", file_);
+
+    store_.setInteger("countdownSeconds", 7);
+    EXPECT_TRUE(std::filesystem::is_symlink(file_));
+    EXPECT_TRUE(std::filesystem::is_symlink(dotfiles / "current.conf"));
+    EXPECT_EQ(IniPreferencesStore(dotfiles / "Brevanor.conf").getInteger("countdownSeconds"), 7);
+    EXPECT_EQ(IniPreferencesStore(dotfiles / "Brevanor.conf").getInteger("com.brevanor.recordingCounter"), 41);
+}
+
+// The reader refuses a file over the limit and would start from the defaults:
+// a change that would grow the file past it is refused and the file kept.
+TEST_F(IniPreferencesStoreTest, NeverWritesAFileTheReaderWouldRefuse) {
+    const std::string full = std::string(kWrittenByTheApplication) +
+                             std::string(IniPreferencesStore::maxFileBytes - kWrittenByTheApplication.size() - 1, ';') +
+                             "\n";
+    write(full);
+    ASSERT_FALSE(store_.problem().has_value()) << "exactly at the limit reads";
+    try {
+        store_.setString("note", "one byte too many");
+        ADD_FAILURE() << "the file grew past the limit";
+    } catch (const PreferencesFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("larger than 1 MiB"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(contents(), full);
+    store_.setInteger("countdownSeconds", 6);  // the same length: still fits
+    EXPECT_EQ(store_.getInteger("countdownSeconds"), 6);
+}
+
 TEST_F(IniPreferencesStoreTest, ReadsTheFileAgainOnlyWhenAnotherProcessChangedIt) {
     write(kWrittenByTheApplication);
     EXPECT_EQ(store_.getInteger("countdownSeconds"), 5);
