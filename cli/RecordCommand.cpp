@@ -1,5 +1,6 @@
 #include "cli/RecordCommand.h"
 
+#include <filesystem>
 #include <ostream>
 
 #include "cli/CliError.h"
@@ -16,6 +17,22 @@
 #include "core/model/Localized.h"
 
 namespace brevanor {
+
+void RecordCommand::keepOutsideLibrary(const Recording& recording, const std::string& why) {
+    const std::string failed = tr("Could not save “") + recording.name + tr("” in the library: ") + why;
+    std::string kept;
+    try {
+        const auto file = NewRecording::keepOutsideLibrary(
+            recording, NewRecording::placesOutsideLibrary(std::filesystem::current_path()));
+        kept = tr(". It is kept in ") + file.string() + tr("; add it later with: brevanor-cli import '") +
+               file.string() + "'";
+    } catch (const std::exception& error) {
+        // Nowhere to write it: the document goes to standard output, the one place left.
+        context_.out() << Recording::makeJSONEncoder().encode(recording) << "\n";
+        kept = tr(", nor kept in a file (") + error.what() + tr("); its document is on standard output");
+    }
+    throw CliError(failed + kept);
+}
 
 int RecordCommand::run(const CommandLine& line) {
     line.expectPositionals(0, 0, "nothing");
@@ -98,12 +115,12 @@ int RecordCommand::run(const CommandLine& line) {
     }
 
     if (!NewRecording::isWorthKeeping(*recording)) throw CliError("Nothing was recorded, so nothing was saved.");
-    NewRecording::Named named = NewRecording::prepare(
-        std::move(*recording), store, settings.newRecordingSettings(), name, std::chrono::system_clock::now());
+    NewRecording::Named named = NewRecording::prepare(std::move(*recording), store, settings.newRecordingSettings(),
+                                                      name, std::chrono::system_clock::now());
     try {
         named.recording.id = store.add(named.recording).id;
     } catch (const std::exception& error) {
-        throw CliError(tr("Could not save “") + named.recording.name + "”: " + error.what());
+        keepOutsideLibrary(named.recording, error.what());
     }
     if (named.warning) context_.err() << *named.warning << "\n";
     context_.out() << named.recording.id.toString() << "\n";

@@ -37,6 +37,18 @@ std::string lowercased(std::string text) {
     return text;
 }
 
+// A new recording the library could not take exists nowhere else: kept in a
+// file outside the library instead of lost, and the sentence that says where.
+std::string keptOutsideLibrary(const Recording& recording) {
+    try {
+        const auto file = NewRecording::keepOutsideLibrary(recording, NewRecording::placesOutsideLibrary());
+        return fillIn(brevanor::tr(". It is kept in “%1”; open that file with Brevanor to add it to the library."),
+                      {file.string()});
+    } catch (const std::exception& error) {
+        return fillIn(brevanor::tr(", and it could not be kept anywhere else either (%1)."), {error.what()});
+    }
+}
+
 }  // namespace
 
 AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingStore> store, Services services,
@@ -394,7 +406,8 @@ bool AppCoordinator::writeToLibrary(const Recording& recording, bool isNew) {
             store_->save(recording);
         }
     } catch (const std::exception& error) {
-        setErrorMessage(fillIn(brevanor::tr("Could not save “%1”: %2"), {recording.name, error.what()}));
+        const std::string message = fillIn(brevanor::tr("Could not save “%1”: %2"), {recording.name, error.what()});
+        setErrorMessage(isNew ? message + keptOutsideLibrary(recording) : message);
         return false;
     }
     reloadLibrary();

@@ -1,11 +1,15 @@
 #include "core/control/NewRecording.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 
 #include "core/model/Localized.h"
+#include "core/store/AtomicFileWriter.h"
 #include "core/store/PreferencesStore.h"
+#include "core/store/PrivateFolder.h"
 #include "core/store/RecordingStore.h"
+#include "core/store/UserDataDirectory.h"
 
 namespace brevanor {
 
@@ -33,6 +37,42 @@ NewRecording::Named NewRecording::prepare(Recording recording, RecordingStore& s
     }
     recording.settings = settings;
     return {std::move(recording), std::move(warning)};
+}
+
+std::vector<std::filesystem::path> NewRecording::placesOutsideLibrary(
+    const std::optional<std::filesystem::path>& extra) {
+    std::vector<std::filesystem::path> places;
+    try {
+        places.push_back(userStateDirectory() / "Brevanor" / "Unsaved");
+    } catch (const std::exception&) {
+        // Without a home folder the other places still serve.
+    }
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/')
+        places.emplace_back(runtime);
+    if (extra) places.push_back(*extra);
+    std::error_code error;
+    if (auto temporary = std::filesystem::temp_directory_path(error); !error) places.push_back(std::move(temporary));
+    return places;
+}
+
+std::filesystem::path NewRecording::keepOutsideLibrary(const Recording& recording,
+                                                       const std::vector<std::filesystem::path>& places) {
+    const std::string document = Recording::makeJSONEncoder().encode(recording);
+    std::exception_ptr failure;
+    for (const std::filesystem::path& folder : places) {
+        try {
+            createPrivateFolder(folder);
+            // The id keeps names apart; a name taken meanwhile (a shared temporary folder) gets another.
+            for (Uuid id = recording.id;; id = Uuid::random()) {
+                const auto file = folder / ("Brevanor recording " + id.toString() + ".json");
+                if (AtomicFileWriter().create(file, document)) return file;
+            }
+        } catch (const std::exception&) {
+            failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
+    throw std::runtime_error("there is no folder to keep it in");
 }
 
 }  // namespace brevanor

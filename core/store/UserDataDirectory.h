@@ -13,4 +13,9 @@ std::filesystem::path homeDirectory();
 // ~/Library/Application Support on macOS. One source file per system.
 std::filesystem::path userDataDirectory();
 
+// The folder for per-user state worth keeping that is no document of the
+// user's library: $XDG_STATE_HOME or ~/.local/state on Linux desktops, the
+// same as userDataDirectory() on macOS.
+std::filesystem::path userStateDirectory();
+
 }  // namespace brevanor

@@ -4,13 +4,21 @@
 
 namespace brevanor {
 
-std::filesystem::path userDataDirectory() {
-    // The XDG base-directory rules: a relative XDG_DATA_HOME is invalid and ignored.
-    if (const char* dataHome = std::getenv("XDG_DATA_HOME"); dataHome != nullptr) {
-        const std::filesystem::path path(dataHome);
+namespace {
+
+// The XDG base-directory rules: a relative value is invalid and ignored.
+std::filesystem::path xdgDirectory(const char* variable, const std::filesystem::path& underHome) {
+    if (const char* value = std::getenv(variable); value != nullptr) {
+        const std::filesystem::path path(value);
         if (path.is_absolute()) return path;
     }
-    return homeDirectory() / ".local" / "share";
+    return homeDirectory() / underHome;
 }
+
+}  // namespace
+
+std::filesystem::path userDataDirectory() { return xdgDirectory("XDG_DATA_HOME", ".local/share"); }
+
+std::filesystem::path userStateDirectory() { return xdgDirectory("XDG_STATE_HOME", ".local/state"); }
 
 }  // namespace brevanor

@@ -8,4 +8,6 @@ std::filesystem::path userDataDirectory() {
     return homeDirectory() / "Library" / "Application Support";
 }
 
+std::filesystem::path userStateDirectory() { return userDataDirectory(); }
+
 }  // namespace brevanor

@@ -1,4 +1,7 @@
+#include <stdlib.h>
+
 #include <QSignalSpy>
+#include <fstream>
 
 #include "tests/app/CoordinatorTest.h"
 
@@ -208,6 +211,36 @@ TEST_F(AppCoordinatorRecordingTest, QuittingWhileRecordingSavesTheRecordingAndRe
     EXPECT_EQ(coordinator->recordings().size(), 1u);
     EXPECT_TRUE(hotKeys->registered().empty());
     EXPECT_FALSE(source->isRunning());
+}
+
+// A library that cannot take a new recording (a full or read-only disk; here
+// a file where its folder should be) must not cost the user the recording: it
+// is kept in the state folder, and the message says where.
+TEST_F(AppCoordinatorRecordingTest, ARecordingTheLibraryCannotTakeIsKeptOutsideIt) {
+    const std::string stateFolder = (folder.path() / "state").string();
+    const char* previous = std::getenv("XDG_STATE_HOME");
+    const std::string kept = previous ? previous : "";
+    setenv("XDG_STATE_HOME", stateFolder.c_str(), 1);
+    make();
+    startRecording();
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+    mainQueue->advanceBy(100 * kMillis);
+    std::filesystem::remove_all(store->directory());
+    std::ofstream(store->directory()) << "in the library's way";
+
+    coordinator->toggleRecording();
+    previous ? setenv("XDG_STATE_HOME", kept.c_str(), 1) : unsetenv("XDG_STATE_HOME");
+    ASSERT_TRUE(coordinator->errorMessage());
+    const std::string& message = *coordinator->errorMessage();
+    EXPECT_TRUE(message.starts_with("Could not save “Recording 1 – ")) << message;
+    const auto at = message.find("It is kept in “");
+    ASSERT_NE(at, std::string::npos) << message;
+    const std::string file = message.substr(at + std::string("It is kept in “").size(),
+                                            message.find("”", at + 16) - at - std::string("It is kept in “").size());
+    EXPECT_TRUE(file.starts_with(stateFolder + "/Brevanor/Unsaved/")) << file;
+    const Recording rescued = store->load(std::filesystem::path(file));
+    EXPECT_TRUE(std::any_of(rescued.events.begin(), rescued.events.end(),
+                            [](const RecordingEvent& e) { return isKeyEvent(e, 0); }));
 }
 
 }  // namespace

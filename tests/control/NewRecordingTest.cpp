@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/control/NewRecording.h"
 #include "core/store/IniPreferencesStore.h"
@@ -58,6 +59,26 @@ TEST(NewRecording, ACounterThatCannotBeStoredIsAWarningAndTheRecordingIsKept) {
     const auto listed = store.list().entries;
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed.front()->name, named.recording.name);
+}
+
+// Each place is tried in turn, nothing is ever replaced, and the document
+// reads as the recording; when no place takes it, the last failure is thrown.
+TEST(NewRecording, KeepsARecordingOutsideTheLibraryInTheFirstPlaceThatTakesIt) {
+    TemporaryDirectory folder;
+    const Recording recording = sampleRecording("Unsaved", Date{});
+    const auto blocked = folder.path() / "blocked";
+    std::ofstream(blocked) << "a file where a folder should be";
+    const auto unsaved = folder.path() / "state" / "Unsaved";
+
+    const auto first = NewRecording::keepOutsideLibrary(recording, {blocked, unsaved});
+    EXPECT_EQ(first.parent_path(), unsaved);
+    EXPECT_EQ(RecordingStore(folder.path() / "Recordings", std::make_shared<IniPreferencesStore>(folder.path() / "c"))
+                  .load(first),
+              recording);
+    const auto second = NewRecording::keepOutsideLibrary(recording, {unsaved});
+    EXPECT_NE(second, first) << "the same recording kept twice takes two files";
+    EXPECT_TRUE(std::filesystem::exists(first));
+    EXPECT_THROW(NewRecording::keepOutsideLibrary(recording, {blocked}), std::exception);
 }
 
 }  // namespace
