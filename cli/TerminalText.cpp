@@ -8,13 +8,6 @@ namespace brevanor {
 
 namespace {
 
-bool actsOnTerminal(char32_t c) {
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) ||             // C0, DEL, C1
-           c == 0x061C || c == 0x200E || c == 0x200F ||                     // direction marks
-           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||  // embeddings, isolates
-           c == 0x2028 || c == 0x2029;                                      // line and paragraph separators
-}
-
 std::string written(const char* format, unsigned value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, format, value);
@@ -34,7 +27,7 @@ std::string TerminalText::escaped(std::string_view text) {
             continue;
         }
         const char32_t c = Utf8::codePoint(text, i, length);
-        if (!actsOnTerminal(c)) {
+        if (!Utf8::actsOnTerminal(c)) {
             result.append(text, i, length);
         } else if (c == '\n') {
             result += "\\n";

@@ -41,7 +41,13 @@ void JsonWriter::string(std::string_view text) {
                         ++i;
                         continue;
                     }
-                    out_.append(text.data() + i, length);
+                    // Written out, so that the text cannot act on a terminal that shows the JSON.
+                    if (const char32_t point = Utf8::codePoint(text, i, length); Utf8::actsOnTerminal(point)) {
+                        out_.append("\\u");
+                        for (int shift = 12; shift >= 0; shift -= 4) out_.push_back(kHex[(point >> shift) & 0x0F]);
+                    } else {
+                        out_.append(text.data() + i, length);
+                    }
                     i += length;
                     continue;
                 }

@@ -52,7 +52,8 @@ public:
         out_.append(flag ? std::string_view("true") : std::string_view("false"));
         needsComma_ = true;
     }
-    // Escapes quotes, backslashes and control characters (a slash stays plain);
+    // Escapes quotes, backslashes and whatever a terminal acts on (control
+    // characters, text reordering; see Utf8::actsOnTerminal; a slash stays plain);
     // bytes that are not valid UTF-8 become U+FFFD so that the document stays readable.
     void string(std::string_view text);
 

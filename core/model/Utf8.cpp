@@ -33,4 +33,11 @@ char32_t Utf8::codePoint(std::string_view text, std::size_t i, std::size_t lengt
     return codePoint;
 }
 
+bool Utf8::actsOnTerminal(char32_t c) {
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) ||             // C0, DEL, C1
+           c == 0x061C || c == 0x200E || c == 0x200F ||                     // direction marks
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||  // embeddings, isolates
+           c == 0x2028 || c == 0x2029;                                      // line and paragraph separators
+}
+
 }  // namespace brevanor

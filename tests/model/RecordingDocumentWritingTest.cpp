@@ -183,13 +183,15 @@ TEST(RecordingDocumentWriting, NonFiniteDoublesFailNamingWhereTheySit) {
     EXPECT_EQ(failure(recording), "environment.frontmostApp.windowFrame.x: a non-finite number cannot be written");
 }
 
-TEST(RecordingDocumentWriting, StringsAreEscapedOnlyWhereJsonRequires) {
+// Escaped where JSON requires it, and where a terminal showing the document
+// would act on the text: DEL, C1 controls, bidirectional controls.
+TEST(RecordingDocumentWriting, StringsAreEscapedWhereJsonOrATerminalRequires) {
     Recording recording = smallRecording();
-    recording.name = std::string("a/b \"q\" \\ \t\n\r\b\f \x01\x1f\x7f é “x” 😀") + '\0' + "end";
+    recording.name =
+        std::string("a/b \"q\" \\ \t\n\r\b\f \x01\x1f\x7f é “x” 😀 \u0085\u009b\u202e\u2066\u2069") + '\0' + "end";
     const std::string document = kEncoder.encode(recording);
-    EXPECT_NE(document.find(R"("name":"a/b \"q\" \\ \t\n\r\b\f \u0001\u001f)"
-                            "\x7f"
-                            R"( é “x” 😀\u0000end")"),
+    EXPECT_NE(document.find(R"("name":"a/b \"q\" \\ \t\n\r\b\f \u0001\u001f\u007f é “x” 😀 )"
+                            R"(\u0085\u009b\u202e\u2066\u2069\u0000end")"),
               std::string::npos)
         << document;
     EXPECT_EQ(Recording::makeJSONDecoder().decode(document).name, recording.name);
