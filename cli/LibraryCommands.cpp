@@ -129,8 +129,23 @@ int LibraryCommands::duplicate(const CommandLine& line) {
 
 int LibraryCommands::remove(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
-    const RecordingSummary recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
-    changing("delete", recording.name, [&] { context_.store().deleteRecording(recording.id); });
+    const std::string& reference = line.positionals()[0];
+    RecordingStore& store = context_.store();
+    Uuid id;
+    std::string name;
+    try {
+        const RecordingSummary recording = RecordingLookup(store).findInLibrary(reference);
+        id = recording.id;
+        name = recording.name;
+    } catch (const CliError&) {
+        // A document that cannot be read is still the user's to delete, by the id its file is named by.
+        const auto parsed = Uuid::parse(reference);
+        std::error_code error;
+        if (!parsed || !std::filesystem::exists(std::filesystem::symlink_status(store.fileURL(*parsed), error))) throw;
+        id = *parsed;
+        name = store.fileURL(id).filename().string();
+    }
+    changing("delete", name, [&] { store.deleteRecording(id); });
     return 0;
 }
 

@@ -1,6 +1,9 @@
 #include "cli/RecordingLookup.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "cli/CliError.h"
@@ -20,6 +23,16 @@ std::string reason(const std::exception& error) {
 bool isFile(const std::string& reference) {
     std::error_code error;
     return !Uuid::parse(reference) && std::filesystem::is_regular_file(reference, error);
+}
+
+// What is at `path` when something is there that is no file: a folder, a pipe, a device.
+std::optional<std::string> notAFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return std::nullopt;
+    if (S_ISDIR(info.st_mode)) return "a folder";
+    if (S_ISFIFO(info.st_mode)) return "a pipe";
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return "a device";
+    return "no regular file";
 }
 
 // Runs `read` on the library's recording `id`, wording its failures.
@@ -77,6 +90,10 @@ Uuid RecordingLookup::libraryId(const std::string& reference) const {
         if (recording->name == reference) matches.push_back(recording->id);
     }
     if (matches.empty()) {
+        // Meant as a file, most likely: say what is there instead.
+        if (const auto what = notAFile(reference)) {
+            throw CliError(reference + " is " + *what + ", not a recording file, and no recording is named so.");
+        }
         throw CliError("No recording is named “" + reference + "”, and no id or file matches it.");
     }
     if (matches.size() > 1) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "core/model/RecordingDocumentError.h"
@@ -74,6 +75,11 @@ FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t 
         }
         if (count == 0) break;
         filled += static_cast<std::size_t>(count);
+    }
+    // Editors on some systems open UTF-8 files with a byte order mark; JSON has no place for it.
+    if (constexpr std::string_view bom = "\xEF\xBB\xBF"; std::string_view(data, filled).starts_with(bom)) {
+        std::memmove(data, data + bom.size(), filled - bom.size());
+        filled -= bom.size();
     }
     bytes.resize(filled);
     return fileIdentity(info);

@@ -230,7 +230,15 @@ TEST_F(LibraryCommands, HostileNamesCannotActOnTheTerminal) {
     EXPECT_EQ(failure.err, "brevanor-cli: No recording is named “" + typed + " typo”, and no id or file matches it.\n");
 
     simdjson::dom::parser parser;
-    const simdjson::dom::array list = parser.parse(cli_.run({"list", "--json"}).out).get_array();
+    const std::string listJson = cli_.run({"list", "--json"}).out;
+    const std::string showJson = cli_.run({"show", recording.id.toString(), "--json"}).out;
+    for (const std::string& json : {listJson, showJson}) {
+        EXPECT_EQ(json.find_first_of("\x1b\x07\x7f"), std::string::npos) << json;
+        EXPECT_EQ(json.find("\xc2\x9b"), std::string::npos) << "a raw C1 control";
+        EXPECT_EQ(json.find("\u202e"), std::string::npos) << "a raw right-to-left override";
+        EXPECT_NE(json.find(R"(\u009b\u202e)"), std::string::npos) << json;
+    }
+    const simdjson::dom::array list = parser.parse(listJson).get_array();
     EXPECT_EQ(std::string_view(list.at(0)["name"]),
               std::string("Evil\x1b]0;owned\x07\x1b[2J\nFAKE-ID  Row\xc2\x9b\u202e\xef\xbf\xbd"));
 }
@@ -274,6 +282,42 @@ TEST_F(LibraryCommands, SaysPlainlyWhatItCannotFind) {
     EXPECT_TRUE(undecodable.err.starts_with("brevanor-cli: " + garbage.string() +
                                             " is not a recording this version of Brevanor understands ("));
     EXPECT_EQ(std::count(undecodable.err.begin(), undecodable.err.end(), '\n'), 1);
+
+    // Meant as files, but no files: said as such, not as a missing name.
+    const auto folder = cli_.folder() / "a folder";
+    std::filesystem::create_directory(folder);
+    const auto pipe = cli_.folder() / "a pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(
+        cli_.run({"show", folder.string()}).err,
+        "brevanor-cli: " + folder.string() + " is a folder, not a recording file, and no recording is named so.\n");
+    EXPECT_EQ(cli_.run({"play", pipe.string()}).err,
+              "brevanor-cli: " + pipe.string() + " is a pipe, not a recording file, and no recording is named so.\n");
+}
+
+// A document of the library that no longer reads is still the user's to
+// delete, by the id its file is named by (as `list` names it).
+TEST_F(LibraryCommands, DeletesADocumentThatCannotBeRead) {
+    const Recording recording = add("Broken later", now_);
+    const auto path = cli_.library() / (recording.id.toString() + ".json");
+    std::ofstream(path, std::ios::trunc) << "{ broken";
+    const auto deleted = cli_.run({"delete", recording.id.toString()});
+    EXPECT_EQ(deleted.status, 0) << deleted.err;
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(cli_.run({"delete", recording.id.toString()}).err,
+              "brevanor-cli: No recording in the library has the id " + recording.id.toString() + ".\n");
+}
+
+// Editors on some systems begin UTF-8 files with a byte order mark.
+TEST_F(LibraryCommands, ReadsADocumentThatBeginsWithAByteOrderMark) {
+    const Recording recording = sampleRecording("Marked", now_);
+    const auto marked = file("marked.macro", "\xEF\xBB\xBF" + Recording::makeJSONEncoder().encode(recording));
+    const auto shown = cli_.run({"show", marked.string()});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_TRUE(shown.out.starts_with("Marked\n")) << shown.out;
+    const auto imported = cli_.run({"import", marked.string()});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(libraryFileCount(), 1u);
 }
 
 }  // namespace
