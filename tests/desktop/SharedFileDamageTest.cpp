@@ -1,0 +1,156 @@
+// The programs users run, each as its own process in a private X server, while
+// another program cuts the shared synthetic-input journal short under them (as
+// `: > $XDG_RUNTIME_DIR/brevanor-synthetic-input-…` does): none may die of it,
+// leave a key held or lose a recording.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+
+#include <X11/Xlib.h>
+
+#include "cli/ChildProcess.h"
+#include "core/store/InMemoryPreferencesStore.h"
+#include "core/store/RecordingStore.h"
+#include "tests/store/TemporaryDirectory.h"
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::XvfbSession;
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class SharedFileDamageTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!ChildProcess::isAvailable("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        for (const char* folder : {"config/Brevanor", "data", "runtime"}) {
+            std::filesystem::create_directories(folder_.path() / folder);
+        }
+        ::chmod((folder_.path() / "runtime").c_str(), 0700);
+        std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf")
+            << "[General]\nhasLaunchedBefore=true\ncountdownSeconds=0\n";
+    }
+
+    ChildProcess start(std::vector<std::string> arguments, const std::string& name) {
+        const auto& base = folder_.path();
+        ChildProcess::Options options;
+        options.environment = {{"DISPLAY", session_->displayName()},
+                               {"QT_QPA_PLATFORM", "xcb"},
+                               {"HOME", base.string()},
+                               {"XDG_CONFIG_HOME", (base / "config").string()},
+                               {"XDG_DATA_HOME", (base / "data").string()},
+                               {"XDG_STATE_HOME", (base / "state").string()},
+                               {"XDG_RUNTIME_DIR", (base / "runtime").string()},
+                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (base / "no-bus").string()},
+                               {"ASAN_OPTIONS", "detect_leaks=0"}};
+        options.standardOutput = base / (name + ".out");
+        options.standardError = base / (name + ".err");
+        return ChildProcess(arguments, options);
+    }
+
+    std::filesystem::path journal() const {
+        return folder_.path() / "runtime" / ("brevanor-synthetic-input-v1-" + session_->displayName());
+    }
+    // What another program does to the file: it keeps its name and loses its pages.
+    void cutJournalShort() const {
+        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(journal()); })) << "the journal was never made";
+        ASSERT_EQ(::truncate(journal().c_str(), 0), 0);
+    }
+    void type(const std::string& text) const {
+        ASSERT_EQ(session_->run("xdotool type --delay 20 " + text + " >/dev/null 2>&1"), 0);
+    }
+    // Whether the server holds any key down, whoever pressed it.
+    static bool anyKeyHeld() {
+        Display* display = XOpenDisplay(session_->displayName().c_str());
+        char keys[32] = {};
+        XQueryKeymap(display, keys);
+        XCloseDisplay(display);
+        return std::any_of(std::begin(keys), std::end(keys), [](char byte) { return byte != 0; });
+    }
+
+    static XvfbSession* session_;
+    TemporaryDirectory folder_;
+};
+
+XvfbSession* SharedFileDamageTest::session_ = nullptr;
+
+TEST_F(SharedFileDamageTest, TheApplicationKeepsRunning) {
+    ChildProcess app = start({BREVANOR_APP_PROGRAM}, "brevanor");
+    cutJournalShort();
+    type("hello");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(app.exitStatus(), std::nullopt) << readFile(folder_.path() / "brevanor.err");
+    EXPECT_EQ(app.terminate(), 0) << readFile(folder_.path() / "brevanor.err");
+}
+
+TEST_F(SharedFileDamageTest, ARecordingIsKeptWhole) {
+    ChildProcess record = start({BREVANOR_CLI_PROGRAM, "record", "--name", "Cut short"}, "record");
+    ASSERT_TRUE(waitFor([&] {
+        return readFile(folder_.path() / "record.err").find("Recording.") != std::string::npos;
+    })) << readFile(folder_.path() / "record.err");
+    cutJournalShort();
+    type("hello");
+    std::this_thread::sleep_for(200ms);
+    record.sendSignal(SIGINT);
+    ASSERT_EQ(record.waitFor(10s), 0) << readFile(folder_.path() / "record.err");
+    RecordingStore store(folder_.path() / "data/Brevanor/Recordings", std::make_shared<InMemoryPreferencesStore>());
+    const auto recordings = store.list().entries;
+    ASSERT_EQ(recordings.size(), 1u);
+    EXPECT_EQ(std::count_if(recordings.front()->events.begin(), recordings.front()->events.end(),
+                            [](const RecordingEvent& event) { return event.kind() == RecordingEvent::Kind::keyDown; }),
+              5);
+}
+
+TEST_F(SharedFileDamageTest, APlayerReleasesEveryKey) {
+    // A key pressed and released as fast as playback goes (8 ms apart) for three seconds.
+    std::vector<RecordingEvent> events;
+    for (std::uint64_t at = 0; at < 3'000'000'000; at += 16'000'000) {
+        events.push_back(RecordingEvent::keyDown({at, 0, 0, false}));
+        events.push_back(RecordingEvent::keyUp({at + 8'000'000, 0, 0, false}));
+    }
+    const Recording recording(Uuid::random(), "Typing",
+                              std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()), {}, {}, {},
+                              std::move(events));
+    RecordingStore(folder_.path() / "data/Brevanor/Recordings", std::make_shared<InMemoryPreferencesStore>())
+        .add(recording);
+    ChildProcess play = start({BREVANOR_CLI_PROGRAM, "play", recording.id.toString(), "--yes"}, "play");
+    std::this_thread::sleep_for(700ms);
+    cutJournalShort();
+    ASSERT_EQ(play.waitFor(15s), 0) << readFile(folder_.path() / "play.err");
+    EXPECT_FALSE(anyKeyHeld());
+}
+
+}  // namespace
+}  // namespace brevanor
