@@ -133,6 +133,34 @@ TEST_F(SharedFileDamageTest, ARecordingIsKeptWhole) {
               5);
 }
 
+// The library folder gone bad while recording (here a file in its place; a
+// full or read-only disk alike): the recording is kept in the state folder.
+TEST_F(SharedFileDamageTest, ARecordingTheLibraryCannotTakeIsKeptElsewhere) {
+    ChildProcess record = start({BREVANOR_CLI_PROGRAM, "record", "--name", "Homeless"}, "record");
+    ASSERT_TRUE(waitFor([&] {
+        return readFile(folder_.path() / "record.err").find("Recording.") != std::string::npos;
+    })) << readFile(folder_.path() / "record.err");
+    const auto library = folder_.path() / "data/Brevanor/Recordings";
+    std::filesystem::remove_all(library);
+    std::ofstream(library) << "in the library's way";
+    type("hello");
+    std::this_thread::sleep_for(200ms);
+    record.sendSignal(SIGINT);
+    EXPECT_EQ(record.waitFor(10s), 1);
+    const std::string said = readFile(folder_.path() / "record.err");
+    const auto unsaved = folder_.path() / "state/Brevanor/Unsaved";
+    EXPECT_NE(said.find("Could not save “Homeless” in the library: "), std::string::npos) << said;
+    EXPECT_NE(said.find("It is kept in " + unsaved.string()), std::string::npos) << said;
+    ASSERT_TRUE(std::filesystem::is_directory(unsaved));
+    const auto kept = std::filesystem::directory_iterator(unsaved)->path();
+    const Recording recording =
+        RecordingStore(folder_.path() / "elsewhere", std::make_shared<InMemoryPreferencesStore>()).load(kept);
+    EXPECT_EQ(recording.name, "Homeless");
+    EXPECT_EQ(std::count_if(recording.events.begin(), recording.events.end(),
+                            [](const RecordingEvent& event) { return event.kind() == RecordingEvent::Kind::keyDown; }),
+              5);
+}
+
 TEST_F(SharedFileDamageTest, APlayerReleasesEveryKey) {
     // A key pressed and released as fast as playback goes (8 ms apart) for three seconds.
     std::vector<RecordingEvent> events;
