@@ -13,7 +13,7 @@
 # (for brevanor-harness-logger).
 set -euo pipefail
 build=$(realpath "${1:-build/release}")
-logger=$build/tests/tools/brevanor-harness-logger
+logger=$build/tools/brevanor-harness-logger
 cli=$build/cli/brevanor-cli
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT

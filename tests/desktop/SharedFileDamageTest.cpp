@@ -12,7 +12,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <thread>
 
@@ -22,22 +21,15 @@
 #include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::waitUntil;
 using testing::XvfbSession;
-
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path);
@@ -85,7 +77,7 @@ protected:
     }
     // What another program does to the file: it keeps its name and loses its pages.
     void cutJournalShort() const {
-        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(journal()); })) << "the journal was never made";
+        ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(journal()); })) << "the journal was never made";
         ASSERT_EQ(::truncate(journal().c_str(), 0), 0);
     }
     void type(const std::string& text) const {
@@ -117,7 +109,7 @@ TEST_F(SharedFileDamageTest, TheApplicationKeepsRunning) {
 
 TEST_F(SharedFileDamageTest, ARecordingIsKeptWhole) {
     ChildProcess record = start({BREVANOR_CLI_PROGRAM, "record", "--name", "Cut short"}, "record");
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitUntil([&] {
         return readFile(folder_.path() / "record.err").find("Recording.") != std::string::npos;
     })) << readFile(folder_.path() / "record.err");
     cutJournalShort();
@@ -137,7 +129,7 @@ TEST_F(SharedFileDamageTest, ARecordingIsKeptWhole) {
 // full or read-only disk alike): the recording is kept in the state folder.
 TEST_F(SharedFileDamageTest, ARecordingTheLibraryCannotTakeIsKeptElsewhere) {
     ChildProcess record = start({BREVANOR_CLI_PROGRAM, "record", "--name", "Homeless"}, "record");
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitUntil([&] {
         return readFile(folder_.path() / "record.err").find("Recording.") != std::string::npos;
     })) << readFile(folder_.path() / "record.err");
     const auto library = folder_.path() / "data/Brevanor/Recordings";

@@ -38,7 +38,7 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XKBstr.h>
 
-#include "tests/tools/LineWriter.h"
+#include "tools/LineWriter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/tools/LineWriter.h"
+#include "tools/LineWriter.h"
 
 LineWriter::LineWriter(std::FILE* out) : out_(out), thread_([this] { run(); }) {}
 
