@@ -218,10 +218,7 @@ std::vector<HarnessLogEntry> AcceptanceSession::replayEntries() const {
 }
 
 AcceptanceReport AcceptanceSession::report(std::optional<std::int64_t> expectedCount) const {
-    const auto reference = referenceEntries();
-    const auto perRun =
-        expectedCount.value_or(static_cast<std::int64_t>(AcceptanceComparator::referenceEvents(reference).size()));
-    return AcceptanceComparator::compare(reference, AcceptanceComparator::splitRuns(replayEntries(), perRun));
+    return AcceptanceComparator::compareLogs(referenceEntries(), replayEntries(), expectedCount);
 }
 
 }  // namespace brevanor

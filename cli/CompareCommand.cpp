@@ -1,9 +1,9 @@
 #include "cli/CompareCommand.h"
 
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <ostream>
-#include <sstream>
 
 #include "cli/CliError.h"
 #include "core/acceptance/AcceptanceComparator.h"
@@ -16,10 +16,15 @@ namespace {
 std::vector<HarnessLogEntry> readLog(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw CliError("Cannot read the harness log " + file + ".");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
+    // Read once into room of the file's size: a long log is held once, not grown and copied.
+    std::string bytes;
+    std::error_code unknownSize;
+    if (const auto size = std::filesystem::file_size(file, unknownSize); !unknownSize) bytes.reserve(size);
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     try {
-        return AcceptanceComparator::parse(bytes.str());
+        return AcceptanceComparator::parse(bytes);
     } catch (const HarnessLogError& error) {
         throw CliError("The harness log " + file + " cannot be read: " + error.what() + ".");
     }
@@ -33,10 +38,7 @@ int CompareCommand::run(const CommandLine& line) {
     const auto reference = readLog(line.positionals()[0]);
     const auto replay = readLog(line.positionals()[1]);
     // Without a count, each run is expected to hold as many events as the reference; 0 takes all as one run.
-    const auto perRun =
-        expected.value_or(static_cast<std::int64_t>(AcceptanceComparator::referenceEvents(reference).size()));
-    const AcceptanceReport report =
-        AcceptanceComparator::compare(reference, AcceptanceComparator::splitRuns(replay, perRun));
+    const AcceptanceReport report = AcceptanceComparator::compareLogs(reference, replay, expected);
     context_.out() << report.summary() << "\n";
     return report.passed() ? 0 : 1;
 }

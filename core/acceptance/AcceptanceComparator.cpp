@@ -18,8 +18,10 @@ bool isComparable(const std::string& type) {
 bool isPositioned(const std::string& type) { return type == "mouseDown" || type == "mouseUp" || type == "scroll"; }
 
 // Pointers, not copies: a run is only read while its entries are alive.
-std::vector<const HarnessLogEntry*> comparable(const std::vector<HarnessLogEntry>& entries, bool synthetic) {
-    std::vector<const HarnessLogEntry*> picked;
+using Run = std::vector<const HarnessLogEntry*>;
+
+Run comparable(const std::vector<HarnessLogEntry>& entries, bool synthetic) {
+    Run picked;
     picked.reserve(entries.size());
     for (const HarnessLogEntry& entry : entries) {
         if (entry.synthetic == synthetic && isComparable(entry.type)) picked.push_back(&entry);
@@ -27,7 +29,7 @@ std::vector<const HarnessLogEntry*> comparable(const std::vector<HarnessLogEntry
     return picked;
 }
 
-std::vector<HarnessLogEntry> copies(const std::vector<const HarnessLogEntry*>& entries) {
+std::vector<HarnessLogEntry> copies(const Run& entries) {
     std::vector<HarnessLogEntry> result;
     result.reserve(entries.size());
     for (const HarnessLogEntry* entry : entries) result.push_back(*entry);
@@ -39,8 +41,7 @@ double elapsedNanos(std::uint64_t first, std::uint64_t t) {
     return t >= first ? static_cast<double>(t - first) : -static_cast<double>(first - t);
 }
 
-AcceptanceRunResult compareRun(std::int64_t run, const std::vector<const HarnessLogEntry*>& reference,
-                               const std::vector<const HarnessLogEntry*>& replay) {
+AcceptanceRunResult compareRun(std::int64_t run, const Run& reference, const Run& replay) {
     AcceptanceRunResult result;
     result.run = run;
     result.expectedCount = static_cast<std::int64_t>(reference.size());
@@ -94,6 +95,31 @@ AcceptanceRunResult compareRun(std::int64_t run, const std::vector<const Harness
     return result;
 }
 
+// `events` cut into runs of `expectedCount`, the last one holding the rest;
+// one run of all when the count is below 1, none without events.
+std::vector<Run> cut(const Run& events, std::int64_t expectedCount) {
+    std::vector<Run> runs;
+    if (events.empty()) return runs;
+    if (expectedCount < 1) return {events};
+    const auto perRun = static_cast<std::uint64_t>(expectedCount);
+    for (auto start = events.begin(); start != events.end();) {
+        const auto count = static_cast<std::ptrdiff_t>(
+            std::min<std::uint64_t>(perRun, static_cast<std::uint64_t>(events.end() - start)));
+        runs.emplace_back(start, start + count);
+        start += count;
+    }
+    return runs;
+}
+
+AcceptanceReport compareRuns(const Run& reference, const std::vector<Run>& replays) {
+    AcceptanceReport report;
+    report.runs.reserve(replays.size());
+    for (std::size_t i = 0; i < replays.size(); ++i) {
+        report.runs.push_back(compareRun(static_cast<std::int64_t>(i) + 1, reference, replays[i]));
+    }
+    return report;
+}
+
 }  // namespace
 
 std::vector<HarnessLogEntry> parse(std::string_view bytes) { return HarnessLogReader().read(bytes); }
@@ -108,33 +134,24 @@ std::vector<HarnessLogEntry> replayEvents(const std::vector<HarnessLogEntry>& en
 
 std::vector<std::vector<HarnessLogEntry>> splitRuns(const std::vector<HarnessLogEntry>& entries,
                                                     std::int64_t expectedCount) {
-    const std::vector<const HarnessLogEntry*> replay = comparable(entries, true);
     std::vector<std::vector<HarnessLogEntry>> runs;
-    if (replay.empty()) return runs;
-    if (expectedCount < 1) {
-        runs.push_back(copies(replay));
-        return runs;
-    }
-    const auto perRun = static_cast<std::uint64_t>(expectedCount);
-    for (std::size_t start = 0; start < replay.size();) {
-        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(perRun, replay.size() - start));
-        runs.emplace_back();
-        runs.back().reserve(count);
-        for (std::size_t i = start; i < start + count; ++i) runs.back().push_back(*replay[i]);
-        start += count;
-    }
+    for (const Run& run : cut(comparable(entries, true), expectedCount)) runs.push_back(copies(run));
     return runs;
 }
 
 AcceptanceReport compare(const std::vector<HarnessLogEntry>& original,
                          const std::vector<std::vector<HarnessLogEntry>>& replays) {
-    const std::vector<const HarnessLogEntry*> reference = comparable(original, false);
-    AcceptanceReport report;
-    report.runs.reserve(replays.size());
-    for (std::size_t i = 0; i < replays.size(); ++i) {
-        report.runs.push_back(compareRun(static_cast<std::int64_t>(i) + 1, reference, comparable(replays[i], true)));
-    }
-    return report;
+    std::vector<Run> runs;
+    runs.reserve(replays.size());
+    for (const auto& replay : replays) runs.push_back(comparable(replay, true));
+    return compareRuns(comparable(original, false), runs);
+}
+
+AcceptanceReport compareLogs(const std::vector<HarnessLogEntry>& reference, const std::vector<HarnessLogEntry>& replay,
+                             std::optional<std::int64_t> expectedCount) {
+    const Run referenceEvents = comparable(reference, false);
+    const auto perRun = expectedCount.value_or(static_cast<std::int64_t>(referenceEvents.size()));
+    return compareRuns(referenceEvents, cut(comparable(replay, true), perRun));
 }
 
 }  // namespace brevanor::AcceptanceComparator

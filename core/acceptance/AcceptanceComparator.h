@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,12 @@ std::vector<std::vector<HarnessLogEntry>> splitRuns(const std::vector<HarnessLog
                                                     std::int64_t expectedCount);
 AcceptanceReport compare(const std::vector<HarnessLogEntry>& original,
                          const std::vector<std::vector<HarnessLogEntry>>& replays);
+// The whole judgement of two logs' entries: the replay's events cut into runs
+// of `expectedCount` (the reference's count of comparable events when absent)
+// and each compared with the reference, as splitRuns() and compare() would,
+// without copying a single entry.
+AcceptanceReport compareLogs(const std::vector<HarnessLogEntry>& reference, const std::vector<HarnessLogEntry>& replay,
+                             std::optional<std::int64_t> expectedCount);
 
 }  // namespace AcceptanceComparator
 

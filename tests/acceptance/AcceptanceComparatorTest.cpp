@@ -166,6 +166,10 @@ TEST(AcceptanceComparator, LogTextToVerdict) {
     const AcceptanceReport report = AcceptanceComparator::compare(parsed, runs);
     EXPECT_EQ(report.runs.size(), 3u);
     EXPECT_TRUE(report.passed());
+    // The judgement of whole logs, which copies no entry, reaches the same report.
+    EXPECT_TRUE(AcceptanceComparator::compareLogs(parsed, parsed, std::nullopt) == report);
+    EXPECT_TRUE(AcceptanceComparator::compareLogs(parsed, parsed, 4) ==
+                AcceptanceComparator::compare(parsed, AcceptanceComparator::splitRuns(parsed, 4)));
 }
 
 }  // namespace

@@ -24,5 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const AcceptanceReport report =
         AcceptanceComparator::compare(entries, AcceptanceComparator::splitRuns(entries, perRun));
     if (report.summary().empty()) __builtin_trap();
+    // The judgement of whole logs must reach the same verdict without its copies.
+    if (AcceptanceComparator::compareLogs(entries, entries, std::nullopt).summary() != report.summary())
+        __builtin_trap();
     return 0;
 }
