@@ -9,6 +9,7 @@
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
 #include "core/capture/MonotonicClock.h"
+#include "core/checks/KeyCodeNames.h"
 #include "core/checks/Permissions.h"
 #include "core/control/NewRecording.h"
 #include "core/control/RecordingController.h"
@@ -63,8 +64,9 @@ int RecordCommand::run(const CommandLine& line) {
                     status.finish();
                     KeyboardLayout* layout = services.keyboard.get();
                     context_.err() << tr("Recording. Stop with ") << settings.recordHotkey.displayString(layout)
-                                   << tr(", ") << settings.stopHotkey.displayString(layout)
-                                   << tr(", by holding ⎋ or with Ctrl+C.") << "\n"
+                                   << tr(", ") << settings.stopHotkey.displayString(layout) << tr(", by holding ")
+                                   << KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr) << tr(" or with Ctrl+C.")
+                                   << "\n"
                                    << std::flush;
                 }
                 status.show(tr("Recording ") + DurationText::elapsed(controller->elapsedNanos()) + " • " +
@@ -98,8 +100,8 @@ int RecordCommand::run(const CommandLine& line) {
     }
 
     if (!NewRecording::isWorthKeeping(*recording)) throw CliError("Nothing was recorded, so nothing was saved.");
-    NewRecording::Named named = NewRecording::prepare(
-        std::move(*recording), store, settings.newRecordingSettings(), name, std::chrono::system_clock::now());
+    NewRecording::Named named = NewRecording::prepare(std::move(*recording), store, settings.newRecordingSettings(),
+                                                      name, std::chrono::system_clock::now());
     try {
         named.recording.id = store.add(named.recording).id;
     } catch (const std::exception& error) {
