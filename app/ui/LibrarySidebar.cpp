@@ -21,6 +21,8 @@
 #include "app/ui/SymbolIconEngine.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
+#include "core/checks/KeyCodeNames.h"
+#include "core/model/Localized.h"
 
 namespace brevanor {
 
@@ -230,10 +232,10 @@ void LibrarySidebar::showState() {
 void LibrarySidebar::showRecordShortcut() {
     const std::string shortcut = coordinator_.shortcutText(settings_.recordHotkey());
     record_->setToolTip(UiText::of(shortcut));
-    emptyHint_->setText(UiText::of(
-        fillIn(brevanor::tr(
-                   "Press %1 anywhere to start recording after a short countdown. Press it again, or hold ⎋, to stop."),
-               {shortcut})));
+    emptyHint_->setText(UiText::of(fillIn(
+        brevanor::tr(
+            "Press %1 anywhere to start recording after a short countdown. Press it again, or hold %2, to stop."),
+        {shortcut, KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr)})));
 }
 
 void LibrarySidebar::showContextMenu(const QPoint& position) {

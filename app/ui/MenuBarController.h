@@ -40,10 +40,6 @@ public:
     // The menu a left click pops up under the pointer.
     QMenu& clickMenu() const { return *clickMenu_; }
 
-    // The key equivalent a menu item shows for a chord: its key's name when
-    // that is one character, with the chord's modifiers; empty otherwise.
-    QKeySequence keyEquivalent(const HotkeyChord& chord) const;
-
 private:
     void showState();
     void blink();
