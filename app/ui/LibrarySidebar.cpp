@@ -164,7 +164,6 @@ QWidget* LibrarySidebar::makeEmptyState() {
     emptyHint_ = new QLabel(empty);
     emptyHint_->setWordWrap(true);
     emptyHint_->setAlignment(Qt::AlignHCenter);
-    emptyHint_->setMaximumWidth(300);
     TextStyle::callout(*emptyHint_);
     TextStyle::secondary(*emptyHint_);
     auto* drop = new QLabel(UiText::tr("Drop .macro files here to import them."), empty);
@@ -174,7 +173,12 @@ QWidget* LibrarySidebar::makeEmptyState() {
     auto* layout = new QVBoxLayout(empty);
     layout->setSpacing(10);
     layout->addStretch(1);
-    for (QLabel* label : {symbol, title, emptyHint_, drop}) layout->addWidget(label, 0, Qt::AlignHCenter);
+    layout->addWidget(symbol, 0, Qt::AlignHCenter);
+    layout->addWidget(title, 0, Qt::AlignHCenter);
+    // The full width, centred by its text: a wrapped label aligned in the layout
+    // gets the height of a narrower text and loses its last lines.
+    layout->addWidget(emptyHint_);
+    layout->addWidget(drop, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     return empty;
 }
