@@ -121,7 +121,7 @@ public:
     std::shared_ptr<const Recording> lastRecording() const;
     // "Stop: <stop shortcut> or hold <Esc>", for the status pill.
     std::string stopHint() const;
-    // A shortcut as the user reads it on the current keyboard layout (⌃⌥⌘R).
+    // A shortcut as the user reads it on the current keyboard layout (Ctrl+Alt+Super+R, ⌃⌥⌘R on the Mac).
     std::string shortcutText(const HotkeyChord& chord) const;
     // The chord a key press in one of the application's windows forms, as the
     // global shortcuts read it (for the shortcut field); see HotKeyService.

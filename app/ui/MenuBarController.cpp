@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>

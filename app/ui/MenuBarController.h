@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QIcon>
-#include <QKeySequence>
 #include <QObject>
 #include <memory>
 #include <optional>
