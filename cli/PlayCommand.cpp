@@ -10,6 +10,7 @@
 #include "cli/TerminalText.h"
 #include "core/capture/InputEventTap.h"
 #include "core/capture/MonotonicClock.h"
+#include "core/checks/PermissionTexts.h"
 #include "core/checks/Permissions.h"
 #include "core/control/PlaybackController.h"
 #include "core/model/DurationText.h"
@@ -71,7 +72,7 @@ int PlayCommand::run(const CommandLine& line) {
     const PlaybackOptions playbackOptions = options(recording, line);
     PlatformServices& services = context_.platform();
     if (!Permissions(services.permissions).accessibilityGranted()) {
-        throw CliError(tr("Brevanor needs Accessibility permission to play recordings."));
+        throw CliError(PermissionTexts::missingToPlay());
     }
     // The first event posted starts the platform's input guardian; a move to where the pointer
     // already is, posted now, keeps that start-up away from the playback's timing.

@@ -10,6 +10,7 @@
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
 #include "core/capture/MonotonicClock.h"
+#include "core/checks/KeyCodeNames.h"
 #include "core/checks/Permissions.h"
 #include "core/control/NewRecording.h"
 #include "core/control/RecordingController.h"
@@ -80,8 +81,9 @@ int RecordCommand::run(const CommandLine& line) {
                     status.finish();
                     KeyboardLayout* layout = services.keyboard.get();
                     context_.err() << tr("Recording. Stop with ") << settings.recordHotkey.displayString(layout)
-                                   << tr(", ") << settings.stopHotkey.displayString(layout)
-                                   << tr(", by holding ⎋ or with Ctrl+C.") << "\n"
+                                   << tr(", ") << settings.stopHotkey.displayString(layout) << tr(", by holding ")
+                                   << KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr) << tr(" or with Ctrl+C.")
+                                   << "\n"
                                    << std::flush;
                 }
                 status.show(tr("Recording ") + DurationText::elapsed(controller->elapsedNanos()) + " • " +

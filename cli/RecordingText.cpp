@@ -23,7 +23,7 @@ std::string seconds(std::uint64_t nanos) { return printf("%.3f s", static_cast<d
 std::string point(double x, double y) { return printf("(%g, %g)", x, y); }
 
 std::string modifiers(std::uint64_t flags) {
-    const std::string symbols = HotkeyChord{0, flags}.modifierSymbols();
+    const std::string symbols = HotkeyChord{0, flags}.modifierNames();
     return symbols.empty() ? std::string() : "  " + symbols;
 }
 

@@ -10,8 +10,11 @@ public:
 
     // One of the application's windows is the active window.
     virtual bool isActive() = 0;
-    // Moves the application's windows out of the way (the next activation brings them back).
+    // Moves the application's windows out of the way.
     virtual void hide() = 0;
+    // Brings back the windows the last hide() moved out of the way: nothing
+    // else would on a desktop that has no "show the application again".
+    virtual void showAgain() = 0;
 };
 
 }  // namespace brevanor

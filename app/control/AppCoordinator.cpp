@@ -11,6 +11,8 @@
 #include "core/capture/InputEventTap.h"
 #include "core/capture/InputEventTapError.h"
 #include "core/capture/MonotonicClock.h"
+#include "core/checks/KeyCodeNames.h"
+#include "core/checks/PermissionTexts.h"
 #include "core/control/NewRecording.h"
 #include "core/control/PlaybackController.h"
 #include "core/control/RecordingController.h"
@@ -118,6 +120,17 @@ void AppCoordinator::setState(AppState state) {
     // Holding Esc stops a countdown, a recording, a preparation or a playback.
     hotkeys_->setEscHoldEnabled(!state_.isIdle());
     publish(elapsedNanos_, std::uint64_t{0}, &AppCoordinator::elapsedNanosChanged);
+    if (state_.isIdle() && hidWindows_) {
+        hidWindows_ = false;
+        services_.activation->showAgain();
+    }
+}
+
+void AppCoordinator::getOutOfTheWay() {
+    // Only windows the user was working in are hidden; idle brings them back (setState()).
+    if (!services_.activation->isActive()) return;
+    services_.activation->hide();
+    hidWindows_ = true;
 }
 
 void AppCoordinator::recordingChanged() {
@@ -185,7 +198,8 @@ std::optional<std::string> AppCoordinator::permissionMessage() const {
 }
 
 std::string AppCoordinator::stopHint() const {
-    return fillIn(brevanor::tr("Stop: %1 or hold ⎋"), {shortcutText(settings_.stopHotkey())});
+    return fillIn(brevanor::tr("Stop: %1 or hold %2"),
+                  {shortcutText(settings_.stopHotkey()), KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr)});
 }
 
 std::string AppCoordinator::shortcutText(const HotkeyChord& chord) const {
@@ -206,15 +220,15 @@ std::shared_ptr<const Recording> AppCoordinator::lastRecording() const {
 void AppCoordinator::toggleRecording(std::optional<std::uint64_t> triggerTime,
                                      std::optional<std::uint16_t> triggerKeyCode) {
     switch (state_.kind()) {
-        case AppState::Kind::countdown: recording_->beginNow(); break;  // skips the rest of the countdown
-        case AppState::Kind::idle: requestRecording(); break;
+        case AppState::Kind::countdown: recording_->beginNow(triggerKeyCode); break;  // skips the rest of the countdown
+        case AppState::Kind::idle: requestRecording(triggerKeyCode); break;
         case AppState::Kind::recording: stopRecording(triggerTime, triggerKeyCode); break;
         case AppState::Kind::preparing:
         case AppState::Kind::playing: break;
     }
 }
 
-void AppCoordinator::requestRecording() {
+void AppCoordinator::requestRecording(std::optional<std::uint16_t> triggerKeyCode) {
     if (!state_.isIdle()) return;
     refreshPermissions();
     if (auto missing = permissionMessage()) {
@@ -225,21 +239,28 @@ void AppCoordinator::requestRecording() {
     try {
         services_.tap->start();
     } catch (const InputEventTapError&) {
-        setErrorMessage(brevanor::tr(
-            "Brevanor could not start listening for input. Check Input Monitoring in System Settings, then quit "
-            "and reopen the app."));
+        setErrorMessage(PermissionTexts::listenerFailed());
         showLibrary();
         return;
     }
     setErrorMessage(std::nullopt);
-    if (services_.activation->isActive()) services_.activation->hide();
-    recording_->request(settings_.countdownSeconds());
+    getOutOfTheWay();
+    recording_->request(settings_.countdownSeconds(), triggerKeyCode);
 }
 
 void AppCoordinator::stopRecording(std::optional<std::uint64_t> cutoff, std::optional<std::uint16_t> stopKeyCode) {
     // With a shortcut's press as cutoff the recorder drops the shortcut's own keystrokes.
     std::optional<Recording> recording = recording_->finish(cutoff, stopKeyCode);
     if (!recording) return;
+    if (const std::int64_t leftOut = recorder_->ownKeyPressesLeftOut(); leftOut > 0) {
+        // Said where it cannot be missed: the recording lacks what the user typed.
+        setErrorMessage(fillIn(leftOut == 1 ? brevanor::tr("A key press went to a window of Brevanor and was not "
+                                                           "recorded. Type into the app you are recording.")
+                                            : brevanor::tr("%1 key presses went to windows of Brevanor and were not "
+                                                           "recorded. Type into the app you are recording."),
+                               {std::to_string(leftOut)}));
+        showLibrary();
+    }
     // Nothing but pauses is nothing worth keeping, and not worth a message either.
     if (!NewRecording::isWorthKeeping(*recording)) return;
     NewRecording::Named named = NewRecording::prepare(std::move(*recording), *store_, settings_.newRecordingSettings(),
@@ -264,7 +285,7 @@ void AppCoordinator::play(Recording recording) {
     if (!state_.isIdle()) return;
     refreshPermissions();
     if (!accessibilityGranted_) {
-        setErrorMessage(brevanor::tr("Brevanor needs Accessibility permission to play recordings."));
+        setErrorMessage(PermissionTexts::missingToPlay());
         showLibrary();
         return;
     }
@@ -286,7 +307,7 @@ void AppCoordinator::play(Recording recording) {
             save(silenced);
         }
     }
-    if (services_.activation->isActive()) services_.activation->hide();
+    getOutOfTheWay();
     playback_->start(recording, options, settings_.restoreWindowBeforePlayback(), decision.launchApp);
 }
 

@@ -119,9 +119,9 @@ public:
 
     // The newest recording; null when the library is empty.
     std::shared_ptr<const Recording> lastRecording() const;
-    // "Stop: <stop shortcut> or hold ⎋", for the status pill.
+    // "Stop: <stop shortcut> or hold <Esc>", for the status pill.
     std::string stopHint() const;
-    // A shortcut as the user reads it on the current keyboard layout (⌃⌥⌘R).
+    // A shortcut as the user reads it on the current keyboard layout (Ctrl+Alt+Super+R, ⌃⌥⌘R on the Mac).
     std::string shortcutText(const HotkeyChord& chord) const;
     // The chord a key press in one of the application's windows forms, as the
     // global shortcuts read it (for the shortcut field); see HotKeyService.
@@ -166,10 +166,12 @@ private:
     void publish(T& field, T value, void (AppCoordinator::*notify)());
 
     void setState(AppState state);
+    // Hides the application's windows while the user works in them, before a recording or a playback.
+    void getOutOfTheWay();
     void setErrorMessage(std::optional<std::string> message);
     void showLibrary();
 
-    void requestRecording();
+    void requestRecording(std::optional<std::uint16_t> triggerKeyCode);
     // Publishes the recording controller's phase and counters as the state.
     void recordingChanged();
     void stopRecording(std::optional<std::uint64_t> cutoff, std::optional<std::uint16_t> stopKeyCode);
@@ -206,6 +208,7 @@ private:
     std::optional<std::string> errorMessage_;
     std::vector<SkippedDocument> skippedDocuments_;  // last told in errorMessage
     bool isCapturingHotkey_ = false;
+    bool hidWindows_ = false;  // by getOutOfTheWay(), until idle again
     bool waitingForRelease_ = false;
 
     // Main-queue timers cannot be taken back: each pending tick carries the

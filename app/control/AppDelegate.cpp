@@ -1,12 +1,12 @@
 #include "app/control/AppDelegate.h"
 
-#include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <exception>
 
 #include "app/control/AppSettings.h"
 #include "app/ui/LibraryWindow.h"
 #include "app/ui/MenuBarController.h"
+#include "app/ui/NoticeBanner.h"
 #include "app/ui/OnboardingWindow.h"
 #include "app/ui/OverlayController.h"
 #include "app/ui/SettingsWindow.h"
@@ -80,15 +80,10 @@ bool AppDelegate::systemTrayAvailable() const {
 void AppDelegate::tellOnceThatThereIsNoTray() {
     if (environment_.preferences->getBoolean(noTrayNoticeShownKey).value_or(false)) return;
     environment_.preferences->setBoolean(noTrayNoticeShownKey, true);
-    auto* notice = new QMessageBox(
-        QMessageBox::Information, QStringLiteral("Brevanor"),
-        QString::fromStdString(brevanor::tr("This desktop shows no tray icons, so Brevanor’s menu is in this window. "
-                                            "The shortcuts work as usual, and closing the window keeps Brevanor "
-                                            "running.")),
-        QMessageBox::Ok, libraryWindow_.get());
-    notice->setAttribute(Qt::WA_DeleteOnClose);
-    notice->setWindowModality(Qt::NonModal);
-    notice->show();
+    // In the window, not in a box of its own that would take the focus from the user's work.
+    libraryWindow_->notice().show(
+        brevanor::tr("This desktop shows no tray icons, so Brevanor’s menu is in this window. The shortcuts work as "
+                     "usual, and closing the window keeps Brevanor running."));
 }
 
 void AppDelegate::showLibrary() {

@@ -13,6 +13,7 @@
 #include "app/ui/StatusDot.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
+#include "core/checks/PermissionTexts.h"
 
 namespace brevanor {
 
@@ -66,15 +67,15 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings& settings, AppCoordinator& co
     auto* permissionsLayout = new QHBoxLayout(permissions);
     permissionsLayout->setContentsMargins(0, 0, 0, 0);
     permissionsLayout->setSpacing(6);
-    const auto addLight = [&](StatusDot*& dot, std::string_view name, const char* objectName) {
+    const auto addLight = [&](StatusDot*& dot, const std::string& name, const char* objectName) {
         dot = new StatusDot(9);
         dot->setObjectName(QString::fromLatin1(objectName));
         permissionsLayout->addWidget(dot);
-        permissionsLayout->addWidget(new QLabel(UiText::tr(name)));
+        permissionsLayout->addWidget(new QLabel(UiText::of(name)));
         permissionsLayout->addSpacing(12);
     };
-    addLight(accessibility_, "Accessibility", "accessibilityLight");
-    addLight(inputMonitoring_, "Input Monitoring", "inputMonitoringLight");
+    addLight(accessibility_, PermissionTexts::playingName(), "accessibilityLight");
+    addLight(inputMonitoring_, PermissionTexts::recordingName(), "inputMonitoringLight");
     permissionsLayout->addStretch();
     auto* setup = new QPushButton(UiText::tr("Permissions Setup…"));
     permissionsLayout->addWidget(setup);

@@ -8,7 +8,9 @@
 #include <QToolButton>
 
 #include "app/control/AppCoordinator.h"
+#include "app/control/MessageText.h"
 #include "app/ui/AppIcon.h"
+#include "core/checks/KeyCodeNames.h"
 #include "core/model/Localized.h"
 #include "core/model/ModifierKeys.h"
 
@@ -29,7 +31,9 @@ HotkeyRecorderView::HotkeyRecorderView(AppCoordinator& coordinator, bool allowsC
     clear_->setAutoRaise(true);
     clear_->setToolTip(text("Remove shortcut"));
     clear_->setAccessibleName(text("Remove shortcut"));
-    cancelHint_ = new QLabel(text("⎋ to cancel"), this);
+    cancelHint_ = new QLabel(QString::fromStdString(fillIn(brevanor::tr("%1 to cancel"),
+                                                           {KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr)})),
+                             this);
     QFont small = cancelHint_->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     cancelHint_->setFont(small);

@@ -6,10 +6,13 @@
 
 #include "app/control/AppCoordinator.h"
 #include "app/control/AppSettings.h"
+#include "app/control/MessageText.h"
 #include "app/ui/ConflictLines.h"
 #include "app/ui/HotkeyRecorderView.h"
 #include "app/ui/SettingsForm.h"
 #include "app/ui/UiText.h"
+#include "core/checks/KeyCodeNames.h"
+#include "core/model/Localized.h"
 
 namespace brevanor {
 
@@ -58,8 +61,10 @@ HotkeySettingsTab::HotkeySettingsTab(AppSettings& settings, AppCoordinator& coor
                     if (chord) write(settings_, *chord);
                 });
     }
-    form.addFooter(SettingsForm::caption(
-        "Holding ⎋ for one second also stops recording or playback. Shortcuts work while any app is in front."));
+    form.addFooter(SettingsForm::caption(fillIn(
+        brevanor::tr("Holding %1 for one second also stops recording or playback. Shortcuts work while any app is in "
+                     "front."),
+        {KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr)})));
 
     form.beginSection();
     auto* restore = new QPushButton(UiText::tr("Restore Defaults"));

@@ -21,6 +21,8 @@
 #include "app/ui/SymbolIconEngine.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
+#include "core/checks/KeyCodeNames.h"
+#include "core/model/Localized.h"
 
 namespace brevanor {
 
@@ -162,7 +164,6 @@ QWidget* LibrarySidebar::makeEmptyState() {
     emptyHint_ = new QLabel(empty);
     emptyHint_->setWordWrap(true);
     emptyHint_->setAlignment(Qt::AlignHCenter);
-    emptyHint_->setMaximumWidth(300);
     TextStyle::callout(*emptyHint_);
     TextStyle::secondary(*emptyHint_);
     auto* drop = new QLabel(UiText::tr("Drop .macro files here to import them."), empty);
@@ -172,7 +173,12 @@ QWidget* LibrarySidebar::makeEmptyState() {
     auto* layout = new QVBoxLayout(empty);
     layout->setSpacing(10);
     layout->addStretch(1);
-    for (QLabel* label : {symbol, title, emptyHint_, drop}) layout->addWidget(label, 0, Qt::AlignHCenter);
+    layout->addWidget(symbol, 0, Qt::AlignHCenter);
+    layout->addWidget(title, 0, Qt::AlignHCenter);
+    // The full width, centred by its text: a wrapped label aligned in the layout
+    // gets the height of a narrower text and loses its last lines.
+    layout->addWidget(emptyHint_);
+    layout->addWidget(drop, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     return empty;
 }
@@ -230,10 +236,10 @@ void LibrarySidebar::showState() {
 void LibrarySidebar::showRecordShortcut() {
     const std::string shortcut = coordinator_.shortcutText(settings_.recordHotkey());
     record_->setToolTip(UiText::of(shortcut));
-    emptyHint_->setText(UiText::of(
-        fillIn(brevanor::tr(
-                   "Press %1 anywhere to start recording after a short countdown. Press it again, or hold ⎋, to stop."),
-               {shortcut})));
+    emptyHint_->setText(UiText::of(fillIn(
+        brevanor::tr(
+            "Press %1 anywhere to start recording after a short countdown. Press it again, or hold %2, to stop."),
+        {shortcut, KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr)})));
 }
 
 void LibrarySidebar::showContextMenu(const QPoint& position) {

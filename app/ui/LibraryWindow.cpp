@@ -5,13 +5,16 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
 #include "app/control/AppSettings.h"
+#include "app/ui/NoticeBanner.h"
 #include "app/ui/RecordingDetailView.h"
 #include "app/ui/RecordingListModel.h"
 #include "app/ui/TextStyle.h"
@@ -61,15 +64,18 @@ LibraryWindow::LibraryWindow(AppCoordinator& coordinator, AppSettings& settings,
     TextStyle::secondary(*noSelection_);
     detail_->addWidget(noSelection_);
 
-    auto* split = new QSplitter(Qt::Horizontal, this);
-    split->setChildrenCollapsible(false);
-    split->addWidget(sidebar_);
-    split->addWidget(detail_);
-    split->setStretchFactor(1, 1);
-    split->setSizes({kSidebarFirstWidth, width() - kSidebarFirstWidth});
+    split_ = new QSplitter(Qt::Horizontal, this);
+    split_->setChildrenCollapsible(false);
+    split_->addWidget(sidebar_);
+    split_->addWidget(detail_);
+    split_->setStretchFactor(1, 1);
+    split_->setSizes({kSidebarFirstWidth, width() - kSidebarFirstWidth});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(split);
+    layout->setSpacing(0);
+    notice_ = new NoticeBanner(this);
+    layout->addWidget(notice_);
+    layout->addWidget(split_, 1);  // the notice takes only the height of its text
 
     dropOutline_ = new QFrame(this);
     dropOutline_->setObjectName(QStringLiteral("dropOutline"));
@@ -113,6 +119,16 @@ void LibraryWindow::showSelection() {
     for (QWidget* control : editor_->findChildren<QWidget*>()) control->setAcceptDrops(false);
     detail_->addWidget(editor_);
     detail_->setCurrentWidget(editor_);
+    fitEditor();
+}
+
+void LibraryWindow::fitEditor() {
+    // The editor never scrolls sideways: neither its pane nor the window gets
+    // narrower than its content (the playback grid's width depends on the font).
+    const int needed = editor_->widget()->minimumSizeHint().width() + editor_->verticalScrollBar()->sizeHint().width() +
+                       2 * editor_->frameWidth();
+    detail_->setMinimumWidth(std::max(kDetailMinimumWidth, needed));
+    setMinimumWidth(std::max(minimumWidth(), kSidebarMinimumWidth + split_->handleWidth() + detail_->minimumWidth()));
 }
 
 void LibraryWindow::run(LibrarySidebar::Command command, const std::shared_ptr<const Recording>& recording) {

@@ -9,11 +9,13 @@
 #include "core/store/PreferencesStore.h"
 
 class QLabel;
+class QSplitter;
 class QStackedWidget;
 
 namespace brevanor {
 
 class AppSettings;
+class NoticeBanner;
 class RecordingDetailView;
 
 // The application's one ordinary window: the recordings on the left, the
@@ -37,6 +39,8 @@ public:
     LibrarySidebar& sidebar() const { return *sidebar_; }
     // The editor of the selected recording; null while none is selected.
     RecordingDetailView* editor() const { return editor_; }
+    // A notice above the recordings and the editor until the user puts it away.
+    NoticeBanner& notice() const { return *notice_; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -46,13 +50,16 @@ protected:
 
 private:
     void showSelection();
+    void fitEditor();
     void run(LibrarySidebar::Command command, const std::shared_ptr<const Recording>& recording);
     void setDropTargeted(bool targeted);
 
     AppCoordinator& coordinator_;
     std::shared_ptr<MainQueue> mainQueue_;
     DateText dates_;
+    NoticeBanner* notice_;
     LibrarySidebar* sidebar_;
+    QSplitter* split_;
     QStackedWidget* detail_;
     QLabel* noSelection_;
     RecordingDetailView* editor_ = nullptr;

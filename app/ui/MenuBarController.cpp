@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -12,6 +13,7 @@
 #include "app/control/AppSettings.h"
 #include "app/control/MessageText.h"
 #include "app/ui/AppIcon.h"
+#include "app/ui/MenuShortcut.h"
 #include "core/model/Localized.h"
 
 namespace brevanor {
@@ -139,19 +141,6 @@ void MenuBarController::clicked(int reason) {
     clickMenu_->popup(QCursor::pos());
 }
 
-QKeySequence MenuBarController::keyEquivalent(const HotkeyChord& chord) const {
-    const QString name = q(coordinator_.shortcutText(HotkeyChord{chord.keyCode, 0}));
-    // fn has no counterpart among Qt's modifiers: a key equivalent without it would be wrong.
-    if (name.size() != 1 || (chord.modifiers & HotkeyChord::functionFlag)) return {};
-    Qt::KeyboardModifiers modifiers;
-    if (chord.modifiers & HotkeyChord::shiftFlag) modifiers |= Qt::ShiftModifier;
-    if (chord.modifiers & HotkeyChord::controlFlag) modifiers |= Qt::ControlModifier;
-    if (chord.modifiers & HotkeyChord::optionFlag) modifiers |= Qt::AltModifier;
-    if (chord.modifiers & HotkeyChord::commandFlag) modifiers |= Qt::MetaModifier;
-    // Qt names a character key by its upper-case code point.
-    return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(name.at(0).toUpper().unicode())));
-}
-
 void MenuBarController::fillMenu(QMenu& menu) {
     menu.clear();
     const AppState& state = coordinator_.state();
@@ -163,8 +152,8 @@ void MenuBarController::fillMenu(QMenu& menu) {
     auto addItem = [&](const QString& title, const std::optional<HotkeyChord>& chord, bool enabled, auto action) {
         QAction* item = menu.addAction(title);
         if (chord) {
-            item->setShortcut(keyEquivalent(*chord));
-            item->setShortcutContext(Qt::WidgetShortcut);
+            MenuShortcut::show(*item, *chord, coordinator_.shortcutText(*chord),
+                               coordinator_.shortcutText(HotkeyChord{chord->keyCode, 0}));
         }
         item->setEnabled(enabled);
         connect(item, &QAction::triggered, this, action);

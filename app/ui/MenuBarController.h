@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QIcon>
-#include <QKeySequence>
 #include <QObject>
 #include <memory>
 #include <optional>
@@ -39,10 +38,6 @@ public:
     QMenu& contextMenu() const { return *contextMenu_; }
     // The menu a left click pops up under the pointer.
     QMenu& clickMenu() const { return *clickMenu_; }
-
-    // The key equivalent a menu item shows for a chord: its key's name when
-    // that is one character, with the chord's modifiers; empty otherwise.
-    QKeySequence keyEquivalent(const HotkeyChord& chord) const;
 
 private:
     void showState();

@@ -33,7 +33,7 @@ OnboardingTexts OnboardingTexts::forThisSystem(const std::filesystem::path& reco
            "a recording as sensitive to disable export."),
         {shortened(recordingsFolder)});
     texts.permissionsIntro =
-        tr("Two permissions are needed. On X11 the X server grants them; the next steps check that it does.");
+        tr("Two X server extensions are needed. Only the X server grants them; the next steps check that it does.");
     const std::string howToGrant =
         tr("X11 has no switch for this: every program on your screen may do it when the X server allows it. A red "
            "light means a Wayland session without X11, or an X server without the extension: log in to an X11 "
@@ -42,9 +42,9 @@ OnboardingTexts OnboardingTexts::forThisSystem(const std::filesystem::path& reco
         tr("Remote and nested X servers (ssh -X, Xephyr, some VNC servers) may leave the extension out: run Brevanor "
            "on the screen you sit at.");
     texts.accessibility = {
-        tr("Allow Accessibility"),
+        tr("Playback (XTEST)"),
         tr("Playback moves the mouse and presses keys on your behalf, and recording notes where the front window is. "
-           "On X11 playback needs the X server's XTEST extension; Brevanor calls this Accessibility."),
+           "On X11 playback needs the X server's XTEST extension."),
         tr("Check Again"),
         std::nullopt,
         howToGrant,
@@ -52,9 +52,9 @@ OnboardingTexts OnboardingTexts::forThisSystem(const std::filesystem::path& reco
         "",
     };
     texts.inputMonitoring = {
-        tr("Allow Input Monitoring"),
+        tr("Recording (XInput 2 / RECORD)"),
         tr("Recording listens to your mouse and keyboard while you work in other apps. On X11 this needs the X "
-           "server's XInput 2.2 or RECORD extension; Brevanor calls this Input Monitoring."),
+           "server's XInput 2.2 or RECORD extension."),
         tr("Check Again"),
         std::nullopt,
         howToGrant,

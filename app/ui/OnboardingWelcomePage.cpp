@@ -6,9 +6,12 @@
 
 #include "app/control/AppCoordinator.h"
 #include "app/control/AppSettings.h"
+#include "app/control/MessageText.h"
 #include "app/ui/SignedLabel.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
+#include "core/checks/KeyCodeNames.h"
+#include "core/model/Localized.h"
 
 namespace brevanor {
 
@@ -63,12 +66,14 @@ OnboardingWelcomePage::OnboardingWelcomePage(AppCoordinator& coordinator, AppSet
 
 void OnboardingWelcomePage::showShortcuts() {
     const auto line = [this](const HotkeyChord& chord, std::string_view rest) {
-        return UiText::tr("Press ") + UiText::of(coordinator_.shortcutText(chord)) + UiText::tr(rest);
+        return UiText::of(fillIn(brevanor::tr(rest), {coordinator_.shortcutText(chord),
+                                                      KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr)}));
     };
-    record_->setText(line(settings_.recordHotkey(), " to record after a short countdown; press it again to stop."));
-    playLast_->setText(line(settings_.playLastHotkey(), " to replay the last recording."));
+    record_->setText(
+        line(settings_.recordHotkey(), "Press %1 to record after a short countdown; press it again to stop."));
+    playLast_->setText(line(settings_.playLastHotkey(), "Press %1 to replay the last recording."));
     stop_->setText(
-        line(settings_.stopHotkey(), ", or hold ⎋, to stop at any time, even when another app is in front."));
+        line(settings_.stopHotkey(), "Press %1, or hold %2, to stop at any time, even when another app is in front."));
 }
 
 }  // namespace brevanor

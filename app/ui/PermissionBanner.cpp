@@ -12,6 +12,7 @@
 #include "app/ui/SymbolIconEngine.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
+#include "core/checks/PermissionTexts.h"
 
 namespace brevanor {
 
@@ -79,22 +80,18 @@ PermissionBanner::PermissionBanner(AppCoordinator& coordinator, Permissions perm
     TextStyle::secondary(*privacy);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::lock, privacy, this));
 
-    accessibility_ = addPermissionRow(UiText::tr("Accessibility"),
+    accessibility_ = addPermissionRow(UiText::of(PermissionTexts::playingName()),
                                       UiText::tr("Lets Brevanor move the mouse and press keys during playback."),
                                       Permissions::Pane::accessibility);
-    inputMonitoring_ = addPermissionRow(UiText::tr("Input Monitoring"),
+    inputMonitoring_ = addPermissionRow(UiText::of(PermissionTexts::recordingName()),
                                         UiText::tr("Lets Brevanor see your mouse and keyboard while recording."),
                                         Permissions::Pane::inputMonitoring);
 
-    reopenNote_ = captionLabel(
-        UiText::tr("If recording still does not start after granting Input Monitoring, quit and reopen Brevanor."),
-        this);
+    reopenNote_ = captionLabel(UiText::of(PermissionTexts::reopenNote()), this);
     layout->addWidget(reopenNote_);
-    layout->addWidget(captionLabel(
-        UiText::tr("Switching an existing Brevanor entry on and nothing changes? That entry belongs to an older copy "
-                   "of the app. Remove it with the − button, make sure this copy lives in the Applications folder, "
-                   "then add it again."),
-        this));
+    if (const std::string hint = PermissionTexts::staleGrantHint(); !hint.empty()) {
+        layout->addWidget(captionLabel(UiText::of(hint), this));
+    }
     auto* setUp = new QPushButton(UiText::tr("Open Setup Assistant…"), this);
     TextStyle::caption(*setUp);
     layout->addWidget(setUp, 0, Qt::AlignLeft);

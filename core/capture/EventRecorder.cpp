@@ -83,13 +83,18 @@ bool EventRecorder::isSecureInputActive() const {
     return secureInputActive_;
 }
 
+std::int64_t EventRecorder::ownKeyPressesLeftOut() const {
+    std::lock_guard lock(mutex_);
+    return ownKeyPressesLeftOut_;
+}
+
 std::int64_t EventRecorder::eventCount() const {
     std::lock_guard lock(mutex_);
     return static_cast<std::int64_t>(events_.size()) + (pathPoints_.empty() ? 0 : 1);
 }
 
 void EventRecorder::start(std::shared_ptr<InputEventTap> tap, std::uint64_t at,
-                          std::optional<EnvironmentSnapshot> environment) {
+                          std::optional<EnvironmentSnapshot> environment, std::optional<std::uint16_t> triggerKeyCode) {
     // Before anything changes: throws when the recorder is not owned by a shared_ptr.
     const std::shared_ptr<EventRecorder> self = shared_from_this();
     if (!environment) {
@@ -110,6 +115,11 @@ void EventRecorder::start(std::shared_ptr<InputEventTap> tap, std::uint64_t at,
         startTimestamp_ = at;
         environment_ = std::move(*environment);
         events_.clear();
+        ownKeyPressTimes_.clear();
+        ownKeyPressesLeftOut_ = 0;
+        keysDown_.clear();
+        triggerKeyCode_ = triggerKeyCode;
+        buttonsDown_.clear();
         pathPoints_.clear();
         lastEventEnd_ = 0;
         pathStart_ = 0;
@@ -124,9 +134,17 @@ void EventRecorder::start(std::shared_ptr<InputEventTap> tap, std::uint64_t at,
 
 void EventRecorder::consume(const TapEvent& event) {
     std::lock_guard lock(mutex_);
-    if (!recording_ || event.isSynthetic || event.targetPID == ownPID_ || event.timestamp < startTimestamp_) return;
+    if (!recording_ || event.isSynthetic || event.timestamp < startTimestamp_) return;
+    if (event.targetPID == ownPID_) {
+        // Typing into Brevanor's own windows is not recorded, and the user is told.
+        if (event.kind.type == TapEvent::Kind::Type::keyDown && !event.kind.isRepeat) {
+            ownKeyPressTimes_.push_back(event.timestamp - startTimestamp_);
+        }
+        return;
+    }
     // A position that is not a number cannot be played back or stored.
     if (isPointerEvent(event.kind.type) && !isFinite(event.location)) return;
+    if (isTriggerPress(event) || !pressWasRecorded(event)) return;
 
     const std::uint64_t t = event.timestamp - startTimestamp_;
     if (event.kind.type == TapEvent::Kind::Type::mouseMoved) {
@@ -168,10 +186,51 @@ Recording EventRecorder::stop(std::uint64_t at, std::optional<std::uint64_t> cut
         truncateAt(*c);
         end = std::min(end, *c);
     }
+    // The press of the shortcut that stopped the recording is no typing of the user's.
+    ownKeyPressesLeftOut_ =
+        std::count_if(ownKeyPressTimes_.begin(), ownKeyPressTimes_.end(), [end](std::uint64_t t) { return t < end; });
     dropTrailingStopKeystrokes(stopKeyCode);
     addTrailingIdleGap(end);
     return Recording(Uuid::random(), std::move(name), std::chrono::system_clock::now(), environment_,
                      RecordingSettings{}, TrimEngine::automaticTrim(events_), events_);
+}
+
+bool EventRecorder::isTriggerPress(const TapEvent& event) {
+    using Type = TapEvent::Kind::Type;
+    const TapEvent::Kind& kind = event.kind;
+    if (!triggerKeyCode_ || (kind.type != Type::keyDown && kind.type != Type::keyUp) ||
+        kind.keyCode != *triggerKeyCode_) {
+        return false;
+    }
+    // The key's first event is its release (the press came before the start)
+    // or the shortcut's own press stamped late; a later press is the user's.
+    triggerKeyCode_.reset();
+    return kind.type == Type::keyDown && event.timestamp - startTimestamp_ < triggerPressWindow;
+}
+
+bool EventRecorder::pressWasRecorded(const TapEvent& event) {
+    // The shortcut that started the recording is let go after the start: a
+    // release without its press would play back as a stray release of keys
+    // the user never pressed in the recording.
+    using Type = TapEvent::Kind::Type;
+    const TapEvent::Kind& kind = event.kind;
+    switch (kind.type) {
+        case Type::keyDown: keysDown_.insert(kind.keyCode); return true;
+        case Type::keyUp: return keysDown_.erase(kind.keyCode) > 0;
+        case Type::flagsChanged:
+            // Caps Lock reports its lock going off, which is no release of a press.
+            if (kind.keyCode == ModifierKeys::capsLockKeyCode) return true;
+            if (ModifierKeys::isDown(kind.keyCode, event.flags)) {
+                keysDown_.insert(kind.keyCode);
+                return true;
+            }
+            return keysDown_.erase(kind.keyCode) > 0;
+        case Type::mouseDown: buttonsDown_.insert(kind.buttonNumber); return true;
+        case Type::mouseUp: return buttonsDown_.erase(kind.buttonNumber) > 0;
+        case Type::scroll:
+        case Type::mouseMoved: return true;
+    }
+    return true;
 }
 
 void EventRecorder::recordPathMove(std::uint64_t t, Point p) {

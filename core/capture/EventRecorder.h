@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,16 @@ class InputEventTap;
 // Turns the listener's events into the event list of a Recording: drops input
 // that Brevanor posted or that was addressed to this process, records buttons,
 // scrolls, keys and modifiers one for one, thins mouse moves into paths, marks
-// pauses as idle gaps, and at the end cuts off the keystrokes of the shortcut
-// that stopped it. While recording it watches Secure Input, which hides
+// pauses as idle gaps, leaves out releases whose press it did not record (the
+// shortcut that started it), and at the end cuts off the keystrokes of the
+// shortcut that stopped it. While recording it watches Secure Input, which hides
 // keystrokes from the listener. One recorder serves every recording of the
 // process; it must be owned by a std::shared_ptr.
 class EventRecorder final : public InputEventConsumer, public std::enable_shared_from_this<EventRecorder> {
 public:
+    // How late after the start the listener may stamp the starting shortcut's
+    // own press (the X server's clock counts whole milliseconds).
+    static constexpr std::uint64_t triggerPressWindow = 100'000'000;
     // Least time between two kept points of a mouse path.
     static constexpr std::uint64_t moveMinInterval = 8'000'000;
     // Least distance, in points, between two kept points of a mouse path.
@@ -54,11 +59,17 @@ public:
     bool isSecureInputActive() const;
     // Finished events, plus one while a mouse path is open.
     std::int64_t eventCount() const;
+    // Key presses of the last stopped recording that went to this process's
+    // own windows and so were left out, for telling the user.
+    std::int64_t ownKeyPressesLeftOut() const;
 
     // Begins a recording at the monotonic time `at`, registered with `tap` when
     // one is given. Without an environment one is captured first. Does nothing
-    // while already recording.
-    void start(std::shared_ptr<InputEventTap> tap, std::uint64_t at, std::optional<EnvironmentSnapshot> environment);
+    // while already recording. `triggerKeyCode` is the key of the shortcut
+    // that started it, still held: its press is not recorded, even when the
+    // listener stamps it a moment after `at`.
+    void start(std::shared_ptr<InputEventTap> tap, std::uint64_t at, std::optional<EnvironmentSnapshot> environment,
+               std::optional<std::uint16_t> triggerKeyCode = std::nullopt);
 
     void consume(const TapEvent& event) override;
 
@@ -77,6 +88,8 @@ private:
     void closePath();
     void insertIdleGapBefore(std::uint64_t t);
     void append(RecordingEvent event);
+    bool isTriggerPress(const TapEvent& event);
+    bool pressWasRecorded(const TapEvent& event);
     void truncateAt(std::uint64_t c);
     void dropTrailingStopKeystrokes(std::optional<std::uint16_t> stopKeyCode);
     void addTrailingIdleGap(std::uint64_t end);
@@ -97,6 +110,12 @@ private:
     std::uint64_t startTimestamp_ = 0;
     EnvironmentSnapshot environment_;
     std::vector<RecordingEvent> events_;
+    std::vector<std::uint64_t> ownKeyPressTimes_;  // since the start
+    std::int64_t ownKeyPressesLeftOut_ = 0;
+    // Keys, modifiers and buttons pressed in this recording and not released yet.
+    std::set<std::uint16_t> keysDown_;
+    std::set<std::int64_t> buttonsDown_;
+    std::optional<std::uint16_t> triggerKeyCode_;  // until that key's first event
     std::uint64_t lastEventEnd_ = 0;
     // The open mouse path; empty points mean none is open.
     std::uint64_t pathStart_ = 0;

@@ -1,23 +1,16 @@
 #include "core/model/HotkeyChord.h"
 
 #include "core/checks/KeyCodeNames.h"
+#include "core/checks/KeyNameTable.h"
 
 namespace brevanor {
 
 bool HotkeyChord::isAcceptable() const { return hasModifiers() || KeyCodeNames::isFunctionKey(keyCode); }
 
-std::string HotkeyChord::modifierSymbols() const {
-    std::string symbols;
-    if (modifiers & functionFlag) symbols += "fn";
-    if (modifiers & controlFlag) symbols += "⌃";
-    if (modifiers & optionFlag) symbols += "⌥";
-    if (modifiers & shiftFlag) symbols += "⇧";
-    if (modifiers & commandFlag) symbols += "⌘";
-    return symbols;
-}
+std::string HotkeyChord::modifierNames() const { return KeyNameTable::modifierNames(normalizedModifiers()); }
 
 std::string HotkeyChord::displayString(KeyboardLayout* layout) const {
-    return modifierSymbols() + KeyCodeNames::name(keyCode, layout);
+    return KeyNameTable::shortcut(modifierNames(), KeyCodeNames::name(keyCode, layout));
 }
 
 }  // namespace brevanor

@@ -1,6 +1,7 @@
 #include "core/control/RecordingController.h"
 
 #include "core/capture/EventRecorder.h"
+#include "core/checks/PermissionTexts.h"
 #include "core/model/Localized.h"
 #include "core/model/SaturatingMath.h"
 
@@ -18,18 +19,14 @@ RecordingController::RecordingController(std::shared_ptr<InputEventTap> tap, std
     : tap_(std::move(tap)), mainQueue_(std::move(mainQueue)), recorder_(std::move(recorder)), now_(std::move(now)) {}
 
 std::optional<std::string> RecordingController::missingPermission(bool accessibility, bool inputMonitoring) {
-    if (!accessibility && !inputMonitoring) {
-        return tr("Brevanor needs Accessibility and Input Monitoring permission before it can record.");
-    }
-    if (!accessibility) return tr("Brevanor needs Accessibility permission before it can record or play.");
-    if (!inputMonitoring) return tr("Brevanor needs Input Monitoring permission before it can record.");
-    return std::nullopt;
+    if (accessibility && inputMonitoring) return std::nullopt;
+    return PermissionTexts::missingToRecord(accessibility, inputMonitoring);
 }
 
-void RecordingController::request(std::int64_t seconds) {
+void RecordingController::request(std::int64_t seconds, std::optional<std::uint16_t> triggerKeyCode) {
     if (phase_ != Phase::idle) return;
     if (seconds < 1) {
-        begin();
+        begin(triggerKeyCode);
         return;
     }
     phase_ = Phase::countdown;
@@ -38,8 +35,8 @@ void RecordingController::request(std::int64_t seconds) {
     scheduleCountdownStep();
 }
 
-void RecordingController::beginNow() {
-    if (phase_ == Phase::countdown) begin();
+void RecordingController::beginNow(std::optional<std::uint16_t> triggerKeyCode) {
+    if (phase_ == Phase::countdown) begin(triggerKeyCode);
 }
 
 void RecordingController::cancelCountdown() {
@@ -50,14 +47,14 @@ void RecordingController::cancelCountdown() {
     changed();
 }
 
-void RecordingController::begin() {
+void RecordingController::begin(std::optional<std::uint16_t> triggerKeyCode) {
     ++generation_;
     remaining_ = 0;
     eventCount_ = 0;
     elapsedNanos_ = 0;
     startedAt_ = now_();
     // The recorder captures the machine's environment itself.
-    recorder_->start(tap_, startedAt_, std::nullopt);
+    recorder_->start(tap_, startedAt_, std::nullopt, triggerKeyCode);
     phase_ = Phase::recording;
     changed();
     scheduleCounterRefresh();
@@ -88,7 +85,7 @@ void RecordingController::countdownStep() {
         changed();
         scheduleCountdownStep();
     } else {
-        begin();
+        begin(std::nullopt);
     }
 }
 

@@ -49,10 +49,13 @@ public:
     std::function<void()> onChange;
 
     // idle: a countdown of `seconds`, one step a second, then the recording;
-    // below one second the recording begins at once. Otherwise nothing.
-    void request(std::int64_t seconds);
-    // countdown: the recording begins now (the rest of the countdown is skipped).
-    void beginNow();
+    // below one second the recording begins at once, and the press of
+    // `triggerKeyCode` (the shortcut's key that asked for it) is not part of it.
+    // Otherwise nothing.
+    void request(std::int64_t seconds, std::optional<std::uint16_t> triggerKeyCode = std::nullopt);
+    // countdown: the recording begins now (the rest of the countdown is
+    // skipped), without the press of `triggerKeyCode`.
+    void beginNow(std::optional<std::uint16_t> triggerKeyCode = std::nullopt);
     // countdown: back to idle, nothing recorded.
     void cancelCountdown();
     // recording: ends it and answers what was recorded, without what came from
@@ -63,7 +66,7 @@ public:
 private:
     RecordingController(std::shared_ptr<InputEventTap> tap, std::shared_ptr<MainQueue> mainQueue,
                         std::shared_ptr<EventRecorder> recorder, Clock now);
-    void begin();
+    void begin(std::optional<std::uint16_t> triggerKeyCode);
     void scheduleCountdownStep();
     void countdownStep();
     void scheduleCounterRefresh();

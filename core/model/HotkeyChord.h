@@ -36,10 +36,11 @@ struct HotkeyChord {
     constexpr bool hasModifiers() const { return normalizedModifiers() != 0; }
     // A chord without modifiers would fire on every press of its key, unless that key is a function key.
     bool isAcceptable() const;
-    // The symbols of the set modifiers in the fixed order fn ⌃ ⌥ ⇧ ⌘.
-    std::string modifierSymbols() const;
-    // The modifier symbols and the key's name; `layout` names the keys that
-    // have no fixed name (may be null: such keys then read "Key N").
+    // The set modifiers as this system writes them, in its fixed order: fn ⌃ ⌥ ⇧ ⌘
+    // on the Mac, Fn+Ctrl+Alt+Shift+Super on Linux.
+    std::string modifierNames() const;
+    // The shortcut as this system writes it (⌃⌥⌘R, Ctrl+Alt+Super+R); `layout`
+    // names the keys that have no fixed name (may be null).
     std::string displayString(KeyboardLayout* layout) const;
     // Whether a key event is this chord; only the modifiers under the mask count.
     constexpr bool matches(std::uint16_t otherKeyCode, std::uint64_t flags) const {

@@ -269,8 +269,11 @@ std::optional<TapEvent> X11RawEventConverter::convertKey(bool press, unsigned in
     Window focus = None;
     int revert = 0;
     XGetInputFocus(display_, &focus, &revert);
-    event.targetPID =
-        focus == PointerRoot ? processAt(event.location, false, event.timestamp) : processIds_.processId(focus);
+    // With the focus on the root window, as when the focused window went away
+    // without a window manager to pass the focus on, keys go to the window under
+    // the pointer, as with PointerRoot.
+    event.targetPID = focus == PointerRoot || focus == root_ ? processAt(event.location, false, event.timestamp)
+                                                             : processIds_.processId(focus);
 
     if (neutral == kCapsLockKeyCode) {
         // The lock goes on as the key goes down and off as it comes up again

@@ -32,7 +32,9 @@ TEST_F(AppCoordinatorPlaybackTest, APlaybackWithoutWarningsPlaysAtOnceFromPassOn
     EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
     EXPECT_TRUE(prompts->alerts.empty());
     EXPECT_EQ(activation->hides, 1);
+    EXPECT_EQ(activation->shows, 0);
     ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(activation->shows, 1) << "the windows hidden for the playback come back after it";
 
     EXPECT_EQ(statesSeen.front(), AppState::preparing());
     EXPECT_EQ(statesSeen.at(1), AppState::playing(1, 1));
@@ -74,7 +76,8 @@ TEST_F(AppCoordinatorPlaybackTest, WithoutAccessibilityNothingPlaysAndTheLibrary
     coordinator->play(typingRecording("Typing"));
     EXPECT_EQ(coordinator->state(), AppState::idle());
     EXPECT_EQ(coordinator->errorMessage(),
-              std::optional<std::string>("Brevanor needs Accessibility permission to play recordings."));
+              std::optional<std::string>(
+                  "Brevanor cannot play recordings: the X server does not offer the XTEST extension."));
     EXPECT_EQ(libraryOpened, 1);
     EXPECT_TRUE(prompts->alerts.empty());
 }

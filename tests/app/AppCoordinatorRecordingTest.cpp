@@ -1,4 +1,5 @@
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <QSignalSpy>
 #include <fstream>
@@ -30,6 +31,9 @@ TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords)
     mainQueue->advanceBy(kSeconds);
     EXPECT_EQ(coordinator->state(), AppState::recording());
     EXPECT_TRUE(source->isRunning());
+    EXPECT_EQ(activation->shows, 0) << "out of the way while recording";
+    coordinator->stop(now(), std::nullopt);
+    EXPECT_EQ(activation->shows, 1) << "and back once the recording ends";
 }
 
 TEST_F(AppCoordinatorRecordingTest, ACountdownBelowOneRecordsAtOnceAndAnInactiveAppIsNotHidden) {
@@ -77,12 +81,13 @@ TEST_F(AppCoordinatorRecordingTest, ARecordRequestFailingACheckSaysWhyAndOpensTh
         const char* message;
     };
     const Case cases[] = {
-        {false, false, false, "Brevanor needs Accessibility and Input Monitoring permission before it can record."},
-        {false, true, false, "Brevanor needs Accessibility permission before it can record or play."},
-        {true, false, false, "Brevanor needs Input Monitoring permission before it can record."},
+        {false, false, false,
+         "Brevanor cannot record: the X server lacks the XTEST extension and both XInput 2.2 and RECORD."},
+        {false, true, false, "Brevanor cannot record or play: the X server does not offer the XTEST extension."},
+        {true, false, false, "Brevanor cannot record: the X server offers neither XInput 2.2 nor RECORD."},
         {true, true, true,
-         "Brevanor could not start listening for input. Check Input Monitoring in System Settings, then quit and "
-         "reopen the app."},
+         "Brevanor could not start listening for input through XInput 2.2 or RECORD. Quit and reopen Brevanor; if it "
+         "happens again, run it in an X11 session on the screen you sit at."},
     };
     make();
     for (const Case& c : cases) {
@@ -133,6 +138,42 @@ TEST_F(AppCoordinatorRecordingTest, TheShortcutThatStopsARecordingIsCutAndTheRec
         return isKeyEvent(e, 15);
     })) << "the stop shortcut's keystroke is not part of the recording";
     EXPECT_EQ(store->load(saved.id), saved) << "the library mirrors the folder";
+}
+
+TEST_F(AppCoordinatorRecordingTest, KeysTypedIntoBrevanorsOwnWindowsAreLeftOutAndTheUserIsTold) {
+    make();
+    startRecording();
+    const std::uint64_t start = now();
+    const auto ours = [&](TapEvent event) {
+        event.targetPID = static_cast<std::int32_t>(getpid());
+        return event;
+    };
+    const std::uint64_t pressed = start + 300 * kMillis;
+    // "h" and "i" reach Brevanor's own window, "a" the app being recorded; then the stop shortcut, also into Brevanor.
+    feed({ours(key(true, 4, start + 100 * kMillis)), ours(key(false, 4, start + 110 * kMillis)),
+          ours(key(true, 34, start + 120 * kMillis)), key(true, 0, start + 130 * kMillis),
+          key(false, 0, start + 140 * kMillis), ours(key(true, 15, pressed, kChordFlags))});
+    mainQueue->advanceBy(400 * kMillis);
+    const int opened = libraryOpened;
+    coordinator->handleHotkeyAction(HotkeyAction::record(), pressed, 15);
+
+    ASSERT_EQ(coordinator->recordings().size(), 1u);
+    const Recording& saved = *coordinator->recordings().front();
+    EXPECT_TRUE(std::none_of(saved.events.begin(), saved.events.end(),
+                             [](const RecordingEvent& e) { return isKeyEvent(e, 4) || isKeyEvent(e, 34); }));
+    EXPECT_EQ(coordinator->errorMessage(),
+              std::optional<std::string>("2 key presses went to windows of Brevanor and were not recorded. Type into "
+                                         "the app you are recording."))
+        << "the stop shortcut's own press is not counted";
+    EXPECT_EQ(libraryOpened, opened + 1) << "told where it cannot be missed";
+
+    // A recording that only got the app's keys says nothing.
+    coordinator->clearErrorMessage();
+    startRecording();
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+    mainQueue->advanceBy(10 * kMillis);
+    coordinator->toggleRecording();
+    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
 }
 
 TEST_F(AppCoordinatorRecordingTest, TheNextRecordingGetsTheNextNameAndTheDefaultsOfTheMoment) {

@@ -98,7 +98,8 @@ TEST_F(AppCoordinatorShortcutTest, ARefusedShortcutIsNamedAndTheOthersStillWork)
     hotKeys->refuse(HotkeyChord::defaultRecord);
     make();
     EXPECT_EQ(coordinator->errorMessage(),
-              std::optional<std::string>("Could not register the shortcut ⌃⌥⌘R. Another app may already use it."));
+              std::optional<std::string>(
+                  "Could not register the shortcut Ctrl+Alt+Super+R. Another app may already use it."));
     EXPECT_TRUE(hotKeys->idOf(HotkeyChord::defaultPlayLast));
     EXPECT_TRUE(hotKeys->idOf(HotkeyChord::defaultStop));
 
@@ -142,7 +143,7 @@ TEST_F(AppCoordinatorShortcutTest, SettingsChangesReRegisterOnce50MillisecondsAf
     mainQueue->advanceBy(50 * kMillis);
     EXPECT_TRUE(hotKeys->idOf({8, kChordFlags}));
     EXPECT_FALSE(hotKeys->idOf(HotkeyChord::defaultStop));
-    EXPECT_EQ(coordinator->stopHint(), "Stop: ⌃⌥⌘C or hold ⎋");
+    EXPECT_EQ(coordinator->stopHint(), "Stop: Ctrl+Alt+Super+C or hold Esc");
 }
 
 TEST_F(AppCoordinatorShortcutTest, CapturingAShortcutSuspendsEveryGlobalShortcutUntilItEnds) {

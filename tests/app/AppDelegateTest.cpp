@@ -1,8 +1,10 @@
+#include <QApplication>
 #include <QMessageBox>
 #include <QWidget>
 #include <fstream>
 
 #include "app/control/AppDelegate.h"
+#include "app/ui/NoticeBanner.h"
 #include "core/model/RecordingJSONEncoder.h"
 #include "core/store/IniPreferencesStore.h"
 #include "tests/app/CoordinatorTest.h"
@@ -57,14 +59,21 @@ TEST_F(AppDelegateTest, ALaterLaunchWithBothPermissionsShowsNoWindowAndTheShortc
     EXPECT_TRUE(source->isRunning()) << "the listener runs from launch with Input Monitoring";
 }
 
-TEST_F(AppDelegateTest, WithoutATrayTheLibraryOpensAtEveryLaunchAndTheFirstOneSaysWhy) {
+TEST_F(AppDelegateTest, WithoutATrayTheLibraryOpensAtEveryLaunchAndTheFirstOneSaysWhyInsideIt) {
     preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
     trayAvailable = false;
     for (const bool first : {true, false}) {
         const auto delegate = launch();
         EXPECT_EQ(visibleWindows(*delegate), std::vector<std::string>{"Brevanor"});
-        const auto* notice = delegate->libraryWindow()->findChild<QMessageBox*>();
-        EXPECT_EQ(notice != nullptr && notice->isVisible(), first);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            EXPECT_FALSE(window->isVisible() && qobject_cast<QMessageBox*>(window)) << "no box takes the focus";
+        }
+        const auto* notice = delegate->libraryWindow()->findChild<NoticeBanner*>();
+        ASSERT_NE(notice, nullptr);
+        EXPECT_EQ(notice->isVisible(), first);
+        if (first) {
+            EXPECT_TRUE(notice->text().startsWith("This desktop shows no tray icons")) << notice->text().toStdString();
+        }
     }
     EXPECT_NE(launch()->menuBar(), nullptr) << "the tray icon waits for a tray to appear";
 }

@@ -46,8 +46,8 @@ TEST_F(OverlayControllerTest, ACountdownShowsThePillAtTheTopCentreOfTheScreenUnd
     EXPECT_EQ(pill.size(), QSize(500, 48));
     EXPECT_EQ(pill.pos(), QPoint(usable.x() + (usable.width() - 500) / 2, usable.y() + 10));
     EXPECT_EQ(label("title"), "Recording starts in 3…");
-    EXPECT_EQ(label("subtitle"), "Press ⌃⌥⌘R to start now");
-    EXPECT_EQ(label("stopHint"), "Stop: ⌃⌥⌘X or hold ⎋");
+    EXPECT_EQ(label("subtitle"), "Press Ctrl+Alt+Super+R to start now");
+    EXPECT_EQ(label("stopHint"), "Stop: Ctrl+Alt+Super+X or hold Esc");
     for (const Qt::WindowType flag : {Qt::WindowTransparentForInput, Qt::WindowDoesNotAcceptFocus,
                                       Qt::X11BypassWindowManagerHint, Qt::WindowStaysOnTopHint}) {
         EXPECT_TRUE(pill.windowFlags().testFlag(flag)) << "flag " << std::hex << flag;

@@ -4,7 +4,8 @@
 
 namespace brevanor::testing {
 
-// An application whose activity the test sets; counts how often it was hidden.
+// An application whose activity the test sets; counts how often it was hidden
+// and shown again.
 class RecordingActivation final : public AppActivation {
 public:
     bool isActive() override { return active; }
@@ -12,9 +13,11 @@ public:
         ++hides;
         active = false;
     }
+    void showAgain() override { ++shows; }
 
     bool active = true;
     int hides = 0;
+    int shows = 0;
 };
 
 }  // namespace brevanor::testing

@@ -107,7 +107,7 @@ TEST_F(EventRecorderTest, ConvertsEveryKindWithItsFields) {
     start();
     const std::uint64_t shift = ModifierKeys::shiftMask;
     feed(0, Kind::mouseDown(MouseButton::right, 1, 2), {3, 4}, shift);
-    feed(1 * kMs, Kind::mouseUp(MouseButton::other, 3, 1), {5, 6});
+    feed(1 * kMs, Kind::mouseUp(MouseButton::right, 1, 1), {5, 6});
     feed(2 * kMs, Kind::scrollWheel({-1, 2, -30, 40, true, 1, 2}), {7, 8}, shift);
     feed(3 * kMs, Kind::keyDown(0, true), {}, shift);
     feed(4 * kMs, Kind::keyUp(0), {}, shift);
@@ -117,7 +117,7 @@ TEST_F(EventRecorderTest, ConvertsEveryKindWithItsFields) {
     const Recording recording = stopAt(8 * kMs);
     EXPECT_EQ(recording.events, (std::vector{
                                     RecordingEvent::mouseDown({0, MouseButton::right, 1, 3, 4, 2, shift}),
-                                    RecordingEvent::mouseUp({1 * kMs, MouseButton::other, 3, 5, 6, 1, 0}),
+                                    RecordingEvent::mouseUp({1 * kMs, MouseButton::right, 1, 5, 6, 1, 0}),
                                     RecordingEvent::scroll({2 * kMs, 7, 8, -1, 2, -30, 40, true, 1, 2, shift}),
                                     keyDown(3 * kMs, 0, shift, true),
                                     keyUp(4 * kMs, 0, shift),
@@ -249,6 +249,54 @@ TEST_F(EventRecorderTest, WithoutAStopKeyTrailingKeysStayButModifierPressesGo) {
     feed(30 * kMs, Kind::flagsChanged(58), {}, ModifierKeys::controlMask | ModifierKeys::alternateMask);
     const Recording recording = stopAt(40 * kMs);
     EXPECT_EQ(recording.events, (std::vector{keyDown(0, 15), keyUp(10 * kMs, 15)}));
+}
+
+TEST_F(EventRecorderTest, ReleasesWhosePressWasNotRecordedAreLeftOut) {
+    const std::uint64_t option = ModifierKeys::alternateMask;
+    const std::uint64_t command = ModifierKeys::commandMask;
+    start();
+    // The record shortcut, pressed before the start, let go just after it.
+    feed(0, Kind::flagsChanged(59), {}, option | command);
+    feed(1 * kMs, Kind::flagsChanged(58), {}, command);
+    feed(2 * kMs, Kind::keyUp(15), {}, command);
+    feed(3 * kMs, Kind::flagsChanged(55), {}, 0);
+    feed(4 * kMs, Kind::mouseUp(MouseButton::left, 0, 1), {1, 1});  // the menu click that started it
+    // Caps Lock going off is a change of the lock, kept though its press came before.
+    feed(5 * kMs, Kind::flagsChanged(57), {}, 0);
+    feed(6 * kMs, Kind::keyDown(4, false));
+    feed(7 * kMs, Kind::keyUp(4));
+    feed(8 * kMs, Kind::keyUp(4));  // released twice: the second has no press of its own
+    feed(9 * kMs, Kind::flagsChanged(56), {}, ModifierKeys::shiftMask);
+    feed(10 * kMs, Kind::flagsChanged(56), {}, 0);
+    const Recording recording = stopAt(11 * kMs);
+    EXPECT_EQ(recording.events,
+              (std::vector{modifier(5 * kMs, 57, 0, false), keyDown(6 * kMs, 4), keyUp(7 * kMs, 4),
+                           modifier(9 * kMs, 56, ModifierKeys::shiftMask, true), modifier(10 * kMs, 56, 0, false)}));
+
+    // The next recording starts with nothing held.
+    start();
+    feed(0, Kind::keyDown(4, false));
+    stopAt(1 * kMs);
+    start();
+    feed(0, Kind::keyUp(4));
+    EXPECT_TRUE(stopAt(1 * kMs).events.empty());
+}
+
+TEST_F(EventRecorderTest, TheStartingShortcutsPressStampedJustAfterTheStartIsLeftOut) {
+    // The listener stamps from the X server's millisecond clock: the press that
+    // started the recording may come stamped a fraction of a millisecond late.
+    recorder->start(nullptr, kStart, EnvironmentSnapshot::empty(), 15);
+    feed(250'000, Kind::keyDown(15, false));
+    feed(29 * kMs, Kind::keyUp(15));
+    feed(200 * kMs, Kind::keyDown(15, false));  // the user's own R, later
+    feed(210 * kMs, Kind::keyUp(15));
+    EXPECT_EQ(stopAt(220 * kMs).events, (std::vector{gap(0, 200 * kMs), keyDown(200 * kMs, 15), keyUp(210 * kMs, 15)}));
+
+    // Released before the start: a press after the first moments is the user's.
+    recorder->start(nullptr, kStart, EnvironmentSnapshot::empty(), 15);
+    feed(150 * kMs, Kind::keyDown(15, false));
+    feed(160 * kMs, Kind::keyUp(15));
+    EXPECT_EQ(stopAt(170 * kMs).events, (std::vector{gap(0, 150 * kMs), keyDown(150 * kMs, 15), keyUp(160 * kMs, 15)}));
 }
 
 TEST_F(EventRecorderTest, StoppingLaterThanTheLastEventAddsATrailingIdleGap) {

@@ -12,28 +12,11 @@ namespace {
 constexpr std::uint64_t kCapsLock = 0x10000;
 constexpr std::uint64_t kAllModifiers = HotkeyChord::modifierMask;
 
-TEST(HotkeyChord, DefaultsShowWithTheLayoutsCharacters) {
-    FakeKeyboardLayout us = FakeKeyboardLayout::us();
+TEST(HotkeyChord, DefaultsAndMasks) {
     EXPECT_EQ(HotkeyChord::modifierMask, 0x9e0000u);
     EXPECT_EQ(HotkeyChord::defaultRecord.modifiers, 0x1C0000u);
-    EXPECT_EQ(HotkeyChord::defaultRecord.displayString(&us), "⌃⌥⌘R");
-    EXPECT_EQ(HotkeyChord::defaultPlayLast.displayString(&us), "⌃⌥⌘P");
-    EXPECT_EQ(HotkeyChord::defaultStop.displayString(&us), "⌃⌥⌘X");
     EXPECT_EQ(HotkeyChord::escapeKeyCode, 53);
-
-    FakeKeyboardLayout cyrillic = us;
-    cyrillic.characters[15] = "к";
-    EXPECT_EQ(HotkeyChord::defaultRecord.displayString(&cyrillic), "⌃⌥⌘К");
-    FakeKeyboardLayout german = FakeKeyboardLayout::german();
-    EXPECT_EQ((HotkeyChord{16, HotkeyChord::commandFlag}.displayString(&german)), "⌘Z");
-}
-
-TEST(HotkeyChord, SymbolsComeInFixedOrderWithoutCapsLock) {
-    FakeKeyboardLayout us = FakeKeyboardLayout::us();
-    EXPECT_EQ((HotkeyChord{0, kAllModifiers | kCapsLock}.displayString(&us)), "fn⌃⌥⇧⌘A");
-    EXPECT_EQ((HotkeyChord{0, HotkeyChord::shiftFlag | HotkeyChord::optionFlag}.modifierSymbols()), "⌥⇧");
-    EXPECT_EQ((HotkeyChord{0, kCapsLock}.modifierSymbols()), "");
-    EXPECT_EQ((HotkeyChord{0, HotkeyChord::commandFlag}.displayString(nullptr)), "⌘Key 0");
+    EXPECT_EQ((HotkeyChord{0, kCapsLock}.modifierNames()), "");
 }
 
 TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKey) {
@@ -41,8 +24,8 @@ TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKey) {
     EXPECT_TRUE((HotkeyChord{96, 0}.isAcceptable()));  // F5
     EXPECT_FALSE((HotkeyChord{0, 0}.isAcceptable()));
     EXPECT_FALSE((HotkeyChord{0, kCapsLock}.isAcceptable()));
-    EXPECT_FALSE((HotkeyChord{63, 0}.isAcceptable()));   // fn
-    EXPECT_FALSE((HotkeyChord{114, 0}.isAcceptable()));  // Help
+    EXPECT_FALSE((HotkeyChord{63, 0}.isAcceptable()));   // fn, named "Fn" on Linux
+    EXPECT_FALSE((HotkeyChord{114, 0}.isAcceptable()));  // Help (Insert)
     EXPECT_FALSE((HotkeyChord{0, kCapsLock}.hasModifiers()));
     EXPECT_EQ((HotkeyChord{0, kCapsLock | 0x100 | HotkeyChord::shiftFlag}.normalizedModifiers()),
               HotkeyChord::shiftFlag);
@@ -65,16 +48,6 @@ TEST(HotkeyChord, CarbonModifiersDropFn) {
     EXPECT_EQ((HotkeyChord{0, HotkeyChord::shiftFlag | kCapsLock}.carbonModifiers()), 0x200u);
 }
 
-TEST(KeyCodeNames, FixedNamesWinOverTheLayout) {
-    FakeKeyboardLayout us = FakeKeyboardLayout::us();
-    EXPECT_EQ(KeyCodeNames::name(49, &us), "Space");
-    EXPECT_EQ(KeyCodeNames::name(36, &us), "↩");
-    EXPECT_EQ(KeyCodeNames::name(53, nullptr), "⎋");
-    EXPECT_EQ(KeyCodeNames::name(63, nullptr), "fn");
-    EXPECT_EQ(KeyCodeNames::name(90, nullptr), "F20");
-    EXPECT_EQ(KeyCodeNames::character(36, &us), "\r");
-}
-
 TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCase) {
     FakeKeyboardLayout german = FakeKeyboardLayout::german();
     EXPECT_EQ(KeyCodeNames::name(0, &german), "A");
@@ -83,6 +56,8 @@ TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCase) {
     EXPECT_EQ(KeyCodeNames::name(43, &german), ",");
     EXPECT_EQ(KeyCodeNames::character(6, &german), "y");
     EXPECT_EQ(KeyCodeNames::character(6, nullptr), std::nullopt);
+    FakeKeyboardLayout us = FakeKeyboardLayout::us();
+    EXPECT_EQ(KeyCodeNames::character(36, &us), "\r");
 }
 
 TEST(KeyCodeNames, UnprintableCharactersFallBackToTheNumber) {
@@ -92,7 +67,7 @@ TEST(KeyCodeNames, UnprintableCharactersFallBackToTheNumber) {
     for (std::uint16_t code = 200; code <= 207; ++code) {
         EXPECT_EQ(KeyCodeNames::name(code, &layout), "Key " + std::to_string(code));
     }
-    EXPECT_EQ(KeyCodeNames::name(10, nullptr), "Key 10");
+    EXPECT_EQ(KeyCodeNames::name(10, nullptr), "Key 10");  // no US key sits there
 }
 
 TEST(KeyCodeNames, EveryCodeHasANameAndOnlyF1ToF20AreFunctionKeys) {

@@ -111,7 +111,7 @@ TEST_F(LibraryCommands, ShowsEventsAndTheWholeDocument) {
         << events.out;
     EXPECT_NE(events.out.find("     0.400 s  mouseDown    left button 0 at (149, 151.5), click 1\n"),
               std::string::npos);
-    EXPECT_NE(events.out.find("     0.500 s  keyDown      key 12  ⌘\n"), std::string::npos);
+    EXPECT_NE(events.out.find("     0.500 s  keyDown      key 12  Super\n"), std::string::npos);
     EXPECT_NE(events.out.find("     0.550 s  idleGap      for 0.250 s\n"), std::string::npos);
     EXPECT_EQ(cli_.run({"show", "Events", "--json"}).out, RecordingJSONEncoder().encode(recording) + "\n");
 }

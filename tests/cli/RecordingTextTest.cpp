@@ -31,7 +31,7 @@ TEST(RecordingText, TheSummaryIsTheLibraryRows) {
 TEST(RecordingText, RowsNameTheShortcut) {
     Recording recording = sampleRecording("Row", std::chrono::system_clock::now());
     recording.settings.playHotkey = HotkeyChord{122, HotkeyChord::controlFlag};
-    EXPECT_TRUE(RecordingText::row(RecordingSummary::of(recording), DateText(), nullptr).ends_with("  ⌃F1"));
+    EXPECT_TRUE(RecordingText::row(RecordingSummary::of(recording), DateText(), nullptr).ends_with("  Ctrl+F1"));
 }
 
 // Documents keep values out of range as they are; show tells what playback makes of them.
@@ -63,8 +63,8 @@ TEST(RecordingText, ScrollsAndModifiersReadPlainly) {
     }
     EXPECT_EQ(lines,
               "     0.000 s  scroll       at (5, 6), 0, -30 px\n"
-              "     0.001 s  scroll       at (5, 6), 0, 2 lines  ⇧\n"
-              "     0.002 s  flagsChanged key 56 down  ⇧\n");
+              "     0.001 s  scroll       at (5, 6), 0, 2 lines  Shift\n"
+              "     0.002 s  flagsChanged key 56 down  Shift\n");
 }
 
 }  // namespace

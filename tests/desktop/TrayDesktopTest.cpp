@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -80,8 +81,7 @@ protected:
         }
         ::chmod((folder_.path() / "runtime").c_str(), 0700);
         // Not the first launch (no onboarding), and a short countdown.
-        std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf")
-            << "[General]\nhasLaunchedBefore=true\ncountdownSeconds=2\n";
+        writePreferences("hasLaunchedBefore=true\ncountdownSeconds=2\n");
     }
 
     void TearDown() override {
@@ -90,6 +90,10 @@ protected:
         tray_.reset();
         if (target_ != None) XDestroyWindow(display_, target_);
         if (display_) XCloseDisplay(display_);
+    }
+
+    void writePreferences(const std::string& values) const {
+        std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf", std::ios::trunc) << "[General]\n" << values;
     }
 
     void startTray() {
@@ -409,7 +413,7 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTray
 }
 
 TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTakeEffectAtOnce) {
-    std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf", std::ios::trunc) << "[General]\n";
+    writePreferences("");
     startTray();
     startBrevanor();
     std::optional<Placed> guide;
@@ -466,6 +470,72 @@ TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTa
     EXPECT_TRUE(trayIcon().has_value());
     EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
     brevanor_.reset();
+}
+
+// The same program on a bare X server: no window manager to pass the focus
+// on or to minimize anything, and no tray, so the library window is the way in.
+class BareDesktopTest : public TrayDesktopTest {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(XvfbSession::Options{false, 1280, 800}); }
+
+    std::optional<Placed> library() const { return windowTitled("Brevanor", 760); }
+
+    // The recording files' documents, oldest first.
+    std::vector<std::string> documents() const {
+        auto files = recordingFiles();
+        std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+            return std::filesystem::last_write_time(a) < std::filesystem::last_write_time(b);
+        });
+        std::vector<std::string> result;
+        for (const auto& file : files) result.push_back(readFile(file));
+        return result;
+    }
+};
+
+TEST_F(BareDesktopTest, EveryKeyIsRecordedTheLibraryComesBackAndAQuitSavesTheRecordingUnderWay) {
+    writePreferences("hasLaunchedBefore=true\ncountdownSeconds=0\n");
+    startBrevanor();
+    std::optional<Placed> shown;
+    ASSERT_TRUE(waitFor([&] { return (shown = library()).has_value(); })) << "without a tray the library opens";
+    std::this_thread::sleep_for(800ms);  // drawn
+    screenshot("library-empty", *shown);
+    openTargetWindow();
+
+    // Recorded at once: the library gets out of the way, and what is typed is the target's.
+    run("xdotool key ctrl+alt+super+r");
+    ASSERT_TRUE(waitFor([&] { return pill().has_value(); })) << "recording";
+    EXPECT_TRUE(waitFor([&] { return !library().has_value(); })) << "the library hid for the recording";
+    click(500, 200);
+    run("xdotool type --delay 100 hello");
+    run("xdotool key ctrl+alt+super+r");
+    ASSERT_TRUE(waitFor([&] { return recordingFiles().size() == 1; })) << "the recording was saved";
+    std::string document = documents().front();
+    EXPECT_EQ(countOf(document, "\"keyDown\""), 5u) << document;
+    EXPECT_EQ(countOf(document, "\"keyUp\""), 5u) << document;
+    EXPECT_EQ(countOf(document, "\"mouseDown\""), 1u) << document;
+    EXPECT_EQ(countOf(document, "\"flagsChanged\""), 0u) << "neither shortcut's keys: " << document;
+    ASSERT_TRUE(waitFor([&] { return library().has_value(); })) << "the library came back after the recording";
+
+    // A replay hides the library as well, and brings it back once it ends.
+    run("xdotool key ctrl+alt+super+p");
+    ASSERT_TRUE(waitFor([&] { return pill().has_value(); })) << "playing";
+    EXPECT_TRUE(waitFor([&] { return !library().has_value(); }, 1s)) << "hidden for the replay";
+    ASSERT_TRUE(waitFor([&] { return !pill().has_value(); })) << "the replay ended";
+    EXPECT_TRUE(waitFor([&] { return library().has_value(); })) << "the library came back after the replay";
+
+    // A second recording, ended by the system's request to quit, is saved whole.
+    run("xdotool key ctrl+alt+super+r");
+    ASSERT_TRUE(waitFor([&] { return pill().has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return !library().has_value(); }));
+    click(520, 220);
+    run("xdotool type --delay 100 abc");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
+    brevanor_.reset();
+    ASSERT_EQ(recordingFiles().size(), 2u) << "saved when told to quit";
+    document = documents().back();
+    EXPECT_EQ(countOf(document, "\"keyDown\""), 3u) << document;
+    EXPECT_EQ(countOf(document, "\"mouseDown\""), 1u) << document;
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -130,6 +132,43 @@ TEST_F(X11Listening, KeysAndModifiersCarryTheirFlags) {
     EXPECT_EQ(events[11].flags, 0x40000u | 0x80000u);
     EXPECT_EQ(events[13].kind, Kind::flagsChanged(59));
     EXPECT_EQ(events[13].flags, 0u);
+}
+
+// Without a window manager, a focused window that goes away hands the focus
+// to the root window, and keys then go to the window under the pointer: they
+// are that window's, not those of the process whose window had the focus.
+TEST_F(X11Listening, KeysGoToTheWindowUnderThePointerOnceTheFocusFellBackToTheRoot) {
+    Display* display = XOpenDisplay(session_->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    const Window root = DefaultRootWindow(display);
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    const auto window = [&](int x, long pid) {
+        const Window created = XCreateSimpleWindow(display, root, x, 0, 100, 100, 0, 0, 0);
+        XChangeProperty(display, created, pidAtom, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pid), 1);
+        XMapWindow(display, created);
+        return created;
+    };
+    const Window ours = window(0, static_cast<long>(getpid()));
+    const Window theirs = window(300, 4242);
+    XSync(display, False);
+    XSetInputFocus(display, ours, RevertToParent, CurrentTime);
+    XUnmapWindow(display, ours);
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    EXPECT_EQ(focus, root);
+
+    xdotool("mousemove --sync 350 50 key a");
+    const auto events = collector_.waitForNonMoves(2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].targetPID, 4242);
+    EXPECT_EQ(events[1].targetPID, 4242);
+
+    XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XDestroyWindow(display, ours);
+    XDestroyWindow(display, theirs);
+    XCloseDisplay(display);
 }
 
 TEST_F(X11Listening, CapsLockChangesTheFlagsWhenTheLockChanges) {

@@ -86,7 +86,7 @@ TEST_F(LibraryWindowTest, RowsShowTheDurationTheEventCountTheDateAndTheMarks) {
     ASSERT_EQ(model.rowCount(), 2);
     EXPECT_EQ(summary(0), QString::fromStdString("1 min 15 s • 312 events • " + dates().format(minute.createdAt)));
     EXPECT_EQ(summary(1), QString::fromStdString("10.0 s • 2 events • " + dates().format(shortOne.createdAt)));
-    EXPECT_EQ(model.index(0).data(RecordingListModel::ShortcutRole).toString(), QStringLiteral("⌃F1"));
+    EXPECT_EQ(model.index(0).data(RecordingListModel::ShortcutRole).toString(), QStringLiteral("Ctrl+F1"));
     EXPECT_EQ(model.index(1).data(RecordingListModel::ShortcutRole).toString(), QString());
     EXPECT_FALSE(model.index(0).data(RecordingListModel::SensitiveRole).toBool());
     EXPECT_TRUE(model.index(1).data(RecordingListModel::SensitiveRole).toBool());
@@ -190,9 +190,13 @@ TEST_F(LibraryWindowTest, TheBannersShowWhatIsMissingAndTheErrorUntilItIsDismiss
     makeWindow();
     QStringList texts = visibleTexts(*window);
     EXPECT_TRUE(texts.contains(QStringLiteral("Brevanor needs two permissions to record and replay your input.")));
-    EXPECT_EQ(texts.count(QStringLiteral("Granted")), 1) << "Accessibility only";
+    EXPECT_EQ(texts.count(QStringLiteral("Granted")), 1) << "XTEST only";
+    // Named for what they are on X11, not by the Mac's permissions.
+    EXPECT_TRUE(texts.contains(QStringLiteral("Playback (XTEST)")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Recording (XInput 2 / RECORD)")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Accessibility")));
     EXPECT_TRUE(texts.contains(QStringLiteral(
-        "If recording still does not start after granting Input Monitoring, quit and reopen Brevanor.")));
+        "If recording still does not start once the X server offers XInput 2.2 or RECORD, quit and reopen Brevanor.")));
     QAbstractButton* grant = button(*window, QStringLiteral("Grant…"));
     ASSERT_NE(grant, nullptr);
     EXPECT_TRUE(grant->isVisibleTo(window.get()));
@@ -223,12 +227,12 @@ TEST_F(LibraryWindowTest, TheBannersShowWhatIsMissingAndTheErrorUntilItIsDismiss
 
 TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
     makeWindow();
-    EXPECT_TRUE(visibleTexts(*window).contains(
-        QStringLiteral("Press ⌃⌥⌘R anywhere to start recording after a short countdown. Press it again, or hold ⎋, "
-                       "to stop.")));
+    EXPECT_TRUE(visibleTexts(*window).contains(QStringLiteral(
+        "Press Ctrl+Alt+Super+R anywhere to start recording after a short countdown. Press it again, or hold Esc, "
+        "to stop.")));
     QAbstractButton* record = window->findChild<QAbstractButton*>(QStringLiteral("record"));
     EXPECT_EQ(record->text(), QStringLiteral("Record"));
-    EXPECT_EQ(record->toolTip(), QStringLiteral("⌃⌥⌘R"));
+    EXPECT_EQ(record->toolTip(), QStringLiteral("Ctrl+Alt+Super+R"));
     auto* delegate = static_cast<RecordingRowDelegate*>(window->sidebar().list().itemDelegate());
 
     settings->setCountdownSeconds(0);
@@ -241,7 +245,7 @@ TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
     EXPECT_TRUE(delegate->playEnabled());
 
     settings->setRecordHotkey(HotkeyChord{122, HotkeyChord::shiftFlag});
-    EXPECT_EQ(record->toolTip(), QStringLiteral("⇧F1"));
+    EXPECT_EQ(record->toolTip(), QStringLiteral("Shift+F1"));
 }
 
 TEST_F(LibraryWindowTest, TheImportPanelTakesSeveralFilesAndPassesThemTogether) {
@@ -278,6 +282,22 @@ TEST_F(LibraryWindowTest, TheWindowComesBackWhereTheUserLeftItAndIsCentredTheFir
     window.reset();
     makeWindow();
     EXPECT_EQ(window->geometry(), QRect(40, 50, 1000, 600));
+}
+
+TEST_F(LibraryWindowTest, AtItsMinimumSizeTheEditorFitsWithoutScrollingSideways) {
+    make();
+    const Recording recording = stored(typingRecording("Narrow"));
+    makeWindow();
+    window->sidebar().select(recording.id);
+    ASSERT_NE(window->editor(), nullptr);
+    window->show();
+    window->resize(window->minimumSize());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), window->minimumSize());
+    EXPECT_EQ(window->editor()->horizontalScrollBar()->maximum(), 0)
+        << "the editor needs " << window->editor()->widget()->minimumSizeHint().width() << " px, has "
+        << window->editor()->viewport()->width();
 }
 
 }  // namespace

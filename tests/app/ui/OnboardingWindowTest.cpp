@@ -151,17 +151,18 @@ TEST_F(OnboardingWindowTest, ShortcutsAndFoldersAreTheUsersOwn) {
     make();
     settings->setRecordHotkey({40, kChordFlags});
     makeWindow();
-    EXPECT_TRUE(shows("Press ⌃⌥⌘K to record after a short countdown; press it again to stop."));
-    EXPECT_TRUE(shows("Press ⌃⌥⌘P to replay the last recording."));
-    EXPECT_TRUE(shows("Press ⌃⌥⌘X, or hold ⎋, to stop at any time, even when another app is in front."));
+    EXPECT_TRUE(shows("Press Ctrl+Alt+Super+K to record after a short countdown; press it again to stop."));
+    EXPECT_TRUE(shows("Press Ctrl+Alt+Super+P to replay the last recording."));
+    EXPECT_TRUE(shows("Press Ctrl+Alt+Super+X, or hold Esc, to stop at any time, even when another app is in front."));
     EXPECT_TRUE(shows("Recordings are kept in " + (folder.path() / "Recordings").string() + "."));
     settings->setStopHotkey({40, HotkeyChord::shiftFlag | HotkeyChord::commandFlag});
-    EXPECT_TRUE(shows("Press ⇧⌘K, or hold ⎋"));
+    EXPECT_TRUE(shows("Press Shift+Super+K, or hold Esc"));
 
     button("Continue").click();
     button("Continue").click();
     button("Continue").click();
-    EXPECT_TRUE(shows("Brevanor lives in the system tray. Press ⌃⌥⌘K whenever you want to record, in any app."));
+    EXPECT_TRUE(
+        shows("Brevanor lives in the system tray. Press Ctrl+Alt+Super+K whenever you want to record, in any app."));
 }
 
 }  // namespace

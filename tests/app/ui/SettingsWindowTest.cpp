@@ -179,7 +179,7 @@ TEST_F(SettingsWindowTest, ShortcutConflictsAreShownUnderEachRowAndNeverKeepASho
             << row << ": the built-in shortcuts cannot be removed";
     }
     EXPECT_TRUE(
-        showsText("Holding ⎋ for one second also stops recording or playback. Shortcuts work while any app "
+        showsText("Holding Esc for one second also stops recording or playback. Shortcuts work while any app "
                   "is in front."));
 }
 
@@ -194,7 +194,8 @@ TEST_F(SettingsWindowTest, RestoreDefaultsPutsBackTheThreeShortcutsAndNothingEls
     EXPECT_EQ(child<HotkeyRecorderView>("record").chord(), HotkeyChord::defaultRecord);
     EXPECT_EQ(child<HotkeyRecorderView>("playLast").chord(), HotkeyChord::defaultPlayLast);
     EXPECT_EQ(child<HotkeyRecorderView>("stop").chord(), HotkeyChord::defaultStop);
-    EXPECT_EQ(child<HotkeyRecorderView>("record").findChild<QAbstractButton*>()->text().toStdString(), "⌃⌥⌘R");
+    EXPECT_EQ(child<HotkeyRecorderView>("record").findChild<QAbstractButton*>()->text().toStdString(),
+              "Ctrl+Alt+Super+R");
     EXPECT_EQ(preferences->getData("hotkey.stop"), HotkeyChordJSON::encode(HotkeyChord::defaultStop));
     EXPECT_EQ(settings->countdownSeconds(), 7);
     EXPECT_EQ(settings->defaultSpeed(), 2.5);
