@@ -71,7 +71,7 @@ PermissionBanner::PermissionBanner(AppCoordinator& coordinator, Permissions perm
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(8);
 
-    QLabel* title = wrappingLabel(UiText::tr("Brevanor needs two permissions to record and replay your input."), this);
+    QLabel* title = wrappingLabel(UiText::of(PermissionTexts::bannerTitle()), this);
     TextStyle::headline(*title);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::warning, title, this));
     QLabel* privacy = captionLabel(UiText::tr("Keystrokes typed while recording are stored in plain files on ") +
@@ -113,7 +113,7 @@ PermissionBanner::PermissionRow PermissionBanner::addPermissionRow(const QString
     layout->setHorizontalSpacing(8);
     layout->setVerticalSpacing(1);
     PermissionRow row{new QLabel(line), captionLabel(UiText::tr("Granted"), line),
-                      new QPushButton(UiText::tr("Grant…"), line),
+                      new QPushButton(UiText::of(PermissionTexts::requestButton()), line),
                       new QPushButton(UiText::tr("System Settings…"), line)};
     TextStyle::secondary(*row.granted);
     auto* title = new QLabel(name, line);
@@ -155,7 +155,7 @@ void PermissionBanner::showPermissions() {
         row.dot->setAccessibleName(granted ? UiText::tr("Granted") : UiText::tr("Not granted"));
         row.granted->setVisible(granted);
         row.grant->setVisible(!granted);
-        row.openSettings->setVisible(!granted);
+        row.openSettings->setVisible(!granted && PermissionTexts::hasSettingsPage());
     };
     show(accessibility_, accessibility);
     show(inputMonitoring_, inputMonitoring);

@@ -11,6 +11,12 @@ namespace brevanor {
 // system, chosen when building.
 namespace PermissionTexts {
 
+// The headline over the two lights when one is missing.
+std::string bannerTitle();
+// The button beside a missing one: it asks for it where the user grants it, else checks again.
+std::string requestButton();
+// Whether the system has a settings page where the user grants them.
+bool hasSettingsPage();
 // What lets Brevanor play (post input), as a light or a row names it.
 std::string playingName();
 // What lets Brevanor record (listen to input).

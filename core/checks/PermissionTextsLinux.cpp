@@ -3,6 +3,13 @@
 
 namespace brevanor::PermissionTexts {
 
+std::string bannerTitle() { return tr("Brevanor needs two X server extensions to record and replay your input."); }
+
+// Nothing to ask for: the X server offers them or not; a look again sees a server that was restarted with them.
+std::string requestButton() { return tr("Check Again"); }
+
+bool hasSettingsPage() { return false; }
+
 std::string playingName() { return tr("Playback (XTEST)"); }
 
 std::string recordingName() { return tr("Recording (XInput 2 / RECORD)"); }

@@ -3,6 +3,12 @@
 
 namespace brevanor::PermissionTexts {
 
+std::string bannerTitle() { return tr("Brevanor needs two permissions to record and replay your input."); }
+
+std::string requestButton() { return tr("Grant…"); }
+
+bool hasSettingsPage() { return true; }
+
 std::string playingName() { return tr("Accessibility"); }
 
 std::string recordingName() { return tr("Input Monitoring"); }

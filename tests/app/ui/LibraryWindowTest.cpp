@@ -189,7 +189,8 @@ TEST_F(LibraryWindowTest, TheBannersShowWhatIsMissingAndTheErrorUntilItIsDismiss
     permissions->inputMonitoring = false;
     makeWindow();
     QStringList texts = visibleTexts(*window);
-    EXPECT_TRUE(texts.contains(QStringLiteral("Brevanor needs two permissions to record and replay your input.")));
+    EXPECT_TRUE(
+        texts.contains(QStringLiteral("Brevanor needs two X server extensions to record and replay your input.")));
     EXPECT_EQ(texts.count(QStringLiteral("Granted")), 1) << "XTEST only";
     // Named for what they are on X11, not by the Mac's permissions.
     EXPECT_TRUE(texts.contains(QStringLiteral("Playback (XTEST)")));
@@ -197,16 +198,18 @@ TEST_F(LibraryWindowTest, TheBannersShowWhatIsMissingAndTheErrorUntilItIsDismiss
     EXPECT_FALSE(texts.contains(QStringLiteral("Accessibility")));
     EXPECT_TRUE(texts.contains(QStringLiteral(
         "If recording still does not start once the X server offers XInput 2.2 or RECORD, quit and reopen Brevanor.")));
-    QAbstractButton* grant = button(*window, QStringLiteral("Grant…"));
+    // The X server grants alone: no settings to open, only a look again.
+    QAbstractButton* grant = button(*window, QStringLiteral("Check Again"));
     ASSERT_NE(grant, nullptr);
     EXPECT_TRUE(grant->isVisibleTo(window.get()));
-    EXPECT_TRUE(button(*window, QStringLiteral("System Settings…"))->isVisibleTo(window.get()));
+    EXPECT_FALSE(button(*window, QStringLiteral("System Settings…"))->isVisibleTo(window.get()));
 
     permissions->grantOnPrompt = true;
     grant->click();
     EXPECT_EQ(permissions->inputMonitoringPrompts, 1);
     texts = visibleTexts(*window);
-    EXPECT_FALSE(texts.contains(QStringLiteral("Brevanor needs two permissions to record and replay your input.")))
+    EXPECT_FALSE(
+        texts.contains(QStringLiteral("Brevanor needs two X server extensions to record and replay your input.")))
         << "with both granted the sidebar shows only the header and the list";
 
     Recording secret = timed("Secret", kSeconds, 2);
