@@ -6,6 +6,7 @@
 
 #include "core/model/RecordingDecodingError.h"
 #include "core/model/RecordingDocumentError.h"
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 #include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/LibraryLock.h"
@@ -147,7 +148,7 @@ TEST_F(RecordingStoreTest, ADocumentCountsOnlyUnderItsOwnId) {
     EXPECT_EQ(readFile(libraryPath() / "not-its-id.json"), documentOf(misnamed));
     EXPECT_FALSE(std::filesystem::exists(store_.fileURL(misnamed.id)));
     // Importing it gives it its proper name.
-    EXPECT_EQ(store_.importRecording(libraryPath() / "not-its-id.json"), misnamed);
+    EXPECT_EQ(store_.importRecording(libraryPath() / "not-its-id.json"), RecordingSummary::of(misnamed));
     EXPECT_EQ(store_.list().entries.size(), 2u);
 }
 
@@ -260,7 +261,7 @@ TEST_F(RecordingStoreTest, LoadReportsWhyADocumentCannotBeRead) {
     }
 
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(RecordingStore::maxDocumentBytes + 1)), 0);
-    EXPECT_THROW(store_.load(recording.id), RecordingDocumentError);
+    EXPECT_THROW(store_.load(recording.id), DocumentTooLargeError);
 
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
@@ -354,13 +355,15 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
     store_.exportRecording(recording, exported, RecordingStore::Overwrite::never);
     const std::string exportedBytes = readFile(exported);
 
-    const Recording first = store_.importRecording(exported);
-    const Recording second = store_.importRecording(exported);
-    EXPECT_EQ(first, recording);
+    const RecordingSummary first = store_.importRecording(exported);
+    const RecordingSummary second = store_.importRecording(exported);
+    EXPECT_EQ(first, RecordingSummary::of(recording));
     EXPECT_NE(second.id, first.id);
     EXPECT_EQ(second.name, "Shared");
-    EXPECT_EQ(store_.load(first.id), first);
-    EXPECT_EQ(store_.load(second.id), second);
+    EXPECT_EQ(store_.load(first.id), recording);
+    Recording secondCopy = recording;
+    secondCopy.id = second.id;
+    EXPECT_EQ(store_.load(second.id), secondCopy);
     EXPECT_EQ(readFile(exported), exportedBytes);
 
     std::string future = exportedBytes;
@@ -386,12 +389,12 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesADocumentCreatedMeanwhile) {
         if (!std::exchange(*raced, true)) writeFile(target, otherDocument);
         return ::write(fd, bytes, count);
     });
-    const Recording imported = RecordingStore(libraryPath(), preferences_, options).importRecording(file);
+    const RecordingSummary imported = RecordingStore(libraryPath(), preferences_, options).importRecording(file);
     EXPECT_TRUE(*raced);
     EXPECT_NE(imported.id, incoming.id);
     EXPECT_EQ(imported.name, "incoming");
     EXPECT_EQ(store_.load(incoming.id), other);
-    EXPECT_EQ(store_.load(imported.id), imported);
+    EXPECT_EQ(RecordingSummary::of(store_.load(imported.id)), imported);
 }
 
 TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
