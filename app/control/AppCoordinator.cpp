@@ -275,7 +275,7 @@ void AppCoordinator::play(Recording recording) {
         }
     }
     if (services_.activation->isActive()) services_.activation->hide();
-    playback_->start(recording, options, settings_.restoreWindowBeforePlayback(), decision.launchApp);
+    playback_->start(std::move(recording), options, settings_.restoreWindowBeforePlayback(), decision.launchApp);
 }
 
 void AppCoordinator::playbackChanged() {
