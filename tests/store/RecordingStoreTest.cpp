@@ -397,6 +397,70 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesADocumentCreatedMeanwhile) {
     EXPECT_EQ(RecordingSummary::of(store_.load(imported.id)), imported);
 }
 
+// One limit for every document read or written: whatever the library holds loads
+// again, and a write that would pass the limit leaves nothing behind.
+TEST_F(RecordingStoreTest, NoDocumentLargerThanTheLimitIsReadOrWritten) {
+    const Recording recording = sampleRecording("Demo", kMonday);
+    const std::string document = documentOf(recording);
+    RecordingStore::Options options = testOptions();
+    options.maxDocumentBytes = document.size();
+    RecordingStore store(libraryPath(), preferences_, options);
+    const auto filesInLibrary = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(libraryPath())) {
+            if (entry.path().filename() != LibraryLock::fileName) files.push_back(entry.path().filename());
+        }
+        return files;
+    };
+    const DocumentTooLargeError writeRefusal(DocumentTooLargeError::Case::documentTooLarge, document.size());
+    const auto refusal = [](const std::function<void()>& operation) -> std::optional<DocumentTooLargeError> {
+        try {
+            operation();
+        } catch (const DocumentTooLargeError& error) {
+            return error;
+        }
+        return std::nullopt;
+    };
+
+    // Exactly at the limit: stored, and it loads again.
+    store.add(recording);
+    EXPECT_EQ(store.load(recording.id), recording);
+    const auto stored = filesInLibrary();
+
+    // One byte more, by any way in: refused, and the library is as it was.
+    Recording longer = recording;
+    longer.name = "Demo!";
+    EXPECT_EQ(refusal([&] { store.rename(recording.id, "Demo!"); }), writeRefusal);
+    EXPECT_EQ(refusal([&] { store.duplicate(recording.id); }), writeRefusal);
+    EXPECT_EQ(refusal([&] { store.exportRecording(longer, folder_.path() / "out.macro", {}); }), writeRefusal);
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "out.macro"));
+    // A source within the limit whose document, as the library writes it, is not: the longer
+    // recording with a click that lacks the count the writer always writes.
+    std::string lean = documentOf(longer);
+    lean.erase(lean.find("\"clickCount\":1,"), 15);
+    writeFile(folder_.path() / "lean.json", lean);
+    EXPECT_EQ(refusal([&] { store.importRecording(folder_.path() / "lean.json"); }), writeRefusal);
+    EXPECT_EQ(filesInLibrary(), stored);
+    EXPECT_EQ(store.load(recording.id), recording);
+    EXPECT_STREQ(writeRefusal.what(), ("its document would be larger than " + std::to_string(document.size()) +
+                                       " bytes, the most a recording document may hold")
+                                          .c_str());
+
+    // A file beyond the limit is not read, whichever way it is reached.
+    writeFile(folder_.path() / "long.json", document + " ");
+    const DocumentTooLargeError readRefusal(DocumentTooLargeError::Case::fileTooLarge, document.size());
+    EXPECT_EQ(refusal([&] { store.load(folder_.path() / "long.json"); }), readRefusal);
+    EXPECT_EQ(refusal([&] { store.openDocument(folder_.path() / "long.json"); }), readRefusal);
+    EXPECT_EQ(refusal([&] { store.importRecording(folder_.path() / "long.json"); }), readRefusal);
+    std::filesystem::rename(folder_.path() / "long.json", libraryPath() / "long.json");
+    const auto listing = store.listSummaries();
+    ASSERT_EQ(listing.skipped.size(), 1u);
+    EXPECT_EQ(listing.skipped[0].reason, readRefusal.what());
+    EXPECT_STREQ(
+        DocumentTooLargeError(DocumentTooLargeError::Case::fileTooLarge, RecordingStore::maxDocumentBytes).what(),
+        "the file is larger than 256 MiB, the most a recording document may hold");
+}
+
 TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
     Recording recording = sampleRecording("Password", kMonday);
     recording.settings.containsSensitiveInput = true;
