@@ -83,12 +83,11 @@ std::optional<EventBatches> EventBatches::find(std::string_view document, std::s
         found.arrayEnd = i + 1;
         return found;
     }
-    Batch batch{i, i, 0};
+    Batch batch{i, i};
     for (;;) {
         const std::size_t end = skipValue(document, i);
         if (end == npos) return std::nullopt;
         batch.end = end;
-        ++batch.count;
         ++found.elementCount;
         i = skipSpace(document, end);
         if (i >= document.size()) return std::nullopt;
@@ -97,7 +96,7 @@ std::optional<EventBatches> EventBatches::find(std::string_view document, std::s
         i = skipSpace(document, i + 1);
         if (batch.end - batch.begin >= batchBytes) {
             found.batches.push_back(batch);
-            batch = {i, i, 0};
+            batch = {i, i};
         }
     }
     found.batches.push_back(batch);

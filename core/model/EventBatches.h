@@ -13,11 +13,10 @@ namespace brevanor {
 // document itself. Found by a light scan that follows strings and nesting but
 // checks nothing else; the parser still checks every byte of every run.
 struct EventBatches {
-    // The bytes [begin, end) of the document hold `count` elements and the separators between them.
+    // The bytes [begin, end) of the document hold whole elements and the separators between them.
     struct Batch {
         std::size_t begin = 0;
         std::size_t end = 0;
-        std::size_t count = 0;
     };
 
     std::size_t arrayBegin = 0;  // the "[" of the array

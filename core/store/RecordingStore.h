@@ -47,7 +47,7 @@ public:
         AutoNameDateFormat autoNameDateFormat;
         AtomicFileWriter writer;
         unsigned listingThreads = 0;  // documents read at once by a listing; 0: one per processor core
-        std::uintmax_t maxDocumentBytes = RecordingStore::maxDocumentBytes;
+        std::uintmax_t maxDocumentBytes = RecordingStore::maxDocumentBytes;  // tests lower the limit
     };
 
     static constexpr std::string_view fileExtension = "json";
