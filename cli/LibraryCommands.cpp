@@ -10,6 +10,7 @@
 #include "cli/RecordingText.h"
 #include "cli/TerminalText.h"
 #include "core/model/RecordingJSONEncoder.h"
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 
 namespace brevanor {
@@ -164,6 +165,8 @@ int LibraryCommands::importFiles(const CommandLine& line) {
                 context_.out() << context_.store().importRecording(path).id.toString() << "\n";
                 continue;
             } catch (const FileError& error) {
+                failure = described(error);
+            } catch (const DocumentTooLargeError& error) {
                 failure = described(error);
             } catch (const std::exception& error) {
                 failure = "it is not a recording this version of Brevanor understands (" + described(error) + ")";

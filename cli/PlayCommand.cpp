@@ -68,7 +68,7 @@ PlaybackOptions PlayCommand::options(const Recording& recording, const CommandLi
 
 int PlayCommand::run(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id, name or file)");
-    const Recording recording = RecordingLookup(context_.store()).find(line.positionals()[0]);
+    Recording recording = RecordingLookup(context_.store()).find(line.positionals()[0]);
     const PlaybackOptions playbackOptions = options(recording, line);
     PlatformServices& services = context_.platform();
     if (!Permissions(services.permissions).accessibilityGranted()) {
@@ -117,7 +117,7 @@ int PlayCommand::run(const CommandLine& line) {
                           if (stopSignal == 0) stopSignal = request.signalNumber;
                           controller->stop();
                       });
-    controller->start(recording, playbackOptions, line.has("restore-window"), true);
+    controller->start(std::move(recording), playbackOptions, line.has("restore-window"), true);
     mainQueue->runUntil([&] { return completed.has_value(); });
     status.finish();
     tap->stop();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliError.h"
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 
 namespace brevanor {
@@ -44,6 +45,8 @@ auto readingLibrary(const Uuid& id, Read&& read) {
         throw CliError("No recording in the library has the id " + id.toString() + ".");
     } catch (const FileError& failure) {
         throw CliError("The recording " + id.toString() + " cannot be read: " + reason(failure) + ".");
+    } catch (const DocumentTooLargeError& failure) {
+        throw CliError("The recording " + id.toString() + " cannot be read: " + reason(failure) + ".");
     } catch (const std::exception& failure) {
         throw CliError("The recording " + id.toString() + " is not a recording this version of Brevanor understands (" +
                        reason(failure) + ").");
@@ -56,6 +59,8 @@ auto readingFile(const std::string& file, Read&& read) {
     try {
         return read();
     } catch (const FileError& failure) {
+        throw CliError("Cannot read " + file + ": " + reason(failure) + ".");
+    } catch (const DocumentTooLargeError& failure) {
         throw CliError("Cannot read " + file + ": " + reason(failure) + ".");
     } catch (const std::exception& failure) {
         throw CliError(file + " is not a recording this version of Brevanor understands (" + reason(failure) + ").");

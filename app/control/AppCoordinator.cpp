@@ -18,6 +18,7 @@
 #include "core/control/RecordingController.h"
 #include "core/model/Localized.h"
 #include "core/playback/PlaybackOptions.h"
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/RecordingStore.h"
 
 namespace brevanor {
@@ -308,7 +309,7 @@ void AppCoordinator::play(Recording recording) {
         }
     }
     getOutOfTheWay();
-    playback_->start(recording, options, settings_.restoreWindowBeforePlayback(), decision.launchApp);
+    playback_->start(std::move(recording), options, settings_.restoreWindowBeforePlayback(), decision.launchApp);
 }
 
 void AppCoordinator::playbackChanged() {
@@ -481,21 +482,30 @@ void AppCoordinator::exportRecording(const Recording& recording) {
 
 void AppCoordinator::importFiles(const std::vector<std::filesystem::path>& files) {
     std::vector<std::string> failed;
+    std::vector<std::string> sentences;
     for (const std::filesystem::path& file : files) {
         const std::string extension = lowercased(file.extension().string());
         if (extension != ".macro" && extension != ".json") continue;
         try {
             store_->importRecording(file);
+        } catch (const DocumentTooLargeError& error) {
+            // A recording all the same: what is too large is said as such.
+            sentences.push_back(
+                fillIn(brevanor::tr("Could not import %1: %2."), {file.filename().string(), error.what()}));
         } catch (const std::exception&) {
             failed.push_back(file.filename().string());
         }
     }
     reloadLibrary();
     registerHotkeys();  // an imported recording may carry a play shortcut
-    if (failed.empty()) return;
-    setErrorMessage(
-        fillIn(brevanor::tr("Could not import %1. The file is not a recording this version of Brevanor understands."),
-               {joined(failed, ", ")}));
+    if (!failed.empty()) {
+        sentences.insert(
+            sentences.begin(),
+            fillIn(
+                brevanor::tr("Could not import %1. The file is not a recording this version of Brevanor understands."),
+                {joined(failed, ", ")}));
+    }
+    if (!sentences.empty()) setErrorMessage(joined(sentences, " "));
 }
 
 void AppCoordinator::scheduleHotkeyRegistration() {

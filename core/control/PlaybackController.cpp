@@ -57,40 +57,43 @@ PlaybackController::Preflight PlaybackController::preflight(const Recording& rec
     return preflight;
 }
 
-void PlaybackController::start(const Recording& recording, const PlaybackOptions& options, bool restoreWindow,
+void PlaybackController::start(Recording recording, const PlaybackOptions& options, bool restoreWindow,
                                bool launchApp) {
     if (phase_ != Phase::idle) return;
     phase_ = Phase::preparing;
     notice_.reset();
     const std::uint64_t request = ++requests_;
     changed();
-    const std::optional<FrontmostAppInfo>& app = recording.environment.frontmostApp;
+    // Shared by the steps below rather than copied into each: a long recording is held once.
+    auto shared = std::make_shared<const Recording>(std::move(recording));
+    const std::optional<FrontmostAppInfo>& app = shared->environment.frontmostApp;
     if (!restoreWindow || !app || !app->bundleID || *app->bundleID == workspace_->ownApplicationId()) {
-        startOnceReleased(recording, options, request);
+        startOnceReleased(std::move(shared), options, request);
         return;
     }
-    windowRestorer_.restore(*app, launchApp,
-                            [weak = weak_from_this(), recording, options, request](WindowRestoreResult result) {
-                                const auto self = weak.lock();
-                                // A stop (and perhaps a new request) came while the window was put back.
-                                if (!self || self->phase_ != Phase::preparing || self->requests_ != request) return;
-                                if (result.kind == WindowRestoreResult::Kind::skipped && !result.reason.empty()) {
-                                    self->notice_ = result.reason;
-                                    self->changed();
-                                }
-                                self->startOnceReleased(recording, options, request);
-                            });
+    windowRestorer_.restore(
+        *app, launchApp, [weak = weak_from_this(), recording = shared, options, request](WindowRestoreResult result) {
+            const auto self = weak.lock();
+            // A stop (and perhaps a new request) came while the window was put back.
+            if (!self || self->phase_ != Phase::preparing || self->requests_ != request) return;
+            if (result.kind == WindowRestoreResult::Kind::skipped && !result.reason.empty()) {
+                self->notice_ = result.reason;
+                self->changed();
+            }
+            self->startOnceReleased(recording, options, request);
+        });
 }
 
-void PlaybackController::startOnceReleased(const Recording& recording, const PlaybackOptions& options,
+void PlaybackController::startOnceReleased(std::shared_ptr<const Recording> recording, const PlaybackOptions& options,
                                            std::uint64_t request) {
     // The keys of the shortcut that started this, or the button of a click on a
     // menu, may still be down: the first event waits for them.
-    releaseWait_->start([this, recording, options, request] { play(recording, options, request); },
-                        [this](bool waiting) {
-                            waitingForRelease_ = waiting;
-                            changed();
-                        });
+    releaseWait_->start(
+        [this, recording = std::move(recording), options, request] { play(*recording, options, request); },
+        [this](bool waiting) {
+            waitingForRelease_ = waiting;
+            changed();
+        });
 }
 
 void PlaybackController::play(const Recording& recording, const PlaybackOptions& options, std::uint64_t request) {

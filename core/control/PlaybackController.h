@@ -67,7 +67,8 @@ public:
     // recorded application is brought forward and its window put back first
     // (launched when `launchApp` and not running), unless the recording names
     // none or names this program. Then the wait for held keys, then the engine.
-    void start(const Recording& recording, const PlaybackOptions& options, bool restoreWindow, bool launchApp);
+    // The recording is kept once, until its actions are scheduled.
+    void start(Recording recording, const PlaybackOptions& options, bool restoreWindow, bool launchApp);
     // preparing: back to idle at once (a restore still under way then plays
     // nothing). playing: the engine stops and lets go of what it holds; idle
     // follows with its report.
@@ -78,7 +79,8 @@ public:
 
 private:
     PlaybackController(const PlatformServices& platform, std::shared_ptr<MainQueue> mainQueue, Clock now);
-    void startOnceReleased(const Recording& recording, const PlaybackOptions& options, std::uint64_t request);
+    void startOnceReleased(std::shared_ptr<const Recording> recording, const PlaybackOptions& options,
+                           std::uint64_t request);
     void play(const Recording& recording, const PlaybackOptions& options, std::uint64_t request);
     void finish(bool completed);
     void changed();

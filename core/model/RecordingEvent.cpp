@@ -3,8 +3,31 @@
 namespace brevanor {
 
 std::uint64_t RecordingEvent::timestamp() const {
-    return std::visit([](const auto& payload) { return payload.t; }, payload_);
+    switch (kind_) {
+        case Kind::mouseDown:
+        case Kind::mouseUp: return mouseButton().t;
+        case Kind::mousePath: return path().t;
+        case Kind::scroll: return scrollEvent().t;
+        case Kind::keyDown:
+        case Kind::keyUp: return key().t;
+        case Kind::flagsChanged: return flags().t;
+        case Kind::idleGap: return idle().t;
+    }
+    return 0;
 }
+
+bool operator==(const RecordingEvent& a, const RecordingEvent& b) {
+    if (a.kind_ != b.kind_) return false;
+    switch (a.kind_) {
+        case RecordingEvent::Kind::mouseDown:
+        case RecordingEvent::Kind::mouseUp: return a.mouseButton() == b.mouseButton();
+        case RecordingEvent::Kind::scroll: return a.scrollEvent() == b.scrollEvent();
+        default: return a.payload_ == b.payload_;
+    }
+}
+
+// A long recording holds millions of events.
+static_assert(sizeof(RecordingEvent) <= 48, "keep recording events small");
 
 std::uint64_t RecordingEvent::endTimestamp() const {
     switch (kind_) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/model/EventBatches.h"
 #include "core/model/Iso8601.h"
 #include "core/model/JsonValues.h"
 #include "core/model/LossyRecordingEvent.h"
@@ -28,6 +29,9 @@ namespace {
 // byte, of which a fraction is ever touched). Only after a document beyond this
 // capacity, far longer than any recording session, are they given back.
 constexpr std::size_t kRetainedCapacityBytes = std::size_t{64} << 20;
+
+// The events of a long document are parsed in batches of about this many bytes.
+constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 
 constexpr std::string_view kPointShape = "expected an array of three numbers (dt, x, y)";
 
@@ -627,7 +631,9 @@ Recording RecordingJSONDecoder::decode(std::string_view bytes) { return decode(D
 
 Recording RecordingJSONDecoder::decode(const DocumentBytes& bytes) {
     Recording recording;
-    read(bytes, recording, [&](RecordingEvent&& event) { recording.events.push_back(std::move(event)); });
+    read(
+        bytes, recording, [&](RecordingEvent&& event) { recording.events.push_back(std::move(event)); },
+        [&](std::size_t count) { recording.events.reserve(count); });
     return recording;
 }
 
@@ -635,11 +641,14 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
                                                      const std::function<void(const RecordingEvent&)>& onEvent) {
     Recording header;
     RecordingSummary summary;
-    read(bytes, header, [&](RecordingEvent&& event) {
-        ++summary.eventCount;
-        summary.durationNanos = event.endTimestamp();
-        if (onEvent) onEvent(event);
-    });
+    read(
+        bytes, header,
+        [&](RecordingEvent&& event) {
+            ++summary.eventCount;
+            summary.durationNanos = event.endTimestamp();
+            if (onEvent) onEvent(event);
+        },
+        [](std::size_t) {});
     summary.schemaVersion = header.schemaVersion;
     summary.id = header.id;
     summary.name = std::move(header.name);
@@ -650,8 +659,53 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
     return summary;
 }
 
+template <typename Sink, typename Expect>
+void RecordingJSONDecoder::read(const DocumentBytes& bytes, Recording& recording, Sink&& sink, Expect&& expect) {
+    const std::optional<EventBatches> events = EventBatches::find(bytes.view(), kBatchBytes);
+    if (!events) {
+        readWhole(bytes, recording, sink);
+        return;
+    }
+    // Everything but the elements of the events first, as if the array were empty: the order in
+    // which a document is checked, and small enough to parse whole.
+    const std::string_view text = bytes.view();
+    std::string header;
+    header.reserve(events->arrayBegin + 1 + text.size() - events->arrayEnd + 1);
+    header.append(text.substr(0, events->arrayBegin + 1)).append(text.substr(events->arrayEnd - 1));
+    readWhole(DocumentBytes(header), recording, [](RecordingEvent&&) {});
+    expect(events->elementCount);
+
+    // Then the elements, a batch at a time, each parsed as an array of its own.
+    BufferRelease release(parser_->parser);
+    const JsonLocation eventsAt = kRoot.child("events");
+    DocumentBytes batchBytes;
+    std::vector<PathPoint> pointBuffer;
+    std::size_t index = 0;
+    for (const EventBatches::Batch& batch : events->batches) {
+        const std::string_view elements = text.substr(batch.begin, batch.end - batch.begin);
+        char* data = batchBytes.resize(elements.size() + 2);
+        data[0] = '[';
+        elements.copy(data + 1, elements.size());
+        data[elements.size() + 1] = ']';
+        const simdjson::padded_string_view padded(data, batchBytes.size(),
+                                                  batchBytes.size() + DocumentBytes::paddingBytes);
+        od::document document;
+        check(parser_->parser.iterate(padded).get(document), kRoot);
+        od::array array;
+        check(document.get_array().get(array), eventsAt);
+        for (auto result : array) {
+            od::value element;
+            check(result.get(element), eventsAt.element(index));
+            LossyRecordingEvent lossy = readLossyEvent(element, eventsAt.element(index), pointBuffer);
+            if (lossy.event) sink(std::move(*lossy.event));
+            ++index;
+        }
+        requireEnd(document);
+    }
+}
+
 template <typename Sink>
-void RecordingJSONDecoder::read(const DocumentBytes& bytes, Recording& recording, Sink&& sink) {
+void RecordingJSONDecoder::readWhole(const DocumentBytes& bytes, Recording& recording, Sink&& sink) {
     static_assert(DocumentBytes::paddingBytes >= simdjson::SIMDJSON_PADDING);
     const simdjson::padded_string_view padded(bytes.view().data(), bytes.size(),
                                               bytes.size() + DocumentBytes::paddingBytes);

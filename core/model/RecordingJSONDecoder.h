@@ -43,8 +43,13 @@ public:
 private:
     struct Parser;
 
+    // Reads the document into `recording`, handing its events to `sink`; `expect` learns first how
+    // many elements the events array holds, where that is known before they are read.
+    template <typename Sink, typename Expect>
+    void read(const DocumentBytes& bytes, Recording& recording, Sink&& sink, Expect&& expect);
+    // The same, with the whole document in the JSON parser at once.
     template <typename Sink>
-    void read(const DocumentBytes& bytes, Recording& recording, Sink&& sink);
+    void readWhole(const DocumentBytes& bytes, Recording& recording, Sink&& sink);
 
     std::unique_ptr<Parser> parser_;
 };

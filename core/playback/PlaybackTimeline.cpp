@@ -26,6 +26,7 @@ public:
         // The cursor starts where the recording's first pointer event was, even when the
         // trim cut that event off; this placement does not hold back later actions.
         if (auto first = recording.firstMousePosition()) emitMove(0, transform_.apply(*first));
+        actions_.reserve(mostActions(recording));
         for (const RecordingEvent& event : recording.events) {
             const std::uint64_t t = event.timestamp();
             if (t < windowStart_ || t > windowEnd_) continue;
@@ -35,6 +36,21 @@ public:
     }
 
 private:
+    // At most one action per path point and two per press, one per other event, and the first move.
+    // Reserved at once: pages of the reserve that are never written are never resident, while
+    // growing step by step would hold the old and the new list at once.
+    static std::size_t mostActions(const Recording& recording) {
+        std::size_t most = 1;
+        for (const RecordingEvent& event : recording.events) {
+            switch (event.kind()) {
+                case RecordingEvent::Kind::mousePath: most += event.path().points.size(); break;
+                case RecordingEvent::Kind::mouseDown: most += 2; break;
+                default: most += 1; break;
+            }
+        }
+        return most;
+    }
+
     void add(const RecordingEvent& event) {
         switch (event.kind()) {
             case RecordingEvent::Kind::mouseDown: addMouseDown(event.mouseButton()); break;

@@ -14,4 +14,7 @@ struct ScheduledAction {
     friend bool operator==(const ScheduledAction&, const ScheduledAction&) = default;
 };
 
+// A long recording schedules millions of actions, held for the whole playback.
+static_assert(sizeof(ScheduledAction) <= 40, "keep scheduled actions small");
+
 }  // namespace brevanor

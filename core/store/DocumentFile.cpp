@@ -10,20 +10,11 @@
 #include <cstring>
 #include <memory>
 
-#include "core/model/RecordingDocumentError.h"
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileDescriptor.h"
 #include "core/store/FileError.h"
 
 namespace brevanor {
-
-namespace {
-
-RecordingDocumentError tooLarge(std::uintmax_t maxBytes) {
-    return RecordingDocumentError("",
-                                  "the document is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
-}
-
-}  // namespace
 
 std::vector<DocumentFile> listDocumentFiles(const std::filesystem::path& folder, std::string_view extension) {
     const std::string dottedExtension = "." + std::string(extension);
@@ -55,7 +46,7 @@ FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t 
     if (S_ISDIR(info.st_mode)) throw FileError("read", path, EISDIR);
     if (!S_ISREG(info.st_mode)) throw FileError("read", path, EINVAL, "not a regular file");
     const auto expectedBytes = static_cast<std::uintmax_t>(info.st_size);
-    if (expectedBytes > maxBytes) throw tooLarge(maxBytes);
+    if (expectedBytes > maxBytes) throw DocumentTooLargeError(DocumentTooLargeError::Case::fileTooLarge, maxBytes);
 
     // One byte more than the size, so that the end shows at once; a file that
     // grows while it is read is followed up to the limit.
@@ -64,7 +55,7 @@ FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t 
     std::size_t filled = 0;
     for (;;) {
         if (filled == room) {
-            if (filled > maxBytes) throw tooLarge(maxBytes);
+            if (filled > maxBytes) throw DocumentTooLargeError(DocumentTooLargeError::Case::fileTooLarge, maxBytes);
             room = static_cast<std::size_t>(std::min<std::uintmax_t>(maxBytes + 1, filled * 2));
             data = bytes.resize(room);
         }

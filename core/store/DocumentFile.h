@@ -26,7 +26,7 @@ std::vector<DocumentFile> listDocumentFiles(const std::filesystem::path& folder,
 // Reads the whole content of the regular file at `path` into `bytes` (whose
 // memory is reused) and answers the identity of the file read. Throws
 // FileError when it cannot be read (a folder or a device included) and
-// RecordingDocumentError when it holds more than `maxBytes`. A UTF-8 byte
+// DocumentTooLargeError when it holds more than `maxBytes`. A UTF-8 byte
 // order mark at the start is left out.
 FileIdentity readDocumentFile(const std::filesystem::path& path, std::uintmax_t maxBytes, DocumentBytes& bytes);
 

@@ -6,6 +6,7 @@
 #include <thread>
 #include <type_traits>
 
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 
 namespace brevanor {
@@ -96,6 +97,8 @@ void RecordingListing<Entry>::decode(const std::vector<DocumentFile>& files, con
                 readFailures[pending[k]] =
                     "it cannot be read (" + std::system_category().message(error.errorNumber()) + ")";
                 continue;
+            } catch (const DocumentTooLargeError& error) {
+                outcome.failure = error.what();
             } catch (const std::exception& error) {
                 // Not a document this version can read: passed over until the file changes.
                 outcome.failure =

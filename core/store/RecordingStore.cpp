@@ -8,6 +8,7 @@
 #include "core/model/Localized.h"
 #include "core/model/RecordingDocumentError.h"
 #include "core/store/DocumentFile.h"
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 #include "core/store/LibraryLock.h"
 #include "core/store/PrivateFolder.h"
@@ -22,11 +23,6 @@ namespace {
 bool nothingAt(const std::filesystem::path& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
-
-RecordingDocumentError tooLarge() {
-    return RecordingDocumentError("", "the document would be larger than " +
-                                          std::to_string(RecordingStore::maxDocumentBytes / (1024 * 1024)) + " MiB");
 }
 
 // A library file must hold the recording it is named by.
@@ -57,8 +53,8 @@ RecordingStore::RecordingStore(std::filesystem::path directory, std::shared_ptr<
       encoder_(Recording::makeJSONEncoder()),
       decoder_(Recording::makeJSONDecoder()),
       options_(std::move(options)),
-      listing_(maxDocumentBytes, options_.listingThreads),
-      summaryListing_(maxDocumentBytes, options_.listingThreads) {
+      listing_(options_.maxDocumentBytes, options_.listingThreads),
+      summaryListing_(options_.maxDocumentBytes, options_.listingThreads) {
     createPrivateFolder(directory_);
 }
 
@@ -76,7 +72,7 @@ LibraryListing<RecordingSummary> RecordingStore::listSummaries() {
 
 Recording RecordingStore::load(const std::filesystem::path& from) {
     DocumentBytes bytes;
-    readDocumentFile(from, maxDocumentBytes, bytes);
+    readDocumentFile(from, options_.maxDocumentBytes, bytes);
     return decoder_.decode(bytes);
 }
 
@@ -89,7 +85,7 @@ Recording RecordingStore::load(const Uuid& id) {
 }
 
 StreamedDocument RecordingStore::openDocument(const std::filesystem::path& from) const {
-    return StreamedDocument(from, maxDocumentBytes);
+    return StreamedDocument(from, options_.maxDocumentBytes);
 }
 
 StreamedDocument RecordingStore::openDocument(const Uuid& id) const {
@@ -134,26 +130,21 @@ Recording RecordingStore::rename(const Uuid& id, std::string name) {
 }
 
 RecordingSummary RecordingStore::duplicate(const Uuid& id) {
-    // The events go from the original's bytes to the copy's file one at a time: a long recording is never
-    // held in memory as events, nor as a second document.
     StreamedDocument original = openDocument(id);
     RecordingSummary copy = original.summary();
     copy.id = Uuid::random();
     copy.name = substitute(tr("%@ copy"), "%@", copy.name);
     copy.createdAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-    const RecordingJSONEncoder::EventSource events = [&](const auto& visit) { original.forEachEvent(visit); };
-    create(copy.id, [&](const AtomicFileWriter::Output& output) {
-        std::uintmax_t written = 0;
-        encoder_.encode(copy, events, [&](std::string_view piece) {
-            written += piece.size();
-            if (written > maxDocumentBytes) throw tooLarge();
-            output(piece);
-        });
-    });
+    createFrom(copy, original);
     return copy;
 }
 
-Recording RecordingStore::importRecording(const std::filesystem::path& from) { return add(load(from)); }
+RecordingSummary RecordingStore::importRecording(const std::filesystem::path& from) {
+    StreamedDocument source = openDocument(from);
+    RecordingSummary imported = source.summary();
+    createFrom(imported, source);
+    return imported;
+}
 
 void RecordingStore::exportRecording(const Recording& recording, const std::filesystem::path& to, Overwrite overwrite) {
     if (recording.settings.containsSensitiveInput) throw StoreError::exportDisabledForSensitiveRecording();
@@ -219,8 +210,26 @@ void RecordingStore::forget(const std::filesystem::path& path) {
 
 std::string RecordingStore::encode(const Recording& recording) const {
     std::string bytes = encoder_.encode(recording);
-    if (bytes.size() > maxDocumentBytes) throw tooLarge();
+    if (bytes.size() > options_.maxDocumentBytes) {
+        throw DocumentTooLargeError(DocumentTooLargeError::Case::documentTooLarge, options_.maxDocumentBytes);
+    }
     return bytes;
+}
+
+void RecordingStore::createFrom(RecordingSummary& summary, StreamedDocument& document) {
+    // The events go from the source's bytes to the new file one at a time: a long recording is never
+    // held in memory as events, nor as a second document.
+    const RecordingJSONEncoder::EventSource events = [&](const auto& visit) { document.forEachEvent(visit); };
+    create(summary.id, [&](const AtomicFileWriter::Output& output) {
+        std::uintmax_t written = 0;
+        encoder_.encode(summary, events, [&](std::string_view piece) {
+            written += piece.size();
+            if (written > options_.maxDocumentBytes) {
+                throw DocumentTooLargeError(DocumentTooLargeError::Case::documentTooLarge, options_.maxDocumentBytes);
+            }
+            output(piece);
+        });
+    });
 }
 
 RecordingStore::StoreError RecordingStore::StoreError::notFound(const Uuid& id) {

@@ -47,14 +47,18 @@ public:
         AutoNameDateFormat autoNameDateFormat;
         AtomicFileWriter writer;
         unsigned listingThreads = 0;  // documents read at once by a listing; 0: one per processor core
+        std::uintmax_t maxDocumentBytes = RecordingStore::maxDocumentBytes;  // tests lower the limit
     };
 
     static constexpr std::string_view fileExtension = "json";
     static constexpr std::string_view exportExtension = "macro";
     // Where the counter of automatic names lives in the preferences.
     static constexpr std::string_view recordingCounterKey = "com.brevanor.recordingCounter";
-    // Larger documents are neither read nor written: a hostile or broken file
-    // must not exhaust memory, and a saved recording must always load again.
+    // The one limit of every recording document, counted in its bytes as they
+    // are in the file: no larger file is read (a hostile or broken one must not
+    // exhaust memory) and no larger document is written, whether saved,
+    // duplicated, imported or exported, so that whatever the library accepts
+    // loads again. Both throw DocumentTooLargeError, which says which it was.
     static constexpr std::uintmax_t maxDocumentBytes = 256 * 1024 * 1024;
 
     // The folder where the application keeps the library: "Brevanor/Recordings"
@@ -118,8 +122,10 @@ public:
     RecordingSummary duplicate(const Uuid& id);
 
     // Reads the document at `from` and adds it to the library, under a new
-    // identifier when its own is taken; the file at `from` stays as it is.
-    Recording importRecording(const std::filesystem::path& from);
+    // identifier when its own is taken, and answers its summary; the file at
+    // `from` stays as it is. The events go from one file to the other without
+    // ever being held all at once.
+    RecordingSummary importRecording(const std::filesystem::path& from);
 
     // What an export may do to a file that is already at its target.
     enum class Overwrite { never, regularFile };
@@ -142,6 +148,9 @@ public:
 
 private:
     std::string encode(const Recording& recording) const;
+    // Creates the document of `summary` with the events of `document`, as
+    // create() does (the identifier in `summary` may change).
+    void createFrom(RecordingSummary& summary, StreamedDocument& document);
     // The library's lock, taken to change `id`: StoreError::notFound(id) when the folder is gone.
     LibraryLock lockFor(const Uuid& id) const;
     // Creates the document of a new recording under `id`, or under a new

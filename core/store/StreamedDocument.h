@@ -16,7 +16,7 @@ namespace brevanor {
 class StreamedDocument {
 public:
     // Throws FileError when the file cannot be read, the document errors of the
-    // reader when it is no recording, RecordingDocumentError beyond `maxBytes`.
+    // reader when it is no recording, DocumentTooLargeError beyond `maxBytes`.
     StreamedDocument(const std::filesystem::path& path, std::uintmax_t maxBytes);
 
     const RecordingSummary& summary() const { return summary_; }

@@ -1,6 +1,7 @@
 #include <fstream>
 
 #include "core/model/RecordingJSONEncoder.h"
+#include "core/store/RecordingStore.h"
 #include "tests/app/CoordinatorTest.h"
 
 namespace brevanor::testing {
@@ -21,16 +22,20 @@ TEST_F(AppCoordinatorLibraryTest, ImportTakesRecordingsPassesOverOtherFilesAndNa
     make();
     const Recording a = typingRecording("From a");
     const Recording upper = typingRecording("From X");
+    // Beyond the size limit of every document, without taking the disk space.
+    const auto huge = writeFile("huge.json", document(a));
+    std::filesystem::resize_file(huge, RecordingStore::maxDocumentBytes + 1);
     coordinator->importFiles({writeFile("a.macro", document(a)), writeFile("b.txt", "not a recording"),
                               writeFile("c.json", "{\"schemaVersion\": 1"), writeFile("X.MACRO", document(upper)),
-                              folder.path() / "missing.json"});
+                              folder.path() / "missing.json", huge});
 
     std::set<std::string> names;
     for (const auto& recording : coordinator->recordings()) names.insert(recording->name);
     EXPECT_EQ(names, (std::set<std::string>{"From a", "From X"}));
     EXPECT_EQ(coordinator->errorMessage(),
               std::optional<std::string>("Could not import c.json, missing.json. The file is not a recording this "
-                                         "version of Brevanor understands."));
+                                         "version of Brevanor understands. Could not import huge.json: the file is "
+                                         "larger than 256 MiB, the most a recording document may hold."));
 }
 
 TEST_F(AppCoordinatorLibraryTest, FilesLeftOutOfTheLibraryAreToldOnceInTheBanner) {

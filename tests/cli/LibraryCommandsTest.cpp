@@ -143,8 +143,11 @@ TEST_F(LibraryCommands, ImportsRecordingFilesAndSaysWhyNotForEachOtherFile) {
     std::filesystem::create_directory(directory);
     const auto pipe = cli_.folder() / "pipe.macro";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    const auto result = cli_.run(
-        {"import", good.string(), text.string(), broken.string(), missing.string(), directory.string(), pipe.string()});
+    // Beyond the size limit of every document, without taking the disk space.
+    const auto huge = file("huge.json", RecordingJSONEncoder().encode(recording));
+    std::filesystem::resize_file(huge, RecordingStore::maxDocumentBytes + 1);
+    const auto result = cli_.run({"import", good.string(), text.string(), broken.string(), missing.string(),
+                                  directory.string(), pipe.string(), huge.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, recording.id.toString() + "\n");
     std::istringstream lines(result.err);
@@ -155,12 +158,17 @@ TEST_F(LibraryCommands, ImportsRecordingFilesAndSaysWhyNotForEachOtherFile) {
         "brevanor-cli: Could not import missing.macro: cannot read \"" + missing.string() +
             "\": No such file or directory.",
         "brevanor-cli: Could not import folder.macro: cannot read \"" + directory.string() + "\": Is a directory.",
-        "brevanor-cli: Could not import pipe.macro: cannot read \"" + pipe.string() + "\": not a regular file."};
+        "brevanor-cli: Could not import pipe.macro: cannot read \"" + pipe.string() + "\": not a regular file.",
+        "brevanor-cli: Could not import huge.json: the file is larger than 256 MiB, the most a recording document "
+        "may hold."};
     for (const std::string& start : expected) {
         ASSERT_TRUE(std::getline(lines, line));
         EXPECT_TRUE(line.starts_with(start)) << line;
     }
     EXPECT_FALSE(std::getline(lines, line)) << line;
+    EXPECT_EQ(cli_.run({"show", huge.string()}).err,
+              "brevanor-cli: Cannot read " + huge.string() +
+                  ": the file is larger than 256 MiB, the most a recording document may hold.\n");
     const auto again = cli_.run({"import", good.string()});
     EXPECT_EQ(again.status, 0);
     EXPECT_NE(again.out, result.out) << "a second import gets an id of its own";

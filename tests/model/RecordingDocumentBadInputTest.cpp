@@ -46,6 +46,37 @@ TEST(RecordingDocumentBadInput, ErrorsNameTheKeyAndTheEventIndex) {
               "expected true or false");
 }
 
+// Long event lists are parsed in runs of elements: a fault anywhere, between
+// elements too, fails the document as in a short one, and is located by its
+// index in the whole list; quotes and brackets inside strings cut nothing.
+TEST(RecordingDocumentBadInput, ALongEventListIsCheckedAsAShortOne) {
+    constexpr int kCount = 40'000;  // about 2.4 MB: several runs
+    const auto events = [](int faultAt, std::string_view fault, std::string_view separator) {
+        std::string array = "[ ";
+        for (int i = 0; i < kCount; ++i) {
+            if (i > 0) array += i == faultAt ? std::string(separator) : " ,\n";
+            array += i == faultAt && separator == ","
+                         ? std::string(fault)
+                         : R"({"note":"a\"]}[","type":"keyDown","keyCode":)" + std::to_string(i % 100) + R"(,"t":)" +
+                               std::to_string(i) + "}";
+        }
+        return document(array + " ]");
+    };
+
+    RecordingJSONDecoder decoder;
+    const Recording read = decoder.decode(events(kCount / 2, R"({"type":"fromTheFuture","t":1})", ","));
+    ASSERT_EQ(read.events.size(), static_cast<std::size_t>(kCount - 1));
+    EXPECT_EQ(read.events.back(), RecordingEvent::keyDown({kCount - 1, (kCount - 1) % 100, 0, false}));
+
+    EXPECT_EQ(std::string(documentError(events(kCount - 1, R"({"type":"keyDown","keyCode":70000,"t":1})", ",")).what()),
+              "events[39999].keyCode: expected an integer from 0 to 65535");
+    EXPECT_EQ(documentError(events(30'000, R"({"type":"keyDown","t":1})", ",")).location(), "events[30000].keyCode");
+    documentError(events(30'000, "", ";"));
+    documentError(events(30'000, "", ",,"));
+    documentError(events(30'000, R"({"type":"keyDown","keyCode":1,"t":1,"note":"open})", ","));
+    documentError(events(30'000, R"({"type":"keyDown","keyCode":1,"t":1}})", ","));
+}
+
 TEST(RecordingDocumentBadInput, EveryOtherFaultFailsTheWholeDocument) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {document(R"([{"t":1,"keyCode":1}])"), "events[0].type"},

@@ -6,6 +6,7 @@
 
 #include "core/model/RecordingDecodingError.h"
 #include "core/model/RecordingDocumentError.h"
+#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 #include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/LibraryLock.h"
@@ -147,7 +148,7 @@ TEST_F(RecordingStoreTest, ADocumentCountsOnlyUnderItsOwnId) {
     EXPECT_EQ(readFile(libraryPath() / "not-its-id.json"), documentOf(misnamed));
     EXPECT_FALSE(std::filesystem::exists(store_.fileURL(misnamed.id)));
     // Importing it gives it its proper name.
-    EXPECT_EQ(store_.importRecording(libraryPath() / "not-its-id.json"), misnamed);
+    EXPECT_EQ(store_.importRecording(libraryPath() / "not-its-id.json"), RecordingSummary::of(misnamed));
     EXPECT_EQ(store_.list().entries.size(), 2u);
 }
 
@@ -260,7 +261,7 @@ TEST_F(RecordingStoreTest, LoadReportsWhyADocumentCannotBeRead) {
     }
 
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(RecordingStore::maxDocumentBytes + 1)), 0);
-    EXPECT_THROW(store_.load(recording.id), RecordingDocumentError);
+    EXPECT_THROW(store_.load(recording.id), DocumentTooLargeError);
 
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
@@ -354,13 +355,15 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
     store_.exportRecording(recording, exported, RecordingStore::Overwrite::never);
     const std::string exportedBytes = readFile(exported);
 
-    const Recording first = store_.importRecording(exported);
-    const Recording second = store_.importRecording(exported);
-    EXPECT_EQ(first, recording);
+    const RecordingSummary first = store_.importRecording(exported);
+    const RecordingSummary second = store_.importRecording(exported);
+    EXPECT_EQ(first, RecordingSummary::of(recording));
     EXPECT_NE(second.id, first.id);
     EXPECT_EQ(second.name, "Shared");
-    EXPECT_EQ(store_.load(first.id), first);
-    EXPECT_EQ(store_.load(second.id), second);
+    EXPECT_EQ(store_.load(first.id), recording);
+    Recording secondCopy = recording;
+    secondCopy.id = second.id;
+    EXPECT_EQ(store_.load(second.id), secondCopy);
     EXPECT_EQ(readFile(exported), exportedBytes);
 
     std::string future = exportedBytes;
@@ -386,12 +389,76 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesADocumentCreatedMeanwhile) {
         if (!std::exchange(*raced, true)) writeFile(target, otherDocument);
         return ::write(fd, bytes, count);
     });
-    const Recording imported = RecordingStore(libraryPath(), preferences_, options).importRecording(file);
+    const RecordingSummary imported = RecordingStore(libraryPath(), preferences_, options).importRecording(file);
     EXPECT_TRUE(*raced);
     EXPECT_NE(imported.id, incoming.id);
     EXPECT_EQ(imported.name, "incoming");
     EXPECT_EQ(store_.load(incoming.id), other);
-    EXPECT_EQ(store_.load(imported.id), imported);
+    EXPECT_EQ(RecordingSummary::of(store_.load(imported.id)), imported);
+}
+
+// One limit for every document read or written: whatever the library holds loads
+// again, and a write that would pass the limit leaves nothing behind.
+TEST_F(RecordingStoreTest, NoDocumentLargerThanTheLimitIsReadOrWritten) {
+    const Recording recording = sampleRecording("Demo", kMonday);
+    const std::string document = documentOf(recording);
+    RecordingStore::Options options = testOptions();
+    options.maxDocumentBytes = document.size();
+    RecordingStore store(libraryPath(), preferences_, options);
+    const auto filesInLibrary = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(libraryPath())) {
+            if (entry.path().filename() != LibraryLock::fileName) files.push_back(entry.path().filename());
+        }
+        return files;
+    };
+    const DocumentTooLargeError writeRefusal(DocumentTooLargeError::Case::documentTooLarge, document.size());
+    const auto refusal = [](const std::function<void()>& operation) -> std::optional<DocumentTooLargeError> {
+        try {
+            operation();
+        } catch (const DocumentTooLargeError& error) {
+            return error;
+        }
+        return std::nullopt;
+    };
+
+    // Exactly at the limit: stored, and it loads again.
+    store.add(recording);
+    EXPECT_EQ(store.load(recording.id), recording);
+    const auto stored = filesInLibrary();
+
+    // One byte more, by any way in: refused, and the library is as it was.
+    Recording longer = recording;
+    longer.name = "Demo!";
+    EXPECT_EQ(refusal([&] { store.rename(recording.id, "Demo!"); }), writeRefusal);
+    EXPECT_EQ(refusal([&] { store.duplicate(recording.id); }), writeRefusal);
+    EXPECT_EQ(refusal([&] { store.exportRecording(longer, folder_.path() / "out.macro", {}); }), writeRefusal);
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "out.macro"));
+    // A source within the limit whose document, as the library writes it, is not: the longer
+    // recording with a click that lacks the count the writer always writes.
+    std::string lean = documentOf(longer);
+    lean.erase(lean.find("\"clickCount\":1,"), 15);
+    writeFile(folder_.path() / "lean.json", lean);
+    EXPECT_EQ(refusal([&] { store.importRecording(folder_.path() / "lean.json"); }), writeRefusal);
+    EXPECT_EQ(filesInLibrary(), stored);
+    EXPECT_EQ(store.load(recording.id), recording);
+    EXPECT_STREQ(writeRefusal.what(), ("its document would be larger than " + std::to_string(document.size()) +
+                                       " bytes, the most a recording document may hold")
+                                          .c_str());
+
+    // A file beyond the limit is not read, whichever way it is reached.
+    writeFile(folder_.path() / "long.json", document + " ");
+    const DocumentTooLargeError readRefusal(DocumentTooLargeError::Case::fileTooLarge, document.size());
+    EXPECT_EQ(refusal([&] { store.load(folder_.path() / "long.json"); }), readRefusal);
+    EXPECT_EQ(refusal([&] { store.openDocument(folder_.path() / "long.json"); }), readRefusal);
+    EXPECT_EQ(refusal([&] { store.importRecording(folder_.path() / "long.json"); }), readRefusal);
+    std::filesystem::rename(folder_.path() / "long.json", libraryPath() / "long.json");
+    const auto listing = store.listSummaries();
+    ASSERT_EQ(listing.skipped.size(), 1u);
+    EXPECT_EQ(listing.skipped[0].reason, readRefusal.what());
+    EXPECT_STREQ(
+        DocumentTooLargeError(DocumentTooLargeError::Case::fileTooLarge, RecordingStore::maxDocumentBytes).what(),
+        "the file is larger than 256 MiB, the most a recording document may hold");
 }
 
 TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
