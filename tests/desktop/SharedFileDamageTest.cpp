@@ -20,6 +20,7 @@
 #include "cli/ChildProcess.h"
 #include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
@@ -58,15 +59,7 @@ protected:
     ChildProcess start(std::vector<std::string> arguments, const std::string& name) {
         const auto& base = folder_.path();
         ChildProcess::Options options;
-        options.environment = {{"DISPLAY", session_->displayName()},
-                               {"QT_QPA_PLATFORM", "xcb"},
-                               {"HOME", base.string()},
-                               {"XDG_CONFIG_HOME", (base / "config").string()},
-                               {"XDG_DATA_HOME", (base / "data").string()},
-                               {"XDG_STATE_HOME", (base / "state").string()},
-                               {"XDG_RUNTIME_DIR", (base / "runtime").string()},
-                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (base / "no-bus").string()},
-                               {"ASAN_OPTIONS", "detect_leaks=0"}};
+        options.environment = testing::brevanorEnvironment(base, session_->displayName());
         options.standardOutput = base / (name + ".out");
         options.standardError = base / (name + ".err");
         return ChildProcess(arguments, options);

@@ -19,6 +19,7 @@
 #include <X11/keysym.h>
 
 #include "cli/ChildProcess.h"
+#include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/x11/XvfbSession.h"
 
@@ -109,17 +110,7 @@ protected:
     void startBrevanor() {
         const auto& base = folder_.path();
         ChildProcess::Options options;
-        options.environment = {{"DISPLAY", session_->displayName()},
-                               {"QT_QPA_PLATFORM", "xcb"},
-                               {"HOME", base.string()},
-                               {"XDG_CONFIG_HOME", (base / "config").string()},
-                               {"XDG_DATA_HOME", (base / "data").string()},
-                               {"XDG_CACHE_HOME", (base / "cache").string()},
-                               {"XDG_RUNTIME_DIR", (base / "runtime").string()},
-                               // No session bus, so the XEmbed tray is the one Qt uses.
-                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (base / "no-bus").string()},
-                               // Under AddressSanitizer: what Qt's platform plugins keep until exit is not ours.
-                               {"ASAN_OPTIONS", "detect_leaks=0"}};
+        options.environment = testing::brevanorEnvironment(base, session_->displayName());
         options.standardOutput = base / "brevanor.out";
         options.standardError = base / "brevanor.err";
         brevanor_ = std::make_unique<ChildProcess>(std::vector<std::string>{BREVANOR_APP_PROGRAM}, options);
