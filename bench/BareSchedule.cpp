@@ -23,6 +23,7 @@ public:
 
     void setOffset(std::uint64_t offsetNanos) { offsetNanos_ = offsetNanos; }
 
+    void prepareToPost() override {}
     bool post(const SyntheticInput& input) override {
         using Type = SyntheticInput::Type;
         switch (input.type) {

@@ -63,6 +63,9 @@ void PlaybackController::start(Recording recording, const PlaybackOptions& optio
     phase_ = Phase::preparing;
     notice_.reset();
     const std::uint64_t request = ++requests_;
+    // Whatever posting sets up happens now, while the window is put back and held keys are let go, not at the
+    // first event's deadline.
+    injector_->prepareToPost();
     changed();
     // Shared by the steps below rather than copied into each: a long recording is held once.
     auto shared = std::make_shared<const Recording>(std::move(recording));

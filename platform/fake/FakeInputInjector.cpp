@@ -24,6 +24,22 @@ bool FakeInputInjector::post(const SyntheticInput& input) {
     return true;
 }
 
+void FakeInputInjector::prepareToPost() {
+    std::lock_guard lock(mutex_);
+    ++prepared_;
+    postedWhenPrepared_ = posted_.size();
+}
+
+int FakeInputInjector::preparedCount() const {
+    std::lock_guard lock(mutex_);
+    return prepared_;
+}
+
+std::size_t FakeInputInjector::postedWhenPrepared() const {
+    std::lock_guard lock(mutex_);
+    return postedWhenPrepared_;
+}
+
 std::optional<Point> FakeInputInjector::cursorPosition() {
     std::lock_guard lock(mutex_);
     return cursor_;

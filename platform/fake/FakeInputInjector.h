@@ -23,6 +23,7 @@ public:
         friend bool operator==(const Posted&, const Posted&) = default;
     };
 
+    void prepareToPost() override;
     bool post(const SyntheticInput& input) override;
     std::optional<Point> cursorPosition() override;
     // Answers from the key-downs recorded here.
@@ -34,6 +35,9 @@ public:
     // Runs on the posting thread for every event, before it is recorded (to stall or interleave).
     void onPost(std::function<void(const SyntheticInput&)> hook);
 
+    // How often prepareToPost() was called, and how many events were posted by then.
+    int preparedCount() const;
+    std::size_t postedWhenPrepared() const;
     std::vector<Posted> posted() const;
     std::size_t postedCount() const;
     // Blocks until at least `count` events were posted; false after `timeout`.
@@ -45,6 +49,8 @@ public:
 private:
     mutable std::mutex mutex_;
     mutable std::condition_variable postedChanged_;
+    int prepared_ = 0;
+    std::size_t postedWhenPrepared_ = 0;
     std::deque<Posted> posted_;  // never moves what it holds: a long run's growth costs no copying pause
     std::optional<Point> cursor_ = Point{};
     std::function<bool(const SyntheticInput&)> fails_;

@@ -66,13 +66,15 @@ X11InputInjector::~X11InputInjector() {
     guardian_.reset();
 }
 
+void X11InputInjector::prepareToPost() {
+    std::lock_guard lock(mutex_);
+    if (hasXTest_) startGuardian();
+}
+
 bool X11InputInjector::post(const SyntheticInput& input) {
     std::lock_guard lock(mutex_);
     if (!hasXTest_) return false;
-    if (!guardianTried_) {
-        guardianTried_ = true;
-        guardian_ = X11InputGuardian::launch(displayName_);
-    }
+    startGuardian();
 
     bool posted = false;
     switch (input.type) {
@@ -118,6 +120,12 @@ bool X11InputInjector::didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64
                                               std::uint64_t nowNanos) {
     const auto xKeyCode = X11KeyCodeMap::xKeyCode(keyCode);
     return xKeyCode && journal_->notedKeyPressRecently(*xKeyCode, withinNanos, nowNanos);
+}
+
+void X11InputInjector::startGuardian() {
+    if (guardianTried_) return;
+    guardianTried_ = true;
+    guardian_ = X11InputGuardian::launch(displayName_);
 }
 
 std::optional<int> X11InputInjector::guardianProcessId() {

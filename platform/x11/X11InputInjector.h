@@ -17,9 +17,9 @@ class X11InputGuardian;
 
 // Posts synthetic input through XTest on a connection of its own. Every
 // request is noted in the journal the listener reads, which is how Brevanor's
-// own events read as synthetic. The first post starts the guardian process
-// that releases what XTest holds should this process die; destroying the
-// injector releases what it still holds itself.
+// own events read as synthetic. Preparing, or else the first post, starts the
+// guardian process that releases what XTest holds should this process die;
+// destroying the injector releases what it still holds itself.
 class X11InputInjector final : public InputInjector {
 public:
     // Pixel scrolls become wheel clicks of this many pixels each.
@@ -32,6 +32,7 @@ public:
     X11InputInjector(std::string displayName, std::shared_ptr<X11SyntheticJournal> journal);
     ~X11InputInjector() override;
 
+    void prepareToPost() override;
     bool post(const SyntheticInput& input) override;
     std::optional<Point> cursorPosition() override;
     // Asks the journal, so it answers for every Brevanor process on the display.
@@ -53,6 +54,8 @@ private:
     bool wheelClicks(std::int64_t clicks, unsigned int positiveButton, unsigned int negativeButton);
     bool setCapsLock(bool locked);
     void releaseHeld();
+    // Starts the guardian unless one was tried already; the caller holds the lock.
+    void startGuardian();
 
     const std::string displayName_;
     const std::shared_ptr<X11SyntheticJournal> journal_;

@@ -102,6 +102,9 @@ TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnce) {
     EXPECT_EQ(phases, (std::vector<Phase>{Phase::preparing, Phase::playing, Phase::idle}));
     EXPECT_EQ(finished, std::vector<bool>{true});
     EXPECT_EQ(injector->postedInputs().size(), 4u);
+    // What posting needs was set up when the playback was asked for, not at its first event.
+    EXPECT_EQ(injector->preparedCount(), 1);
+    EXPECT_EQ(injector->postedWhenPrepared(), 0u);
 }
 
 // Stopped while the recorded window is put back, or while keys are held: the

@@ -1,8 +1,9 @@
 // brevanor_x11_posting_helper DISPLAY
 //
 // A stand-in for a Brevanor that dies in the middle of a playback: it posts
-// a key press and a button press through the real injector (which starts the
-// guardian), says "held" on standard output, and waits to be killed. It notes
+// a key press and a button press through the real injector, prepared as a
+// playback prepares it (which starts the guardian), says "held" on standard
+// output, and waits to be killed. It notes
 // what it posts in the journal of the display, as every Brevanor process does.
 
 #include <unistd.h>
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     X11InputInjector injector(display, X11SyntheticJournal::forDisplay(display));
     SyntheticInput key{.type = SyntheticInput::Type::keyDown, .keyCode = 0};  // A
     SyntheticInput button{.type = SyntheticInput::Type::mouseDown, .x = 40, .y = 30, .button = MouseButton::left};
-    if (!injector.post(key) || !injector.post(button) || !injector.guardianProcessId()) {
+    injector.prepareToPost();
+    if (!injector.guardianProcessId() || !injector.post(key) || !injector.post(button)) {
         std::puts("failed");
         return 1;
     }

@@ -14,6 +14,11 @@ class InputInjector {
 public:
     virtual ~InputInjector() = default;
 
+    // Sets up now what posting needs, so that a playback's first event does
+    // not wait for it (on X11: the guardian process that releases held input
+    // should Brevanor die). Called when a playback is requested, on any
+    // thread, perhaps more than once; posting works without it.
+    virtual void prepareToPost() = 0;
     // Posts one event. False when the platform could not create it (the event is skipped).
     // Called on the playback queue; never blocks for long.
     virtual bool post(const SyntheticInput& input) = 0;
