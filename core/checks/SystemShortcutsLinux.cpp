@@ -1,5 +1,3 @@
-#include <iterator>
-
 #include "core/checks/SystemShortcuts.h"
 #include "core/model/Localized.h"
 
@@ -11,12 +9,6 @@ constexpr std::uint64_t kShift = HotkeyChord::shiftFlag;
 constexpr std::uint64_t kControl = HotkeyChord::controlFlag;
 constexpr std::uint64_t kOption = HotkeyChord::optionFlag;
 constexpr std::uint64_t kCommand = HotkeyChord::commandFlag;
-
-struct Row {
-    std::uint16_t keyCode;
-    std::uint64_t modifiers;
-    const char* description;
-};
 
 // What GNOME and KDE, and most applications on them, bind by default.
 constexpr Row kRows[] = {
@@ -64,12 +56,7 @@ constexpr Row kRows[] = {
 
 }  // namespace
 
-std::vector<KnownShortcut> table() {
-    std::vector<KnownShortcut> shortcuts;
-    shortcuts.reserve(std::size(kRows));
-    for (const Row& row : kRows) shortcuts.push_back({{row.keyCode, row.modifiers}, tr(row.description)});
-    return shortcuts;
-}
+std::span<const Row> rows() { return kRows; }
 
 std::string usedBy() { return tr("Used by the desktop: "); }
 
