@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "app/ui/BannerParts.h"
 #include "app/ui/SymbolIconEngine.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
@@ -17,12 +18,7 @@ const QColor kOrange(255, 149, 0);
 }  // namespace
 
 ErrorBanner::ErrorBanner(QWidget* parent) : QFrame(parent) {
-    setAutoFillBackground(true);
-    QPalette banner = palette();
-    QColor tint = kOrange;
-    tint.setAlphaF(0.12);
-    banner.setColor(QPalette::Window, tint);
-    setPalette(banner);
+    BannerParts::tintBackground(*this, kOrange);
 
     auto* icon = new QLabel(this);
     message_ = new QLabel(this);
@@ -33,11 +29,7 @@ ErrorBanner::ErrorBanner(QWidget* parent) : QFrame(parent) {
     const int side = message_->fontMetrics().height();
     icon->setPixmap(SymbolIconEngine::icon(SymbolIconEngine::Symbol::warning, kOrange)
                         .pixmap(QSize(side, side), devicePixelRatioF()));
-    auto* dismiss = new QToolButton(this);
-    dismiss->setAutoRaise(true);
-    dismiss->setIcon(SymbolIconEngine::icon(SymbolIconEngine::Symbol::close, palette().color(QPalette::WindowText)));
-    dismiss->setToolTip(UiText::tr("Dismiss"));
-    dismiss->setAccessibleName(UiText::tr("Dismiss"));
+    QToolButton* dismiss = BannerParts::dismissButton(this);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QToolButton>
 
-#include "app/ui/SymbolIconEngine.h"
+#include "app/ui/BannerParts.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
 
@@ -12,22 +12,13 @@ namespace brevanor {
 
 NoticeBanner::NoticeBanner(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("notice"));
-    setAutoFillBackground(true);
-    QPalette banner = palette();
-    QColor tint = palette().color(QPalette::Highlight);
-    tint.setAlphaF(0.12);
-    banner.setColor(QPalette::Window, tint);
-    setPalette(banner);
+    BannerParts::tintBackground(*this, palette().color(QPalette::Highlight));
 
     text_ = new QLabel(this);
     text_->setWordWrap(true);
     text_->setTextFormat(Qt::PlainText);
     TextStyle::callout(*text_);
-    auto* dismiss = new QToolButton(this);
-    dismiss->setAutoRaise(true);
-    dismiss->setIcon(SymbolIconEngine::icon(SymbolIconEngine::Symbol::close, palette().color(QPalette::WindowText)));
-    dismiss->setToolTip(UiText::tr("Dismiss"));
-    dismiss->setAccessibleName(UiText::tr("Dismiss"));
+    QToolButton* dismiss = BannerParts::dismissButton(this);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
