@@ -82,12 +82,7 @@ Recording recording(std::string name, int eventCount, int minutesAgo) {
 class Library {
 public:
     Library(const std::string& label, int recordingCount, int eventCount) {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / ("brevanor-bench-" + label + "-XXXXXX")).string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        data_ = pattern;
-        const auto folder = data_ / "Brevanor" / "Recordings";
-        std::filesystem::create_directories(folder);
+        const auto folder = makeDataFolder(label);
         const pid_t writer = ::fork();
         if (writer == 0) {
             for (int i = 0; i < recordingCount; ++i) {
@@ -108,12 +103,7 @@ public:
     }
     // One document of `eventCount` events of `kind` ("session" or "keys"), written by brevanor-large-recording.
     Library(const std::string& label, const std::string& kind, int eventCount) {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / ("brevanor-bench-" + label + "-XXXXXX")).string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        data_ = pattern;
-        const auto folder = data_ / "Brevanor" / "Recordings";
-        std::filesystem::create_directories(folder);
+        const auto folder = makeDataFolder(label);
         const auto written = data_ / "written.json";
         std::vector<std::string> words{BREVANOR_LARGE_RECORDING_PROGRAM, written.string(), std::to_string(eventCount),
                                        kind};
@@ -147,6 +137,17 @@ public:
     std::filesystem::path firstFile() const { return data_ / "Brevanor" / "Recordings" / (firstId_ + ".json"); }
 
 private:
+    // A new data folder for `label` with an empty library in it; answers the library's folder.
+    std::filesystem::path makeDataFolder(const std::string& label) {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / ("brevanor-bench-" + label + "-XXXXXX")).string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+        data_ = pattern;
+        const auto folder = data_ / "Brevanor" / "Recordings";
+        std::filesystem::create_directories(folder);
+        return folder;
+    }
+
     std::filesystem::path data_;
     std::size_t totalBytes_ = 0;
     std::string firstId_;
