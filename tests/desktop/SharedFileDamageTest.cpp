@@ -23,31 +23,25 @@
 #include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
 
 using namespace std::chrono_literals;
 using testing::waitUntil;
-using testing::XvfbSession;
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class SharedFileDamageTest : public ::testing::Test {
+class SharedFileDamageTest : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
-
     void SetUp() override {
         if (!ChildProcess::isAvailable("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         for (const char* folder : {"config/Brevanor", "data", "runtime"}) {
             std::filesystem::create_directories(folder_.path() / folder);
         }
@@ -85,11 +79,8 @@ protected:
         return std::any_of(std::begin(keys), std::end(keys), [](char byte) { return byte != 0; });
     }
 
-    static XvfbSession* session_;
     TemporaryDirectory folder_;
 };
-
-XvfbSession* SharedFileDamageTest::session_ = nullptr;
 
 TEST_F(SharedFileDamageTest, TheApplicationKeepsRunning) {
     ChildProcess app = start({BREVANOR_APP_PROGRAM}, "brevanor");

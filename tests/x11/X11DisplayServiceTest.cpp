@@ -13,22 +13,18 @@
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11PermissionService.h"
 #include "platform/x11/X11SecureInput.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
 
 using testing::XvfbSession;
 
-class X11DisplayServiceTest : public ::testing::Test {
+class X11DisplayServiceTest : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         connection_ = std::make_shared<X11Connection>(session_->displayName());
         service_ = std::make_unique<X11DisplayService>(connection_);
     }
@@ -40,12 +36,9 @@ protected:
         return found == displays.end() ? nullptr : &*found;
     }
 
-    static XvfbSession* session_;
     std::shared_ptr<X11Connection> connection_;
     std::unique_ptr<X11DisplayService> service_;
 };
-
-XvfbSession* X11DisplayServiceTest::session_ = nullptr;
 
 TEST_F(X11DisplayServiceTest, TheScreenIsOneDisplayNamedAfterItsOutput) {
     const DisplayInfo screen{X11DisplayService::idForName("screen"), {0, 0, 1280, 800}, 1.0};

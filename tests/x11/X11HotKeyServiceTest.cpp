@@ -12,26 +12,20 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11KeyCodeMap.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
-
-using testing::XvfbSession;
 
 constexpr std::uint16_t kR = 15, kP = 35;
 constexpr std::uint64_t kControl = 0x40000, kOption = 0x80000, kCapsLock = 0x10000, kFn = 0x800000;
 
 // Runs on threads: the service's own and the test's, which drains the main queue.
-class X11HotKeyServiceConcurrency : public ::testing::Test {
+class X11HotKeyServiceConcurrency : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         display_ = XOpenDisplay(session_->displayName().c_str());
         ASSERT_NE(display_, nullptr);
         service_ = std::make_unique<X11HotKeyService>(session_->displayName(), mainQueue_);
@@ -65,14 +59,11 @@ protected:
         return pressed_.size() >= count;
     }
 
-    static XvfbSession* session_;
     Display* display_ = nullptr;
     std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
     std::unique_ptr<X11HotKeyService> service_;
     std::vector<std::uint32_t> pressed_;
 };
-
-XvfbSession* X11HotKeyServiceConcurrency::session_ = nullptr;
 
 TEST_F(X11HotKeyServiceConcurrency, APressedChordCallsBackWithItsIdOnTheMainQueue) {
     ASSERT_EQ(service_->registerHotKey(7, {kR, kControl | kOption}), 0);

@@ -23,7 +23,7 @@
 #include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11KeyCodeMap.h"
 #include "tests/x11/TapEventCollector.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor::testing {
 namespace {
@@ -78,15 +78,11 @@ int heldByXTest(const std::string& displayName) {
     return held;
 }
 
-class X11PostingFixture : public ::testing::Test {
+class X11PostingFixture : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         journal_ = std::make_shared<X11SyntheticJournal>();
         source_ = std::make_unique<X11InputSource>(session_->displayName(), journal_);
         injector_ = std::make_unique<X11InputInjector>(session_->displayName(), journal_);
@@ -112,14 +108,12 @@ protected:
         }
     }
 
-    static XvfbSession* session_;
     std::shared_ptr<X11SyntheticJournal> journal_;
     TapEventCollector collector_;
     std::unique_ptr<X11InputSource> source_;
     std::unique_ptr<X11InputInjector> injector_;
     std::size_t seen_ = 0;
 };
-XvfbSession* X11PostingFixture::session_ = nullptr;
 
 class X11Posting : public X11PostingFixture {};
 class X11PostingConcurrency : public X11PostingFixture {};

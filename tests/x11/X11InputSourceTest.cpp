@@ -13,7 +13,7 @@
 #include "core/capture/MonotonicClock.h"
 #include "platform/x11/X11InputSource.h"
 #include "tests/x11/TapEventCollector.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor::testing {
 namespace {
@@ -21,15 +21,11 @@ namespace {
 using Type = TapEvent::Kind::Type;
 using Kind = TapEvent::Kind;
 
-class X11InputSourceFixture : public ::testing::Test {
+class X11InputSourceFixture : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         source_ = std::make_unique<X11InputSource>(session_->displayName(), std::make_shared<X11SyntheticJournal>());
         ASSERT_TRUE(source_->start(collector_.sink()));
     }
@@ -38,11 +34,9 @@ protected:
     }
     void xdotool(const std::string& arguments) { ASSERT_EQ(session_->run("xdotool " + arguments), 0) << arguments; }
 
-    static XvfbSession* session_;
     TapEventCollector collector_;
     std::unique_ptr<X11InputSource> source_;
 };
-XvfbSession* X11InputSourceFixture::session_ = nullptr;
 
 class X11Listening : public X11InputSourceFixture {};
 class X11ListeningConcurrency : public X11InputSourceFixture {};

@@ -12,7 +12,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11KeyCodeMap.h"
 #include "platform/x11/X11ModifierMap.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor::testing {
 namespace {
@@ -95,15 +95,11 @@ TEST(X11ModifierMap, DefaultLayoutMapsStateToFlagsAndBack) {
 }
 
 // The table assumes evdev key codes; the server's own keymap must agree.
-class X11KeyCodeMapServer : public ::testing::Test {
+class X11KeyCodeMapServer : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         connection_ = std::make_unique<X11Connection>(session_->displayName());
     }
     KeySym keysymOf(std::uint16_t neutral) {
@@ -112,10 +108,8 @@ protected:
         return XkbKeycodeToKeysym(connection_->display(), *x, 0, 0);
     }
 
-    static XvfbSession* session_;
     std::unique_ptr<X11Connection> connection_;
 };
-XvfbSession* X11KeyCodeMapServer::session_ = nullptr;
 
 TEST_F(X11KeyCodeMapServer, NeutralCodesPressTheKeysTheyName) {
     EXPECT_EQ(keysymOf(0), XK_a);

@@ -5,36 +5,27 @@
 
 #include "platform/x11/X11KeyCodeMap.h"
 #include "platform/x11/X11KeyboardLayout.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
 
-using testing::XvfbSession;
-
 // Neutral key codes of some keys, by their place on the keyboard.
 constexpr std::uint16_t kA = 0, kY = 16, kZ = 6, kGrave = 50, kReturn = 36, kFn = 63;
 
-class X11KeyboardLayoutTest : public ::testing::Test {
+class X11KeyboardLayoutTest : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         layout_ = std::make_unique<X11KeyboardLayout>(session_->displayName());
     }
     void TearDown() override {
         if (session_->isRunning()) session_->run("setxkbmap us");
     }
 
-    static XvfbSession* session_;
     std::unique_ptr<X11KeyboardLayout> layout_;
 };
-
-XvfbSession* X11KeyboardLayoutTest::session_ = nullptr;
 
 TEST_F(X11KeyboardLayoutTest, NamesKeysOfTheUsLayout) {
     EXPECT_EQ(layout_->currentInputSourceId(), "us");

@@ -6,12 +6,10 @@
 #include <X11/Xlib.h>
 
 #include "platform/x11/X11SecureInput.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
-
-using testing::XvfbSession;
 
 // Polls `condition` until it holds or a generous deadline passes: the state
 // arrives on the service's own thread.
@@ -23,15 +21,11 @@ bool eventually(const std::function<bool()>& condition) {
     return condition();
 }
 
-class X11SecureInputConcurrency : public ::testing::Test {
+class X11SecureInputConcurrency : public testing::XvfbSuite {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuite::SetUp();
+        if (IsSkipped()) return;
         display_ = XOpenDisplay(session_->displayName().c_str());
         ASSERT_NE(display_, nullptr);
         secureInput_ = std::make_unique<X11SecureInput>(session_->displayName());
@@ -66,13 +60,10 @@ protected:
         XSync(display_, False);
     }
 
-    static XvfbSession* session_;
     Display* display_ = nullptr;
     Window window_ = 0;
     std::unique_ptr<X11SecureInput> secureInput_;
 };
-
-XvfbSession* X11SecureInputConcurrency::session_ = nullptr;
 
 TEST_F(X11SecureInputConcurrency, OnWhileAClientHoldsTheKeyboard) {
     EXPECT_FALSE(secureInput_->isSecureInputEnabled());

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "tests/x11/XvfbSession.h"
+
+namespace brevanor::testing {
+
+// A fixture whose test suite shares one private Xvfb, started before its
+// first test and ended after its last. Each test is skipped, saying why,
+// where Xvfb cannot run: a fixture's own SetUp() calls this one first and
+// returns when the test was skipped.
+class XvfbSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void TearDownTestSuite() {
+        delete session_;
+        session_ = nullptr;
+    }
+    void SetUp() override {
+        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+    }
+
+    inline static XvfbSession* session_ = nullptr;
+};
+
+}  // namespace brevanor::testing
