@@ -10,9 +10,9 @@
 #include "app/control/QtMainQueue.h"
 #include "app/control/SingleInstance.h"
 #include "app/control/TerminationSignals.h"
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
+#include "base/text/Localized.h"
 #include "core/capture/InputEventTap.h"
-#include "core/model/Localized.h"
 #include "core/store/FileError.h"
 #include "core/store/IniPreferencesStore.h"
 

@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include "app/control/HotkeyManager.h"
-#include "core/dispatch/ManualMainQueue.h"
 #include "platform/fake/FakeHotKeyService.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 namespace {

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/time/MonotonicClock.h"
 #include "core/capture/InputEventTap.h"
-#include "core/capture/MonotonicClock.h"
 #include "platform/fake/FakeInputSource.h"
 
 namespace brevanor {

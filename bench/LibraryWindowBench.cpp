@@ -25,8 +25,6 @@
 #include "bench/BenchLibrary.h"
 #include "bench/ProcessStatus.h"
 #include "core/capture/InputEventTap.h"
-#include "core/dispatch/ManualMainQueue.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
 #include "platform/fake/FakeDisplayService.h"
 #include "platform/fake/FakeHotKeyService.h"
@@ -38,6 +36,8 @@
 #include "platform/fake/FakeSecureInput.h"
 #include "platform/fake/FakeWindowAccess.h"
 #include "platform/fake/FakeWorkspaceService.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/app/AnsweringPrompts.h"
 #include "tests/app/RecordingActivation.h"
 

@@ -20,11 +20,11 @@
 #include <sstream>
 #include <thread>
 
-#include "core/capture/MonotonicClock.h"
-#include "core/dispatch/ManualMainQueue.h"
+#include "base/time/MonotonicClock.h"
 #include "core/playback/PlaybackEngine.h"
 #include "core/playback/PlaybackTimeline.h"
 #include "platform/fake/FakeInputInjector.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 namespace {

@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchLibrary.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 
 namespace brevanor {
 namespace {

@@ -26,7 +26,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/dispatch/SerialQueue.h"
 #include "platform/x11/X11InputInjector.h"
 #include "platform/x11/X11InputSource.h"

@@ -34,8 +34,8 @@
 #include "cli/ChildProcess.h"
 #include "cli/PrivateXServer.h"
 #include "core/acceptance/AcceptanceComparator.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 
 namespace {
 

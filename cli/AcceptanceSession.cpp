@@ -7,9 +7,9 @@
 #include <sstream>
 #include <thread>
 
+#include "base/values/ModifierKeys.h"
 #include "cli/CliError.h"
 #include "core/acceptance/AcceptanceComparator.h"
-#include "core/model/ModifierKeys.h"
 
 namespace brevanor {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 #include "cli/LoopMainQueue.h"
 #include "core/model/DateText.h"
 #include "core/store/PreferencesStore.h"

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/model/SaturatingMath.h"
 
 namespace brevanor {

@@ -3,18 +3,18 @@
 #include <istream>
 #include <ostream>
 
+#include "base/text/Localized.h"
+#include "base/time/MonotonicClock.h"
 #include "cli/CliError.h"
 #include "cli/RecordingLookup.h"
 #include "cli/StatusLine.h"
 #include "cli/StopSources.h"
 #include "cli/TerminalText.h"
 #include "core/capture/InputEventTap.h"
-#include "core/capture/MonotonicClock.h"
 #include "core/checks/PermissionTexts.h"
 #include "core/checks/Permissions.h"
 #include "core/control/PlaybackController.h"
 #include "core/model/DurationText.h"
-#include "core/model/Localized.h"
 
 namespace brevanor {
 

@@ -3,19 +3,19 @@
 #include <filesystem>
 #include <ostream>
 
+#include "base/keys/KeyCodeNames.h"
+#include "base/text/Localized.h"
+#include "base/time/MonotonicClock.h"
 #include "cli/CliError.h"
 #include "cli/StatusLine.h"
 #include "cli/StopSources.h"
 #include "core/capture/EnvironmentCapture.h"
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
-#include "core/capture/MonotonicClock.h"
-#include "core/checks/KeyCodeNames.h"
 #include "core/checks/Permissions.h"
 #include "core/control/NewRecording.h"
 #include "core/control/RecordingController.h"
 #include "core/model/DurationText.h"
-#include "core/model/Localized.h"
 
 namespace brevanor {
 

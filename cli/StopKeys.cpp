@@ -1,6 +1,6 @@
 #include "cli/StopKeys.h"
 
-#include "core/model/TapEvent.h"
+#include "base/values/TapEvent.h"
 
 namespace brevanor {
 

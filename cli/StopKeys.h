@@ -5,10 +5,10 @@
 #include <memory>
 #include <optional>
 
+#include "base/dispatch/MainQueue.h"
+#include "base/keys/HotkeyChord.h"
 #include "core/capture/InputEventConsumer.h"
 #include "core/control/EscHold.h"
-#include "core/dispatch/MainQueue.h"
-#include "core/model/HotkeyChord.h"
 
 namespace brevanor {
 

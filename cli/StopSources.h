@@ -4,10 +4,10 @@
 #include <memory>
 #include <optional>
 
+#include "base/dispatch/MainQueue.h"
 #include "cli/InterruptSignals.h"
 #include "cli/StopKeys.h"
 #include "core/capture/InputEventTap.h"
-#include "core/dispatch/MainQueue.h"
 
 namespace brevanor {
 

@@ -15,7 +15,7 @@
 #include "app/control/AppState.h"
 #include "app/control/HotkeyManager.h"
 #include "app/control/PreflightDecision.h"
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 #include "core/checks/HotkeyConflicts.h"
 #include "core/checks/Permissions.h"
 #include "core/checks/PreflightWarning.h"

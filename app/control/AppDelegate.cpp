@@ -11,7 +11,7 @@
 #include "app/ui/OverlayController.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/WindowPlacement.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 #include "core/store/RecordingStore.h"
 
 namespace brevanor {

@@ -5,8 +5,8 @@
 
 #include "app/control/MessageText.h"
 #include "app/control/ReportingPreferencesStore.h"
+#include "base/text/Localized.h"
 #include "core/model/HotkeyChordJSON.h"
-#include "core/model/Localized.h"
 
 namespace brevanor {
 

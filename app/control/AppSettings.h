@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "brevanor/platform/LoginItem.h"
+#include "base/keys/HotkeyChord.h"
+#include "base/platform/LoginItem.h"
 #include "core/model/CursorMode.h"
-#include "core/model/HotkeyChord.h"
 #include "core/model/RecordingSettings.h"
 #include "core/store/PreferencesStore.h"
 #include "core/store/UserSettings.h"

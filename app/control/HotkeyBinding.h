@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/control/HotkeyAction.h"
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 namespace brevanor {
 

@@ -1,7 +1,7 @@
 #include "app/control/HotkeyManager.h"
 
+#include "base/time/MonotonicClock.h"
 #include "core/capture/InputEventTap.h"
-#include "core/capture/MonotonicClock.h"
 
 namespace brevanor {
 

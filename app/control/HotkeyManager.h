@@ -10,10 +10,10 @@
 
 #include "app/control/HotkeyAction.h"
 #include "app/control/HotkeyBinding.h"
-#include "brevanor/platform/HotKeyService.h"
+#include "base/dispatch/MainQueue.h"
+#include "base/platform/HotKeyService.h"
 #include "core/capture/InputEventConsumer.h"
 #include "core/control/EscHold.h"
-#include "core/dispatch/MainQueue.h"
 
 namespace brevanor {
 

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/model/SaturatingMath.h"
 
 namespace brevanor {

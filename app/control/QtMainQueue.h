@@ -3,7 +3,7 @@
 #include <QObject>
 #include <memory>
 
-#include "core/dispatch/MainQueue.h"
+#include "base/dispatch/MainQueue.h"
 
 namespace brevanor {
 

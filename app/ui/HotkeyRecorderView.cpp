@@ -10,9 +10,9 @@
 #include "app/control/AppCoordinator.h"
 #include "app/control/MessageText.h"
 #include "app/ui/AppIcon.h"
-#include "core/checks/KeyCodeNames.h"
-#include "core/model/Localized.h"
-#include "core/model/ModifierKeys.h"
+#include "base/keys/KeyCodeNames.h"
+#include "base/text/Localized.h"
+#include "base/values/ModifierKeys.h"
 
 namespace brevanor {
 

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 class QKeyEvent;
 class QLabel;

@@ -11,8 +11,8 @@
 #include "app/ui/HotkeyRecorderView.h"
 #include "app/ui/SettingsForm.h"
 #include "app/ui/UiText.h"
-#include "core/checks/KeyCodeNames.h"
-#include "core/model/Localized.h"
+#include "base/keys/KeyCodeNames.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/control/HotkeyAction.h"
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 namespace brevanor {
 

@@ -21,8 +21,8 @@
 #include "app/ui/SymbolIconEngine.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
-#include "core/checks/KeyCodeNames.h"
-#include "core/model/Localized.h"
+#include "base/keys/KeyCodeNames.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

@@ -14,7 +14,7 @@
 #include "app/control/MessageText.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/MenuShortcut.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

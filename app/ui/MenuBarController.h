@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 class QMenu;
 class QSystemTrayIcon;

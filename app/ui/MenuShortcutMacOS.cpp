@@ -2,7 +2,7 @@
 #include <QKeySequence>
 
 #include "app/ui/MenuShortcut.h"
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 namespace brevanor::MenuShortcut {
 

@@ -2,7 +2,7 @@
 
 #include "app/control/MessageText.h"
 #include "app/ui/OnboardingTexts.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

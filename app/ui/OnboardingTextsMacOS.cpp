@@ -1,5 +1,5 @@
 #include "app/ui/OnboardingTexts.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

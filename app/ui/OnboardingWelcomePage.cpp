@@ -10,8 +10,8 @@
 #include "app/ui/SignedLabel.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
-#include "core/checks/KeyCodeNames.h"
-#include "core/model/Localized.h"
+#include "base/keys/KeyCodeNames.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

@@ -15,7 +15,7 @@
 #include "app/ui/OnboardingWelcomePage.h"
 #include "app/ui/StatusDot.h"
 #include "app/ui/UiText.h"
-#include "core/dispatch/MainQueue.h"
+#include "base/dispatch/MainQueue.h"
 
 namespace brevanor {
 

@@ -12,7 +12,7 @@
 #include "app/control/AppCoordinator.h"
 #include "app/control/AppSettings.h"
 #include "app/control/MessageText.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

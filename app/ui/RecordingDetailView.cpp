@@ -21,7 +21,7 @@
 #include "app/ui/SymbolIconEngine.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
-#include "core/dispatch/MainQueue.h"
+#include "base/dispatch/MainQueue.h"
 #include "core/model/DurationText.h"
 #include "core/model/TrimEngine.h"
 

@@ -4,8 +4,8 @@
 
 #include "app/control/MessageText.h"
 #include "app/ui/UiText.h"
+#include "base/text/Localized.h"
 #include "core/model/DurationText.h"
-#include "core/model/Localized.h"
 
 namespace brevanor {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

@@ -7,7 +7,7 @@
 
 #include "app/control/MessageText.h"
 #include "app/update/UpdaterController.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

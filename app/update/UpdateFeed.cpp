@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/update/UpdateFeedError.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

@@ -9,7 +9,7 @@
 #include "app/control/MessageText.h"
 #include "app/update/BuildInfo.h"
 #include "app/update/UpdateFeedError.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

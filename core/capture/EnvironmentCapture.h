@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/DisplayService.h"
-#include "brevanor/platform/KeyboardLayout.h"
-#include "brevanor/platform/WindowAccess.h"
-#include "brevanor/platform/WorkspaceService.h"
+#include "base/platform/DisplayService.h"
+#include "base/platform/KeyboardLayout.h"
+#include "base/platform/WindowAccess.h"
+#include "base/platform/WorkspaceService.h"
 #include "core/model/EnvironmentSnapshot.h"
 
 namespace brevanor {

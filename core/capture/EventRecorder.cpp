@@ -7,9 +7,9 @@
 #include <cmath>
 #include <exception>
 
+#include "base/time/MonotonicClock.h"
+#include "base/values/ModifierKeys.h"
 #include "core/capture/InputEventTap.h"
-#include "core/capture/MonotonicClock.h"
-#include "core/model/ModifierKeys.h"
 #include "core/model/SaturatingMath.h"
 #include "core/model/TrimEngine.h"
 

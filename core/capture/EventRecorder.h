@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/SecureInput.h"
+#include "base/dispatch/MainQueue.h"
+#include "base/platform/SecureInput.h"
 #include "core/capture/InputEventConsumer.h"
-#include "core/dispatch/MainQueue.h"
 #include "core/dispatch/SerialQueue.h"
 #include "core/dispatch/Timer.h"
 #include "core/model/Recording.h"

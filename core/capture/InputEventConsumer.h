@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/TapEvent.h"
+#include "base/values/TapEvent.h"
 
 namespace brevanor {
 

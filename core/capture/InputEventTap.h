@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "brevanor/platform/InputSource.h"
+#include "base/platform/InputSource.h"
 #include "core/capture/InputEventConsumer.h"
 #include "core/dispatch/SerialQueue.h"
 

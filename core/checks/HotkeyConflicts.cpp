@@ -1,8 +1,8 @@
 #include "core/checks/HotkeyConflicts.h"
 
-#include "core/checks/KeyCodeNames.h"
+#include "base/keys/KeyCodeNames.h"
+#include "base/text/Localized.h"
 #include "core/checks/SystemShortcuts.h"
-#include "core/model/Localized.h"
 
 namespace brevanor::HotkeyConflicts {
 

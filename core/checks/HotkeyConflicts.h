@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/keys/HotkeyChord.h"
 #include "core/checks/KnownShortcut.h"
-#include "core/model/HotkeyChord.h"
 
 namespace brevanor {
 

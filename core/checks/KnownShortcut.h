@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 namespace brevanor {
 

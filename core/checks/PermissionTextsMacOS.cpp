@@ -1,5 +1,5 @@
+#include "base/text/Localized.h"
 #include "core/checks/PermissionTexts.h"
-#include "core/model/Localized.h"
 
 namespace brevanor::PermissionTexts {
 

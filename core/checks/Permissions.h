@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "brevanor/platform/PermissionService.h"
+#include "base/platform/PermissionService.h"
 
 namespace brevanor {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor::PreflightChecker {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/values/DisplayInfo.h"
 #include "core/checks/PreflightWarning.h"
-#include "core/model/DisplayInfo.h"
 #include "core/model/Recording.h"
 #include "core/playback/PlaybackOptions.h"
 

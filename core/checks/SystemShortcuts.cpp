@@ -1,6 +1,6 @@
 #include "core/checks/SystemShortcuts.h"
 
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 
 namespace brevanor::SystemShortcuts {
 

@@ -1,5 +1,5 @@
+#include "base/text/Localized.h"
 #include "core/checks/SystemShortcuts.h"
-#include "core/model/Localized.h"
 
 namespace brevanor::SystemShortcuts {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "core/capture/MonotonicClock.h"
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
+#include "base/time/MonotonicClock.h"
 
 namespace brevanor {
 

@@ -4,10 +4,10 @@
 #include <functional>
 #include <memory>
 
-#include "brevanor/platform/WindowAccess.h"
-#include "brevanor/platform/WorkspaceService.h"
+#include "base/dispatch/MainQueue.h"
+#include "base/platform/WindowAccess.h"
+#include "base/platform/WorkspaceService.h"
 #include "core/checks/WindowRestoreResult.h"
-#include "core/dispatch/MainQueue.h"
 #include "core/model/FrontmostAppInfo.h"
 
 namespace brevanor {

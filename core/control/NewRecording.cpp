@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 #include "core/store/AtomicFileWriter.h"
 #include "core/store/PreferencesStore.h"
 #include "core/store/PrivateFolder.h"

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/PlatformServices.h"
+#include "base/dispatch/MainQueue.h"
+#include "base/platform/PlatformServices.h"
 #include "core/capture/EnvironmentCapture.h"
 #include "core/checks/PreflightWarning.h"
 #include "core/checks/WindowRestorer.h"
-#include "core/dispatch/MainQueue.h"
 #include "core/dispatch/ThreadPriority.h"
 #include "core/model/Recording.h"
 #include "core/playback/PlaybackOptions.h"

@@ -1,8 +1,8 @@
 #include "core/control/RecordingController.h"
 
+#include "base/text/Localized.h"
 #include "core/capture/EventRecorder.h"
 #include "core/checks/PermissionTexts.h"
-#include "core/model/Localized.h"
 #include "core/model/SaturatingMath.h"
 
 namespace brevanor {

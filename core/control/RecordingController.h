@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/dispatch/MainQueue.h"
+#include "base/dispatch/MainQueue.h"
 #include "core/model/Recording.h"
 
 namespace brevanor {

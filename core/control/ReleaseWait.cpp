@@ -1,6 +1,6 @@
 #include "core/control/ReleaseWait.h"
 
-#include "brevanor/platform/HeldInput.h"
+#include "base/platform/HeldInput.h"
 #include "core/model/SaturatingMath.h"
 
 namespace brevanor {

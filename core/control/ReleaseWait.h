@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/dispatch/MainQueue.h"
+#include "base/dispatch/MainQueue.h"
 
 namespace brevanor {
 

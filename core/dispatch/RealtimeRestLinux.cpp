@@ -1,7 +1,7 @@
 #include <sys/resource.h>
 #include <time.h>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/dispatch/RealtimeRest.h"
 
 namespace brevanor {

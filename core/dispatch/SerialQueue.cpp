@@ -7,7 +7,7 @@
 #include <chrono>
 #include <limits>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/dispatch/RealtimeRest.h"
 #include "core/dispatch/SerialQueueState.h"
 #include "core/dispatch/SpinWindow.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "core/dispatch/Task.h"
+#include "base/dispatch/Task.h"
 #include "core/dispatch/ThreadPriority.h"
 
 namespace brevanor {

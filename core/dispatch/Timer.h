@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/dispatch/Task.h"
+#include "base/dispatch/Task.h"
 
 namespace brevanor {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/model/DisplayInfo.h"
+#include "base/values/DisplayInfo.h"
 #include "core/model/FrontmostAppInfo.h"
 
 namespace brevanor {

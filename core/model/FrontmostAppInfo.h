@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "core/model/FrameRect.h"
+#include "base/values/FrameRect.h"
 
 namespace brevanor {
 

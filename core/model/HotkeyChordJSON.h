@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 namespace brevanor {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/values/Point.h"
 #include "core/model/Date.h"
 #include "core/model/EnvironmentSnapshot.h"
-#include "core/model/Point.h"
 #include "core/model/RecordingEvent.h"
 #include "core/model/RecordingSettings.h"
 #include "core/model/TrimRange.h"

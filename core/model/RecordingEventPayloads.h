@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/model/MouseButton.h"
+#include "base/values/MouseButton.h"
 #include "core/model/SaturatingMath.h"
 
 namespace brevanor {

@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
+#include "base/keys/HotkeyChord.h"
 #include "core/model/CursorMode.h"
-#include "core/model/HotkeyChord.h"
 #include "core/model/PreflightWarningKind.h"
 
 namespace brevanor {

@@ -4,8 +4,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/values/DisplayInfo.h"
 #include "core/model/CursorMode.h"
-#include "core/model/DisplayInfo.h"
 #include "core/model/EnvironmentSnapshot.h"
 #include "core/model/Recording.h"
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <set>
 
-#include "brevanor/platform/InputInjector.h"
+#include "base/platform/InputInjector.h"
 #include "core/playback/PlaybackAction.h"
 
 namespace brevanor {

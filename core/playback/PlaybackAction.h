@@ -5,7 +5,7 @@
 #include <utility>
 #include <variant>
 
-#include "core/model/MouseButton.h"
+#include "base/values/MouseButton.h"
 #include "core/playback/ScrollAction.h"
 
 namespace brevanor {

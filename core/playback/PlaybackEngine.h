@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/dispatch/MainQueue.h"
+#include "base/dispatch/MainQueue.h"
 #include "core/dispatch/SerialQueue.h"
 #include "core/dispatch/Timer.h"
 #include "core/playback/EventPoster.h"

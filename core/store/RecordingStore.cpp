@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "core/model/Localized.h"
+#include "base/text/Localized.h"
 #include "core/model/RecordingDocumentError.h"
 #include "core/store/DocumentFile.h"
 #include "core/store/DocumentTooLargeError.h"

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/keys/HotkeyChord.h"
 #include "core/model/CursorMode.h"
-#include "core/model/HotkeyChord.h"
 #include "core/model/RecordingSettings.h"
 #include "core/store/PreferencesStore.h"
 

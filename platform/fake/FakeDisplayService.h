@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "brevanor/platform/DisplayService.h"
+#include "base/platform/DisplayService.h"
 
 namespace brevanor {
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "brevanor/platform/HeldInput.h"
+#include "base/platform/HeldInput.h"
 
 namespace brevanor {
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "brevanor/platform/HotKeyService.h"
+#include "base/platform/HotKeyService.h"
 
 namespace brevanor {
 

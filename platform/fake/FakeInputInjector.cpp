@@ -1,6 +1,6 @@
 #include "platform/fake/FakeInputInjector.h"
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 
 namespace brevanor {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "brevanor/platform/InputInjector.h"
+#include "base/platform/InputInjector.h"
 
 namespace brevanor {
 

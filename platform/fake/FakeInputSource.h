@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "brevanor/platform/InputSource.h"
+#include "base/platform/InputSource.h"
 
 namespace brevanor {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "brevanor/platform/KeyboardLayout.h"
+#include "base/platform/KeyboardLayout.h"
 
 namespace brevanor {
 

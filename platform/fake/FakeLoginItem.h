@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "brevanor/platform/LoginItem.h"
+#include "base/platform/LoginItem.h"
 
 namespace brevanor {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/PermissionService.h"
+#include "base/platform/PermissionService.h"
 
 namespace brevanor {
 

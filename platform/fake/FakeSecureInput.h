@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "brevanor/platform/SecureInput.h"
+#include "base/platform/SecureInput.h"
 
 namespace brevanor {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/WindowAccess.h"
+#include "base/platform/WindowAccess.h"
 
 namespace brevanor {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/WorkspaceService.h"
+#include "base/platform/WorkspaceService.h"
 
 namespace brevanor {
 

@@ -1,4 +1,4 @@
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 #include "platform/fake/FakeDisplayService.h"
 #include "platform/fake/FakeHeldInput.h"
 #include "platform/fake/FakeHotKeyService.h"

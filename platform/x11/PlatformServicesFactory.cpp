@@ -1,4 +1,4 @@
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 #include "platform/x11/DesktopEntryCatalog.h"
 #include "platform/x11/X11Applications.h"
 #include "platform/x11/X11Connection.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/RunningApplication.h"
+#include "base/platform/RunningApplication.h"
 #include "platform/x11/DesktopEntryCatalog.h"
 #include "platform/x11/X11Ewmh.h"
 

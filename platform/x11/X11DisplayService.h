@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "brevanor/platform/DisplayService.h"
+#include "base/platform/DisplayService.h"
 #include "platform/x11/X11Connection.h"
 
 namespace brevanor {

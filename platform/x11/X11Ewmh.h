@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/model/FrameRect.h"
+#include "base/values/FrameRect.h"
 #include "platform/x11/X11Connection.h"
 
 namespace brevanor {

@@ -4,7 +4,7 @@
 
 #include <X11/Xlib.h>
 
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 
 namespace brevanor {
 

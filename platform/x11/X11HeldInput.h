@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "brevanor/platform/HeldInput.h"
+#include "base/platform/HeldInput.h"
 #include "platform/x11/X11Connection.h"
 
 namespace brevanor {

@@ -11,8 +11,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
-#include "core/dispatch/MainQueue.h"
-#include "core/model/ModifierKeys.h"
+#include "base/dispatch/MainQueue.h"
+#include "base/values/ModifierKeys.h"
 #include "platform/x11/X11KeyCodeMap.h"
 
 namespace brevanor {

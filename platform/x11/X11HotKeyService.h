@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "brevanor/platform/HotKeyService.h"
+#include "base/platform/HotKeyService.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ModifierMap.h"
 

@@ -6,8 +6,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include "core/capture/MonotonicClock.h"
-#include "core/model/ModifierKeys.h"
+#include "base/time/MonotonicClock.h"
+#include "base/values/ModifierKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11InputGuardian.h"
 #include "platform/x11/X11KeyCodeMap.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "brevanor/platform/InputInjector.h"
+#include "base/platform/InputInjector.h"
 #include "platform/x11/X11SyntheticJournal.h"
 
 namespace brevanor {

@@ -19,7 +19,7 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/record.h>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11RawEventConverter.h"
 #include "platform/x11/X11RecordedPositions.h"

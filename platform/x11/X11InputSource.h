@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "brevanor/platform/InputSource.h"
+#include "base/platform/InputSource.h"
 #include "platform/x11/X11SyntheticJournal.h"
 
 namespace brevanor {

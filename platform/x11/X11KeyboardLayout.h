@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "brevanor/platform/KeyboardLayout.h"
+#include "base/platform/KeyboardLayout.h"
 
 struct xcb_connection_t;
 struct xkb_context;

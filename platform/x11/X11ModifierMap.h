@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/model/ModifierKeys.h"
+#include "base/values/ModifierKeys.h"
 
 struct _XDisplay;
 

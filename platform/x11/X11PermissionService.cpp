@@ -3,7 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 
 namespace brevanor {
 

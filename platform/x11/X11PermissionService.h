@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "brevanor/platform/PermissionService.h"
+#include "base/platform/PermissionService.h"
 #include "platform/x11/X11Connection.h"
 
 namespace brevanor {

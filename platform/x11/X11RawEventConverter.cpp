@@ -8,7 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
-#include "core/model/ModifierKeys.h"
+#include "base/values/ModifierKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11KeyCodeMap.h"
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/model/Point.h"
-#include "core/model/TapEvent.h"
+#include "base/values/Point.h"
+#include "base/values/TapEvent.h"
 #include "platform/x11/X11ServerClock.h"
 #include "platform/x11/X11SyntheticJournal.h"
 #include "platform/x11/X11WindowProcessIds.h"

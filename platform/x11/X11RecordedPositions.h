@@ -4,7 +4,7 @@
 #include <deque>
 #include <optional>
 
-#include "core/model/Point.h"
+#include "base/values/Point.h"
 
 namespace brevanor {
 

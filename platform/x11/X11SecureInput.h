@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "brevanor/platform/SecureInput.h"
+#include "base/platform/SecureInput.h"
 #include "platform/x11/X11Connection.h"
 
 namespace brevanor {

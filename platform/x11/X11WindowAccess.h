@@ -3,7 +3,7 @@
 #include <chrono>
 #include <memory>
 
-#include "brevanor/platform/WindowAccess.h"
+#include "base/platform/WindowAccess.h"
 #include "platform/x11/X11Applications.h"
 
 namespace brevanor {

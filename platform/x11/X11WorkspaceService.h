@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "brevanor/platform/WorkspaceService.h"
+#include "base/platform/WorkspaceService.h"
 #include "platform/x11/X11Applications.h"
 
 namespace brevanor {

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "brevanor/platform/LoginItem.h"
+#include "base/platform/LoginItem.h"
 
 namespace brevanor {
 

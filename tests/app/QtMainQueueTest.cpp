@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "app/control/QtMainQueue.h"
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 
 namespace brevanor {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "app/ui/UpdateAlerts.h"
 #include "app/update/UpdaterController.h"
-#include "core/store/InMemoryPreferencesStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/app/LocalHttpServer.h"
 
 namespace brevanor::testing {

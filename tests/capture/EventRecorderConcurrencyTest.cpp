@@ -7,9 +7,9 @@
 
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
-#include "core/dispatch/ManualMainQueue.h"
 #include "platform/fake/FakeInputSource.h"
 #include "platform/fake/FakeSecureInput.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/support/CollectingConsumer.h"
 #include "tests/support/WaitUntil.h"
 

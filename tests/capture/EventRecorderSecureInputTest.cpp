@@ -5,10 +5,10 @@
 #include <thread>
 #include <vector>
 
+#include "base/time/MonotonicClock.h"
 #include "core/capture/EventRecorder.h"
-#include "core/capture/MonotonicClock.h"
-#include "core/dispatch/ManualMainQueue.h"
 #include "platform/fake/FakeSecureInput.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/support/WaitUntil.h"
 
 namespace brevanor {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <stdexcept>
 
+#include "base/values/ModifierKeys.h"
 #include "core/capture/EventRecorder.h"
-#include "core/dispatch/ManualMainQueue.h"
-#include "core/model/ModifierKeys.h"
 #include "platform/fake/FakeSecureInput.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/model/ModifierKeys.h"
-#include "core/model/TapEvent.h"
+#include "base/values/ModifierKeys.h"
+#include "base/values/TapEvent.h"
 
 namespace brevanor {
 namespace {

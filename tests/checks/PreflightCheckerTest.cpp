@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/text/Localized.h"
 #include "core/checks/PreflightChecker.h"
-#include "core/model/Localized.h"
 #include "core/model/RecordingJSONEncoder.h"
 
 namespace brevanor {

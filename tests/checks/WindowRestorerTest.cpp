@@ -2,11 +2,11 @@
 
 #include <thread>
 
+#include "base/text/Localized.h"
 #include "core/checks/WindowRestorer.h"
-#include "core/dispatch/ManualMainQueue.h"
-#include "core/model/Localized.h"
 #include "platform/fake/FakeWindowAccess.h"
 #include "platform/fake/FakeWorkspaceService.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 namespace {

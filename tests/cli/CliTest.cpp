@@ -6,8 +6,8 @@
 #include "cli/CliError.h"
 #include "cli/CommandLine.h"
 #include "cli/PlayCommand.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/cli/CliHarness.h"
 #include "tests/store/SampleRecordings.h"
 

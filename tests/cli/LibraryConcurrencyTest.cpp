@@ -7,9 +7,9 @@
 
 #include "cli/ChildProcess.h"
 #include "core/model/RecordingJSONEncoder.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/LibraryLock.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 

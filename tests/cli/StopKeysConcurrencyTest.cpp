@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "base/time/MonotonicClock.h"
+#include "base/values/TapEvent.h"
 #include "cli/LoopMainQueue.h"
 #include "cli/StopKeys.h"
-#include "core/capture/MonotonicClock.h"
-#include "core/model/TapEvent.h"
 
 namespace brevanor {
 namespace {

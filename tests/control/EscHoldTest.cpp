@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/control/EscHold.h"
-#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 namespace {

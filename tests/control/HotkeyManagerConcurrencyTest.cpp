@@ -6,11 +6,11 @@
 #include <thread>
 
 #include "app/control/HotkeyManager.h"
+#include "base/time/MonotonicClock.h"
 #include "core/capture/InputEventTap.h"
-#include "core/capture/MonotonicClock.h"
-#include "core/dispatch/ManualMainQueue.h"
 #include "platform/fake/FakeHotKeyService.h"
 #include "platform/fake/FakeInputSource.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/support/WaitUntil.h"
 
 namespace brevanor {

@@ -4,9 +4,9 @@
 #include <thread>
 
 #include "app/control/HotkeyManager.h"
-#include "core/capture/MonotonicClock.h"
-#include "core/dispatch/ManualMainQueue.h"
+#include "base/time/MonotonicClock.h"
 #include "platform/fake/FakeHotKeyService.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/support/WaitUntil.h"
 
 namespace brevanor {

@@ -2,13 +2,13 @@
 
 #include "core/control/PlaybackController.h"
 #include "core/control/ReleaseWait.h"
-#include "core/dispatch/ManualMainQueue.h"
 #include "platform/fake/FakeDisplayService.h"
 #include "platform/fake/FakeHeldInput.h"
 #include "platform/fake/FakeInputInjector.h"
 #include "platform/fake/FakeKeyboardLayout.h"
 #include "platform/fake/FakeWindowAccess.h"
 #include "platform/fake/FakeWorkspaceService.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/support/WaitUntil.h"
 
 namespace brevanor {

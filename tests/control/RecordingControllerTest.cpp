@@ -3,9 +3,9 @@
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
 #include "core/control/RecordingController.h"
-#include "core/dispatch/ManualMainQueue.h"
 #include "platform/fake/FakeInputSource.h"
 #include "platform/fake/FakeSecureInput.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/support/CollectingConsumer.h"
 
 namespace brevanor {

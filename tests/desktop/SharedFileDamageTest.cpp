@@ -18,8 +18,8 @@
 #include <X11/Xlib.h>
 
 #include "cli/ChildProcess.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"

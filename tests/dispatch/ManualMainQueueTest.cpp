@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 namespace {

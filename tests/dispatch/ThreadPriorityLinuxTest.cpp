@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/dispatch/SerialQueue.h"
 #include "core/dispatch/ThreadPriority.h"
 #include "core/dispatch/Timer.h"

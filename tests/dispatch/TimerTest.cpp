@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/dispatch/SerialQueue.h"
 #include "core/dispatch/Timer.h"
 #include "tests/support/WaitUntil.h"

@@ -3,7 +3,7 @@
 #include <limits>
 #include <thread>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/playback/PlaybackEngine.h"
 #include "platform/fake/FakeInputInjector.h"
 #include "tests/playback/WaitableMainQueue.h"

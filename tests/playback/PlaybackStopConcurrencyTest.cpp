@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "core/playback/PlaybackEngine.h"
 #include "core/playback/PlaybackTimeline.h"
 #include "platform/fake/FakeInputInjector.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <mutex>
 
-#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 

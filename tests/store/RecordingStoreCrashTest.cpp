@@ -8,9 +8,9 @@
 #include <random>
 
 #include "core/store/AtomicFileWriter.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/LibraryLock.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/store/SampleRecordings.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"

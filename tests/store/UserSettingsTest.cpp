@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/store/UserSettings.h"
 #include "core/model/HotkeyChordJSON.h"
-#include "core/store/InMemoryPreferencesStore.h"
+#include "core/store/UserSettings.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 
 namespace brevanor {
 namespace {

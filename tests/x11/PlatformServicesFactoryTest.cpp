@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "brevanor/platform/PlatformServices.h"
-#include "core/dispatch/ManualMainQueue.h"
+#include "base/platform/PlatformServices.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor::testing {

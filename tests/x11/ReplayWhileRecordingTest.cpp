@@ -11,13 +11,13 @@
 
 #include <X11/Xlib.h>
 
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
+#include "base/time/MonotonicClock.h"
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
-#include "core/capture/MonotonicClock.h"
-#include "core/dispatch/ManualMainQueue.h"
 #include "core/playback/EventPoster.h"
 #include "core/playback/PlaybackEngine.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor::testing {

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "brevanor/platform/InputSource.h"
+#include "base/platform/InputSource.h"
 
 namespace brevanor::testing {
 

@@ -6,7 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "platform/x11/X11DisplayService.h"
 #include "platform/x11/X11Ewmh.h"
 #include "platform/x11/X11HotKeyService.h"

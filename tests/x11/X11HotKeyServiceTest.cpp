@@ -8,7 +8,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11KeyCodeMap.h"

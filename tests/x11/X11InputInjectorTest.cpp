@@ -18,7 +18,7 @@
 #include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "platform/x11/X11InputInjector.h"
 #include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11KeyCodeMap.h"

@@ -10,7 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "platform/x11/X11InputSource.h"
 #include "tests/x11/TapEventCollector.h"
 #include "tests/x11/XvfbSuite.h"

@@ -8,7 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-#include "brevanor/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11KeyCodeMap.h"
 #include "platform/x11/X11ModifierMap.h"

@@ -21,7 +21,7 @@
 #include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 #include "platform/x11/X11SyntheticJournal.h"
 
 namespace {

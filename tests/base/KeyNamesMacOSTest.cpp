@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/keys/HotkeyChord.h"
+#include "base/keys/KeyCodeNames.h"
 #include "core/checks/HotkeyConflicts.h"
-#include "core/checks/KeyCodeNames.h"
-#include "core/model/HotkeyChord.h"
 #include "platform/fake/FakeKeyboardLayout.h"
 
 namespace brevanor {

@@ -1,13 +1,13 @@
-#include "core/checks/KeyCodeNames.h"
+#include "base/keys/KeyCodeNames.h"
 
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf.h>
 
-#include "brevanor/platform/KeyboardLayout.h"
-#include "core/checks/KeyNameTable.h"
-#include "core/model/Localized.h"
+#include "base/keys/KeyNameTable.h"
+#include "base/platform/KeyboardLayout.h"
+#include "base/text/Localized.h"
 
 namespace brevanor::KeyCodeNames {
 

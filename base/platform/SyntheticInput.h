@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/model/MouseButton.h"
+#include "base/values/MouseButton.h"
 
 namespace brevanor {
 

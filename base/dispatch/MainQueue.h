@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/dispatch/Task.h"
+#include "base/dispatch/Task.h"
 
 namespace brevanor {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <optional>
 
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
 namespace brevanor {
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <mutex>
 
-#include "core/dispatch/MainQueue.h"
+#include "base/dispatch/MainQueue.h"
 
 namespace brevanor {
 

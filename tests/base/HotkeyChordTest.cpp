@@ -2,8 +2,8 @@
 
 #include <regex>
 
-#include "core/checks/KeyCodeNames.h"
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
+#include "base/keys/KeyCodeNames.h"
 #include "platform/fake/FakeKeyboardLayout.h"
 
 namespace brevanor {

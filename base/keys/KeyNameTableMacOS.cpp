@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <array>
 
-#include "core/checks/KeyNameTable.h"
-#include "core/model/ModifierKeys.h"
+#include "base/keys/KeyNameTable.h"
+#include "base/values/ModifierKeys.h"
 
 namespace brevanor::KeyNameTable {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/RunningApplication.h"
-#include "core/model/Point.h"
+#include "base/platform/RunningApplication.h"
+#include "base/values/Point.h"
 
 namespace brevanor {
 

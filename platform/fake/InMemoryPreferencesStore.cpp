@@ -1,4 +1,4 @@
-#include "core/store/InMemoryPreferencesStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 
 namespace brevanor {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "core/model/ModifierKeys.h"
+#include "base/values/ModifierKeys.h"
 
 namespace brevanor {
 

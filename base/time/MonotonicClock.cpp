@@ -1,4 +1,4 @@
-#include "core/capture/MonotonicClock.h"
+#include "base/time/MonotonicClock.h"
 
 #include <time.h>
 

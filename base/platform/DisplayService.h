@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/model/DisplayInfo.h"
+#include "base/values/DisplayInfo.h"
 
 namespace brevanor {
 

@@ -1,4 +1,4 @@
-#include "core/dispatch/ManualMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
 
 #include "core/model/SaturatingMath.h"
 

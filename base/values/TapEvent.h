@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "core/model/MouseButton.h"
-#include "core/model/Point.h"
-#include "core/model/ScrollPayload.h"
+#include "base/values/MouseButton.h"
+#include "base/values/Point.h"
+#include "base/values/ScrollPayload.h"
 
 namespace brevanor {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "brevanor/platform/RunningApplication.h"
+#include "base/platform/RunningApplication.h"
 
 namespace brevanor {
 

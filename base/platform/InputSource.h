@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "core/model/TapEvent.h"
+#include "base/values/TapEvent.h"
 
 namespace brevanor {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "brevanor/platform/SyntheticInput.h"
-#include "core/model/Point.h"
+#include "base/platform/SyntheticInput.h"
+#include "base/values/Point.h"
 
 namespace brevanor {
 

@@ -3,17 +3,17 @@
 #include <memory>
 #include <stdexcept>
 
-#include "brevanor/platform/DisplayService.h"
-#include "brevanor/platform/HeldInput.h"
-#include "brevanor/platform/HotKeyService.h"
-#include "brevanor/platform/InputInjector.h"
-#include "brevanor/platform/InputSource.h"
-#include "brevanor/platform/KeyboardLayout.h"
-#include "brevanor/platform/LoginItem.h"
-#include "brevanor/platform/PermissionService.h"
-#include "brevanor/platform/SecureInput.h"
-#include "brevanor/platform/WindowAccess.h"
-#include "brevanor/platform/WorkspaceService.h"
+#include "base/platform/DisplayService.h"
+#include "base/platform/HeldInput.h"
+#include "base/platform/HotKeyService.h"
+#include "base/platform/InputInjector.h"
+#include "base/platform/InputSource.h"
+#include "base/platform/KeyboardLayout.h"
+#include "base/platform/LoginItem.h"
+#include "base/platform/PermissionService.h"
+#include "base/platform/SecureInput.h"
+#include "base/platform/WindowAccess.h"
+#include "base/platform/WorkspaceService.h"
 
 namespace brevanor {
 

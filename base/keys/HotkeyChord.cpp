@@ -1,7 +1,7 @@
-#include "core/model/HotkeyChord.h"
+#include "base/keys/HotkeyChord.h"
 
-#include "core/checks/KeyCodeNames.h"
-#include "core/checks/KeyNameTable.h"
+#include "base/keys/KeyCodeNames.h"
+#include "base/keys/KeyNameTable.h"
 
 namespace brevanor {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/model/FrameRect.h"
+#include "base/values/FrameRect.h"
 
 namespace brevanor {
 
