@@ -1,7 +1,6 @@
 #include "cli/LibraryCommands.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -9,8 +8,8 @@
 #include "cli/RecordingLookup.h"
 #include "cli/RecordingText.h"
 #include "cli/TerminalText.h"
+#include "core/control/LibraryOperations.h"
 #include "core/model/RecordingJSONEncoder.h"
-#include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 
 namespace brevanor {
@@ -24,24 +23,14 @@ std::string described(const std::exception& error) {
     return text;
 }
 
-// Runs `change` on the library; its failure becomes "Could not <verb> “<name>”: <why>."
+// Runs a change of the library, its failure told as a sentence.
 template <typename Change>
-auto changing(const std::string& verb, const std::string& name, Change&& change) {
+auto changing(Change&& change) {
     try {
         return change();
-    } catch (const RecordingStore::StoreError& error) {
-        if (error.errorCase() != RecordingStore::StoreError::Case::notFound) throw;
-        // Another process deleted it after it was looked up.
-        throw CliError("Could not " + verb + " “" + name + "”: it is no longer in the library.");
-    } catch (const std::exception& error) {
-        throw CliError("Could not " + verb + " “" + name + "”: " + described(error) + ".");
+    } catch (const LibraryOperations::Failure& failure) {
+        throw CliError(std::string(failure.what()) + ".");
     }
-}
-
-std::string lowerCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 }  // namespace
@@ -115,7 +104,7 @@ int LibraryCommands::rename(const CommandLine& line) {
     if (name.find_first_not_of(" \t") == std::string::npos) {
         throw CliError::usage("A recording needs a name that is not blank.");
     }
-    changing("rename", recording.name, [&] { return context_.store().rename(recording.id, name); });
+    changing([&] { return LibraryOperations(context_.store()).rename(recording.id, recording.name, name); });
     return 0;
 }
 
@@ -123,7 +112,7 @@ int LibraryCommands::duplicate(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
     const RecordingSummary recording = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
     const RecordingSummary copy =
-        changing("duplicate", recording.name, [&] { return context_.store().duplicate(recording.id); });
+        changing([&] { return LibraryOperations(context_.store()).duplicate(recording.id, recording.name); });
     context_.out() << copy.id.toString() << "\n";
     return 0;
 }
@@ -146,60 +135,42 @@ int LibraryCommands::remove(const CommandLine& line) {
         id = *parsed;
         name = store.fileURL(id).filename().string();
     }
-    changing("delete", name, [&] { store.deleteRecording(id); });
+    changing([&] { LibraryOperations(store).remove(id, name); });
     return 0;
 }
 
 int LibraryCommands::importFiles(const CommandLine& line) {
     line.expectPositionals(1, SIZE_MAX, "at least one file");
-    int status = 0;
-    for (const std::string& file : line.positionals()) {
-        const std::filesystem::path path(file);
-        const std::string extension = lowerCased(path.extension().string());
-        std::string failure;
-        // Named on the command line, a file of another kind is a mistake worth telling, not one to pass over.
-        if (extension != ".macro" && extension != ".json") {
-            failure = "only .macro and .json files hold recordings";
-        } else {
-            try {
-                context_.out() << context_.store().importRecording(path).id.toString() << "\n";
-                continue;
-            } catch (const FileError& error) {
-                failure = described(error);
-            } catch (const DocumentTooLargeError& error) {
-                failure = described(error);
-            } catch (const std::exception& error) {
-                failure = "it is not a recording this version of Brevanor understands (" + described(error) + ")";
-            }
-        }
-        // One sentence per file, and the other files are still imported.
+    const std::vector<std::filesystem::path> files(line.positionals().begin(), line.positionals().end());
+    const LibraryOperations::ImportReport report = LibraryOperations(context_.store()).importFiles(files);
+    for (const RecordingSummary& imported : report.imported) context_.out() << imported.id.toString() << "\n";
+    // One sentence per file; the other files are imported all the same.
+    const auto tell = [&](const std::filesystem::path& file, const std::string& reason) {
         context_.err() << "brevanor-cli: "
-                       << TerminalText::escaped("Could not import " + path.filename().string() + ": " + failure + ".")
+                       << TerminalText::escaped("Could not import " + file.filename().string() + ": " + reason + ".")
                        << "\n";
-        status = CliError::failureStatus;
-    }
-    return status;
+    };
+    // Named on the command line, a file of another kind is a mistake worth telling, not one to pass over.
+    for (const auto& file : report.otherKinds) tell(file, "only .macro and .json files hold recordings");
+    for (const auto& refusal : report.refused) tell(refusal.file, refusal.reason);
+    return report.otherKinds.empty() && report.refused.empty() ? 0 : CliError::failureStatus;
 }
 
 int LibraryCommands::exportRecording(const CommandLine& line) {
     line.expectPositionals(2, 2, "a recording and the file to write");
     const RecordingSummary found = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
-    if (found.settings.containsSensitiveInput) {
-        throw CliError("“" + found.name + "” is marked as containing sensitive input, so it cannot be exported.");
-    }
-    const Recording recording = changing("export", found.name, [&] { return context_.store().load(found.id); });
-    const std::string& target = line.positionals()[1];
+    if (auto refusal = LibraryOperations::exportRefusal(found.name, found.settings)) throw CliError(*refusal);
+    const Recording recording = changing([&] {
+        return LibraryOperations::attempt("export", found.name, [&] { return context_.store().load(found.id); });
+    });
     try {
-        context_.store().exportRecording(
-            recording, target,
-            line.has("force") ? RecordingStore::Overwrite::regularFile : RecordingStore::Overwrite::never);
-    } catch (const std::exception& error) {
-        const auto* refusal = dynamic_cast<const RecordingStore::StoreError*>(&error);
-        if (refusal && refusal->errorCase() == RecordingStore::StoreError::Case::exportTargetExists) {
-            throw CliError("Could not export “" + recording.name + "”: " + target +
-                           " already exists; add --force to replace it.");
-        }
-        throw CliError("Could not export “" + recording.name + "”: " + described(error) + ".");
+        LibraryOperations(context_.store())
+            .exportRecording(
+                recording, line.positionals()[1],
+                line.has("force") ? RecordingStore::Overwrite::regularFile : RecordingStore::Overwrite::never);
+    } catch (const LibraryOperations::Failure& failure) {
+        const bool mayReplace = failure.cause() == LibraryOperations::Failure::Cause::exportTargetExists;
+        throw CliError(std::string(failure.what()) + (mayReplace ? "; add --force to replace it." : "."));
     }
     return 0;
 }
@@ -208,13 +179,15 @@ int LibraryCommands::trim(const CommandLine& line) {
     line.expectPositionals(1, 1, "a recording (its id or name)");
     const RecordingSummary found = RecordingLookup(context_.store()).findInLibrary(line.positionals()[0]);
     const bool undo = line.has("undo");
-    const Recording recording = changing("trim", found.name, [&] {
-        return context_.store().modify(found.id, [undo](Recording& stored) {
-            if (undo) {
-                stored.undoTrim();
-            } else {
-                stored.applyAutomaticTrim();
-            }
+    const Recording recording = changing([&] {
+        return LibraryOperations::attempt("trim", found.name, [&] {
+            return context_.store().modify(found.id, [undo](Recording& stored) {
+                if (undo) {
+                    stored.undoTrim();
+                } else {
+                    stored.applyAutomaticTrim();
+                }
+            });
         });
     });
     KeyboardLayout* layout = recording.settings.playHotkey ? context_.keyboardLayoutIfAvailable() : nullptr;

@@ -14,11 +14,11 @@
 #include "core/capture/InputEventTap.h"
 #include "core/capture/InputEventTapError.h"
 #include "core/checks/PermissionTexts.h"
+#include "core/control/LibraryOperations.h"
 #include "core/control/NewRecording.h"
 #include "core/control/PlaybackController.h"
 #include "core/control/RecordingController.h"
 #include "core/playback/PlaybackOptions.h"
-#include "core/store/DocumentTooLargeError.h"
 #include "core/store/RecordingStore.h"
 
 namespace brevanor {
@@ -32,12 +32,6 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
         result.append(parts[i]);
     }
     return result;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return text;
 }
 
 // A new recording the library could not take exists nowhere else: kept in a
@@ -437,73 +431,69 @@ bool AppCoordinator::writeToLibrary(const Recording& recording, bool isNew) {
     return true;
 }
 
-void AppCoordinator::deleteRecording(const Recording& recording) {
-    const std::string name = recording.name;  // the reference may not outlive the reload
+bool AppCoordinator::changeLibrary(const std::function<void(LibraryOperations&)>& change) {
+    LibraryOperations library(*store_);
     try {
-        store_->deleteRecording(recording.id);
-    } catch (const std::exception& error) {
-        setErrorMessage(fillIn(brevanor::tr("Could not delete “%1”: %2"), {name, error.what()}));
-        return;
+        change(library);
+    } catch (const LibraryOperations::Failure& failure) {
+        setErrorMessage(failure.what());
+        return false;
     }
     reloadLibrary();
-    registerHotkeys();  // its shortcut goes with it
+    return true;
+}
+
+void AppCoordinator::deleteRecording(const Recording& recording) {
+    // Its shortcut goes with it.
+    if (changeLibrary(
+            [id = recording.id, name = recording.name](LibraryOperations& library) { library.remove(id, name); })) {
+        registerHotkeys();
+    }
 }
 
 void AppCoordinator::duplicate(const Recording& recording) {
-    try {
-        store_->duplicate(recording.id);
-    } catch (const std::exception& error) {
-        setErrorMessage(fillIn(brevanor::tr("Could not duplicate “%1”: %2"), {recording.name, error.what()}));
-        return;
-    }
     // The copy's shortcut takes part in the next registration, not now.
-    reloadLibrary();
+    changeLibrary([&](LibraryOperations& library) { library.duplicate(recording.id, recording.name); });
 }
 
 void AppCoordinator::exportRecording(const Recording& recording) {
-    if (recording.settings.containsSensitiveInput) {
-        setErrorMessage(fillIn(brevanor::tr("“%1” is marked as containing sensitive input, so it cannot be exported."),
-                               {recording.name}));
+    if (auto refusal = LibraryOperations::exportRefusal(recording.name, recording.settings)) {
+        setErrorMessage(*refusal);
         return;
     }
     std::string fileName = recording.name;
     std::replace(fileName.begin(), fileName.end(), '/', '-');
     fileName += ".";
     fileName += RecordingStore::exportExtension;
-    const std::optional<std::filesystem::path> location = services_.prompts->chooseExportLocation(fileName);
+    const auto location = services_.prompts->chooseExportLocation(fileName);
     if (!location) return;
-    try {
-        // The save panel has asked before replacing a file.
-        store_->exportRecording(recording, *location, RecordingStore::Overwrite::regularFile);
-    } catch (const std::exception& error) {
-        setErrorMessage(fillIn(brevanor::tr("Could not export “%1”: %2"), {recording.name, error.what()}));
-    }
+    // The save panel has asked before replacing a file.
+    changeLibrary([&](LibraryOperations& library) {
+        library.exportRecording(recording, *location, RecordingStore::Overwrite::regularFile);
+    });
 }
 
 void AppCoordinator::importFiles(const std::vector<std::filesystem::path>& files) {
-    std::vector<std::string> failed;
-    std::vector<std::string> sentences;
-    for (const std::filesystem::path& file : files) {
-        const std::string extension = lowercased(file.extension().string());
-        if (extension != ".macro" && extension != ".json") continue;
-        try {
-            store_->importRecording(file);
-        } catch (const DocumentTooLargeError& error) {
-            // A recording all the same: what is too large is said as such.
-            sentences.push_back(
-                fillIn(brevanor::tr("Could not import %1: %2."), {file.filename().string(), error.what()}));
-        } catch (const std::exception&) {
-            failed.push_back(file.filename().string());
-        }
-    }
+    // Files of other kinds dropped with recordings are passed over.
+    const LibraryOperations::ImportReport report = LibraryOperations(*store_).importFiles(files);
     reloadLibrary();
     registerHotkeys();  // an imported recording may carry a play shortcut
-    if (!failed.empty()) {
-        sentences.insert(
-            sentences.begin(),
-            fillIn(
-                brevanor::tr("Could not import %1. The file is not a recording this version of Brevanor understands."),
-                {joined(failed, ", ")}));
+    std::vector<std::string> notRecordings;
+    std::vector<std::string> sentences;
+    for (const auto& refusal : report.refused) {
+        if (refusal.tooLarge) {
+            // A recording all the same: what is too large is said as such.
+            sentences.push_back(
+                fillIn(brevanor::tr("Could not import %1: %2."), {refusal.file.filename().string(), refusal.reason}));
+        } else {
+            notRecordings.push_back(refusal.file.filename().string());
+        }
+    }
+    if (!notRecordings.empty()) {
+        sentences.insert(sentences.begin(),
+                         fillIn(brevanor::tr("Could not import %1. The file is not a recording this version of "
+                                             "Brevanor understands."),
+                                {joined(notRecordings, ", ")}));
     }
     if (!sentences.empty()) setErrorMessage(joined(sentences, " "));
 }

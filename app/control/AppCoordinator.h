@@ -23,9 +23,9 @@
 #include "core/store/SkippedDocument.h"
 
 namespace brevanor {
-
 class EventRecorder;
 class InputEventTap;
+class LibraryOperations;
 class PlaybackController;
 class RecordingController;
 class RecordingStore;
@@ -184,6 +184,9 @@ private:
     // A new recording is added to the library, an edited one replaces its
     // document; answers whether the store took it.
     bool writeToLibrary(const Recording& recording, bool isNew);
+    // Runs a change of the library and shows the library afterwards, or says
+    // why it failed; answers whether it was made.
+    bool changeLibrary(const std::function<void(LibraryOperations&)>& change);
     void reloadLibrary();
     void scheduleHotkeyRegistration();
 
