@@ -5,6 +5,7 @@
 #include <chrono>
 #include <exception>
 
+#include "app/control/HotkeyBindings.h"
 #include "app/control/MessageText.h"
 #include "base/keys/KeyCodeNames.h"
 #include "base/text/Localized.h"
@@ -24,15 +25,6 @@
 namespace brevanor {
 
 namespace {
-
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string result;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) result.append(separator);
-        result.append(parts[i]);
-    }
-    return result;
-}
 
 // A new recording the library could not take exists nowhere else: kept in a
 // file outside the library instead of lost, and the sentence that says where.
@@ -291,7 +283,9 @@ void AppCoordinator::play(Recording recording) {
     const PlaybackController::Preflight preflight = playback_->preflight(recording, options);
     PreflightDecision decision;
     if (!preflight.warnings.empty()) {
-        decision = confirmPreflight(recording.name, preflight.appName, preflight.warnings, preflight.offerLaunch);
+        const auto alert =
+            PreflightAlert::beforePlaying(recording.name, preflight.appName, preflight.warnings, preflight.offerLaunch);
+        decision = alert.decision(services_.prompts->confirmPreflight(alert));
         // The alert runs a nested event loop: a shortcut may have started something meanwhile.
         if (!decision.play || !state_.isIdle()) return;
         if (decision.silenceWarnings) {
@@ -333,27 +327,6 @@ void AppCoordinator::playbackChanged() {
             }
             break;
     }
-}
-
-PreflightDecision AppCoordinator::confirmPreflight(const std::string& recordingName, const std::string& appName,
-                                                   const std::vector<PreflightWarning>& warnings, bool offerLaunch) {
-    PreflightAlert alert;
-    alert.messageText = fillIn(brevanor::tr("Before playing “%1”"), {recordingName});
-    std::vector<std::string> bullets;
-    for (const PreflightWarning& warning : warnings) bullets.push_back("• " + warning.message);
-    alert.informativeText = joined(bullets, "\n");
-    alert.suppressionTitle = brevanor::tr("Don't warn about this again for this recording");
-    if (offerLaunch) {
-        alert.buttons = {fillIn(brevanor::tr("Launch %1 and Play"), {appName}), brevanor::tr("Play Anyway"),
-                         brevanor::tr("Cancel")};
-    } else {
-        alert.buttons = {brevanor::tr("Play"), brevanor::tr("Cancel")};
-    }
-    const PreflightAlert::Answer answer = services_.prompts->confirmPreflight(alert);
-    const std::size_t cancelIndex = alert.buttons.size() - 1;
-    // Cancel whatever the checkbox says; a closed alert counts as cancelled.
-    if (answer.buttonIndex >= cancelIndex) return PreflightDecision::cancel();
-    return {true, offerLaunch && answer.buttonIndex == 0, answer.suppressionChecked};
 }
 
 // Shortcuts and termination.
@@ -478,24 +451,7 @@ void AppCoordinator::importFiles(const std::vector<std::filesystem::path>& files
     const LibraryOperations::ImportReport report = LibraryOperations(*store_).importFiles(files);
     reloadLibrary();
     registerHotkeys();  // an imported recording may carry a play shortcut
-    std::vector<std::string> notRecordings;
-    std::vector<std::string> sentences;
-    for (const auto& refusal : report.refused) {
-        if (refusal.tooLarge) {
-            // A recording all the same: what is too large is said as such.
-            sentences.push_back(
-                fillIn(brevanor::tr("Could not import %1: %2."), {refusal.file.filename().string(), refusal.reason}));
-        } else {
-            notRecordings.push_back(refusal.file.filename().string());
-        }
-    }
-    if (!notRecordings.empty()) {
-        sentences.insert(sentences.begin(),
-                         fillIn(brevanor::tr("Could not import %1. The file is not a recording this version of "
-                                             "Brevanor understands."),
-                                {joined(notRecordings, ", ")}));
-    }
-    if (!sentences.empty()) setErrorMessage(joined(sentences, " "));
+    if (auto sentence = report.sentence()) setErrorMessage(std::move(sentence));
 }
 
 void AppCoordinator::scheduleHotkeyRegistration() {
@@ -509,24 +465,11 @@ void AppCoordinator::scheduleHotkeyRegistration() {
 }
 
 void AppCoordinator::registerHotkeys() {
-    std::vector<HotkeyBinding> bindings{
-        {HotkeyAction::record(), settings_.recordHotkey(), brevanor::tr("Record")},
-        {HotkeyAction::playLast(), settings_.playLastHotkey(), brevanor::tr("Play Last Recording")},
-        {HotkeyAction::stop(), settings_.stopHotkey(), brevanor::tr("Stop")},
-    };
-    for (const auto& recording : recordings_) {
-        if (recording->settings.playHotkey) {
-            bindings.push_back(
-                {HotkeyAction::playRecording(recording->id), *recording->settings.playHotkey, recording->name});
-        }
-    }
-    const auto failures = hotkeys_->update(std::move(bindings));
+    const auto failures = hotkeys_->update(hotkeyBindings(settings_, recordings_));
     // Success leaves an earlier message alone.
     if (failures.empty()) return;
     std::vector<std::string> chords;
-    for (const auto& failure : failures) {
-        chords.push_back(shortcutText(failure.binding.chord));
-    }
+    for (const auto& failure : failures) chords.push_back(shortcutText(failure.binding.chord));
     setErrorMessage(fillIn(brevanor::tr("Could not register the shortcut %1. Another app may already use it."),
                            {joined(chords, ", ")}));
 }
@@ -534,16 +477,10 @@ void AppCoordinator::registerHotkeys() {
 std::vector<HotkeyConflicts::Binding> AppCoordinator::shortcutsInUse(
     std::optional<Uuid> excludingRecording, std::optional<HotkeyAction::Kind> excludingAction) const {
     std::vector<HotkeyConflicts::Binding> inUse;
-    if (excludingAction != HotkeyAction::Kind::record)
-        inUse.push_back({brevanor::tr("Record"), settings_.recordHotkey()});
-    if (excludingAction != HotkeyAction::Kind::playLast) {
-        inUse.push_back({brevanor::tr("Play Last Recording"), settings_.playLastHotkey()});
-    }
-    if (excludingAction != HotkeyAction::Kind::stop) inUse.push_back({brevanor::tr("Stop"), settings_.stopHotkey()});
-    for (const auto& recording : recordings_) {
-        if (recording->settings.playHotkey && recording->id != excludingRecording) {
-            inUse.push_back({recording->name, *recording->settings.playHotkey});
-        }
+    for (const HotkeyBinding& binding : hotkeyBindings(settings_, recordings_)) {
+        const auto& recordingId = binding.action.recordingId();
+        if (recordingId ? recordingId == excludingRecording : binding.action.kind() == excludingAction) continue;
+        inUse.push_back({binding.name, binding.chord});
     }
     return inUse;
 }

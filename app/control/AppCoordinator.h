@@ -176,8 +176,6 @@ private:
     void recordingChanged();
     void stopRecording(std::optional<std::uint64_t> cutoff, std::optional<std::uint16_t> stopKeyCode);
 
-    PreflightDecision confirmPreflight(const std::string& recordingName, const std::string& appName,
-                                       const std::vector<PreflightWarning>& warnings, bool offerLaunch);
     // Publishes the playback controller's phase, progress and notice as the state.
     void playbackChanged();
 

@@ -22,4 +22,13 @@ std::string fillIn(std::string_view text, std::initializer_list<std::string_view
     return result;
 }
 
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string result;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) result.append(separator);
+        result.append(parts[i]);
+    }
+    return result;
+}
+
 }  // namespace brevanor

@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "app/control/PreflightDecision.h"
+#include "core/checks/PreflightWarning.h"
+
 namespace brevanor {
 
 // The modal alert shown before a playback on a machine that differs from the
-// recorded one, worded by the coordinator: warning style, a checkbox to stop
-// warning for this recording, and buttons of which the first is the default.
+// recorded one: warning style, a checkbox to stop warning for this recording,
+// and buttons of which the first is the default and the last cancels.
 struct PreflightAlert {
     // What the user chose: a button, by its place in `buttons`, and the checkbox.
     struct Answer {
@@ -21,6 +24,13 @@ struct PreflightAlert {
     std::string informativeText;
     std::string suppressionTitle;
     std::vector<std::string> buttons;
+
+    // The alert for `warnings` before playing a recording; `offerLaunch` adds a
+    // first button that launches the recorded application `appName`.
+    static PreflightAlert beforePlaying(const std::string& recordingName, const std::string& appName,
+                                        const std::vector<PreflightWarning>& warnings, bool offerLaunch);
+    // What the user's answer to this alert decides.
+    PreflightDecision decision(const Answer& answer) const;
 
     friend bool operator==(const PreflightAlert&, const PreflightAlert&) = default;
 };

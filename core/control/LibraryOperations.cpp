@@ -32,6 +32,26 @@ std::optional<std::string> LibraryOperations::exportRefusal(const std::string& n
     return "“" + name + "” is marked as containing sensitive input, so it cannot be exported.";
 }
 
+std::optional<std::string> LibraryOperations::ImportReport::sentence() const {
+    std::string notRecordings;
+    std::string tooLarge;
+    for (const Refusal& refusal : refused) {
+        const std::string name = refusal.file.filename().string();
+        if (refusal.tooLarge) {
+            tooLarge += " Could not import " + name + ": " + refusal.reason + ".";
+        } else {
+            notRecordings += (notRecordings.empty() ? "Could not import " : ", ") + name;
+        }
+    }
+    if (!notRecordings.empty()) {
+        notRecordings += ". The file is not a recording this version of Brevanor understands.";
+    } else if (!tooLarge.empty()) {
+        tooLarge.erase(0, 1);
+    }
+    if (notRecordings.empty() && tooLarge.empty()) return std::nullopt;
+    return notRecordings + tooLarge;
+}
+
 LibraryOperations::ImportReport LibraryOperations::importFiles(const std::vector<std::filesystem::path>& files) {
     ImportReport report;
     for (const std::filesystem::path& file : files) {

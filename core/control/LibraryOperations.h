@@ -36,6 +36,12 @@ public:
         // Files of other kinds (only .macro and .json files hold recordings).
         std::vector<std::filesystem::path> otherKinds;
         std::vector<Refusal> refused;
+
+        // What the application tells of the refused files (files of other
+        // kinds dropped beside recordings are passed over): the files that
+        // hold no recording this version reads in one sentence, then each
+        // file too large to be one; none when every recording was imported.
+        std::optional<std::string> sentence() const;
     };
 
     explicit LibraryOperations(RecordingStore& store) : store_(store) {}
