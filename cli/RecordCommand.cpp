@@ -95,7 +95,7 @@ int RecordCommand::run(const CommandLine& line) {
     std::optional<StopSources::Request> stopRequest;
     StopSources stops(
         tap, settings.recordHotkey, settings.stopHotkey, mainQueue, [&](const StopSources::Request& request) {
-            const bool recordShortcut = request.press && request.press->key == StopKeys::Key::recordShortcut;
+            const bool recordShortcut = request.press && request.press->key == ShortcutWatch::Key::recordShortcut;
             if (controller->phase() == RecordingController::Phase::countdown && recordShortcut) {
                 controller->beginNow();  // the record shortcut skips the rest of the countdown
             } else if (!stopRequest) {

@@ -6,19 +6,19 @@
 
 #include "base/dispatch/MainQueue.h"
 #include "cli/InterruptSignals.h"
-#include "cli/StopKeys.h"
 #include "core/capture/InputEventTap.h"
+#include "core/control/ShortcutWatch.h"
 
 namespace brevanor {
 
 // Everything that ends a recording or a playback run from the command line,
-// gathered into one handler on the main queue: the keys StopKeys watches
+// gathered into one handler on the main queue: the keys ShortcutWatch watches
 // through the listener (when one runs) and SIGINT or SIGTERM.
 class StopSources {
 public:
     struct Request {
-        std::optional<StopKeys::Press> press;  // the key that asked, if a key did
-        int signalNumber = 0;                  // the signal that asked, if one did
+        std::optional<ShortcutWatch::Press> press;  // the key that asked, if a key did
+        int signalNumber = 0;                       // the signal that asked, if one did
     };
     using Handler = std::function<void(const Request&)>;
 
@@ -31,7 +31,7 @@ public:
 
 private:
     std::shared_ptr<InputEventTap> tap_;
-    std::shared_ptr<StopKeys> keys_;
+    std::shared_ptr<ShortcutWatch> keys_;
     InterruptSignals signals_;
 };
 

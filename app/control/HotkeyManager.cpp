@@ -1,5 +1,7 @@
 #include "app/control/HotkeyManager.h"
 
+#include <algorithm>
+
 #include "base/time/MonotonicClock.h"
 #include "core/capture/InputEventTap.h"
 
@@ -13,9 +15,14 @@ std::shared_ptr<HotkeyManager> HotkeyManager::make(std::shared_ptr<HotKeyService
     manager->service_->setPressHandler([weak](std::uint32_t id) {
         if (auto self = weak.lock()) self->handleHotKey(id);
     });
-    manager->escHold_ = EscHold::make(manager->mainQueue_, escHoldNanos, [weak](std::uint64_t pressTimeNanos) {
-        if (auto self = weak.lock()) self->dispatch(Action::stop(), pressTimeNanos, HotkeyChord::escapeKeyCode);
-    });
+    // The listener adds the stop shortcut seen while another program grabs the keyboard, and Esc held.
+    manager->watch_ = ShortcutWatch::make(
+        manager->mainQueue_,
+        [weak](const ShortcutWatch::Press& press) {
+            if (auto self = weak.lock()) self->watched(press);
+        },
+        escHoldNanos);
+    manager->watch_->setEscHoldEnabled(false);
     if (manager->tap_) manager->tap_->addConsumer(manager);
     return manager;
 }
@@ -37,13 +44,10 @@ std::vector<HotkeyManager::RegistrationFailure> HotkeyManager::update(std::vecto
     std::lock_guard lock(mutex_);
     if (bindings == bindings_ && (suspended_ || registered_.size() == bindings_.size())) return {};
     bindings_ = std::move(bindings);
-    stopChord_.reset();
-    for (const HotkeyBinding& binding : bindings_) {
-        if (binding.action.kind() == Action::Kind::stop) {
-            stopChord_ = binding.chord;
-            break;
-        }
-    }
+    const auto stop = std::find_if(bindings_.begin(), bindings_.end(), [](const HotkeyBinding& binding) {
+        return binding.action.kind() == Action::Kind::stop;
+    });
+    watch_->watch(std::nullopt, stop == bindings_.end() ? std::nullopt : std::optional(stop->chord));
     unregisterAllLocked();
     if (suspended_) return {};
     return registerAllLocked();
@@ -60,13 +64,7 @@ void HotkeyManager::setSuspended(bool suspended) {
     }
 }
 
-void HotkeyManager::setEscHoldEnabled(bool enabled) {
-    {
-        std::lock_guard lock(mutex_);
-        escHoldEnabled_ = enabled;
-    }
-    if (!enabled) escHold_->cancel();
-}
+void HotkeyManager::setEscHoldEnabled(bool enabled) { watch_->setEscHoldEnabled(enabled); }
 
 std::vector<HotkeyManager::RegistrationFailure> HotkeyManager::registerAllLocked() {
     std::vector<RegistrationFailure> failures;
@@ -109,29 +107,15 @@ void HotkeyManager::dispatch(const Action& action, std::uint64_t timeNanos, std:
     });
 }
 
-void HotkeyManager::consume(const TapEvent& event) {
-    // Playback's own keystrokes never trigger anything.
-    if (event.isSynthetic) return;
-    const TapEvent::Kind& kind = event.kind;
-    if (kind.type == TapEvent::Kind::Type::keyUp) {
-        if (kind.keyCode == HotkeyChord::escapeKeyCode) escHold_->cancel();
-        return;
-    }
-    // Auto-repeats of a held Esc must not restart the hold.
-    if (kind.type != TapEvent::Kind::Type::keyDown || kind.isRepeat) return;
+void HotkeyManager::consume(const TapEvent& event) { watch_->consume(event); }
 
-    std::optional<HotkeyChord> stopChord;
-    bool escHoldEnabled = false;
+void HotkeyManager::watched(const ShortcutWatch::Press& press) {
     {
         std::lock_guard lock(mutex_);
         if (suspended_) return;
-        stopChord = stopChord_;
-        escHoldEnabled = escHoldEnabled_;
     }
-    if (kind.keyCode == HotkeyChord::escapeKeyCode && escHoldEnabled) escHold_->press(event.timestamp);
-    if (stopChord && stopChord->matches(kind.keyCode, event.flags)) {
-        dispatch(Action::stop(), event.timestamp, kind.keyCode);
-    }
+    // Already on the main queue, as every action reaches the handler.
+    if (onAction_) onAction_(Action::stop(), press.timeNanos, press.keyCode);
 }
 
 }  // namespace brevanor

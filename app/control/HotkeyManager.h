@@ -14,6 +14,7 @@
 #include "base/platform/HotKeyService.h"
 #include "core/capture/InputEventConsumer.h"
 #include "core/control/EscHold.h"
+#include "core/control/ShortcutWatch.h"
 
 namespace brevanor {
 
@@ -74,6 +75,8 @@ private:
                   std::shared_ptr<MainQueue> mainQueue);
 
     void handleHotKey(std::uint32_t id);
+    // A press the listener saw: the stop shortcut or Esc held, on the main queue.
+    void watched(const ShortcutWatch::Press& press);
     void dispatch(const Action& action, std::uint64_t timeNanos, std::uint16_t keyCode);
     std::vector<RegistrationFailure> registerAllLocked();
     void unregisterAllLocked();
@@ -86,13 +89,11 @@ private:
 
     std::mutex mutex_;  // guards every field below; never held while a callback runs or a timer is cancelled
     std::vector<HotkeyBinding> bindings_;
-    std::optional<HotkeyChord> stopChord_;  // the first stop binding's chord, kept for consume()
     std::map<std::uint32_t, HotkeyBinding> registered_;
     std::uint32_t nextID_ = 1;  // never reused during a run
     bool suspended_ = false;
-    bool escHoldEnabled_ = false;
 
-    std::shared_ptr<EscHold> escHold_;
+    std::shared_ptr<ShortcutWatch> watch_;
 };
 
 }  // namespace brevanor

@@ -5,7 +5,7 @@
 #include "base/time/MonotonicClock.h"
 #include "base/values/TapEvent.h"
 #include "cli/LoopMainQueue.h"
-#include "cli/StopKeys.h"
+#include "core/control/ShortcutWatch.h"
 
 namespace brevanor {
 namespace {
@@ -22,7 +22,7 @@ TapEvent key(TapEvent::Kind kind, std::uint64_t flags = 0, bool synthetic = fals
     return event;
 }
 
-class StopKeysConcurrency : public ::testing::Test {
+class ShortcutWatchConcurrency : public ::testing::Test {
 protected:
     // Runs the main queue until another press arrives or `nanos` have passed.
     void runFor(std::uint64_t nanos) {
@@ -35,24 +35,28 @@ protected:
     const HotkeyChord stop_{7, HotkeyChord::controlFlag | HotkeyChord::optionFlag | HotkeyChord::commandFlag};
     const HotkeyChord record_{15, HotkeyChord::controlFlag | HotkeyChord::optionFlag | HotkeyChord::commandFlag};
     std::shared_ptr<LoopMainQueue> queue_ = std::make_shared<LoopMainQueue>();
-    std::vector<StopKeys::Press> presses_;
-    std::shared_ptr<StopKeys> keys_ = StopKeys::make(
-        record_, stop_, queue_, [this](const StopKeys::Press& press) { presses_.push_back(press); }, kHoldNanos);
+    std::vector<ShortcutWatch::Press> presses_;
+    std::shared_ptr<ShortcutWatch> keys_ = [this] {
+        auto watch = ShortcutWatch::make(
+            queue_, [this](const ShortcutWatch::Press& press) { presses_.push_back(press); }, kHoldNanos);
+        watch->watch(record_, stop_);
+        return watch;
+    }();
 };
 
-TEST_F(StopKeysConcurrency, HoldingEscapeStopsWithTheTimeOfItsKeyDown) {
+TEST_F(ShortcutWatchConcurrency, HoldingEscapeStopsWithTheTimeOfItsKeyDown) {
     const TapEvent down = key(TapEvent::Kind::keyDown(53, false));
     keys_->consume(down);
     keys_->consume(key(TapEvent::Kind::keyDown(53, true)));  // auto-repeat starts no second hold
     runFor(kPatienceNanos);
     ASSERT_EQ(presses_.size(), 1u);
-    EXPECT_EQ(presses_[0], (StopKeys::Press{StopKeys::Key::escapeHold, down.timestamp, 53}));
+    EXPECT_EQ(presses_[0], (ShortcutWatch::Press{ShortcutWatch::Key::escapeHold, down.timestamp, 53}));
     EXPECT_GE(MonotonicClock::now(), down.timestamp + kHoldNanos);
     runFor(4 * kHoldNanos);
     EXPECT_EQ(presses_.size(), 1u);
 }
 
-TEST_F(StopKeysConcurrency, ShortcutsCountWithExactlyTheirModifiers) {
+TEST_F(ShortcutWatchConcurrency, ShortcutsCountWithExactlyTheirModifiers) {
     keys_->consume(key(TapEvent::Kind::keyDown(7, false), stop_.modifiers | HotkeyChord::shiftFlag));
     keys_->consume(key(TapEvent::Kind::keyDown(7, false), 0));
     runFor(2 * kHoldNanos);
@@ -63,22 +67,22 @@ TEST_F(StopKeysConcurrency, ShortcutsCountWithExactlyTheirModifiers) {
     keys_->consume(press);
     runFor(kPatienceNanos);
     ASSERT_EQ(presses_.size(), 1u);
-    EXPECT_EQ(presses_[0], (StopKeys::Press{StopKeys::Key::stopShortcut, press.timestamp, 7}));
+    EXPECT_EQ(presses_[0], (ShortcutWatch::Press{ShortcutWatch::Key::stopShortcut, press.timestamp, 7}));
 
     keys_->consume(key(TapEvent::Kind::keyDown(15, false), record_.modifiers));
     runFor(kPatienceNanos);
     ASSERT_EQ(presses_.size(), 2u);
-    EXPECT_EQ(presses_[1].key, StopKeys::Key::recordShortcut);
+    EXPECT_EQ(presses_[1].key, ShortcutWatch::Key::recordShortcut);
 }
 
-TEST_F(StopKeysConcurrency, BrevanorsOwnKeysNeverCount) {
+TEST_F(ShortcutWatchConcurrency, BrevanorsOwnKeysNeverCount) {
     keys_->consume(key(TapEvent::Kind::keyDown(7, false), stop_.modifiers, true));
     keys_->consume(key(TapEvent::Kind::keyDown(53, false), 0, true));
     runFor(4 * kHoldNanos);
     EXPECT_TRUE(presses_.empty());
 }
 
-TEST_F(StopKeysConcurrency, APressFromAnotherThreadArrivesOnTheMainQueue) {
+TEST_F(ShortcutWatchConcurrency, APressFromAnotherThreadArrivesOnTheMainQueue) {
     std::thread listener([&] { keys_->consume(key(TapEvent::Kind::keyDown(7, false), stop_.modifiers)); });
     runFor(kPatienceNanos);
     listener.join();
