@@ -548,9 +548,9 @@ void checkVersion(std::int64_t version) {
 // Reads everything but the events into `recording` and hands the events to `sink`.
 template <typename Sink>
 void readRecording(od::document& document, Recording& recording, Sink&& sink) {
-    enum Key : std::size_t { schemaVersion, id, name, createdAt, environment, settings, trim, events };
-    static constexpr std::array<std::string_view, 8> kKeys{"schemaVersion", "id",       "name", "createdAt",
-                                                           "environment",   "settings", "trim", "events"};
+    enum Key : std::size_t { schemaVersion, id, name, createdAt, environment, settings, trim, events, recordedEvents };
+    static constexpr std::array<std::string_view, 9> kKeys{
+        "schemaVersion", "id", "name", "createdAt", "environment", "settings", "trim", "events", "recordedEvents"};
     od::object object;
     check(document.get_object().get(object), kRoot, "the document to be a JSON object");
     const KeyMask read = readFields(object, kRoot, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& at) {
@@ -576,6 +576,11 @@ void readRecording(od::document& document, Recording& recording, Sink&& sink) {
             case settings: recording.settings = readSettings(v, at); break;
             case trim: recording.trim = readTrim(v, at); break;
             case events: readEvents(v, at, sink); break;
+            case recordedEvents:
+                recording.recordedEvents.emplace();
+                readEvents(v, at,
+                           [&](RecordingEvent&& event) { recording.recordedEvents->push_back(std::move(event)); });
+                break;
         }
     });
     requireKeys(read, {schemaVersion, id, name, createdAt, events}, kKeys, kRoot);
@@ -637,8 +642,9 @@ Recording RecordingJSONDecoder::decode(const DocumentBytes& bytes) {
     return recording;
 }
 
-RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
-                                                     const std::function<void(const RecordingEvent&)>& onEvent) {
+RecordingSummary RecordingJSONDecoder::decodeSummary(
+    const DocumentBytes& bytes, const std::function<void(const RecordingEvent&)>& onEvent,
+    const std::function<void(const RecordingEvent&)>& onRecordedEvent) {
     Recording header;
     RecordingSummary summary;
     read(
@@ -656,6 +662,12 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
     summary.environment = std::move(header.environment);
     summary.settings = std::move(header.settings);
     summary.trim = header.trim;
+    if (header.recordedEvents) {
+        summary.recordedEventCount = static_cast<std::int64_t>(header.recordedEvents->size());
+        if (onRecordedEvent) {
+            for (const RecordingEvent& event : *header.recordedEvents) onRecordedEvent(event);
+        }
+    }
     return summary;
 }
 

@@ -32,9 +32,11 @@ public:
 
     // Reads and checks the document as decode() does, but hands each event to
     // `onEvent` (when given) in order instead of keeping it: memory for one
-    // event at a time.
+    // event at a time. An edited recording's recorded events go to
+    // `onRecordedEvent` (when given); they are held while the header is read.
     RecordingSummary decodeSummary(const DocumentBytes& bytes,
-                                   const std::function<void(const RecordingEvent&)>& onEvent = {});
+                                   const std::function<void(const RecordingEvent&)>& onEvent = {},
+                                   const std::function<void(const RecordingEvent&)>& onRecordedEvent = {});
 
     // One event object on its own. Throws RecordingEventDecodingError when its
     // "type" names no known event, RecordingDocumentError for other faults.
