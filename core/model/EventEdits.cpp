@@ -168,6 +168,21 @@ RecordingEvent movedBy(const RecordingEvent& event, double dx, double dy) {
     }
 }
 
+// What an event is, in words for messages.
+std::string described(Kind kind) {
+    switch (kind) {
+        case Kind::mouseDown: return "a mouse button press";
+        case Kind::mouseUp: return "a mouse button release";
+        case Kind::mousePath: return "a mouse path";
+        case Kind::scroll: return "a scroll";
+        case Kind::keyDown: return "a key press";
+        case Kind::keyUp: return "a key release";
+        case Kind::flagsChanged: return "a modifier key";
+        case Kind::idleGap: return "a pause";
+    }
+    return "an event";
+}
+
 void requireValue(bool valid, std::size_t index, std::size_t count, const std::string& message) {
     if (!valid) throw EventEditError(EventEditError::Case::valueOutOfRange, index, count, message);
 }
@@ -285,9 +300,9 @@ void EventEdits::moveClick(Recording& recording, std::size_t index, double x, do
     requireIndex(events, index);
     const Kind kind = events[index].kind();
     if (kind != Kind::mouseDown && kind != Kind::mouseUp) {
-        throw EventEditError(EventEditError::Case::notAClick, index, events.size(),
-                             "event " + std::to_string(index) + " is a " + std::string(toString(kind)) +
-                                 ", not a mouse button press or release");
+        throw EventEditError(
+            EventEditError::Case::notAClick, index, events.size(),
+            "event " + std::to_string(index) + " is " + described(kind) + ", not a mouse button press or release");
     }
     requireValue(std::isfinite(x) && std::isfinite(y), index, events.size(), "a position needs finite numbers");
     const double dx = x - events[index].mouseButton().x;

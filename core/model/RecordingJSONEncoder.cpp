@@ -293,4 +293,10 @@ std::string RecordingJSONEncoder::encodeSummary(const RecordingSummary& recordin
     return w.take();
 }
 
+std::string RecordingJSONEncoder::encodeEvent(const RecordingEvent& event) const {
+    JsonWriter w(128);
+    writeEvent(w, event);
+    return w.take();
+}
+
 }  // namespace brevanor

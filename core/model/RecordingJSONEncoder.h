@@ -31,6 +31,8 @@ public:
     // its events or environment: createdAt, durationNanos, eventCount, id, name, settings
     // and trimmedDurationNanos, as one object.
     std::string encodeSummary(const RecordingSummary& recording) const;
+    // One event object, as the document's events hold it.
+    std::string encodeEvent(const RecordingEvent& event) const;
 };
 
 }  // namespace brevanor
