@@ -55,6 +55,11 @@ std::string EventDescription::type(const RecordingEvent& event) {
 }
 
 std::string EventDescription::details(const RecordingEvent& event, KeyboardLayout* layout, bool maskKeys) {
+    return details(event, [layout](std::uint16_t keyCode) { return KeyCodeNames::name(keyCode, layout); }, maskKeys);
+}
+
+std::string EventDescription::details(const RecordingEvent& event,
+                                      const std::function<std::string(std::uint16_t)>& keyName, bool maskKeys) {
     using Kind = RecordingEvent::Kind;
     switch (event.kind()) {
         case Kind::mouseDown:
@@ -83,10 +88,10 @@ std::string EventDescription::details(const RecordingEvent& event, KeyboardLayou
         case Kind::keyUp: {
             const KeyEvent& key = event.key();
             if (maskKeys) return std::string(maskedKey);
-            return withModifiers(KeyCodeNames::name(key.keyCode, layout) + (key.isRepeat ? " (repeat)" : ""),
+            return withModifiers(keyName(key.keyCode) + (key.isRepeat ? " (repeat)" : ""),
                                  key.modifiers);
         }
-        case Kind::flagsChanged: return KeyCodeNames::name(event.flags().keyCode, layout);
+        case Kind::flagsChanged: return keyName(event.flags().keyCode);
         case Kind::idleGap: return seconds(event.idle().durationNanos);
     }
     return {};

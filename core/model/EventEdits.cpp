@@ -361,6 +361,64 @@ void EventEdits::revert(Recording& recording) {
     finishEdit(recording);
 }
 
+Events EventEdits::excerpt(const Events& events, std::size_t first, std::size_t last) {
+    requireRange(events, first, last);
+    const std::uint64_t begin = events[first].timestamp();
+    Events part;
+    // The modifiers down at `first`, pressed again at the start.
+    std::map<std::uint16_t, FlagsChangedEvent> modifiersDown;
+    for (std::size_t i = 0; i < first; ++i) {
+        if (events[i].kind() != Kind::flagsChanged) continue;
+        const FlagsChangedEvent& change = events[i].flags();
+        if (change.isDown) {
+            modifiersDown[change.keyCode] = change;
+        } else {
+            modifiersDown.erase(change.keyCode);
+        }
+    }
+    for (auto [keyCode, change] : modifiersDown) {
+        change.t = 0;
+        part.push_back(RecordingEvent::flagsChanged(change));
+    }
+    const auto map = [begin](std::uint64_t x) { return x - begin; };
+    for (std::size_t i = first; i <= last; ++i) part.push_back(retimed(events[i], map));
+    // Releases of what was pressed before the part would find nothing held.
+    {
+        const EventPairing pairing(part);
+        const std::vector<std::size_t>& orphans = pairing.releasesWithoutPress();
+        Events kept;
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            if (!std::binary_search(orphans.begin(), orphans.end(), i)) kept.push_back(part[i]);
+        }
+        part = std::move(kept);
+    }
+    // What the part leaves held goes up at its end, the last pressed first.
+    const std::uint64_t end = part.empty() ? 0 : part.back().endTimestamp();
+    const std::vector<std::size_t> held = EventPairing(part).heldAtEnd();
+    for (auto it = held.rbegin(); it != held.rend(); ++it) {
+        const RecordingEvent& press = part[*it];
+        switch (press.kind()) {
+            case Kind::keyDown: part.push_back(RecordingEvent::keyUp({end, press.key().keyCode, 0, false})); break;
+            case Kind::mouseDown: {
+                MouseButtonEvent up = press.mouseButton();
+                up.t = end;
+                part.push_back(RecordingEvent::mouseUp(up));
+                break;
+            }
+            case Kind::flagsChanged: {
+                FlagsChangedEvent up = press.flags();
+                up.t = end;
+                up.isDown = false;
+                up.modifiers = 0;
+                part.push_back(RecordingEvent::flagsChanged(up));
+                break;
+            }
+            default: break;
+        }
+    }
+    return part;
+}
+
 void EventEdits::check(const Events& recorded, const Events& edited) {
     for (std::size_t i = 0; i < edited.size(); ++i) {
         bool inOrder = i == 0 || edited[i].timestamp() >= edited[i - 1].timestamp();

@@ -53,6 +53,11 @@ void straightenPaths(Recording& recording, std::size_t first, std::size_t last);
 // Brings back the recorded events (nothing happens to a recording never edited).
 void revert(Recording& recording);
 
+// The events first..last as a recording of their own, starting at 0, to play a part of one: the
+// modifiers held at `first` are pressed first, releases of what was pressed before `first` are left
+// out, and whatever the part leaves held is released at its end.
+std::vector<RecordingEvent> excerpt(const std::vector<RecordingEvent>& events, std::size_t first, std::size_t last);
+
 // Throws EventEditError (leavesHeld, outOfTimeOrder) when `edited` leaves a key or button held that
 // `recorded` does not, or is out of time order: the check before an edited recording is saved.
 void check(const std::vector<RecordingEvent>& recorded, const std::vector<RecordingEvent>& edited);
