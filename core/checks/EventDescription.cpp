@@ -55,7 +55,8 @@ std::string EventDescription::type(const RecordingEvent& event) {
 }
 
 std::string EventDescription::details(const RecordingEvent& event, KeyboardLayout* layout, bool maskKeys) {
-    return details(event, [layout](std::uint16_t keyCode) { return KeyCodeNames::name(keyCode, layout); }, maskKeys);
+    return details(
+        event, [layout](std::uint16_t keyCode) { return KeyCodeNames::name(keyCode, layout); }, maskKeys);
 }
 
 std::string EventDescription::details(const RecordingEvent& event,
@@ -88,8 +89,7 @@ std::string EventDescription::details(const RecordingEvent& event,
         case Kind::keyUp: {
             const KeyEvent& key = event.key();
             if (maskKeys) return std::string(maskedKey);
-            return withModifiers(keyName(key.keyCode) + (key.isRepeat ? " (repeat)" : ""),
-                                 key.modifiers);
+            return withModifiers(keyName(key.keyCode) + (key.isRepeat ? " (repeat)" : ""), key.modifiers);
         }
         case Kind::flagsChanged: return keyName(event.flags().keyCode);
         case Kind::idleGap: return seconds(event.idle().durationNanos);
