@@ -83,7 +83,9 @@ ActivityStrip::ActivityStrip(QWidget* parent) : QWidget(parent) {
 
 void ActivityStrip::setRecording(const Recording& recording) {
     const bool wholeShown = viewFrom_ == 0 && viewTo_ == recording_.durationNanos();
-    recording_ = recording;
+    // The events and the trim are all the strip shows: an edited recording's recorded copy stays out.
+    recording_.events = recording.events;
+    recording_.trim = recording.trim;
     const std::uint64_t duration = recording_.durationNanos();
     if (wholeShown || viewTo_ > duration || viewFrom_ >= viewTo_) {
         viewFrom_ = 0;

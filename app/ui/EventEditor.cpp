@@ -40,6 +40,9 @@ struct EventState {
     static EventState of(const Recording& recording) {
         return {recording.events, recording.recordedEvents, recording.trim};
     }
+    static EventState of(Recording&& recording) {
+        return {std::move(recording.events), std::move(recording.recordedEvents), recording.trim};
+    }
 };
 
 // One undoable edit: the events before and after it. Nudges of the same event's gap merge.
