@@ -78,8 +78,11 @@ public:
         strip_ = new ActivityStrip(&window_);
         strip_->setRecording(draft_);
         editor_ = new EventEditor([this]() -> const Recording& { return draft_; },
-                                  [this](const Recording& edited) {
-                                      draft_ = edited;
+                                  [this](std::vector<RecordingEvent> events,
+                                         std::optional<std::vector<RecordingEvent>> recordedEvents, TrimRange trim) {
+                                      draft_.events = std::move(events);
+                                      draft_.recordedEvents = std::move(recordedEvents);
+                                      draft_.trim = trim;
                                       strip_->setRecording(draft_);
                                       editor_->refresh();
                                       library().store.save(draft_);

@@ -93,8 +93,8 @@ QDoubleSpinBox* spinBox(const char* name, double least, double most, double valu
 
 }  // namespace
 
-EventEditor::EventEditor(std::function<const Recording&()> draft, std::function<void(const Recording&)> commit,
-                         std::function<void(Recording)> play, KeyName keyName, ActivityStrip& strip, QWidget* parent)
+EventEditor::EventEditor(std::function<const Recording&()> draft, Commit commit, std::function<void(Recording)> play,
+                         KeyName keyName, ActivityStrip& strip, QWidget* parent)
     : QWidget(parent),
       draft_(std::move(draft)),
       commit_(std::move(commit)),
@@ -349,15 +349,9 @@ void EventEditor::perform(const QString& text, const std::function<void(Recordin
         return;
     }
     undo_->push(new EditCommand(
-        text, EventState::of(current), EventState::of(edited),
-        [this](const EventState& state) {
-            Recording changed = draft_();
-            changed.events = state.events;
-            changed.recordedEvents = state.recordedEvents;
-            changed.trim = state.trim;
-            commit_(changed);
-        },
-        mergeId, mergeKey));
+        text, EventState::of(current), EventState::of(std::move(edited)),
+        [this](const EventState& state) { commit_(state.events, state.recordedEvents, state.trim); }, mergeId,
+        mergeKey));
 }
 
 void EventEditor::deleteSelection() {

@@ -25,9 +25,9 @@ class EventTableModel;
 // step with the activity strip (a row selects its stretch of time there, a
 // drag across the strip selects the rows in it), and the edits of EventEdits
 // on the selection, each an undoable step (Ctrl+Z, Ctrl+Shift+Z; nudges of a
-// gap merge into one step). Every edit hands the edited recording to `commit`,
-// which saves it as the detail saves any change; refresh() shows the draft
-// again after it changed.
+// gap merge into one step). Every edit hands the edited events, recorded
+// events and trim to `commit`, which puts them in the draft and saves it as the
+// detail saves any change; refresh() shows the draft again after it changed.
 class EventEditor : public QWidget {
     Q_OBJECT
 
@@ -35,8 +35,11 @@ public:
     using KeyName = std::function<std::string(std::uint16_t)>;
     static constexpr std::uint64_t nudgeNanos = 10'000'000;
 
-    EventEditor(std::function<const Recording&()> draft, std::function<void(const Recording&)> commit,
-                std::function<void(Recording)> play, KeyName keyName, ActivityStrip& strip, QWidget* parent = nullptr);
+    using Commit = std::function<void(std::vector<RecordingEvent> events,
+                                      std::optional<std::vector<RecordingEvent>> recordedEvents, TrimRange trim)>;
+
+    EventEditor(std::function<const Recording&()> draft, Commit commit, std::function<void(Recording)> play,
+                KeyName keyName, ActivityStrip& strip, QWidget* parent = nullptr);
 
     void refresh();
 
@@ -79,7 +82,7 @@ private:
     void showButtons();
 
     std::function<const Recording&()> draft_;
-    std::function<void(const Recording&)> commit_;
+    Commit commit_;
     std::function<void(Recording)> play_;
     ActivityStrip& strip_;
     EventTableModel* model_;

@@ -244,23 +244,19 @@ QWidget* RecordingDetailView::makeRecordingBox() {
 }
 
 QWidget* RecordingDetailView::makeEventsBox() {
-    events_ = new EventEditor([this]() -> const Recording& { return draft_; },
-                              [this](const Recording& edited) {
-                                  edit([&edited](Recording& r) {
-                                      r.events = edited.events;
-                                      r.recordedEvents = edited.recordedEvents;
-                                      r.trim = edited.trim;
-                                  });
-                              },
-                              [this](Recording part) {
-                                  if (!coordinator_.state().isIdle()) return;
-                                  flush();
-                                  coordinator_.play(std::move(part));
-                              },
-                              [this](std::uint16_t keyCode) {
-                                  return coordinator_.shortcutText(HotkeyChord{keyCode, 0});
-                              },
-                              *activity_, this);
+    events_ = new EventEditor(
+        [this]() -> const Recording& { return draft_; },
+        [this](std::vector<RecordingEvent> events, std::optional<std::vector<RecordingEvent>> recordedEvents,
+               TrimRange trim) { replaceEvents(std::move(events), std::move(recordedEvents), trim); },
+        [this](Recording part) {
+            if (!coordinator_.state().isIdle()) return;
+            flush();
+            coordinator_.play(std::move(part));
+        },
+        [this](std::uint16_t keyCode) {
+            return coordinator_.shortcutText(HotkeyChord{keyCode, 0});
+        },
+        *activity_, this);
     auto* layout = new QVBoxLayout;
     layout->addWidget(events_);
     return groupBox("Events", layout, this);
@@ -302,13 +298,28 @@ void RecordingDetailView::edit(const std::function<void(Recording&)>& change) {
     const bool eventsChanged = changed.events != draft_.events || changed.recordedEvents != draft_.recordedEvents ||
                                changed.settings.containsSensitiveInput != draft_.settings.containsSensitiveInput;
     draft_ = std::move(changed);
-    if (trimChanged || eventsChanged) showTrim();
     if (eventsChanged) {
-        eventCount_->setText(QString::number(draft_.eventCount()));
-        events_->refresh();
+        showEvents();
+    } else if (trimChanged) {
+        showTrim();
     }
     if (shortcutChanged) showConflicts();
     scheduleSave();
+}
+
+void RecordingDetailView::replaceEvents(std::vector<RecordingEvent> events,
+                                        std::optional<std::vector<RecordingEvent>> recordedEvents, TrimRange trim) {
+    draft_.events = std::move(events);
+    draft_.recordedEvents = std::move(recordedEvents);
+    draft_.trim = trim;
+    showEvents();
+    scheduleSave();
+}
+
+void RecordingDetailView::showEvents() {
+    showTrim();
+    eventCount_->setText(QString::number(draft_.eventCount()));
+    events_->refresh();
 }
 
 void RecordingDetailView::scheduleSave() {

@@ -60,6 +60,10 @@ private:
     QWidget* makeActionRow();
 
     void edit(const std::function<void(Recording&)>& change);
+    // The event list's edits: the events, recorded events and trim replaced at once, without comparing copies.
+    void replaceEvents(std::vector<RecordingEvent> events, std::optional<std::vector<RecordingEvent>> recordedEvents,
+                       TrimRange trim);
+    void showEvents();
     void scheduleSave();
     void play();
     void confirmDelete();
