@@ -217,5 +217,30 @@ TEST_F(EventEditorTest, PlaysTheSelectionWithTheModifierHeldThere) {
     (void)events;
 }
 
+TEST_F(EventEditorTest, PlaysFromAnEventToTheEndAndLeavesNoModifierHeld) {
+    open(sample());
+    selectRows(5, 5);  // from the A's press: Shift is down there, Control stays down at the end
+    editor->findChild<QPushButton*>(QStringLiteral("playFrom"))->click();
+    ASSERT_TRUE(waitForIdle());
+    std::vector<std::pair<std::uint16_t, bool>> modifiers;
+    for (const SyntheticInput& input : injector->postedInputs()) {
+        if (input.type == SyntheticInput::Type::flagsChanged) modifiers.emplace_back(input.keyCode, input.keyIsDown);
+    }
+    ASSERT_GE(modifiers.size(), 4u);
+    EXPECT_EQ(modifiers.front(), (std::pair<std::uint16_t, bool>{56, true})) << "Shift first";
+    int held = 0;
+    for (const auto& [keyCode, down] : modifiers) held += down ? 1 : -1;
+    EXPECT_EQ(held, 0) << "every modifier released";
+    EXPECT_EQ(postedKeys().size(), 2u);
+}
+
+TEST_F(EventEditorTest, TheRecordingFactsFollowTheEdits) {
+    open(sample());
+    selectRows(8, 8);
+    editor->findChild<QPushButton*>(QStringLiteral("delete"))->click();
+    EXPECT_EQ(visibleTexts(*editor).contains(QStringLiteral("9")), true) << "the Events row counts 9";
+    EXPECT_EQ(undoText(), QStringLiteral("Undo Delete Event"));
+}
+
 }  // namespace
 }  // namespace brevanor::testing
