@@ -638,6 +638,7 @@ Recording RecordingJSONDecoder::decode(const DocumentBytes& bytes) {
     Recording recording;
     read(
         bytes, recording, [&](RecordingEvent&& event) { recording.events.push_back(std::move(event)); },
+        [&](RecordingEvent&& event) { recording.recordedEvents->push_back(std::move(event)); },
         [&](std::size_t count) { recording.events.reserve(count); });
     return recording;
 }
@@ -647,6 +648,11 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(
     const std::function<void(const RecordingEvent&)>& onRecordedEvent) {
     Recording header;
     RecordingSummary summary;
+    std::int64_t recordedCount = 0;
+    const auto recorded = [&](const RecordingEvent& event) {
+        ++recordedCount;
+        if (onRecordedEvent) onRecordedEvent(event);
+    };
     read(
         bytes, header,
         [&](RecordingEvent&& event) {
@@ -654,7 +660,7 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(
             summary.durationNanos = event.endTimestamp();
             if (onEvent) onEvent(event);
         },
-        [](std::size_t) {});
+        [&](RecordingEvent&& event) { recorded(event); }, [](std::size_t) {});
     summary.schemaVersion = header.schemaVersion;
     summary.id = header.id;
     summary.name = std::move(header.name);
@@ -663,37 +669,52 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(
     summary.settings = std::move(header.settings);
     summary.trim = header.trim;
     if (header.recordedEvents) {
-        summary.recordedEventCount = static_cast<std::int64_t>(header.recordedEvents->size());
-        if (onRecordedEvent) {
-            for (const RecordingEvent& event : *header.recordedEvents) onRecordedEvent(event);
-        }
+        // Those of a document read whole; a long one's went to `recorded` a batch at a time.
+        for (const RecordingEvent& event : *header.recordedEvents) recorded(event);
+        summary.recordedEventCount = recordedCount;
     }
     return summary;
 }
 
-template <typename Sink, typename Expect>
-void RecordingJSONDecoder::read(const DocumentBytes& bytes, Recording& recording, Sink&& sink, Expect&& expect) {
+template <typename Sink, typename RecordedSink, typename Expect>
+void RecordingJSONDecoder::read(const DocumentBytes& bytes, Recording& recording, Sink&& sink,
+                                RecordedSink&& recordedSink, Expect&& expect) {
     const std::optional<EventBatches> events = EventBatches::find(bytes.view(), kBatchBytes);
     if (!events) {
         readWhole(bytes, recording, sink);
         return;
     }
-    // Everything but the elements of the events first, as if the array were empty: the order in
+    // An edited recording's recorded events are read the same way, when they are plainly written.
+    std::optional<EventBatches> recorded = EventBatches::find(bytes.view(), kBatchBytes, "recordedEvents");
+    // Everything but the elements of the two arrays first, as if they were empty: the order in
     // which a document is checked, and small enough to parse whole.
     const std::string_view text = bytes.view();
+    std::vector<const EventBatches*> arrays{&*events};
+    if (recorded) arrays.push_back(&*recorded);
+    std::sort(arrays.begin(), arrays.end(),
+              [](const EventBatches* a, const EventBatches* b) { return a->arrayBegin < b->arrayBegin; });
     std::string header;
-    header.reserve(events->arrayBegin + 1 + text.size() - events->arrayEnd + 1);
-    header.append(text.substr(0, events->arrayBegin + 1)).append(text.substr(events->arrayEnd - 1));
+    std::size_t from = 0;
+    for (const EventBatches* array : arrays) {
+        header.append(text.substr(from, array->arrayBegin + 1 - from));
+        from = array->arrayEnd - 1;
+    }
+    header.append(text.substr(from));
     readWhole(DocumentBytes(header), recording, [](RecordingEvent&&) {});
     expect(events->elementCount);
+    readBatches(text, *events, kRoot.child("events"), sink);
+    if (recorded) readBatches(text, *recorded, kRoot.child("recordedEvents"), recordedSink);
+}
 
-    // Then the elements, a batch at a time, each parsed as an array of its own.
+template <typename Sink>
+void RecordingJSONDecoder::readBatches(std::string_view text, const EventBatches& events, const JsonLocation& eventsAt,
+                                       Sink&& sink) {
+    // The elements, a batch at a time, each parsed as an array of its own.
     BufferRelease release(parser_->parser);
-    const JsonLocation eventsAt = kRoot.child("events");
     DocumentBytes batchBytes;
     std::vector<PathPoint> pointBuffer;
     std::size_t index = 0;
-    for (const EventBatches::Batch& batch : events->batches) {
+    for (const EventBatches::Batch& batch : events.batches) {
         const std::string_view elements = text.substr(batch.begin, batch.end - batch.begin);
         char* data = batchBytes.resize(elements.size() + 2);
         data[0] = '[';

@@ -236,6 +236,26 @@ TEST(EventEdits, AnExcerptPressesTheHeldModifiersFirstAndReleasesWhatItLeavesHel
     EXPECT_EQ(EventEdits::excerpt(recording.events, 3, 3).size(), 0u);
 }
 
+TEST(EventEdits, ALongEditedDocumentReadsItsRecordedEventsInBatchesToo) {
+    std::vector<RecordingEvent> events;
+    for (std::uint64_t i = 0; i < 40'000; ++i) events.push_back(i % 2 == 0 ? keyDown(i * ms, 1) : keyUp(i * ms, 1));
+    Recording recording = recordingOf(std::move(events));
+    recording.createdAt = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    EventEdits::deleteRange(recording, 10, 13);
+    const std::string document = RecordingJSONEncoder().encode(recording);
+    ASSERT_GT(document.size(), 4u << 20) << "each array is read in several batches";
+    RecordingJSONDecoder decoder;
+    EXPECT_EQ(decoder.decode(document), recording);
+    std::size_t walked = 0, walkedRecorded = 0;
+    const RecordingSummary summary = decoder.decodeSummary(
+        DocumentBytes(document), [&](const RecordingEvent&) { ++walked; },
+        [&](const RecordingEvent&) { ++walkedRecorded; });
+    EXPECT_EQ(summary.recordedEventCount, 40'000);
+    EXPECT_EQ(summary.eventCount, 39'996);
+    EXPECT_EQ(walked, 39'996u);
+    EXPECT_EQ(walkedRecorded, 40'000u);
+}
+
 // --- Property: random edit sequences ----------------------------------------------------------
 
 // A recording of balanced input: keys (with repeats), buttons, modifiers, paths, scrolls and pauses.
