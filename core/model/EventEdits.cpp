@@ -243,7 +243,7 @@ std::size_t EventEdits::cutRange(Recording& recording, std::size_t first, std::s
     // The time the range took: from its first event to the event after it.
     const std::uint64_t begin = events[first].timestamp();
     const std::uint64_t taken = last + 1 < events.size() ? events[last + 1].timestamp() - begin : 0;
-    // Marks the events after the range by moving them before deleting; deleting keeps the rest in place.
+    // The events after the range move first; deleting then leaves every other event where it is.
     beginEdit(recording);
     shift(events, last + 1, 0, taken);
     return deleteRange(recording, first, last);
