@@ -234,6 +234,25 @@ TEST_F(EventEditorTest, PlaysFromAnEventToTheEndAndLeavesNoModifierHeld) {
     EXPECT_EQ(postedKeys().size(), 2u);
 }
 
+TEST_F(EventEditorTest, EveryRangeEditIsOneNamedStep) {
+    EventEditor& events = open(sample());
+    const auto press = [&](const char* name, int first, int last) {
+        selectRows(first, last);
+        editor->findChild<QPushButton*>(QString::fromLatin1(name))->click();
+        return undoText();
+    };
+    EXPECT_EQ(press("cut", 1, 2), QStringLiteral("Undo Cut 2 Events"));
+    EXPECT_EQ(editor->draft().events[2].timestamp(), 200 * kMillis) << "the pause after the click, 80 ms earlier";
+    events.undoStack().undo();
+    EXPECT_EQ(press("slower", 1, 2), QStringLiteral("Undo Slow Down 2 Events"));
+    EXPECT_EQ(press("cap", 0, 8), QStringLiteral("Undo Cap Pauses"));
+    EXPECT_LE(EventEdits::gapBefore(editor->draft().events, 5), 1000 * kMillis);
+    EXPECT_EQ(press("wait", 2, 2), QStringLiteral("Undo Insert Wait"));
+    EXPECT_EQ(press("straighten", 0, 0), QStringLiteral("Undo Insert Wait")) << "two-point paths are straight already";
+    events.undoStack().setIndex(0);
+    EXPECT_EQ(editor->draft().events, sample().events) << "all undone";
+}
+
 TEST_F(EventEditorTest, TheRecordingFactsFollowTheEdits) {
     open(sample());
     selectRows(8, 8);
