@@ -6,6 +6,7 @@
 #include "cli/CommandTable.h"
 #include "cli/CompareCommand.h"
 #include "cli/DemoCommand.h"
+#include "cli/EventCommands.h"
 #include "cli/LibraryCommands.h"
 #include "cli/PlayCommand.h"
 #include "cli/RecordCommand.h"
@@ -28,6 +29,7 @@ Cli::Cli(std::string program, CliContext::Streams streams) : program_(std::move(
 
 int Cli::run(const std::vector<std::string>& arguments) {
     LibraryCommands library(context_);
+    EventCommands events(context_);
     using Option = CommandLine::Option;
     const CommandTable table({
         {"list",
@@ -72,6 +74,20 @@ int Cli::run(const std::vector<std::string>& arguments) {
          "Trim the idle time at both ends of a recording (--undo: keep all of it).",
          {{"undo", false}},
          [&](const CommandLine& line) { return library.trim(line); }},
+        {"events",
+         "ID|NAME|FILE [--json]",
+         "List a recording's events with their index, time, gap from the previous event, type and details "
+         "(--json: one JSON array of {event, gapNanos, index}); a sensitive recording's keys are hidden.",
+         {{"json", false}},
+         [&](const CommandLine& line) { return events.events(line); }},
+        {"edit",
+         "ID|NAME [--delete I[-J]] [--gap I=MS] [--speed I-J=FACTOR] [--move I=X,Y] [--wait-after I=MS] [--revert]",
+         "Edit a recording's events by the indices `events` shows, each option as often as needed, applied in "
+         "order, all or none: delete events (a press goes with its release), set the pause before an event, play "
+         "a range FACTOR times as fast, move a click, wait after an event, or bring back the recorded events.",
+         {Option{"delete", true, true}, Option{"gap", true, true}, Option{"speed", true, true},
+          Option{"move", true, true}, Option{"wait-after", true, true}, Option{"revert", false, true}},
+         [&](const CommandLine& line) { return events.edit(line); }},
         {"record",
          "[--countdown N] [--name NAME]",
          "Record the mouse and keyboard until the record or stop shortcut, Esc held for a second, or Ctrl+C; "

@@ -45,7 +45,8 @@ CommandLine::CommandLine(std::string command, const std::vector<std::string>& ar
             throw CliError::usage("Unknown option --" + name + " for " + command_ +
                                   "; run brevanor-cli help for the options.");
         }
-        if (options_.contains(name)) throw CliError::usage("The option --" + name + " is given more than once.");
+        if (options_.contains(name) && !declared->repeatable)
+            throw CliError::usage("The option --" + name + " is given more than once.");
         std::string value;
         if (declared->takesValue) {
             if (equals != std::string::npos) {
@@ -58,7 +59,8 @@ CommandLine::CommandLine(std::string command, const std::vector<std::string>& ar
         } else if (equals != std::string::npos) {
             throw CliError::usage("The option --" + name + " takes no value.");
         }
-        options_.emplace(name, std::move(value));
+        occurrences_.push_back({name, value});
+        options_.insert_or_assign(name, std::move(value));
     }
 }
 

@@ -1,6 +1,8 @@
 #include "app/ui/ActivityStrip.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "app/ui/UiText.h"
@@ -29,14 +31,21 @@ const std::array<LaneLook, ActivityStrip::laneCount> kLanes{{
 }  // namespace
 
 ActivityStrip::Activity ActivityStrip::Activity::of(const Recording& recording, std::size_t slices) {
+    return of(recording, slices, 0, recording.durationNanos());
+}
+
+ActivityStrip::Activity ActivityStrip::Activity::of(const Recording& recording, std::size_t slices,
+                                                    std::uint64_t fromNanos, std::uint64_t toNanos) {
     Activity activity;
     for (auto& lane : activity.counts) lane.assign(slices, 0);
-    const std::uint64_t duration = recording.durationNanos();
+    const std::uint64_t duration = toNanos > fromNanos ? toNanos - fromNanos : 0;
     if (duration == 0 || slices == 0) return activity;
 
     const auto count = [&](Lane lane, std::uint64_t at) {
+        if (at < fromNanos || at > toNanos) return;
         const auto slice = std::min<std::size_t>(
-            slices - 1, static_cast<std::size_t>(static_cast<double>(at) / static_cast<double>(duration) * slices));
+            slices - 1,
+            static_cast<std::size_t>(static_cast<double>(at - fromNanos) / static_cast<double>(duration) * slices));
         ++activity.counts[static_cast<std::size_t>(lane)][slice];
     };
     for (const RecordingEvent& event : recording.events) {
@@ -53,11 +62,17 @@ ActivityStrip::Activity ActivityStrip::Activity::of(const Recording& recording, 
             case RecordingEvent::Kind::idleGap: break;
         }
     }
-    const auto fraction = [duration](std::uint64_t nanos) {
-        return std::min(1.0, static_cast<double>(nanos) / static_cast<double>(duration));
+    // The trimmed stretches, as shares of the stretch shown.
+    const auto shown = [&](std::uint64_t from, std::uint64_t to) {
+        const std::uint64_t begin = std::max(from, fromNanos);
+        const std::uint64_t end = std::min(to, toNanos);
+        return end > begin ? static_cast<double>(end - begin) / static_cast<double>(duration) : 0.0;
     };
-    activity.trimmedLeadFraction = fraction(recording.trim.leadingNanos);
-    activity.trimmedTailFraction = std::min(1.0 - activity.trimmedLeadFraction, fraction(recording.trim.trailingNanos));
+    const std::uint64_t whole = recording.durationNanos();
+    const std::uint64_t lead = std::min(recording.trim.leadingNanos, whole);
+    const std::uint64_t tail = std::min(recording.trim.trailingNanos, whole - lead);
+    activity.trimmedLeadFraction = shown(0, lead);
+    activity.trimmedTailFraction = std::min(1.0 - activity.trimmedLeadFraction, shown(whole - tail, whole));
     return activity;
 }
 
@@ -67,8 +82,89 @@ ActivityStrip::ActivityStrip(QWidget* parent) : QWidget(parent) {
 }
 
 void ActivityStrip::setRecording(const Recording& recording) {
-    activity_ = Activity::of(recording, sliceCount);
+    const bool wholeShown = viewFrom_ == 0 && viewTo_ == recording_.durationNanos();
+    // The events and the trim are all the strip shows: an edited recording's recorded copy stays out.
+    recording_.events = recording.events;
+    recording_.trim = recording.trim;
+    const std::uint64_t duration = recording_.durationNanos();
+    if (wholeShown || viewTo_ > duration || viewFrom_ >= viewTo_) {
+        viewFrom_ = 0;
+        viewTo_ = duration;
+    }
+    recount();
+}
+
+void ActivityStrip::recount() {
+    activity_ = Activity::of(recording_, sliceCount, viewFrom_, viewTo_);
     update();
+}
+
+void ActivityStrip::setSelection(std::optional<std::pair<std::uint64_t, std::uint64_t>> nanos) {
+    if (nanos == selection_) return;
+    selection_ = nanos;
+    update();
+}
+
+void ActivityStrip::setView(std::uint64_t fromNanos, std::uint64_t toNanos) {
+    const std::uint64_t duration = recording_.durationNanos();
+    toNanos = std::min(toNanos, duration);
+    if (fromNanos >= toNanos) return;
+    viewFrom_ = fromNanos;
+    viewTo_ = toNanos;
+    recount();
+}
+
+void ActivityStrip::zoom(double factor, double x) {
+    const std::uint64_t duration = recording_.durationNanos();
+    if (duration == 0 || factor <= 0) return;
+    constexpr double kShortestNanos = 50'000'000;
+    const double around = static_cast<double>(timeAt(x));
+    const double span =
+        std::clamp(static_cast<double>(viewTo_ - viewFrom_) / factor,
+                   std::min(kShortestNanos, static_cast<double>(duration)), static_cast<double>(duration));
+    const double share = (around - static_cast<double>(viewFrom_)) / static_cast<double>(viewTo_ - viewFrom_);
+    const double from = std::clamp(around - share * span, 0.0, static_cast<double>(duration) - span);
+    setView(static_cast<std::uint64_t>(from), static_cast<std::uint64_t>(from + span));
+}
+
+std::uint64_t ActivityStrip::timeAt(double x) const {
+    const double chartWidth = std::max(1, width() - kLegendWidth);
+    const double share = std::clamp((x - kLegendWidth) / chartWidth, 0.0, 1.0);
+    return viewFrom_ + static_cast<std::uint64_t>(share * static_cast<double>(viewTo_ - viewFrom_));
+}
+
+double ActivityStrip::xOf(std::uint64_t nanos) const {
+    const double chartWidth = std::max(1, width() - kLegendWidth);
+    if (viewTo_ <= viewFrom_) return kLegendWidth;
+    const double share =
+        (static_cast<double>(nanos) - static_cast<double>(viewFrom_)) / static_cast<double>(viewTo_ - viewFrom_);
+    return kLegendWidth + std::clamp(share, 0.0, 1.0) * chartWidth;
+}
+
+void ActivityStrip::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    dragAnchor_ = timeAt(event->position().x());
+    setSelection(std::pair{*dragAnchor_, *dragAnchor_});
+}
+
+void ActivityStrip::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragAnchor_) return QWidget::mouseMoveEvent(event);
+    const std::uint64_t at = timeAt(event->position().x());
+    setSelection(std::pair{std::min(at, *dragAnchor_), std::max(at, *dragAnchor_)});
+}
+
+void ActivityStrip::mouseReleaseEvent(QMouseEvent* event) {
+    if (!dragAnchor_ || event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+    mouseMoveEvent(event);
+    dragAnchor_.reset();
+    emit rangeSelected(selection_->first, selection_->second);
+}
+
+void ActivityStrip::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y();
+    if (steps == 0) return QWidget::wheelEvent(event);
+    zoom(steps > 0 ? 1.5 : 1 / 1.5, event->position().x());
+    event->accept();
 }
 
 QSize ActivityStrip::sizeHint() const {
@@ -114,6 +210,16 @@ void ActivityStrip::paintEvent(QPaintEvent*) {
     const double tail = activity_.trimmedTailFraction * chart.width();
     if (lead > 0) painter.fillRect(QRectF(chart.left(), 0, lead, height()), QBrush(shade, Qt::BDiagPattern));
     if (tail > 0) painter.fillRect(QRectF(chart.right() - tail, 0, tail, height()), QBrush(shade, Qt::BDiagPattern));
+
+    if (selection_) {
+        QColor highlight = palette().color(QPalette::Highlight);
+        const double left = xOf(selection_->first);
+        const double right = std::max(left + 2, xOf(selection_->second));
+        painter.setPen(highlight);
+        highlight.setAlpha(70);
+        painter.setBrush(highlight);
+        painter.drawRect(QRectF(left, 0, right - left, height() - 1));
+    }
 }
 
 }  // namespace brevanor

@@ -16,6 +16,7 @@
 #include "app/control/AppCoordinator.h"
 #include "app/control/MessageText.h"
 #include "app/ui/ActivityStrip.h"
+#include "app/ui/EventEditor.h"
 #include "app/ui/HotkeyRecorderView.h"
 #include "app/ui/PlaybackSettingsControls.h"
 #include "app/ui/SymbolIconEngine.h"
@@ -79,6 +80,7 @@ RecordingDetailView::RecordingDetailView(AppCoordinator& coordinator, std::share
     column->addWidget(makeNotesBox());
     column->addWidget(makePrivacyBox());
     column->addWidget(makeRecordingBox());
+    column->addWidget(makeEventsBox());
     column->addWidget(makeActionRow());
     column->addStretch(1);
     setWidget(content);
@@ -203,7 +205,7 @@ QWidget* RecordingDetailView::makeRecordingBox() {
     const EnvironmentSnapshot& environment = draft_.environment;
     addFact("Recorded", UiText::of(dates_.format(draft_.createdAt)));
     duration_ = addFact("Duration", QString());
-    addFact("Events", QString::number(draft_.eventCount()));
+    eventCount_ = addFact("Events", QString::number(draft_.eventCount()));
     if (const auto& app = environment.frontmostApp) {
         addFact("App", UiText::of(app->name ? *app->name : app->bundleID ? *app->bundleID : std::string("–")));
         if (app->windowTitle && !app->windowTitle->empty()) addFact("Window", UiText::of(*app->windowTitle));
@@ -241,6 +243,25 @@ QWidget* RecordingDetailView::makeRecordingBox() {
     return groupBox("Recording", layout, this);
 }
 
+QWidget* RecordingDetailView::makeEventsBox() {
+    events_ = new EventEditor(
+        [this]() -> const Recording& { return draft_; },
+        [this](std::vector<RecordingEvent> events, std::optional<std::vector<RecordingEvent>> recordedEvents,
+               TrimRange trim) { replaceEvents(std::move(events), std::move(recordedEvents), trim); },
+        [this](Recording part) {
+            if (!coordinator_.state().isIdle()) return;
+            flush();
+            coordinator_.play(std::move(part));
+        },
+        [this](std::uint16_t keyCode) {
+            return coordinator_.shortcutText(HotkeyChord{keyCode, 0});
+        },
+        *activity_, this);
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(events_);
+    return groupBox("Events", layout, this);
+}
+
 QWidget* RecordingDetailView::makeActionRow() {
     auto* row = new QWidget(this);
     auto* duplicate = new QPushButton(UiText::tr("Duplicate"), row);
@@ -274,10 +295,31 @@ void RecordingDetailView::edit(const std::function<void(Recording&)>& change) {
     if (changed == draft_) return;
     const bool trimChanged = changed.trim != draft_.trim;
     const bool shortcutChanged = changed.settings.playHotkey != draft_.settings.playHotkey;
+    const bool eventsChanged = changed.events != draft_.events || changed.recordedEvents != draft_.recordedEvents ||
+                               changed.settings.containsSensitiveInput != draft_.settings.containsSensitiveInput;
     draft_ = std::move(changed);
-    if (trimChanged) showTrim();
+    if (eventsChanged) {
+        showEvents();
+    } else if (trimChanged) {
+        showTrim();
+    }
     if (shortcutChanged) showConflicts();
     scheduleSave();
+}
+
+void RecordingDetailView::replaceEvents(std::vector<RecordingEvent> events,
+                                        std::optional<std::vector<RecordingEvent>> recordedEvents, TrimRange trim) {
+    draft_.events = std::move(events);
+    draft_.recordedEvents = std::move(recordedEvents);
+    draft_.trim = trim;
+    showEvents();
+    scheduleSave();
+}
+
+void RecordingDetailView::showEvents() {
+    showTrim();
+    eventCount_->setText(QString::number(draft_.eventCount()));
+    events_->refresh();
 }
 
 void RecordingDetailView::scheduleSave() {

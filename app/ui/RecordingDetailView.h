@@ -19,6 +19,7 @@ namespace brevanor {
 
 class ActivityStrip;
 class AppCoordinator;
+class EventEditor;
 class MainQueue;
 class PlaybackSettingsControls;
 
@@ -40,6 +41,9 @@ public:
 
     // The working copy.
     const Recording& draft() const { return draft_; }
+    // The event list with its edits.
+    EventEditor& events() { return *events_; }
+    ActivityStrip& activityStrip() { return *activity_; }
     // Saves a pending change at once; does nothing when none is pending or the
     // recording was deleted.
     void flush();
@@ -52,9 +56,14 @@ private:
     QWidget* makeNotesBox();
     QWidget* makePrivacyBox();
     QWidget* makeRecordingBox();
+    QWidget* makeEventsBox();
     QWidget* makeActionRow();
 
     void edit(const std::function<void(Recording&)>& change);
+    // The event list's edits: the events, recorded events and trim replaced at once, without comparing copies.
+    void replaceEvents(std::vector<RecordingEvent> events, std::optional<std::vector<RecordingEvent>> recordedEvents,
+                       TrimRange trim);
+    void showEvents();
     void scheduleSave();
     void play();
     void confirmDelete();
@@ -76,6 +85,8 @@ private:
     PlaybackSettingsControls* playback_;
     QVBoxLayout* conflicts_;
     QLabel* duration_;
+    QLabel* eventCount_;
+    EventEditor* events_;
     ActivityStrip* activity_;
     QLabel* trimText_;
     QPushButton* trimButton_;

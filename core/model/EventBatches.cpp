@@ -52,8 +52,8 @@ std::size_t skipValue(std::string_view text, std::size_t at) {
     return i == at ? npos : i;
 }
 
-// The "[" of the value of the first top-level key "events", when that value is an array.
-std::size_t findEventArray(std::string_view text) {
+// The "[" of the value of the first top-level key `name`, when that value is an array.
+std::size_t findEventArray(std::string_view text, std::string_view name) {
     std::size_t i = skipSpace(text, 0);
     if (i >= text.size() || text[i] != '{') return npos;
     i = skipSpace(text, i + 1);
@@ -64,7 +64,7 @@ std::size_t findEventArray(std::string_view text) {
         i = skipSpace(text, keyEnd);
         if (i >= text.size() || text[i] != ':') return npos;
         i = skipSpace(text, i + 1);
-        if (key == "events" && i < text.size() && text[i] == '[') return i;
+        if (key == name && i < text.size() && text[i] == '[') return i;
         i = skipSpace(text, skipValue(text, i));
         if (i >= text.size() || text[i] != ',') return npos;
         i = skipSpace(text, i + 1);
@@ -74,9 +74,10 @@ std::size_t findEventArray(std::string_view text) {
 
 }  // namespace
 
-std::optional<EventBatches> EventBatches::find(std::string_view document, std::size_t batchBytes) {
+std::optional<EventBatches> EventBatches::find(std::string_view document, std::size_t batchBytes,
+                                               std::string_view key) {
     EventBatches found;
-    found.arrayBegin = findEventArray(document);
+    found.arrayBegin = findEventArray(document, key);
     if (found.arrayBegin == npos) return std::nullopt;
     std::size_t i = skipSpace(document, found.arrayBegin + 1);
     if (i < document.size() && document[i] == ']') {

@@ -26,7 +26,9 @@ struct EventBatches {
 
     // Nothing when the document is not an object with a plainly written "events" key holding an
     // array whose elements the scan can tell apart: the document is then parsed whole.
-    static std::optional<EventBatches> find(std::string_view document, std::size_t batchBytes);
+    // `key` names another top-level array of events ("recordedEvents").
+    static std::optional<EventBatches> find(std::string_view document, std::size_t batchBytes,
+                                            std::string_view key = "events");
 };
 
 }  // namespace brevanor

@@ -31,6 +31,11 @@ struct Recording {
     RecordingSettings settings;
     TrimRange trim;
     std::vector<RecordingEvent> events;
+    // The events as they were recorded, kept beside `events` once the events
+    // were edited (absent while they never were), so that an edit can always be
+    // reverted. Playback plays `events`; the document writes this copy under
+    // "recordedEvents", a key earlier builds ignore.
+    std::optional<std::vector<RecordingEvent>> recordedEvents;
 
     Recording() = default;
     Recording(Uuid id, std::string name, Date createdAt, EnvironmentSnapshot environment, RecordingSettings settings,
@@ -47,6 +52,7 @@ struct Recording {
     std::uint64_t trimmedDurationNanos() const;
     // The position of the first event that has one (button, scroll, or a path's first point).
     std::optional<Point> firstMousePosition() const;
+    bool isEdited() const { return recordedEvents.has_value(); }
     bool canUndoTrim() const { return trim.leadingNanos != 0 || trim.trailingNanos != 0; }
 
     // Sets the trim to the idle gaps at both ends.

@@ -548,9 +548,9 @@ void checkVersion(std::int64_t version) {
 // Reads everything but the events into `recording` and hands the events to `sink`.
 template <typename Sink>
 void readRecording(od::document& document, Recording& recording, Sink&& sink) {
-    enum Key : std::size_t { schemaVersion, id, name, createdAt, environment, settings, trim, events };
-    static constexpr std::array<std::string_view, 8> kKeys{"schemaVersion", "id",       "name", "createdAt",
-                                                           "environment",   "settings", "trim", "events"};
+    enum Key : std::size_t { schemaVersion, id, name, createdAt, environment, settings, trim, events, recordedEvents };
+    static constexpr std::array<std::string_view, 9> kKeys{
+        "schemaVersion", "id", "name", "createdAt", "environment", "settings", "trim", "events", "recordedEvents"};
     od::object object;
     check(document.get_object().get(object), kRoot, "the document to be a JSON object");
     const KeyMask read = readFields(object, kRoot, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& at) {
@@ -576,6 +576,11 @@ void readRecording(od::document& document, Recording& recording, Sink&& sink) {
             case settings: recording.settings = readSettings(v, at); break;
             case trim: recording.trim = readTrim(v, at); break;
             case events: readEvents(v, at, sink); break;
+            case recordedEvents:
+                recording.recordedEvents.emplace();
+                readEvents(v, at,
+                           [&](RecordingEvent&& event) { recording.recordedEvents->push_back(std::move(event)); });
+                break;
         }
     });
     requireKeys(read, {schemaVersion, id, name, createdAt, events}, kKeys, kRoot);
@@ -633,14 +638,21 @@ Recording RecordingJSONDecoder::decode(const DocumentBytes& bytes) {
     Recording recording;
     read(
         bytes, recording, [&](RecordingEvent&& event) { recording.events.push_back(std::move(event)); },
+        [&](RecordingEvent&& event) { recording.recordedEvents->push_back(std::move(event)); },
         [&](std::size_t count) { recording.events.reserve(count); });
     return recording;
 }
 
-RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
-                                                     const std::function<void(const RecordingEvent&)>& onEvent) {
+RecordingSummary RecordingJSONDecoder::decodeSummary(
+    const DocumentBytes& bytes, const std::function<void(const RecordingEvent&)>& onEvent,
+    const std::function<void(const RecordingEvent&)>& onRecordedEvent) {
     Recording header;
     RecordingSummary summary;
+    std::int64_t recordedCount = 0;
+    const auto recorded = [&](const RecordingEvent& event) {
+        ++recordedCount;
+        if (onRecordedEvent) onRecordedEvent(event);
+    };
     read(
         bytes, header,
         [&](RecordingEvent&& event) {
@@ -648,7 +660,7 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
             summary.durationNanos = event.endTimestamp();
             if (onEvent) onEvent(event);
         },
-        [](std::size_t) {});
+        [&](RecordingEvent&& event) { recorded(event); }, [](std::size_t) {});
     summary.schemaVersion = header.schemaVersion;
     summary.id = header.id;
     summary.name = std::move(header.name);
@@ -656,32 +668,53 @@ RecordingSummary RecordingJSONDecoder::decodeSummary(const DocumentBytes& bytes,
     summary.environment = std::move(header.environment);
     summary.settings = std::move(header.settings);
     summary.trim = header.trim;
+    if (header.recordedEvents) {
+        // Those of a document read whole; a long one's went to `recorded` a batch at a time.
+        for (const RecordingEvent& event : *header.recordedEvents) recorded(event);
+        summary.recordedEventCount = recordedCount;
+    }
     return summary;
 }
 
-template <typename Sink, typename Expect>
-void RecordingJSONDecoder::read(const DocumentBytes& bytes, Recording& recording, Sink&& sink, Expect&& expect) {
+template <typename Sink, typename RecordedSink, typename Expect>
+void RecordingJSONDecoder::read(const DocumentBytes& bytes, Recording& recording, Sink&& sink,
+                                RecordedSink&& recordedSink, Expect&& expect) {
     const std::optional<EventBatches> events = EventBatches::find(bytes.view(), kBatchBytes);
     if (!events) {
         readWhole(bytes, recording, sink);
         return;
     }
-    // Everything but the elements of the events first, as if the array were empty: the order in
+    // An edited recording's recorded events are read the same way, when they are plainly written.
+    std::optional<EventBatches> recorded = EventBatches::find(bytes.view(), kBatchBytes, "recordedEvents");
+    // Everything but the elements of the two arrays first, as if they were empty: the order in
     // which a document is checked, and small enough to parse whole.
     const std::string_view text = bytes.view();
+    std::vector<const EventBatches*> arrays{&*events};
+    if (recorded) arrays.push_back(&*recorded);
+    std::sort(arrays.begin(), arrays.end(),
+              [](const EventBatches* a, const EventBatches* b) { return a->arrayBegin < b->arrayBegin; });
     std::string header;
-    header.reserve(events->arrayBegin + 1 + text.size() - events->arrayEnd + 1);
-    header.append(text.substr(0, events->arrayBegin + 1)).append(text.substr(events->arrayEnd - 1));
+    std::size_t from = 0;
+    for (const EventBatches* array : arrays) {
+        header.append(text.substr(from, array->arrayBegin + 1 - from));
+        from = array->arrayEnd - 1;
+    }
+    header.append(text.substr(from));
     readWhole(DocumentBytes(header), recording, [](RecordingEvent&&) {});
     expect(events->elementCount);
+    readBatches(text, *events, kRoot.child("events"), sink);
+    if (recorded) readBatches(text, *recorded, kRoot.child("recordedEvents"), recordedSink);
+}
 
-    // Then the elements, a batch at a time, each parsed as an array of its own.
+template <typename Sink>
+void RecordingJSONDecoder::readBatches(std::string_view text, const EventBatches& events, const JsonLocation& eventsAt,
+                                       Sink&& sink) {
+    // The elements, a batch at a time, each parsed as an array of its own.
     BufferRelease release(parser_->parser);
-    const JsonLocation eventsAt = kRoot.child("events");
     DocumentBytes batchBytes;
     std::vector<PathPoint> pointBuffer;
     std::size_t index = 0;
-    for (const EventBatches::Batch& batch : events->batches) {
+    for (const EventBatches::Batch& batch : events.batches) {
         const std::string_view elements = text.substr(batch.begin, batch.end - batch.begin);
         char* data = batchBytes.resize(elements.size() + 2);
         data[0] = '[';

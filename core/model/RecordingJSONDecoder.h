@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "core/model/DocumentBytes.h"
+#include "core/model/EventBatches.h"
+#include "core/model/JsonLocation.h"
 #include "core/model/Recording.h"
 #include "core/model/RecordingSummary.h"
 
@@ -32,9 +34,11 @@ public:
 
     // Reads and checks the document as decode() does, but hands each event to
     // `onEvent` (when given) in order instead of keeping it: memory for one
-    // event at a time.
+    // event at a time. An edited recording's recorded events go to
+    // `onRecordedEvent` (when given); they are held while the header is read.
     RecordingSummary decodeSummary(const DocumentBytes& bytes,
-                                   const std::function<void(const RecordingEvent&)>& onEvent = {});
+                                   const std::function<void(const RecordingEvent&)>& onEvent = {},
+                                   const std::function<void(const RecordingEvent&)>& onRecordedEvent = {});
 
     // One event object on its own. Throws RecordingEventDecodingError when its
     // "type" names no known event, RecordingDocumentError for other faults.
@@ -43,10 +47,15 @@ public:
 private:
     struct Parser;
 
-    // Reads the document into `recording`, handing its events to `sink`; `expect` learns first how
-    // many elements the events array holds, where that is known before they are read.
-    template <typename Sink, typename Expect>
-    void read(const DocumentBytes& bytes, Recording& recording, Sink&& sink, Expect&& expect);
+    // Reads the document into `recording`, handing its events to `sink` and the recorded events of an
+    // edited recording to `recordedSink` (those of a document read whole go to `recording`); `expect`
+    // learns first how many elements the events array holds, where that is known before they are read.
+    template <typename Sink, typename RecordedSink, typename Expect>
+    void read(const DocumentBytes& bytes, Recording& recording, Sink&& sink, RecordedSink&& recordedSink,
+              Expect&& expect);
+    // Hands the elements of one events array of `text` to `sink`, a batch at a time.
+    template <typename Sink>
+    void readBatches(std::string_view text, const EventBatches& events, const JsonLocation& eventsAt, Sink&& sink);
     // The same, with the whole document in the JSON parser at once.
     template <typename Sink>
     void readWhole(const DocumentBytes& bytes, Recording& recording, Sink&& sink);

@@ -196,21 +196,17 @@ std::size_t expectedBytes(const Recording& recording) {
         bytes += 96;
         if (event.kind() == RecordingEvent::Kind::mousePath) bytes += 32 * event.path().points.size();
     }
+    for (const RecordingEvent& event : recording.recordedEvents.value_or(std::vector<RecordingEvent>{})) {
+        bytes += 96;
+        if (event.kind() == RecordingEvent::Kind::mousePath) bytes += 32 * event.path().points.size();
+    }
     return bytes;
 }
 
-// Writes the document of `summary` with the events that `forEachEvent` hands
-// to its argument, calling `afterEvent` after each one.
+// Writes one array of events under `key`, those that `forEachEvent` hands to its argument.
 template <typename ForEachEvent, typename AfterEvent>
-void writeDocument(JsonWriter& w, const RecordingSummary& summary, ForEachEvent&& forEachEvent,
-                   AfterEvent&& afterEvent) {
-    w.beginObject();
-    w.key("createdAt").string(Iso8601::format(summary.createdAt));
-    w.key("durationNanos").integer(summary.durationNanos);
-    w.key("environment");
-    within("environment", [&] { writeEnvironment(w, summary.environment); });
-    w.key("eventCount").integer(summary.eventCount);
-    w.key("events");
+void writeEvents(JsonWriter& w, std::string_view key, ForEachEvent&& forEachEvent, AfterEvent&& afterEvent) {
+    w.key(key);
     w.beginArray();
     std::size_t i = 0;
     try {
@@ -220,11 +216,27 @@ void writeDocument(JsonWriter& w, const RecordingSummary& summary, ForEachEvent&
             afterEvent();
         });
     } catch (const RecordingEncodingError& error) {
-        throw error.within(indexed("events", i));
+        throw error.within(indexed(key, i));
     }
     w.endArray();
+}
+
+// Writes the document of `summary` with the events that `forEachEvent` hands
+// to its argument (and, for an edited recording, the recorded events that
+// `forEachRecorded` hands over), calling `afterEvent` after each one.
+template <typename ForEachEvent, typename ForEachRecorded, typename AfterEvent>
+void writeDocument(JsonWriter& w, const RecordingSummary& summary, ForEachEvent&& forEachEvent,
+                   ForEachRecorded&& forEachRecorded, AfterEvent&& afterEvent) {
+    w.beginObject();
+    w.key("createdAt").string(Iso8601::format(summary.createdAt));
+    w.key("durationNanos").integer(summary.durationNanos);
+    w.key("environment");
+    within("environment", [&] { writeEnvironment(w, summary.environment); });
+    w.key("eventCount").integer(summary.eventCount);
+    writeEvents(w, "events", forEachEvent, afterEvent);
     w.key("id").string(summary.id.toString());
     w.key("name").string(summary.name);
+    if (summary.recordedEventCount) writeEvents(w, "recordedEvents", forEachRecorded, afterEvent);
     w.key("schemaVersion").integer(summary.schemaVersion);
     w.key("settings");
     within("settings", [&] { writeSettings(w, summary.settings); });
@@ -245,15 +257,20 @@ std::string RecordingJSONEncoder::encode(const Recording& recording) const {
         [&](const auto& write) {
             for (const RecordingEvent& event : recording.events) write(event);
         },
+        [&](const auto& write) {
+            for (const RecordingEvent& event : *recording.recordedEvents) write(event);
+        },
         [] {});
     return w.take();
 }
 
 void RecordingJSONEncoder::encode(const RecordingSummary& summary, const EventSource& events,
-                                  const std::function<void(std::string_view)>& output) const {
+                                  const std::function<void(std::string_view)>& output,
+                                  const EventSource& recordedEvents) const {
     constexpr std::size_t kPieceBytes = 64 * 1024;
     JsonWriter w(2 * kPieceBytes);
-    writeDocument(w, summary, events, [&] {
+    const EventSource noRecordedEvents = [](const auto&) {};
+    writeDocument(w, summary, events, recordedEvents ? recordedEvents : noRecordedEvents, [&] {
         if (w.text().size() < kPieceBytes) return;
         output(w.text());
         w.clearText();
@@ -273,6 +290,12 @@ std::string RecordingJSONEncoder::encodeSummary(const RecordingSummary& recordin
     within("settings", [&] { writeSettings(w, recording.settings); });
     w.key("trimmedDurationNanos").integer(recording.trimmedDurationNanos());
     w.endObject();
+    return w.take();
+}
+
+std::string RecordingJSONEncoder::encodeEvent(const RecordingEvent& event) const {
+    JsonWriter w(128);
+    writeEvent(w, event);
     return w.take();
 }
 

@@ -22,13 +22,17 @@ public:
     std::string encode(const Recording& recording) const;
     // The same document for a recording too long to hold twice: the summary with
     // the events `events` hands over (as many as it counts), written out in pieces
-    // of about 64 KiB through `output`. Throws as encode(), and what `output` throws.
+    // of about 64 KiB through `output`; an edited recording's recorded events come
+    // from `recordedEvents` (as many as the summary counts). Throws as encode(),
+    // and what `output` throws.
     void encode(const RecordingSummary& summary, const EventSource& events,
-                const std::function<void(std::string_view)>& output) const;
+                const std::function<void(std::string_view)>& output, const EventSource& recordedEvents = {}) const;
     // What a library listing needs of a recording, in the document's own forms, without
     // its events or environment: createdAt, durationNanos, eventCount, id, name, settings
     // and trimmedDurationNanos, as one object.
     std::string encodeSummary(const RecordingSummary& recording) const;
+    // One event object, as the document's events hold it.
+    std::string encodeEvent(const RecordingEvent& event) const;
 };
 
 }  // namespace brevanor

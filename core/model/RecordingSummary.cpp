@@ -5,9 +5,16 @@
 namespace brevanor {
 
 RecordingSummary RecordingSummary::of(const Recording& recording) {
-    return {recording.schemaVersion, recording.id,       recording.name, recording.createdAt,
-            recording.environment,   recording.settings, recording.trim, recording.durationNanos(),
-            recording.eventCount()};
+    return {recording.schemaVersion,
+            recording.id,
+            recording.name,
+            recording.createdAt,
+            recording.environment,
+            recording.settings,
+            recording.trim,
+            recording.durationNanos(),
+            recording.eventCount(),
+            recording.recordedEvents ? std::optional<std::int64_t>(recording.recordedEvents->size()) : std::nullopt};
 }
 
 std::uint64_t RecordingSummary::trimmedDurationNanos() const {

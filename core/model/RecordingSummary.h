@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/model/Date.h"
@@ -24,6 +25,8 @@ struct RecordingSummary {
     TrimRange trim;
     std::uint64_t durationNanos = 0;  // the end of the last event, 0 without events
     std::int64_t eventCount = 0;
+    // How many events were recorded, when the events were edited since (Recording::recordedEvents).
+    std::optional<std::int64_t> recordedEventCount;
 
     static RecordingSummary of(const Recording& recording);
 

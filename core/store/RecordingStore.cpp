@@ -220,15 +220,22 @@ void RecordingStore::createFrom(RecordingSummary& summary, StreamedDocument& doc
     // The events go from the source's bytes to the new file one at a time: a long recording is never
     // held in memory as events, nor as a second document.
     const RecordingJSONEncoder::EventSource events = [&](const auto& visit) { document.forEachEvent(visit); };
+    const RecordingJSONEncoder::EventSource recordedEvents = [&](const auto& visit) {
+        document.forEachRecordedEvent(visit);
+    };
     create(summary.id, [&](const AtomicFileWriter::Output& output) {
         std::uintmax_t written = 0;
-        encoder_.encode(summary, events, [&](std::string_view piece) {
-            written += piece.size();
-            if (written > options_.maxDocumentBytes) {
-                throw DocumentTooLargeError(DocumentTooLargeError::Case::documentTooLarge, options_.maxDocumentBytes);
-            }
-            output(piece);
-        });
+        encoder_.encode(
+            summary, events,
+            [&](std::string_view piece) {
+                written += piece.size();
+                if (written > options_.maxDocumentBytes) {
+                    throw DocumentTooLargeError(DocumentTooLargeError::Case::documentTooLarge,
+                                                options_.maxDocumentBytes);
+                }
+                output(piece);
+            },
+            recordedEvents);
     });
 }
 

@@ -14,4 +14,8 @@ void StreamedDocument::forEachEvent(const std::function<void(const RecordingEven
     decoder_.decodeSummary(bytes_, visit);
 }
 
+void StreamedDocument::forEachRecordedEvent(const std::function<void(const RecordingEvent&)>& visit) {
+    if (summary_.recordedEventCount) decoder_.decodeSummary(bytes_, {}, visit);
+}
+
 }  // namespace brevanor

@@ -22,6 +22,8 @@ public:
     const RecordingSummary& summary() const { return summary_; }
     // Hands every event to `visit`, in order.
     void forEachEvent(const std::function<void(const RecordingEvent&)>& visit);
+    // Hands every recorded event of an edited recording to `visit`, in order (none when it was never edited).
+    void forEachRecordedEvent(const std::function<void(const RecordingEvent&)>& visit);
 
 private:
     DocumentBytes bytes_;

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+#include <simdjson.h>
+
+#include "cli/ChildProcess.h"
+#include "core/model/EventEdits.h"
+#include "core/store/InMemoryPreferencesStore.h"
+#include "core/store/RecordingStore.h"
+#include "tests/cli/CliHarness.h"
+#include "tests/store/StoreTestFiles.h"
+
+namespace brevanor {
+namespace {
+
+constexpr std::uint64_t ms = 1'000'000;
+
+// A pause, a path to a click, then Shift+A.
+Recording clickAndType(std::string name = "Edit me") {
+    std::vector<RecordingEvent> events{
+        RecordingEvent::idleGap({0, 500 * ms}),
+        RecordingEvent::mousePath({500 * ms, {{0, 10, 10}, {50 * ms, 20, 15}, {100 * ms, 40, 40}}}),
+        RecordingEvent::mouseDown({700 * ms, MouseButton::left, 0, 40, 40, 1, 0}),
+        RecordingEvent::mouseUp({780 * ms, MouseButton::left, 0, 40, 40, 1, 0}),
+        RecordingEvent::flagsChanged({2000 * ms, 56, 0x20000, true}),
+        RecordingEvent::keyDown({2100 * ms, 0, 0x20000, false}),
+        RecordingEvent::keyUp({2700 * ms, 0, 0x20000, false}),
+        RecordingEvent::flagsChanged({2800 * ms, 56, 0, false}),
+    };
+    return Recording(Uuid::random(), std::move(name),
+                     std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()),
+                     EnvironmentSnapshot::empty(), RecordingSettings{}, TrimRange{}, std::move(events));
+}
+
+class EventCommands : public ::testing::Test {
+protected:
+    RecordingStore store() { return RecordingStore(cli_.library(), std::make_shared<InMemoryPreferencesStore>()); }
+    Recording add(Recording recording) { return store().add(std::move(recording)); }
+    Recording stored(const Recording& recording) { return store().load(recording.id); }
+
+    CliHarness cli_;
+};
+
+TEST_F(EventCommands, ListsEveryEventWithItsIndexTimeGapTypeAndDetails) {
+    const Recording recording = add(clickAndType());
+    const auto result = cli_.run({"events", recording.name});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              " index        time         gap  type           details\n"
+              "     0     0.000 s    +0.500 s  Pause          0.500 s\n"
+              "     1     0.500 s    +0.500 s  Path           3 points (10, 10) → (40, 40) in 0.100 s\n"
+              "     2     0.700 s    +0.100 s  Mouse down     Left button at (40, 40)\n"
+              "     3     0.780 s    +0.080 s  Mouse up       Left button at (40, 40)\n"
+              "     4     2.000 s    +1.220 s  Modifier down  Shift\n"
+              "     5     2.100 s    +0.100 s  Key down       A  Shift\n"
+              "     6     2.700 s    +0.600 s  Key up         A  Shift\n"
+              "     7     2.800 s    +0.100 s  Modifier up    Shift\n");
+
+    const auto json = cli_.run({"events", recording.id.toString(), "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    simdjson::dom::parser parser;
+    const simdjson::dom::array list = parser.parse(json.out).get_array();
+    ASSERT_EQ(list.size(), 8u);
+    const simdjson::dom::object keyDown = list.at(5).get_object();
+    EXPECT_EQ(std::uint64_t(keyDown["index"]), 5u);
+    EXPECT_EQ(std::uint64_t(keyDown["gapNanos"]), 100 * ms);
+    EXPECT_EQ(std::string_view(keyDown["event"]["type"]), "keyDown");
+    EXPECT_EQ(std::uint64_t(keyDown["event"]["keyCode"]), 0u);
+}
+
+TEST_F(EventCommands, MasksTheKeysOfASensitiveRecordingAndKeepsTheCount) {
+    Recording secret = clickAndType("Secret");
+    secret.settings.containsSensitiveInput = true;
+    add(secret);
+    const auto text = cli_.run({"events", "Secret"});
+    ASSERT_EQ(text.status, 0);
+    EXPECT_EQ(text.err, "brevanor-cli: “Secret” is marked as containing sensitive input, so its keys are hidden.\n");
+    EXPECT_NE(text.out.find("Key down       •••\n"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find(" A"), std::string::npos) << text.out;
+    EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\n'), 9);
+
+    const auto json = cli_.run({"events", "Secret", "--json"});
+    simdjson::dom::parser parser;
+    const simdjson::dom::array list = parser.parse(json.out).get_array();
+    ASSERT_EQ(list.size(), 8u);
+    EXPECT_TRUE(bool(list.at(5)["masked"]));
+    EXPECT_EQ(list.at(5)["event"]["keyCode"].error(), simdjson::NO_SUCH_FIELD);
+    EXPECT_EQ(json.out.find("\"keyCode\":0"), std::string::npos);
+}
+
+TEST_F(EventCommands, AppliesEveryKindOfEditInOrderAndReverts) {
+    const Recording recording = add(clickAndType());
+    // The click goes (with its release), then the indices are those after it.
+    const auto result = cli_.run({"edit", recording.name, "--delete", "3", "--gap=2=300", "--speed", "0-1=2",
+                                  "--wait-after", "5=1000", "--revert", "--move", "2=5,6", "--delete", "4-5"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(result.out.starts_with(recording.id.toString() + "  Edit me  ")) << result.out;
+    Recording edited = stored(recording);
+    // After --revert only the move and the second delete count.
+    EXPECT_EQ(edited.recordedEvents, recording.events);
+    EXPECT_EQ(edited.events.size(), 4u) << "Shift and A went, with their releases";
+    EXPECT_EQ(edited.events[2].mouseButton().x, 5);
+    EXPECT_EQ(edited.events[3].mouseButton().y, 6) << "the release moved with the press";
+
+    Recording expected = recording;
+    EventEdits::deleteRange(expected, 3, 3);
+    EventEdits::setGap(expected, 2, 300 * ms);
+    EventEdits::speedRange(expected, 0, 1, 2);
+    EventEdits::insertWaitAfter(expected, 5, 1000 * ms);
+    ASSERT_EQ(cli_.run({"edit", recording.name, "--revert", "--delete", "3", "--gap", "2=300", "--speed", "0-1=2",
+                        "--wait-after", "5=1000"})
+                  .status,
+              0);
+    EXPECT_EQ(stored(recording).events, expected.events);
+
+    ASSERT_EQ(cli_.run({"edit", recording.name, "--revert"}).status, 0);
+    EXPECT_EQ(stored(recording), recording) << "reverted, the document is as recorded";
+}
+
+TEST_F(EventCommands, RefusesBadInputWithOneSentenceAndChangesNothing) {
+    const Recording recording = add(clickAndType());
+    const std::vector<std::pair<std::vector<std::string>, std::string>> usage{
+        {{"edit", "Edit me"},
+         "brevanor-cli: edit needs at least one of --delete, --gap, --speed, --move, --wait-after and --revert; run "
+         "brevanor-cli help for its usage.\n"},
+        {{"edit", "Edit me", "--delete", "x"},
+         "brevanor-cli: The option --delete takes an event index or a range such as 3-7, not “x”.\n"},
+        {{"edit", "Edit me", "--delete", "-1"},
+         "brevanor-cli: The option --delete takes an event index or a range such as 3-7, not “-1”.\n"},
+        {{"edit", "Edit me", "--gap", "3"},
+         "brevanor-cli: The option --gap takes INDEX=MILLISECONDS such as 4=250 (at most a day), not “3”.\n"},
+        {{"edit", "Edit me", "--gap", "3=-5"},
+         "brevanor-cli: The option --gap takes INDEX=MILLISECONDS such as 4=250 (at most a day), not “3=-5”.\n"},
+        {{"edit", "Edit me", "--speed", "1-2"},
+         "brevanor-cli: The option --speed takes FIRST-LAST=FACTOR such as 3-9=2 (2: twice as fast), not “1-2”.\n"},
+        {{"edit", "Edit me", "--move", "2=5"},
+         "brevanor-cli: The option --move takes INDEX=X,Y such as 5=640,400, not “2=5”.\n"},
+        {{"edit", "Edit me", "--wait-after", "2=nan"},
+         "brevanor-cli: The option --wait-after takes INDEX=MILLISECONDS such as 4=1000 (at most a day), not "
+         "“2=nan”.\n"},
+        {{"edit", "Edit me", "--revert=1"}, "brevanor-cli: The option --revert takes no value.\n"},
+        {{"events"},
+         "brevanor-cli: events needs a recording (its id, name or file); run brevanor-cli help for its usage.\n"},
+    };
+    for (const auto& [arguments, message] : usage) {
+        const auto result = cli_.run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments.back();
+        EXPECT_EQ(result.err, message);
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::string>> failures{
+        {{"edit", "Edit me", "--gap", "2=10", "--delete", "8"},
+         "brevanor-cli: Could not edit “Edit me”: --delete 8: there is no event 8: the events are numbered 0 to 7; "
+         "nothing was changed.\n"},
+        {{"edit", "Edit me", "--speed", "5-2=2"},
+         "brevanor-cli: Could not edit “Edit me”: --speed 5-2=2: the range 5-2 ends before it begins; nothing was "
+         "changed.\n"},
+        {{"edit", "Edit me", "--speed", "1-2=0"},
+         "brevanor-cli: Could not edit “Edit me”: --speed 1-2=0: the speed factor must be from 0.01 to 100; nothing "
+         "was changed.\n"},
+        {{"edit", "Edit me", "--move", "1=5,5"},
+         "brevanor-cli: Could not edit “Edit me”: --move 1=5,5: event 1 is a mouse path, not a mouse button press or "
+         "release; nothing was changed.\n"},
+        {{"edit", "Nobody", "--revert"},
+         "brevanor-cli: No recording is named “Nobody”, and no id or file matches it.\n"},
+    };
+    for (const auto& [arguments, message] : failures) {
+        const auto result = cli_.run(arguments);
+        EXPECT_EQ(result.status, 1) << arguments.back();
+        EXPECT_EQ(result.err, message);
+    }
+    EXPECT_EQ(stored(recording), recording) << "all or nothing";
+}
+
+// Editing processes at once lose no edit: each reads, edits and writes under the library's lock.
+TEST(EventEditConcurrency, ConcurrentEditsOfOneRecordingAllCount) {
+    TemporaryDirectory folder;
+    const auto library = folder.path() / "data" / "Brevanor" / "Recordings";
+    const Recording recording =
+        RecordingStore(library, std::make_shared<InMemoryPreferencesStore>()).add(clickAndType());
+    constexpr int kProcesses = 6;
+    std::vector<std::unique_ptr<ChildProcess>> processes;
+    for (int i = 0; i < kProcesses; ++i) {
+        ChildProcess::Options options;
+        options.environment = {{"XDG_DATA_HOME", (folder.path() / "data").string()},
+                               {"XDG_CONFIG_HOME", (folder.path() / "config").string()},
+                               {"DISPLAY", ""}};
+        options.standardOutput = folder.path() / ("out-" + std::to_string(i));
+        options.standardError = folder.path() / ("err-" + std::to_string(i));
+        processes.push_back(std::make_unique<ChildProcess>(
+            std::vector<std::string>{BREVANOR_CLI_PROGRAM, "edit", recording.id.toString(), "--wait-after", "7=100"},
+            options));
+    }
+    for (int i = 0; i < kProcesses; ++i) {
+        EXPECT_EQ(processes[i]->waitFor(std::chrono::seconds(60)).value_or(-1), 0)
+            << readFile(folder.path() / ("err-" + std::to_string(i)));
+    }
+    const Recording edited = RecordingStore(library, std::make_shared<InMemoryPreferencesStore>()).load(recording.id);
+    EXPECT_EQ(edited.durationNanos(), recording.durationNanos() + kProcesses * 100 * ms);
+    EXPECT_EQ(edited.recordedEvents, recording.events);
+}
+
+}  // namespace
+}  // namespace brevanor
