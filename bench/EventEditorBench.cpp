@@ -20,8 +20,8 @@
 #include "app/ui/EventEditor.h"
 #include "app/ui/EventTableModel.h"
 #include "core/model/EventEdits.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {

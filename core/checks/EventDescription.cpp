@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "core/checks/KeyCodeNames.h"
-#include "core/model/HotkeyChord.h"
-#include "core/model/Localized.h"
+#include "base/keys/HotkeyChord.h"
+#include "base/keys/KeyCodeNames.h"
+#include "base/text/Localized.h"
 
 namespace brevanor {
 

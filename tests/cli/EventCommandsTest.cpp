@@ -3,8 +3,8 @@
 
 #include "cli/ChildProcess.h"
 #include "core/model/EventEdits.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/cli/CliHarness.h"
 #include "tests/store/StoreTestFiles.h"
 

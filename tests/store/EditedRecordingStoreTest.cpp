@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "core/model/EventEdits.h"
-#include "core/store/InMemoryPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/store/SampleRecordings.h"
 #include "tests/store/TemporaryDirectory.h"
 
