@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "cli/CliError.h"
+#include "core/store/FileDescriptor.h"
 
 namespace brevanor {
 
@@ -39,9 +40,9 @@ std::string readDisplayNumber(int fd, ChildProcess& server) {
 
 // An X client in the plainest form: the connection set-up of the core protocol
 // on the server's local socket, answered with success, then held open.
-int connectClient(const std::string& number) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+FileDescriptor connectClient(const std::string& number) {
+    FileDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd.isOpen()) return fd;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = "/tmp/.X11-unix/X" + number;
@@ -49,11 +50,10 @@ int connectClient(const std::string& number) {
     // Byte order 'l' (little endian), protocol 11.0, no authorisation.
     const std::array<unsigned char, 12> setup{'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     unsigned char status = 0;
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        write(fd, setup.data(), setup.size()) != static_cast<ssize_t>(setup.size()) || read(fd, &status, 1) != 1 ||
-        status != 1) {
-        close(fd);
-        return -1;
+    if (connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        write(fd.get(), setup.data(), setup.size()) != static_cast<ssize_t>(setup.size()) ||
+        read(fd.get(), &status, 1) != 1 || status != 1) {
+        return FileDescriptor();
     }
     return fd;
 }
@@ -66,37 +66,20 @@ PrivateXServer::PrivateXServer(int width, int height) {
     }
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) throw CliError("Cannot make a pipe for Xvfb.");
+    FileDescriptor readEnd(ends[0]);
+    FileDescriptor writeEnd(ends[1]);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     ChildProcess::Options options;
-    options.inheritedFd = ends[1];
-    try {
-        server_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-noreset", "-nolisten", "tcp"},
-            options);
-    } catch (...) {
-        close(ends[0]);
-        close(ends[1]);
-        throw;
-    }
-    close(ends[1]);
-    try {
-        displayName_ = ":" + readDisplayNumber(ends[0], *server_);
-    } catch (...) {
-        close(ends[0]);
-        server_.reset();
-        throw;
-    }
-    close(ends[0]);
+    options.inheritedFd = writeEnd.get();
+    server_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-noreset", "-nolisten", "tcp"},
+        options);
+    writeEnd.reset();
+    displayName_ = ":" + readDisplayNumber(readEnd.get(), *server_);
     client_ = connectClient(displayName_.substr(1));
-    if (client_ < 0) {
-        server_.reset();
+    if (!client_.isOpen()) {
         throw CliError("Xvfb started but refused a connection on display " + displayName_ + ".");
     }
-}
-
-PrivateXServer::~PrivateXServer() {
-    if (client_ >= 0) close(client_);
-    server_.reset();
 }
 
 }  // namespace brevanor

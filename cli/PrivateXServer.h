@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/ChildProcess.h"
+#include "core/store/FileDescriptor.h"
 
 namespace brevanor {
 
@@ -12,12 +13,12 @@ namespace brevanor {
 // collide; it runs with -noreset and one extra client connection is held
 // open, because a server that resets when its last client leaves would
 // release stuck keys and hide exactly the faults these runs look for. Ended,
-// by its process id, when destroyed.
+// by its process id, when destroyed. The X11 tests start theirs with it too.
 class PrivateXServer {
 public:
     // Throws CliError when Xvfb is missing or does not come up within 10 s.
     PrivateXServer(int width, int height);
-    ~PrivateXServer();
+    ~PrivateXServer() = default;
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;
 
@@ -27,7 +28,7 @@ public:
 private:
     std::unique_ptr<ChildProcess> server_;
     std::string displayName_;
-    int client_ = -1;  // the extra connection
+    FileDescriptor client_;  // the extra connection, declared last so it closes before the server ends
 };
 
 }  // namespace brevanor

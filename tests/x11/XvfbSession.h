@@ -1,17 +1,19 @@
 #pragma once
 
-#include <sys/types.h>
-
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "cli/ChildProcess.h"
+#include "cli/PrivateXServer.h"
+
 namespace brevanor::testing {
 
-// A private X server for one test program: Xvfb on a free display number,
-// started with -noreset so stuck-input faults are not hidden by a server reset,
-// optionally with openbox so windows can be moved, and one extra client
-// connection kept open for the same reason. Everything started is ended, by
-// its process id, when the session is destroyed.
+// A private X server for one test program, started as brevanor-cli starts its
+// own (Xvfb on a display number it picks, -noreset, one extra connection held
+// open), optionally with openbox so windows can be moved. While it lives,
+// DISPLAY names it and XDG_RUNTIME_DIR is a private folder; everything started
+// is ended, by its process id, when the session is destroyed.
 class XvfbSession {
 public:
     struct Options {
@@ -27,28 +29,23 @@ public:
     XvfbSession& operator=(const XvfbSession&) = delete;
 
     // False when Xvfb could not be started here; `failure()` says why.
-    bool isRunning() const { return running_; }
+    bool isRunning() const { return server_ != nullptr; }
     const std::string& failure() const { return failure_; }
-    // ":N", also exported as DISPLAY while the session lives, with a private XDG_RUNTIME_DIR.
-    const std::string& displayName() const { return displayName_; }
+    // ":N", also exported as DISPLAY while the session lives.
+    const std::string& displayName() const;
 
     // Runs a shell command against this display (DISPLAY set); returns its exit status.
     int run(const std::string& command) const;
 
 private:
-    bool waitForServer();
     void startWindowManager();
 
-    std::string displayName_;
     std::string failure_;
-    std::string previousDisplay_;
-    bool hadDisplay_ = false;
-    std::string runtimeFolder_;
+    std::optional<std::string> previousDisplay_;
     std::optional<std::string> previousRuntimeFolder_;
-    pid_t serverPid_ = -1;
-    pid_t windowManagerPid_ = -1;
-    void* keepAlive_ = nullptr;  // the extra client connection (Display*)
-    bool running_ = false;
+    std::string runtimeFolder_;
+    std::unique_ptr<PrivateXServer> server_;
+    std::unique_ptr<ChildProcess> windowManager_;  // ended before the server
 };
 
 }  // namespace brevanor::testing
