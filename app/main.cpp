@@ -35,10 +35,27 @@ int main(int argc, char** argv) {
     // Brevanor keeps running with every window closed: the shortcuts stay live.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Files on the command line are the files opened with the application.
+    // Files on the command line are the files opened with the application;
+    // "--backend x11|wayland" overrides the session's platform backend.
     QStringList files;
-    for (const QString& argument : QApplication::arguments().mid(1)) {
-        files.push_back(QFileInfo(argument).absoluteFilePath());
+    PlatformBackend backend = PlatformBackend::automatic;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--backend") || arguments[i].startsWith(QStringLiteral("--backend="))) {
+            const QString name = arguments[i] == QStringLiteral("--backend")
+                                     ? (i + 1 < arguments.size() ? arguments[++i] : QString())
+                                     : arguments[i].mid(QStringLiteral("--backend=").size());
+            const auto named = platformBackendNamed(name.toStdString());
+            if (!named) {
+                QMessageBox::critical(nullptr, QStringLiteral("Brevanor"),
+                                      QString::fromStdString(tr("The option --backend takes x11 or wayland, not “") +
+                                                             name.toStdString() + "”."));
+                return 2;
+            }
+            backend = *named;
+            continue;
+        }
+        files.push_back(QFileInfo(arguments[i]).absoluteFilePath());
     }
     SingleInstance instance(SingleInstance::defaultServerName());
     if (instance.forwardToRunningInstance(files)) return 0;
@@ -47,7 +64,7 @@ int main(int argc, char** argv) {
     const auto mainQueue = std::make_shared<QtMainQueue>();
     PlatformServices platform;
     try {
-        platform = makePlatformServices(mainQueue);
+        platform = makePlatformServices(mainQueue, backend);
     } catch (const PlatformUnavailableError& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Brevanor"),
                               QString::fromStdString(tr("Brevanor cannot start: ") + error.what()));
