@@ -1,9 +1,9 @@
 #include "platform/wayland/WaylandPlatformServices.h"
 
+#include "platform/wayland/DeviceHotKeyService.h"
 #include "platform/wayland/EvdevInputSource.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandDisplayService.h"
-#include "platform/wayland/WaylandHotKeyService.h"
 #include "platform/wayland/WaylandInputInjector.h"
 #include "platform/wayland/WaylandKeyboardLayout.h"
 #include "platform/wayland/WaylandPermissionService.h"
@@ -14,7 +14,7 @@
 
 namespace brevanor {
 
-PlatformServices makeWaylandPlatformServices(std::shared_ptr<MainQueue>) {
+PlatformServices makeWaylandPlatformServices(std::shared_ptr<MainQueue> mainQueue) {
     const std::string display;  // $WAYLAND_DISPLAY, for the services that connect on their own
     // Fails here, with the reason, when no compositor answers; the services connect again as they need.
     WaylandConnection{display};
@@ -29,7 +29,9 @@ PlatformServices makeWaylandPlatformServices(std::shared_ptr<MainQueue>) {
     services.keyboard = std::make_shared<WaylandKeyboardLayout>(display);
     services.secureInput = std::make_shared<WaylandSecureInput>();
     services.permissions = std::make_shared<WaylandPermissionService>(injector);
-    services.hotKeys = std::make_shared<WaylandHotKeyService>();
+    // Shortcuts have a device listener of their own, running while any is registered.
+    services.hotKeys =
+        std::make_shared<DeviceHotKeyService>(std::make_shared<EvdevInputSource>(), std::move(mainQueue));
     services.loginItem =
         std::make_shared<XdgLoginItem>(XdgLoginItem::defaultEntryFile(), XdgLoginItem::runningProgram());
     services.backend = PlatformBackend::wayland;

@@ -74,6 +74,15 @@ std::vector<std::pair<std::string, std::string>> HeadlessSway::clientEnvironment
             {"XDG_SESSION_TYPE", ""}};
 }
 
+std::filesystem::path HeadlessSway::copyForUser(const std::filesystem::path& program) const {
+    const auto copy = folder_ / program.filename();
+    std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                           std::filesystem::perms::group_read | std::filesystem::perms::others_exec |
+                                           std::filesystem::perms::others_read);
+    return copy;
+}
+
 std::vector<std::string> HeadlessSway::asUser(std::vector<std::string> arguments) const {
     if (!isRoot()) return arguments;
     std::vector<std::string> command{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};

@@ -30,6 +30,9 @@ public:
     std::vector<std::pair<std::string, std::string>> clientEnvironment() const;
     // `arguments` run as the compositor's user.
     std::vector<std::string> asUser(std::vector<std::string> arguments) const;
+    // A copy of `program` in this sway's folder, which its user can run even
+    // where the build tree lies in a private folder. For self-contained programs only.
+    std::filesystem::path copyForUser(const std::filesystem::path& program) const;
     const std::filesystem::path& folder() const { return folder_; }
 
 private:
