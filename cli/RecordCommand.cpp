@@ -17,6 +17,7 @@
 #include "core/model/DurationText.h"
 #include "core/model/Localized.h"
 #include "platform/wayland/EvdevInputSource.h"
+#include "platform/wayland/WaylandInputInjector.h"
 
 namespace brevanor {
 
@@ -48,8 +49,9 @@ int RecordCommand::run(const CommandLine& line) {
     PlatformServices& services = context_.platform();
     const Permissions permissions(services.permissions);
     // On Wayland listening means reading the kernel's input devices, which a group grants: say so.
-    if (services.backend == PlatformBackend::wayland && !permissions.inputMonitoringGranted()) {
-        throw CliError(EvdevInputSource::noDeviceAccessText());
+    if (services.backend == PlatformBackend::wayland) {
+        if (!permissions.inputMonitoringGranted()) throw CliError(EvdevInputSource::noDeviceAccessText());
+        if (!permissions.accessibilityGranted()) throw CliError(WaylandInputInjector::noVirtualDevicesText());
     }
     if (const auto missing = RecordingController::missingPermission(permissions.accessibilityGranted(),
                                                                     permissions.inputMonitoringGranted())) {

@@ -12,6 +12,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include "core/capture/MonotonicClock.h"
+#include "core/model/Localized.h"
 #include "core/model/ModifierKeys.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandInputGuardian.h"
@@ -88,6 +89,12 @@ void WaylandInputInjector::prepareToPost() {
 bool WaylandInputInjector::canPost() {
     std::lock_guard lock(mutex_);
     return ready();
+}
+
+std::string WaylandInputInjector::noVirtualDevicesText() {
+    return tr(
+        "Brevanor cannot play here: this Wayland compositor offers no virtual pointer and keyboard. Sway and the "
+        "other wlroots compositors do; on KDE and GNOME, Brevanor cannot play yet.");
 }
 
 bool WaylandInputInjector::ready() {
