@@ -193,9 +193,16 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
             input_event event{};
             unsigned int flag = LIBEVDEV_READ_FLAG_NORMAL;
             int status = 0;
-            // Everything queued now, in order; after a dropped report, the device's state resynchronised.
-            while ((status = libevdev_next_event(found->second.evdev, flag, &event)) >= 0) {
-                flag = status == LIBEVDEV_READ_STATUS_SYNC ? LIBEVDEV_READ_FLAG_SYNC : LIBEVDEV_READ_FLAG_NORMAL;
+            // Everything queued now, in order. After the kernel dropped events,
+            // libevdev first hands out what brings the device's state up to date.
+            for (;;) {
+                status = libevdev_next_event(found->second.evdev, flag, &event);
+                if (status == -EAGAIN && flag == LIBEVDEV_READ_FLAG_SYNC) {
+                    flag = LIBEVDEV_READ_FLAG_NORMAL;
+                    continue;
+                }
+                if (status < 0) break;
+                if (status == LIBEVDEV_READ_STATUS_SYNC) flag = LIBEVDEV_READ_FLAG_SYNC;
                 for (const TapEvent& converted : session.converter.convert(event)) sink(converted);
             }
             if (status == -ENODEV) {  // unplugged

@@ -30,8 +30,6 @@ using Type = SyntheticInput::Type;
 // X key codes are the kernel's key codes plus 8; the neutral table is kept in X's terms.
 constexpr std::uint32_t kXKeyCodeOffset = 8;
 constexpr std::uint32_t kEvdevCapsLock = KEY_CAPSLOCK;
-// Recent key-downs are kept this long, longer than any caller asks about.
-constexpr std::uint64_t kRecentKeyDownNanos = 5'000'000'000;
 
 std::uint32_t nowMillis() { return static_cast<std::uint32_t>(MonotonicClock::now() / 1'000'000); }
 
@@ -98,7 +96,7 @@ std::string WaylandInputInjector::noVirtualDevicesText() {
 }
 
 bool WaylandInputInjector::ready() {
-    if (pointer_ && keyboard_) return connection_->isAlive();
+    if (keyState_) return connection_->isAlive();
     if (connectionTried_) return false;
     connectionTried_ = true;
     try {
@@ -123,11 +121,11 @@ bool WaylandInputInjector::ready() {
         zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
                                        static_cast<std::uint32_t>(text.size() + 1));
         keyState_ = xkb_state_new(keymap->keymap());
+        guardian_ = WaylandInputGuardian::launch(displayName_);
     }
     close(fd);
-    guardian_ = WaylandInputGuardian::launch(displayName_);
     // The compositor has the devices once it answered; a refusal shows as a broken connection.
-    return written && keyState_ && connection_->roundtrip();
+    return keyState_ && connection_->roundtrip();
 }
 
 bool WaylandInputInjector::post(const SyntheticInput& input) {
@@ -163,12 +161,6 @@ bool WaylandInputInjector::post(const SyntheticInput& input) {
             } else {
                 posted = pressKey(code, press, time);
             }
-            if (posted && input.type == Type::keyDown) {
-                recentKeyDowns_.push_back({input.keyCode, MonotonicClock::now()});
-                while (recentKeyDowns_.front().at + kRecentKeyDownNanos < recentKeyDowns_.back().at) {
-                    recentKeyDowns_.pop_front();
-                }
-            }
             break;
         }
     }
@@ -180,13 +172,7 @@ std::optional<Point> WaylandInputInjector::cursorPosition() {
     return lastPosition_;
 }
 
-bool WaylandInputInjector::didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos,
-                                                  std::uint64_t nowNanos) {
-    std::lock_guard lock(mutex_);
-    return std::any_of(recentKeyDowns_.begin(), recentKeyDowns_.end(), [&](const RecentKeyDown& down) {
-        return down.keyCode == keyCode && down.at <= nowNanos && nowNanos - down.at <= withinNanos;
-    });
-}
+bool WaylandInputInjector::didRecentlyPostKeyDown(std::uint16_t, std::uint64_t, std::uint64_t) { return false; }
 
 bool WaylandInputInjector::moveTo(double x, double y, std::uint32_t time) {
     const auto box = layoutBox(connection_->outputs());

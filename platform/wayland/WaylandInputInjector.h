@@ -2,7 +2,6 @@
 
 #include <bitset>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -43,7 +42,8 @@ public:
     // Wayland tells no client where the pointer is: nothing, unless this
     // injector put it somewhere itself.
     std::optional<Point> cursorPosition() override;
-    // Answers for this process's posts only.
+    // False: what virtual devices type never reaches the kernel's devices,
+    // where Brevanor listens on Wayland, so no replayed key reads as the user's.
     bool didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64_t withinNanos, std::uint64_t nowNanos) override;
 
     // Whether the compositor offers both virtual devices (the permission to post here).
@@ -52,11 +52,6 @@ public:
     static std::string noVirtualDevicesText();
 
 private:
-    struct RecentKeyDown {
-        std::uint16_t keyCode;
-        std::uint64_t at;
-    };
-
     bool ready();
     bool moveTo(double x, double y, std::uint32_t time);
     bool pressButton(std::uint32_t button, bool press, std::uint32_t time);
@@ -76,7 +71,6 @@ private:
     std::optional<Point> lastPosition_;
     std::bitset<768> keysHeld_;    // evdev key codes
     std::bitset<16> buttonsHeld_;  // offsets from BTN_LEFT
-    std::deque<RecentKeyDown> recentKeyDowns_;
 };
 
 }  // namespace brevanor
