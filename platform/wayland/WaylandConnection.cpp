@@ -20,7 +20,7 @@ namespace brevanor {
 // (logical position and size, scale already applied); the output's own mode
 // stands in where the compositor has no xdg-output.
 struct WaylandConnection::OutputEntry {
-    WaylandConnection* owner = nullptr;
+    std::uint32_t name = 0;  // the registry's, to find the output when it goes away
     wl_output* output = nullptr;
     zxdg_output_v1* xdgOutput = nullptr;
     Output place;
@@ -41,7 +41,7 @@ struct WaylandListeners {
             wl_seat_add_listener(self->seat_, &seatListener, self);
         } else if (id == wl_output_interface.name) {
             auto* entry = new WaylandConnection::OutputEntry;
-            entry->owner = self;
+            entry->name = name;
             entry->output = static_cast<wl_output*>(
                 wl_registry_bind(registry, name, &wl_output_interface, std::min<std::uint32_t>(version, 3)));
             wl_output_add_listener(entry->output, &outputListener, entry);
@@ -59,7 +59,20 @@ struct WaylandListeners {
                 wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
         }
     }
-    static void globalRemove(void*, wl_registry*, std::uint32_t) {}
+    // An output unplugged leaves the layout.
+    static void globalRemove(void* data, wl_registry*, std::uint32_t name) {
+        auto& outputs = static_cast<WaylandConnection*>(data)->outputs_;
+        const auto found =
+            std::find_if(outputs.begin(), outputs.end(), [&](auto* entry) { return entry->name == name; });
+        if (found == outputs.end()) return;
+        destroy(*found);
+        outputs.erase(found);
+    }
+    static void destroy(WaylandConnection::OutputEntry* entry) {
+        if (entry->xdgOutput) zxdg_output_v1_destroy(entry->xdgOutput);
+        wl_output_destroy(entry->output);
+        delete entry;
+    }
 
     static void watchXdgOutput(zxdg_output_manager_v1* manager, WaylandConnection::OutputEntry* entry) {
         if (entry->xdgOutput) return;
@@ -95,8 +108,14 @@ struct WaylandListeners {
                           std::uint32_t) {}
     static void repeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 
-    static void geometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                         const char*, const char*, std::int32_t) {}
+    // The output's place as wl_output gives it; xdg-output's logical place, where there is one, counts instead.
+    static void geometry(void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
+                         std::int32_t, const char*, const char*, std::int32_t) {
+        auto* entry = static_cast<WaylandConnection::OutputEntry*>(data);
+        if (entry->hasLogicalPosition) return;
+        entry->place.x = x;
+        entry->place.y = y;
+    }
     static void mode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
                      std::int32_t) {
         auto* entry = static_cast<WaylandConnection::OutputEntry*>(data);
@@ -151,11 +170,7 @@ WaylandConnection::WaylandConnection(const std::string& displayName) {
 }
 
 WaylandConnection::~WaylandConnection() {
-    for (OutputEntry* entry : outputs_) {
-        if (entry->xdgOutput) zxdg_output_v1_destroy(entry->xdgOutput);
-        wl_output_destroy(entry->output);
-        delete entry;
-    }
+    for (OutputEntry* entry : outputs_) WaylandListeners::destroy(entry);
     if (xdgOutputManager_) zxdg_output_manager_v1_destroy(xdgOutputManager_);
     if (pointerManager_) zwlr_virtual_pointer_manager_v1_destroy(pointerManager_);
     if (keyboardManager_) zwp_virtual_keyboard_manager_v1_destroy(keyboardManager_);
@@ -171,12 +186,11 @@ std::vector<WaylandConnection::Output> WaylandConnection::outputs() const {
     for (const OutputEntry* entry : outputs_) {
         Output place = entry->place;
         if (!entry->hasLogicalSize) {
-            // Without xdg-output the mode over the scale is the size in the layout; the place is unknown.
+            // Without xdg-output the mode over the scale is the size in the layout.
             if (entry->modeWidth <= 0 || entry->place.scale <= 0) continue;
             place.width = entry->modeWidth / entry->place.scale;
             place.height = entry->modeHeight / entry->place.scale;
         }
-        if (!entry->hasLogicalPosition && !places.empty()) continue;
         if (place.width > 0 && place.height > 0) places.push_back(place);
     }
     return places;
