@@ -46,6 +46,17 @@ std::vector<TapEvent> EvdevEventConverter::convert(const input_event& event) {
                 events.push_back(at(TapEvent::Kind::scrollWheel(scroll), time));
             }
             break;
+        case EV_ABS:
+            if (event.code == ABS_X || event.code == ABS_Y) {
+                auto& last = event.code == ABS_X ? padX_ : padY_;
+                // The first place after the finger lands is where motion starts, not motion itself.
+                if (last) {
+                    (event.code == ABS_X ? pendingX_ : pendingY_) += event.value - *last;
+                    moved_ = true;
+                }
+                last = event.value;
+            }
+            break;
         case EV_SYN:
             if (event.code == SYN_REPORT && moved_) {
                 location_ = {location_.x + pendingX_, location_.y + pendingY_};
@@ -55,7 +66,10 @@ std::vector<TapEvent> EvdevEventConverter::convert(const input_event& event) {
             }
             break;
         case EV_KEY:
-            if (event.code >= BTN_MOUSE && event.code <= BTN_TASK) {
+            if (event.code == BTN_TOUCH && event.value == kReleased) {
+                padX_.reset();  // the finger left the pad
+                padY_.reset();
+            } else if (event.code >= BTN_MOUSE && event.code <= BTN_TASK) {
                 if (auto pressed = button(event, time)) events.push_back(*pressed);
             } else if (auto typed = key(event, time)) {
                 events.push_back(*typed);

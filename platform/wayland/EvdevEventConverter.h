@@ -15,9 +15,11 @@ namespace brevanor {
 // TapEvents. Keys become neutral key codes (modifiers as flagsChanged with the
 // session's modifier flags), buttons mouse presses, wheels scrolls, and the
 // relative motion of each report (up to its SYN_REPORT) one move. Each event
-// keeps its own kernel time stamp. Mice report deltas, which the compositor
-// accelerates: the location is the sum of the raw deltas from (0, 0), a
-// relative position and never the pointer's place on the screen.
+// keeps its own kernel time stamp. Mice report deltas, and touchpads the
+// finger's place on the pad, whose changes while the finger rests count as
+// deltas; the compositor accelerates both. So the location is the sum of raw
+// deltas from (0, 0), a relative position and never the pointer's place on
+// the screen.
 class EvdevEventConverter {
 public:
     // The TapEvents one kernel event completes (none, one, or several).
@@ -39,6 +41,9 @@ private:
     double pendingX_ = 0;
     double pendingY_ = 0;
     bool moved_ = false;
+    // A touchpad's last finger place, while a finger rests on it.
+    std::optional<std::int32_t> padX_;
+    std::optional<std::int32_t> padY_;
 };
 
 }  // namespace brevanor

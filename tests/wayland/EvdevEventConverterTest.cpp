@@ -100,10 +100,20 @@ INSTANTIATE_TEST_SUITE_P(
              {{Kind::scrollWheel({0, 1, 0, 0, false, 0, 0}), {}},
               {Kind::scrollWheel({0, -2, 0, 0, false, 0, 0}), {}},
               {Kind::scrollWheel({-1, 0, 0, 0, false, 0, 0}), {}}}},
-        // Codes beyond the X key range, absolute axes and touch tools make nothing.
+        // A finger's changes of place on a touchpad are its deltas; landing again starts afresh.
+        Case{"TouchpadFingerMotionCountsAsDeltas",
+             {kernel(EV_KEY, BTN_TOUCH, 1, 1), kernel(EV_ABS, ABS_X, 300, 1), kernel(EV_ABS, ABS_Y, 200, 1),
+              kernel(EV_SYN, SYN_REPORT, 0, 1), kernel(EV_ABS, ABS_X, 310, 2), kernel(EV_ABS, ABS_Y, 195, 2),
+              kernel(EV_SYN, SYN_REPORT, 0, 2), kernel(EV_KEY, BTN_TOUCH, 0, 3), kernel(EV_SYN, SYN_REPORT, 0, 3),
+              kernel(EV_KEY, BTN_TOUCH, 1, 4), kernel(EV_ABS, ABS_X, 100, 4), kernel(EV_SYN, SYN_REPORT, 0, 4),
+              kernel(EV_ABS, ABS_X, 104, 5), kernel(EV_SYN, SYN_REPORT, 0, 5), kernel(EV_KEY, BTN_LEFT, 1, 6)},
+             {{Kind::mouseMoved(), {10, -5}},
+              {Kind::mouseMoved(), {14, -5}},
+              {Kind::mouseDown(MouseButton::left, 0, 1), {14, -5}}}},
+        // Codes beyond the X key range, other axes and events make nothing.
         Case{"EventsWithoutCounterpartMakeNothing",
-             {kernel(EV_KEY, KEY_MACRO1, 1, 1), kernel(EV_ABS, ABS_X, 300, 2), kernel(EV_KEY, BTN_TOUCH, 1, 3),
-              kernel(EV_MSC, MSC_SCAN, 4, 4), kernel(EV_SYN, SYN_REPORT, 0, 5)},
+             {kernel(EV_KEY, KEY_MACRO1, 1, 1), kernel(EV_ABS, ABS_PRESSURE, 30, 2),
+              kernel(EV_KEY, BTN_TOOL_FINGER, 1, 3), kernel(EV_MSC, MSC_SCAN, 4, 4), kernel(EV_SYN, SYN_REPORT, 0, 5)},
              {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
