@@ -4,7 +4,9 @@
 #include <QSessionManager>
 #include <filesystem>
 
+#include "app/control/AppCoordinator.h"
 #include "app/control/AppDelegate.h"
+#include "app/control/HotkeyAction.h"
 #include "app/control/QtAppActivation.h"
 #include "app/control/QtAppPrompts.h"
 #include "app/control/QtMainQueue.h"
@@ -12,6 +14,7 @@
 #include "app/control/TerminationSignals.h"
 #include "base/platform/PlatformServices.h"
 #include "base/text/Localized.h"
+#include "base/time/MonotonicClock.h"
 #include "core/capture/InputEventTap.h"
 #include "core/store/FileError.h"
 #include "core/store/IniPreferencesStore.h"
@@ -26,6 +29,19 @@ std::vector<std::filesystem::path> toPaths(const QStringList& files) {
     return paths;
 }
 
+// The actions another launch may hand over (`brevanor --record`, `--play-last`,
+// `--stop`), for compositor key bindings where no global shortcut can be had.
+const QStringList kActionOptions{QStringLiteral("--record"), QStringLiteral("--play-last"), QStringLiteral("--stop")};
+const QStringList kActions{QStringLiteral("record"), QStringLiteral("playLast"), QStringLiteral("stop")};
+
+void perform(AppDelegate& delegate, const QString& action) {
+    AppCoordinator* coordinator = delegate.coordinator();
+    if (!coordinator) return;
+    if (action == kActions[0]) coordinator->toggleRecording();
+    if (action == kActions[1]) coordinator->handleHotkeyAction(HotkeyAction::playLast(), MonotonicClock::now(), 0);
+    if (action == kActions[2]) coordinator->stop();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,19 +51,43 @@ int main(int argc, char** argv) {
     // Brevanor keeps running with every window closed: the shortcuts stay live.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Files on the command line are the files opened with the application.
+    // Files on the command line are the files opened with the application;
+    // "--backend x11|wayland" overrides the session's platform backend.
     QStringList files;
-    for (const QString& argument : QApplication::arguments().mid(1)) {
-        files.push_back(QFileInfo(argument).absoluteFilePath());
+    PlatformBackend backend = PlatformBackend::automatic;
+    QString action;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (const auto index = kActionOptions.indexOf(arguments[i]); index >= 0) {
+            action = kActions[index];
+            continue;
+        }
+        if (arguments[i] == QStringLiteral("--backend") || arguments[i].startsWith(QStringLiteral("--backend="))) {
+            const QString name = arguments[i] == QStringLiteral("--backend")
+                                     ? (i + 1 < arguments.size() ? arguments[++i] : QString())
+                                     : arguments[i].mid(QStringLiteral("--backend=").size());
+            const auto named = platformBackendNamed(name.toStdString());
+            if (!named) {
+                QMessageBox::critical(nullptr, QStringLiteral("Brevanor"),
+                                      QString::fromStdString(tr("The option --backend takes x11 or wayland, not “") +
+                                                             name.toStdString() + "”."));
+                return 2;
+            }
+            backend = *named;
+            continue;
+        }
+        files.push_back(QFileInfo(arguments[i]).absoluteFilePath());
     }
     SingleInstance instance(SingleInstance::defaultServerName());
-    if (instance.forwardToRunningInstance(files)) return 0;
+    if (action.isEmpty() ? instance.forwardToRunningInstance(files) : instance.forwardActionToRunningInstance(action)) {
+        return 0;
+    }
     instance.listen();
 
     const auto mainQueue = std::make_shared<QtMainQueue>();
     PlatformServices platform;
     try {
-        platform = makePlatformServices(mainQueue);
+        platform = makePlatformServices(mainQueue, backend);
     } catch (const PlatformUnavailableError& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Brevanor"),
                               QString::fromStdString(tr("Brevanor cannot start: ") + error.what()));
@@ -79,6 +119,8 @@ int main(int argc, char** argv) {
             delegate.openFiles(toPaths(forwarded));
         }
     });
+    QObject::connect(&instance, &SingleInstance::actionRequested, &delegate,
+                     [&delegate](const QString& requested) { perform(delegate, requested); });
     QObject::connect(&application, &QGuiApplication::applicationStateChanged, &delegate,
                      [&delegate](Qt::ApplicationState state) {
                          if (state == Qt::ApplicationActive) delegate.becameActive();
@@ -92,5 +134,7 @@ int main(int argc, char** argv) {
                      [&delegate](QSessionManager&) { delegate.terminate(); });
 
     if (!files.isEmpty()) delegate.openFiles(toPaths(files));
+    // Started by an action with no Brevanor running: this one carries it out.
+    if (!action.isEmpty()) perform(delegate, action);
     return QApplication::exec();
 }

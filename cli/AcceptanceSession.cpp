@@ -78,7 +78,9 @@ AcceptanceSession::AcceptanceSession(Programs programs, std::string displayName,
 ChildProcess::Options AcceptanceSession::childOptions(const std::string& name) {
     ++runs_;
     ChildProcess::Options options;
+    // The private X server, also when the demo runs in a Wayland session.
     options.environment = {{"DISPLAY", displayName_},
+                           {"XDG_SESSION_TYPE", "x11"},
                            {"XDG_DATA_HOME", (folder_ / "data").string()},
                            {"XDG_CONFIG_HOME", (folder_ / "config").string()},
                            {"XDG_RUNTIME_DIR", (folder_ / "runtime").string()}};

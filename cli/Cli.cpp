@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <optional>
 #include <ostream>
 
 #include "cli/CliError.h"
@@ -24,6 +25,36 @@ std::string sentence(std::string text) {
 }
 
 }  // namespace
+
+std::vector<std::string> Cli::withoutBackendOption(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words;
+    std::optional<std::string> name;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& word = arguments[i];
+        if (word == "--") {
+            words.insert(words.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
+            break;
+        }
+        if (word == "--backend" || word.starts_with("--backend=")) {
+            if (name) throw CliError::usage("The option --backend is given twice.");
+            if (word != "--backend") {
+                name = word.substr(std::string_view("--backend=").size());
+            } else if (i + 1 < arguments.size()) {
+                name = arguments[++i];
+            } else {
+                name = "";
+            }
+            continue;
+        }
+        words.push_back(word);
+    }
+    if (name) {
+        const auto backend = platformBackendNamed(*name);
+        if (!backend) throw CliError::usage("The option --backend takes x11 or wayland, not “" + *name + "”.");
+        context_.setBackend(*backend);
+    }
+    return words;
+}
 
 Cli::Cli(std::string program, CliContext::Streams streams) : program_(std::move(program)), context_(streams) {}
 
@@ -115,16 +146,17 @@ int Cli::run(const std::vector<std::string>& arguments) {
          [&](const CommandLine& line) { return DemoCommand(context_, program_).run(line); }},
     });
 
-    if (arguments.empty() || arguments[0] == "help" || arguments[0] == "--help" || arguments[0] == "-h") {
-        context_.out() << table.help();
-        return 0;
-    }
     try {
-        const CommandTable::Command* command = table.find(arguments[0]);
-        if (!command) {
-            throw CliError::usage("Unknown command “" + arguments[0] + "”; run brevanor-cli help for the commands.");
+        const std::vector<std::string> words = withoutBackendOption(arguments);
+        if (words.empty() || words[0] == "help" || words[0] == "--help" || words[0] == "-h") {
+            context_.out() << table.help();
+            return 0;
         }
-        const CommandLine line(std::string(command->name), {arguments.begin() + 1, arguments.end()}, command->options);
+        const CommandTable::Command* command = table.find(words[0]);
+        if (!command) {
+            throw CliError::usage("Unknown command “" + words[0] + "”; run brevanor-cli help for the commands.");
+        }
+        const CommandLine line(std::string(command->name), {words.begin() + 1, words.end()}, command->options);
         return command->run(line);
     } catch (const CliError& error) {
         // Messages quote names and paths from files, which must not act on the terminal.

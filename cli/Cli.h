@@ -19,6 +19,10 @@ public:
     int run(const std::vector<std::string>& arguments);
 
 private:
+    // The arguments less the option that picks the platform backend
+    // ("--backend x11|wayland", accepted anywhere before "--"), which it hands to the context.
+    std::vector<std::string> withoutBackendOption(const std::vector<std::string>& arguments);
+
     std::string program_;
     CliContext context_;
 };

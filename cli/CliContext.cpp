@@ -1,7 +1,5 @@
 #include "cli/CliContext.h"
 
-#include <cstdlib>
-
 #include "cli/CliError.h"
 #include "core/store/FileError.h"
 #include "core/store/IniPreferencesStore.h"
@@ -41,16 +39,10 @@ RecordingStore& CliContext::store() {
 
 PlatformServices& CliContext::platform() {
     if (!platform_) {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) {
-            throw CliError(
-                "No X display is set (DISPLAY is empty); run this in a desktop session, or try brevanor-cli demo, "
-                "which brings its own.");
-        }
         try {
-            platform_ = makePlatformServices(mainQueue_);
+            platform_ = makePlatformServices(mainQueue_, backend_);
         } catch (const PlatformUnavailableError& error) {
-            throw CliError(std::string("The X display ") + display + " cannot be reached (" + error.what() + ").");
+            throw CliError(error.what());
         }
     }
     return *platform_;

@@ -15,8 +15,8 @@ namespace brevanor {
 
 // What the commands work with: the standard streams and whether they are
 // terminals, the user's library and preferences (where XDG_DATA_HOME and
-// XDG_CONFIG_HOME say), and, made on first use because they need an X
-// display, the platform services with the main queue their callbacks run on.
+// XDG_CONFIG_HOME say), and, made on first use because they need a display
+// or compositor, the platform services with the main queue their callbacks run on.
 class CliContext {
 public:
     struct Streams {
@@ -42,7 +42,9 @@ public:
     const DateText& dates() const { return dates_; }
 
     const std::shared_ptr<LoopMainQueue>& mainQueue() { return mainQueue_; }
-    // Throws CliError when there is no X display to work on.
+    // The backend platform() makes; automatic (the session's) unless set before.
+    void setBackend(PlatformBackend backend) { backend_ = backend; }
+    // Throws CliError when the backend finds no display or compositor to work on.
     PlatformServices& platform();
     // The keyboard layout to name shortcut keys with, when a display can be reached; else null.
     KeyboardLayout* keyboardLayoutIfAvailable();
@@ -53,6 +55,7 @@ private:
     std::shared_ptr<PreferencesStore> preferences_;
     std::unique_ptr<RecordingStore> store_;
     std::shared_ptr<LoopMainQueue> mainQueue_ = std::make_shared<LoopMainQueue>();
+    PlatformBackend backend_ = PlatformBackend::automatic;
     std::optional<PlatformServices> platform_;
 };
 

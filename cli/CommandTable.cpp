@@ -11,10 +11,12 @@ const CommandTable::Command* CommandTable::find(std::string_view name) const {
 
 std::string CommandTable::help() const {
     std::string text =
-        "Usage: brevanor-cli COMMAND [ARGUMENTS]\n"
+        "Usage: brevanor-cli [--backend x11|wayland] COMMAND [ARGUMENTS]\n"
         "\n"
         "Brevanor records mouse and keyboard input and replays it. Recordings live in\n"
         "$XDG_DATA_HOME/Brevanor/Recordings, preferences in $XDG_CONFIG_HOME/Brevanor/Brevanor.conf.\n"
+        "It works on the session's display server: Wayland where WAYLAND_DISPLAY or XDG_SESSION_TYPE\n"
+        "say so, else X11; --backend picks one.\n"
         "\n"
         "Commands:\n";
     for (const Command& command : commands_) {

@@ -16,6 +16,8 @@
 #include "core/control/NewRecording.h"
 #include "core/control/RecordingController.h"
 #include "core/model/DurationText.h"
+#include "platform/wayland/EvdevInputSource.h"
+#include "platform/wayland/WaylandInputInjector.h"
 
 namespace brevanor {
 
@@ -46,6 +48,11 @@ int RecordCommand::run(const CommandLine& line) {
     RecordingStore& store = context_.store();
     PlatformServices& services = context_.platform();
     const Permissions permissions(services.permissions);
+    // On Wayland listening means reading the kernel's input devices, which a group grants: say so.
+    if (services.backend == PlatformBackend::wayland) {
+        if (!permissions.inputMonitoringGranted()) throw CliError(EvdevInputSource::noDeviceAccessText());
+        if (!permissions.accessibilityGranted()) throw CliError(WaylandInputInjector::noVirtualDevicesText());
+    }
     if (const auto missing = RecordingController::missingPermission(permissions.accessibilityGranted(),
                                                                     permissions.inputMonitoringGranted())) {
         throw CliError(*missing);
@@ -83,8 +90,11 @@ int RecordCommand::run(const CommandLine& line) {
                     context_.err() << tr("Recording. Stop with ") << settings.recordHotkey.displayString(layout)
                                    << tr(", ") << settings.stopHotkey.displayString(layout) << tr(", by holding ")
                                    << KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr) << tr(" or with Ctrl+C.")
-                                   << "\n"
-                                   << std::flush;
+                                   << "\n";
+                    if (services.backend == PlatformBackend::wayland) {
+                        context_.err() << EvdevInputSource::relativePositionsText() << "\n";
+                    }
+                    context_.err() << std::flush;
                 }
                 status.show(tr("Recording ") + DurationText::elapsed(controller->elapsedNanos()) + " • " +
                             std::to_string(controller->eventCount()) + tr(" events"));

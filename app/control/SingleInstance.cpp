@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kConnectTimeoutMs = 1000;
 const QString kFilesKey = QStringLiteral("files");
+const QString kActionKey = QStringLiteral("action");
 
 QByteArray encode(const QStringList& files) {
     QJsonObject message;
@@ -42,11 +43,19 @@ SingleInstance::SingleInstance(QString serverName, QObject* parent)
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
 }
 
-bool SingleInstance::forwardToRunningInstance(const QStringList& files) {
+bool SingleInstance::forwardToRunningInstance(const QStringList& files) { return send(encode(files)); }
+
+bool SingleInstance::forwardActionToRunningInstance(const QString& action) {
+    QJsonObject message;
+    message.insert(kActionKey, action);
+    return send(QJsonDocument(message).toJson(QJsonDocument::Compact));
+}
+
+bool SingleInstance::send(const QByteArray& message) {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(kConnectTimeoutMs)) return false;
-    socket.write(encode(files));
+    socket.write(message);
     socket.flush();
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(kConnectTimeoutMs);
@@ -72,7 +81,16 @@ void SingleInstance::acceptConnections() {
         });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
             if (socket->isOpen()) buffer->append(socket->readAll());
-            if (buffer->size() <= maxMessageBytes) emit activated(decode(*buffer));
+            if (buffer->size() > maxMessageBytes) {
+                socket->deleteLater();
+                return;
+            }
+            const QJsonValue action = QJsonDocument::fromJson(*buffer).object().value(kActionKey);
+            if (action.isString()) {
+                emit actionRequested(action.toString());
+            } else {
+                emit activated(decode(*buffer));
+            }
             socket->deleteLater();
         });
     }

@@ -11,6 +11,7 @@
 #include "base/platform/KeyboardLayout.h"
 #include "base/platform/LoginItem.h"
 #include "base/platform/PermissionService.h"
+#include "base/platform/PlatformBackend.h"
 #include "base/platform/SecureInput.h"
 #include "base/platform/WindowAccess.h"
 #include "base/platform/WorkspaceService.h"
@@ -32,16 +33,20 @@ struct PlatformServices {
     std::shared_ptr<PermissionService> permissions;
     std::shared_ptr<HotKeyService> hotKeys;
     std::shared_ptr<LoginItem> loginItem;
-    std::shared_ptr<HeldInput> heldInput;  // may be null: nothing is then known to be held
+    std::shared_ptr<HeldInput> heldInput;                  // may be null: nothing is then known to be held
+    PlatformBackend backend = PlatformBackend::automatic;  // the backend that serves; automatic for the fake one
 };
 
-// The platform is not usable here (for X11: no display could be opened).
+// The platform is not usable here (no display or compositor could be reached);
+// the message says which and what to do, as one sentence.
 struct PlatformUnavailableError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The services of the backend chosen at configure time. Callbacks that go "to
-// the main thread" are posted to `mainQueue`. Throws PlatformUnavailableError.
-PlatformServices makePlatformServices(std::shared_ptr<MainQueue> mainQueue);
+// The services of `backend` (automatic: the one the session calls for) among
+// those built in at configure time. Callbacks that go "to the main thread" are
+// posted to `mainQueue`. Throws PlatformUnavailableError.
+PlatformServices makePlatformServices(std::shared_ptr<MainQueue> mainQueue,
+                                      PlatformBackend backend = PlatformBackend::automatic);
 
 }  // namespace brevanor

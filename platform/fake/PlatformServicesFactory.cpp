@@ -15,7 +15,7 @@ namespace brevanor {
 
 // The scriptable backend, for builds without a real one (-DBREVANOR_PLATFORM=fake):
 // one 1920 x 1080 display, both permissions granted, and input that goes nowhere.
-PlatformServices makePlatformServices(std::shared_ptr<MainQueue>) {
+PlatformServices makePlatformServices(std::shared_ptr<MainQueue>, PlatformBackend) {
     auto permissions = std::make_shared<FakePermissionService>();
     permissions->accessibility = true;
     permissions->inputMonitoring = true;

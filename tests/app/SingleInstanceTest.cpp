@@ -33,6 +33,17 @@ TEST_F(SingleInstanceTest, ASecondLaunchHandsItsFilesToTheFirstAndEnds) {
     EXPECT_TRUE(activated.at(1).at(0).toStringList().isEmpty()) << "a plain second launch asks for the library";
 }
 
+TEST_F(SingleInstanceTest, ALaunchWithAnActionHandsOverTheActionNotTheLibrary) {
+    SingleInstance running(name());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy actions(&running, &SingleInstance::actionRequested);
+    QSignalSpy activated(&running, &SingleInstance::activated);
+    EXPECT_TRUE(SingleInstance(name()).forwardActionToRunningInstance(QStringLiteral("playLast")));
+    ASSERT_TRUE(actions.wait(10'000));
+    EXPECT_EQ(actions.at(0).at(0).toString(), QStringLiteral("playLast"));
+    EXPECT_TRUE(activated.isEmpty());
+}
+
 TEST_F(SingleInstanceTest, ASocketLeftByACrashedInstanceIsTakenOver) {
     {
         QFile stale(name());

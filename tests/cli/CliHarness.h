@@ -25,7 +25,11 @@ public:
     CliHarness() {
         setenv("XDG_DATA_HOME", (folder_.path() / "data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (folder_.path() / "config").c_str(), 1);
+        // No desktop session: neither display server, and no compositor socket to find.
         unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("XDG_SESSION_TYPE");
+        setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
     }
 
     Result run(const std::vector<std::string>& arguments, const std::string& input = {}) {

@@ -52,8 +52,36 @@ TEST(Cli, WithoutADisplayRecordingAndPlayingSaySo) {
          {std::vector<std::string>{"record", "--countdown", "0"}, std::vector<std::string>{"play", "Any"}}) {
         const auto result = cli.run(arguments);
         EXPECT_EQ(result.status, 1) << arguments[0];
-        EXPECT_TRUE(result.err.starts_with("brevanor-cli: No X display is set")) << result.err;
+        EXPECT_TRUE(result.err.starts_with("brevanor-cli: No desktop session is set")) << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+}
+
+TEST(Cli, TheBackendOptionPicksTheBackendAnywhereBeforeTheEndOfOptions) {
+    CliHarness cli;
+    RecordingStore(cli.library(), std::make_shared<InMemoryPreferencesStore>())
+        .add(sampleRecording("Any", std::chrono::system_clock::now()));
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string errStart;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--backend", "x11", "play", "Any"}, 1, "brevanor-cli: No X display is set (DISPLAY is empty)"},
+             {{"play", "Any", "--backend=wayland"},
+              1,
+              "brevanor-cli: The Wayland compositor wayland-0 cannot be reached"},
+             {{"play", "Any", "--backend", "mir"},
+              2,
+              "brevanor-cli: The option --backend takes x11 or wayland, not “mir”"},
+             {{"play", "--backend", "x11", "Any", "--backend", "x11"},
+              2,
+              "brevanor-cli: The option --backend is given twice"},
+             {{"show", "--", "--backend"}, 1, "brevanor-cli: No recording"},
+         }) {
+        const auto result = cli.run(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments.back();
+        EXPECT_TRUE(result.err.starts_with(c.errStart)) << result.err;
     }
 }
 

@@ -17,11 +17,13 @@ info=$(dpkg-deb --info "$package")
 echo "$info"
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
 # Libraries the programs link, found by dpkg-shlibdeps, and what they load at run time.
-for needed in libqt6widgets6 libx11-6 libxtst6 libsystemd0 libsimdjson qt6-qpa-plugins libqt6svg6 shared-mime-info; do
+for needed in libqt6widgets6 libx11-6 libxtst6 libwayland-client0 libevdev2 libudev1 libsystemd0 libsimdjson qt6-qpa-plugins libqt6svg6 \
+    shared-mime-info; do
     [[ $depends == *"$needed"* ]] || fail "the package does not depend on $needed"
 done
 contents=$(dpkg-deb --contents "$package")
 for path in ./usr/bin/brevanor ./usr/bin/brevanor-cli ./usr/libexec/brevanor/brevanor-input-guardian \
+    ./usr/libexec/brevanor/brevanor-wayland-guardian \
     ./usr/share/applications/com.brevanor.Brevanor.desktop ./usr/share/mime/packages/com.brevanor.Brevanor.xml \
     ./usr/share/man/man1/brevanor-cli.1.gz; do
     grep -q " $path\$" <<<"$contents" || fail "the package does not hold $path"

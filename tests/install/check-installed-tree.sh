@@ -6,7 +6,7 @@ app_id=com.brevanor.Brevanor
 share=$prefix/share
 
 # Programs where a desktop looks for them, helpers where the programs look for them.
-for program in bin/brevanor bin/brevanor-cli libexec/brevanor/brevanor-input-guardian \
+for program in bin/brevanor bin/brevanor-cli libexec/brevanor/brevanor-input-guardian libexec/brevanor/brevanor-wayland-guardian \
     libexec/brevanor/brevanor-harness-logger; do
     [ -x "$prefix/$program" ] || fail "$program is not installed"
 done

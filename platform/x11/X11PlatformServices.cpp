@@ -1,4 +1,5 @@
-#include "base/platform/PlatformServices.h"
+#include "platform/x11/X11PlatformServices.h"
+
 #include "platform/x11/DesktopEntryCatalog.h"
 #include "platform/x11/X11Applications.h"
 #include "platform/x11/X11Connection.h"
@@ -18,7 +19,7 @@
 
 namespace brevanor {
 
-PlatformServices makePlatformServices(std::shared_ptr<MainQueue> mainQueue) {
+PlatformServices makeX11PlatformServices(std::shared_ptr<MainQueue> mainQueue) {
     // Throws PlatformUnavailableError, with a clear message, when there is no X display.
     auto connection = std::make_shared<X11Connection>();
     const std::string display;  // $DISPLAY, for the services that open connections of their own
@@ -42,6 +43,7 @@ PlatformServices makePlatformServices(std::shared_ptr<MainQueue> mainQueue) {
     services.loginItem =
         std::make_shared<XdgLoginItem>(XdgLoginItem::defaultEntryFile(), XdgLoginItem::runningProgram());
     services.heldInput = std::make_shared<X11HeldInput>(display);
+    services.backend = PlatformBackend::x11;
     return services;
 }
 

@@ -1,0 +1,216 @@
+#include "platform/wayland/EvdevInputSource.h"
+
+#include <fcntl.h>
+#include <libevdev/libevdev.h>
+#include <libudev.h>
+#include <poll.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "base/text/Localized.h"
+#include "platform/wayland/EvdevEventConverter.h"
+
+namespace brevanor {
+
+namespace {
+
+bool isInputProperty(udev_device* device, const char* name) {
+    const char* value = udev_device_get_property_value(device, name);
+    return value && std::strcmp(value, "1") == 0;
+}
+
+// Keyboards, mice and touchpads: the devices a user types and points with.
+bool isUserInput(udev_device* device) {
+    const char* node = udev_device_get_devnode(device);
+    if (!node || std::strncmp(node, "/dev/input/event", 16) != 0) return false;
+    return isInputProperty(device, "ID_INPUT_KEYBOARD") || isInputProperty(device, "ID_INPUT_MOUSE") ||
+           isInputProperty(device, "ID_INPUT_TOUCHPAD");
+}
+
+// Calls `use` with every keyboard, mouse and touchpad udev knows.
+void forEachUserInput(udev* context, const std::function<void(udev_device*)>& use) {
+    udev_enumerate* enumerate = udev_enumerate_new(context);
+    udev_enumerate_add_match_subsystem(enumerate, "input");
+    udev_enumerate_scan_devices(enumerate);
+    udev_list_entry* entry = nullptr;
+    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
+        udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
+        if (device && isUserInput(device)) use(device);
+        if (device) udev_device_unref(device);
+    }
+    udev_enumerate_unref(enumerate);
+}
+
+struct Device {
+    int fd = -1;
+    libevdev* evdev = nullptr;
+};
+
+}  // namespace
+
+struct EvdevInputSource::Session {
+    udev* context = nullptr;
+    udev_monitor* monitor = nullptr;
+    int wake[2] = {-1, -1};
+    std::map<std::string, Device> devices;  // by device node
+    EvdevEventConverter converter;
+
+    ~Session() {
+        for (auto& [node, device] : devices) close(device);
+        if (monitor) udev_monitor_unref(monitor);
+        if (context) udev_unref(context);
+        for (const int fd : wake) {
+            if (fd >= 0) ::close(fd);
+        }
+    }
+
+    static void close(Device& device) {
+        libevdev_free(device.evdev);
+        ::close(device.fd);
+    }
+
+    // Opens the device unless it is open already; false when it cannot be read.
+    bool open(udev_device* device) {
+        const std::string node = udev_device_get_devnode(device);
+        if (devices.contains(node)) return true;
+        const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+        libevdev* evdev = nullptr;
+        if (libevdev_new_from_fd(fd, &evdev) != 0) {
+            ::close(fd);
+            return false;
+        }
+        // The events' own times on the clock of everything else; a device that
+        // refuses keeps the kernel's default and its events are still recorded.
+        libevdev_set_clock_id(evdev, CLOCK_MONOTONIC);
+        devices[node] = {fd, evdev};
+        return true;
+    }
+};
+
+EvdevInputSource::EvdevInputSource() = default;
+
+EvdevInputSource::~EvdevInputSource() { stop(); }
+
+std::string EvdevInputSource::noDeviceAccessText() {
+    return tr(
+        "Brevanor cannot read /dev/input, so it cannot record: add yourself to the input group "
+        "(sudo usermod -aG input $USER), then log out and back in.");
+}
+
+bool EvdevInputSource::canReadInputDevices() {
+    udev* context = udev_new();
+    if (!context) return false;
+    bool readable = false;
+    forEachUserInput(context, [&](udev_device* device) {
+        const int fd = ::open(udev_device_get_devnode(device), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) readable = true, ::close(fd);
+    });
+    udev_unref(context);
+    return readable;
+}
+
+std::string EvdevInputSource::relativePositionsText() {
+    return tr(
+        "Positions: relative. This compositor does not tell where the pointer is, so the recorded positions are "
+        "the sums of the mouse's own movements, not places on the screen.");
+}
+
+bool EvdevInputSource::start(Sink sink) {
+    std::lock_guard lock(mutex_);
+    if (session_) return true;
+    auto session = std::make_shared<Session>();
+    session->context = udev_new();
+    if (!session->context || pipe2(session->wake, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    // Watch for devices before listing them, so none plugged in between is missed.
+    session->monitor = udev_monitor_new_from_netlink(session->context, "udev");
+    if (session->monitor) {
+        udev_monitor_filter_add_match_subsystem_devtype(session->monitor, "input", nullptr);
+        udev_monitor_enable_receiving(session->monitor);
+    }
+    forEachUserInput(session->context, [&](udev_device* device) { session->open(device); });
+    if (session->devices.empty()) return false;
+
+    session_ = session;
+    thread_ = std::thread([session, sink = std::move(sink)] {
+        pthread_setname_np(pthread_self(), "com.brevanor.input-tap");
+        run(*session, sink);
+    });
+    return true;
+}
+
+void EvdevInputSource::stop() {
+    std::thread thread;
+    {
+        std::lock_guard lock(mutex_);
+        if (!session_) return;
+        const char wake = 0;
+        [[maybe_unused]] const auto written = write(session_->wake[1], &wake, 1);
+        thread = std::move(thread_);
+        session_.reset();
+    }
+    // Joined, so the sink is not called once stop() returns.
+    thread.join();
+}
+
+void EvdevInputSource::run(Session& session, const Sink& sink) {
+    for (;;) {
+        std::vector<pollfd> waits{{session.wake[0], POLLIN, 0}};
+        if (session.monitor) waits.push_back({udev_monitor_get_fd(session.monitor), POLLIN, 0});
+        std::vector<std::string> nodes;
+        for (const auto& [node, device] : session.devices) {
+            waits.push_back({device.fd, POLLIN, 0});
+            nodes.push_back(node);
+        }
+        if (poll(waits.data(), waits.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (waits[0].revents) return;
+        const std::size_t firstDevice = session.monitor ? 2 : 1;
+        if (session.monitor && (waits[1].revents & POLLIN)) {
+            if (udev_device* device = udev_monitor_receive_device(session.monitor)) {
+                const char* action = udev_device_get_action(device);
+                const char* node = udev_device_get_devnode(device);
+                if (action && std::strcmp(action, "add") == 0 && isUserInput(device)) session.open(device);
+                if (action && node && std::strcmp(action, "remove") == 0 && session.devices.contains(node)) {
+                    Session::close(session.devices[node]);
+                    session.devices.erase(node);
+                }
+                udev_device_unref(device);
+            }
+        }
+        for (std::size_t i = firstDevice; i < waits.size(); ++i) {
+            if (!waits[i].revents) continue;
+            const auto found = session.devices.find(nodes[i - firstDevice]);
+            if (found == session.devices.end()) continue;
+            input_event event{};
+            unsigned int flag = LIBEVDEV_READ_FLAG_NORMAL;
+            int status = 0;
+            // Everything queued now, in order. After the kernel dropped events,
+            // libevdev first hands out what brings the device's state up to date.
+            for (;;) {
+                status = libevdev_next_event(found->second.evdev, flag, &event);
+                if (status == -EAGAIN && flag == LIBEVDEV_READ_FLAG_SYNC) {
+                    flag = LIBEVDEV_READ_FLAG_NORMAL;
+                    continue;
+                }
+                if (status < 0) break;
+                if (status == LIBEVDEV_READ_STATUS_SYNC) flag = LIBEVDEV_READ_FLAG_SYNC;
+                for (const TapEvent& converted : session.converter.convert(event)) sink(converted);
+            }
+            if (status == -ENODEV) {  // unplugged
+                Session::close(found->second);
+                session.devices.erase(found);
+            }
+        }
+    }
+}
+
+}  // namespace brevanor

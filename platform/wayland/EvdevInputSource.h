@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "base/platform/InputSource.h"
+
+namespace brevanor {
+
+// The system-wide listener on Wayland, where no protocol lets a client see
+// other clients' input: the kernel's input devices themselves. A thread
+// "com.brevanor.input-tap" reads every keyboard, mouse and touchpad udev
+// knows, and those plugged in later, through libevdev. It never grabs a
+// device (the input still reaches the compositor as before), takes each
+// event's own kernel time stamp on CLOCK_MONOTONIC, and converts events with
+// EvdevEventConverter, so positions are relative. Reading the devices needs
+// the `input` group (or a uaccess rule); without it start() fails, rather
+// than starting a recording that would stay empty.
+class EvdevInputSource final : public InputSource {
+public:
+    EvdevInputSource();
+    ~EvdevInputSource() override;
+
+    // False when no input device can be opened for reading.
+    bool start(Sink sink) override;
+    void stop() override;
+
+    // Whether at least one keyboard, mouse or touchpad can be opened for reading.
+    static bool canReadInputDevices();
+    // What a user without read access to the input devices is told.
+    static std::string noDeviceAccessText();
+    // What a recording is told about its pointer positions, once.
+    static std::string relativePositionsText();
+
+private:
+    struct Session;
+
+    static void run(Session& session, const Sink& sink);
+
+    std::mutex mutex_;
+    std::thread thread_;
+    std::shared_ptr<Session> session_;
+};
+
+}  // namespace brevanor

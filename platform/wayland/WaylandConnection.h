@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct wl_keyboard;
+struct wl_output;
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
+struct zwlr_virtual_pointer_manager_v1;
+struct zwp_virtual_keyboard_manager_v1;
+
+namespace brevanor {
+
+// One client connection to the Wayland compositor with the globals Brevanor
+// needs: the first seat and its keymap, the outputs with their place in the
+// layout, and the managers of virtual pointers and keyboards where the
+// compositor offers them (wlroots compositors do). Not thread-safe: each user
+// owns its connection and calls it from one thread at a time.
+class WaylandConnection {
+public:
+    // One output as the layout places it, in layout pixels.
+    struct Output {
+        std::string name;
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::int32_t scale = 1;
+    };
+
+    // Connects to `displayName` (empty: $WAYLAND_DISPLAY, else wayland-0) and
+    // reads the globals. Throws PlatformUnavailableError when it cannot.
+    explicit WaylandConnection(const std::string& displayName = {});
+    ~WaylandConnection();
+    WaylandConnection(const WaylandConnection&) = delete;
+    WaylandConnection& operator=(const WaylandConnection&) = delete;
+
+    wl_display* display() const { return display_; }
+    wl_seat* seat() const { return seat_; }
+    zwlr_virtual_pointer_manager_v1* pointerManager() const { return pointerManager_; }
+    zwp_virtual_keyboard_manager_v1* keyboardManager() const { return keyboardManager_; }
+
+    // The keymap text the seat's keyboard announced (XKB v1 format); empty
+    // when the seat has no keyboard yet.
+    const std::string& seatKeymap() const { return seatKeymap_; }
+    // The outputs that announced a complete place in the layout, in announcement order.
+    std::vector<Output> outputs() const;
+    // Sends what is queued and handles what arrived, waiting for the
+    // compositor to answer everything sent so far. False once the connection broke.
+    bool roundtrip();
+    // Sends what is queued and handles what already arrived, without waiting.
+    bool flush();
+    bool isAlive() const;
+
+private:
+    struct OutputEntry;
+    friend struct WaylandListeners;
+
+    wl_display* display_ = nullptr;
+    wl_registry* registry_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    wl_keyboard* keyboard_ = nullptr;
+    zxdg_output_manager_v1* xdgOutputManager_ = nullptr;
+    zwlr_virtual_pointer_manager_v1* pointerManager_ = nullptr;
+    zwp_virtual_keyboard_manager_v1* keyboardManager_ = nullptr;
+    std::vector<OutputEntry*> outputs_;
+    std::string seatKeymap_;
+};
+
+}  // namespace brevanor

@@ -1,0 +1,41 @@
+#include "platform/wayland/WaylandPlatformServices.h"
+
+#include "platform/wayland/DeviceHotKeyService.h"
+#include "platform/wayland/EvdevInputSource.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandDisplayService.h"
+#include "platform/wayland/WaylandInputInjector.h"
+#include "platform/wayland/WaylandKeyboardLayout.h"
+#include "platform/wayland/WaylandPermissionService.h"
+#include "platform/wayland/WaylandSecureInput.h"
+#include "platform/wayland/WaylandWindowAccess.h"
+#include "platform/wayland/WaylandWorkspaceService.h"
+#include "platform/x11/XdgLoginItem.h"
+
+namespace brevanor {
+
+PlatformServices makeWaylandPlatformServices(std::shared_ptr<MainQueue> mainQueue) {
+    const std::string display;  // $WAYLAND_DISPLAY, for the services that connect on their own
+    // Fails here, with the reason, when no compositor answers; the services connect again as they need.
+    WaylandConnection{display};
+
+    auto injector = std::make_shared<WaylandInputInjector>(display);
+    PlatformServices services;
+    services.inputSource = std::make_shared<EvdevInputSource>();
+    services.injector = injector;
+    services.displays = std::make_shared<WaylandDisplayService>(display);
+    services.workspace = std::make_shared<WaylandWorkspaceService>();
+    services.windows = std::make_shared<WaylandWindowAccess>();
+    services.keyboard = std::make_shared<WaylandKeyboardLayout>(display);
+    services.secureInput = std::make_shared<WaylandSecureInput>();
+    services.permissions = std::make_shared<WaylandPermissionService>(injector);
+    // Shortcuts have a device listener of their own, running while any is registered.
+    services.hotKeys =
+        std::make_shared<DeviceHotKeyService>(std::make_shared<EvdevInputSource>(), std::move(mainQueue));
+    services.loginItem =
+        std::make_shared<XdgLoginItem>(XdgLoginItem::defaultEntryFile(), XdgLoginItem::runningProgram());
+    services.backend = PlatformBackend::wayland;
+    return services;
+}
+
+}  // namespace brevanor

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/ChildProcess.h"
+
+namespace brevanor::testing {
+
+// A private sway on one headless 1280 x 720 output with the pixman renderer:
+// a real wlroots compositor without a screen, a GPU or an X server. Sway
+// refuses to run as root, so under root it runs, with the clients started
+// through asUser(), as the unprivileged user "nobody" in a folder of its own.
+class HeadlessSway {
+public:
+    static constexpr int kWidth = 1280;
+    static constexpr int kHeight = 720;
+
+    HeadlessSway();
+    ~HeadlessSway();
+    HeadlessSway(const HeadlessSway&) = delete;
+    HeadlessSway& operator=(const HeadlessSway&) = delete;
+
+    // Empty when sway runs; else why it does not (the tests skip with it).
+    const std::string& problem() const { return problem_; }
+    // The variables a client needs to reach this sway, and no X display.
+    std::vector<std::pair<std::string, std::string>> clientEnvironment() const;
+    // `arguments` run as the compositor's user.
+    std::vector<std::string> asUser(std::vector<std::string> arguments) const;
+    // A copy of `program` in this sway's folder, which its user can run even
+    // where the build tree lies in a private folder. For self-contained programs only.
+    std::filesystem::path copyForUser(const std::filesystem::path& program) const;
+    const std::filesystem::path& folder() const { return folder_; }
+
+private:
+    std::filesystem::path folder_;
+    std::string problem_;
+    std::unique_ptr<ChildProcess> sway_;
+};
+
+}  // namespace brevanor::testing
