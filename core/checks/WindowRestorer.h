@@ -6,6 +6,7 @@
 
 #include "brevanor/platform/WindowAccess.h"
 #include "brevanor/platform/WorkspaceService.h"
+#include "core/capture/Clock.h"
 #include "core/checks/WindowRestoreResult.h"
 #include "core/dispatch/MainQueue.h"
 #include "core/model/FrontmostAppInfo.h"
@@ -19,7 +20,6 @@ namespace brevanor {
 class WindowRestorer {
 public:
     using Completion = std::function<void(WindowRestoreResult)>;
-    using Clock = std::function<std::uint64_t()>;
 
     // How long after a launch the first window may take to show up.
     static constexpr double launchTimeout = 10.0;  // seconds

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/capture/Clock.h"
 #include "core/dispatch/MainQueue.h"
 #include "core/model/Recording.h"
 
@@ -24,7 +25,6 @@ class InputEventTap;
 class RecordingController : public std::enable_shared_from_this<RecordingController> {
 public:
     enum class Phase { idle, countdown, recording };
-    using Clock = std::function<std::uint64_t()>;
 
     static constexpr std::uint64_t countdownStepNanos = 1'000'000'000;
     static constexpr std::uint64_t counterRefreshNanos = 100'000'000;

@@ -8,6 +8,7 @@
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
 #include "core/dispatch/ManualMainQueue.h"
+#include "core/dispatch/ManualTimedQueue.h"
 #include "platform/fake/FakeInputSource.h"
 #include "platform/fake/FakeSecureInput.h"
 #include "tests/support/CollectingConsumer.h"
@@ -40,8 +41,9 @@ class EventRecorderConcurrency : public ::testing::Test {
 protected:
     std::shared_ptr<FakeInputSource> source = std::make_shared<FakeInputSource>();
     std::shared_ptr<InputEventTap> tap = std::make_shared<InputEventTap>(source);
-    std::shared_ptr<EventRecorder> recorder = std::make_shared<EventRecorder>(
-        std::make_shared<ManualMainQueue>(), std::make_shared<FakeSecureInput>(), nullptr);
+    std::shared_ptr<EventRecorder> recorder =
+        std::make_shared<EventRecorder>(std::make_shared<ManualMainQueue>(), std::make_shared<ManualTimedQueue>(),
+                                        std::make_shared<FakeSecureInput>(), nullptr);
 };
 
 TEST_F(EventRecorderConcurrency, RecordsThroughTheListenerUntilStopped) {

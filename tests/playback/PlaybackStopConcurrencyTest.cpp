@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <limits>
 #include <map>
 #include <random>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "core/capture/MonotonicClock.h"
+#include "core/dispatch/SerialQueue.h"
 #include "core/playback/PlaybackEngine.h"
 #include "core/playback/PlaybackTimeline.h"
 #include "platform/fake/FakeInputInjector.h"
@@ -119,7 +121,8 @@ TEST(PlaybackStopConcurrency, RandomStopsReleaseEveryPressAndPostNothingAfterFin
     auto poster = std::make_shared<EventPoster>(injector);
     auto mainQueue = std::make_shared<WaitableMainQueue>();
     std::map<int, int> finishedCalls;  // trial -> onFinished calls
-    auto engine = PlaybackEngine::make(poster, mainQueue);
+    auto queue = std::make_shared<SerialQueue>("com.brevanor.test.playback", SerialQueue::Priority::userInteractive);
+    auto engine = PlaybackEngine::make(poster, mainQueue, queue);
     const auto ownInputs = [&](std::size_t first) {
         const auto all = injector->postedInputs();
         return std::vector<SyntheticInput>(all.begin() + first, all.end());
@@ -172,14 +175,16 @@ TEST(PlaybackStopConcurrency, RandomStopsReleaseEveryPressAndPostNothingAfterFin
                    MonotonicClock::now() < startedAt + 10'000'000'000) {
                 std::this_thread::yield();
             }
-            engine = PlaybackEngine::make(poster, mainQueue);
+            engine = PlaybackEngine::make(poster, mainQueue, queue);
         }
         const std::size_t end = injector->postedCount();
         trials.push_back(
             {first, end, std::min(end, *std::min_element(countsAfterStop.begin(), countsAfterStop.end()))});
     }
-    // A stray step of the last playback would have posted by now.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // A stray step of the last playback would have posted once the queue ran what it holds.
+    std::promise<void> drained;
+    queue->async([&drained] { drained.set_value(); });
+    drained.get_future().wait();
     mainQueue->runReady();
 
     const auto posted = injector->postedInputs();
