@@ -78,53 +78,39 @@ TEST_F(PlaybackEngineTest, StopWhileIdleDoesNothingAndStartWhilePlayingIsIgnored
     EXPECT_EQ(postedAtMs_, (std::vector<std::uint64_t>{0, 30}));
 }
 
-// Three runs of 0, 10 and 20 ms with 300 ms between them; the post at `stallAtPost`
-// (1-based, 0: none) holds the queue for 50 ms.
-struct RepeatCase {
+// Two runs of actions at 0, 10, 20 and 200 ms with 300 ms between them; the post
+// at `stallAtPost` (1-based, 0: none) holds the queue up for 50 ms.
+struct StallCase {
     std::size_t stallAtPost;
     std::vector<std::uint64_t> postedAtMs;
 };
 
-class PlaybackEngineRepeatTest : public PlaybackEngineTest, public ::testing::WithParamInterface<RepeatCase> {};
+class PlaybackEngineStallTest : public PlaybackEngineTest, public ::testing::WithParamInterface<StallCase> {};
 
-TEST_P(PlaybackEngineRepeatTest, EachRunWaitsItsPauseAfterThePreviousRunEnded) {
+TEST_P(PlaybackEngineStallTest, OverdueActionsGoOutAtOnceAndEachPauseStartsWhenTheRunEnded) {
     stallAtPost_ = GetParam().stallAtPost;
     stallNanos_ = 50 * kMs;
-    engine_->start({keyDownAt(0, 1), keyUpAt(10 * kMs, 1), keyDownAt(20 * kMs, 2)}, repeating(2, 300 * kMs));
-    advance(kSecond);
+    engine_->start({keyDownAt(0, 1), keyUpAt(10 * kMs, 1), keyDownAt(20 * kMs, 2), keyDownAt(200 * kMs, 3)},
+                   repeating(2, 300 * kMs));
+    advance(2 * kSecond);
     EXPECT_EQ(finished_, std::vector<bool>{true});
 
     const auto posted = injector_->postedInputs();
-    // Six actions, then the release of key 2, which the last run left down.
-    ASSERT_EQ(posted.size(), 7u);
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(posted[i], posted[i + 3]);
-    EXPECT_EQ(posted[6].type, Type::keyUp);
-    EXPECT_EQ(posted[6].keyCode, 2);
+    // Eight actions, then the releases of keys 2 and 3, which the last run left down.
+    ASSERT_EQ(posted.size(), 10u);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(posted[i], posted[i + 4]);
+    EXPECT_EQ(posted[8].type, Type::keyUp);
+    EXPECT_EQ(posted[9].type, Type::keyUp);
     EXPECT_EQ(postedAtMs_, GetParam().postedAtMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Stalls, PlaybackEngineRepeatTest,
-    ::testing::Values(RepeatCase{0, {0, 10, 20, 320, 330, 340, 340}},
-                      // The pause counts from when the run's last action went out, when that was late.
-                      RepeatCase{3, {0, 10, 20, 370, 380, 390, 390}}));
-
-TEST_F(PlaybackEngineTest, LateWakeUpPostsEveryOverdueActionTogetherInOrder) {
-    stallAtPost_ = 1;
-    stallNanos_ = 50 * kMs;
-    std::vector<ScheduledAction> actions;
-    for (std::uint16_t i = 0; i < 5; ++i) actions.push_back(keyDownAt(i * 10 * kMs, i));
-    actions.push_back(keyDownAt(200 * kMs, 5));
-    engine_->start(actions, {});
-    advance(kSecond);
-
-    const auto posted = injector_->postedInputs();
-    ASSERT_EQ(posted.size(), 6u + 6u);  // the actions, then the releases of the six keys
-    for (std::uint16_t i = 0; i < 6; ++i) EXPECT_EQ(posted[i].keyCode, i);
-    // Due 10 to 40 ms, posted in one catch-up tick; the last keeps its place on the anchor.
-    EXPECT_EQ(std::vector<std::uint64_t>(postedAtMs_.begin(), postedAtMs_.begin() + 6),
-              (std::vector<std::uint64_t>{0, 50, 50, 50, 50, 200}));
-}
+    Stalls, PlaybackEngineStallTest,
+    ::testing::Values(StallCase{0, {0, 10, 20, 200, 500, 510, 520, 700, 700, 700}},
+                      // The two overdue actions go out together; the rest keep their place on the anchor.
+                      StallCase{1, {0, 50, 50, 200, 500, 510, 520, 700, 700, 700}},
+                      // The pause counts from when the run's last action went out, late.
+                      StallCase{4, {0, 10, 20, 200, 550, 560, 570, 750, 750, 750}}));
 
 TEST_F(PlaybackEngineTest, EndlessRepeatsRunUntilStoppedWithoutATotal) {
     engine_->start({keyDownAt(0, 1), keyUpAt(5 * kMs, 1)}, repeating(std::nullopt));

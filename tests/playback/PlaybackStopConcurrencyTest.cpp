@@ -89,6 +89,13 @@ std::set<std::pair<int, std::int64_t>> stillHeld(const std::vector<SyntheticInpu
     return held;
 }
 
+// Returns once `queue` has run everything submitted before.
+void drain(SerialQueue& queue) {
+    std::promise<void> drained;
+    queue.async([&drained] { drained.set_value(); });
+    drained.get_future().wait();
+}
+
 void spinUntil(std::uint64_t deadline) {
     while (MonotonicClock::now() < deadline) std::this_thread::yield();
 }
@@ -123,10 +130,6 @@ TEST(PlaybackStopConcurrency, RandomStopsReleaseEveryPressAndPostNothingAfterFin
     std::map<int, int> finishedCalls;  // trial -> onFinished calls
     auto queue = std::make_shared<SerialQueue>("com.brevanor.test.playback", SerialQueue::Priority::userInteractive);
     auto engine = PlaybackEngine::make(poster, mainQueue, queue);
-    const auto ownInputs = [&](std::size_t first) {
-        const auto all = injector->postedInputs();
-        return std::vector<SyntheticInput>(all.begin() + first, all.end());
-    };
 
     struct TrialPosts {
         std::size_t first = 0;      // the trial's first post
@@ -171,20 +174,15 @@ TEST(PlaybackStopConcurrency, RandomStopsReleaseEveryPressAndPostNothingAfterFin
         } else {
             // A step under way may hold the last reference: it ends, then the engine releases
             // from the queue's thread.
-            while ((!destroyed.expired() || !stillHeld(ownInputs(first)).empty()) &&
-                   MonotonicClock::now() < startedAt + 10'000'000'000) {
-                std::this_thread::yield();
-            }
+            drain(*queue);
+            ASSERT_TRUE(destroyed.expired()) << "trial " << trial;
             engine = PlaybackEngine::make(poster, mainQueue, queue);
         }
         const std::size_t end = injector->postedCount();
         trials.push_back(
             {first, end, std::min(end, *std::min_element(countsAfterStop.begin(), countsAfterStop.end()))});
     }
-    // A stray step of the last playback would have posted once the queue ran what it holds.
-    std::promise<void> drained;
-    queue->async([&drained] { drained.set_value(); });
-    drained.get_future().wait();
+    drain(*queue);  // a stray step of the last playback would have posted by then
     mainQueue->runReady();
 
     const auto posted = injector->postedInputs();
