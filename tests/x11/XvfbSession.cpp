@@ -10,9 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include <X11/Xlib.h>
+
+#include "tests/support/WaitUntil.h"
 
 namespace brevanor::testing {
 
@@ -46,10 +47,7 @@ pid_t spawn(const char* file, char* const argv[]) {
 void endProcess(pid_t pid) {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    if (waitUntil([pid] { return waitpid(pid, nullptr, WNOHANG) == pid; }, std::chrono::seconds(2))) return;
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 }
@@ -86,21 +84,21 @@ XvfbSession::XvfbSession(Options options) {
 }
 
 bool XvfbSession::waitForServer() {
-    for (int i = 0; i < 250; ++i) {
-        int status = 0;
-        if (waitpid(serverPid_, &status, WNOHANG) == serverPid_) {
-            serverPid_ = -1;
-            failure_ = "Xvfb exited at start (is the xvfb package installed?)";
-            return false;
-        }
-        if (Display* display = XOpenDisplay(displayName_.c_str())) {
-            keepAlive_ = display;
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    bool exited = false;
+    waitUntil(
+        [&] {
+            exited = waitpid(serverPid_, nullptr, WNOHANG) == serverPid_;
+            keepAlive_ = exited ? nullptr : XOpenDisplay(displayName_.c_str());
+            return exited || keepAlive_;
+        },
+        std::chrono::seconds(5));
+    if (exited) {
+        serverPid_ = -1;
+        failure_ = "Xvfb exited at start (is the xvfb package installed?)";
+    } else if (!keepAlive_) {
+        failure_ = "Xvfb did not accept connections within 5 s";
     }
-    failure_ = "Xvfb did not accept connections within 5 s";
-    return false;
+    return keepAlive_ != nullptr;
 }
 
 void XvfbSession::startWindowManager() {
@@ -110,17 +108,18 @@ void XvfbSession::startWindowManager() {
     // openbox announces itself by setting _NET_SUPPORTING_WM_CHECK on the root window.
     auto* display = static_cast<Display*>(keepAlive_);
     const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    for (int i = 0; i < 250; ++i) {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType,
-                                              &type, &format, &count, &after, &data);
-        if (data) XFree(data);
-        if (status == Success && type != None) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    waitUntil(
+        [&] {
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                                  AnyPropertyType, &type, &format, &count, &after, &data);
+            if (data) XFree(data);
+            return status == Success && type != None;
+        },
+        std::chrono::seconds(5));
 }
 
 XvfbSession::~XvfbSession() {
