@@ -48,6 +48,8 @@ public:
         : queue_(std::move(queue)), state_(std::move(state)) {}
 
     ~ManualTimer() override {
+        // Destroyed after the lock is let go: the handler may hold the last
+        // reference to an owner that uses this queue as it goes.
         Task handler;
         if (auto queue = queue_.lock()) {
             std::lock_guard lock(queue->mutex);
@@ -130,14 +132,12 @@ bool ManualTimedQueue::runOneDue() {
     return true;
 }
 
-int ManualTimedQueue::runReady() {
-    int count = 0;
-    while (runOneDue()) ++count;
-    return count;
+void ManualTimedQueue::runReady() {
+    while (runOneDue()) continue;
 }
 
-int ManualTimedQueue::advanceBy(std::uint64_t nanos) {
-    int count = runReady();
+void ManualTimedQueue::advanceBy(std::uint64_t nanos) {
+    runReady();
     const std::uint64_t target = saturatingAdd(now(), nanos);
     while (true) {
         {
@@ -149,9 +149,8 @@ int ManualTimedQueue::advanceBy(std::uint64_t nanos) {
             }
             state_->now = std::max(state_->now, timer->deadline);
         }
-        count += runReady();
+        runReady();
     }
-    return count + runReady();
 }
 
 void ManualTimedQueue::advanceWithoutRunning(std::uint64_t nanos) {

@@ -18,11 +18,11 @@ public:
     std::shared_ptr<Timer> makeTimer(Task handler) override;
     std::uint64_t now() const override;
 
-    // Runs every task and every timer due now, including work they add; returns how many ran.
-    int runReady();
-    // Moves the clock forward, running each timer as it falls due with the clock at
-    // its deadline, and the tasks that follow from it; returns how many ran.
-    int advanceBy(std::uint64_t nanos);
+    // Runs every task and every timer due now, including work they add.
+    void runReady();
+    // Moves the clock forward, running each timer as it falls due with the clock
+    // at its deadline, and the tasks that follow from it.
+    void advanceBy(std::uint64_t nanos);
     // Moves the clock forward and runs nothing, as when a step holds the queue
     // up: whatever falls due meanwhile runs late. Callable from a running task.
     void advanceWithoutRunning(std::uint64_t nanos);

@@ -84,6 +84,7 @@ struct StallCase {
     std::size_t stallAtPost;
     std::vector<std::uint64_t> postedAtMs;
 };
+void PrintTo(const StallCase& c, std::ostream* out) { *out << "stall at post " << c.stallAtPost; }
 
 class PlaybackEngineStallTest : public PlaybackEngineTest, public ::testing::WithParamInterface<StallCase> {};
 
