@@ -133,7 +133,7 @@ protected:
             if (data) XFree(data);
             return count == 4;
         };
-        for (int attempt = 0; attempt < 5 && !waitUntil(managed, std::chrono::seconds(2)); ++attempt) {
+        for (int attempt = 0; attempt < 50 && !waitUntil(managed, std::chrono::milliseconds(100)); ++attempt) {
             XUnmapWindow(display_, id);
             XMapWindow(display_, id);
             XSync(display_, False);
