@@ -14,6 +14,7 @@
 #include "core/capture/EventRecorder.h"
 #include "platform/fake/FakeSecureInput.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "platform/fake/ManualTimedQueue.h"
 
 namespace brevanor {
 namespace {
@@ -67,8 +68,8 @@ std::vector<TapEvent> realisticStream(std::size_t count) {
 }
 
 std::shared_ptr<EventRecorder> makeRecorder() {
-    return std::make_shared<EventRecorder>(std::make_shared<ManualMainQueue>(), std::make_shared<FakeSecureInput>(),
-                                           nullptr);
+    return std::make_shared<EventRecorder>(std::make_shared<ManualMainQueue>(), std::make_shared<ManualTimedQueue>(),
+                                           std::make_shared<FakeSecureInput>(), nullptr);
 }
 
 // Heap bytes in use, with the allocator's own overhead per block.

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "base/time/MonotonicClock.h"
+#include "core/dispatch/SerialQueue.h"
 #include "core/playback/PlaybackEngine.h"
 #include "core/playback/PlaybackTimeline.h"
 #include "platform/fake/FakeInputInjector.h"
@@ -178,7 +179,9 @@ bool playbackThreadIsRealtime() {
 PlaybackRun play(const std::vector<ScheduledAction>& actions) {
     auto injector = std::make_shared<FakeInputInjector>();
     auto mainQueue = std::make_shared<ManualMainQueue>();
-    auto engine = PlaybackEngine::make(std::make_shared<EventPoster>(injector), mainQueue);
+    // The engine's queue as the application makes it.
+    auto queue = std::make_shared<SerialQueue>("com.brevanor.playback", SerialQueue::Priority::userInteractive);
+    auto engine = PlaybackEngine::make(std::make_shared<EventPoster>(injector), mainQueue, queue);
 
     const double cpuBefore = playbackThreadCpuSeconds();
     const std::uint64_t wallBefore = MonotonicClock::now();

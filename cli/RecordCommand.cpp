@@ -15,6 +15,7 @@
 #include "core/checks/Permissions.h"
 #include "core/control/NewRecording.h"
 #include "core/control/RecordingController.h"
+#include "core/dispatch/SerialQueue.h"
 #include "core/model/DurationText.h"
 #include "platform/wayland/EvdevInputSource.h"
 #include "platform/wayland/WaylandInputInjector.h"
@@ -66,8 +67,9 @@ int RecordCommand::run(const CommandLine& line) {
         throw CliError(tr("Brevanor could not start listening for input."));
     }
     const EnvironmentCapture environment(services.displays, services.workspace, services.windows, services.keyboard);
-    const auto recorder = std::make_shared<EventRecorder>(mainQueue, services.secureInput,
-                                                          [environment] { return environment.capture(); });
+    const auto recorder =
+        std::make_shared<EventRecorder>(mainQueue, std::make_shared<SerialQueue>("com.brevanor.recorder.secure-input"),
+                                        services.secureInput, [environment] { return environment.capture(); });
     StatusLine status(context_.err(), context_.errIsTerminal());
     recorder->onSecureInputChanged = [this, &status](bool active) {
         if (!active) return;

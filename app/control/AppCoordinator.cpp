@@ -19,6 +19,7 @@
 #include "core/control/NewRecording.h"
 #include "core/control/PlaybackController.h"
 #include "core/control/RecordingController.h"
+#include "core/dispatch/SerialQueue.h"
 #include "core/playback/PlaybackOptions.h"
 #include "core/store/RecordingStore.h"
 
@@ -53,7 +54,8 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
     hotkeys_ =
         HotkeyManager::make(services_.platform.hotKeys, services_.tap, services_.mainQueue, services_.escHoldNanos);
     recorder_ = std::make_shared<EventRecorder>(
-        services_.mainQueue, services_.platform.secureInput,
+        services_.mainQueue, std::make_shared<SerialQueue>("com.brevanor.recorder.secure-input"),
+        services_.platform.secureInput,
         [environment = EnvironmentCapture(services_.platform.displays, services_.platform.workspace,
                                           services_.platform.windows, services_.platform.keyboard)] {
             return environment.capture();

@@ -16,6 +16,7 @@
 #include "app/control/HotkeyManager.h"
 #include "app/control/PreflightDecision.h"
 #include "base/platform/PlatformServices.h"
+#include "base/time/Clock.h"
 #include "core/checks/HotkeyConflicts.h"
 #include "core/checks/Permissions.h"
 #include "core/checks/PreflightWarning.h"
@@ -54,8 +55,6 @@ class AppCoordinator : public QObject {
     Q_PROPERTY(bool waitingForRelease READ waitingForRelease NOTIFY waitingForReleaseChanged)
 
 public:
-    using Clock = std::function<std::uint64_t()>;
-
     // What the coordinator works with besides the settings and the store.
     struct Services {
         PlatformServices platform;

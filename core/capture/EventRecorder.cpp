@@ -62,15 +62,18 @@ RecordingEvent toRecordingEvent(const TapEvent& event, std::uint64_t t) {
 
 }  // namespace
 
-EventRecorder::EventRecorder(std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<SecureInput> secureInput,
+EventRecorder::EventRecorder(std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<TimedQueue> pollQueue,
+                             std::shared_ptr<SecureInput> secureInput,
                              std::function<EnvironmentSnapshot()> captureEnvironment)
     : mainQueue_(std::move(mainQueue)),
+      pollQueue_(std::move(pollQueue)),
       secureInput_(std::move(secureInput)),
       captureEnvironment_(std::move(captureEnvironment)),
       ownPID_(static_cast<std::int32_t>(getpid())) {}
 
 // A recorder that goes away while registered is dropped by the listener as an
-// expired consumer; its queue is joined before the timer goes.
+// expired consumer; a poll holds the recorder while it runs, and the ones still
+// to come find it gone.
 EventRecorder::~EventRecorder() = default;
 
 bool EventRecorder::isRecording() const {
@@ -336,10 +339,10 @@ void EventRecorder::startSecureInputWatch() {
     std::lock_guard lock(mutex_);
     // A stop that came in since start already ended the watch it would have stopped.
     if (!recording_ || secureInputTimer_) return;
-    secureInputTimer_ = secureInputQueue_.makeTimer([weak = weak_from_this()] {
+    secureInputTimer_ = pollQueue_->makeTimer([weak = weak_from_this()] {
         if (auto self = weak.lock()) self->pollSecureInput();
     });
-    secureInputTimer_->schedule(MonotonicClock::now(), secureInputPollInterval, kSecureInputPollLeewayNanos);
+    secureInputTimer_->schedule(pollQueue_->now(), secureInputPollInterval, kSecureInputPollLeewayNanos);
 }
 
 void EventRecorder::stopSecureInputWatch() {

@@ -13,6 +13,7 @@
 #include "base/platform/SecureInput.h"
 #include "core/capture/InputEventConsumer.h"
 #include "core/dispatch/SerialQueue.h"
+#include "core/dispatch/TimedQueue.h"
 #include "core/dispatch/Timer.h"
 #include "core/model/Recording.h"
 
@@ -42,10 +43,11 @@ public:
     // How often Secure Input is polled while recording.
     static constexpr std::uint64_t secureInputPollInterval = 250'000'000;
 
+    // Secure Input is polled on `pollQueue`, by its clock, off the main thread.
     // `captureEnvironment` describes the machine when a recording starts without
     // an environment given; it may be empty (the environment stays unknown).
-    EventRecorder(std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<SecureInput> secureInput,
-                  std::function<EnvironmentSnapshot()> captureEnvironment);
+    EventRecorder(std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<TimedQueue> pollQueue,
+                  std::shared_ptr<SecureInput> secureInput, std::function<EnvironmentSnapshot()> captureEnvironment);
     ~EventRecorder() override;
     EventRecorder(const EventRecorder&) = delete;
     EventRecorder& operator=(const EventRecorder&) = delete;
@@ -100,6 +102,7 @@ private:
     void postSecureInputChange(bool active);  // with mutex_ held, so changes arrive in order
 
     const std::shared_ptr<MainQueue> mainQueue_;
+    const std::shared_ptr<TimedQueue> pollQueue_;
     const std::shared_ptr<SecureInput> secureInput_;
     const std::function<EnvironmentSnapshot()> captureEnvironment_;
     const std::int32_t ownPID_;  // events addressed to this process are not recorded
@@ -126,9 +129,6 @@ private:
     Point lastRawPoint_;
     std::shared_ptr<Timer> secureInputTimer_;
     bool secureInputActive_ = false;
-
-    // Polls Secure Input off the main thread; destroyed before the fields above.
-    SerialQueue secureInputQueue_{"com.brevanor.recorder.secure-input"};
 };
 
 }  // namespace brevanor

@@ -14,7 +14,7 @@ struct Attempt {
     std::shared_ptr<WorkspaceService> workspace;
     std::shared_ptr<WindowAccess> windows;
     std::shared_ptr<MainQueue> mainQueue;
-    WindowRestorer::Clock nowNanos;
+    Clock nowNanos;
     FrontmostAppInfo info;
     std::string displayName;
     WindowRestorer::Completion completion;

@@ -7,6 +7,7 @@
 #include "base/dispatch/MainQueue.h"
 #include "base/platform/WindowAccess.h"
 #include "base/platform/WorkspaceService.h"
+#include "base/time/Clock.h"
 #include "core/checks/WindowRestoreResult.h"
 #include "core/model/FrontmostAppInfo.h"
 
@@ -19,7 +20,6 @@ namespace brevanor {
 class WindowRestorer {
 public:
     using Completion = std::function<void(WindowRestoreResult)>;
-    using Clock = std::function<std::uint64_t()>;
 
     // How long after a launch the first window may take to show up.
     static constexpr double launchTimeout = 10.0;  // seconds

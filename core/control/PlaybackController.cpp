@@ -4,6 +4,7 @@
 
 #include "core/checks/PreflightChecker.h"
 #include "core/control/ReleaseWait.h"
+#include "core/dispatch/SerialQueue.h"
 #include "core/playback/CursorTransform.h"
 #include "core/playback/EventPoster.h"
 #include "core/playback/PlaybackEngine.h"
@@ -39,7 +40,8 @@ PlaybackController::PlaybackController(const PlatformServices& platform, std::sh
       environment_(platform.displays, platform.workspace, platform.windows, platform.keyboard),
       windowRestorer_(platform.workspace, platform.windows, mainQueue, now),
       poster_(std::make_shared<EventPoster>(platform.injector)),
-      engine_(PlaybackEngine::make(poster_, mainQueue)),
+      playbackQueue_(std::make_shared<SerialQueue>("com.brevanor.playback", SerialQueue::Priority::userInteractive)),
+      engine_(PlaybackEngine::make(poster_, mainQueue, playbackQueue_)),
       releaseWait_(ReleaseWait::make(platform.heldInput, mainQueue, now)) {}
 
 PlaybackController::Preflight PlaybackController::preflight(const Recording& recording,
@@ -135,7 +137,7 @@ void PlaybackController::finish(bool completed) {
     if (onFinished) onFinished(completed);
 }
 
-ThreadPriority PlaybackController::threadPriority() const { return engine_->threadPriority(); }
+ThreadPriority PlaybackController::threadPriority() const { return playbackQueue_->threadPriority(); }
 
 void PlaybackController::changed() {
     if (onChange) onChange();

@@ -9,6 +9,7 @@
 
 #include "base/dispatch/MainQueue.h"
 #include "base/platform/PlatformServices.h"
+#include "base/time/Clock.h"
 #include "core/capture/EnvironmentCapture.h"
 #include "core/checks/PreflightWarning.h"
 #include "core/checks/WindowRestorer.h"
@@ -20,6 +21,7 @@ namespace brevanor {
 
 class EventPoster;
 class PlaybackEngine;
+class SerialQueue;
 class ReleaseWait;
 
 // One playback from start to finish, as the application and the command line
@@ -31,7 +33,6 @@ class ReleaseWait;
 class PlaybackController : public std::enable_shared_from_this<PlaybackController> {
 public:
     enum class Phase { idle, preparing, playing };
-    using Clock = std::function<std::uint64_t()>;
 
     // What to put to the user before playing.
     struct Preflight {
@@ -90,6 +91,8 @@ private:
     const EnvironmentCapture environment_;
     const WindowRestorer windowRestorer_;
     std::shared_ptr<EventPoster> poster_;
+    // The engine's own queue: its thread posts the events, at a real-time priority where the system allows.
+    const std::shared_ptr<SerialQueue> playbackQueue_;
     std::shared_ptr<PlaybackEngine> engine_;
     std::shared_ptr<ReleaseWait> releaseWait_;
 

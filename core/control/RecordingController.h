@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/dispatch/MainQueue.h"
+#include "base/time/Clock.h"
 #include "core/model/Recording.h"
 
 namespace brevanor {
@@ -24,7 +25,6 @@ class InputEventTap;
 class RecordingController : public std::enable_shared_from_this<RecordingController> {
 public:
     enum class Phase { idle, countdown, recording };
-    using Clock = std::function<std::uint64_t()>;
 
     static constexpr std::uint64_t countdownStepNanos = 1'000'000'000;
     static constexpr std::uint64_t counterRefreshNanos = 100'000'000;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/dispatch/MainQueue.h"
+#include "base/time/Clock.h"
 
 namespace brevanor {
 
@@ -18,8 +19,6 @@ class HeldInput;
 // stop it for ever. Main thread only.
 class ReleaseWait : public std::enable_shared_from_this<ReleaseWait> {
 public:
-    using Clock = std::function<std::uint64_t()>;
-
     static constexpr std::uint64_t pollNanos = 20'000'000;
     static constexpr std::uint64_t maxWaitNanos = 3'000'000'000;
 

@@ -34,14 +34,14 @@ std::chrono::steady_clock::time_point toSteady(std::uint64_t monotonicNanos) {
 }
 
 struct DueTimer {
-    std::shared_ptr<Timer::Impl> timer;
+    std::shared_ptr<SerialQueueTimer::Impl> timer;
     std::uint64_t deadline = 0;
 };
 
 // The armed timer with the earliest deadline; drops timers that no longer exist.
 DueTimer earliestTimer(SerialQueue::State& state) {
     DueTimer due;
-    std::erase_if(state.timers, [](const std::weak_ptr<Timer::Impl>& weak) { return weak.expired(); });
+    std::erase_if(state.timers, [](const std::weak_ptr<SerialQueueTimer::Impl>& weak) { return weak.expired(); });
     for (const auto& weak : state.timers) {
         auto timer = weak.lock();
         if (timer && timer->armed && (!due.timer || timer->deadline < due.deadline)) {
@@ -118,7 +118,7 @@ void runLoop(const std::shared_ptr<SerialQueue::State>& state, const ThreadPrior
             lock.lock();
             continue;
         }
-        Timer::Impl& timer = *due.timer;
+        SerialQueueTimer::Impl& timer = *due.timer;
         if (timer.interval) {
             // A repeating timer that fell far behind skips the missed ticks.
             timer.deadline = std::max(saturatingAdd(timer.deadline, *timer.interval), now);
@@ -183,14 +183,16 @@ void SerialQueue::async(Task task) {
 }
 
 std::shared_ptr<Timer> SerialQueue::makeTimer(Task handler) {
-    auto impl = std::make_shared<Timer::Impl>();
+    auto impl = std::make_shared<SerialQueueTimer::Impl>();
     impl->queue = state_;
     impl->handler = std::move(handler);
     {
         std::lock_guard lock(state_->mutex);
         state_->timers.push_back(impl);
     }
-    return std::make_shared<Timer>(impl);
+    return std::make_shared<SerialQueueTimer>(impl);
 }
+
+std::uint64_t SerialQueue::now() const { return MonotonicClock::now(); }
 
 }  // namespace brevanor

@@ -8,15 +8,15 @@
 
 #include "base/dispatch/Task.h"
 #include "core/dispatch/ThreadPriority.h"
+#include "core/dispatch/TimedQueue.h"
 
 namespace brevanor {
 
-class Timer;
-
 // One thread that runs tasks one at a time in submission order, and the timers
-// bound to it. The thread carries the label as its name. Destroying the queue
-// finishes the task in progress, discards pending work and joins the thread.
-class SerialQueue {
+// bound to it, on MonotonicClock. The thread carries the label as its name.
+// Destroying the queue finishes the task in progress, discards pending work and
+// joins the thread.
+class SerialQueue final : public TimedQueue {
 public:
     // How urgently the queue's work must run. `userInteractive` asks for a real-time
     // priority for the queue's thread, so that it wakes on time on a busy machine; where
@@ -24,14 +24,13 @@ public:
     enum class Priority { normal, userInteractive };
 
     explicit SerialQueue(std::string label, Priority priority = Priority::normal);
-    ~SerialQueue();
+    ~SerialQueue() override;
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
 
-    // Runs `task` on the queue after everything submitted before it. Callable from any thread.
-    void async(Task task);
-    // A timer whose handler runs on this queue; it does nothing until scheduled.
-    std::shared_ptr<Timer> makeTimer(Task handler);
+    void async(Task task) override;
+    std::shared_ptr<Timer> makeTimer(Task handler) override;
+    std::uint64_t now() const override;
 
     const std::string& label() const { return label_; }
     // The priority the queue's thread got; waits until the thread has asked for it.

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "core/dispatch/SerialQueue.h"
-#include "core/dispatch/Timer.h"
+#include "core/dispatch/SerialQueueTimer.h"
 
 namespace brevanor {
 
-struct Timer::Impl {
+struct SerialQueueTimer::Impl {
     std::weak_ptr<SerialQueue::State> queue;
     Task handler;
     // Guarded by the queue's mutex.
@@ -29,7 +29,7 @@ struct SerialQueue::State {
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<Task> tasks;
-    std::vector<std::weak_ptr<Timer::Impl>> timers;
+    std::vector<std::weak_ptr<SerialQueueTimer::Impl>> timers;
     bool stopping = false;
 };
 

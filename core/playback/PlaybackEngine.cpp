@@ -8,19 +8,20 @@
 namespace brevanor {
 
 std::shared_ptr<PlaybackEngine> PlaybackEngine::make(std::shared_ptr<EventPoster> poster,
-                                                     std::shared_ptr<MainQueue> mainQueue) {
-    return std::shared_ptr<PlaybackEngine>(new PlaybackEngine(std::move(poster), std::move(mainQueue)));
+                                                     std::shared_ptr<MainQueue> mainQueue,
+                                                     std::shared_ptr<TimedQueue> queue) {
+    return std::shared_ptr<PlaybackEngine>(
+        new PlaybackEngine(std::move(poster), std::move(mainQueue), std::move(queue)));
 }
 
-PlaybackEngine::PlaybackEngine(std::shared_ptr<EventPoster> poster, std::shared_ptr<MainQueue> mainQueue)
-    : poster_(std::move(poster)),
-      mainQueue_(std::move(mainQueue)),
-      queue_(std::make_unique<SerialQueue>("com.brevanor.playback", SerialQueue::Priority::userInteractive)) {}
+PlaybackEngine::PlaybackEngine(std::shared_ptr<EventPoster> poster, std::shared_ptr<MainQueue> mainQueue,
+                               std::shared_ptr<TimedQueue> queue)
+    : poster_(std::move(poster)), mainQueue_(std::move(mainQueue)), queue_(std::move(queue)) {}
 
 PlaybackEngine::~PlaybackEngine() {
-    // The queue finishes the step in progress and drops the rest, a stop's releases
-    // among them: release here instead, so that quitting never leaves a key down.
-    queue_.reset();
+    // Every step holds the engine while it runs, so none is under way now, and
+    // the ones still queued find it gone, a stop's releases among them: release
+    // here instead, so that quitting never leaves a key down.
     poster_->releaseAll();
 }
 
@@ -86,7 +87,7 @@ void PlaybackEngine::begin(std::vector<ScheduledAction> actions, PlaybackOptions
         if (!playing_ || generation != generation_) return;
         timer_ = timer;
     }
-    anchorNanos_ = MonotonicClock::now();
+    anchorNanos_ = queue_->now();
     reportProgress(anchorNanos_, true);
     arm(*timer, 0);
 }
@@ -103,7 +104,7 @@ void PlaybackEngine::tick(std::int64_t generation) {
     // Everything that has fallen due goes out now, back to back, so a late wake-up
     // catches up instead of shifting the rest of the run. A stop in the middle of
     // such a batch ends it at once.
-    const std::uint64_t now = MonotonicClock::now();
+    const std::uint64_t now = queue_->now();
     while (index_ < actions_.size() && saturatingAdd(anchorNanos_, actions_[index_].offsetNanos) <= now) {
         if (!isCurrent(generation)) return;
         poster_->perform(actions_[index_].action);
@@ -124,7 +125,7 @@ void PlaybackEngine::tick(std::int64_t generation) {
     ++repeatIndex_;
     index_ = 0;
     const std::uint64_t runEnd = saturatingAdd(anchorNanos_, actions_.back().offsetNanos);
-    anchorNanos_ = saturatingAdd(std::max(runEnd, MonotonicClock::now()), options_.delayBetweenRepeatsNanos);
+    anchorNanos_ = saturatingAdd(std::max(runEnd, queue_->now()), options_.delayBetweenRepeatsNanos);
     reportProgress(now, true);
     arm(*timer, 0);
 }

@@ -9,6 +9,7 @@
 
 #include "base/dispatch/MainQueue.h"
 #include "core/dispatch/SerialQueue.h"
+#include "core/dispatch/TimedQueue.h"
 #include "core/dispatch/Timer.h"
 #include "core/playback/EventPoster.h"
 #include "core/playback/PlaybackOptions.h"
@@ -17,10 +18,11 @@
 namespace brevanor {
 
 // Plays scheduled actions in real time through the event poster, once or
-// repeatedly, on its own serial queue. A one-shot timer is armed for each next
-// deadline, computed from a fixed anchor, so errors never accumulate; a late
-// wake-up posts every overdue action at once. Any stop, from any thread, leaves
-// no button or key pressed. Callbacks arrive on the main queue.
+// repeatedly, on the timed queue it is given and by that queue's clock. A
+// one-shot timer is armed for each next deadline, computed from a fixed anchor,
+// so errors never accumulate; a late wake-up posts every overdue action at once.
+// Any stop, from any thread, leaves no button or key pressed. Callbacks arrive
+// on the main queue.
 class PlaybackEngine : public std::enable_shared_from_this<PlaybackEngine> {
 public:
     struct Progress {
@@ -34,9 +36,12 @@ public:
     static constexpr std::uint64_t timerLeewayNanos = 1'000'000;
 
     // Its queue's steps and its callbacks hold the engine weakly, so it always lives in a shared_ptr.
+    // The queue should be one of its own (SerialQueue::Priority::userInteractive), where
+    // nothing else delays its steps.
     static std::shared_ptr<PlaybackEngine> make(std::shared_ptr<EventPoster> poster,
-                                                std::shared_ptr<MainQueue> mainQueue);
-    // Stops the queue and releases whatever playback still holds pressed; no onFinished follows.
+                                                std::shared_ptr<MainQueue> mainQueue,
+                                                std::shared_ptr<TimedQueue> queue);
+    // Releases whatever playback still holds pressed; steps still queued do nothing and no onFinished follows.
     ~PlaybackEngine();
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
@@ -47,8 +52,6 @@ public:
     void setOnFinished(std::function<void(bool completed)> onFinished) { onFinished_ = std::move(onFinished); }
 
     bool isPlaying() const;
-    // The priority the engine's queue got for its thread; waits until the thread has asked for it.
-    ThreadPriority threadPriority() const { return queue_->threadPriority(); }
     // Returns at once; playback runs on the engine's queue. Ignored while playing.
     void start(std::vector<ScheduledAction> actions, PlaybackOptions options);
     // Returns at once; the releases and onFinished(false) follow. Does nothing when not playing.
@@ -56,7 +59,8 @@ public:
     void stop();
 
 private:
-    PlaybackEngine(std::shared_ptr<EventPoster> poster, std::shared_ptr<MainQueue> mainQueue);
+    PlaybackEngine(std::shared_ptr<EventPoster> poster, std::shared_ptr<MainQueue> mainQueue,
+                   std::shared_ptr<TimedQueue> queue);
 
     // Queue-only steps; `generation` identifies the playback they belong to.
     void begin(std::vector<ScheduledAction> actions, PlaybackOptions options, std::int64_t generation);
@@ -70,6 +74,7 @@ private:
 
     const std::shared_ptr<EventPoster> poster_;
     const std::shared_ptr<MainQueue> mainQueue_;
+    const std::shared_ptr<TimedQueue> queue_;
     // Touched on the main thread only.
     std::function<void(const Progress&)> onProgress_;
     std::function<void(bool)> onFinished_;
@@ -86,8 +91,6 @@ private:
     std::int64_t repeatIndex_ = 1;
     std::uint64_t anchorNanos_ = 0;
     std::uint64_t lastProgressNanos_ = 0;
-
-    std::unique_ptr<SerialQueue> queue_;
 };
 
 }  // namespace brevanor

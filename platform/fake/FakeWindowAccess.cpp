@@ -4,7 +4,7 @@
 
 namespace brevanor {
 
-FakeWindowAccess::FakeWindowAccess(std::function<std::uint64_t()> nowNanos) : nowNanos_(std::move(nowNanos)) {}
+FakeWindowAccess::FakeWindowAccess(Clock nowNanos) : nowNanos_(std::move(nowNanos)) {}
 
 WindowHandle FakeWindowAccess::addWindow(Window window) {
     const WindowHandle handle{nextHandle_++};

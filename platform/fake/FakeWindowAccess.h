@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/platform/WindowAccess.h"
+#include "base/time/Clock.h"
 
 namespace brevanor {
 
@@ -40,7 +41,7 @@ public:
     };
 
     // `nowNanos` decides which windows have appeared yet; without it all have.
-    explicit FakeWindowAccess(std::function<std::uint64_t()> nowNanos = {});
+    explicit FakeWindowAccess(Clock nowNanos = {});
 
     WindowHandle addWindow(Window window);
     Window& window(WindowHandle handle);
@@ -68,7 +69,7 @@ private:
     Window* find(WindowHandle handle);
     std::optional<WindowHandle> visible(const std::map<std::int32_t, WindowHandle>& byPid, std::int32_t pid);
 
-    std::function<std::uint64_t()> nowNanos_;
+    Clock nowNanos_;
     std::map<std::uint64_t, Window> windows_;  // by handle value, in the order they were added
     std::map<std::int32_t, WindowHandle> focused_;
     std::map<std::int32_t, WindowHandle> main_;

@@ -3,11 +3,15 @@
 // and neither loses the other's changes.
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <QLockFile>
 #include <QSettings>
 #include <thread>
 
+#include "core/store/FileDescriptor.h"
 #include "core/store/IniPreferencesStore.h"
 #include "core/store/SettingsLockFile.h"
 #include "core/store/UserSettings.h"
@@ -80,8 +84,17 @@ TEST(IniPreferencesQt, EachSideWaitsWhileTheOtherHoldsTheLock) {
     }
     ASSERT_TRUE(qtLock.tryLock(0));
     IniPreferencesStore store(file);
+    // Each look of the writer at whose lock is in its way opens the lock file: a second look means it waits.
+    const FileDescriptor looks(::inotify_init1(IN_CLOEXEC));
+    ASSERT_GE(::inotify_add_watch(looks.get(), (file.string() + ".lock").c_str(), IN_OPEN), 0);
     std::thread writer([&] { store.setInteger("countdownSeconds", 5); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    for (int look = 0; look < 2; ++look) {
+        pollfd opened{looks.get(), POLLIN, 0};
+        inotify_event event{};
+        EXPECT_TRUE(::poll(&opened, 1, 10'000) == 1 &&
+                    ::read(looks.get(), &event, sizeof event) == static_cast<ssize_t>(sizeof event))
+            << "the writer did not look at the lock";
+    }
     EXPECT_FALSE(store.getInteger("countdownSeconds").has_value()) << "written while Qt held the lock";
     qtLock.unlock();
     writer.join();

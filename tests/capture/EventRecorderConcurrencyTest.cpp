@@ -10,6 +10,7 @@
 #include "platform/fake/FakeInputSource.h"
 #include "platform/fake/FakeSecureInput.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "platform/fake/ManualTimedQueue.h"
 #include "tests/support/CollectingConsumer.h"
 #include "tests/support/WaitUntil.h"
 
@@ -40,8 +41,9 @@ class EventRecorderConcurrency : public ::testing::Test {
 protected:
     std::shared_ptr<FakeInputSource> source = std::make_shared<FakeInputSource>();
     std::shared_ptr<InputEventTap> tap = std::make_shared<InputEventTap>(source);
-    std::shared_ptr<EventRecorder> recorder = std::make_shared<EventRecorder>(
-        std::make_shared<ManualMainQueue>(), std::make_shared<FakeSecureInput>(), nullptr);
+    std::shared_ptr<EventRecorder> recorder =
+        std::make_shared<EventRecorder>(std::make_shared<ManualMainQueue>(), std::make_shared<ManualTimedQueue>(),
+                                        std::make_shared<FakeSecureInput>(), nullptr);
 };
 
 TEST_F(EventRecorderConcurrency, RecordsThroughTheListenerUntilStopped) {

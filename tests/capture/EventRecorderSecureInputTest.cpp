@@ -1,50 +1,46 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "base/time/MonotonicClock.h"
 #include "core/capture/EventRecorder.h"
+#include "core/dispatch/SerialQueue.h"
 #include "platform/fake/FakeSecureInput.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "platform/fake/ManualTimedQueue.h"
 #include "tests/support/WaitUntil.h"
 
 namespace brevanor {
 namespace {
 
-using namespace std::chrono_literals;
-using testing::waitUntil;
+constexpr std::uint64_t kPoll = EventRecorder::secureInputPollInterval;
 
-// The Secure Input watch polls on the recorder's own queue and reports on the
-// main queue; these tests drain a manual main queue and wait for the polls.
-class EventRecorderSecureInputConcurrency : public ::testing::Test {
+// The Secure Input watch polls on the recorder's queue and reports on the main
+// queue; the test moves the queue's clock and then delivers the reports.
+class EventRecorderSecureInputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         recorder->onSecureInputChanged = [this](bool active) { reports.push_back(active); };
     }
-    void start() { recorder->start(nullptr, MonotonicClock::now(), EnvironmentSnapshot::empty()); }
-    void stop() { recorder->stop(MonotonicClock::now(), std::nullopt, std::nullopt, ""); }
-    // Waits for the next report to be posted and runs it.
-    bool awaitReport() {
-        const std::size_t before = reports.size();
-        return waitUntil([&] {
-            mainQueue->runReady();
-            return reports.size() > before;
-        });
+    void start() { recorder->start(nullptr, queue->now(), EnvironmentSnapshot::empty()); }
+    void stop() { recorder->stop(queue->now(), std::nullopt, std::nullopt, ""); }
+    void advance(std::uint64_t nanos) {
+        queue->advanceBy(nanos);
+        mainQueue->runReady();
     }
 
     std::shared_ptr<ManualMainQueue> mainQueue = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<ManualTimedQueue> queue = std::make_shared<ManualTimedQueue>();
     std::shared_ptr<FakeSecureInput> secureInput = std::make_shared<FakeSecureInput>();
-    std::shared_ptr<EventRecorder> recorder = std::make_shared<EventRecorder>(mainQueue, secureInput, nullptr);
+    std::shared_ptr<EventRecorder> recorder = std::make_shared<EventRecorder>(mainQueue, queue, secureInput, nullptr);
     std::vector<bool> reports;  // on the test's thread, which plays the main thread
 };
 
-TEST_F(EventRecorderSecureInputConcurrency, OnAtStartIsReportedAtOnceAndOffAtStop) {
+TEST_F(EventRecorderSecureInputTest, OnAtStartIsReportedAtOnceAndOffAtStop) {
     secureInput->setEnabled(true);
     start();
-    ASSERT_TRUE(awaitReport());
+    advance(0);
     EXPECT_EQ(reports, std::vector{true});
     EXPECT_TRUE(recorder->isSecureInputActive());
 
@@ -54,55 +50,57 @@ TEST_F(EventRecorderSecureInputConcurrency, OnAtStartIsReportedAtOnceAndOffAtSto
     EXPECT_EQ(reports, (std::vector{true, false}));
 }
 
-TEST_F(EventRecorderSecureInputConcurrency, ChangesWhileRecordingAreReportedInOrder) {
+TEST_F(EventRecorderSecureInputTest, ChangesAreReportedAtTheNextPollAndPollingEndsWithTheRecording) {
     start();
-    ASSERT_TRUE(waitUntil([&] { return secureInput->readCount() >= 1; }));
+    advance(0);
     secureInput->setEnabled(true);
-    ASSERT_TRUE(awaitReport());
-    secureInput->setEnabled(false);
-    ASSERT_TRUE(awaitReport());
-    EXPECT_EQ(reports, (std::vector{true, false}));
-    stop();
-    mainQueue->runReady();
-    EXPECT_EQ(reports, (std::vector{true, false}));  // off already: nothing more at stop
-}
-
-TEST_F(EventRecorderSecureInputConcurrency, PollingEndsWithTheRecording) {
-    start();
-    ASSERT_TRUE(waitUntil([&] { return secureInput->readCount() >= 2; }));  // polls repeat
-    stop();
-    const int readsAtStop = secureInput->readCount();
-    secureInput->setEnabled(true);
-    std::this_thread::sleep_for(3 * std::chrono::nanoseconds(EventRecorder::secureInputPollInterval));
-    mainQueue->runReady();
-    EXPECT_LE(secureInput->readCount(), readsAtStop + 1);  // at most a poll that was under way
+    advance(kPoll - 1);
     EXPECT_TRUE(reports.empty());
+    advance(1);
+    secureInput->setEnabled(false);
+    advance(kPoll);
+    EXPECT_EQ(reports, (std::vector{true, false}));
+    EXPECT_EQ(secureInput->readCount(), 3);
+
+    stop();
+    secureInput->setEnabled(true);
+    advance(10 * kPoll);
+    EXPECT_EQ(secureInput->readCount(), 3);
+    EXPECT_EQ(reports, (std::vector{true, false}));  // off already: nothing more at stop
     EXPECT_FALSE(recorder->isSecureInputActive());
 }
 
-TEST_F(EventRecorderSecureInputConcurrency, ReportsNeverArriveStaleAfterAStop) {
-    // Each round ends with Secure Input on but the recording stopped: whatever a
-    // racing poll did, the last report must say off.
+TEST_F(EventRecorderSecureInputTest, AReportForAGoneRecorderIsDropped) {
+    secureInput->setEnabled(true);
+    start();
+    queue->runReady();
+    ASSERT_EQ(mainQueue->pendingCount(), 1u);
+    recorder.reset();
+    mainQueue->runReady();
+    EXPECT_TRUE(reports.empty());
+}
+
+// A poll on the real queue's thread races each stop: whatever it did, the last
+// report must say off, for each round ends with Secure Input on but the
+// recording stopped.
+TEST(EventRecorderSecureInputConcurrency, ReportsNeverArriveStaleAfterAStop) {
+    auto mainQueue = std::make_shared<ManualMainQueue>();
+    auto secureInput = std::make_shared<FakeSecureInput>();
+    auto recorder = std::make_shared<EventRecorder>(
+        mainQueue, std::make_shared<SerialQueue>("com.brevanor.test.secure-input"), secureInput, nullptr);
+    std::vector<bool> reports;
+    recorder->onSecureInputChanged = [&](bool active) { reports.push_back(active); };
     secureInput->setEnabled(true);
     for (int round = 0; round < 20; ++round) {
-        start();
-        ASSERT_TRUE(awaitReport());
-        stop();
+        recorder->start(nullptr, 0, EnvironmentSnapshot::empty());
+        ASSERT_TRUE(testing::waitUntil([&] {
+            mainQueue->runReady();
+            return reports.size() == std::size_t(2 * round + 1);
+        }));
+        recorder->stop(0, std::nullopt, std::nullopt, "");
         mainQueue->runReady();
         ASSERT_FALSE(reports.back()) << "round " << round;
     }
-}
-
-TEST_F(EventRecorderSecureInputConcurrency, AReportForAGoneRecorderIsDropped) {
-    secureInput->setEnabled(true);
-    start();
-    ASSERT_TRUE(waitUntil([&] { return mainQueue->pendingCount() > 0; }));
-    // The poll that posted the report may still hold the recorder for a moment.
-    const std::weak_ptr<EventRecorder> gone = recorder;
-    recorder.reset();
-    ASSERT_TRUE(waitUntil([&] { return gone.expired(); }));
-    mainQueue->runReady();
-    EXPECT_TRUE(reports.empty());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/capture/EventRecorder.h"
 #include "platform/fake/FakeSecureInput.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "platform/fake/ManualTimedQueue.h"
 
 namespace brevanor {
 namespace {
@@ -57,13 +58,15 @@ protected:
     }
 
     std::shared_ptr<ManualMainQueue> mainQueue = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<ManualTimedQueue> pollQueue = std::make_shared<ManualTimedQueue>();
     std::shared_ptr<FakeSecureInput> secureInput = std::make_shared<FakeSecureInput>();
     int captures = 0;
     std::function<EnvironmentSnapshot()> capture = [this] {
         ++captures;
         return environmentWithLayout("captured");
     };
-    std::shared_ptr<EventRecorder> recorder = std::make_shared<EventRecorder>(mainQueue, secureInput, capture);
+    std::shared_ptr<EventRecorder> recorder =
+        std::make_shared<EventRecorder>(mainQueue, pollQueue, secureInput, capture);
 };
 
 TEST_F(EventRecorderTest, IgnoresSyntheticOwnEarlyAndLateInput) {
@@ -353,12 +356,12 @@ TEST_F(EventRecorderTest, EnvironmentIsCapturedWhenNoneIsGivenAndStaysUnknownWhe
     EXPECT_EQ(stopAt(kMs).environment, environmentWithLayout("captured"));
 
     auto failing = std::make_shared<EventRecorder>(
-        mainQueue, secureInput, []() -> EnvironmentSnapshot { throw std::runtime_error("no display"); });
+        mainQueue, pollQueue, secureInput, []() -> EnvironmentSnapshot { throw std::runtime_error("no display"); });
     failing->start(nullptr, kStart, std::nullopt);
     EXPECT_TRUE(failing->isRecording());
     EXPECT_EQ(failing->stop(kStart, std::nullopt, std::nullopt, "").environment, EnvironmentSnapshot::empty());
 
-    auto without = std::make_shared<EventRecorder>(mainQueue, secureInput, nullptr);
+    auto without = std::make_shared<EventRecorder>(mainQueue, pollQueue, secureInput, nullptr);
     without->start(nullptr, kStart, std::nullopt);
     EXPECT_EQ(without->stop(kStart, std::nullopt, std::nullopt, "").environment, EnvironmentSnapshot::empty());
 }

@@ -110,20 +110,24 @@ TEST_F(HotkeyManagerConcurrency, EachEscHoldStopsAtMostOnceWhateverTheReleaseRac
     constexpr int kHolds = 200;
     std::vector<std::uint64_t> pressTimes;
     std::atomic<bool> listening{true};
+    std::atomic<int> steps{0};  // of the main thread's clock, half a hold each
     std::thread listener([&] {
         for (int i = 0; i < kHolds; ++i) {
             const TapEvent down = key(true, HotkeyChord::escapeKeyCode);
             pressTimes.push_back(down.timestamp);
             source->push(down);
-            // Around the hold's length, so the release sometimes wins and sometimes loses.
-            const auto wait = std::chrono::microseconds(i % 4 * 1000);
-            std::this_thread::sleep_for(wait);
+            // Zero to three half holds later, so the release sometimes wins and sometimes loses.
+            const int pressedAt = steps;
+            testing::waitUntil([&] { return steps >= pressedAt + i % 4; });
             source->push(key(false, HotkeyChord::escapeKeyCode));
         }
         listening = false;
     });
     // The holds complete on the main thread's clock while releases arrive on the listener's.
-    while (listening.load()) mainQueue->advanceBy(kShortHoldNanos / 2);
+    while (listening.load()) {
+        mainQueue->advanceBy(kShortHoldNanos / 2);
+        ++steps;
+    }
     listener.join();
     // A last hold that nobody releases must fire.
     const TapEvent last = key(true, HotkeyChord::escapeKeyCode);

@@ -6,6 +6,7 @@
 #include "platform/fake/FakeInputSource.h"
 #include "platform/fake/FakeSecureInput.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "platform/fake/ManualTimedQueue.h"
 #include "tests/support/CollectingConsumer.h"
 
 namespace brevanor {
@@ -51,8 +52,8 @@ protected:
     std::shared_ptr<ManualMainQueue> queue = std::make_shared<ManualMainQueue>();
     std::shared_ptr<FakeInputSource> source = std::make_shared<FakeInputSource>();
     std::shared_ptr<InputEventTap> tap = std::make_shared<InputEventTap>(source);
-    std::shared_ptr<EventRecorder> recorder =
-        std::make_shared<EventRecorder>(queue, std::make_shared<FakeSecureInput>(), nullptr);
+    std::shared_ptr<EventRecorder> recorder = std::make_shared<EventRecorder>(
+        queue, std::make_shared<ManualTimedQueue>(), std::make_shared<FakeSecureInput>(), nullptr);
     std::shared_ptr<RecordingController> controller =
         RecordingController::make(tap, queue, recorder, [this] { return now(); });
     std::vector<Seen> seen;

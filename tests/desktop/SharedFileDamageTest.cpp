@@ -9,11 +9,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include <X11/Xlib.h>
 
@@ -70,6 +68,18 @@ protected:
     void type(const std::string& text) const {
         ASSERT_EQ(session_->run("xdotool type --delay 20 " + text + " >/dev/null 2>&1"), 0);
     }
+    // The record shortcut, which starts and stops a recording. A recording stopped by it
+    // holds everything typed before, for the listener reads in the server's order.
+    void pressRecordShortcut() const { ASSERT_EQ(session_->run("xdotool key ctrl+alt+super+r"), 0); }
+    std::vector<std::shared_ptr<const Recording>> savedRecordings() const {
+        return RecordingStore(folder_.path() / "data/Brevanor/Recordings", std::make_shared<InMemoryPreferencesStore>())
+            .list()
+            .entries;
+    }
+    static std::int64_t keyDownsOf(const Recording& recording) {
+        return std::count_if(recording.events.begin(), recording.events.end(),
+                             [](const RecordingEvent& event) { return event.kind() == RecordingEvent::Kind::keyDown; });
+    }
     // Whether the server holds any key down, whoever pressed it.
     static bool anyKeyHeld() {
         Display* display = XOpenDisplay(session_->displayName().c_str());
@@ -82,11 +92,15 @@ protected:
     TemporaryDirectory folder_;
 };
 
-TEST_F(SharedFileDamageTest, TheApplicationKeepsRunning) {
+TEST_F(SharedFileDamageTest, TheApplicationKeepsRunningAndRecording) {
     ChildProcess app = start({BREVANOR_APP_PROGRAM}, "brevanor");
     cutJournalShort();
+    // Recorded after the damage: the listener read every key through it.
+    pressRecordShortcut();
     type("hello");
-    std::this_thread::sleep_for(500ms);
+    pressRecordShortcut();
+    ASSERT_TRUE(waitUntil([&] { return savedRecordings().size() == 1; })) << readFile(folder_.path() / "brevanor.err");
+    EXPECT_EQ(keyDownsOf(*savedRecordings().front()), 5);
     EXPECT_EQ(app.exitStatus(), std::nullopt) << readFile(folder_.path() / "brevanor.err");
     EXPECT_EQ(app.terminate(), 0) << readFile(folder_.path() / "brevanor.err");
 }
@@ -98,15 +112,11 @@ TEST_F(SharedFileDamageTest, ARecordingIsKeptWhole) {
     })) << readFile(folder_.path() / "record.err");
     cutJournalShort();
     type("hello");
-    std::this_thread::sleep_for(200ms);
-    record.sendSignal(SIGINT);
+    pressRecordShortcut();
     ASSERT_EQ(record.waitFor(10s), 0) << readFile(folder_.path() / "record.err");
-    RecordingStore store(folder_.path() / "data/Brevanor/Recordings", std::make_shared<InMemoryPreferencesStore>());
-    const auto recordings = store.list().entries;
+    const auto recordings = savedRecordings();
     ASSERT_EQ(recordings.size(), 1u);
-    EXPECT_EQ(std::count_if(recordings.front()->events.begin(), recordings.front()->events.end(),
-                            [](const RecordingEvent& event) { return event.kind() == RecordingEvent::Kind::keyDown; }),
-              5);
+    EXPECT_EQ(keyDownsOf(*recordings.front()), 5);
 }
 
 // The library folder gone bad while recording (here a file in its place; a
@@ -120,8 +130,7 @@ TEST_F(SharedFileDamageTest, ARecordingTheLibraryCannotTakeIsKeptElsewhere) {
     std::filesystem::remove_all(library);
     std::ofstream(library) << "in the library's way";
     type("hello");
-    std::this_thread::sleep_for(200ms);
-    record.sendSignal(SIGINT);
+    pressRecordShortcut();
     EXPECT_EQ(record.waitFor(10s), 1);
     const std::string said = readFile(folder_.path() / "record.err");
     const auto unsaved = folder_.path() / "state/Brevanor/Unsaved";
@@ -132,9 +141,7 @@ TEST_F(SharedFileDamageTest, ARecordingTheLibraryCannotTakeIsKeptElsewhere) {
     const Recording recording =
         RecordingStore(folder_.path() / "elsewhere", std::make_shared<InMemoryPreferencesStore>()).load(kept);
     EXPECT_EQ(recording.name, "Homeless");
-    EXPECT_EQ(std::count_if(recording.events.begin(), recording.events.end(),
-                            [](const RecordingEvent& event) { return event.kind() == RecordingEvent::Kind::keyDown; }),
-              5);
+    EXPECT_EQ(keyDownsOf(recording), 5);
 }
 
 TEST_F(SharedFileDamageTest, APlayerReleasesEveryKey) {
@@ -150,7 +157,7 @@ TEST_F(SharedFileDamageTest, APlayerReleasesEveryKey) {
     RecordingStore(folder_.path() / "data/Brevanor/Recordings", std::make_shared<InMemoryPreferencesStore>())
         .add(recording);
     ChildProcess play = start({BREVANOR_CLI_PROGRAM, "play", recording.id.toString(), "--yes"}, "play");
-    std::this_thread::sleep_for(700ms);
+    ASSERT_TRUE(waitUntil(anyKeyHeld)) << "the playback is under way";
     cutJournalShort();
     ASSERT_EQ(play.waitFor(15s), 0) << readFile(folder_.path() / "play.err");
     EXPECT_FALSE(anyKeyHeld());

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "cli/ChildProcess.h"
 #include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor {
@@ -37,13 +39,9 @@ struct Placed {
     int centreY() const { return y + height / 2; }
 };
 
+// Each look is a round trip to the server or a screen grab: not too often.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
+    return testing::waitUntil(condition, timeout, 50ms);
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -265,6 +263,20 @@ protected:
         XDestroyImage(image);
         return result;
     }
+    std::vector<unsigned long> pixels(const Placed& window) const {
+        return pixels(window.x, window.y, window.width, window.height);
+    }
+    // Waits until Qt has drawn `window`: more than its background shows.
+    bool waitUntilDrawn(const Placed& window) const {
+        return waitFor([&] {
+            const auto shown = pixels(window);
+            return std::set<unsigned long>(shown.begin(), shown.end()).size() > 2;
+        });
+    }
+    // Waits until what `window` shows differs from `before`.
+    bool waitUntilRedrawn(const Placed& window, const std::vector<unsigned long>& before) const {
+        return waitFor([&] { return pixels(window) != before; });
+    }
 
     int run(const std::string& command) const { return session_->run(command); }
     void click(int x, int y) const {
@@ -318,7 +330,7 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTray
     EXPECT_EQ(shown->x, (1280 - 500) / 2);
     EXPECT_EQ(shown->y, 10);
     screenshot("pill-countdown");
-    std::this_thread::sleep_for(2500ms);  // the countdown of 2 s runs out
+    run("xdotool key ctrl+alt+super+r");  // starts at once, as the pill offers
 
     // The pill takes no click: the window beneath gets it, and the focus.
     click(shown->centreX(), shown->y + 40);
@@ -379,7 +391,7 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTray
     ASSERT_TRUE(waitFor([&] { return (library = windowTitled("Brevanor", 760)).has_value(); }))
         << "the library window opened";
     ASSERT_TRUE(waitFor([&] { return activeWindow() == library->window; }));
-    std::this_thread::sleep_for(500ms);        // drawn
+    ASSERT_TRUE(waitUntilDrawn(*library));
     click(library->x + 100, library->y + 60);  // the row, left of its play button
     // Its editor holds the recording's name, as the document has it.
     click(library->x + 500, library->y + 29);  // the name field
@@ -412,14 +424,15 @@ TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTa
         << "the first launch shows the onboarding";
     EXPECT_EQ(guide->width, 580);
     EXPECT_EQ(guide->height, 480);
-    std::this_thread::sleep_for(500ms);  // drawn
+    ASSERT_TRUE(waitUntilDrawn(*guide));
     screenshot("onboarding-welcome", *guide);
 
     // X11 grants both permissions when the server has the extensions, as Xvfb
     // does: each step shows it and moves on by itself.
     ASSERT_TRUE(waitFor([&] { return activeWindow() == guide->window; })) << "the guide is in front";
+    const auto welcome = pixels(*guide);
     run("xdotool key Return");  // Continue
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(waitUntilRedrawn(*guide, welcome));
     screenshot("onboarding-accessibility", *guide);
     std::this_thread::sleep_for(3500ms);  // two steps of at most 0.5 s + 0.8 s each
     screenshot("onboarding-done", *guide);
@@ -440,7 +453,7 @@ TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTa
     EXPECT_EQ(settings->width, 560);
     EXPECT_EQ(settings->height, 480);
     ASSERT_TRUE(waitFor([&] { return activeWindow() == settings->window; }));
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(waitUntilDrawn(*settings));
     screenshot("settings-general", *settings);
 
     // The login item's toggle is the first row: the autostart entry is written at once.
@@ -450,8 +463,9 @@ TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTa
     EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(autostart); })) << "Open Brevanor at login, at once";
 
     for (const char* tab : {"settings-hotkeys", "settings-playback", "settings-about"}) {
+        const auto before = pixels(*settings);
         run("xdotool key ctrl+Tab");
-        std::this_thread::sleep_for(500ms);
+        EXPECT_TRUE(waitUntilRedrawn(*settings, before)) << tab;
         screenshot(tab, *settings);
     }
 
@@ -488,7 +502,7 @@ TEST_F(BareDesktopTest, EveryKeyIsRecordedTheLibraryComesBackAndAQuitSavesTheRec
     startBrevanor();
     std::optional<Placed> shown;
     ASSERT_TRUE(waitFor([&] { return (shown = library()).has_value(); })) << "without a tray the library opens";
-    std::this_thread::sleep_for(800ms);  // drawn
+    ASSERT_TRUE(waitUntilDrawn(*shown));
     screenshot("library-empty", *shown);
     openTargetWindow();
 
@@ -519,8 +533,14 @@ TEST_F(BareDesktopTest, EveryKeyIsRecordedTheLibraryComesBackAndAQuitSavesTheRec
     ASSERT_TRUE(waitFor([&] { return pill().has_value(); }));
     ASSERT_TRUE(waitFor([&] { return !library().has_value(); }));
     click(520, 220);
+    readTargetEvents();
+    const int typed = targetLetters_;
     run("xdotool type --delay 100 abc");
-    std::this_thread::sleep_for(300ms);
+    // The server has handed the letters out: to the window and to Brevanor's listener alike.
+    ASSERT_TRUE(waitFor([&] {
+        readTargetEvents();
+        return targetLetters_ >= typed + 3;
+    }));
     EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
     brevanor_.reset();
     ASSERT_EQ(recordingFiles().size(), 2u) << "saved when told to quit";

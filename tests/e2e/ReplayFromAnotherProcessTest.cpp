@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tests/e2e/EndToEndFixture.h"
+#include "tests/support/WaitUntil.h"
 
 namespace brevanor {
 namespace {
@@ -45,18 +46,14 @@ protected:
     std::vector<RecordedInput> recordDuringReplay(const std::string& id, const std::string& userScript) {
         const ChildProcess::Options options = session_->childOptions("listening-record");
         ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0"}, options);
-        for (int i = 0; i < 1500 && contents(options.standardError).find("Recording.") == std::string::npos; ++i) {
-            std::this_thread::sleep_for(10ms);
-        }
-        EXPECT_NE(contents(options.standardError).find("Recording."), std::string::npos)
+        EXPECT_TRUE(testing::waitUntil(
+            [&] { return contents(options.standardError).find("Recording.") != std::string::npos; }, 15s))
             << "the recorder did not start";
 
         const auto played = session_->cli({"play", id, "--yes"});
         EXPECT_EQ(played.exitStatus, 0) << played.errors;
-        session_->drive(userScript);
-        // Let the recorder read what the server has sent it before it stops.
-        std::this_thread::sleep_for(300ms);
-        recorder.sendSignal(SIGINT);
+        // Stopped by its shortcut, which the recorder reads after everything before it.
+        session_->drive(userScript + "key ctrl+alt+super+r\n");
         EXPECT_EQ(recorder.waitFor(30s), 0) << contents(options.standardError);
 
         const std::string recorded = contents(options.standardOutput);

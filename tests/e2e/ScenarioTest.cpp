@@ -10,6 +10,7 @@
 
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/e2e/HeldInput.h"
+#include "tests/support/WaitUntil.h"
 
 namespace brevanor {
 namespace {
@@ -159,12 +160,7 @@ TEST_F(EndToEnd, DoubleSpeedKeepsHalfTheTiming) {
 
 TEST_F(EndToEnd, StoppingPlaybackReleasesEverythingItHeld) {
     const auto waitUntilHeld = [&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!serverHoldsInput(server_->displayName())) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return true;
+        return testing::waitUntil([&] { return serverHoldsInput(server_->displayName()); });
     };
     const std::string id = session_->record(
         "mousemove 300 300\nsleep 0.1\n"

@@ -6,13 +6,16 @@
 #include "base/time/MonotonicClock.h"
 #include "core/playback/PlaybackEngine.h"
 #include "platform/fake/FakeInputInjector.h"
-#include "tests/playback/WaitableMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
+#include "platform/fake/ManualTimedQueue.h"
 
 namespace brevanor {
 namespace {
 
 using Type = SyntheticInput::Type;
 constexpr std::uint64_t kMs = 1'000'000;
+constexpr std::uint64_t kSecond = 1'000 * kMs;
+constexpr std::uint64_t kStart = 1'000 * kSecond;  // the clock when a test begins
 
 ScheduledAction keyDownAt(std::uint64_t offset, std::uint16_t code) {
     return {offset, PlaybackAction::keyDown({code, 0})};
@@ -23,34 +26,48 @@ PlaybackOptions repeating(std::optional<std::int64_t> count, std::uint64_t delay
     return PlaybackOptions(1.0, count, delayNanos, CursorMode::absolute, 0);
 }
 
-// Every engine test runs the engine's own queue thread.
-class PlaybackEngineConcurrency : public ::testing::Test {
+// The engine runs on a queue whose clock the test moves; every post is noted
+// with the time it went out, in milliseconds.
+class PlaybackEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         engine_->setOnFinished([this](bool completed) { finished_.push_back(completed); });
         engine_->setOnProgress([this](const PlaybackEngine::Progress& p) { progress_.push_back(p); });
+        injector_->onPost([this](const SyntheticInput&) {
+            postedAtMs_.push_back((queue_->now() - kStart) / kMs);
+            // A post that holds the queue up: the clock runs on meanwhile.
+            if (postedAtMs_.size() == stallAtPost_) queue_->advanceWithoutRunning(stallNanos_);
+        });
     }
 
-    bool waitForFinish(std::size_t count = 1) {
-        return mainQueue_->runUntil([&] { return finished_.size() >= count; });
+    // Moves the engine's clock and then delivers its reports.
+    void advance(std::uint64_t nanos) {
+        queue_->advanceBy(nanos);
+        mainQueue_->runReady();
     }
 
     std::vector<bool> finished_;
     std::vector<PlaybackEngine::Progress> progress_;
+    std::vector<std::uint64_t> postedAtMs_;
+    std::size_t stallAtPost_ = 0;  // 1-based; 0 never stalls
+    std::uint64_t stallNanos_ = 0;
     std::shared_ptr<FakeInputInjector> injector_ = std::make_shared<FakeInputInjector>();
     std::shared_ptr<EventPoster> poster_ = std::make_shared<EventPoster>(injector_);
-    std::shared_ptr<WaitableMainQueue> mainQueue_ = std::make_shared<WaitableMainQueue>();
-    std::shared_ptr<PlaybackEngine> engine_ = PlaybackEngine::make(poster_, mainQueue_);
+    std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<ManualTimedQueue> queue_ = std::make_shared<ManualTimedQueue>(kStart);
+    std::shared_ptr<PlaybackEngine> engine_ = PlaybackEngine::make(poster_, mainQueue_, queue_);
 };
 
-TEST_F(PlaybackEngineConcurrency, StopWhileIdleDoesNothingAndStartWhilePlayingIsIgnored) {
+TEST_F(PlaybackEngineTest, StopWhileIdleDoesNothingAndStartWhilePlayingIsIgnored) {
     engine_->stop();
     EXPECT_FALSE(engine_->isPlaying());
 
     engine_->start({keyDownAt(0, 1), keyUpAt(30 * kMs, 1)}, {});
     EXPECT_TRUE(engine_->isPlaying());
     engine_->start({keyDownAt(0, 2)}, {});
-    ASSERT_TRUE(waitForFinish());
+    advance(29 * kMs);
+    EXPECT_TRUE(engine_->isPlaying());
+    advance(kMs);
     EXPECT_FALSE(engine_->isPlaying());
 
     // An idle stop's onFinished would have come first: the queue keeps order.
@@ -59,53 +76,67 @@ TEST_F(PlaybackEngineConcurrency, StopWhileIdleDoesNothingAndStartWhilePlayingIs
     ASSERT_EQ(posted.size(), 2u);
     EXPECT_EQ(posted[0].keyCode, 1);
     EXPECT_EQ(posted[1].keyCode, 1);
+    EXPECT_EQ(postedAtMs_, (std::vector<std::uint64_t>{0, 30}));
 }
 
-TEST_F(PlaybackEngineConcurrency, RepeatsWaitTheirPauseAfterTheRunsEnd) {
-    const std::uint64_t started = MonotonicClock::now();
-    engine_->start({keyDownAt(0, 1), keyUpAt(10 * kMs, 1), keyDownAt(20 * kMs, 2)}, repeating(2, 300 * kMs));
-    ASSERT_TRUE(waitForFinish());
+// Two runs of actions at 0, 10, 20 and 200 ms with 300 ms between them; the post
+// at `stallAtPost` (1-based, 0: none) holds the queue up for 50 ms.
+struct StallCase {
+    std::size_t stallAtPost;
+    std::vector<std::uint64_t> postedAtMs;
+};
+void PrintTo(const StallCase& c, std::ostream* out) { *out << "stall at post " << c.stallAtPost; }
+
+class PlaybackEngineStallTest : public PlaybackEngineTest, public ::testing::WithParamInterface<StallCase> {};
+
+TEST_P(PlaybackEngineStallTest, OverdueActionsGoOutAtOnceAndEachPauseStartsWhenTheRunEnded) {
+    stallAtPost_ = GetParam().stallAtPost;
+    stallNanos_ = 50 * kMs;
+    engine_->start({keyDownAt(0, 1), keyUpAt(10 * kMs, 1), keyDownAt(20 * kMs, 2), keyDownAt(200 * kMs, 3)},
+                   repeating(2, 300 * kMs));
+    advance(2 * kSecond);
     EXPECT_EQ(finished_, std::vector<bool>{true});
 
-    const auto posted = injector_->posted();
-    // Six actions, then the release of key 2, which the last run left down.
-    ASSERT_EQ(posted.size(), 7u);
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(posted[i].input, posted[i + 3].input);
-    // The pause counts from the end of the run, even when its last action went out late.
-    EXPECT_GE(posted[3].atNanos - posted[2].atNanos, 300 * kMs);
-    // Nothing goes out before its time; a late first action does not push the others back.
-    EXPECT_GE(posted[1].atNanos - started, 10 * kMs);
-    EXPECT_EQ(posted[6].input.type, Type::keyUp);
-    EXPECT_EQ(posted[6].input.keyCode, 2);
+    const auto posted = injector_->postedInputs();
+    // Eight actions, then the releases of keys 2 and 3, which the last run left down.
+    ASSERT_EQ(posted.size(), 10u);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(posted[i], posted[i + 4]);
+    EXPECT_EQ(posted[8].type, Type::keyUp);
+    EXPECT_EQ(posted[9].type, Type::keyUp);
+    EXPECT_EQ(postedAtMs_, GetParam().postedAtMs);
 }
 
-TEST_F(PlaybackEngineConcurrency, EndlessRepeatsRunUntilStoppedWithoutATotal) {
+INSTANTIATE_TEST_SUITE_P(
+    Stalls, PlaybackEngineStallTest,
+    ::testing::Values(StallCase{0, {0, 10, 20, 200, 500, 510, 520, 700, 700, 700}},
+                      // The two overdue actions go out together; the rest keep their place on the anchor.
+                      StallCase{1, {0, 50, 50, 200, 500, 510, 520, 700, 700, 700}},
+                      // The pause counts from when the run's last action went out, late.
+                      StallCase{4, {0, 10, 20, 200, 550, 560, 570, 750, 750, 750}}));
+
+TEST_F(PlaybackEngineTest, EndlessRepeatsRunUntilStoppedWithoutATotal) {
     engine_->start({keyDownAt(0, 1), keyUpAt(5 * kMs, 1)}, repeating(std::nullopt));
-    ASSERT_TRUE(injector_->waitUntilPosted(8));
+    advance(18 * kMs);
     engine_->stop();
-    ASSERT_TRUE(waitForFinish());
+    advance(0);
     EXPECT_EQ(finished_, std::vector<bool>{false});
-
-    ASSERT_GE(progress_.size(), 4u);
-    for (std::size_t i = 0; i < progress_.size(); ++i) {
-        EXPECT_EQ(progress_[i].repeatTotal, std::nullopt);
-        if (i > 0) {
-            EXPECT_GE(progress_[i].repeatIndex, progress_[i - 1].repeatIndex);
-        }
-    }
-    EXPECT_GE(progress_.back().repeatIndex, 4);
+    // Runs start at 0, 5, 10 and 15 ms; the stop comes with key 1 down.
+    EXPECT_EQ(injector_->postedCount(), 8u);
+    EXPECT_EQ(progress_, (std::vector<PlaybackEngine::Progress>{
+                             {1, std::nullopt, 0}, {2, std::nullopt, 0}, {3, std::nullopt, 0}, {4, std::nullopt, 0}}));
 }
 
-TEST_F(PlaybackEngineConcurrency, StopMidRunReleasesWhatIsHeldAndPostsNothingMore) {
+TEST_F(PlaybackEngineTest, StopMidRunReleasesWhatIsHeldAndPostsNothingMore) {
     engine_->start({{0, PlaybackAction::mouseDown({MouseButton::left, 0, 5, 6, 1, 0})},
                     keyDownAt(10 * kMs, 12),
                     {20 * kMs, PlaybackAction::flagsChanged({56, 0x20000, true})},
                     keyUpAt(10'000 * kMs, 12)},
                    {});
-    ASSERT_TRUE(injector_->waitUntilPosted(3));
+    advance(20 * kMs);
+    ASSERT_EQ(injector_->postedCount(), 3u);
     engine_->stop();
     EXPECT_FALSE(engine_->isPlaying());
-    ASSERT_TRUE(waitForFinish());
+    advance(20'000 * kMs);
     EXPECT_EQ(finished_, std::vector<bool>{false});
 
     const auto posted = injector_->postedInputs();
@@ -118,60 +149,28 @@ TEST_F(PlaybackEngineConcurrency, StopMidRunReleasesWhatIsHeldAndPostsNothingMor
 
     // The engine plays again after a stop.
     engine_->start({keyDownAt(0, 3), keyUpAt(kMs, 3)}, {});
-    ASSERT_TRUE(waitForFinish(2));
+    advance(kMs);
     EXPECT_EQ(finished_, (std::vector<bool>{false, true}));
     EXPECT_EQ(injector_->postedCount(), 8u);
 }
 
-TEST_F(PlaybackEngineConcurrency, LateWakeUpPostsEveryOverdueActionTogetherInOrder) {
-    // The first post holds the engine's queue for 50 ms.
-    injector_->onPost([stalled = std::make_shared<bool>(false)](const SyntheticInput&) {
-        if (!std::exchange(*stalled, true)) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    });
-    std::vector<ScheduledAction> actions;
-    for (std::uint16_t i = 0; i < 5; ++i) actions.push_back(keyDownAt(i * 10 * kMs, i));
-    actions.push_back(keyDownAt(200 * kMs, 5));
-    const std::uint64_t started = MonotonicClock::now();
-    engine_->start(actions, {});
-    ASSERT_TRUE(waitForFinish());
-
-    const auto posted = injector_->posted();
-    ASSERT_EQ(posted.size(), 6u + 6u);  // the actions, then the releases of the six keys
-    for (std::uint16_t i = 0; i < 6; ++i) EXPECT_EQ(posted[i].input.keyCode, i);
-    EXPECT_GE(posted[1].atNanos - posted[0].atNanos, 50 * kMs);
-    // Due 30 ms apart, posted in one catch-up tick.
-    EXPECT_LT(posted[4].atNanos - posted[1].atNanos, 10 * kMs);
-    // Later actions keep their place on the anchor: not shifted by the stall.
-    EXPECT_GE(posted[5].atNanos - started, 200 * kMs);
-    EXPECT_LT(posted[5].atNanos - posted[0].atNanos, 240 * kMs);
-}
-
-TEST_F(PlaybackEngineConcurrency, ProgressStartsEachRunAtOnceAndComesAtMostEvery100Ms) {
+TEST_F(PlaybackEngineTest, ProgressStartsEachRunAtOnceAndComesEvery100Ms) {
     std::vector<ScheduledAction> actions;
     for (std::uint16_t i = 0; i < 36; ++i) actions.push_back({i * 10 * kMs, PlaybackAction::moveCursor(i, i)});
     engine_->start(actions, repeating(2));
-    ASSERT_TRUE(waitForFinish());
-
-    ASSERT_FALSE(progress_.empty());
-    EXPECT_EQ(progress_.front(), (PlaybackEngine::Progress{1, 2, 0}));
-    bool sawSecondRun = false;
-    for (std::size_t i = 1; i < progress_.size(); ++i) {
-        EXPECT_EQ(progress_[i].repeatTotal, 2);
-        if (progress_[i].repeatIndex != progress_[i - 1].repeatIndex) {
-            EXPECT_EQ(progress_[i], (PlaybackEngine::Progress{2, 2, 0}));
-            sawSecondRun = true;
-        } else {
-            EXPECT_GE(progress_[i].elapsedNanos - progress_[i - 1].elapsedNanos, 100 * kMs);
-        }
+    advance(kSecond);
+    EXPECT_EQ(finished_, std::vector<bool>{true});
+    std::vector<PlaybackEngine::Progress> expected;
+    for (std::int64_t run : {1, 2}) {
+        for (std::uint64_t elapsed : {0, 100, 200, 300}) expected.push_back({run, 2, elapsed * kMs});
     }
-    EXPECT_TRUE(sawSecondRun);
-    EXPECT_LE(progress_.size(), 2u * 4u);
+    EXPECT_EQ(progress_, expected);
 }
 
-TEST_F(PlaybackEngineConcurrency, EmptyListFinishesAtOnceReleasingWhatIsHeld) {
+TEST_F(PlaybackEngineTest, EmptyListFinishesAtOnceReleasingWhatIsHeld) {
     poster_->perform(PlaybackAction::keyDown({9, 0}));
     engine_->start({}, {});
-    ASSERT_TRUE(waitForFinish());
+    advance(0);
     EXPECT_EQ(finished_, std::vector<bool>{true});
     EXPECT_TRUE(progress_.empty());
     const auto posted = injector_->postedInputs();
@@ -180,67 +179,65 @@ TEST_F(PlaybackEngineConcurrency, EmptyListFinishesAtOnceReleasingWhatIsHeld) {
     EXPECT_EQ(posted[1].keyCode, 9);
 }
 
-TEST_F(PlaybackEngineConcurrency, LongestPauseWaitsIdleAndStopsAtOnce) {
+TEST_F(PlaybackEngineTest, RepeatCountsAreClampedAndTheLongestPauseWaitsItsHour) {
     RecordingSettings settings;
+    settings.repeatCount = 0;  // plays once
+    engine_->start({keyDownAt(0, 1), keyUpAt(kMs, 1)}, PlaybackOptions(settings));
+    advance(kMs);
+    EXPECT_EQ(finished_, std::vector<bool>{true});
+
     settings.repeatCount = 20'000;
     settings.delayBetweenRepeatsSec = 3600;
     engine_->start({keyDownAt(0, 1), keyUpAt(kMs, 1)}, PlaybackOptions(settings));
-    ASSERT_TRUE(mainQueue_->runUntil([&] { return !progress_.empty() && progress_.back().repeatIndex == 2; }));
+    advance(kMs);
     EXPECT_EQ(progress_.back(), (PlaybackEngine::Progress{2, 9999, 0}));
-
+    advance(3600 * kSecond - kMs);
+    EXPECT_EQ(injector_->postedCount(), 4u);
+    advance(kMs);
+    EXPECT_EQ(injector_->postedCount(), 5u);
     engine_->stop();
-    ASSERT_TRUE(waitForFinish());
-    EXPECT_EQ(finished_, std::vector<bool>{false});
-    EXPECT_EQ(injector_->postedCount(), 2u);
+    advance(0);
+    EXPECT_EQ(finished_, (std::vector<bool>{true, false}));
 }
 
-TEST_F(PlaybackEngineConcurrency, RepeatCountZeroPlaysOnce) {
-    RecordingSettings settings;
-    settings.repeatCount = 0;
-    engine_->start({keyDownAt(0, 1), keyUpAt(kMs, 1)}, PlaybackOptions(settings));
-    ASSERT_TRUE(waitForFinish());
-    EXPECT_EQ(finished_, std::vector<bool>{true});
-    EXPECT_EQ(injector_->postedCount(), 2u);
-}
-
-TEST_F(PlaybackEngineConcurrency, DeadlinesPastTheClockRangeNeverFire) {
+TEST_F(PlaybackEngineTest, DeadlinesPastTheClockRangeNeverFire) {
     engine_->start({keyDownAt(0, 1), keyUpAt(std::numeric_limits<std::uint64_t>::max() - 10, 1)}, {});
-    ASSERT_TRUE(injector_->waitUntilPosted(1));
     // A deadline that wrapped around would be in the past and fire at once.
-    EXPECT_FALSE(injector_->waitUntilPosted(2, std::chrono::milliseconds(50)));
+    advance(std::numeric_limits<std::uint64_t>::max() / 2);
+    EXPECT_EQ(injector_->postedCount(), 1u);
     engine_->stop();
-    ASSERT_TRUE(waitForFinish());
+    advance(0);
     const auto posted = injector_->postedInputs();
     ASSERT_EQ(posted.size(), 2u);
     EXPECT_EQ(posted[1].type, Type::keyUp);  // the stop's release
 }
 
-TEST_F(PlaybackEngineConcurrency, StopsFromManyThreadsFinishOnce) {
-    engine_->start({keyDownAt(0, 1), keyUpAt(10'000 * kMs, 1)}, {});
-    ASSERT_TRUE(injector_->waitUntilPosted(1));
-    std::vector<std::thread> stoppers;
-    for (int i = 0; i < 4; ++i) stoppers.emplace_back([this] { engine_->stop(); });
-    for (auto& t : stoppers) t.join();
-    ASSERT_TRUE(waitForFinish());
-    mainQueue_->runUntil([] { return false; }, std::chrono::milliseconds(20));
-    EXPECT_EQ(finished_, std::vector<bool>{false});
-    EXPECT_EQ(injector_->postedCount(), 2u);
-}
-
-TEST_F(PlaybackEngineConcurrency, DestroyingTheEngineWhilePlayingReleasesEverything) {
+TEST_F(PlaybackEngineTest, DestroyingTheEngineWhilePlayingReleasesEverything) {
     engine_->start({{0, PlaybackAction::mouseDown({MouseButton::right, 1, 1, 2, 1, 0})},
                     {10'000 * kMs, PlaybackAction::mouseUp({MouseButton::right, 1, 1, 2, 1, 0})}},
                    {});
-    ASSERT_TRUE(injector_->waitUntilPosted(1));
-    // The last owner may be a step running on the engine's queue; the release follows from there.
+    advance(0);
     engine_.reset();
-    ASSERT_TRUE(injector_->waitUntilPosted(2));
     const auto posted = injector_->postedInputs();
     ASSERT_EQ(posted.size(), 2u);
     EXPECT_EQ(posted[1].type, Type::mouseUp);
     EXPECT_EQ(posted[1].buttonNumber, 1);
-    mainQueue_->runReady();
+    advance(20'000 * kMs);
+    EXPECT_EQ(injector_->postedCount(), 2u);
     EXPECT_TRUE(finished_.empty());
+}
+
+class PlaybackEngineConcurrency : public PlaybackEngineTest {};
+
+TEST_F(PlaybackEngineConcurrency, StopsFromManyThreadsFinishOnce) {
+    engine_->start({keyDownAt(0, 1), keyUpAt(10'000 * kMs, 1)}, {});
+    advance(0);
+    std::vector<std::thread> stoppers;
+    for (int i = 0; i < 4; ++i) stoppers.emplace_back([this] { engine_->stop(); });
+    for (auto& t : stoppers) t.join();
+    advance(20'000 * kMs);
+    EXPECT_EQ(finished_, std::vector<bool>{false});
+    EXPECT_EQ(injector_->postedCount(), 2u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <limits>
 #include <map>
 #include <random>
@@ -9,10 +10,11 @@
 #include <thread>
 
 #include "base/time/MonotonicClock.h"
+#include "core/dispatch/SerialQueue.h"
 #include "core/playback/PlaybackEngine.h"
 #include "core/playback/PlaybackTimeline.h"
 #include "platform/fake/FakeInputInjector.h"
-#include "tests/playback/WaitableMainQueue.h"
+#include "platform/fake/ManualMainQueue.h"
 
 namespace brevanor {
 namespace {
@@ -87,6 +89,13 @@ std::set<std::pair<int, std::int64_t>> stillHeld(const std::vector<SyntheticInpu
     return held;
 }
 
+// Returns once `queue` has run everything submitted before.
+void drain(SerialQueue& queue) {
+    std::promise<void> drained;
+    queue.async([&drained] { drained.set_value(); });
+    drained.get_future().wait();
+}
+
 void spinUntil(std::uint64_t deadline) {
     while (MonotonicClock::now() < deadline) std::this_thread::yield();
 }
@@ -117,13 +126,10 @@ TEST(PlaybackStopConcurrency, RandomStopsReleaseEveryPressAndPostNothingAfterFin
         spinUntil(MonotonicClock::now() + (*state >> 33) % (100 * kUs));
     });
     auto poster = std::make_shared<EventPoster>(injector);
-    auto mainQueue = std::make_shared<WaitableMainQueue>();
+    auto mainQueue = std::make_shared<ManualMainQueue>();
     std::map<int, int> finishedCalls;  // trial -> onFinished calls
-    auto engine = PlaybackEngine::make(poster, mainQueue);
-    const auto ownInputs = [&](std::size_t first) {
-        const auto all = injector->postedInputs();
-        return std::vector<SyntheticInput>(all.begin() + first, all.end());
-    };
+    auto queue = std::make_shared<SerialQueue>("com.brevanor.test.playback", SerialQueue::Priority::userInteractive);
+    auto engine = PlaybackEngine::make(poster, mainQueue, queue);
 
     struct TrialPosts {
         std::size_t first = 0;      // the trial's first post
@@ -164,22 +170,23 @@ TEST(PlaybackStopConcurrency, RandomStopsReleaseEveryPressAndPostNothingAfterFin
         for (auto& stopper : stoppers) stopper.join();
 
         if (engine) {
-            ASSERT_TRUE(mainQueue->runUntil([&] { return finishedCalls[trial] > 0; })) << "trial " << trial;
+            // The end is decided on the engine's queue, which then reports it to the main queue.
+            while (engine->isPlaying() && MonotonicClock::now() < startedAt + 10'000'000'000) std::this_thread::yield();
+            drain(*queue);
+            mainQueue->runReady();
+            ASSERT_GT(finishedCalls[trial], 0) << "trial " << trial;
         } else {
             // A step under way may hold the last reference: it ends, then the engine releases
             // from the queue's thread.
-            while ((!destroyed.expired() || !stillHeld(ownInputs(first)).empty()) &&
-                   MonotonicClock::now() < startedAt + 10'000'000'000) {
-                std::this_thread::yield();
-            }
-            engine = PlaybackEngine::make(poster, mainQueue);
+            drain(*queue);
+            ASSERT_TRUE(destroyed.expired()) << "trial " << trial;
+            engine = PlaybackEngine::make(poster, mainQueue, queue);
         }
         const std::size_t end = injector->postedCount();
         trials.push_back(
             {first, end, std::min(end, *std::min_element(countsAfterStop.begin(), countsAfterStop.end()))});
     }
-    // A stray step of the last playback would have posted by now.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    drain(*queue);  // a stray step of the last playback would have posted by then
     mainQueue->runReady();
 
     const auto posted = injector->postedInputs();

@@ -9,6 +9,7 @@
 
 #include "base/platform/PlatformServices.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor::testing {
@@ -28,7 +29,7 @@ TEST(X11PlatformServices, MakesEveryServiceForTheDisplay) {
     }));
     EXPECT_TRUE(services.injector->post({.type = SyntheticInput::Type::keyDown, .keyCode = 0}));
     EXPECT_TRUE(services.injector->post({.type = SyntheticInput::Type::keyUp, .keyCode = 0}));
-    for (int i = 0; i < 1000 && synthetic == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(testing::waitUntil([&] { return synthetic > 0; }));
     services.inputSource->stop();
     EXPECT_EQ(synthetic, 1);
 }

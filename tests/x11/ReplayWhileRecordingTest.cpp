@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include <X11/Xlib.h>
 
@@ -15,15 +13,17 @@
 #include "base/time/MonotonicClock.h"
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
+#include "core/dispatch/SerialQueue.h"
 #include "core/playback/EventPoster.h"
 #include "core/playback/PlaybackEngine.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "platform/fake/ManualTimedQueue.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor::testing {
 namespace {
 
-using namespace std::chrono_literals;
 constexpr std::uint64_t kMillisecond = 1'000'000;
 
 // Keys and buttons the server holds down now, as any other client sees them.
@@ -68,9 +68,10 @@ protected:
         services_ = makePlatformServices(mainQueue_);
         tap_ = std::make_shared<InputEventTap>(services_.inputSource);
         tap_->start();
-        recorder_ = std::make_shared<EventRecorder>(mainQueue_, services_.secureInput,
-                                                    [] { return EnvironmentSnapshot::empty(); });
-        engine_ = PlaybackEngine::make(std::make_shared<EventPoster>(services_.injector), mainQueue_);
+        recorder_ = std::make_shared<EventRecorder>(mainQueue_, std::make_shared<ManualTimedQueue>(),
+                                                    services_.secureInput, [] { return EnvironmentSnapshot::empty(); });
+        engine_ = PlaybackEngine::make(std::make_shared<EventPoster>(services_.injector), mainQueue_,
+                                       std::make_shared<SerialQueue>("com.brevanor.test.playback"));
         engine_->setOnFinished([this](bool completed) {
             finished_ = true;
             completed_ = completed;
@@ -83,15 +84,19 @@ protected:
 
     // Drains the main queue until playback has reported its end.
     bool waitForFinish() {
-        for (int i = 0; i < 1000 && !finished_; ++i) {
-            mainQueue_.get()->runReady();
-            std::this_thread::sleep_for(5ms);
-        }
-        return finished_;
+        return waitUntil([&] {
+            mainQueue_->runReady();
+            return finished_;
+        });
     }
 
-    // Lets the listener deliver what the server has sent so far.
-    void settle() { std::this_thread::sleep_for(300ms); }
+    // Waits until the server holds no key or button down, as another client sees it.
+    bool waitUntilNothingHeld() {
+        return waitUntil([&] {
+            const HeldInput held = heldInput(session_.displayName());
+            return held.keys == 0 && held.buttons == 0;
+        });
+    }
 
     XvfbSession session_;
     std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
@@ -108,10 +113,10 @@ TEST_F(ReplayWhileRecording, RecordsTheUserButNothingOfTheReplay) {
     engine_->start(pressesWithoutReleases(), PlaybackOptions{});
     ASSERT_TRUE(waitForFinish());
     EXPECT_TRUE(completed_);
-    settle();
-    // Another program's input during the same recording is the user's and is kept.
+    // Another program's input during the same recording is the user's and is kept. The
+    // server sends it after the replay's events, so once it is in, so is all of the replay.
     ASSERT_EQ(session_.run("xdotool key z"), 0);
-    settle();
+    ASSERT_TRUE(waitUntil([&] { return recorder_->eventCount() >= 2; }));
     const Recording recording = recorder_->stop(MonotonicClock::now(), std::nullopt, std::nullopt, "");
 
     std::vector<RecordingEvent> input;
@@ -126,25 +131,18 @@ TEST_F(ReplayWhileRecording, RecordsTheUserButNothingOfTheReplay) {
 TEST_F(ReplayWhileRecording, EveryPressIsReleasedWhenPlaybackEnds) {
     engine_->start(pressesWithoutReleases(), PlaybackOptions{});
     ASSERT_TRUE(waitForFinish());
-    settle();
-    const HeldInput held = heldInput(session_.displayName());
-    EXPECT_EQ(held.keys, 0);
-    EXPECT_EQ(held.buttons, 0u);
+    EXPECT_TRUE(waitUntilNothingHeld());
 }
 
 TEST_F(ReplayWhileRecording, EveryPressIsReleasedWhenPlaybackIsStopped) {
     std::vector<ScheduledAction> actions = pressesWithoutReleases();
     actions.push_back({60 * 1000 * kMillisecond, PlaybackAction::moveCursor(10, 10)});  // a minute later
     engine_->start(actions, PlaybackOptions{});
-    std::this_thread::sleep_for(300ms);
-    EXPECT_GT(heldInput(session_.displayName()).keys, 0);  // A, S and Shift are down now
+    ASSERT_TRUE(waitUntil([&] { return heldInput(session_.displayName()).keys == 3; }));  // A, S and Shift
     engine_->stop();
     ASSERT_TRUE(waitForFinish());
     EXPECT_FALSE(completed_);
-    settle();
-    const HeldInput held = heldInput(session_.displayName());
-    EXPECT_EQ(held.keys, 0);
-    EXPECT_EQ(held.buttons, 0u);
+    EXPECT_TRUE(waitUntilNothingHeld());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11KeyCodeMap.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
@@ -51,12 +52,10 @@ protected:
     }
     // Waits (generously) until `count` presses reached the handler through the main queue.
     bool waitForPresses(std::size_t count) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (pressed_.size() < count && std::chrono::steady_clock::now() < deadline) {
+        return testing::waitUntil([&] {
             mainQueue_->runReady();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return pressed_.size() >= count;
+            return pressed_.size() >= count;
+        });
     }
 
     Display* display_ = nullptr;
@@ -105,13 +104,10 @@ TEST_F(X11HotKeyServiceConcurrency, WhileTheChordIsHeldTheKeyboardIsFreeForOther
     ASSERT_TRUE(waitForPresses(1));
     // Had the service kept the grab its press started, the keys a playback types now
     // would go to the service instead of the focused window, and this grab would fail.
-    int status = AlreadyGrabbed;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (status != GrabSuccess && std::chrono::steady_clock::now() < deadline) {
-        status = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        if (status != GrabSuccess) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(status, GrabSuccess);
+    EXPECT_TRUE(testing::waitUntil([&] {
+        return XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+               GrabSuccess;
+    }));
     XUngrabKeyboard(display_, CurrentTime);
     key(XK_r, false);
     key(XK_Alt_L, false);
@@ -187,10 +183,7 @@ TEST_F(X11HotKeyServiceConcurrency, PressesAfterTheServiceIsGoneAreDropped) {
     ASSERT_EQ(service_->registerHotKey(1, {kR, kControl | kOption}), 0);
     pressChord(XK_r);
     // Wait until the press is queued, then destroy the service before the queue runs.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (mainQueue_->pendingCount() == 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    ASSERT_TRUE(testing::waitUntil([&] { return mainQueue_->pendingCount() > 0; }));
     ASSERT_EQ(mainQueue_->pendingCount(), 1u);
     service_.reset();
     mainQueue_->runReady();

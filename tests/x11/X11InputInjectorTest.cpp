@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -22,6 +22,7 @@
 #include "platform/x11/X11InputInjector.h"
 #include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11KeyCodeMap.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/TapEventCollector.h"
 #include "tests/x11/XvfbSuite.h"
 
@@ -30,7 +31,6 @@ namespace {
 
 using Kind = TapEvent::Kind;
 using Type = SyntheticInput::Type;
-using Clock = std::chrono::steady_clock;
 
 SyntheticInput move(double x, double y) { return {.type = Type::mouseMoved, .x = x, .y = y}; }
 SyntheticInput button(Type type, double x, double y, MouseButton b = MouseButton::left, std::int64_t number = 0) {
@@ -323,15 +323,10 @@ TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
 
     kill(poster, SIGKILL);
     waitpid(poster, nullptr, 0);
-    const auto killedAt = Clock::now();
-    int held = -1;
-    while (Clock::now() - killedAt < std::chrono::seconds(10)) {
-        held = heldByXTest(session.displayName());
-        if (held == 0) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    const auto releasedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killedAt);
-    EXPECT_EQ(held, 0);
+    const auto killedAt = std::chrono::steady_clock::now();
+    EXPECT_TRUE(testing::waitUntil([&] { return heldByXTest(session.displayName()) == 0; }));
+    const auto releasedAfter =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - killedAt);
     RecordProperty("releasedAfterMs", static_cast<int>(releasedAfter.count()));
     // The guardian's releases are noted in the journal like the presses: nothing of it reads as the user's.
     const auto events = collector.waitForNonMoves(4);
@@ -345,8 +340,7 @@ TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
         std::string pid, name, state;
         return !(status >> pid >> name >> state) || state == "Z";
     };
-    for (int i = 0; i < 1000 && !hasLeft(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(hasLeft()) << "guardian " << guardian << " still runs";
+    EXPECT_TRUE(testing::waitUntil(hasLeft)) << "guardian " << guardian << " still runs";
 }
 
 // The harness logger, run as the outside observer it is.
@@ -357,19 +351,12 @@ public:
         int output = -1;
         pid_ = spawnWithOutput({BREVANOR_HARNESS_LOGGER, "--display", displayName, "--output", path}, output);
         close(output);
-        struct stat info {};
-        for (int i = 0; i < 1000 && stat(path.c_str(), &info) != 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        testing::waitUntil([&] { return std::filesystem::exists(path); });
     }
     ~HarnessLoggerProcess() { stop(); }
     // The lines other than moves, once there are `count` of them.
     std::vector<std::string> linesOnceThereAre(std::size_t count) {
-        for (int i = 0; i < 2000; ++i) {
-            const auto lines = read();
-            if (lines.size() >= count) return lines;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        testing::waitUntil([&] { return read().size() >= count; }, std::chrono::seconds(20));
         return read();
     }
     void stop() {

@@ -12,6 +12,7 @@
 
 #include "base/time/MonotonicClock.h"
 #include "platform/x11/X11InputSource.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/TapEventCollector.h"
 #include "tests/x11/XvfbSuite.h"
 
@@ -222,7 +223,7 @@ TEST_F(X11Listening, AClickStaysWhereItHappenedWhenThePointerJumpsAwayAtOnce) {
     poster.button(1, true);
     poster.warpTo(600, 500);
     poster.flush();  // and no round trip, which would make the server send what it recorded
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(collector_.waitForNonMoves(1).size(), 1u);  // the press arrived with the pointer gone
     poster.button(1, false);
     poster.sync();
     const auto events = collector_.waitForNonMoves(2);
@@ -257,11 +258,11 @@ TEST_F(X11ListeningConcurrency, ABurstOf5000EventsArrivesWholeAndInOrder) {
 }
 
 TEST_F(X11ListeningConcurrency, AStalledListenerStillPlacesEveryEventWhereItHappened) {
-    // The sink holds the listener up on the first event while moves and clicks keep coming.
+    // The sink holds the listener up on the first event until all the moves and clicks were posted.
     source_->stop();
-    std::atomic<bool> stalled = false;
+    std::atomic<bool> stalled = false, posted = false;
     ASSERT_TRUE(source_->start([&, sink = collector_.sink()](const TapEvent& event) {
-        if (!stalled.exchange(true)) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        if (!stalled.exchange(true)) waitUntil([&] { return posted.load(); });
         sink(event);
     }));
     OutsidePoster poster(session_->displayName());
@@ -275,6 +276,7 @@ TEST_F(X11ListeningConcurrency, AStalledListenerStillPlacesEveryEventWhereItHapp
         poster.button(1 + 2 * (i % 2), false);
     }
     poster.sync();
+    posted = true;
     auto events = collector_.waitUntil([](const auto& all) { return all.size() >= 161; });
     std::erase_if(events, [&](const TapEvent& event) { return event.location == start; });
     ASSERT_EQ(events.size(), 160u);
@@ -291,19 +293,22 @@ TEST_F(X11ListeningConcurrency, AStalledListenerStillPlacesEveryEventWhereItHapp
 
 TEST_F(X11ListeningConcurrency, NothingArrivesOnceStopReturnsAndAStopCanBeUndone) {
     std::atomic<bool> posting = true;
+    std::atomic<int> roundTrips = 0;
     std::thread outside([&] {
         OutsidePoster poster(session_->displayName());
         while (posting) {
             poster.key(38, true);
             poster.key(38, false);
             poster.sync();
+            ++roundTrips;
         }
     });
     collector_.waitUntil([](const auto& all) { return all.size() >= 200; });
     source_->stop();
     const std::size_t atStop = collector_.events().size();
     EXPECT_GE(atStop, 200u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // input keeps coming meanwhile
+    const int roundTripsAtStop = roundTrips;
+    ASSERT_TRUE(waitUntil([&] { return roundTrips >= roundTripsAtStop + 100; }));  // input keeps coming
     EXPECT_EQ(collector_.events().size(), atStop);
 
     ASSERT_TRUE(source_->start(collector_.sink()));

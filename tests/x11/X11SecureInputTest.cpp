@@ -6,20 +6,13 @@
 #include <X11/Xlib.h>
 
 #include "platform/x11/X11SecureInput.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
 
-// Polls `condition` until it holds or a generous deadline passes: the state
-// arrives on the service's own thread.
-bool eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return condition();
-}
+using testing::waitUntil;  // the state arrives on the service's own thread
 
 class X11SecureInputConcurrency : public testing::XvfbSuite {
 protected:
@@ -68,14 +61,14 @@ protected:
 TEST_F(X11SecureInputConcurrency, OnWhileAClientHoldsTheKeyboard) {
     EXPECT_FALSE(secureInput_->isSecureInputEnabled());
     ASSERT_TRUE(grab(DefaultRootWindow(display_)));  // a screen locker's grab
-    EXPECT_TRUE(eventually([&] { return secureInput_->isSecureInputEnabled(); }));
+    EXPECT_TRUE(waitUntil([&] { return secureInput_->isSecureInputEnabled(); }));
     ungrab();
-    EXPECT_TRUE(eventually([&] { return !secureInput_->isSecureInputEnabled(); }));
+    EXPECT_TRUE(waitUntil([&] { return !secureInput_->isSecureInputEnabled(); }));
 
     ASSERT_TRUE(grab(window_));  // a prompt that grabs on its own, focused window
-    EXPECT_TRUE(eventually([&] { return secureInput_->isSecureInputEnabled(); }));
+    EXPECT_TRUE(waitUntil([&] { return secureInput_->isSecureInputEnabled(); }));
     ungrab();
-    EXPECT_TRUE(eventually([&] { return !secureInput_->isSecureInputEnabled(); }));
+    EXPECT_TRUE(waitUntil([&] { return !secureInput_->isSecureInputEnabled(); }));
 }
 
 TEST_F(X11SecureInputConcurrency, AskingDisturbsNobody) {
@@ -91,11 +84,11 @@ TEST_F(X11SecureInputConcurrency, AFocusChangeDuringAGrabKeepsItOn) {
     XSelectInput(display_, other, FocusChangeMask);
     XMapWindow(display_, other);
     ASSERT_TRUE(grab(DefaultRootWindow(display_)));
-    EXPECT_TRUE(eventually([&] { return secureInput_->isSecureInputEnabled(); }));
+    EXPECT_TRUE(waitUntil([&] { return secureInput_->isSecureInputEnabled(); }));
     XSetInputFocus(display_, other, RevertToParent, CurrentTime);
     XSync(display_, False);
     ungrab();
-    EXPECT_TRUE(eventually([&] { return !secureInput_->isSecureInputEnabled(); }));
+    EXPECT_TRUE(waitUntil([&] { return !secureInput_->isSecureInputEnabled(); }));
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     XDestroyWindow(display_, other);
     XSync(display_, False);

@@ -14,27 +14,18 @@
 #include "platform/x11/X11Applications.h"
 #include "platform/x11/X11WindowAccess.h"
 #include "platform/x11/X11WorkspaceService.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor {
 namespace {
 
+using testing::waitUntil;  // the window manager runs on its own
 using testing::XvfbSession;
 
 // The test's windows claim to belong to another process: this process's own
 // windows are Brevanor's. The parent process is one that surely runs.
 const std::int32_t kOtherProcess = static_cast<std::int32_t>(getppid());
-
-// Polls `condition` until it holds or a generous deadline passes (the window manager runs on its own).
-bool eventually(const std::function<bool()>& condition,
-                std::chrono::steady_clock::duration timeout = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
-}
 
 // A top-level window the test owns, on the test's own connection.
 class TestWindow {
@@ -142,7 +133,7 @@ protected:
             if (data) XFree(data);
             return count == 4;
         };
-        for (int attempt = 0; attempt < 5 && !eventually(managed, std::chrono::seconds(2)); ++attempt) {
+        for (int attempt = 0; attempt < 50 && !waitUntil(managed, std::chrono::milliseconds(100)); ++attempt) {
             XUnmapWindow(display_, id);
             XMapWindow(display_, id);
             XSync(display_, False);
@@ -150,7 +141,7 @@ protected:
         EXPECT_TRUE(managed()) << "the window manager did not take the window";
         // openbox gives new windows the focus, except sometimes the first one after it started.
         if (applications_->ewmh().activeWindow() != id) applications_->ewmh().requestActivation(id);
-        EXPECT_TRUE(eventually([&] { return applications_->ewmh().activeWindow() == id; }));
+        EXPECT_TRUE(waitUntil([&] { return applications_->ewmh().activeWindow() == id; }));
         return window;
     }
 
@@ -259,7 +250,7 @@ TEST_F(X11WindowAccessTest, ActivationBringsAnotherApplicationsWindowForward) {
     ASSERT_EQ(workspace_->frontmostApplication()->appId, "SecondApp");
     workspace_->activate(self("FirstApp"));
     // Both windows belong to this process: the application id tells them apart.
-    EXPECT_TRUE(eventually([&] { return applications_->ewmh().activeWindow() == first->id(); }));
+    EXPECT_TRUE(waitUntil([&] { return applications_->ewmh().activeWindow() == first->id(); }));
 }
 
 TEST_F(X11WindowAccessTest, AVanishedWindowFailsSoftly) {
@@ -274,7 +265,7 @@ TEST_F(X11WindowAccessTest, AVanishedWindowFailsSoftly) {
     EXPECT_FALSE(windows_->isSizeSettable(handle));
     windows_->setPosition(handle, {10, 10});
     windows_->setSize(handle, {10, 10});
-    EXPECT_TRUE(eventually([&] { return windows_->windows(self()).empty(); }));
+    EXPECT_TRUE(waitUntil([&] { return windows_->windows(self()).empty(); }));
     EXPECT_EQ(windows_->mainWindow(self()), std::nullopt);
 }
 
@@ -293,7 +284,7 @@ TEST_F(X11WindowAccessTest, LaunchStartsTheDesktopEntrysCommand) {
     EXPECT_GT(launched->pid, 0);
     EXPECT_EQ(launched->appId, "marker");
     EXPECT_EQ(launched->name, "Marker");
-    EXPECT_TRUE(eventually([&] { return std::filesystem::exists(marker); }));
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(marker); }));
 
     std::ofstream(folder_ / "broken.desktop") << "[Desktop Entry]\nType=Application\nExec=/no/such/program\n";
     workspace_->launch("broken", [&](std::optional<RunningApplication> app) {

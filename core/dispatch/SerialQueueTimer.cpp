@@ -1,11 +1,11 @@
-#include "core/dispatch/Timer.h"
+#include "core/dispatch/SerialQueueTimer.h"
 
 #include "core/dispatch/SerialQueueState.h"
 
 namespace brevanor {
 
-void Timer::schedule(std::uint64_t deadlineNanos, std::optional<std::uint64_t> intervalNanos,
-                     std::uint64_t leewayNanos) {
+void SerialQueueTimer::schedule(std::uint64_t deadlineNanos, std::optional<std::uint64_t> intervalNanos,
+                                std::uint64_t leewayNanos) {
     auto queue = impl_->queue.lock();
     if (!queue) return;
     {
@@ -18,14 +18,14 @@ void Timer::schedule(std::uint64_t deadlineNanos, std::optional<std::uint64_t> i
     queue->wake.notify_all();
 }
 
-void Timer::cancel() {
+void SerialQueueTimer::cancel() {
     auto queue = impl_->queue.lock();
     if (!queue) return;
     std::lock_guard lock(queue->mutex);
     impl_->armed = false;
 }
 
-Timer::~Timer() {
+SerialQueueTimer::~SerialQueueTimer() {
     auto queue = impl_->queue.lock();
     if (!queue) return;
     Task handler;
@@ -39,7 +39,7 @@ Timer::~Timer() {
     // the timer's state for a moment and must not end up destroying the handler.
 }
 
-bool Timer::isScheduled() const {
+bool SerialQueueTimer::isScheduled() const {
     auto queue = impl_->queue.lock();
     if (!queue) return false;
     std::lock_guard lock(queue->mutex);
