@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include <X11/Xlib.h>
 
@@ -80,6 +81,23 @@ protected:
         return std::count_if(recording.events.begin(), recording.events.end(),
                              [](const RecordingEvent& event) { return event.kind() == RecordingEvent::Kind::keyDown; });
     }
+    // Whether the recording pill shows: the application has begun to record.
+    static bool pillShown() {
+        const std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(session_->displayName().c_str()),
+                                                                  XCloseDisplay);
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count)) {
+            return false;
+        }
+        const std::unique_ptr<Window, int (*)(void*)> owned(children, XFree);
+        return std::any_of(children, children + count, [&](Window window) {
+            XWindowAttributes attributes{};
+            return XGetWindowAttributes(display.get(), window, &attributes) && attributes.override_redirect &&
+                   attributes.map_state == IsViewable && attributes.width == 500 && attributes.height == 48;
+        });
+    }
     // Whether the server holds any key down, whoever pressed it.
     static bool anyKeyHeld() {
         Display* display = XOpenDisplay(session_->displayName().c_str());
@@ -97,6 +115,7 @@ TEST_F(SharedFileDamageTest, TheApplicationKeepsRunningAndRecording) {
     cutJournalShort();
     // Recorded after the damage: the listener read every key through it.
     pressRecordShortcut();
+    ASSERT_TRUE(waitUntil(pillShown)) << "the recording began";
     type("hello");
     pressRecordShortcut();
     ASSERT_TRUE(waitUntil([&] { return savedRecordings().size() == 1; })) << readFile(folder_.path() / "brevanor.err");
