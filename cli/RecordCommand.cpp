@@ -66,7 +66,8 @@ int RecordCommand::run(const CommandLine& line) {
     } catch (const std::exception&) {
         throw CliError(tr("Brevanor could not start listening for input."));
     }
-    const EnvironmentCapture environment(services.displays, services.workspace, services.windows, services.keyboard);
+    const EnvironmentCapture environment(services.displays, services.workspace, services.windows, services.keyboard,
+                                         services.inputSource);
     const auto recorder =
         std::make_shared<EventRecorder>(mainQueue, std::make_shared<SerialQueue>("com.brevanor.recorder.secure-input"),
                                         services.secureInput, [environment] { return environment.capture(); });
@@ -93,7 +94,7 @@ int RecordCommand::run(const CommandLine& line) {
                                    << tr(", ") << settings.stopHotkey.displayString(layout) << tr(", by holding ")
                                    << KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr) << tr(" or with Ctrl+C.")
                                    << "\n";
-                    if (services.backend == PlatformBackend::wayland) {
+                    if (!services.inputSource->reportsScreenPositions()) {
                         context_.err() << EvdevInputSource::relativePositionsText() << "\n";
                     }
                     context_.err() << std::flush;

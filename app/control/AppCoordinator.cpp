@@ -57,9 +57,8 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
         services_.mainQueue, std::make_shared<SerialQueue>("com.brevanor.recorder.secure-input"),
         services_.platform.secureInput,
         [environment = EnvironmentCapture(services_.platform.displays, services_.platform.workspace,
-                                          services_.platform.windows, services_.platform.keyboard)] {
-            return environment.capture();
-        });
+                                          services_.platform.windows, services_.platform.keyboard,
+                                          services_.platform.inputSource)] { return environment.capture(); });
     playback_ = PlaybackController::make(services_.platform, services_.mainQueue, now_);
     recording_ = RecordingController::make(services_.tap, services_.mainQueue, recorder_, now_);
 

@@ -20,6 +20,10 @@ public:
     virtual bool start(Sink sink) = 0;
     // Stops listening; `sink` is not called once this returns. Harmless when stopped.
     virtual void stop() = 0;
+    // Whether the pointer positions of its events are places on the screen.
+    // A listener that sees only the mouse's own movements gives their sums
+    // from where it started instead, and answers false.
+    virtual bool reportsScreenPositions() const { return true; }
 };
 
 }  // namespace brevanor

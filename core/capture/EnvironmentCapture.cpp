@@ -4,17 +4,20 @@ namespace brevanor {
 
 EnvironmentCapture::EnvironmentCapture(std::shared_ptr<DisplayService> displays,
                                        std::shared_ptr<WorkspaceService> workspace,
-                                       std::shared_ptr<WindowAccess> windows, std::shared_ptr<KeyboardLayout> keyboard)
+                                       std::shared_ptr<WindowAccess> windows, std::shared_ptr<KeyboardLayout> keyboard,
+                                       std::shared_ptr<const InputSource> input)
     : displays_(std::move(displays)),
       workspace_(std::move(workspace)),
       windows_(std::move(windows)),
-      keyboard_(std::move(keyboard)) {}
+      keyboard_(std::move(keyboard)),
+      input_(std::move(input)) {}
 
 EnvironmentSnapshot EnvironmentCapture::capture() const {
     EnvironmentSnapshot snapshot;
     snapshot.displays = captureDisplays();
     snapshot.frontmostApp = captureFrontmostApp();
     snapshot.keyboardInputSourceID = captureKeyboardInputSourceID();
+    snapshot.relativePositions = input_ && !input_->reportsScreenPositions();
     return snapshot;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/platform/DisplayService.h"
+#include "base/platform/InputSource.h"
 #include "base/platform/KeyboardLayout.h"
 #include "base/platform/WindowAccess.h"
 #include "base/platform/WorkspaceService.h"
@@ -19,8 +20,10 @@ namespace brevanor {
 // leaves its part absent. Called on the main thread; keeps no state.
 class EnvironmentCapture {
 public:
+    // `input`, the listener that records, tells whether positions are places on the screen.
     EnvironmentCapture(std::shared_ptr<DisplayService> displays, std::shared_ptr<WorkspaceService> workspace,
-                       std::shared_ptr<WindowAccess> windows, std::shared_ptr<KeyboardLayout> keyboard);
+                       std::shared_ptr<WindowAccess> windows, std::shared_ptr<KeyboardLayout> keyboard,
+                       std::shared_ptr<const InputSource> input = nullptr);
 
     // Displays, front application and input source, read in this order.
     EnvironmentSnapshot capture() const;
@@ -34,6 +37,7 @@ private:
     std::shared_ptr<WorkspaceService> workspace_;
     std::shared_ptr<WindowAccess> windows_;
     std::shared_ptr<KeyboardLayout> keyboard_;
+    std::shared_ptr<const InputSource> input_;
 };
 
 }  // namespace brevanor

@@ -36,6 +36,8 @@ NewRecording::Named NewRecording::prepare(Recording recording, RecordingStore& s
         }
     }
     recording.settings = settings;
+    // Positions that are no places on the screen play from wherever the cursor is, here and in any build.
+    if (recording.environment.relativePositions) recording.settings.cursorMode = CursorMode::relativeToCursor;
     return {std::move(recording), std::move(warning)};
 }
 

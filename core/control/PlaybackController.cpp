@@ -105,9 +105,10 @@ void PlaybackController::play(const Recording& recording, const PlaybackOptions&
     if (phase_ != Phase::preparing || request != requests_) return;
     // Where the cursor is now, after the wait: a relative playback starts there.
     const Point cursorAtStart = injector_->cursorPosition().value_or(Point{});
-    const CursorTransform transform =
-        CursorTransform::make(options.cursorMode, recording.environment, environment_.captureDisplays(), cursorAtStart,
-                              recording.firstMousePosition());
+    // Positions recorded as the mouse's movements have no place on a screen, whatever the settings say.
+    const CursorMode mode = recording.environment.relativePositions ? CursorMode::relativeToCursor : options.cursorMode;
+    const CursorTransform transform = CursorTransform::make(mode, recording.environment, environment_.captureDisplays(),
+                                                            cursorAtStart, recording.firstMousePosition());
     std::vector<ScheduledAction> actions = PlaybackTimeline::build(recording, options, transform);
     phase_ = Phase::playing;
     repeatIndex_ = 1;

@@ -14,6 +14,9 @@ struct EnvironmentSnapshot {
     std::vector<DisplayInfo> displays;
     std::optional<FrontmostAppInfo> frontmostApp;
     std::optional<std::string> keyboardInputSourceID;
+    // The recorded pointer positions are sums of the mouse's movements, not
+    // places on a screen: they can only be played relative to the cursor.
+    bool relativePositions = false;
 
     // An unknown environment: no displays, no application, no input source.
     static EnvironmentSnapshot empty() { return {}; }

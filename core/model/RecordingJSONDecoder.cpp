@@ -97,8 +97,9 @@ FrontmostAppInfo readFrontmostApp(od::value& value, const JsonLocation& at) {
 }
 
 EnvironmentSnapshot readEnvironment(od::value& value, const JsonLocation& at) {
-    enum Key : std::size_t { displays, frontmostApp, keyboardInputSourceID };
-    static constexpr std::array<std::string_view, 3> kKeys{"displays", "frontmostApp", "keyboardInputSourceID"};
+    enum Key : std::size_t { displays, frontmostApp, keyboardInputSourceID, pointerPositions };
+    static constexpr std::array<std::string_view, 4> kKeys{"displays", "frontmostApp", "keyboardInputSourceID",
+                                                           "pointerPositions"};
     od::object object = readObject(value, at);
     EnvironmentSnapshot environment;
     const KeyMask read = readFields(object, at, kKeys, [&](std::size_t key, od::value& v, const JsonLocation& keyAt) {
@@ -116,6 +117,8 @@ EnvironmentSnapshot readEnvironment(od::value& value, const JsonLocation& at) {
             }
             case frontmostApp: environment.frontmostApp = readFrontmostApp(v, keyAt); break;
             case keyboardInputSourceID: environment.keyboardInputSourceID = std::string(readString(v, keyAt)); break;
+            // Anything but "relative" is a place on the screen, as positions were before the key existed.
+            case pointerPositions: environment.relativePositions = readString(v, keyAt) == "relative"; break;
         }
     });
     requireKeys(read, {displays}, kKeys, at);

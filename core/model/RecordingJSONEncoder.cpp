@@ -77,6 +77,8 @@ void writeEnvironment(JsonWriter& w, const EnvironmentSnapshot& environment) {
     if (environment.keyboardInputSourceID) {
         w.key("keyboardInputSourceID").string(*environment.keyboardInputSourceID);
     }
+    // Written only when relative, so documents of screen positions stay as they were.
+    if (environment.relativePositions) w.key("pointerPositions").string("relative");
     w.endObject();
 }
 

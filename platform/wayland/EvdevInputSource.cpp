@@ -118,8 +118,8 @@ bool EvdevInputSource::canReadInputDevices() {
 
 std::string EvdevInputSource::relativePositionsText() {
     return tr(
-        "Positions: relative. This compositor does not tell where the pointer is, so the recorded positions are "
-        "the sums of the mouse's own movements, not places on the screen.");
+        "Positions: relative. This compositor does not tell where the pointer is, so the recording keeps the "
+        "mouse's own movements and plays them from wherever the pointer is when it starts.");
 }
 
 bool EvdevInputSource::start(Sink sink) {

@@ -26,6 +26,8 @@ public:
     // False when no input device can be opened for reading.
     bool start(Sink sink) override;
     void stop() override;
+    // Mice tell their movements only: positions are their sums.
+    bool reportsScreenPositions() const override { return false; }
 
     // Whether at least one keyboard, mouse or touchpad can be opened for reading.
     static bool canReadInputDevices();

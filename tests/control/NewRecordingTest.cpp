@@ -40,6 +40,11 @@ TEST(NewRecording, TakesTheNextAutomaticNameOrTheGivenOneAndTheDefaults) {
                   .recording.name.rfind("Recording 2 – ", 0),
               0u)
         << "a given name takes no number";
+    // Positions that are no places on a screen are played from the cursor, whatever the defaults say.
+    Recording relative = sampleRecording("", Date{});
+    relative.environment.relativePositions = true;
+    EXPECT_EQ(NewRecording::prepare(relative, store, defaults, "Relative", Date{}).recording.settings.cursorMode,
+              CursorMode::relativeToCursor);
 }
 
 // The name counter lives in the preferences; when they cannot be written (a

@@ -107,6 +107,27 @@ TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnce) {
     EXPECT_EQ(injector->postedWhenPrepared(), 0u);
 }
 
+// Positions that are sums of a mouse's movements (a listener that sees no
+// screen) never play as places on the screen, whatever the cursor mode says.
+TEST_F(PlaybackControllerTest, RelativePositionsPlayFromTheCursorInEveryMode) {
+    Recording recording = typing();
+    recording.environment.relativePositions = true;
+    recording.events = {RecordingEvent::mouseDown({10 * kMilli, MouseButton::left, 0, 5, -3}),
+                        RecordingEvent::mouseUp({20 * kMilli, MouseButton::left, 0, 15, -3})};
+    injector->setCursorPosition(Point{100, 200});
+    PlaybackOptions options(recording.settings);
+    options.cursorMode = CursorMode::absolute;
+    controller->start(recording, options, false, false);
+    ASSERT_TRUE(waitForIdle());
+    std::vector<std::pair<double, double>> clicks;
+    for (const SyntheticInput& input : injector->postedInputs()) {
+        if (input.type == SyntheticInput::Type::mouseDown || input.type == SyntheticInput::Type::mouseUp) {
+            clicks.emplace_back(input.x, input.y);
+        }
+    }
+    EXPECT_EQ(clicks, (std::vector<std::pair<double, double>>{{100, 200}, {110, 200}}));
+}
+
 // Stopped while the recorded window is put back, or while keys are held: the
 // late restore or release plays nothing, and the end is reported once.
 TEST_F(PlaybackControllerTest, StoppingWhilePreparingPlaysNothingLater) {

@@ -84,6 +84,7 @@ private:
             environment.frontmostApp = app;
         }
         if (coin()) environment.keyboardInputSourceID = text();
+        environment.relativePositions = coin();
         return environment;
     }
 

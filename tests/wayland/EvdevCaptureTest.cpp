@@ -118,6 +118,8 @@ TEST(EvdevCapture, RecordsEmulatedDevicesWithExactCodesAndKernelTimes) {
     EXPECT_EQ(events[5].mouseButton().y, -3);
     EXPECT_EQ(events[7].scrollEvent().deltaY, -2);
     EXPECT_NE(readText(folder / "record.err").find("Positions: relative."), std::string::npos);
+    EXPECT_TRUE(recording.environment.relativePositions);
+    EXPECT_EQ(recording.settings.cursorMode, CursorMode::relativeToCursor);
 }
 
 }  // namespace
