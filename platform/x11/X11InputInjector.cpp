@@ -8,8 +8,8 @@
 
 #include "base/time/MonotonicClock.h"
 #include "base/values/ModifierKeys.h"
+#include "platform/x11/GuardianProcess.h"
 #include "platform/x11/X11Connection.h"
-#include "platform/x11/X11InputGuardian.h"
 #include "platform/x11/X11KeyCodeMap.h"
 
 namespace brevanor {
@@ -125,7 +125,7 @@ bool X11InputInjector::didRecentlyPostKeyDown(std::uint16_t keyCode, std::uint64
 void X11InputInjector::startGuardian() {
     if (guardianTried_) return;
     guardianTried_ = true;
-    guardian_ = X11InputGuardian::launch(displayName_);
+    guardian_ = GuardianProcess::launch("brevanor-input-guardian", displayName_);
 }
 
 std::optional<int> X11InputInjector::guardianProcessId() {

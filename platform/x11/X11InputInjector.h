@@ -13,7 +13,7 @@
 namespace brevanor {
 
 class X11Connection;
-class X11InputGuardian;
+class GuardianProcess;
 
 // Posts synthetic input through XTest on a connection of its own. Every
 // request is noted in the journal the listener reads, which is how Brevanor's
@@ -63,7 +63,7 @@ private:
     std::mutex mutex_;  // guards the fields below; posts come from the playback queue, queries from anywhere
     std::unique_ptr<X11Connection> connection_;
     bool hasXTest_ = false;
-    std::unique_ptr<X11InputGuardian> guardian_;
+    std::unique_ptr<GuardianProcess> guardian_;  // releases what XTest holds should this process die
     bool guardianTried_ = false;
     std::bitset<256> keysHeld_;
     std::bitset<256> buttonsHeld_;

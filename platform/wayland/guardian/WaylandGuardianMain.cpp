@@ -24,6 +24,7 @@
 
 namespace {
 
+using brevanor::GuardianProcess;
 using brevanor::WaylandInputGuardian;
 
 // Blocks until Brevanor ends: true when it died, false when it left in an
@@ -39,7 +40,7 @@ bool brevanorDied(brevanor::WaylandConnection& connection, std::bitset<16>& held
             const ssize_t n = read(STDIN_FILENO, message, 1);
             if (n == 0 || (n < 0 && errno != EINTR)) return true;  // end-of-file: Brevanor is gone
             if (n < 0) continue;
-            if (message[0] == WaylandInputGuardian::kQuietExit) return false;
+            if (message[0] == GuardianProcess::kQuietExit) return false;
             if (read(STDIN_FILENO, message + 1, 1) != 1) return true;
             const auto offset = static_cast<unsigned char>(message[1]);
             if (offset < held.size()) held.set(offset, message[0] == WaylandInputGuardian::kPressed);
