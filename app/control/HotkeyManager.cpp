@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/time/MonotonicClock.h"
 #include "core/capture/InputEventTap.h"
 
 namespace brevanor {
@@ -12,8 +11,8 @@ std::shared_ptr<HotkeyManager> HotkeyManager::make(std::shared_ptr<HotKeyService
                                                    std::shared_ptr<MainQueue> mainQueue, std::uint64_t escHoldNanos) {
     std::shared_ptr<HotkeyManager> manager(new HotkeyManager(std::move(service), std::move(tap), std::move(mainQueue)));
     std::weak_ptr<HotkeyManager> weak = manager;
-    manager->service_->setPressHandler([weak](std::uint32_t id) {
-        if (auto self = weak.lock()) self->handleHotKey(id);
+    manager->service_->setPressHandler([weak](std::uint32_t id, std::uint64_t pressTimeNanos) {
+        if (auto self = weak.lock()) self->handleHotKey(id, pressTimeNanos);
     });
     // The listener adds the stop shortcut seen while another program grabs the keyboard, and Esc held.
     manager->watch_ = ShortcutWatch::make(
@@ -85,7 +84,7 @@ void HotkeyManager::unregisterAllLocked() {
     registered_.clear();
 }
 
-void HotkeyManager::handleHotKey(std::uint32_t id) {
+void HotkeyManager::handleHotKey(std::uint32_t id, std::uint64_t pressTimeNanos) {
     std::optional<HotkeyBinding> binding;
     {
         std::lock_guard lock(mutex_);
@@ -95,7 +94,7 @@ void HotkeyManager::handleHotKey(std::uint32_t id) {
         binding = found->second;
     }
     if (shouldIgnoreTrigger_ && shouldIgnoreTrigger_(binding->chord.keyCode)) return;
-    dispatch(binding->action, MonotonicClock::now(), binding->chord.keyCode);
+    dispatch(binding->action, pressTimeNanos, binding->chord.keyCode);
 }
 
 void HotkeyManager::dispatch(const Action& action, std::uint64_t timeNanos, std::uint16_t keyCode) {

@@ -74,7 +74,7 @@ private:
     HotkeyManager(std::shared_ptr<HotKeyService> service, std::shared_ptr<InputEventTap> tap,
                   std::shared_ptr<MainQueue> mainQueue);
 
-    void handleHotKey(std::uint32_t id);
+    void handleHotKey(std::uint32_t id, std::uint64_t pressTimeNanos);
     // A press the listener saw: the stop shortcut or Esc held, on the main queue.
     void watched(const ShortcutWatch::Press& press);
     void dispatch(const Action& action, std::uint64_t timeNanos, std::uint16_t keyCode);

@@ -11,10 +11,12 @@ namespace brevanor {
 // System-wide key combinations. Main thread only.
 class HotKeyService {
 public:
-    using PressHandler = std::function<void(std::uint32_t id)>;
+    // (id of the pressed combination, MonotonicClock time of its key-down)
+    using PressHandler = std::function<void(std::uint32_t id, std::uint64_t pressTimeNanos)>;
     virtual ~HotKeyService() = default;
 
-    // Called with the id of each registered combination that is pressed, on the main queue.
+    // Called with the id of each registered combination that is pressed and the
+    // time of the press (not of the call, which comes later), on the main queue.
     virtual void setPressHandler(PressHandler handler) = 0;
     // Registers the chord under `id`. Returns 0 on success, else the platform's
     // status code (e.g. the combination is held by another program).

@@ -38,20 +38,20 @@ void FakeHotKeyService::allow(HotkeyChord chord) {
     refused_.erase(chord);
 }
 
-bool FakeHotKeyService::press(HotkeyChord chord) {
+bool FakeHotKeyService::press(HotkeyChord chord, std::uint64_t timeNanos) {
     const std::optional<std::uint32_t> id = idOf(chord);
     if (!id) return false;
-    pressId(*id);
+    pressId(*id, timeNanos);
     return true;
 }
 
-void FakeHotKeyService::pressId(std::uint32_t id) {
+void FakeHotKeyService::pressId(std::uint32_t id, std::uint64_t timeNanos) {
     PressHandler handler;
     {
         std::lock_guard lock(mutex_);
         handler = handler_;
     }
-    if (handler) handler(id);
+    if (handler) handler(id, timeNanos);
 }
 
 std::map<std::uint32_t, HotkeyChord> FakeHotKeyService::registered() const {

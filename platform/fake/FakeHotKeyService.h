@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/platform/HotKeyService.h"
+#include "base/time/MonotonicClock.h"
 
 namespace brevanor {
 
@@ -33,9 +34,9 @@ public:
     void allow(HotkeyChord chord);
     // Calls the press handler, on the calling thread, with the id `chord` is
     // registered under; false when it is not registered.
-    bool press(HotkeyChord chord);
+    bool press(HotkeyChord chord, std::uint64_t timeNanos = MonotonicClock::now());
     // Calls the press handler with any id, registered or not.
-    void pressId(std::uint32_t id);
+    void pressId(std::uint32_t id, std::uint64_t timeNanos = MonotonicClock::now());
 
     // What is registered now, by id.
     std::map<std::uint32_t, HotkeyChord> registered() const;

@@ -33,8 +33,8 @@ struct DeviceHotKeyService::Shared {
             if (event.kind.isRepeat || (isHeld && heldId == id)) return;
             heldId = id;
             isHeld = true;
-            mainQueue->post([handler = handler, id = id] {
-                if (handler) handler(id);
+            mainQueue->post([handler = handler, id = id, time = event.timestamp] {
+                if (handler) handler(id, time);
             });
             return;
         }

@@ -12,6 +12,7 @@
 #include <X11/extensions/XInput2.h>
 
 #include "base/dispatch/MainQueue.h"
+#include "base/time/MonotonicClock.h"
 #include "base/values/ModifierKeys.h"
 #include "platform/x11/X11KeyCodeMap.h"
 
@@ -186,9 +187,10 @@ void X11HotKeyService::readEvents() {
         // With detectable auto-repeat a held key repeats its press without releases in between.
         if (!keysDown_.insert(event.xkey.keycode).second) continue;
         const unsigned int modifiers = event.xkey.state & kChordModifiers & ~locks;
+        const std::uint64_t pressTime = serverClock_.monotonicNanos(event.xkey.time, MonotonicClock::now());
         for (const auto& [id, grab] : grabs_) {
             if (grab.keyCode != event.xkey.keycode || grab.modifiers != modifiers) continue;
-            mainQueue_->post([weakHandler = std::weak_ptr<Handler>(handler_), id = id] {
+            mainQueue_->post([weakHandler = std::weak_ptr<Handler>(handler_), id = id, pressTime] {
                 const auto handler = weakHandler.lock();
                 if (!handler) return;
                 PressHandler press;
@@ -196,7 +198,7 @@ void X11HotKeyService::readEvents() {
                     std::lock_guard lock(handler->mutex);
                     press = handler->press;
                 }
-                if (press) press(id);
+                if (press) press(id, pressTime);
             });
         }
     }

@@ -13,6 +13,7 @@
 #include "base/platform/HotKeyService.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ModifierMap.h"
+#include "platform/x11/X11ServerClock.h"
 
 namespace brevanor {
 
@@ -87,6 +88,7 @@ private:
     // Only touched on the service's thread.
     std::map<std::uint32_t, Grab> grabs_;
     std::set<unsigned int> keysDown_;
+    X11ServerClock serverClock_;  // the presses' server times on the monotonic clock
 
     std::thread thread_;
 };

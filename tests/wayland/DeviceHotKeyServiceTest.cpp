@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/fake/FakeInputSource.h"
 #include "platform/fake/ManualMainQueue.h"
 #include "platform/wayland/DeviceHotKeyService.h"
@@ -11,20 +13,31 @@ constexpr std::uint16_t kR = 15, kP = 35;
 constexpr std::uint64_t kChordFlags = HotkeyChord::controlFlag | HotkeyChord::optionFlag | HotkeyChord::commandFlag;
 
 TapEvent key(TapEvent::Kind kind, std::uint64_t flags = kChordFlags) {
+    static std::uint64_t time = 0;
     TapEvent event;
     event.kind = kind;
     event.flags = flags;
+    event.timestamp = ++time * 1'000'000;
     return event;
 }
 
 class DeviceHotKeys : public ::testing::Test {
 protected:
     void SetUp() override {
-        service_.setPressHandler([this](std::uint32_t id) { pressed_.push_back(id); });
+        service_.setPressHandler([this](std::uint32_t id, std::uint64_t time) {
+            pressed_.push_back(id);
+            pressTimes_.push_back(time);
+        });
     }
+    // The ids called back for `events`; each call carries the time of the key-down that made it.
     std::vector<std::uint32_t> deliver(const std::vector<TapEvent>& events) {
         for (const TapEvent& event : events) source_->push(event);
         queue_->runReady();
+        for (std::uint64_t time : std::exchange(pressTimes_, {})) {
+            EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const TapEvent& event) {
+                return event.timestamp == time && event.kind.type == TapEvent::Kind::Type::keyDown;
+            })) << time;
+        }
         return std::exchange(pressed_, {});
     }
 
@@ -32,6 +45,7 @@ protected:
     std::shared_ptr<ManualMainQueue> queue_ = std::make_shared<ManualMainQueue>();
     DeviceHotKeyService service_{source_, queue_};
     std::vector<std::uint32_t> pressed_;
+    std::vector<std::uint64_t> pressTimes_;
 };
 
 TEST_F(DeviceHotKeys, AChordCallsBackOncePerPressWithItsId) {

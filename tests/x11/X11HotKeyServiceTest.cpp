@@ -8,6 +8,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "base/time/MonotonicClock.h"
 #include "platform/fake/ManualMainQueue.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKeyService.h"
@@ -30,7 +31,12 @@ protected:
         display_ = XOpenDisplay(session_->displayName().c_str());
         ASSERT_NE(display_, nullptr);
         service_ = std::make_unique<X11HotKeyService>(session_->displayName(), mainQueue_);
-        service_->setPressHandler([this](std::uint32_t id) { pressed_.push_back(id); });
+        service_->setPressHandler([this](std::uint32_t id, std::uint64_t time) {
+            pressed_.push_back(id);
+            // The press's own time, from the server: never later than this call, which comes after it.
+            EXPECT_LE(time, MonotonicClock::now());
+            pressTimes_.push_back(time);
+        });
     }
     void TearDown() override {
         service_.reset();
@@ -62,13 +68,16 @@ protected:
     std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
     std::unique_ptr<X11HotKeyService> service_;
     std::vector<std::uint32_t> pressed_;
+    std::vector<std::uint64_t> pressTimes_;
 };
 
 TEST_F(X11HotKeyServiceConcurrency, APressedChordCallsBackWithItsIdOnTheMainQueue) {
     ASSERT_EQ(service_->registerHotKey(7, {kR, kControl | kOption}), 0);
+    const std::uint64_t before = MonotonicClock::now();
     pressChord(XK_r);
     ASSERT_TRUE(waitForPresses(1));
     EXPECT_EQ(pressed_, std::vector<std::uint32_t>{7});
+    EXPECT_GE(pressTimes_.at(0), before);
 
     // Caps Lock on: the lock variant of the grab still catches the chord.
     key(XK_Caps_Lock, true);
