@@ -156,33 +156,6 @@ TEST_F(AppSettingsTest, AFileThatCannotBeReadIsToldAndNeverWrittenOver) {
     }
 }
 
-TEST_F(AppSettingsTest, NewRecordingsGetThePlaybackDefaultsAndNothingElse) {
-    const auto settings = launch();
-    settings->setDefaultSpeed(2.0);
-    settings->setDefaultCursorMode(CursorMode::relativeToCursor);
-    settings->setDefaultDelaySeconds(1.5);
-    RecordingSettings expected;
-    expected.speed = 2.0;
-    expected.cursorMode = CursorMode::relativeToCursor;
-    expected.delayBetweenRepeatsSec = 1.5;
-    EXPECT_EQ(settings->newRecordingSettings(), expected);
-    EXPECT_FALSE(settings->newRecordingSettings().playHotkey);
-}
-
-TEST_F(AppSettingsTest, RestoringTheDefaultShortcutsTouchesNothingElse) {
-    const auto settings = launch();
-    settings->setCountdownSeconds(7);
-    settings->setDefaultRepeatCount(4);
-    settings->setRecordHotkey({1, HotkeyChord::commandFlag});
-    settings->setStopHotkey({2, HotkeyChord::commandFlag});
-    settings->restoreDefaultHotkeys();
-    EXPECT_EQ(settings->recordHotkey(), HotkeyChord::defaultRecord);
-    EXPECT_EQ(settings->stopHotkey(), HotkeyChord::defaultStop);
-    EXPECT_EQ(settings->countdownSeconds(), 7);
-    EXPECT_EQ(settings->defaultRepeatCount(), 4);
-    EXPECT_EQ(launch()->recordHotkey(), HotkeyChord::defaultRecord);
-}
-
 TEST_F(AppSettingsTest, TheLoginItemFollowsTheSwitchAndARefusalTurnsItBackWithTheSystemsMessage) {
     const auto settings = launch();
     settings->setLaunchAtLogin(true);

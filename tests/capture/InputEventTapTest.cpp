@@ -13,6 +13,7 @@
 #include "core/capture/InputEventTapError.h"
 #include "platform/fake/FakeInputSource.h"
 #include "tests/support/CollectingConsumer.h"
+#include "tests/support/Thrown.h"
 #include "tests/support/WaitUntil.h"
 
 namespace brevanor {
@@ -59,14 +60,9 @@ TEST_F(InputEventTapTest, StartsOnceStopsAndStartsAgain) {
 
 TEST_F(InputEventTapTest, RefusedStartFailsWithCreationFailed) {
     source->setStartFails(true);
-    try {
-        tap->start();
-        FAIL() << "start succeeded";
-    } catch (const InputEventTapError& error) {
-        EXPECT_EQ(error, InputEventTapError::creationFailed());
-        EXPECT_EQ(error.kind(), InputEventTapError::Kind::creationFailed);
-        EXPECT_FALSE(std::string(error.what()).empty());
-    }
+    const auto error = testing::thrown<InputEventTapError>([&] { tap->start(); });
+    EXPECT_EQ(error, InputEventTapError::creationFailed());
+    EXPECT_NE(error ? std::string(error->what()) : "", "");
     EXPECT_FALSE(tap->isRunning());
 
     source->setStartFails(false);

@@ -2,6 +2,7 @@
 
 #include "cli/CliError.h"
 #include "cli/CommandLine.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -64,12 +65,9 @@ TEST(CommandLine, CountsPositionals) {
     const CommandLine none("rename", {}, {});
     EXPECT_THROW(none.expectPositionals(2, 2, "a recording and its new name"), CliError);
     const CommandLine three("rename", {"a", "b", "c"}, {});
-    try {
-        three.expectPositionals(2, 2, "a recording and its new name");
-        FAIL() << "three positionals were taken";
-    } catch (const CliError& error) {
-        EXPECT_STREQ(error.what(), "rename does not take “c”; run brevanor-cli help for its usage.");
-    }
+    const auto error =
+        testing::thrown<CliError>([&] { three.expectPositionals(2, 2, "a recording and its new name"); });
+    EXPECT_STREQ(error ? error->what() : "taken", "rename does not take “c”; run brevanor-cli help for its usage.");
     EXPECT_NO_THROW(CommandLine("rename", {"a", "b"}, {}).expectPositionals(2, 2, "two"));
 }
 

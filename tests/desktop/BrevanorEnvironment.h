@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,21 @@ inline std::vector<std::pair<std::string, std::string>> brevanorEnvironment(cons
             {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (base / "no-bus").string()},
             // Under AddressSanitizer: what Qt's platform plugins keep until exit is not ours.
             {"ASAN_OPTIONS", "detect_leaks=0"}};
+}
+
+// Replaces the preferences Brevanor's programs read under `base`.
+inline void writeBrevanorPreferences(const std::filesystem::path& base, const std::string& preferences) {
+    std::ofstream(base / "config/Brevanor/Brevanor.conf", std::ios::trunc) << "[General]\n" << preferences;
+}
+
+// Makes the folders of that environment, the runtime folder the user's alone
+// as a session's is, and a preferences file holding `preferences`.
+inline void makeBrevanorFolders(const std::filesystem::path& base, const std::string& preferences) {
+    for (const char* folder : {"config/Brevanor", "data", "cache", "runtime"}) {
+        std::filesystem::create_directories(base / folder);
+    }
+    std::filesystem::permissions(base / "runtime", std::filesystem::perms::owner_all);
+    writeBrevanorPreferences(base, preferences);
 }
 
 }  // namespace brevanor::testing

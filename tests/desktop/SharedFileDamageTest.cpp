@@ -4,14 +4,12 @@
 // leave a key held or lose a recording.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include <X11/Xlib.h>
@@ -20,6 +18,7 @@
 #include "core/store/RecordingStore.h"
 #include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/desktop/BrevanorEnvironment.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSuite.h"
@@ -30,23 +29,13 @@ namespace {
 using namespace std::chrono_literals;
 using testing::waitUntil;
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class SharedFileDamageTest : public testing::XvfbSuite {
 protected:
     void SetUp() override {
         if (!ChildProcess::isAvailable("xdotool")) GTEST_SKIP() << "xdotool is not installed";
         XvfbSuite::SetUp();
         if (IsSkipped()) return;
-        for (const char* folder : {"config/Brevanor", "data", "runtime"}) {
-            std::filesystem::create_directories(folder_.path() / folder);
-        }
-        ::chmod((folder_.path() / "runtime").c_str(), 0700);
-        std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf")
-            << "[General]\nhasLaunchedBefore=true\ncountdownSeconds=0\n";
+        testing::makeBrevanorFolders(folder_.path(), "hasLaunchedBefore=true\ncountdownSeconds=0\n");
     }
 
     ChildProcess start(std::vector<std::string> arguments, const std::string& name) {

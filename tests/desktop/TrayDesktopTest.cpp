@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <set>
@@ -21,6 +18,7 @@
 
 #include "cli/ChildProcess.h"
 #include "tests/desktop/BrevanorEnvironment.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
@@ -42,11 +40,6 @@ struct Placed {
 // Each look is a round trip to the server or a screen grab: not too often.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
     return testing::waitUntil(condition, timeout, 50ms);
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::size_t countOf(const std::string& text, const std::string& part) {
@@ -75,12 +68,8 @@ protected:
         display_ = XOpenDisplay(session_->displayName().c_str());
         ASSERT_NE(display_, nullptr);
         std::filesystem::create_directories(BREVANOR_SCREENSHOT_DIR);
-        for (const char* folder : {"config/Brevanor", "data", "cache", "runtime"}) {
-            std::filesystem::create_directories(folder_.path() / folder);
-        }
-        ::chmod((folder_.path() / "runtime").c_str(), 0700);
         // Not the first launch (no onboarding), and a short countdown.
-        writePreferences("hasLaunchedBefore=true\ncountdownSeconds=2\n");
+        testing::makeBrevanorFolders(folder_.path(), "hasLaunchedBefore=true\ncountdownSeconds=2\n");
     }
 
     void TearDown() override {
@@ -92,7 +81,7 @@ protected:
     }
 
     void writePreferences(const std::string& values) const {
-        std::ofstream(folder_.path() / "config/Brevanor/Brevanor.conf", std::ios::trunc) << "[General]\n" << values;
+        testing::writeBrevanorPreferences(folder_.path(), values);
     }
 
     void startTray() {

@@ -7,6 +7,7 @@
 #include "core/model/EventPairing.h"
 #include "core/model/RecordingJSONDecoder.h"
 #include "core/model/RecordingJSONEncoder.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -167,12 +168,8 @@ TEST(EventEdits, RefusesBadArgumentsWithoutChangingAnything) {
     Recording recording = sample();
     const Recording unchanged = recording;
     const auto refused = [&](auto&& edit, EventEditError::Case expected) {
-        try {
-            edit();
-            ADD_FAILURE() << "no error";
-        } catch (const EventEditError& error) {
-            EXPECT_EQ(error.errorCase(), expected) << error.what();
-        }
+        const auto error = testing::thrown<EventEditError>(edit);
+        EXPECT_EQ(error ? std::optional(error->errorCase()) : std::nullopt, expected);
         EXPECT_EQ(recording, unchanged);
     };
     using C = EventEditError::Case;
@@ -181,11 +178,8 @@ TEST(EventEdits, RefusesBadArgumentsWithoutChangingAnything) {
     refused([&] { EventEdits::speedRange(recording, 4, 2, 2); }, C::rangeReversed);
     refused([&] { EventEdits::speedRange(recording, 1, 2, 0); }, C::valueOutOfRange);
     refused([&] { EventEdits::moveClick(recording, 1, 0, 0); }, C::notAClick);
-    try {
-        EventEdits::deleteRange(recording, 12, 12);
-    } catch (const EventEditError& error) {
-        EXPECT_STREQ(error.what(), "there is no event 12: the events are numbered 0 to 9");
-    }
+    const auto beyond = testing::thrown<EventEditError>([&] { EventEdits::deleteRange(recording, 12, 12); });
+    EXPECT_STREQ(beyond ? beyond->what() : "no error", "there is no event 12: the events are numbered 0 to 9");
 }
 
 TEST(EventEdits, CheckRefusesNewlyHeldKeysAndDisorderButAllowsRecordedLeftovers) {

@@ -8,12 +8,14 @@
 #include "core/model/RecordingJSONEncoder.h"
 #include "tests/model/RecordingDocumentTestSupport.h"
 #include "tests/model/RecordingSamples.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
 
 using samples::document;
 using samples::documentError;
+using testing::thrown;
 
 class RecordingDocumentReading : public ::testing::Test {
 protected:
@@ -55,22 +57,15 @@ TEST_F(RecordingDocumentReading, StoredSettingsAreReadWithoutClamping) {
 }
 
 TEST_F(RecordingDocumentReading, NewerSchemaVersionsAreRefusedAsAWhole) {
-    try {
-        // The version is checked before anything else, so the missing id does not matter.
-        read(R"({"schemaVersion":2,"events":"whatever"})");
-        FAIL() << "a version 2 document was read";
-    } catch (const RecordingDecodingError& error) {
-        EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(2));
-        EXPECT_EQ(error.version(), 2);
-    }
+    // The version is checked before anything else, so the missing id does not matter.
+    const auto error = thrown<RecordingDecodingError>([&] { read(R"({"schemaVersion":2,"events":"whatever"})"); });
+    EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(2));
+    EXPECT_EQ(error ? error->version() : 0, 2);
     EXPECT_THROW(read(R"({"schemaVersion":9223372036854775807})"), RecordingDecodingError);
     // Also when a fault comes before the version in the text.
-    try {
-        read(R"({"events":[{"type":"keyDown"}],"id":5,"schemaVersion":3})");
-        FAIL() << "a version 3 document was read";
-    } catch (const RecordingDecodingError& error) {
-        EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(3));
-    }
+    EXPECT_EQ(
+        thrown<RecordingDecodingError>([&] { read(R"({"events":[{"type":"keyDown"}],"id":5,"schemaVersion":3})"); }),
+        RecordingDecodingError::unsupportedSchemaVersion(3));
 
     // Older and odd versions up to 1 are kept and written back unchanged.
     for (std::int64_t version : {std::int64_t{0}, std::int64_t{-3}}) {
@@ -174,12 +169,8 @@ TEST_F(RecordingDocumentReading, DatesMayCarryAnOffsetAndUuidsEitherCase) {
 
 TEST_F(RecordingDocumentReading, EventsCanBeReadOneByOne) {
     EXPECT_EQ(decoder_.decodeEvent(R"({"type":"idleGap","t":4,"durationNanos":5})"), RecordingEvent::idleGap({4, 5}));
-    try {
-        decoder_.decodeEvent(R"({"type":"gesture","t":4})");
-        FAIL() << "an unknown type was read";
-    } catch (const RecordingEventDecodingError& error) {
-        EXPECT_EQ(error, RecordingEventDecodingError::unknownType("gesture"));
-    }
+    EXPECT_EQ(thrown<RecordingEventDecodingError>([&] { decoder_.decodeEvent(R"({"type":"gesture","t":4})"); }),
+              RecordingEventDecodingError::unknownType("gesture"));
     // An unknown type is not an excuse for malformed text.
     EXPECT_THROW(decoder_.decodeEvent(R"({"type":"gesture","t":[1,}})"), RecordingDocumentError);
     EXPECT_THROW(decoder_.decodeEvent(R"({"type":"idleGap","t":4})"), RecordingDocumentError);

@@ -12,13 +12,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(RecordingDocumentRoundTrip, EveryFieldReadsBackEqual) {
-    const Recording original = samples::everyField();
-    const std::string bytes = Recording::makeJSONEncoder().encode(original);
-    EXPECT_EQ(Recording::makeJSONDecoder().decode(bytes), original);
-}
-
-TEST(RecordingDocumentRoundTrip, OnlyTheFractionOfTheCreationDateIsLost) {
+// Every field of the sample reads back equal but the creation date, which keeps whole seconds.
+TEST(RecordingDocumentRoundTrip, EveryFieldReadsBackEqualButTheFractionOfTheCreationDate) {
     Recording original = samples::everyField();
     original.createdAt = samples::decemberFifth(456ms);
     Recording read = Recording::makeJSONDecoder().decode(Recording::makeJSONEncoder().encode(original));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "core/playback/PlaybackOptions.h"
@@ -42,54 +43,43 @@ TEST(PlaybackOptions, MemberwiseClampsSpeedAndPresentRepeatCountOnly) {
     EXPECT_EQ(PlaybackOptions(1, std::nullopt, 0, CursorMode::absolute, 0).repeatCount, std::nullopt);
 }
 
-TEST(PlaybackOptions, FromSettingsClampsRepeatCount) {
-    RecordingSettings settings;
-    settings.repeatCount = 0;
-    EXPECT_EQ(PlaybackOptions(settings).repeatCount, 1);
-    settings.repeatCount = 20'000;
-    EXPECT_EQ(PlaybackOptions(settings).repeatCount, 9999);
-    settings.repeatCount = 42;
-    EXPECT_EQ(PlaybackOptions(settings).repeatCount, 42);
-    settings.repeatInfinite = true;
-    EXPECT_EQ(PlaybackOptions(settings).repeatCount, std::nullopt);
-}
+// Each stored value is brought within what a playback does; speed and cursor mode are copied.
+TEST(PlaybackOptions, FromSettingsClampsEveryValue) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr std::uint64_t kHour = 3'600'000'000'000u;
+    const auto from = [](const std::function<void(RecordingSettings&)>& change) {
+        RecordingSettings settings;
+        change(settings);
+        return PlaybackOptions(settings);
+    };
+    using S = RecordingSettings;
+    EXPECT_EQ(from([](S& s) { s.repeatCount = 0; }).repeatCount, 1);
+    EXPECT_EQ(from([](S& s) { s.repeatCount = 20'000; }).repeatCount, 9999);
+    EXPECT_EQ(from([](S& s) { s.repeatCount = 42; }).repeatCount, 42);
+    EXPECT_EQ(from([](S& s) { s.repeatInfinite = true; }).repeatCount, std::nullopt);
 
-TEST(PlaybackOptions, FromSettingsClampsDelayBetweenRepeats) {
-    RecordingSettings settings;
-    settings.delayBetweenRepeatsSec = 5000;
-    EXPECT_EQ(PlaybackOptions(settings).delayBetweenRepeatsNanos, 3'600'000'000'000u);
-    settings.delayBetweenRepeatsSec = 1.5;
-    EXPECT_EQ(PlaybackOptions(settings).delayBetweenRepeatsNanos, 1'500'000'000u);
-    settings.delayBetweenRepeatsSec = -2;
-    EXPECT_EQ(PlaybackOptions(settings).delayBetweenRepeatsNanos, 0u);
+    EXPECT_EQ(from([](S& s) { s.delayBetweenRepeatsSec = 5000; }).delayBetweenRepeatsNanos, kHour);
+    EXPECT_EQ(from([](S& s) { s.delayBetweenRepeatsSec = 1.5; }).delayBetweenRepeatsNanos, 1'500'000'000u);
+    EXPECT_EQ(from([](S& s) { s.delayBetweenRepeatsSec = -2; }).delayBetweenRepeatsNanos, 0u);
     // Not a number would be undefined to convert; it means no pause.
-    settings.delayBetweenRepeatsSec = std::nan("");
-    EXPECT_EQ(PlaybackOptions(settings).delayBetweenRepeatsNanos, 0u);
-    settings.delayBetweenRepeatsSec = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(PlaybackOptions(settings).delayBetweenRepeatsNanos, 3'600'000'000'000u);
-}
+    EXPECT_EQ(from([](S& s) { s.delayBetweenRepeatsSec = std::nan(""); }).delayBetweenRepeatsNanos, 0u);
+    EXPECT_EQ(from([](S& s) { s.delayBetweenRepeatsSec = kInf; }).delayBetweenRepeatsNanos, kHour);
 
-TEST(PlaybackOptions, FromSettingsClampsExtraClickDelay) {
-    RecordingSettings settings;
-    settings.extraDelayBeforeClickMs = -5;
-    EXPECT_EQ(PlaybackOptions(settings).extraDelayBeforeClickNanos, 0u);
-    settings.extraDelayBeforeClickMs = 3000;
-    EXPECT_EQ(PlaybackOptions(settings).extraDelayBeforeClickNanos, 2'000'000'000u);
-    settings.extraDelayBeforeClickMs = 250;
-    EXPECT_EQ(PlaybackOptions(settings).extraDelayBeforeClickNanos, 250'000'000u);
-    settings.extraDelayBeforeClickMs = std::numeric_limits<std::int64_t>::min();
-    EXPECT_EQ(PlaybackOptions(settings).extraDelayBeforeClickNanos, 0u);
-}
+    EXPECT_EQ(from([](S& s) { s.extraDelayBeforeClickMs = -5; }).extraDelayBeforeClickNanos, 0u);
+    EXPECT_EQ(from([](S& s) { s.extraDelayBeforeClickMs = 3000; }).extraDelayBeforeClickNanos, 2'000'000'000u);
+    EXPECT_EQ(from([](S& s) { s.extraDelayBeforeClickMs = 250; }).extraDelayBeforeClickNanos, 250'000'000u);
+    EXPECT_EQ(from([](S& s) {
+                  s.extraDelayBeforeClickMs = std::numeric_limits<std::int64_t>::min();
+              }).extraDelayBeforeClickNanos,
+              0u);
 
-TEST(PlaybackOptions, FromSettingsCopiesSpeedAndCursorMode) {
-    RecordingSettings settings;
-    settings.speed = 3;
-    settings.cursorMode = CursorMode::relativeToScreen;
-    EXPECT_EQ(PlaybackOptions(settings), PlaybackOptions(3, 1, 0, CursorMode::relativeToScreen, 0));
-    settings.speed = std::nan("");
-    EXPECT_EQ(PlaybackOptions(settings).speed, 1.0);
-    settings.speed = 0.1;
-    EXPECT_EQ(PlaybackOptions(settings).speed, 0.5);
+    EXPECT_EQ(from([](S& s) {
+                  s.speed = 3;
+                  s.cursorMode = CursorMode::relativeToScreen;
+              }),
+              PlaybackOptions(3, 1, 0, CursorMode::relativeToScreen, 0));
+    EXPECT_EQ(from([](S& s) { s.speed = std::nan(""); }).speed, 1.0);
+    EXPECT_EQ(from([](S& s) { s.speed = 0.1; }).speed, 0.5);
 }
 
 }  // namespace

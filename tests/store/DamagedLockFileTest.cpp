@@ -3,6 +3,7 @@
 // manager or a slip of the hand put it there. No lock may hang, feed a reader
 // without end, or wait out its patience for it.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,6 +15,7 @@
 #include "core/store/LibraryLock.h"
 #include "core/store/SettingsLockFile.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -64,12 +66,8 @@ TEST(DamagedLockFile, AFolderWithFilesInItIsNamedAndLeftAlone) {
         std::ofstream(lock / "kept") << "the user's";
     }
     const auto expectNamed = [](const std::function<void()>& take) {
-        try {
-            take();
-            ADD_FAILURE() << "a folder with files in it was taken for a lock";
-        } catch (const FileError& error) {
-            EXPECT_NE(std::string(error.what()).find("a folder with files in it"), std::string::npos) << error.what();
-        }
+        const auto error = testing::thrown<FileError>(take);
+        EXPECT_THAT(error ? error->what() : "taken", ::testing::HasSubstr("a folder with files in it"));
     };
     expectNamed([&] { LibraryLock held(folder.path()); });
     expectNamed([&] { SettingsLockFile held(settings, std::chrono::milliseconds(200)); });

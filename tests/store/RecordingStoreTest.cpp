@@ -14,6 +14,7 @@
 #include "tests/store/SampleRecordings.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -21,6 +22,8 @@ namespace {
 using namespace std::chrono;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testing::thrown;
+using StoreError = RecordingStore::StoreError;
 
 const Date kMonday = sys_days{2026y / December / 7} + 9h;
 const Date kTuesday = sys_days{2026y / December / 8} + 9h;
@@ -42,16 +45,6 @@ std::vector<std::string> skippedNames(const LibraryListing<Recording>& listing) 
     for (const SkippedDocument& skipped : listing.skipped) result.push_back(skipped.path.filename());
     std::sort(result.begin(), result.end());
     return result;
-}
-
-// The StoreError that `operation` throws.
-std::optional<RecordingStore::StoreError> exportError(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const RecordingStore::StoreError& error) {
-        return error;
-    }
-    return std::nullopt;
 }
 
 std::string documentOf(const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); }
@@ -189,12 +182,7 @@ TEST_F(RecordingStoreTest, ListingSeesEveryChangeOfTheFolder) {
 
 TEST_F(RecordingStoreTest, ListingAFolderThatIsGoneFails) {
     std::filesystem::remove_all(libraryPath());
-    try {
-        store_.list().entries;
-        ADD_FAILURE() << "listed a missing folder";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error, FileError("list", libraryPath(), ENOENT));
-    }
+    EXPECT_EQ(thrown<FileError>([&] { store_.list(); }), FileError("list", libraryPath(), ENOENT));
     // Saving puts the folder back rather than losing the recording.
     store_.add(sampleRecording("kept", kMonday));
     EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
@@ -253,37 +241,24 @@ TEST_F(RecordingStoreTest, LoadReportsWhyADocumentCannotBeRead) {
     std::string future = documentOf(recording);
     future.replace(future.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":7");
     writeFile(path, future);
-    try {
-        store_.load(recording.id);
-        ADD_FAILURE() << "read a document of a newer version";
-    } catch (const RecordingDecodingError& error) {
-        EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(7));
-    }
+    EXPECT_EQ(thrown<RecordingDecodingError>([&] { store_.load(recording.id); }),
+              RecordingDecodingError::unsupportedSchemaVersion(7));
 
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(RecordingStore::maxDocumentBytes + 1)), 0);
     EXPECT_THROW(store_.load(recording.id), DocumentTooLargeError);
 
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
-    try {
-        store_.load(recording.id);
-        ADD_FAILURE() << "read a folder";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error, FileError("read", path, EISDIR));
-    }
+    EXPECT_EQ(thrown<FileError>([&] { store_.load(recording.id); }), FileError("read", path, EISDIR));
 }
 
 TEST_F(RecordingStoreTest, OperationsOnAMissingIdentifierFailWithNotFound) {
     const Uuid missing = Uuid::random();
-    const auto notFound = RecordingStore::StoreError::notFound(missing);
+    const auto notFound = StoreError::notFound(missing);
     const auto expectNotFound = [&](const auto& operation) {
-        try {
-            operation();
-            ADD_FAILURE() << "no error for a missing identifier";
-        } catch (const RecordingStore::StoreError& error) {
-            EXPECT_EQ(error, notFound);
-            EXPECT_EQ(error.id(), missing);
-        }
+        const auto error = thrown<StoreError>(operation);
+        EXPECT_EQ(error, notFound);
+        EXPECT_EQ(error ? error->id() : std::nullopt, missing);
     };
     expectNotFound([&] { store_.load(missing); });
     expectNotFound([&] { store_.deleteRecording(missing); });
@@ -297,7 +272,7 @@ TEST_F(RecordingStoreTest, OperationsOnAMissingIdentifierFailWithNotFound) {
     EXPECT_THAT(fileNames(libraryPath()), ElementsAre(LibraryLock::fileName));
     std::filesystem::create_symlink(libraryPath() / "gone.json", store_.fileURL(missing));
     expectNotFound([&] { store_.load(missing); });
-    EXPECT_NE(notFound, RecordingStore::StoreError::notFound(Uuid::random()));
+    EXPECT_NE(notFound, StoreError::notFound(Uuid::random()));
 }
 
 TEST_F(RecordingStoreTest, DeleteRemovesTheDocument) {
@@ -413,14 +388,7 @@ TEST_F(RecordingStoreTest, NoDocumentLargerThanTheLimitIsReadOrWritten) {
         return files;
     };
     const DocumentTooLargeError writeRefusal(DocumentTooLargeError::Case::documentTooLarge, document.size());
-    const auto refusal = [](const std::function<void()>& operation) -> std::optional<DocumentTooLargeError> {
-        try {
-            operation();
-        } catch (const DocumentTooLargeError& error) {
-            return error;
-        }
-        return std::nullopt;
-    };
+    const auto refusal = [](const auto& operation) { return thrown<DocumentTooLargeError>(operation); };
 
     // Exactly at the limit: stored, and it loads again.
     store.add(recording);
@@ -466,12 +434,9 @@ TEST_F(RecordingStoreTest, SensitiveRecordingsAreNeverExported) {
     recording.settings.containsSensitiveInput = true;
     store_.add(recording);
     const auto target = folder_.path() / "out.macro";
-    try {
-        store_.exportRecording(recording, target, RecordingStore::Overwrite::regularFile);
-        ADD_FAILURE() << "exported a sensitive recording";
-    } catch (const RecordingStore::StoreError& error) {
-        EXPECT_EQ(error, RecordingStore::StoreError::exportDisabledForSensitiveRecording());
-    }
+    EXPECT_EQ(
+        thrown<StoreError>([&] { store_.exportRecording(recording, target, RecordingStore::Overwrite::regularFile); }),
+        StoreError::exportDisabledForSensitiveRecording());
     EXPECT_FALSE(std::filesystem::exists(target));
 
     recording.settings.containsSensitiveInput = false;
@@ -488,8 +453,8 @@ TEST_F(RecordingStoreTest, ExportReplacesOnlyARegularFileAndOnlyWhenAllowed) {
     const Recording recording = sampleRecording("Export", kMonday);
     const auto file = folder_.path() / "file.macro";
     writeFile(file, "an older file");
-    EXPECT_EQ(exportError([&] { store_.exportRecording(recording, file, Overwrite::never); }),
-              RecordingStore::StoreError::exportTargetExists(file));
+    EXPECT_EQ(thrown<StoreError>([&] { store_.exportRecording(recording, file, Overwrite::never); }),
+              StoreError::exportTargetExists(file));
     EXPECT_EQ(readFile(file), "an older file");
     store_.exportRecording(recording, file, Overwrite::regularFile);
     EXPECT_EQ(store_.load(file), recording);
@@ -501,8 +466,8 @@ TEST_F(RecordingStoreTest, ExportReplacesOnlyARegularFileAndOnlyWhenAllowed) {
     const auto directory = folder_.path() / "folder.macro";
     std::filesystem::create_directory(directory);
     for (const auto& target : {link, pipe, directory}) {
-        EXPECT_EQ(exportError([&] { store_.exportRecording(recording, target, Overwrite::regularFile); }),
-                  RecordingStore::StoreError::exportTargetNotRegularFile(target));
+        EXPECT_EQ(thrown<StoreError>([&] { store_.exportRecording(recording, target, Overwrite::regularFile); }),
+                  StoreError::exportTargetNotRegularFile(target));
     }
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));

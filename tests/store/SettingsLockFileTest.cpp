@@ -4,9 +4,10 @@
 
 #include <fstream>
 
-#include "core/store/SettingsLockFile.h"
 #include "core/store/FileError.h"
+#include "core/store/SettingsLockFile.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -25,13 +26,8 @@ TEST(SettingsLockFile, OneHolderAtATimeAndTheFileGoesWithIt) {
     {
         const SettingsLockFile held(settings);
         EXPECT_TRUE(std::filesystem::exists(folder.path() / "Brevanor.conf.lock"));
-        try {
-            const SettingsLockFile second(settings, milliseconds(50));
-            ADD_FAILURE() << "a second holder got the lock";
-        } catch (const FileError& error) {
-            EXPECT_EQ(error.operation(), "lock");
-            EXPECT_EQ(error.errorNumber(), EWOULDBLOCK);
-        }
+        EXPECT_EQ(testing::thrown<FileError>([&] { const SettingsLockFile second(settings, milliseconds(50)); }),
+                  FileError("lock", settings.string() + ".lock", EWOULDBLOCK));
     }
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "Brevanor.conf.lock"));
     const SettingsLockFile again(settings, milliseconds(50));

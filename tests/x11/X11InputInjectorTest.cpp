@@ -1,9 +1,5 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -19,9 +15,12 @@
 #include <X11/extensions/XTest.h>
 
 #include "base/time/MonotonicClock.h"
+#include "cli/ChildProcess.h"
 #include "platform/x11/X11InputInjector.h"
 #include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11KeyCodeMap.h"
+#include "tests/store/StoreTestFiles.h"
+#include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/x11/TapEventCollector.h"
 #include "tests/x11/XvfbSuite.h"
@@ -283,26 +282,6 @@ TEST_F(X11Posting, WhatIsHeldIsReleasedWhenTheInjectorGoesAway) {
     EXPECT_EQ(heldByXTest(session_->displayName()), 0);
 }
 
-// Starts a program with its standard output on a pipe; returns its pid.
-pid_t spawnWithOutput(const std::vector<std::string>& arguments, int& output) {
-    int ends[2];
-    if (pipe(ends) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, ends[0]);
-    std::vector<std::string> copies = arguments;
-    std::vector<char*> argv;
-    for (std::string& argument : copies) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(ends[1]);
-    output = ends[0];
-    return pid;
-}
-
 TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
     XvfbSession session;
     if (!session.isRunning()) GTEST_SKIP() << session.failure();
@@ -310,19 +289,19 @@ TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
     TapEventCollector collector;
     X11InputSource listener(session.displayName(), X11SyntheticJournal::forDisplay(session.displayName()));
     ASSERT_TRUE(listener.start(collector.sink()));
-    int output = -1;
-    const pid_t poster = spawnWithOutput({BREVANOR_POSTING_HELPER, session.displayName()}, output);
-    ASSERT_GT(poster, 0);
-    char line[64] = {};
-    FILE* stream = fdopen(output, "r");
-    ASSERT_NE(std::fgets(line, sizeof line, stream), nullptr);
-    std::fclose(stream);
+    TemporaryDirectory folder;
+    ChildProcess::Options options;
+    options.standardOutput = folder.path() / "poster.out";
+    ChildProcess poster({BREVANOR_POSTING_HELPER, session.displayName()}, options);
+    // It says "held <guardian's pid>" once its presses have reached the server.
+    std::string said;
+    ASSERT_TRUE(testing::waitUntil([&] { return (said = readFile(options.standardOutput)).ends_with('\n'); }));
     int guardian = 0;
-    ASSERT_EQ(std::sscanf(line, "held %d", &guardian), 1) << line;
+    ASSERT_EQ(std::sscanf(said.c_str(), "held %d", &guardian), 1) << said;
     EXPECT_EQ(heldByXTest(session.displayName()), 2);  // the A key and the left button
 
-    kill(poster, SIGKILL);
-    waitpid(poster, nullptr, 0);
+    poster.sendSignal(SIGKILL);
+    ASSERT_TRUE(poster.waitFor(std::chrono::seconds(10)));
     const auto killedAt = std::chrono::steady_clock::now();
     EXPECT_TRUE(testing::waitUntil([&] { return heldByXTest(session.displayName()) == 0; }));
     const auto releasedAfter =
@@ -346,25 +325,14 @@ TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
 // The harness logger, run as the outside observer it is.
 class HarnessLoggerProcess {
 public:
-    HarnessLoggerProcess(const std::string& displayName, const std::string& path) : path_(path) {
-        std::remove(path.c_str());
-        int output = -1;
-        pid_ = spawnWithOutput({BREVANOR_HARNESS_LOGGER, "--display", displayName, "--output", path}, output);
-        close(output);
-        testing::waitUntil([&] { return std::filesystem::exists(path); });
+    explicit HarnessLoggerProcess(const std::string& displayName)
+        : process_({BREVANOR_HARNESS_LOGGER, "--display", displayName, "--output", path_.string()}, {}) {
+        testing::waitUntil([&] { return std::filesystem::exists(path_); });
     }
-    ~HarnessLoggerProcess() { stop(); }
     // The lines other than moves, once there are `count` of them.
     std::vector<std::string> linesOnceThereAre(std::size_t count) {
         testing::waitUntil([&] { return read().size() >= count; }, std::chrono::seconds(20));
         return read();
-    }
-    void stop() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-        std::remove(path_.c_str());
     }
 
 private:
@@ -376,8 +344,9 @@ private:
         }
         return lines;
     }
-    std::string path_;
-    pid_t pid_ = -1;
+    TemporaryDirectory folder_;
+    const std::filesystem::path path_ = folder_.path() / "harness.jsonl";
+    ChildProcess process_;
 };
 
 // The raw text of one field of a log line ("" when absent); strings keep their quotes.
@@ -391,8 +360,7 @@ std::string field(const std::string& line, const std::string& name) {
 }
 
 TEST_F(X11Posting, TheOutsideLoggerSeesExactPositionsAndKeyCodes) {
-    const std::string path = ::testing::TempDir() + "harness-" + std::to_string(getpid()) + ".jsonl";
-    HarnessLoggerProcess logger(session_->displayName(), path);
+    HarnessLoggerProcess logger(session_->displayName());
     const std::vector<SyntheticInput> inputs = {
         button(Type::mouseDown, 123, 456),
         button(Type::mouseUp, 123, 456),
