@@ -16,13 +16,6 @@ namespace brevanor {
 
 namespace {
 
-// An error's text as the end of a sentence.
-std::string described(const std::exception& error) {
-    std::string text = error.what();
-    while (!text.empty() && text.back() == '.') text.pop_back();
-    return text;
-}
-
 // Runs a change of the library, its failure told as a sentence.
 template <typename Change>
 auto changing(Change&& change) {
@@ -41,7 +34,7 @@ int LibraryCommands::list(const CommandLine& line) {
     try {
         listing = context_.store().listSummaries();
     } catch (const FileError& error) {
-        throw CliError("The library cannot be listed: " + described(error) + ".");
+        throw CliError("The library cannot be listed: " + LibraryOperations::reason(error) + ".");
     }
     for (const SkippedDocument& skipped : listing.skipped) {
         context_.err() << "brevanor-cli: "

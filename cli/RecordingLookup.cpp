@@ -7,19 +7,13 @@
 #include <vector>
 
 #include "cli/CliError.h"
+#include "core/control/LibraryOperations.h"
 #include "core/store/DocumentTooLargeError.h"
 #include "core/store/FileError.h"
 
 namespace brevanor {
 
 namespace {
-
-// Folder and document errors as the end of a sentence, without a trailing full stop.
-std::string reason(const std::exception& error) {
-    std::string text = error.what();
-    while (!text.empty() && text.back() == '.') text.pop_back();
-    return text;
-}
 
 bool isFile(const std::string& reference) {
     std::error_code error;
@@ -44,12 +38,14 @@ auto readingLibrary(const Uuid& id, Read&& read) {
     } catch (const RecordingStore::StoreError&) {
         throw CliError("No recording in the library has the id " + id.toString() + ".");
     } catch (const FileError& failure) {
-        throw CliError("The recording " + id.toString() + " cannot be read: " + reason(failure) + ".");
+        throw CliError("The recording " + id.toString() + " cannot be read: " + LibraryOperations::reason(failure) +
+                       ".");
     } catch (const DocumentTooLargeError& failure) {
-        throw CliError("The recording " + id.toString() + " cannot be read: " + reason(failure) + ".");
+        throw CliError("The recording " + id.toString() + " cannot be read: " + LibraryOperations::reason(failure) +
+                       ".");
     } catch (const std::exception& failure) {
         throw CliError("The recording " + id.toString() + " is not a recording this version of Brevanor understands (" +
-                       reason(failure) + ").");
+                       LibraryOperations::reason(failure) + ").");
     }
 }
 
@@ -59,11 +55,12 @@ auto readingFile(const std::string& file, Read&& read) {
     try {
         return read();
     } catch (const FileError& failure) {
-        throw CliError("Cannot read " + file + ": " + reason(failure) + ".");
+        throw CliError("Cannot read " + file + ": " + LibraryOperations::reason(failure) + ".");
     } catch (const DocumentTooLargeError& failure) {
-        throw CliError("Cannot read " + file + ": " + reason(failure) + ".");
+        throw CliError("Cannot read " + file + ": " + LibraryOperations::reason(failure) + ".");
     } catch (const std::exception& failure) {
-        throw CliError(file + " is not a recording this version of Brevanor understands (" + reason(failure) + ").");
+        throw CliError(file + " is not a recording this version of Brevanor understands (" +
+                       LibraryOperations::reason(failure) + ").");
     }
 }
 

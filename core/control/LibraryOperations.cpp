@@ -8,16 +8,11 @@
 
 namespace brevanor {
 
-namespace {
-
-// An error's text as the end of a sentence.
-std::string described(const std::exception& error) {
+std::string LibraryOperations::reason(const std::exception& error) {
     std::string text = error.what();
     while (!text.empty() && text.back() == '.') text.pop_back();
     return text;
 }
-
-}  // namespace
 
 bool LibraryOperations::holdsRecordings(const std::filesystem::path& file) {
     std::string extension = file.extension().string();
@@ -62,12 +57,12 @@ LibraryOperations::ImportReport LibraryOperations::importFiles(const std::vector
         try {
             report.imported.push_back(store_.importRecording(file));
         } catch (const FileError& error) {
-            report.refused.push_back({file, described(error)});
+            report.refused.push_back({file, reason(error)});
         } catch (const DocumentTooLargeError& error) {
-            report.refused.push_back({file, described(error), true});
+            report.refused.push_back({file, reason(error), true});
         } catch (const std::exception& error) {
             report.refused.push_back(
-                {file, "it is not a recording this version of Brevanor understands (" + described(error) + ")"});
+                {file, "it is not a recording this version of Brevanor understands (" + reason(error) + ")"});
         }
     }
     return report;
@@ -106,7 +101,7 @@ void LibraryOperations::fail(const std::string& verb, const std::string& name, c
         // Another process deleted it after it was looked up.
         throw Failure("Could not " + verb + " “" + name + "”: it is no longer in the library");
     }
-    throw Failure("Could not " + verb + " “" + name + "”: " + described(error));
+    throw Failure("Could not " + verb + " “" + name + "”: " + reason(error));
 }
 
 }  // namespace brevanor

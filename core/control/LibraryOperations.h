@@ -46,6 +46,8 @@ public:
 
     explicit LibraryOperations(RecordingStore& store) : store_(store) {}
 
+    // An error's text as the end of a sentence: without its closing full stop.
+    static std::string reason(const std::exception& error);
     // Whether a file is of a kind recordings are kept in: .macro or .json, in any case.
     static bool holdsRecordings(const std::filesystem::path& file);
     // Why a recording may not be exported, as a sentence; none when it may.
