@@ -217,6 +217,7 @@ void X11InputSource::run(Session& session, const Sink& sink) {
 
     std::uint64_t wokeAt = 0;
     bool streaming = false;  // the last wake-up came soon after the one before
+    bool replaying = false;  // the last event was Brevanor's own
     while (!session.stopRequested) {
         // Take in everything already read or waiting on the sockets before sleeping again.
         while (XPending(display) > 0) {
@@ -264,14 +265,19 @@ void X11InputSource::run(Session& session, const Sink& sink) {
             }
             std::optional<TapEvent> converted = converter.convert(raw, recorded);
             session.waiting.pop_front();
-            if (converted) sink(*converted);
+            if (converted) {
+                replaying = converted->isSynthetic;
+                sink(*converted);
+            }
         }
         // The converter's round trips may have read more events off the socket: poll() would not see them.
         if (XEventsQueued(display, QueuedAlready) > 0) continue;
 
         // Rest after a wake-up, waking only to stop, then look at everything that came meanwhile.
+        // Brevanor's own replay is taken event by event: it is judged by when its events arrive.
         std::uint64_t now = MonotonicClock::now();
-        const std::uint64_t restEnd = std::min(streaming ? wokeAt + kRestNanos : 0, nextLook.value_or(UINT64_MAX));
+        const bool rest = streaming && !replaying;
+        const std::uint64_t restEnd = std::min(rest ? wokeAt + kRestNanos : 0, nextLook.value_or(UINT64_MAX));
         if (now < restEnd) {
             pollfd wake = {session.wakeRead, POLLIN, 0};
             if (poll(&wake, 1, millisUntil(restEnd, now)) > 0) return;
