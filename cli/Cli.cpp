@@ -127,12 +127,13 @@ int Cli::run(const std::vector<std::string>& arguments) {
          [&](const CommandLine& line) { return RecordCommand(context_).run(line); }},
         {"play",
          "ID|NAME|FILE [--speed X] [--repeat N | --forever] [--delay S] [--cursor absolute|screen|cursor] "
-         "[--click-delay MS] [--restore-window] [--yes] [--verbose]",
+         "[--click-delay MS] [--restore-window] [--yes] [--verbose] [--report [--json]]",
          "Replay a recording; the stop shortcut, Esc held for a second or Ctrl+C stop it (--verbose: say which "
-         "priority playback got).",
+         "priority playback got; --report: end with how faithful the replay was, as the system reported its "
+         "events back; --json: that report as JSON).",
          {Option{"speed", true}, Option{"repeat", true}, Option{"forever", false}, Option{"delay", true},
           Option{"cursor", true}, Option{"click-delay", true}, Option{"restore-window", false}, Option{"yes", false},
-          Option{"verbose", false}},
+          Option{"verbose", false}, Option{"report", false}, Option{"json", false}},
          [&](const CommandLine& line) { return PlayCommand(context_).run(line); }},
         {"compare",
          "REFERENCE.jsonl REPLAY.jsonl [--expected-count N]",

@@ -15,6 +15,8 @@
 #include "core/checks/Permissions.h"
 #include "core/control/PlaybackController.h"
 #include "core/model/DurationText.h"
+#include "core/model/JsonWriter.h"
+#include "core/playback/ReplayFidelity.h"
 #include "platform/wayland/WaylandInputInjector.h"
 
 namespace brevanor {
@@ -34,6 +36,9 @@ std::string progressText(std::int64_t repeatIndex, std::optional<std::int64_t> r
     return tr("Playing ") + std::to_string(repeatIndex) + tr(" of ") + total + " • " +
            DurationText::elapsed(elapsedNanos);
 }
+
+// How long the report waits for the replay's last events to come back from the server.
+constexpr std::uint64_t kSettleNanos = 500'000'000;
 
 }  // namespace
 
@@ -91,6 +96,7 @@ int PlayCommand::run(const CommandLine& line) {
     const auto tap = std::make_shared<InputEventTap>(services.inputSource);
     try {
         tap->start();
+        tap->addConsumer(controller->fidelity());
     } catch (const std::exception&) {
         context_.err() << "Brevanor cannot listen for input here, so only Ctrl+C stops this playback.\n";
     }
@@ -122,12 +128,44 @@ int PlayCommand::run(const CommandLine& line) {
     controller->start(std::move(recording), playbackOptions, line.has("restore-window"), true);
     mainQueue->runUntil([&] { return completed.has_value(); });
     status.finish();
+    if (line.has("report") || line.has("json")) {
+        std::optional<FidelityReport> report;
+        if (tap->isRunning()) {
+            // The last events may still be on their way back from the server.
+            controller->fidelity()->waitUntilSettled(kSettleNanos);
+            report = controller->fidelity()->report();
+        }
+        reportFidelity(report, line.has("json"));
+    }
     tap->stop();
 
     if (*completed) return 0;
     if (stopSignal != 0) return 128 + stopSignal;
     context_.err() << "Playback stopped before it finished.\n";
     return 1;
+}
+
+void PlayCommand::reportFidelity(const std::optional<FidelityReport>& report, bool json) {
+    if (!json) {
+        context_.out() << (report ? report->sentence()
+                                  : tr("Fidelity: not measured, as Brevanor cannot listen for input here."))
+                       << "\n";
+        return;
+    }
+    JsonWriter w(160);
+    w.beginObject();
+    if (report) {
+        w.key("expected").integer(report->expected);
+        w.key("measured").boolean(true);
+        w.key("observed").integer(report->observed);
+        w.key("pointerErrorPx").real(report->pointerErrorPx);
+        w.key("timingMaxMs").real(report->timingMaxMs);
+        w.key("timingP95Ms").real(report->timingP95Ms);
+    } else {
+        w.key("measured").boolean(false);
+    }
+    w.endObject();
+    context_.out() << w.take() << "\n";
 }
 
 bool PlayCommand::confirmWarnings(const Recording& recording, const std::vector<PreflightWarning>& warnings,

@@ -40,8 +40,9 @@ PlaybackController::PlaybackController(const PlatformServices& platform, std::sh
       environment_(platform.displays, platform.workspace, platform.windows, platform.keyboard),
       windowRestorer_(platform.workspace, platform.windows, mainQueue, now),
       poster_(std::make_shared<EventPoster>(platform.injector)),
+      fidelity_(std::make_shared<ReplayFidelity>()),
       playbackQueue_(std::make_shared<SerialQueue>("com.brevanor.playback", SerialQueue::Priority::userInteractive)),
-      engine_(PlaybackEngine::make(poster_, mainQueue, playbackQueue_)),
+      engine_(PlaybackEngine::make(poster_, mainQueue, playbackQueue_, fidelity_)),
       releaseWait_(ReleaseWait::make(platform.heldInput, mainQueue, now)) {}
 
 PlaybackController::Preflight PlaybackController::preflight(const Recording& recording,

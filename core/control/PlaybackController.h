@@ -23,6 +23,7 @@ class EventPoster;
 class PlaybackEngine;
 class SerialQueue;
 class ReleaseWait;
+class ReplayFidelity;
 
 // One playback from start to finish, as the application and the command line
 // both run it: the warnings about a changed machine, putting the recorded
@@ -77,6 +78,9 @@ public:
 
     // The priority the system gave the thread that posts the events.
     ThreadPriority threadPriority() const;
+    // Judges each playback by its events as the system reports them back: the
+    // front end adds it to its input listener and reads its report once idle.
+    const std::shared_ptr<ReplayFidelity>& fidelity() const { return fidelity_; }
 
 private:
     PlaybackController(const PlatformServices& platform, std::shared_ptr<MainQueue> mainQueue, Clock now);
@@ -91,6 +95,7 @@ private:
     const EnvironmentCapture environment_;
     const WindowRestorer windowRestorer_;
     std::shared_ptr<EventPoster> poster_;
+    const std::shared_ptr<ReplayFidelity> fidelity_;
     // The engine's own queue: its thread posts the events, at a real-time priority where the system allows.
     const std::shared_ptr<SerialQueue> playbackQueue_;
     std::shared_ptr<PlaybackEngine> engine_;

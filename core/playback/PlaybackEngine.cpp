@@ -9,14 +9,18 @@ namespace brevanor {
 
 std::shared_ptr<PlaybackEngine> PlaybackEngine::make(std::shared_ptr<EventPoster> poster,
                                                      std::shared_ptr<MainQueue> mainQueue,
-                                                     std::shared_ptr<TimedQueue> queue) {
+                                                     std::shared_ptr<TimedQueue> queue,
+                                                     std::shared_ptr<ReplayFidelity> fidelity) {
     return std::shared_ptr<PlaybackEngine>(
-        new PlaybackEngine(std::move(poster), std::move(mainQueue), std::move(queue)));
+        new PlaybackEngine(std::move(poster), std::move(mainQueue), std::move(queue), std::move(fidelity)));
 }
 
 PlaybackEngine::PlaybackEngine(std::shared_ptr<EventPoster> poster, std::shared_ptr<MainQueue> mainQueue,
-                               std::shared_ptr<TimedQueue> queue)
-    : poster_(std::move(poster)), mainQueue_(std::move(mainQueue)), queue_(std::move(queue)) {}
+                               std::shared_ptr<TimedQueue> queue, std::shared_ptr<ReplayFidelity> fidelity)
+    : poster_(std::move(poster)),
+      mainQueue_(std::move(mainQueue)),
+      queue_(std::move(queue)),
+      fidelity_(std::move(fidelity)) {}
 
 PlaybackEngine::~PlaybackEngine() {
     // Every step holds the engine while it runs, so none is under way now, and
@@ -74,6 +78,7 @@ void PlaybackEngine::begin(std::vector<ScheduledAction> actions, PlaybackOptions
     index_ = 0;
     repeatIndex_ = 1;
     lastProgressNanos_ = 0;
+    if (fidelity_) fidelity_->begin();
     if (actions_.empty()) {
         finish(true, generation);
         return;
@@ -107,6 +112,10 @@ void PlaybackEngine::tick(std::int64_t generation) {
     const std::uint64_t now = queue_->now();
     while (index_ < actions_.size() && saturatingAdd(anchorNanos_, actions_[index_].offsetNanos) <= now) {
         if (!isCurrent(generation)) return;
+        if (fidelity_) {
+            fidelity_->expect(actions_[index_].action, saturatingAdd(anchorNanos_, actions_[index_].offsetNanos),
+                              repeatIndex_);
+        }
         poster_->perform(actions_[index_].action);
         ++index_;
     }

@@ -13,6 +13,7 @@
 #include "core/dispatch/Timer.h"
 #include "core/playback/EventPoster.h"
 #include "core/playback/PlaybackOptions.h"
+#include "core/playback/ReplayFidelity.h"
 #include "core/playback/ScheduledAction.h"
 
 namespace brevanor {
@@ -38,9 +39,10 @@ public:
     // Its queue's steps and its callbacks hold the engine weakly, so it always lives in a shared_ptr.
     // The queue should be one of its own (SerialQueue::Priority::userInteractive), where
     // nothing else delays its steps.
+    // `fidelity`, when given, hears of each action just before it is posted.
     static std::shared_ptr<PlaybackEngine> make(std::shared_ptr<EventPoster> poster,
-                                                std::shared_ptr<MainQueue> mainQueue,
-                                                std::shared_ptr<TimedQueue> queue);
+                                                std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<TimedQueue> queue,
+                                                std::shared_ptr<ReplayFidelity> fidelity = nullptr);
     // Releases whatever playback still holds pressed; steps still queued do nothing and no onFinished follows.
     ~PlaybackEngine();
     PlaybackEngine(const PlaybackEngine&) = delete;
@@ -60,7 +62,7 @@ public:
 
 private:
     PlaybackEngine(std::shared_ptr<EventPoster> poster, std::shared_ptr<MainQueue> mainQueue,
-                   std::shared_ptr<TimedQueue> queue);
+                   std::shared_ptr<TimedQueue> queue, std::shared_ptr<ReplayFidelity> fidelity);
 
     // Queue-only steps; `generation` identifies the playback they belong to.
     void begin(std::vector<ScheduledAction> actions, PlaybackOptions options, std::int64_t generation);
@@ -75,6 +77,7 @@ private:
     const std::shared_ptr<EventPoster> poster_;
     const std::shared_ptr<MainQueue> mainQueue_;
     const std::shared_ptr<TimedQueue> queue_;
+    const std::shared_ptr<ReplayFidelity> fidelity_;
     // Touched on the main thread only.
     std::function<void(const Progress&)> onProgress_;
     std::function<void(bool)> onFinished_;

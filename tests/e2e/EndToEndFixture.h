@@ -42,11 +42,20 @@ protected:
         }
     }
 
-    // Replays and judges; every run must pass.
-    AcceptanceReport replay(const std::string& id, const std::vector<std::string>& options) {
+    // Replays and judges. Brevanor's own report of the replay must count every event the outside
+    // logger judges, all back where they were posted.
+    AcceptanceReport replay(const std::string& id, std::vector<std::string> options) {
+        options.push_back("--report");
         const auto played = session_->play(id, options);
         EXPECT_EQ(played.exitStatus, 0) << played.errors;
-        return session_->report();
+        AcceptanceReport report = session_->report();
+        std::int64_t expected = 0;
+        for (const AcceptanceRunResult& run : report.runs) expected += run.expectedCount;
+        const std::string count = std::to_string(expected);
+        EXPECT_EQ(played.output.rfind("Fidelity: " + count + "/" + count + " events, timing p95 ", 0), 0U)
+            << played.output;
+        EXPECT_NE(played.output.find(", pointer 0 px\n"), std::string::npos) << played.output;
+        return report;
     }
 
     static std::vector<HarnessLogEntry> comparable(const std::vector<HarnessLogEntry>& entries, bool synthetic) {
