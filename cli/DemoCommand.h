@@ -25,6 +25,8 @@ public:
     static std::string loggerProgram();
     // This program, to start it again for recording and playing.
     static std::string cliProgram(const std::string& startedAs);
+    // Which side a failed replay is to blame on, judged by `ownReport`, the replay's own fidelity line.
+    static std::string blame(const std::string& ownReport);
 
 private:
     CliContext& context_;

@@ -1,0 +1,33 @@
+#include "cli/DemoCommand.h"
+
+#include <gtest/gtest.h>
+
+namespace brevanor {
+namespace {
+
+TEST(DemoCommand, BlamesTheReplayOnlyWhenItsOwnMeasureSaysItWasOff) {
+    const std::string observer = "By Brevanor's own measure the replay kept to its schedule";
+    const std::string replay = "Brevanor's own measure agrees: the replay itself was off.";
+    const struct {
+        const char* ownReport;
+        bool replayToBlame;
+    } cases[] = {
+        {"Fidelity: 40/40 events, timing p95 0.42 ms, max 1.10 ms, pointer 0 px", false},
+        {"Fidelity: 40/40 events, timing p95 5.00 ms, max 15.00 ms, pointer 0 px", false},
+        {"Fidelity: 40/40 events, timing p95 5.01 ms, max 6.00 ms, pointer 0 px", true},
+        {"Fidelity: 40/40 events, timing p95 0.42 ms, max 15.10 ms, pointer 0 px", true},
+        {"Fidelity: not measured, as Brevanor cannot listen for input here.", true},
+        {"", true},
+    };
+    for (const auto& c : cases) {
+        const std::string said = DemoCommand::blame(c.ownReport);
+        if (c.replayToBlame) {
+            EXPECT_EQ(said, replay) << c.ownReport;
+        } else {
+            EXPECT_EQ(said.rfind(observer, 0), 0U) << c.ownReport;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace brevanor
