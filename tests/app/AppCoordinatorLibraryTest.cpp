@@ -60,17 +60,6 @@ TEST_F(AppCoordinatorLibraryTest, FilesLeftOutOfTheLibraryAreToldOnceInTheBanner
     EXPECT_NE(coordinator->errorMessage(), std::nullopt);
 }
 
-TEST_F(AppCoordinatorLibraryTest, ASensitiveRecordingIsNeverExportedAndNoPanelShows) {
-    make();
-    Recording recording = typingRecording("Passwords");
-    recording.settings.containsSensitiveInput = true;
-    coordinator->exportRecording(recording);
-    EXPECT_EQ(
-        coordinator->errorMessage(),
-        std::optional<std::string>("“Passwords” is marked as containing sensitive input, so it cannot be exported."));
-    EXPECT_TRUE(prompts->proposedExportNames.empty());
-}
-
 TEST_F(AppCoordinatorLibraryTest, ExportProposesANameWithoutSlashesAndWritesWhereTheUserChose) {
     make();
     const Recording recording = typingRecording("Work/Home");
@@ -118,25 +107,6 @@ TEST_F(AppCoordinatorLibraryTest, FailedChangesSayWhatFailedAndLeaveTheLibraryAs
     EXPECT_EQ(coordinator->recordings().size(), 1u);
     coordinator->importFiles({});
     EXPECT_TRUE(coordinator->recordings().empty());
-}
-
-TEST_F(AppCoordinatorLibraryTest, SavingAndDuplicatingKeepTheListInStepWithTheFolderAndTheBannerClears) {
-    make();
-    Recording recording = stored(typingRecording("First"));
-    recording.name = "Renamed";
-    coordinator->save(recording);
-    ASSERT_EQ(coordinator->recordings().size(), 1u);
-    EXPECT_EQ(coordinator->recordings()[0]->name, "Renamed");
-
-    coordinator->duplicate(recording);
-    std::set<std::string> names;
-    for (const auto& each : coordinator->recordings()) names.insert(each->name);
-    EXPECT_EQ(names, (std::set<std::string>{"Renamed", "Renamed copy"}));
-
-    coordinator->deleteRecording(typingRecording("Gone"));
-    ASSERT_TRUE(coordinator->errorMessage());
-    coordinator->clearErrorMessage();
-    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
 }
 
 }  // namespace

@@ -176,28 +176,6 @@ TEST_F(AppCoordinatorRecordingTest, KeysTypedIntoBrevanorsOwnWindowsAreLeftOutAn
     EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
 }
 
-TEST_F(AppCoordinatorRecordingTest, TheNextRecordingGetsTheNextNameAndTheDefaultsOfTheMoment) {
-    make();
-    for (int round = 1; round <= 2; ++round) {
-        settings->setDefaultRepeatCount(round * 5);
-        startRecording();
-        feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
-        mainQueue->advanceBy(100 * kMillis);
-        coordinator->stop();
-    }
-    ASSERT_EQ(coordinator->recordings().size(), 2u);
-    std::vector<std::string> names;
-    std::vector<std::int64_t> repeats;
-    for (const auto& recording : coordinator->recordings()) {
-        names.push_back(recording->name);
-        repeats.push_back(recording->settings.repeatCount);
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_TRUE(names[0].starts_with("Recording 1 – "));
-    EXPECT_TRUE(names[1].starts_with("Recording 2 – "));
-    EXPECT_EQ(std::set<std::int64_t>(repeats.begin(), repeats.end()), (std::set<std::int64_t>{5, 10}));
-}
-
 TEST_F(AppCoordinatorRecordingTest, ARecordingWithNothingButPausesIsDroppedSilently) {
     make();
     startRecording();
