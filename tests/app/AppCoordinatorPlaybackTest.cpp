@@ -215,36 +215,6 @@ TEST_F(AppCoordinatorPlaybackTest, HeldKeysHoldBackTheFirstEventUntilReleasedOrT
     EXPECT_EQ(postedKeys().size(), 4u) << "played anyway";
 }
 
-TEST_F(AppCoordinatorPlaybackTest, AShortcutKeyThatPlaybackJustPressedIsNotTakenForTheShortcut) {
-    make();
-    // The recording types Control-Option-Command-R, the record shortcut. As the
-    // key goes down, the hot-key service reports the shortcut.
-    Recording recording = typingRecording("Presses the shortcut");
-    recording.events = {RecordingEvent::keyDown({10 * kMillis, 15, kChordFlags, false}),
-                        RecordingEvent::keyUp({20 * kMillis, 15, kChordFlags, false})};
-    std::atomic<int> pressed{0};
-    injector->onPost([&](const SyntheticInput& input) {
-        if (input.type == SyntheticInput::Type::keyDown && input.keyCode == 15) {
-            hotKeys->press(HotkeyChord::defaultRecord);
-            pressed.fetch_add(1);
-        }
-    });
-    coordinator->play(recording);
-    ASSERT_TRUE(waitForIdle());
-    mainQueue->advanceBy(5 * kSeconds);
-    EXPECT_EQ(pressed.load(), 1);
-    EXPECT_EQ(coordinator->state(), AppState::idle()) << "no countdown started";
-
-    // The same shortcut pressed by the user a moment later does start one.
-    injector->onPost({});
-    ASSERT_TRUE(waitUntil([&] {
-        hotKeys->press(HotkeyChord::defaultRecord);
-        mainQueue->runReady();
-        return !coordinator->state().isIdle();
-    }));
-    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
-}
-
 TEST_F(AppCoordinatorPlaybackTest, QuittingDuringAPlaybackStopsItWithNothingHeld) {
     make();
     Recording endless = typingRecording("Forever");

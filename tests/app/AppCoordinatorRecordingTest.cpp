@@ -218,20 +218,6 @@ TEST_F(AppCoordinatorRecordingTest, SecureInputDuringARecordingIsPublished) {
     EXPECT_EQ(changes.count(), 1);
 }
 
-TEST_F(AppCoordinatorRecordingTest, QuittingWhileRecordingSavesTheRecordingAndReleasesEverything) {
-    make();
-    startRecording();
-    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
-    mainQueue->advanceBy(100 * kMillis);
-    ASSERT_FALSE(hotKeys->registered().empty());
-
-    coordinator->shutdown();
-    EXPECT_EQ(coordinator->state(), AppState::idle());
-    EXPECT_EQ(coordinator->recordings().size(), 1u);
-    EXPECT_TRUE(hotKeys->registered().empty());
-    EXPECT_FALSE(source->isRunning());
-}
-
 // A library that cannot take a new recording (a full or read-only disk; here
 // a file where its folder should be) must not cost the user the recording: it
 // is kept in the state folder, and the message says where.
