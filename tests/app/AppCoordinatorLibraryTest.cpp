@@ -1,22 +1,10 @@
-#include <fstream>
-
-#include "core/model/RecordingJSONEncoder.h"
 #include "core/store/RecordingStore.h"
 #include "tests/app/CoordinatorTest.h"
 
 namespace brevanor::testing {
 namespace {
 
-class AppCoordinatorLibraryTest : public CoordinatorTest {
-protected:
-    std::filesystem::path writeFile(const std::string& name, const std::string& contents) {
-        const auto path = folder.path() / name;
-        std::ofstream(path, std::ios::binary) << contents;
-        return path;
-    }
-
-    std::string document(const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); }
-};
+using AppCoordinatorLibraryTest = CoordinatorTest;
 
 TEST_F(AppCoordinatorLibraryTest, ImportTakesRecordingsPassesOverOtherFilesAndNamesTheUndecodableOnes) {
     make();
