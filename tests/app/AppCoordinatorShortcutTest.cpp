@@ -146,17 +146,6 @@ TEST_F(AppCoordinatorShortcutTest, SettingsChangesReRegisterOnce50MillisecondsAf
     EXPECT_EQ(coordinator->stopHint(), "Stop: Ctrl+Alt+Super+C or hold Esc");
 }
 
-TEST_F(AppCoordinatorShortcutTest, CapturingAShortcutSuspendsEveryGlobalShortcutUntilItEnds) {
-    make();
-    coordinator->setCapturingHotkey(true);
-    EXPECT_TRUE(hotKeys->registered().empty());
-    coordinator->setCapturingHotkey(true);
-    coordinator->setCapturingHotkey(false);
-    EXPECT_EQ(hotKeys->registered().size(), 3u);
-    press(HotkeyChord::defaultRecord);
-    EXPECT_EQ(coordinator->state(), AppState::countdown(3));
-}
-
 TEST_F(AppCoordinatorShortcutTest, TheShortcutsInUseLeaveOutWhatIsBeingEdited) {
     make();
     Recording older = withShortcut("Older", {18, kChordFlags});

@@ -5,7 +5,6 @@
 
 #include "app/control/AppDelegate.h"
 #include "app/ui/NoticeBanner.h"
-#include "core/model/RecordingJSONEncoder.h"
 #include "core/store/IniPreferencesStore.h"
 #include "tests/app/CoordinatorTest.h"
 
@@ -93,10 +92,8 @@ TEST_F(AppDelegateTest, FilesOpenedWithTheApplicationAreImportedAndTheLibraryCom
     preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
     const auto delegate = launch();
     std::vector<std::filesystem::path> files;
-    for (const char* name : {"one.macro", "two.macro"}) {
-        files.push_back(folder.path() / name);
-        std::ofstream(files.back()) << Recording::makeJSONEncoder().encode(typingRecording(name));
-    }
+    for (const char* name : {"one.macro", "two.macro"})
+        files.push_back(writeFile(name, document(typingRecording(name))));
     delegate->openFiles(files);
     EXPECT_EQ(delegate->coordinator()->recordings().size(), 2u);
     EXPECT_EQ(visibleWindows(*delegate), std::vector<std::string>{"Brevanor"});

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <ostream>
 
@@ -9,6 +10,7 @@
 #include "app/control/AppSettings.h"
 #include "base/time/MonotonicClock.h"
 #include "core/capture/InputEventTap.h"
+#include "core/model/RecordingJSONEncoder.h"
 #include "core/store/RecordingStore.h"
 #include "platform/fake/FakeDisplayService.h"
 #include "platform/fake/FakeHeldInput.h"
@@ -147,6 +149,14 @@ protected:
             return coordinator->state().isIdle();
         });
     }
+
+    // A file in the test's folder, for importing.
+    std::filesystem::path writeFile(const std::string& name, const std::string& contents) const {
+        const auto path = folder.path() / name;
+        std::ofstream(path, std::ios::binary) << contents;
+        return path;
+    }
+    static std::string document(const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); }
 
     std::vector<SyntheticInput> postedKeys() const {
         std::vector<SyntheticInput> keys;

@@ -60,13 +60,13 @@ TEST(IniPreferencesQt, QSettingsReadsWhatItWroteAndKeepsItsOwnKeys) {
     }
     IniPreferencesStore store(file);
     store.setInteger("com.brevanor.recordingCounter", 7);
-    store.setString("text", " @lead, \"quoted\"; \\ – end ");
+    store.setString("text", " @lead, \"quoted\"; \\ tab\t – end ");
     const std::string bytes("\x00\x7f\x80\xff{\"a\":1}", 11);
     store.setData("data", std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 
     QSettings settings(qt(file.string()), QSettings::IniFormat);
     EXPECT_EQ(settings.value("com.brevanor.recordingCounter").toLongLong(), 7);
-    EXPECT_EQ(settings.value("text").toString(), QString::fromUtf8(" @lead, \"quoted\"; \\ – end "));
+    EXPECT_EQ(settings.value("text").toString(), QString::fromUtf8(" @lead, \"quoted\"; \\ tab\t – end "));
     EXPECT_EQ(settings.value("data").toByteArray(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     EXPECT_EQ(settings.value("showOverlay").toBool(), false);
     EXPECT_EQ(settings.value("Brevanor.Library/geometry").toByteArray(), QByteArray("\x01\xd9", 2));

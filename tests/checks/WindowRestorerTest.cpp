@@ -56,11 +56,26 @@ protected:
     const std::vector<WindowRestoreResult> restored_{WindowRestoreResult::restored()};
 };
 
-TEST_F(WindowRestorerTest, WithoutBundleIDCompletesAtOnceTouchingNothing) {
-    restore({std::nullopt, "Safari", std::nullopt, FrameRect{}}, true);
-    EXPECT_EQ(results_, skipped("The recording does not say which app was in front."));
-    EXPECT_EQ(workspace_->calls, 0);
-    EXPECT_EQ(queue_->pendingCount(), 0u);
+// What cannot be restored is told at once, launching nothing and leaving nothing pending.
+TEST_F(WindowRestorerTest, WhatCannotBeRestoredCompletesAtOnce) {
+    const FrontmostAppInfo editor{"org.example.Editor", std::nullopt, std::nullopt, std::nullopt};
+    const std::tuple<FrontmostAppInfo, bool, std::string> cases[] = {
+        {{std::nullopt, "Safari", std::nullopt, FrameRect{}},
+         true,
+         "The recording does not say which app was in front."},
+        {recorded(), true, "Safari is not installed on " + std::string(thisComputer) + "."},
+        {recorded(), false, "Safari is not running."},
+        {editor, false, "org.example.Editor is not running."},
+    };
+    for (const auto& [app, launch, reason] : cases) {
+        results_.clear();
+        if (!launch) workspace_->install("com.apple.Safari", kSafari);
+        restore(app, launch);
+        EXPECT_EQ(results_, skipped(reason));
+        EXPECT_EQ(queue_->pendingCount(), 0u);
+        EXPECT_EQ(workspace_->calls > 0, app.bundleID.has_value()) << "without an app, nothing is asked";
+    }
+    EXPECT_TRUE(workspace_->launches.empty());
 }
 
 TEST_F(WindowRestorerTest, RunningAppIsActivatedThenItsWindowMovedAfterTheSettleDelay) {
@@ -125,30 +140,22 @@ TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirst) {
 
 TEST_F(WindowRestorerTest, WindowProblemsAreNamed) {
     workspace_->running = {kSafari};
-    restore(recorded());
-    queue_->advanceBy(kSecond);
-    EXPECT_EQ(results_, skipped("Safari has no window to position."));
-
-    const WindowHandle window = addWindow(42);
-    windows_->window(window).fullScreen = true;
-    results_.clear();
-    restore(recorded());
-    queue_->advanceBy(kSecond);
-    EXPECT_EQ(results_, skipped("Safari's window is full screen, so it was left where it is."));
-
-    windows_->window(window).fullScreen = std::nullopt;  // unreadable counts as not full screen
-    windows_->window(window).sizeSettable = false;
-    results_.clear();
-    restore(recorded());
-    queue_->advanceBy(kSecond);
-    EXPECT_EQ(results_, skipped("Safari's window cannot be moved."));
-
-    windows_->window(window).sizeSettable = true;
-    windows_->window(window).positionSettable = false;
-    results_.clear();
-    restore(recorded());
-    queue_->advanceBy(kSecond);
-    EXPECT_EQ(results_, skipped("Safari's window cannot be moved."));
+    const auto attempt = [&] {
+        results_.clear();
+        restore(recorded());
+        queue_->advanceBy(kSecond);
+        return results_;
+    };
+    EXPECT_EQ(attempt(), skipped("Safari has no window to position."));
+    FakeWindowAccess::Window& window = windows_->window(addWindow(42));
+    window.fullScreen = true;
+    EXPECT_EQ(attempt(), skipped("Safari's window is full screen, so it was left where it is."));
+    window.fullScreen = std::nullopt;  // unreadable counts as not full screen
+    window.sizeSettable = false;
+    EXPECT_EQ(attempt(), skipped("Safari's window cannot be moved."));
+    window.sizeSettable = true;
+    window.positionSettable = false;
+    EXPECT_EQ(attempt(), skipped("Safari's window cannot be moved."));
     EXPECT_TRUE(windows_->writes.empty());
 }
 
@@ -172,23 +179,6 @@ TEST_F(WindowRestorerTest, ReadBackPositionMustBeWithinTwoPoints) {
     EXPECT_EQ(attempt([](auto& w) { w.landingOffset = {0, -2.01}; }), couldNotMove);
     EXPECT_EQ(attempt([](auto& w) { w.refusesToMove = true; }), couldNotMove);
     EXPECT_EQ(attempt([](auto& w) { w.size.reset(); }), couldNotMove);
-}
-
-TEST_F(WindowRestorerTest, NotRunningAndNotToBeLaunchedCompletesAtOnce) {
-    workspace_->install("com.apple.Safari", kSafari);
-    restore(recorded(), false);
-    EXPECT_EQ(results_, skipped("Safari is not running."));
-    EXPECT_TRUE(workspace_->launches.empty());
-
-    results_.clear();
-    restore({"org.example.Editor", std::nullopt, std::nullopt, std::nullopt}, false);
-    EXPECT_EQ(results_, skipped("org.example.Editor is not running."));
-}
-
-TEST_F(WindowRestorerTest, NotInstalledCompletesAtOnce) {
-    restore(recorded(), true);
-    EXPECT_EQ(results_, skipped("Safari is not installed on " + std::string(thisComputer) + "."));
-    EXPECT_TRUE(workspace_->launches.empty());
 }
 
 TEST_F(WindowRestorerTest, FailedLaunchIsReportedOnTheMainQueue) {

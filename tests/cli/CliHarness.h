@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "core/store/RecordingStore.h"
+#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
@@ -39,6 +41,10 @@ public:
         const int status = cli.run(arguments);
         return {status, out.str(), err.str()};
     }
+
+    // The library the commands use, opened as another process would.
+    RecordingStore store() const { return RecordingStore(library(), std::make_shared<InMemoryPreferencesStore>()); }
+    Recording add(Recording recording) const { return store().add(std::move(recording)); }
 
     const std::filesystem::path& folder() const { return folder_.path(); }
     std::filesystem::path library() const { return folder_.path() / "data" / "Brevanor" / "Recordings"; }

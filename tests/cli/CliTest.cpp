@@ -7,7 +7,6 @@
 #include "cli/CommandLine.h"
 #include "cli/PlayCommand.h"
 #include "core/store/RecordingStore.h"
-#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/cli/CliHarness.h"
 #include "tests/store/SampleRecordings.h"
 
@@ -46,8 +45,7 @@ TEST(Cli, WrongUseIsOneSentenceAndStatusTwo) {
 
 TEST(Cli, WithoutADisplayRecordingAndPlayingSaySo) {
     CliHarness cli;
-    RecordingStore(cli.library(), std::make_shared<InMemoryPreferencesStore>())
-        .add(sampleRecording("Any", std::chrono::system_clock::now()));
+    cli.add(sampleRecording("Any", std::chrono::system_clock::now()));
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{"record", "--countdown", "0"}, std::vector<std::string>{"play", "Any"}}) {
         const auto result = cli.run(arguments);
@@ -59,8 +57,7 @@ TEST(Cli, WithoutADisplayRecordingAndPlayingSaySo) {
 
 TEST(Cli, TheBackendOptionPicksTheBackendAnywhereBeforeTheEndOfOptions) {
     CliHarness cli;
-    RecordingStore(cli.library(), std::make_shared<InMemoryPreferencesStore>())
-        .add(sampleRecording("Any", std::chrono::system_clock::now()));
+    cli.add(sampleRecording("Any", std::chrono::system_clock::now()));
     struct Case {
         std::vector<std::string> arguments;
         int status;

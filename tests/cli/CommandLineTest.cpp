@@ -28,6 +28,9 @@ TEST(CommandLine, SplitsPositionalsFromOptionsInEitherForm) {
     EXPECT_EQ(line.integer("repeat", 1, 9999), 3);
     EXPECT_TRUE(line.has("yes"));
     EXPECT_EQ(line.value("yes"), "");
+    const CommandLine bare("play", {"Demo"}, kOptions);
+    EXPECT_FALSE(bare.number("speed", 0.5, 10).has_value());
+    EXPECT_FALSE(bare.value("repeat").has_value());
 }
 
 TEST(CommandLine, AfterADoubleDashEverythingIsPositional) {
@@ -36,29 +39,23 @@ TEST(CommandLine, AfterADoubleDashEverythingIsPositional) {
     EXPECT_FALSE(line.has("yes"));
 }
 
-TEST(CommandLine, AbsentOptionsHaveNoValue) {
-    const CommandLine line("play", {"Demo"}, kOptions);
-    EXPECT_FALSE(line.number("speed", 0.5, 10).has_value());
-    EXPECT_FALSE(line.value("repeat").has_value());
-}
-
-TEST(CommandLine, RefusesWhatItWasNotToldOf) {
-    EXPECT_EQ(usageErrorOf({"--fast"}), "Unknown option --fast for play; run brevanor-cli help for the options.");
-    EXPECT_EQ(usageErrorOf({"-v"}), "Unknown option -v for play; run brevanor-cli help for the options.");
-    EXPECT_EQ(usageErrorOf({"--speed"}), "The option --speed needs a value.");
-    EXPECT_EQ(usageErrorOf({"--yes=1"}), "The option --yes takes no value.");
-    EXPECT_EQ(usageErrorOf({"--yes", "--yes"}), "The option --yes is given more than once.");
-}
-
-TEST(CommandLine, NumbersMustBeWholeFiniteAndInRange) {
-    EXPECT_EQ(usageErrorOf({"--speed", "fast"}), "The option --speed takes a number from 0.5 to 10, not “fast”.");
-    EXPECT_EQ(usageErrorOf({"--speed", "20"}), "The option --speed takes a number from 0.5 to 10, not “20”.");
-    EXPECT_EQ(usageErrorOf({"--speed", "nan"}), "The option --speed takes a number from 0.5 to 10, not “nan”.");
-    EXPECT_EQ(usageErrorOf({"--speed", "2x"}), "The option --speed takes a number from 0.5 to 10, not “2x”.");
-    EXPECT_EQ(usageErrorOf({"--repeat", "2.5"}), "The option --repeat takes a whole number from 1 to 9999, not “2.5”.");
-    EXPECT_EQ(usageErrorOf({"--repeat", "99999999999999999999"}),
-              "The option --repeat takes a whole number from 1 to 9999, not “99999999999999999999”.");
-    EXPECT_EQ(usageErrorOf({"--repeat", "0"}), "The option --repeat takes a whole number from 1 to 9999, not “0”.");
+TEST(CommandLine, RefusesUnknownOptionsAndValuesOutOfRangeInOneSentence) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--fast"}, "Unknown option --fast for play; run brevanor-cli help for the options."},
+        {{"-v"}, "Unknown option -v for play; run brevanor-cli help for the options."},
+        {{"--speed"}, "The option --speed needs a value."},
+        {{"--yes=1"}, "The option --yes takes no value."},
+        {{"--yes", "--yes"}, "The option --yes is given more than once."},
+        {{"--speed", "fast"}, "The option --speed takes a number from 0.5 to 10, not “fast”."},
+        {{"--speed", "20"}, "The option --speed takes a number from 0.5 to 10, not “20”."},
+        {{"--speed", "nan"}, "The option --speed takes a number from 0.5 to 10, not “nan”."},
+        {{"--speed", "2x"}, "The option --speed takes a number from 0.5 to 10, not “2x”."},
+        {{"--repeat", "2.5"}, "The option --repeat takes a whole number from 1 to 9999, not “2.5”."},
+        {{"--repeat", "99999999999999999999"},
+         "The option --repeat takes a whole number from 1 to 9999, not “99999999999999999999”."},
+        {{"--repeat", "0"}, "The option --repeat takes a whole number from 1 to 9999, not “0”."},
+    };
+    for (const auto& [arguments, message] : cases) EXPECT_EQ(usageErrorOf(arguments), message);
 }
 
 TEST(CommandLine, CountsPositionals) {

@@ -32,9 +32,8 @@ Recording clickAndType(std::string name = "Edit me") {
 
 class EventCommands : public ::testing::Test {
 protected:
-    RecordingStore store() { return RecordingStore(cli_.library(), std::make_shared<InMemoryPreferencesStore>()); }
-    Recording add(Recording recording) { return store().add(std::move(recording)); }
-    Recording stored(const Recording& recording) { return store().load(recording.id); }
+    Recording add(Recording recording) { return cli_.add(std::move(recording)); }
+    Recording stored(const Recording& recording) { return cli_.store().load(recording.id); }
 
     CliHarness cli_;
 };

@@ -7,7 +7,6 @@
 
 #include "core/model/RecordingJSONEncoder.h"
 #include "core/store/RecordingStore.h"
-#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/cli/CliHarness.h"
 #include "tests/store/SampleRecordings.h"
 
@@ -18,11 +17,7 @@ using std::chrono::hours;
 
 class LibraryCommands : public ::testing::Test {
 protected:
-    // Saves a recording straight into the harness's library.
-    Recording add(Recording recording) {
-        RecordingStore(cli_.library(), std::make_shared<InMemoryPreferencesStore>()).add(recording);
-        return recording;
-    }
+    Recording add(Recording recording) { return cli_.add(std::move(recording)); }
     Recording add(const std::string& name, Date createdAt) { return add(sampleRecording(name, createdAt)); }
     std::size_t libraryFileCount() const {
         std::error_code error;
@@ -54,13 +49,6 @@ TEST_F(LibraryCommands, ListsRowsNewestFirst) {
     const auto newline = result.out.find('\n');
     EXPECT_TRUE(result.out.starts_with(newer.id.toString() + "  Newer  2.4 s • 18 events • "));
     EXPECT_EQ(result.out.substr(newline + 1).find(older.id.toString() + "  Older  2.4 s • 18 events • "), 0u);
-}
-
-TEST_F(LibraryCommands, MarksSensitiveRecordingsInTheList) {
-    Recording secret = sampleRecording("Secret", now_);
-    secret.settings.containsSensitiveInput = true;
-    add(secret);
-    EXPECT_TRUE(cli_.run({"list"}).out.ends_with("  (sensitive)\n"));
 }
 
 TEST_F(LibraryCommands, ListsJsonWithTheDocumentsOwnValues) {
@@ -179,6 +167,7 @@ TEST_F(LibraryCommands, NeverExportsNorShowsTheEventsOfSensitiveRecordings) {
     Recording secret = sampleRecording("Bank login", now_);
     secret.settings.containsSensitiveInput = true;
     add(secret);
+    EXPECT_TRUE(cli_.run({"list"}).out.ends_with("  (sensitive)\n"));
     const auto target = cli_.folder() / "out.macro";
     const auto result = cli_.run({"export", "Bank login", target.string()});
     EXPECT_EQ(result.status, 1);

@@ -17,18 +17,6 @@ protected:
     std::shared_ptr<EscHold> hold = EscHold::make(queue, kHold, [this](std::uint64_t at) { stops.push_back(at); });
 };
 
-// A hold counts from its delivery, whatever time the key-down carries, and
-// stops once, with that key-down's time.
-TEST_F(EscHoldTest, StopsOnceAFullHoldAfterTheDelivery) {
-    hold->press(7);
-    queue->advanceBy(kHold - 1);
-    EXPECT_TRUE(stops.empty()) << "never before the hold is complete";
-    queue->advanceBy(1);
-    EXPECT_EQ(stops, std::vector<std::uint64_t>{7});
-    queue->advanceBy(5 * kHold);
-    EXPECT_EQ(stops.size(), 1u);
-}
-
 TEST_F(EscHoldTest, AReleaseEndsAHoldAndTheNextPressStartsAFreshOne) {
     hold->press(1);
     queue->advanceBy(kHold * 8 / 10);

@@ -47,25 +47,6 @@ TEST(NewRecording, TakesTheNextAutomaticNameOrTheGivenOneAndTheDefaults) {
               CursorMode::relativeToCursor);
 }
 
-// The name counter lives in the preferences; when they cannot be written (a
-// directory where the file should be, a read-only folder, a lock held for
-// ever) the recording still gets its name and reaches the library.
-TEST(NewRecording, ACounterThatCannotBeStoredIsAWarningAndTheRecordingIsKept) {
-    TemporaryDirectory folder;
-    const auto preferencesFile = folder.path() / "Brevanor" / "Brevanor.conf";
-    std::filesystem::create_directories(preferencesFile);
-    RecordingStore store(folder.path() / "Recordings", std::make_shared<IniPreferencesStore>(preferencesFile),
-                         storeOptions());
-    const auto named = NewRecording::prepare(sampleRecording("", Date{}), store, {}, std::nullopt, Date{});
-    EXPECT_EQ(named.recording.name.rfind("Recording 1 – ", 0), 0u) << named.recording.name;
-    ASSERT_TRUE(named.warning.has_value());
-    EXPECT_NE(named.warning->find("could not be stored"), std::string::npos) << *named.warning;
-    store.add(named.recording);
-    const auto listed = store.list().entries;
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed.front()->name, named.recording.name);
-}
-
 // Each place is tried in turn, nothing is ever replaced, and the document
 // reads as the recording; when no place takes it, the last failure is thrown.
 TEST(NewRecording, KeepsARecordingOutsideTheLibraryInTheFirstPlaceThatTakesIt) {

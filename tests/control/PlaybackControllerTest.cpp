@@ -78,19 +78,6 @@ protected:
     std::vector<bool> finished;
 };
 
-TEST_F(PlaybackControllerTest, NamesWhatChangedAndOffersToLaunchAnInstalledAppThatIsNotRunning) {
-    EXPECT_TRUE(controller->preflight(typing(), PlaybackOptions()).warnings.empty());
-
-    PlaybackController::Preflight preflight = controller->preflight(inEditor(), PlaybackOptions());
-    EXPECT_EQ(preflight.warnings.size(), 2u) << "the application and the keyboard layout";
-    EXPECT_FALSE(preflight.offerLaunch) << "not installed";
-    EXPECT_EQ(preflight.appName, "Editor");
-
-    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
-    preflight = controller->preflight(inEditor(), PlaybackOptions());
-    EXPECT_TRUE(preflight.offerLaunch);
-}
-
 TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnce) {
     PlaybackOptions options(typing().settings);
     options.repeatCount = 2;
@@ -152,19 +139,6 @@ TEST_F(PlaybackControllerTest, StoppingWhilePreparingPlaysNothingLater) {
     EXPECT_EQ(controller->phase(), Phase::idle);
     EXPECT_EQ(finished, (std::vector<bool>{false, false}));
     EXPECT_TRUE(injector->postedInputs().empty());
-}
-
-TEST_F(PlaybackControllerTest, ASkippedRestoreIsTheNoticeAndThePlaybackGoesOn) {
-    // Editor is installed but never shows a window after its launch.
-    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
-    controller->start(inEditor(), PlaybackOptions(), true, true);
-    ASSERT_TRUE(testing::waitUntil([&] {
-        queue->advanceBy(kSecond);
-        return controller->phase() != Phase::preparing;
-    }));
-    ASSERT_TRUE(controller->notice().has_value());
-    ASSERT_TRUE(waitForIdle());
-    EXPECT_EQ(finished, std::vector<bool>{true});
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ TEST(HotkeyChordJSON, WritesBothNumbersAndReadsOnlyWholeNumbersInRange) {
     EXPECT_EQ(HotkeyChordJSON::decode(*data), HotkeyChord::defaultStop);
     EXPECT_EQ(HotkeyChordJSON::decode(bytes(R"({"modifiers":0,"keyCode":65535,"extra":[1]})")),
               (HotkeyChord{65535, 0}));
+    EXPECT_EQ(HotkeyChordJSON::decode(bytes(R"({"modifiers":1310720.0,"keyCode":1.2e1})")), (HotkeyChord{12, 1310720}));
     for (const char* bad : {R"({"keyCode":-1,"modifiers":0})", R"({"keyCode":1})", R"({"keyCode":"1","modifiers":0})",
                             R"({"keyCode":1,"modifiers":1e300})", R"([1,2])", ""}) {
         EXPECT_EQ(HotkeyChordJSON::decode(bytes(bad)), std::nullopt) << bad;

@@ -14,16 +14,8 @@ Recording withEvents(std::vector<RecordingEvent> events, TrimRange trim = {}) {
     return Recording(Uuid::random(), "r", samples::decemberFifth(), {}, {}, trim, std::move(events));
 }
 
-TEST(RecordingModel, EmptyRecordingHasNoDurationAndNoPosition) {
-    const Recording recording = withEvents({});
-    EXPECT_EQ(recording.durationNanos(), 0u);
-    EXPECT_EQ(recording.trimmedDurationNanos(), 0u);
-    EXPECT_EQ(recording.eventCount(), 0);
-    EXPECT_EQ(recording.firstMousePosition(), std::nullopt);
-    EXPECT_EQ(recording.schemaVersion, Recording::currentSchemaVersion);
-}
-
 TEST(RecordingModel, DurationEndsWithTheLastEventsEnd) {
+    EXPECT_EQ(withEvents({}).durationNanos(), 0u);
     const Recording path =
         withEvents({RecordingEvent::keyDown({5, 1, 0, false}),
                     RecordingEvent::mousePath({1'000'000'000, {{0, 1, 1}, {8'000'000, 2, 2}, {20'000'000, 3, 3}}})});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/model/TrimEngine.h"
 
 namespace brevanor {
@@ -10,18 +12,20 @@ constexpr std::uint64_t kSecond = 1'000'000'000;
 RecordingEvent gap(std::uint64_t t, std::uint64_t duration) { return RecordingEvent::idleGap({t, duration}); }
 RecordingEvent keyDown(std::uint64_t t) { return RecordingEvent::keyDown({t, 0, 0, false}); }
 
-TEST(TrimEngine, EmptyListAllowsNoTrim) {
-    const std::vector<RecordingEvent> none;
-    EXPECT_EQ(TrimEngine::maxLeadingTrim(none), 0u);
-    EXPECT_EQ(TrimEngine::maxTrailingTrim(none), 0u);
-    EXPECT_EQ(TrimEngine::automaticTrim(none), TrimRange{});
-    EXPECT_EQ(TrimEngine::clamped({5, 5}, none), TrimRange{});
-}
-
-TEST(TrimEngine, LoneIdleGapCountsAsLeadingOnly) {
-    const std::vector<RecordingEvent> events{gap(0, 2 * kSecond)};
-    EXPECT_EQ(TrimEngine::maxLeadingTrim(events), 2 * kSecond);
-    EXPECT_EQ(TrimEngine::maxTrailingTrim(events), 0u);
+// Only an idle gap at either end may be trimmed; a lone gap counts as leading.
+TEST(TrimEngine, OnlyGapsAtTheEndsAreTrimmable) {
+    const std::tuple<std::vector<RecordingEvent>, std::uint64_t, std::uint64_t> cases[] = {
+        {{}, 0, 0},
+        {{gap(0, 2 * kSecond)}, 2 * kSecond, 0},
+        {{gap(5, kSecond), keyDown(kSecond + 5)}, 0, 0},
+        {{keyDown(0), gap(1, kSecond), RecordingEvent::mousePath({kSecond + 1, {{0, 1, 1}}})}, 0, 0},
+    };
+    for (const auto& [events, leading, trailing] : cases) {
+        EXPECT_EQ(TrimEngine::maxLeadingTrim(events), leading);
+        EXPECT_EQ(TrimEngine::maxTrailingTrim(events), trailing);
+    }
+    EXPECT_EQ(TrimEngine::automaticTrim({}), TrimRange{});
+    EXPECT_EQ(TrimEngine::clamped({5, 5}, {}), TrimRange{});
 }
 
 TEST(TrimEngine, AutomaticTrimTakesBothEndGaps) {
@@ -31,15 +35,6 @@ TEST(TrimEngine, AutomaticTrimTakesBothEndGaps) {
     EXPECT_EQ(TrimEngine::automaticTrim(events), (TrimRange{1'500'000'000, 3 * kSecond}));
     EXPECT_EQ(TrimEngine::clamped({10 * kSecond, 10 * kSecond}, events), (TrimRange{1'500'000'000, 3 * kSecond}));
     EXPECT_EQ(TrimEngine::clamped({0, 0}, events), TrimRange{});
-}
-
-TEST(TrimEngine, GapsNotAtTheEndsAreNotTrimmable) {
-    const std::vector<RecordingEvent> lateStart{gap(5, kSecond), keyDown(kSecond + 5)};
-    EXPECT_EQ(TrimEngine::maxLeadingTrim(lateStart), 0u);
-
-    const std::vector<RecordingEvent> pathLast{keyDown(0), gap(1, kSecond),
-                                               RecordingEvent::mousePath({kSecond + 1, {{0, 1, 1}}})};
-    EXPECT_EQ(TrimEngine::maxTrailingTrim(pathLast), 0u);
 }
 
 }  // namespace

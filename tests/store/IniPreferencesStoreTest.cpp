@@ -8,7 +8,6 @@
 
 #include "core/store/IniPreferencesStore.h"
 #include "core/store/PreferencesFileError.h"
-#include "core/store/RecordingStore.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
@@ -46,18 +45,6 @@ protected:
     std::filesystem::path file_ = folder_.path() / "Brevanor" / "Brevanor.conf";
     IniPreferencesStore store_{file_};
 };
-
-TEST_F(IniPreferencesStoreTest, ReadsEachTypeAsTheApplicationWroteIt) {
-    write(kWrittenByTheApplication);
-    EXPECT_EQ(store_.getInteger("countdownSeconds"), 5);
-    EXPECT_EQ(store_.getInteger("com.brevanor.recordingCounter"), 41);
-    EXPECT_EQ(store_.getDouble("defaults.delaySeconds"), 0.5);
-    EXPECT_EQ(store_.getBoolean("defaults.repeatInfinite"), true);
-    EXPECT_EQ(store_.getString("defaults.cursorMode"), "relativeToCursor");
-    EXPECT_EQ(store_.getString("note"), "a, b; c");
-    const std::string chord = R"({"keyCode":12,"modifiers":1310720})";
-    EXPECT_EQ(store_.getData("hotkey.record"), std::vector<std::uint8_t>(chord.begin(), chord.end()));
-}
 
 TEST_F(IniPreferencesStoreTest, AnswersNothingForMissingKeysOtherTypesAndOtherGroups) {
     EXPECT_FALSE(store_.getInteger("countdownSeconds").has_value()) << "no file yet";
@@ -201,24 +188,6 @@ TEST_F(IniPreferencesStoreTest, TextsAndDataRoundTripThroughTheirEscapes) {
     for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<std::uint8_t>(b));
     store_.setData("data", bytes);
     EXPECT_EQ(store_.getData("data"), bytes);
-}
-
-TEST_F(IniPreferencesStoreTest, EscapesAsTheApplicationDoes) {
-    EXPECT_EQ(IniPreferencesStore::escapeString("a,b"), "\"a,b\"");
-    EXPECT_EQ(IniPreferencesStore::escapeString("@x"), "@@x");
-    EXPECT_EQ(IniPreferencesStore::escapeString("tab\t1"), "tab\\t1");
-    const std::string json = R"({"keyCode":15})";
-    EXPECT_EQ(IniPreferencesStore::escapeData({json.begin(), json.end()}), R"(@ByteArray({\"keyCode\":15}))");
-    EXPECT_EQ(IniPreferencesStore::escapeData({0x01, 'a', 0xFF}), R"(@ByteArray(\x1\x61\xff))");
-}
-
-TEST_F(IniPreferencesStoreTest, TheStoreCountsAutomaticNamesInTheFile) {
-    write(kWrittenByTheApplication);
-    auto preferences = std::make_shared<IniPreferencesStore>(file_);
-    RecordingStore store(folder_.path() / "Recordings", preferences,
-                         RecordingStore::Options{AutoNameDateFormat("en_US", "UTC"), AtomicFileWriter(), 1});
-    EXPECT_TRUE(store.nextAutoName(Date{}).starts_with("Recording 42 – "));
-    EXPECT_EQ(IniPreferencesStore(file_).getInteger("com.brevanor.recordingCounter"), 42);
 }
 
 TEST(IniPreferencesStoreLocation, FollowsXdgConfigHome) {

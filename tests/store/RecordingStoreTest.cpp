@@ -71,11 +71,6 @@ TEST_F(RecordingStoreTest, CreatesItsFolderForTheUserOnly) {
     EXPECT_THROW(RecordingStore(folder_.path() / "file" / "Recordings", preferences_), FileError);
 }
 
-TEST_F(RecordingStoreTest, NamesFilesByTheUpperCaseIdentifier) {
-    const Uuid id = *Uuid::parse("0f8e2a1c-3b4d-4e5f-8a9b-0c1d2e3f4a5b");
-    EXPECT_EQ(store_.fileURL(id), libraryPath() / "0F8E2A1C-3B4D-4E5F-8A9B-0C1D2E3F4A5B.json");
-}
-
 TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
     const Recording older = sampleRecording("older", kMonday);
     const Recording newer = sampleRecording("newer", kTuesday);
@@ -273,16 +268,6 @@ TEST_F(RecordingStoreTest, OperationsOnAMissingIdentifierFailWithNotFound) {
     std::filesystem::create_symlink(libraryPath() / "gone.json", store_.fileURL(missing));
     expectNotFound([&] { store_.load(missing); });
     EXPECT_NE(notFound, StoreError::notFound(Uuid::random()));
-}
-
-TEST_F(RecordingStoreTest, DeleteRemovesTheDocument) {
-    const Recording kept = sampleRecording("kept", kMonday);
-    const Recording deleted = sampleRecording("deleted", kTuesday);
-    store_.add(kept);
-    store_.add(deleted);
-    store_.deleteRecording(deleted.id);
-    EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
-    EXPECT_THROW(store_.deleteRecording(deleted.id), RecordingStore::StoreError);
 }
 
 TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {

@@ -9,12 +9,10 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
-#include <fstream>
 
 #include "app/ui/RecordingDetailView.h"
 #include "app/ui/RecordingListModel.h"
 #include "app/ui/RecordingRowDelegate.h"
-#include "core/model/RecordingJSONEncoder.h"
 #include "tests/app/ui/LibraryUiTest.h"
 
 namespace brevanor::testing {
@@ -60,12 +58,6 @@ protected:
         QApplication::sendEvent(window.get(), &dropped);
         QApplication::processEvents();
         return dropped.isAccepted();
-    }
-
-    std::filesystem::path writeFile(const std::string& name, const std::string& contents) {
-        const auto path = folder.path() / name;
-        std::ofstream(path, std::ios::binary) << contents;
-        return path;
     }
 
     bool outlineShownWhileHovering = false;
@@ -164,9 +156,8 @@ TEST_F(LibraryWindowTest, ASaveUpdatesItsRowInPlaceAndTheListKeepsItsScrollPosit
 TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndOnlyFilesAreTaken) {
     make();
     makeWindow();
-    const auto encode = [](const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); };
-    const auto first = writeFile("first.macro", encode(timed("First", kSeconds, 2)));
-    const auto second = writeFile("second.json", encode(timed("Second", kSeconds, 2)));
+    const auto first = writeFile("first.macro", document(timed("First", kSeconds, 2)));
+    const auto second = writeFile("second.json", document(timed("Second", kSeconds, 2)));
     const auto text = writeFile("notes.txt", "not a recording");
     std::filesystem::create_directory(folder.path() / "a folder");
 
@@ -254,9 +245,8 @@ TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
 TEST_F(LibraryWindowTest, TheImportPanelTakesSeveralFilesAndPassesThemTogether) {
     make();
     makeWindow();
-    const auto encode = [](const Recording& recording) { return Recording::makeJSONEncoder().encode(recording); };
-    const auto first = writeFile("first.macro", encode(timed("First", kSeconds, 2)));
-    const auto second = writeFile("second.json", encode(timed("Second", kSeconds, 2)));
+    const auto first = writeFile("first.macro", document(timed("First", kSeconds, 2)));
+    const auto second = writeFile("second.json", document(timed("Second", kSeconds, 2)));
     button(*window, QStringLiteral("Import…"))->click();
     auto* panel = window->findChild<QFileDialog*>();
     ASSERT_NE(panel, nullptr);
