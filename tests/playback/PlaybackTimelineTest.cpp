@@ -19,7 +19,7 @@ void PrintTo(const ScheduledAction& scheduled, std::ostream* os) {
             *os << (a.kind() == PlaybackAction::Kind::mouseDown ? "down(" : "up(") << a.button().buttonNumber << " at "
                 << a.button().x << ", " << a.button().y << ")";
             break;
-        case PlaybackAction::Kind::scroll: *os << "scroll(" << a.scrollAction().deltaY << ")"; break;
+        case PlaybackAction::Kind::scroll: *os << "scroll(" << a.scrollAction().scroll.deltaY << ")"; break;
         case PlaybackAction::Kind::keyDown: *os << "keyDown(" << a.key().keyCode << ")"; break;
         case PlaybackAction::Kind::keyUp: *os << "keyUp(" << a.key().keyCode << ")"; break;
         case PlaybackAction::Kind::flagsChanged: *os << "flags(" << a.flags().keyCode << ")"; break;
