@@ -26,13 +26,15 @@ void forwardSignal(int signalNumber) {
 }  // namespace
 
 InterruptSignals::InterruptSignals(Handler handler) : handler_(std::move(handler)) {
-    if (pipe2(pipe_, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
-    activeWriteEnd.store(pipe_[1]);
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+    readEnd_ = FileDescriptor(ends[0]);
+    writeEnd_ = FileDescriptor(ends[1]);
     thread_ = std::thread([this] {
         unsigned char byte = 0;
         // Ends when the write end is closed at destruction.
         while (true) {
-            const ssize_t n = read(pipe_[0], &byte, 1);
+            const ssize_t n = read(readEnd_.get(), &byte, 1);
             if (n == 1) {
                 handler_(byte);
             } else if (n == 0 || errno != EINTR) {
@@ -40,6 +42,7 @@ InterruptSignals::InterruptSignals(Handler handler) : handler_(std::move(handler
             }
         }
     });
+    activeWriteEnd.store(writeEnd_.get());
     struct sigaction action {};
     action.sa_handler = forwardSignal;
     sigemptyset(&action.sa_mask);
@@ -52,9 +55,8 @@ InterruptSignals::~InterruptSignals() {
     sigaction(SIGINT, &previousInterrupt_, nullptr);
     sigaction(SIGTERM, &previousTerminate_, nullptr);
     activeWriteEnd.store(-1);
-    close(pipe_[1]);
+    writeEnd_.reset();
     thread_.join();
-    close(pipe_[0]);
 }
 
 }  // namespace brevanor

@@ -4,6 +4,8 @@
 #include <functional>
 #include <thread>
 
+#include "core/store/FileDescriptor.h"
+
 namespace brevanor {
 
 // Turns SIGINT and SIGTERM (Ctrl+C, kill) into calls of a handler on a thread
@@ -22,7 +24,8 @@ public:
 
 private:
     Handler handler_;
-    int pipe_[2] = {-1, -1};
+    FileDescriptor readEnd_;
+    FileDescriptor writeEnd_;  // closing it ends the thread
     struct sigaction previousInterrupt_ {};
     struct sigaction previousTerminate_ {};
     std::thread thread_;

@@ -144,11 +144,12 @@ std::string RecordingText::eventLine(const RecordingEvent& event) {
         }
         case Kind::scroll: {
             const ScrollEvent& scroll = event.scrollEvent();
+            const ScrollPayload& s = scroll.scroll;
             line += "at " + point(scroll.x, scroll.y) +
-                    (scroll.isContinuous ? printf(", %lld, %lld px", static_cast<long long>(scroll.pointDeltaX),
-                                                  static_cast<long long>(scroll.pointDeltaY))
-                                         : printf(", %lld, %lld lines", static_cast<long long>(scroll.deltaX),
-                                                  static_cast<long long>(scroll.deltaY))) +
+                    (s.isContinuous ? printf(", %lld, %lld px", static_cast<long long>(s.pointDeltaX),
+                                             static_cast<long long>(s.pointDeltaY))
+                                    : printf(", %lld, %lld lines", static_cast<long long>(s.deltaX),
+                                             static_cast<long long>(s.deltaY))) +
                     modifiers(scroll.modifiers);
             break;
         }

@@ -45,11 +45,7 @@ RecordingEvent toRecordingEvent(const TapEvent& event, std::uint64_t t) {
         case Type::mouseUp:
             return RecordingEvent::mouseUp(
                 {t, kind.button, kind.buttonNumber, at.x, at.y, kind.clickCount, event.flags});
-        case Type::scroll: {
-            const ScrollPayload& s = kind.scroll;
-            return RecordingEvent::scroll({t, at.x, at.y, s.deltaX, s.deltaY, s.pointDeltaX, s.pointDeltaY,
-                                           s.isContinuous, s.scrollPhase, s.momentumPhase, event.flags});
-        }
+        case Type::scroll: return RecordingEvent::scroll({t, at.x, at.y, kind.scroll, event.flags});
         case Type::keyDown: return RecordingEvent::keyDown({t, kind.keyCode, event.flags, kind.isRepeat});
         case Type::keyUp: return RecordingEvent::keyUp({t, kind.keyCode, event.flags, false});
         case Type::flagsChanged:

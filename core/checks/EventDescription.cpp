@@ -78,11 +78,12 @@ std::string EventDescription::details(const RecordingEvent& event,
         }
         case Kind::scroll: {
             const ScrollEvent& scroll = event.scrollEvent();
-            const std::string amount = scroll.isContinuous
-                                           ? formatted("%lld, %lld px", static_cast<long long>(scroll.pointDeltaX),
-                                                       static_cast<long long>(scroll.pointDeltaY))
-                                           : formatted("%lld, %lld lines", static_cast<long long>(scroll.deltaX),
-                                                       static_cast<long long>(scroll.deltaY));
+            const ScrollPayload& s = scroll.scroll;
+            const std::string amount =
+                s.isContinuous
+                    ? formatted("%lld, %lld px", static_cast<long long>(s.pointDeltaX),
+                                static_cast<long long>(s.pointDeltaY))
+                    : formatted("%lld, %lld lines", static_cast<long long>(s.deltaX), static_cast<long long>(s.deltaY));
             return withModifiers(amount + " at " + point(scroll.x, scroll.y), scroll.modifiers);
         }
         case Kind::keyDown:

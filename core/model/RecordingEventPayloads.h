@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/values/MouseButton.h"
+#include "base/values/ScrollPayload.h"
 #include "core/model/SaturatingMath.h"
 
 namespace brevanor {
@@ -47,13 +48,7 @@ struct ScrollEvent {
     std::uint64_t t = 0;
     double x = 0;
     double y = 0;
-    std::int64_t deltaX = 0;
-    std::int64_t deltaY = 0;
-    std::int64_t pointDeltaX = 0;
-    std::int64_t pointDeltaY = 0;
-    bool isContinuous = false;
-    std::uint32_t scrollPhase = 0;
-    std::uint32_t momentumPhase = 0;
+    ScrollPayload scroll;
     std::uint64_t modifiers = 0;
 
     friend bool operator==(const ScrollEvent&, const ScrollEvent&) = default;

@@ -304,13 +304,7 @@ struct EventFields {
     double y = 0;
     std::int64_t clickCount = 1;
     std::uint64_t mods = 0;
-    std::int64_t deltaX = 0;
-    std::int64_t deltaY = 0;
-    std::int64_t pointDeltaX = 0;
-    std::int64_t pointDeltaY = 0;
-    bool continuous = false;
-    std::uint32_t scrollPhase = 0;
-    std::uint32_t momentumPhase = 0;
+    ScrollPayload scroll;
     std::uint16_t keyCode = 0;
     bool isRepeat = false;
     bool down = false;
@@ -419,13 +413,13 @@ Mismatch readEventField(std::size_t key, od::value& v, const JsonLocation& at, E
         case clickCount: return readIntegerField(v, at, f.clickCount);
         case mods: return readIntegerField(v, at, f.mods);
         case points: return readPoints(v, at, f.points);
-        case deltaX: return readIntegerField(v, at, f.deltaX);
-        case deltaY: return readIntegerField(v, at, f.deltaY);
-        case pointDeltaX: return readIntegerField(v, at, f.pointDeltaX);
-        case pointDeltaY: return readIntegerField(v, at, f.pointDeltaY);
-        case continuous: return readBoolField(v, at, f.continuous);
-        case scrollPhase: return readIntegerField(v, at, f.scrollPhase);
-        case momentumPhase: return readIntegerField(v, at, f.momentumPhase);
+        case deltaX: return readIntegerField(v, at, f.scroll.deltaX);
+        case deltaY: return readIntegerField(v, at, f.scroll.deltaY);
+        case pointDeltaX: return readIntegerField(v, at, f.scroll.pointDeltaX);
+        case pointDeltaY: return readIntegerField(v, at, f.scroll.pointDeltaY);
+        case continuous: return readBoolField(v, at, f.scroll.isContinuous);
+        case scrollPhase: return readIntegerField(v, at, f.scroll.scrollPhase);
+        case momentumPhase: return readIntegerField(v, at, f.scroll.momentumPhase);
         case keyCode: return readIntegerField(v, at, f.keyCode);
         case isRepeat: return readBoolField(v, at, f.isRepeat);
         case down: return readBoolField(v, at, f.down);
@@ -442,9 +436,7 @@ RecordingEvent makeEvent(RecordingEvent::Kind kind, EventFields& f) {
         case Kind::mouseUp:
             return RecordingEvent::mouseUp({f.t, f.button, f.buttonNumber, f.x, f.y, f.clickCount, f.mods});
         case Kind::mousePath: return RecordingEvent::mousePath({f.t, {f.points.begin(), f.points.end()}});
-        case Kind::scroll:
-            return RecordingEvent::scroll({f.t, f.x, f.y, f.deltaX, f.deltaY, f.pointDeltaX, f.pointDeltaY,
-                                           f.continuous, f.scrollPhase, f.momentumPhase, f.mods});
+        case Kind::scroll: return RecordingEvent::scroll({f.t, f.x, f.y, f.scroll, f.mods});
         case Kind::keyDown: return RecordingEvent::keyDown({f.t, f.keyCode, f.mods, f.isRepeat});
         case Kind::keyUp: return RecordingEvent::keyUp({f.t, f.keyCode, f.mods, f.isRepeat});
         case Kind::flagsChanged: return RecordingEvent::flagsChanged({f.t, f.keyCode, f.mods, f.down});

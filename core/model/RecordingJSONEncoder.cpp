@@ -151,14 +151,15 @@ void writeEvent(JsonWriter& w, const RecordingEvent& event) {
         }
         case RecordingEvent::Kind::scroll: {
             const ScrollEvent& e = event.scrollEvent();
-            w.key("continuous").boolean(e.isContinuous);
-            w.key("deltaX").integer(e.deltaX);
-            w.key("deltaY").integer(e.deltaY);
+            const ScrollPayload& s = e.scroll;
+            w.key("continuous").boolean(s.isContinuous);
+            w.key("deltaX").integer(s.deltaX);
+            w.key("deltaY").integer(s.deltaY);
             w.key("mods").integer(e.modifiers);
-            w.key("momentumPhase").integer(e.momentumPhase);
-            w.key("pointDeltaX").integer(e.pointDeltaX);
-            w.key("pointDeltaY").integer(e.pointDeltaY);
-            w.key("scrollPhase").integer(e.scrollPhase);
+            w.key("momentumPhase").integer(s.momentumPhase);
+            w.key("pointDeltaX").integer(s.pointDeltaX);
+            w.key("pointDeltaY").integer(s.pointDeltaY);
+            w.key("scrollPhase").integer(s.scrollPhase);
             writeTimeAndType(w, event);
             writePosition(w, e.x, e.y);
             break;

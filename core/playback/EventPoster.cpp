@@ -43,18 +43,19 @@ SyntheticInput keyInput(Type type, std::uint16_t keyCode, std::uint64_t flags, b
     return input;
 }
 
-SyntheticInput scrollInput(const ScrollAction& s) {
+SyntheticInput scrollInput(const ScrollAction& action) {
+    const ScrollPayload& s = action.scroll;
     SyntheticInput input;
     input.type = Type::scroll;
-    input.x = s.x;
-    input.y = s.y;
+    input.x = action.x;
+    input.y = action.y;
     // Trackpad-style scrolls replay their pixel deltas, wheel scrolls their line deltas.
     input.pixelUnits = s.isContinuous;
     input.wheelVertical = clampToInt32(s.isContinuous ? s.pointDeltaY : s.deltaY);
     input.wheelHorizontal = clampToInt32(s.isContinuous ? s.pointDeltaX : s.deltaX);
     input.scrollPhase = s.scrollPhase;
     input.momentumPhase = s.momentumPhase;
-    input.flags = s.modifiers;
+    input.flags = action.modifiers;
     return input;
 }
 

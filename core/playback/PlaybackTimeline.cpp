@@ -125,8 +125,7 @@ private:
     void addScroll(const ScrollEvent& e) {
         const std::uint64_t at = notBeforeLast(e.t);
         const Point p = transform_.apply({e.x, e.y});
-        emit(at, PlaybackAction::scroll({p.x, p.y, e.deltaX, e.deltaY, e.pointDeltaX, e.pointDeltaY, e.isContinuous,
-                                         e.scrollPhase, e.momentumPhase, e.modifiers}));
+        emit(at, PlaybackAction::scroll({p.x, p.y, e.scroll, e.modifiers}));
         lastOffset_ = at;
     }
 

@@ -11,9 +11,11 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "base/text/Localized.h"
+#include "core/store/FileDescriptor.h"
 #include "platform/wayland/EvdevEventConverter.h"
 
 namespace brevanor {
@@ -47,9 +49,14 @@ void forEachUserInput(udev* context, const std::function<void(udev_device*)>& us
     udev_enumerate_unref(enumerate);
 }
 
+struct EvdevFree {
+    void operator()(libevdev* evdev) const { libevdev_free(evdev); }
+};
+
+// One open input device. Its reader is freed before its descriptor closes.
 struct Device {
-    int fd = -1;
-    libevdev* evdev = nullptr;
+    FileDescriptor fd;
+    std::unique_ptr<libevdev, EvdevFree> evdev;
 };
 
 }  // namespace
@@ -57,39 +64,29 @@ struct Device {
 struct EvdevInputSource::Session {
     udev* context = nullptr;
     udev_monitor* monitor = nullptr;
-    int wake[2] = {-1, -1};
+    FileDescriptor wakeRead;
+    FileDescriptor wakeWrite;
     std::map<std::string, Device> devices;  // by device node
     EvdevEventConverter converter;
 
     ~Session() {
-        for (auto& [node, device] : devices) close(device);
         if (monitor) udev_monitor_unref(monitor);
         if (context) udev_unref(context);
-        for (const int fd : wake) {
-            if (fd >= 0) ::close(fd);
-        }
-    }
-
-    static void close(Device& device) {
-        libevdev_free(device.evdev);
-        ::close(device.fd);
     }
 
     // Opens the device unless it is open already; false when it cannot be read.
     bool open(udev_device* device) {
         const std::string node = udev_device_get_devnode(device);
         if (devices.contains(node)) return true;
-        const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return false;
+        FileDescriptor fd(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!fd.isOpen()) return false;
         libevdev* evdev = nullptr;
-        if (libevdev_new_from_fd(fd, &evdev) != 0) {
-            ::close(fd);
-            return false;
-        }
+        if (libevdev_new_from_fd(fd.get(), &evdev) != 0) return false;
+        Device opened{std::move(fd), std::unique_ptr<libevdev, EvdevFree>(evdev)};
         // The events' own times on the clock of everything else; a device that
         // refuses keeps the kernel's default and its events are still recorded.
         libevdev_set_clock_id(evdev, CLOCK_MONOTONIC);
-        devices[node] = {fd, evdev};
+        devices[node] = std::move(opened);
         return true;
     }
 };
@@ -109,8 +106,8 @@ bool EvdevInputSource::canReadInputDevices() {
     if (!context) return false;
     bool readable = false;
     forEachUserInput(context, [&](udev_device* device) {
-        const int fd = ::open(udev_device_get_devnode(device), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) readable = true, ::close(fd);
+        const FileDescriptor fd(::open(udev_device_get_devnode(device), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (fd.isOpen()) readable = true;
     });
     udev_unref(context);
     return readable;
@@ -127,7 +124,10 @@ bool EvdevInputSource::start(Sink sink) {
     if (session_) return true;
     auto session = std::make_shared<Session>();
     session->context = udev_new();
-    if (!session->context || pipe2(session->wake, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    int wake[2];
+    if (!session->context || pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    session->wakeRead = FileDescriptor(wake[0]);
+    session->wakeWrite = FileDescriptor(wake[1]);
     // Watch for devices before listing them, so none plugged in between is missed.
     session->monitor = udev_monitor_new_from_netlink(session->context, "udev");
     if (session->monitor) {
@@ -151,7 +151,7 @@ void EvdevInputSource::stop() {
         std::lock_guard lock(mutex_);
         if (!session_) return;
         const char wake = 0;
-        [[maybe_unused]] const auto written = write(session_->wake[1], &wake, 1);
+        [[maybe_unused]] const auto written = write(session_->wakeWrite.get(), &wake, 1);
         thread = std::move(thread_);
         session_.reset();
     }
@@ -161,11 +161,11 @@ void EvdevInputSource::stop() {
 
 void EvdevInputSource::run(Session& session, const Sink& sink) {
     for (;;) {
-        std::vector<pollfd> waits{{session.wake[0], POLLIN, 0}};
+        std::vector<pollfd> waits{{session.wakeRead.get(), POLLIN, 0}};
         if (session.monitor) waits.push_back({udev_monitor_get_fd(session.monitor), POLLIN, 0});
         std::vector<std::string> nodes;
         for (const auto& [node, device] : session.devices) {
-            waits.push_back({device.fd, POLLIN, 0});
+            waits.push_back({device.fd.get(), POLLIN, 0});
             nodes.push_back(node);
         }
         if (poll(waits.data(), waits.size(), -1) < 0) {
@@ -179,10 +179,7 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
                 const char* action = udev_device_get_action(device);
                 const char* node = udev_device_get_devnode(device);
                 if (action && std::strcmp(action, "add") == 0 && isUserInput(device)) session.open(device);
-                if (action && node && std::strcmp(action, "remove") == 0 && session.devices.contains(node)) {
-                    Session::close(session.devices[node]);
-                    session.devices.erase(node);
-                }
+                if (action && node && std::strcmp(action, "remove") == 0) session.devices.erase(node);
                 udev_device_unref(device);
             }
         }
@@ -196,7 +193,7 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
             // Everything queued now, in order. After the kernel dropped events,
             // libevdev first hands out what brings the device's state up to date.
             for (;;) {
-                status = libevdev_next_event(found->second.evdev, flag, &event);
+                status = libevdev_next_event(found->second.evdev.get(), flag, &event);
                 if (status == -EAGAIN && flag == LIBEVDEV_READ_FLAG_SYNC) {
                     flag = LIBEVDEV_READ_FLAG_NORMAL;
                     continue;
@@ -205,10 +202,7 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
                 if (status == LIBEVDEV_READ_STATUS_SYNC) flag = LIBEVDEV_READ_FLAG_SYNC;
                 for (const TapEvent& converted : session.converter.convert(event)) sink(converted);
             }
-            if (status == -ENODEV) {  // unplugged
-                Session::close(found->second);
-                session.devices.erase(found);
-            }
+            if (status == -ENODEV) session.devices.erase(found);  // unplugged
         }
     }
 }

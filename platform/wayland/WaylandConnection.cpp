@@ -10,6 +10,7 @@
 #include <wayland-client.h>
 
 #include "base/platform/PlatformServices.h"
+#include "core/store/FileDescriptor.h"
 #include "platform/wayland/virtual-keyboard-unstable-v1-client-protocol.h"
 #include "platform/wayland/wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "platform/wayland/xdg-output-unstable-v1-client-protocol.h"
@@ -91,15 +92,15 @@ struct WaylandListeners {
 
     static void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size) {
         auto* self = static_cast<WaylandConnection*>(data);
+        const FileDescriptor keymapFile(fd);
         if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 && size > 0) {
-            void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+            void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, keymapFile.get(), 0);
             if (text != MAP_FAILED) {
                 // The text ends with its terminating zero, which the string does not keep.
                 self->seatKeymap_.assign(static_cast<const char*>(text), strnlen(static_cast<const char*>(text), size));
                 munmap(text, size);
             }
         }
-        close(fd);
     }
     static void enter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
     static void leave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}

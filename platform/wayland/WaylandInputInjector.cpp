@@ -14,6 +14,7 @@
 #include "base/text/Localized.h"
 #include "base/time/MonotonicClock.h"
 #include "base/values/ModifierKeys.h"
+#include "core/store/FileDescriptor.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandInputGuardian.h"
 #include "platform/wayland/WaylandKeymap.h"
@@ -110,20 +111,19 @@ bool WaylandInputInjector::ready() {
 
     // The keymap goes over as a file of its text with the terminating zero.
     const std::string text = keymap->text();
-    const int fd = memfd_create("brevanor-keymap", MFD_CLOEXEC);
-    if (fd < 0) return false;
-    const bool written = write(fd, text.c_str(), text.size() + 1) == static_cast<ssize_t>(text.size() + 1);
+    const FileDescriptor fd(memfd_create("brevanor-keymap", MFD_CLOEXEC));
+    if (!fd.isOpen()) return false;
+    const bool written = write(fd.get(), text.c_str(), text.size() + 1) == static_cast<ssize_t>(text.size() + 1);
     if (written) {
         pointer_ =
             zwlr_virtual_pointer_manager_v1_create_virtual_pointer(connection_->pointerManager(), connection_->seat());
         keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(connection_->keyboardManager(),
                                                                             connection_->seat());
-        zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+        zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd.get(),
                                        static_cast<std::uint32_t>(text.size() + 1));
         keyState_ = xkb_state_new(keymap->keymap());
         guardian_ = WaylandInputGuardian::launch(displayName_);
     }
-    close(fd);
     // The compositor has the devices once it answered; a refusal shows as a broken connection.
     return keyState_ && connection_->roundtrip();
 }

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/store/FileDescriptor.h"
+
 namespace brevanor::DetachedProcess {
 
 namespace {
@@ -71,32 +73,29 @@ std::optional<std::int32_t> start(const std::vector<std::string>& arguments) {
 
     int channel[2];
     if (::pipe2(channel, O_CLOEXEC) != 0) return std::nullopt;
+    FileDescriptor readEnd(channel[0]);
+    FileDescriptor writeEnd(channel[1]);
     const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(channel[0]);
-        ::close(channel[1]);
-        return std::nullopt;
-    }
+    if (child < 0) return std::nullopt;
     if (child == 0) {
         // The middle process: starts the program in a new session and leaves at
         // once, so the program is handed to init and never becomes our zombie.
-        ::close(channel[0]);
+        readEnd.reset();
         ::setsid();
         const pid_t grandchild = ::fork();
-        if (grandchild == 0) runGrandchild(program->c_str(), argv.data(), channel[1]);
-        [[maybe_unused]] const ssize_t written = ::write(channel[1], &grandchild, sizeof grandchild);
+        if (grandchild == 0) runGrandchild(program->c_str(), argv.data(), writeEnd.get());
+        [[maybe_unused]] const ssize_t written = ::write(writeEnd.get(), &grandchild, sizeof grandchild);
         _exit(grandchild < 0 ? 1 : 0);
     }
-    ::close(channel[1]);
+    writeEnd.reset();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     pid_t grandchild = -1;
     int execError = 0;
     // The pipe closes without more data when exec succeeded; a failed exec writes its errno first.
-    const bool started = readAll(channel[0], &grandchild, sizeof grandchild) && grandchild > 0 &&
-                         !readAll(channel[0], &execError, sizeof execError);
-    ::close(channel[0]);
+    const bool started = readAll(readEnd.get(), &grandchild, sizeof grandchild) && grandchild > 0 &&
+                         !readAll(readEnd.get(), &execError, sizeof execError);
     if (!started) return std::nullopt;
     return static_cast<std::int32_t>(grandchild);
 }

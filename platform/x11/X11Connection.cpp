@@ -1,12 +1,14 @@
 #include "platform/x11/X11Connection.h"
 
 #include <algorithm>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include <X11/Xlib.h>
 
 #include "base/platform/PlatformServices.h"
+#include "platform/x11/X11Owned.h"
 
 namespace brevanor {
 
@@ -90,15 +92,17 @@ void initialiseXlibOnce() {
 
 X11Connection::X11Connection(const std::string& displayName) {
     initialiseXlibOnce();
-    display_ = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
-    if (!display_) {
+    // Held here until it is registered, so that a throw on the way leaks nothing.
+    std::unique_ptr<Display, X11Release<XCloseDisplay>> display(
+        XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str()));
+    if (!display) {
         const std::string name = displayName.empty() ? "the default X display" : "X display " + displayName;
         throw PlatformUnavailableError("cannot open " + name);
     }
     // Xlib's default for a lost server is to end the process; returning from
     // this handler instead marks the connection dead and fails its requests.
     XSetIOErrorExitHandler(
-        display_,
+        display.get(),
         [](Display* display, void* connection) {
             // Xlib takes the display's user lock for the exit it expects; other
             // threads would wait for it forever once this handler returns.
@@ -108,7 +112,8 @@ X11Connection::X11Connection(const std::string& displayName) {
         this);
     ErrorRegistry& errors = registry();
     std::lock_guard lock(errors.mutex);
-    errors.connections.push_back(display_);
+    errors.connections.push_back(display.get());
+    display_ = display.release();
 }
 
 X11Connection::~X11Connection() {

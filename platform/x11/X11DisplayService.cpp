@@ -9,32 +9,13 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include "platform/x11/X11Owned.h"
+
 namespace brevanor {
 
 namespace {
 
 constexpr double kStandardDpi = 96.0;
-
-struct MonitorsDeleter {
-    void operator()(XRRMonitorInfo* monitors) const {
-        if (monitors) XRRFreeMonitors(monitors);
-    }
-};
-struct OutputInfoDeleter {
-    void operator()(XRROutputInfo* info) const {
-        if (info) XRRFreeOutputInfo(info);
-    }
-};
-struct ResourcesDeleter {
-    void operator()(XRRScreenResources* resources) const {
-        if (resources) XRRFreeScreenResources(resources);
-    }
-};
-struct XFreeDeleter {
-    void operator()(void* data) const {
-        if (data) XFree(data);
-    }
-};
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -85,7 +66,7 @@ double X11DisplayService::desktopScale() {
     unsigned char* raw = nullptr;
     const int status = XGetWindowProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, 0, 1 << 20, False,
                                           XA_STRING, &type, &format, &count, &after, &raw);
-    std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
+    X11Owned<unsigned char> data(raw);
     if (status != Success || type != XA_STRING || format != 8 || !data) return 1.0;
     return scaleFromResources(std::string_view(reinterpret_cast<const char*>(data.get()), count));
 }
@@ -101,22 +82,24 @@ std::vector<DisplayInfo> X11DisplayService::activeDisplays() {
         return {};
     }
     int count = 0;
-    std::unique_ptr<XRRMonitorInfo, MonitorsDeleter> monitors(XRRGetMonitors(display, root, True, &count));
+    std::unique_ptr<XRRMonitorInfo[], X11Release<XRRFreeMonitors>> monitors(
+        XRRGetMonitors(display, root, True, &count));
     if (!monitors || count <= 0) return {};
-    std::unique_ptr<XRRScreenResources, ResourcesDeleter> resources(XRRGetScreenResourcesCurrent(display, root));
+    std::unique_ptr<XRRScreenResources, X11Release<XRRFreeScreenResources>> resources(
+        XRRGetScreenResourcesCurrent(display, root));
     const double scale = desktopScale();
 
     std::vector<DisplayInfo> displays;
     for (int i = 0; i < count; ++i) {
-        const XRRMonitorInfo& monitor = monitors.get()[i];
+        const XRRMonitorInfo& monitor = monitors[i];
         std::string name;
         if (resources && monitor.noutput > 0) {
-            std::unique_ptr<XRROutputInfo, OutputInfoDeleter> output(
+            std::unique_ptr<XRROutputInfo, X11Release<XRRFreeOutputInfo>> output(
                 XRRGetOutputInfo(display, resources.get(), monitor.outputs[0]));
             if (output && output->name) name.assign(output->name, static_cast<std::size_t>(output->nameLen));
         }
         if (name.empty() && monitor.name != None) {
-            std::unique_ptr<char, XFreeDeleter> atomName(XGetAtomName(display, monitor.name));
+            X11Owned<char> atomName(XGetAtomName(display, monitor.name));
             if (atomName) name = atomName.get();
         }
         DisplayInfo info{idForName(name),

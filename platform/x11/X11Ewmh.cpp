@@ -11,6 +11,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "platform/x11/X11Owned.h"
+
 namespace brevanor {
 
 namespace {
@@ -18,12 +20,7 @@ namespace {
 // Far more than any real list property holds (in 32-bit items).
 constexpr long kMaxPropertyLongs = 1 << 16;
 
-struct XFreeDeleter {
-    void operator()(void* data) const {
-        if (data) XFree(data);
-    }
-};
-using XData = std::unique_ptr<unsigned char, XFreeDeleter>;
+using XData = X11Owned<unsigned char>;
 
 std::string latin1ToUtf8(std::string_view text) {
     std::string out;
@@ -149,14 +146,12 @@ std::optional<std::string> X11Ewmh::title(XWindowId window) {
     XTextProperty property{};
     if (!XGetWMName(connection_->display(), window, &property)) return std::nullopt;
     XData value(property.value);
-    char** list = nullptr;
+    char** raw = nullptr;
     int count = 0;
-    std::optional<std::string> text;
-    if (Xutf8TextPropertyToTextList(connection_->display(), &property, &list, &count) >= Success && list) {
-        if (count > 0 && list[0]) text = list[0];
-        XFreeStringList(list);
-    }
-    return text;
+    const int status = Xutf8TextPropertyToTextList(connection_->display(), &property, &raw, &count);
+    const std::unique_ptr<char*[], X11Release<XFreeStringList>> list(raw);
+    if (status < Success || !list || count <= 0 || !list[0]) return std::nullopt;
+    return std::string(list[0]);
 }
 
 std::optional<std::vector<std::string>> X11Ewmh::atomList(XWindowId window, const char* property) {

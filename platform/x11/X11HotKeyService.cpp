@@ -29,9 +29,12 @@ X11HotKeyService::X11HotKeyService(const std::string& displayName, std::shared_p
     : connection_(displayName),
       modifierMap_(X11ModifierMap::fromServer(connection_.display())),
       mainQueue_(std::move(mainQueue)) {
-    if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::runtime_error("cannot create the wake-up pipe of the global shortcuts");
     }
+    wakeRead_ = FileDescriptor(pipeEnds[0]);
+    wakeWrite_ = FileDescriptor(pipeEnds[1]);
     // Without this, a held chord arrives as a stream of presses and releases.
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(connection_.display(), True, &detectable);
@@ -47,8 +50,6 @@ X11HotKeyService::~X11HotKeyService() {
     }
     wake();
     thread_.join();
-    ::close(wakePipe_[0]);
-    ::close(wakePipe_[1]);
     // Closing the connection releases every grab it holds.
 }
 
@@ -68,7 +69,7 @@ void X11HotKeyService::selectKeyReleases() {
 
 void X11HotKeyService::wake() {
     const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakePipe_[1], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(wakeWrite_.get(), &byte, 1);
 }
 
 void X11HotKeyService::runOnThread(std::function<void()> task) {
@@ -216,13 +217,13 @@ void X11HotKeyService::run() {
         // Requests may have read events into Xlib's queue: handle them before waiting.
         readEvents();
 
-        pollfd waits[2] = {{wakePipe_[0], POLLIN, 0}, {connection_.fileDescriptor(), POLLIN, 0}};
+        pollfd waits[2] = {{wakeRead_.get(), POLLIN, 0}, {connection_.fileDescriptor(), POLLIN, 0}};
         // A connection that broke stays readable forever: then only requests wake the thread.
         const nfds_t count = connection_.isAlive() ? 2 : 1;
         if (::poll(waits, count, -1) < 0) continue;
         if (waits[0].revents & POLLIN) {
             char drain[64];
-            while (::read(wakePipe_[0], drain, sizeof drain) > 0) {
+            while (::read(wakeRead_.get(), drain, sizeof drain) > 0) {
             }
         }
     }

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "base/platform/HotKeyService.h"
+#include "core/store/FileDescriptor.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ModifierMap.h"
 #include "platform/x11/X11ServerClock.h"
@@ -78,7 +79,8 @@ private:
     X11ModifierMap modifierMap_;
     std::shared_ptr<MainQueue> mainQueue_;
     std::shared_ptr<Handler> handler_ = std::make_shared<Handler>();
-    int wakePipe_[2] = {-1, -1};
+    FileDescriptor wakeRead_;
+    FileDescriptor wakeWrite_;
     int xinputOpcode_ = -1;  // -1: no XInput 2, the grab stays until the chord's key is released
 
     std::mutex tasksMutex_;

@@ -20,7 +20,9 @@
 #include <X11/extensions/record.h>
 
 #include "base/time/MonotonicClock.h"
+#include "core/store/FileDescriptor.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Owned.h"
 #include "platform/x11/X11RawEventConverter.h"
 #include "platform/x11/X11RecordedPositions.h"
 
@@ -64,15 +66,11 @@ struct X11InputSource::Session {
     std::unique_ptr<X11RawEventConverter> converter;
     std::deque<X11RawEventConverter::Raw> waiting;  // raw events not yet converted, in order
     int xinputOpcode = 0;
-    int wakeRead = -1;
-    int wakeWrite = -1;
+    FileDescriptor wakeRead;
+    FileDescriptor wakeWrite;
     std::atomic<bool> stopRequested = false;  // checked between two events of a burst
 
-    ~Session() {
-        endRecording();
-        if (wakeRead >= 0) close(wakeRead);
-        if (wakeWrite >= 0) close(wakeWrite);
-    }
+    ~Session() { endRecording(); }
 
     // Ends the recording and reads the data connection up to the server's last
     // word, so that Xlib calls intercept() for none of it once the session is gone.
@@ -142,8 +140,8 @@ bool X11InputSource::start(Sink sink) {
     if (!X11RawEventConverter::selectEvents(display)) return false;
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-    session->wakeRead = pipeEnds[0];
-    session->wakeWrite = pipeEnds[1];
+    session->wakeRead = FileDescriptor(pipeEnds[0]);
+    session->wakeWrite = FileDescriptor(pipeEnds[1]);
 
     session_ = session;
     thread_ = std::thread([session, sink = std::move(sink)] { run(*session, sink); });
@@ -160,13 +158,13 @@ bool X11InputSource::startRecording(Session& session) const {
     Display* control = session.recordControl->display();
     int major = 0, minor = 0;
     if (!session.recordControl->hasExtension("RECORD") || !XRecordQueryVersion(control, &major, &minor)) return false;
-    XRecordRange* range = XRecordAllocRange();
+    const X11Owned<XRecordRange> range(XRecordAllocRange());
     if (!range) return false;
     // Core device events only: a context that records anything more loses device events under load.
     range->device_events = {KeyPress, MotionNotify};
     XRecordClientSpec clients = XRecordAllClients;
-    session.context = XRecordCreateContext(control, 0, &clients, 1, &range, 1);
-    XFree(range);
+    XRecordRange* ranges = range.get();
+    session.context = XRecordCreateContext(control, 0, &clients, 1, &ranges, 1);
     if (!session.context) return false;
     // The context must exist on the server before the other connection enables it.
     XSync(control, False);
@@ -195,7 +193,7 @@ void X11InputSource::stop() {
     }
     session->stopRequested = true;
     const char wake = 'w';
-    [[maybe_unused]] const auto written = write(session->wakeWrite, &wake, 1);
+    [[maybe_unused]] const auto written = write(session->wakeWrite.get(), &wake, 1);
     // A sink that stops the source from its own call cannot wait for itself;
     // its thread ends as soon as that call returns.
     if (thread.get_id() == std::this_thread::get_id()) {
@@ -211,7 +209,7 @@ void X11InputSource::run(Session& session, const Sink& sink) {
     Display* display = session.connection->display();
     Display* recordData = session.recording ? session.recordData->display() : nullptr;
     X11RawEventConverter& converter = *session.converter;
-    pollfd waits[3] = {{session.wakeRead, POLLIN, 0},
+    pollfd waits[3] = {{session.wakeRead.get(), POLLIN, 0},
                        {session.connection->fileDescriptor(), POLLIN, 0},
                        {recordData ? session.recordData->fileDescriptor() : -1, POLLIN, 0}};
 
@@ -279,7 +277,7 @@ void X11InputSource::run(Session& session, const Sink& sink) {
         const bool rest = streaming && !replaying;
         const std::uint64_t restEnd = std::min(rest ? wokeAt + kRestNanos : 0, nextLook.value_or(UINT64_MAX));
         if (now < restEnd) {
-            pollfd wake = {session.wakeRead, POLLIN, 0};
+            pollfd wake = {session.wakeRead.get(), POLLIN, 0};
             if (poll(&wake, 1, millisUntil(restEnd, now)) > 0) return;
             now = MonotonicClock::now();
         }

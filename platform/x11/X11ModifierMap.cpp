@@ -1,8 +1,12 @@
 #include "platform/x11/X11ModifierMap.h"
 
+#include <memory>
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+
+#include "platform/x11/X11Owned.h"
 
 namespace brevanor {
 
@@ -18,7 +22,8 @@ X11ModifierMap::X11ModifierMap()
 
 X11ModifierMap X11ModifierMap::fromServer(Display* display) {
     X11ModifierMap map;
-    XModifierKeymap* modifiers = display ? XGetModifierMapping(display) : nullptr;
+    const std::unique_ptr<XModifierKeymap, X11Release<XFreeModifiermap>> modifiers(
+        display ? XGetModifierMapping(display) : nullptr);
     if (!modifiers) return map;
     unsigned int alt = 0, altGr = 0, super = 0, numLock = 0;
     // Rows 3..7 are Mod1..Mod5; each row lists the key codes that set it.
@@ -34,7 +39,6 @@ X11ModifierMap X11ModifierMap::fromServer(Display* display) {
             if (sym == XK_Num_Lock) numLock |= mask;
         }
     }
-    XFreeModifiermap(modifiers);
     // A modifier the keymap does not hold keeps the usual assignment.
     if (alt) map.altMask_ = alt;
     if (altGr) map.altGrMask_ = altGr & ~map.altMask_;

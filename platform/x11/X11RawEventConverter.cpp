@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -11,6 +12,7 @@
 #include "base/values/ModifierKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11KeyCodeMap.h"
+#include "platform/x11/X11Owned.h"
 
 namespace brevanor {
 
@@ -85,7 +87,8 @@ void X11RawEventConverter::refreshDevices() {
     xtestDevices_.clear();
     const Atom xtestProperty = XInternAtom(display_, "XTEST Device", True);
     int count = 0;
-    XIDeviceInfo* devices = XIQueryDevice(display_, XIAllDevices, &count);
+    const std::unique_ptr<XIDeviceInfo[], X11Release<XIFreeDeviceInfo>> devices(
+        XIQueryDevice(display_, XIAllDevices, &count));
     for (int i = 0; i < count; ++i) {
         const XIDeviceInfo& device = devices[i];
         if (device.use != XISlavePointer && device.use != XISlaveKeyboard && device.use != XIFloatingSlave) continue;
@@ -94,16 +97,14 @@ void X11RawEventConverter::refreshDevices() {
             Atom type = None;
             int format = 0;
             unsigned long items = 0, remaining = 0;
-            unsigned char* data = nullptr;
-            if (XIGetProperty(display_, device.deviceid, xtestProperty, 0, 1, False, AnyPropertyType, &type, &format,
-                              &items, &remaining, &data) == Success) {
-                if (type != None) isXTest = true;
-                if (data) XFree(data);
-            }
+            unsigned char* raw = nullptr;
+            const int status = XIGetProperty(display_, device.deviceid, xtestProperty, 0, 1, False, AnyPropertyType,
+                                             &type, &format, &items, &remaining, &raw);
+            const X11Owned<unsigned char> data(raw);
+            if (status == Success && type != None) isXTest = true;
         }
         if (isXTest) xtestDevices_.push_back(device.deviceid);
     }
-    if (devices) XIFreeDeviceInfo(devices);
 }
 
 bool X11RawEventConverter::isXTestDevice(int deviceId) const {

@@ -6,6 +6,8 @@
 #include <X11/Xproto.h>
 #include <X11/extensions/record.h>
 
+#include "platform/x11/X11Owned.h"
+
 namespace brevanor {
 
 namespace {
@@ -42,13 +44,13 @@ void intercept(char* closure, XRecordInterceptData* data) {
 
 X11SecureInput::X11SecureInput(const std::string& displayName) : control_(displayName), data_(displayName) {
     if (!control_.hasExtension("RECORD")) return;
-    XRecordRange* range = XRecordAllocRange();
+    const X11Owned<XRecordRange> range(XRecordAllocRange());
     if (!range) return;
     range->delivered_events.first = FocusIn;
     range->delivered_events.last = FocusOut;
     XRecordClientSpec clients = XRecordAllClients;
-    context_ = XRecordCreateContext(control_.display(), 0, &clients, 1, &range, 1);
-    XFree(range);
+    XRecordRange* ranges = range.get();
+    context_ = XRecordCreateContext(control_.display(), 0, &clients, 1, &ranges, 1);
     if (!context_) return;
     // The context must exist on the server before the other connection enables it.
     XSync(control_.display(), False);

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <random>
 
+#include "core/store/FileDescriptor.h"
 #include "platform/x11/SharedFileMapping.h"
 
 namespace brevanor {
@@ -75,14 +76,6 @@ std::uint64_t newWriterId() {
     // Never 0: an empty place carries writer 0.
     return (static_cast<std::uint64_t>(random()) << 32 | random()) | 1;
 }
-
-// Closes a file descriptor when it goes out of scope.
-struct FileDescriptor {
-    int fd;
-    ~FileDescriptor() {
-        if (fd >= 0) close(fd);
-    }
-};
 
 // Holds a file's lock while it is in scope. The lock must be given back by
 // hand: a mapping of the file keeps it past the descriptor's closing.
@@ -171,22 +164,22 @@ void X11SyntheticJournal::mapShared(const std::filesystem::path& path) {
     const auto fail = [&](const std::string& why) {
         problem_ = "cannot share the synthetic-input journal " + path.string() + ": " + why;
     };
-    const FileDescriptor file{open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)};
-    if (file.fd < 0) return fail(std::strerror(errno));
+    const FileDescriptor file(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!file.isOpen()) return fail(std::strerror(errno));
     struct stat info {};
-    if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return fail("not a regular file");
+    if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return fail("not a regular file");
     // Whoever may write the file could make our listeners drop the user's input.
     if (info.st_uid != getuid() || (info.st_mode & 0077) != 0) return fail("other users may write it");
     // Whoever comes first gives the file its size and layout; the others wait for that.
-    const FileLock lock{file.fd};
+    const FileLock lock{file.get()};
     if (!lock.held) return fail(std::strerror(errno));
-    if (fstat(file.fd, &info) != 0) return fail(std::strerror(errno));
+    if (fstat(file.get(), &info) != 0) return fail(std::strerror(errno));
     if (info.st_size != 0 && info.st_size != static_cast<off_t>(sizeof(Ring))) return fail("it has another layout");
     // Every page gets its storage now, also in a file an earlier process left
     // sparse: a page written first when the file system is full could not be stored.
-    if (const int error = posix_fallocate(file.fd, 0, sizeof(Ring)); error != 0) return fail(std::strerror(error));
+    if (const int error = posix_fallocate(file.get(), 0, sizeof(Ring)); error != 0) return fail(std::strerror(error));
     try {
-        shared_ = std::make_unique<SharedFileMapping>(file.fd, sizeof(Ring));
+        shared_ = std::make_unique<SharedFileMapping>(file.get(), sizeof(Ring));
     } catch (const std::system_error& error) {
         return fail(error.code().message());
     }

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Owned.h"
 
 namespace brevanor {
 
@@ -30,23 +31,21 @@ std::int32_t X11WindowProcessIds::lookUp(unsigned long window, int depth) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display_, window, pidAtom_, 0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        data) {
-        const std::int32_t pid =
-            (format == 32 && count == 1) ? static_cast<std::int32_t>(*reinterpret_cast<long*>(data)) : 0;
-        XFree(data);
-        if (pid != 0) return pid;
+    unsigned char* raw = nullptr;
+    const int status = XGetWindowProperty(display_, window, pidAtom_, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                                          &remaining, &raw);
+    const X11Owned<unsigned char> data(raw);
+    if (status == Success && data && format == 32 && count == 1) {
+        if (const auto pid = static_cast<std::int32_t>(*reinterpret_cast<long*>(data.get())); pid != 0) return pid;
     }
     if (depth >= 2) return 0;
     Window root = None, parent = None;
-    Window* children = nullptr;
+    Window* rawChildren = nullptr;
     unsigned int childCount = 0;
-    if (!XQueryTree(display_, window, &root, &parent, &children, &childCount)) return 0;
+    if (!XQueryTree(display_, window, &root, &parent, &rawChildren, &childCount)) return 0;
+    const X11Owned<Window[]> children(rawChildren);
     std::int32_t pid = 0;
     for (unsigned int i = 0; i < childCount && pid == 0; ++i) pid = lookUp(children[i], depth + 1);
-    if (children) XFree(children);
     return pid;
 }
 

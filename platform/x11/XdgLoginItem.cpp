@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/store/FileDescriptor.h"
 #include "platform/x11/DesktopEntry.h"
 
 namespace brevanor {
@@ -107,19 +108,19 @@ void XdgLoginItem::registerItem() {
 
     // Write beside the entry and rename over it, so a crash never leaves half a file.
     std::string temporary = (folder / ".com.brevanor.Brevanor.desktop.XXXXXX").string();
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) throw failure("Could not create the autostart entry", entryFile_, errno);
+    FileDescriptor fd(mkstemp(temporary.data()));
+    if (!fd.isOpen()) throw failure("Could not create the autostart entry", entryFile_, errno);
     try {
-        writeAll(fd, entryText(program_), entryFile_);
-        if (fchmod(fd, 0644) != 0 || fsync(fd) != 0) {
+        writeAll(fd.get(), entryText(program_), entryFile_);
+        if (fchmod(fd.get(), 0644) != 0 || fsync(fd.get()) != 0) {
             throw failure("Could not write the autostart entry", entryFile_, errno);
         }
     } catch (...) {
-        ::close(fd);
         ::unlink(temporary.c_str());
         throw;
     }
-    if (::close(fd) != 0 || std::rename(temporary.c_str(), entryFile_.c_str()) != 0) {
+    // Closed by hand here: a failing close may mean the entry never reached the disk.
+    if (::close(fd.release()) != 0 || std::rename(temporary.c_str(), entryFile_.c_str()) != 0) {
         const int cause = errno;
         ::unlink(temporary.c_str());
         throw failure("Could not write the autostart entry", entryFile_, cause);

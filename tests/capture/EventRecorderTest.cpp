@@ -121,7 +121,7 @@ TEST_F(EventRecorderTest, ConvertsEveryKindWithItsFields) {
     EXPECT_EQ(recording.events, (std::vector{
                                     RecordingEvent::mouseDown({0, MouseButton::right, 1, 3, 4, 2, shift}),
                                     RecordingEvent::mouseUp({1 * kMs, MouseButton::right, 1, 5, 6, 1, 0}),
-                                    RecordingEvent::scroll({2 * kMs, 7, 8, -1, 2, -30, 40, true, 1, 2, shift}),
+                                    RecordingEvent::scroll({2 * kMs, 7, 8, {-1, 2, -30, 40, true, 1, 2}, shift}),
                                     keyDown(3 * kMs, 0, shift, true),
                                     keyUp(4 * kMs, 0, shift),
                                     modifier(5 * kMs, 56, shift, true),

@@ -70,13 +70,13 @@ TEST_F(InputEventTapTest, RefusedStartFailsWithCreationFailed) {
     EXPECT_TRUE(tap->isRunning());
 }
 
+class InputEventTapConcurrency : public InputEventTapTest {};
+
 TEST_F(InputEventTapTest, AListenerWithoutASourceCannotStart) {
     EXPECT_THROW(InputEventTap(nullptr).start(), InputEventTapError);
 }
 
-TEST(InputEventTapConcurrency, DeliversInArrivalOrderToConsumersInRegistrationOrder) {
-    auto source = std::make_shared<FakeInputSource>();
-    auto tap = std::make_shared<InputEventTap>(source);
+TEST_F(InputEventTapConcurrency, DeliversInArrivalOrderToConsumersInRegistrationOrder) {
     std::mutex logMutex;
     std::vector<std::string> log;
     auto first = std::make_shared<CollectingConsumer>();
@@ -105,9 +105,7 @@ TEST(InputEventTapConcurrency, DeliversInArrivalOrderToConsumersInRegistrationOr
     EXPECT_EQ(second->count(), 4u);
 }
 
-TEST(InputEventTapConcurrency, GoneAndRemovedConsumersAreSkipped) {
-    auto source = std::make_shared<FakeInputSource>();
-    auto tap = std::make_shared<InputEventTap>(source);
+TEST_F(InputEventTapConcurrency, GoneAndRemovedConsumersAreSkipped) {
     auto gone = std::make_shared<CollectingConsumer>();
     auto removed = std::make_shared<CollectingConsumer>();
     auto kept = std::make_shared<CollectingConsumer>();
@@ -124,9 +122,7 @@ TEST(InputEventTapConcurrency, GoneAndRemovedConsumersAreSkipped) {
     EXPECT_EQ(removed->count(), 0u);
 }
 
-TEST(InputEventTapConcurrency, AThrowingConsumerLosesOnlyThatEvent) {
-    auto source = std::make_shared<FakeInputSource>();
-    auto tap = std::make_shared<InputEventTap>(source);
+TEST_F(InputEventTapConcurrency, AThrowingConsumerLosesOnlyThatEvent) {
     auto thrower = std::make_shared<CollectingConsumer>();
     auto other = std::make_shared<CollectingConsumer>();
     thrower->onConsume = [](const TapEvent& e) {
@@ -143,9 +139,7 @@ TEST(InputEventTapConcurrency, AThrowingConsumerLosesOnlyThatEvent) {
     EXPECT_EQ(timestampsOf(thrower->events()), (std::vector<std::uint64_t>{2}));
 }
 
-TEST(InputEventTapConcurrency, ConsumersMayRegisterAndUnregisterDuringDelivery) {
-    auto source = std::make_shared<FakeInputSource>();
-    auto tap = std::make_shared<InputEventTap>(source);
+TEST_F(InputEventTapConcurrency, ConsumersMayRegisterAndUnregisterDuringDelivery) {
     auto leaver = std::make_shared<CollectingConsumer>();
     auto joiner = std::make_shared<CollectingConsumer>();
     auto witness = std::make_shared<CollectingConsumer>();
@@ -166,10 +160,8 @@ TEST(InputEventTapConcurrency, ConsumersMayRegisterAndUnregisterDuringDelivery) 
     EXPECT_EQ(timestampsOf(witness->events()), (std::vector<std::uint64_t>{1, 2, 3, 4}));
 }
 
-TEST(InputEventTapConcurrency, DeliveryWhileConsumersComeAndGoNeverRepeatsOrReorders) {
+TEST_F(InputEventTapConcurrency, DeliveryWhileConsumersComeAndGoNeverRepeatsOrReorders) {
     constexpr std::uint64_t kEvents = 20'000;
-    auto source = std::make_shared<FakeInputSource>();
-    auto tap = std::make_shared<InputEventTap>(source);
     auto steady = std::make_shared<CollectingConsumer>();
     auto churned = std::make_shared<CollectingConsumer>();
     tap->addConsumer(steady);
@@ -199,9 +191,7 @@ TEST(InputEventTapConcurrency, DeliveryWhileConsumersComeAndGoNeverRepeatsOrReor
     for (std::size_t i = 1; i < some.size(); ++i) ASSERT_LT(some[i - 1], some[i]);
 }
 
-TEST(InputEventTapConcurrency, StoppingWhileEventsArriveDeliversEachAcceptedEventOnce) {
-    auto source = std::make_shared<FakeInputSource>();
-    auto tap = std::make_shared<InputEventTap>(source);
+TEST_F(InputEventTapConcurrency, StoppingWhileEventsArriveDeliversEachAcceptedEventOnce) {
     auto consumer = std::make_shared<CollectingConsumer>();
     tap->addConsumer(consumer);
     tap->start();
@@ -235,8 +225,7 @@ struct ListenerOwner : InputEventConsumer {
     }
 };
 
-TEST(InputEventTapConcurrency, AListenerReleasedByItsLastConsumerDuringDeliveryGoesCleanly) {
-    auto source = std::make_shared<FakeInputSource>();
+TEST_F(InputEventTapConcurrency, AListenerReleasedByItsLastConsumerDuringDeliveryGoesCleanly) {
     auto owner = std::make_shared<ListenerOwner>();
     std::promise<void> proceed;
     owner->proceed = proceed.get_future().share();
@@ -253,8 +242,7 @@ TEST(InputEventTapConcurrency, AListenerReleasedByItsLastConsumerDuringDeliveryG
     EXPECT_FALSE(source->isRunning());
 }
 
-TEST(InputEventTapConcurrency, DestroyingTheListenerWithEventsQueuedIsSafe) {
-    auto source = std::make_shared<FakeInputSource>();
+TEST_F(InputEventTapConcurrency, DestroyingTheListenerWithEventsQueuedIsSafe) {
     auto consumer = std::make_shared<CollectingConsumer>();
     std::promise<void> entered;
     std::promise<void> proceed;

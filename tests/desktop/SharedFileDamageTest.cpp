@@ -17,6 +17,7 @@
 #include "cli/ChildProcess.h"
 #include "core/store/RecordingStore.h"
 #include "platform/fake/InMemoryPreferencesStore.h"
+#include "platform/x11/X11HeldInput.h"
 #include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
@@ -87,14 +88,8 @@ protected:
                    attributes.map_state == IsViewable && attributes.width == 500 && attributes.height == 48;
         });
     }
-    // Whether the server holds any key down, whoever pressed it.
-    static bool anyKeyHeld() {
-        Display* display = XOpenDisplay(session_->displayName().c_str());
-        char keys[32] = {};
-        XQueryKeymap(display, keys);
-        XCloseDisplay(display);
-        return std::any_of(std::begin(keys), std::end(keys), [](char byte) { return byte != 0; });
-    }
+    // Whether the server holds any key or button down, whoever pressed it.
+    static bool anyKeyHeld() { return X11HeldInput(session_->displayName()).isAnyKeyOrButtonHeld(); }
 
     TemporaryDirectory folder_;
 };

@@ -21,13 +21,12 @@
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::XvfbSession;
 
 // A window as the screen shows it.
 struct Placed {
@@ -52,19 +51,14 @@ std::size_t countOf(const std::string& text, const std::string& part) {
 // openbox and trayer (an XEmbed tray), on a library and preferences of its
 // own, driven by xdotool. A window of the test's lies under the status pill
 // and takes what is typed. Screenshots go to the build folder.
-class TrayDesktopTest : public ::testing::Test {
+class TrayDesktopTest : public testing::XvfbSuiteWithWindowManager {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(XvfbSession::Options{true, 1280, 800}); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
-
     void SetUp() override {
         for (const char* tool : {"openbox", "trayer", "xdotool", "import"}) {
             if (!ChildProcess::isAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
         }
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        XvfbSuiteWithWindowManager::SetUp();
+        if (IsSkipped()) return;
         display_ = XOpenDisplay(session_->displayName().c_str());
         ASSERT_NE(display_, nullptr);
         std::filesystem::create_directories(BREVANOR_SCREENSHOT_DIR);
@@ -267,6 +261,21 @@ protected:
         return waitFor([&] { return pixels(window) != before; });
     }
 
+    // Waits until `window` settles on a picture none of `seen` shows, and adds it: settled once
+    // several looks in a row find it unchanged, as a page that faded in stays.
+    bool waitUntilSettledOnAnother(const Placed& window, std::vector<std::vector<unsigned long>>& seen) const {
+        std::vector<unsigned long> last;
+        int unchanged = 0;
+        return waitFor([&] {
+            auto shown = pixels(window);
+            unchanged = shown == last ? unchanged + 1 : 0;
+            last = std::move(shown);
+            if (unchanged < 6 || std::find(seen.begin(), seen.end(), last) != seen.end()) return false;
+            seen.push_back(last);
+            return true;
+        });
+    }
+
     int run(const std::string& command) const { return session_->run(command); }
     void click(int x, int y) const {
         run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
@@ -289,7 +298,6 @@ protected:
         return files;
     }
 
-    static XvfbSession* session_;
     TemporaryDirectory folder_;
     Display* display_ = nullptr;
     Window target_ = None;
@@ -298,8 +306,6 @@ protected:
     std::unique_ptr<ChildProcess> tray_;
     std::unique_ptr<ChildProcess> brevanor_;
 };
-
-XvfbSession* TrayDesktopTest::session_ = nullptr;
 
 TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTrayThenRenameInTheLibrary) {
     startTray();
@@ -343,37 +349,37 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTray
     readTargetEvents();
     const int typed = targetLetters_;
 
-    // Play it back by the play-last shortcut: the letters arrive again.
+    // Play it back by the play-last shortcut, stopped at once by a left click on the tray icon.
     run("xdotool key ctrl+alt+super+p");
     ASSERT_TRUE(waitFor([&] { return pill().has_value(); })) << "the pill shows the playback";
     screenshot("pill-playing");
-    ASSERT_TRUE(waitFor([&] { return !pill().has_value(); })) << "the playback ended";
-    ASSERT_TRUE(waitFor([&] {
-        readTargetEvents();
-        return targetLetters_ >= typed + 8;
-    })) << "replayed "
-        << targetLetters_ - typed << " letters";
-
-    // Once more, stopped at once by a left click on the tray icon.
-    const int replayed = targetLetters_;
-    run("xdotool key ctrl+alt+super+p");
-    ASSERT_TRUE(waitFor([&] { return pill().has_value(); }));
     // The replay begins with the recorded click, pressing the same button of the same synthetic
     // pointer as xdotool does: click the tray only once the letters come, or the two clicks mix.
     ASSERT_TRUE(waitFor([&] {
         readTargetEvents();
-        return targetLetters_ > replayed;
+        return targetLetters_ > typed;
     })) << "the replay began";
     click(icon->centreX(), icon->centreY());
     ASSERT_TRUE(waitFor([&] { return !pill().has_value(); }, 1500ms)) << "stopped before its end";
-    std::this_thread::sleep_for(1500ms);
-    readTargetEvents();
-    EXPECT_LT(targetLetters_ - replayed, 8) << "the rest of the playback never came";
     EXPECT_FALSE(popupMenu().has_value()) << "a click during playback stops and opens no menu";
+    readTargetEvents();
+    const int stoppedAt = targetLetters_;
+    EXPECT_LT(stoppedAt - typed, 8);
+
+    // Played again in full: the letters arrive again. The stopped playback's rest would
+    // come meanwhile, a letter a second: it never does.
+    run("xdotool key ctrl+alt+super+p");
+    ASSERT_TRUE(waitFor([&] { return pill().has_value(); })) << "the pill shows the playback";
+    ASSERT_TRUE(waitFor([&] { return !pill().has_value(); })) << "the playback ended";
+    ASSERT_TRUE(waitFor([&] {
+        readTargetEvents();
+        return targetLetters_ >= stoppedAt + 8;
+    })) << "replayed "
+        << targetLetters_ - stoppedAt << " letters";
+    EXPECT_EQ(targetLetters_, stoppedAt + 8) << "the rest of the stopped playback came after all";
 
     // The library, from the menu (third item from its end): the recording is its first row.
-    // The pointer is still on the icon, where a synchronous move would wait in vain.
-    run("xdotool click 1");
+    click(icon->centreX(), icon->centreY());
     ASSERT_TRUE(waitFor([&] { return popupMenu().has_value(); }));
     run("xdotool key --delay 80 Up Up Up Return");
     std::optional<Placed> library;
@@ -421,9 +427,11 @@ TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTa
     ASSERT_TRUE(waitFor([&] { return activeWindow() == guide->window; })) << "the guide is in front";
     const auto welcome = pixels(*guide);
     run("xdotool key Return");  // Continue
-    EXPECT_TRUE(waitUntilRedrawn(*guide, welcome));
+    std::vector<std::vector<unsigned long>> steps{welcome};
+    ASSERT_TRUE(waitUntilSettledOnAnother(*guide, steps)) << "the accessibility step";
     screenshot("onboarding-accessibility", *guide);
-    std::this_thread::sleep_for(3500ms);  // two steps of at most 0.5 s + 0.8 s each
+    ASSERT_TRUE(waitUntilSettledOnAnother(*guide, steps)) << "the input monitoring step";
+    ASSERT_TRUE(waitUntilSettledOnAnother(*guide, steps)) << "the last step";
     screenshot("onboarding-done", *guide);
     run("xdotool key Return");  // Done
     ASSERT_TRUE(waitFor([&] { return !windowTitled("Welcome to Brevanor").has_value(); })) << "Done hides the guide";
@@ -470,7 +478,7 @@ TEST_F(TrayDesktopTest, AFirstLaunchGuidesThroughThePermissionsThenTheSettingsTa
 // on or to minimize anything, and no tray, so the library window is the way in.
 class BareDesktopTest : public TrayDesktopTest {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(XvfbSession::Options{false, 1280, 800}); }
+    static void SetUpTestSuite() { session_ = new testing::XvfbSession(); }
 
     std::optional<Placed> library() const { return windowTitled("Brevanor", 760); }
 

@@ -6,11 +6,10 @@
 #include <signal.h>
 #include <simdjson.h>
 
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "tests/e2e/EndToEndFixture.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/support/WaitUntil.h"
 
 namespace brevanor {
@@ -31,13 +30,6 @@ std::ostream& operator<<(std::ostream& out, const RecordedInput& input) {
     return out << input.type << " (" << input.x << ", " << input.y << ") key " << input.keyCode;
 }
 
-std::string contents(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class ReplayFromAnotherProcess : public EndToEnd {
 protected:
     // Records with a brevanor-cli of its own while another brevanor-cli
@@ -47,16 +39,16 @@ protected:
         const ChildProcess::Options options = session_->childOptions("listening-record");
         ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0"}, options);
         EXPECT_TRUE(testing::waitUntil(
-            [&] { return contents(options.standardError).find("Recording.") != std::string::npos; }, 15s))
+            [&] { return readFile(options.standardError).find("Recording.") != std::string::npos; }, 15s))
             << "the recorder did not start";
 
         const auto played = session_->cli({"play", id, "--yes"});
         EXPECT_EQ(played.exitStatus, 0) << played.errors;
         // Stopped by its shortcut, which the recorder reads after everything before it.
         session_->drive(userScript + "key ctrl+alt+super+r\n");
-        EXPECT_EQ(recorder.waitFor(30s), 0) << contents(options.standardError);
+        EXPECT_EQ(recorder.waitFor(30s), 0) << readFile(options.standardError);
 
-        const std::string recorded = contents(options.standardOutput);
+        const std::string recorded = readFile(options.standardOutput);
         const auto shown = session_->cli({"show", recorded.substr(0, recorded.find('\n')), "--json"});
         EXPECT_EQ(shown.exitStatus, 0) << shown.errors;
         std::vector<RecordedInput> inputs;

@@ -69,7 +69,7 @@ TEST_F(EventPosterTest, ButtonsCarryTheirNumberClickCountAndFlags) {
 }
 
 TEST_F(EventPosterTest, ScrollsUsePixelOrLineUnitsClampedTo32Bits) {
-    poster_.perform(PlaybackAction::scroll({1, 2, 5, 7, 0, -30, true, 1, 2, 0x20000}));
+    poster_.perform(PlaybackAction::scroll({1, 2, {5, 7, 0, -30, true, 1, 2}, 0x20000}));
     SyntheticInput pixels = last();
     EXPECT_EQ(pixels.type, Type::scroll);
     EXPECT_TRUE(pixels.pixelUnits);
@@ -80,14 +80,14 @@ TEST_F(EventPosterTest, ScrollsUsePixelOrLineUnitsClampedTo32Bits) {
     EXPECT_EQ(pixels.flags, 0x20000u);
     EXPECT_EQ((Point{pixels.x, pixels.y}), (Point{1, 2}));
 
-    poster_.perform(PlaybackAction::scroll({0, 0, -2, 3, 99, 99, false, 0, 0, 0}));
+    poster_.perform(PlaybackAction::scroll({0, 0, {-2, 3, 99, 99, false, 0, 0}, 0}));
     EXPECT_FALSE(last().pixelUnits);
     EXPECT_EQ(last().wheelVertical, 3);
     EXPECT_EQ(last().wheelHorizontal, -2);
 
     constexpr auto kMax64 = std::numeric_limits<std::int64_t>::max();
     constexpr auto kMin64 = std::numeric_limits<std::int64_t>::min();
-    poster_.perform(PlaybackAction::scroll({0, 0, kMin64, kMax64, 0, 0, false, 0, 0, 0}));
+    poster_.perform(PlaybackAction::scroll({0, 0, {kMin64, kMax64, 0, 0, false, 0, 0}, 0}));
     EXPECT_EQ(last().wheelVertical, std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(last().wheelHorizontal, std::numeric_limits<std::int32_t>::min());
 }

@@ -56,7 +56,7 @@ std::vector<ScheduledAction> randomSchedule(std::mt19937_64& rng, int trial) {
             case 3: actions.push_back({offset, PlaybackAction::keyDown({code(), 0})}); break;
             case 4: actions.push_back({offset, PlaybackAction::keyUp({code(), 0})}); break;
             case 5: actions.push_back({offset, PlaybackAction::flagsChanged({code(), 0x20000, pick(2) == 0})}); break;
-            default: actions.push_back({offset, PlaybackAction::scroll({x, 0, 0, 1, 0, 0, false, 0, 0, 0})}); break;
+            default: actions.push_back({offset, PlaybackAction::scroll({x, 0, {0, 1, 0, 0, false, 0, 0}, 0})}); break;
         }
     }
     return actions;

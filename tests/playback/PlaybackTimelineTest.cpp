@@ -19,7 +19,7 @@ void PrintTo(const ScheduledAction& scheduled, std::ostream* os) {
             *os << (a.kind() == PlaybackAction::Kind::mouseDown ? "down(" : "up(") << a.button().buttonNumber << " at "
                 << a.button().x << ", " << a.button().y << ")";
             break;
-        case PlaybackAction::Kind::scroll: *os << "scroll(" << a.scrollAction().deltaY << ")"; break;
+        case PlaybackAction::Kind::scroll: *os << "scroll(" << a.scrollAction().scroll.deltaY << ")"; break;
         case PlaybackAction::Kind::keyDown: *os << "keyDown(" << a.key().keyCode << ")"; break;
         case PlaybackAction::Kind::keyUp: *os << "keyUp(" << a.key().keyCode << ")"; break;
         case PlaybackAction::Kind::flagsChanged: *os << "flags(" << a.flags().keyCode << ")"; break;
@@ -187,11 +187,11 @@ TEST(PlaybackTimeline, LeadingTrimBeyondTheEndLeavesOnlyThePlacement) {
 
 TEST(PlaybackTimeline, ScrollIsCopiedWithItsMappedPosition) {
     const auto recording =
-        recordingOf({RecordingEvent::scroll({kSecond, 10, 20, -1, 3, -4, 30, true, 2, 1, 0x100000})});
+        recordingOf({RecordingEvent::scroll({kSecond, 10, 20, {-1, 3, -4, 30, true, 2, 1}, 0x100000})});
     const auto actions = PlaybackTimeline::build(recording, {}, CursorTransform::offset(1, 1));
     ASSERT_EQ(actions.size(), 2u);
     EXPECT_EQ(actions[1],
-              (ScheduledAction{kSecond, PlaybackAction::scroll({11, 21, -1, 3, -4, 30, true, 2, 1, 0x100000})}));
+              (ScheduledAction{kSecond, PlaybackAction::scroll({11, 21, {-1, 3, -4, 30, true, 2, 1}, 0x100000})}));
 }
 
 TEST(PlaybackTimeline, HugeTimesSaturateInsteadOfWrapping) {

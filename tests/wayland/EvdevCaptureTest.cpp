@@ -116,7 +116,7 @@ TEST(EvdevCapture, RecordsEmulatedDevicesWithExactCodesAndKernelTimes) {
     EXPECT_EQ(events[5].mouseButton().button, MouseButton::right);
     EXPECT_EQ(events[5].mouseButton().x, 5);  // the sum of the deltas: relative
     EXPECT_EQ(events[5].mouseButton().y, -3);
-    EXPECT_EQ(events[7].scrollEvent().deltaY, -2);
+    EXPECT_EQ(events[7].scrollEvent().scroll.deltaY, -2);
     EXPECT_NE(readText(folder / "record.err").find("Positions: relative."), std::string::npos);
     EXPECT_TRUE(recording.environment.relativePositions);
     EXPECT_EQ(recording.settings.cursorMode, CursorMode::relativeToCursor);

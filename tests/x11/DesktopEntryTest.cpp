@@ -5,6 +5,7 @@
 
 #include "platform/x11/DesktopEntry.h"
 #include "platform/x11/DesktopEntryCatalog.h"
+#include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
 namespace {
@@ -55,20 +56,17 @@ TEST(DesktopEntry, MalformedCommandLinesAreEmpty) {
 class DesktopEntryCatalogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/brevanor-catalog-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
         std::filesystem::create_directories(root_ / "user");
         std::filesystem::create_directories(root_ / "system/kde");
     }
-    void TearDown() override { std::filesystem::remove_all(root_); }
 
     void write(const std::string& relative, const std::string& body) {
         std::ofstream(root_ / relative) << "[Desktop Entry]\nType=Application\n" << body;
     }
     DesktopEntryCatalog catalog() { return DesktopEntryCatalog({root_ / "user", root_ / "system"}); }
 
-    std::filesystem::path root_;
+    TemporaryDirectory folder_;
+    const std::filesystem::path root_ = folder_.path();
 };
 
 TEST_F(DesktopEntryCatalogTest, EarlierFoldersWinAndHiddenEntriesHideLaterOnes) {

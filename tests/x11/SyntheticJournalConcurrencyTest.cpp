@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/x11/X11SyntheticJournal.h"
+#include "tests/store/TemporaryDirectory.h"
 
 extern char** environ;
 
@@ -58,9 +59,8 @@ int claimEverything(X11SyntheticJournal& journal) {
 }
 
 TEST(SyntheticJournalConcurrency, EveryReaderClaimsEveryEntryOfEveryWriter) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-journal-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path folder = pattern, file = folder / "journal";
+    const TemporaryDirectory folder;
+    const std::filesystem::path file = folder.path() / "journal";
 
     // Two listeners (the tray application and brevanor-cli record), opened before anything is posted.
     X11SyntheticJournal app(file), recorder(file);
@@ -88,7 +88,6 @@ TEST(SyntheticJournalConcurrency, EveryReaderClaimsEveryEntryOfEveryWriter) {
     }
     appThread.join();
     recorderThread.join();
-    std::filesystem::remove_all(folder);
 
     EXPECT_EQ(appClaimed, kWriters * kPerWriter);
     EXPECT_EQ(recorderClaimed, kWriters * kPerWriter);

@@ -6,8 +6,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <thread>
 
 #include <X11/Xlib.h>
@@ -16,6 +19,7 @@
 
 #include "base/time/MonotonicClock.h"
 #include "cli/ChildProcess.h"
+#include "core/acceptance/HarnessLogReader.h"
 #include "platform/x11/X11InputInjector.h"
 #include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11KeyCodeMap.h"
@@ -329,87 +333,64 @@ public:
         : process_({BREVANOR_HARNESS_LOGGER, "--display", displayName, "--output", path_.string()}, {}) {
         testing::waitUntil([&] { return std::filesystem::exists(path_); });
     }
-    // The lines other than moves, once there are `count` of them.
-    std::vector<std::string> linesOnceThereAre(std::size_t count) {
+    // The entries other than moves, once there are `count` of them.
+    std::vector<HarnessLogEntry> entriesOnceThereAre(std::size_t count) {
         testing::waitUntil([&] { return read().size() >= count; }, std::chrono::seconds(20));
         return read();
     }
 
 private:
-    std::vector<std::string> read() const {
-        std::vector<std::string> lines;
-        std::ifstream file(path_);
-        for (std::string line; std::getline(file, line);) {
-            if (line.find("\"mouseMoved\"") == std::string::npos) lines.push_back(line);
-        }
-        return lines;
+    // The whole lines written so far: the last one may be under way.
+    std::vector<HarnessLogEntry> read() const {
+        const std::string text = readFile(path_);
+        auto entries = HarnessLogReader().read(std::string_view(text).substr(0, text.rfind('\n') + 1));
+        std::erase_if(entries, [](const HarnessLogEntry& entry) { return entry.type == "mouseMoved"; });
+        return entries;
     }
     TemporaryDirectory folder_;
     const std::filesystem::path path_ = folder_.path() / "harness.jsonl";
     ChildProcess process_;
 };
 
-// The raw text of one field of a log line ("" when absent); strings keep their quotes.
-std::string field(const std::string& line, const std::string& name) {
-    const std::string key = "\"" + name + "\":";
-    const auto at = line.find(key);
-    if (at == std::string::npos) return "";
-    const auto start = at + key.size();
-    const auto end = line[start] == '"' ? line.find('"', start + 1) + 1 : line.find_first_of(",}", start);
-    return line.substr(start, end - start);
-}
-
 TEST_F(X11Posting, TheOutsideLoggerSeesExactPositionsAndKeyCodes) {
     HarnessLoggerProcess logger(session_->displayName());
-    const std::vector<SyntheticInput> inputs = {
-        button(Type::mouseDown, 123, 456),
-        button(Type::mouseUp, 123, 456),
-        modifier(56, true),
-        key(Type::keyDown, 11),  // B
-        key(Type::keyUp, 11),
-        modifier(56, false),
-        button(Type::mouseDown, 640, 20, MouseButton::right, 1),
-        button(Type::mouseUp, 641, 21, MouseButton::right, 1),
-        scroll(1, 0, false),
-        key(Type::keyDown, 126),  // Up arrow
-        key(Type::keyUp, 126),
+    struct Seen {
+        SyntheticInput input;
+        std::string type;
+        std::optional<std::string> button;
+        std::optional<std::uint16_t> keyCode;
+    };
+    const Seen expected[] = {
+        {button(Type::mouseDown, 123, 456), "mouseDown", "left", {}},
+        {button(Type::mouseUp, 123, 456), "mouseUp", "left", {}},
+        {modifier(56, true), "flagsChanged", {}, 56},
+        {key(Type::keyDown, 11), "keyDown", {}, 11},  // B
+        {key(Type::keyUp, 11), "keyUp", {}, 11},
+        {modifier(56, false), "flagsChanged", {}, 56},
+        {button(Type::mouseDown, 640, 20, MouseButton::right, 1), "mouseDown", "right", {}},
+        {button(Type::mouseUp, 641, 21, MouseButton::right, 1), "mouseUp", "right", {}},
+        {scroll(1, 0, false), "scroll", {}, {}},
+        {key(Type::keyDown, 126), "keyDown", {}, 126},  // Up arrow
+        {key(Type::keyUp, 126), "keyUp", {}, 126},
     };
     // Paced as a playback is: the logger reads positions from the server as it reads each event.
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        post(inputs[i]);
-        logger.linesOnceThereAre(i + 1);
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        post(expected[i].input);
+        logger.entriesOnceThereAre(i + 1);
     }
-    const auto lines = logger.linesOnceThereAre(11);
-    ASSERT_EQ(lines.size(), 11u);
-    const std::vector<std::vector<std::string>> expected = {
-        {"\"mouseDown\"", "123", "456", "\"left\""},
-        {"\"mouseUp\"", "123", "456", "\"left\""},
-        {"\"flagsChanged\"", "", "", "", "56"},
-        {"\"keyDown\"", "", "", "", "11"},
-        {"\"keyUp\"", "", "", "", "11"},
-        {"\"flagsChanged\"", "", "", "", "56"},
-        {"\"mouseDown\"", "640", "20", "\"right\""},
-        {"\"mouseUp\"", "641", "21", "\"right\""},
-        {"\"scroll\"", "500", "500"},
-        {"\"keyDown\"", "", "", "", "126"},
-        {"\"keyUp\"", "", "", "", "126"},
-    };
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const auto& want = expected[i];
-        EXPECT_EQ(field(lines[i], "type"), want[0]) << lines[i];
-        if (want.size() > 2 && !want[1].empty()) {
-            EXPECT_EQ(field(lines[i], "x"), want[1]) << lines[i];
-            EXPECT_EQ(field(lines[i], "y"), want[2]) << lines[i];
+    const auto entries = logger.entriesOnceThereAre(std::size(expected));
+    ASSERT_EQ(entries.size(), std::size(expected));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Seen& want = expected[i];
+        EXPECT_EQ(entries[i].type, want.type) << i;
+        if (!want.keyCode) {
+            EXPECT_EQ((Point{entries[i].x, entries[i].y}), (Point{want.input.x, want.input.y})) << i;
         }
-        if (want.size() > 3 && !want[3].empty()) {
-            EXPECT_EQ(field(lines[i], "button"), want[3]) << lines[i];
-        }
-        if (want.size() > 4) {
-            EXPECT_EQ(field(lines[i], "keyCode"), want[4]) << lines[i];
-        }
-        EXPECT_EQ(field(lines[i], "synthetic"), "true") << lines[i];
+        EXPECT_EQ(entries[i].button, want.button) << i;
+        EXPECT_EQ(entries[i].keyCode, want.keyCode) << i;
+        EXPECT_TRUE(entries[i].synthetic) << i;
     }
-    EXPECT_EQ(field(lines[3], "mods"), "131072");  // B typed with Shift held
+    EXPECT_EQ(entries[3].mods, 0x20000u);  // B typed with Shift held
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -40,32 +41,8 @@ TEST(X11KeyCodeMap, EveryNeutralCodeWithAnXKeyRoundTrips) {
     EXPECT_GE(tableKeys, 115);
 }
 
-TEST(X11KeyCodeMap, KnownKeysHaveTheirNeutralCodes) {
-    // X key code = evdev code + 8.
-    EXPECT_EQ(neutralKeyCode(30 + 8), 0);     // A
-    EXPECT_EQ(neutralKeyCode(31 + 8), 1);     // S
-    EXPECT_EQ(neutralKeyCode(28 + 8), 36);    // Return
-    EXPECT_EQ(neutralKeyCode(15 + 8), 48);    // Tab
-    EXPECT_EQ(neutralKeyCode(57 + 8), 49);    // Space
-    EXPECT_EQ(neutralKeyCode(14 + 8), 51);    // Backspace
-    EXPECT_EQ(neutralKeyCode(1 + 8), 53);     // Escape
-    EXPECT_EQ(neutralKeyCode(125 + 8), 55);   // left Super = Command
-    EXPECT_EQ(neutralKeyCode(126 + 8), 54);   // right Super
-    EXPECT_EQ(neutralKeyCode(42 + 8), 56);    // left Shift
-    EXPECT_EQ(neutralKeyCode(54 + 8), 60);    // right Shift
-    EXPECT_EQ(neutralKeyCode(58 + 8), 57);    // Caps Lock
-    EXPECT_EQ(neutralKeyCode(56 + 8), 58);    // left Alt = Option
-    EXPECT_EQ(neutralKeyCode(100 + 8), 61);   // right Alt
-    EXPECT_EQ(neutralKeyCode(29 + 8), 59);    // left Control
-    EXPECT_EQ(neutralKeyCode(97 + 8), 62);    // right Control
-    EXPECT_EQ(neutralKeyCode(59 + 8), 122);   // F1
-    EXPECT_EQ(neutralKeyCode(190 + 8), 90);   // F20
-    EXPECT_EQ(neutralKeyCode(105 + 8), 123);  // Left
-    EXPECT_EQ(neutralKeyCode(103 + 8), 126);  // Up
-    EXPECT_EQ(neutralKeyCode(96 + 8), 76);    // keypad Enter
-}
-
 TEST(X11KeyCodeMap, KeysWithoutACounterpartUseThePrivateRange) {
+    EXPECT_EQ(neutralKeyCode(190 + 8), 90);  // F20 has one, though the server's keymap calls it a microphone key
     EXPECT_EQ(neutralKeyCode(99 + 8), kPrivateKeyCodeBase + 99 + 8);  // Print
     EXPECT_EQ(neutralKeyCode(8), kPrivateKeyCodeBase + 8);
     EXPECT_EQ(neutralKeyCode(255), kPrivateKeyCodeBase + 255);
@@ -111,35 +88,24 @@ protected:
     std::unique_ptr<X11Connection> connection_;
 };
 
+// Through the server's keymap, so that both the table and its agreement with the
+// server are checked (X key code = evdev code + 8; the other way round the
+// round trips above check).
 TEST_F(X11KeyCodeMapServer, NeutralCodesPressTheKeysTheyName) {
-    EXPECT_EQ(keysymOf(0), XK_a);
-    EXPECT_EQ(keysymOf(6), XK_z);
-    EXPECT_EQ(keysymOf(18), XK_1);
-    EXPECT_EQ(keysymOf(29), XK_0);
-    EXPECT_EQ(keysymOf(36), XK_Return);
-    EXPECT_EQ(keysymOf(48), XK_Tab);
-    EXPECT_EQ(keysymOf(49), XK_space);
-    EXPECT_EQ(keysymOf(51), XK_BackSpace);
-    EXPECT_EQ(keysymOf(53), XK_Escape);
-    EXPECT_EQ(keysymOf(50), XK_grave);
-    EXPECT_EQ(keysymOf(42), XK_backslash);
-    EXPECT_EQ(keysymOf(55), XK_Super_L);
-    EXPECT_EQ(keysymOf(56), XK_Shift_L);
-    EXPECT_EQ(keysymOf(57), XK_Caps_Lock);
-    EXPECT_EQ(keysymOf(58), XK_Alt_L);
-    EXPECT_EQ(keysymOf(59), XK_Control_L);
-    EXPECT_EQ(keysymOf(60), XK_Shift_R);
-    EXPECT_EQ(keysymOf(62), XK_Control_R);
-    EXPECT_EQ(keysymOf(122), XK_F1);
-    EXPECT_EQ(keysymOf(111), XK_F12);
-    EXPECT_EQ(keysymOf(117), XK_Delete);
-    EXPECT_EQ(keysymOf(115), XK_Home);
-    EXPECT_EQ(keysymOf(121), XK_Page_Down);
-    EXPECT_EQ(keysymOf(123), XK_Left);
-    EXPECT_EQ(keysymOf(126), XK_Up);
-    EXPECT_EQ(keysymOf(76), XK_KP_Enter);
-    EXPECT_EQ(keysymOf(75), XK_KP_Divide);
-    EXPECT_EQ(keysymOf(67), XK_KP_Multiply);
+    const std::pair<std::uint16_t, KeySym> keys[] = {
+        {0, XK_a},          {1, XK_s},         {6, XK_z},           {18, XK_1},
+        {29, XK_0},         {36, XK_Return},   {48, XK_Tab},        {49, XK_space},
+        {51, XK_BackSpace}, {53, XK_Escape},   {50, XK_grave},      {42, XK_backslash},
+        {55, XK_Super_L},   {54, XK_Super_R},  {56, XK_Shift_L},    {60, XK_Shift_R},
+        {57, XK_Caps_Lock}, {58, XK_Alt_L},    {59, XK_Control_L},  {62, XK_Control_R},
+        {122, XK_F1},       {111, XK_F12},
+
+        {117, XK_Delete},   {115, XK_Home},    {121, XK_Page_Down}, {123, XK_Left},
+        {126, XK_Up},       {76, XK_KP_Enter}, {75, XK_KP_Divide},  {67, XK_KP_Multiply},
+    };
+    for (const auto& [neutral, keysym] : keys) EXPECT_EQ(keysymOf(neutral), keysym) << "neutral code " << neutral;
+    // Right Alt is Alt or AltGr, as the layout has it.
+    EXPECT_TRUE(keysymOf(61) == XK_Alt_R || keysymOf(61) == XK_ISO_Level3_Shift) << keysymOf(61);
 }
 
 TEST_F(X11KeyCodeMapServer, ModifierMapReadsTheServersAssignment) {

@@ -14,14 +14,14 @@
 #include "platform/x11/X11Applications.h"
 #include "platform/x11/X11WindowAccess.h"
 #include "platform/x11/X11WorkspaceService.h"
+#include "tests/store/TemporaryDirectory.h"
 #include "tests/support/WaitUntil.h"
-#include "tests/x11/XvfbSession.h"
+#include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
 namespace {
 
 using testing::waitUntil;  // the window manager runs on its own
-using testing::XvfbSession;
 
 // The test's windows claim to belong to another process: this process's own
 // windows are Brevanor's. The parent process is one that surely runs.
@@ -87,25 +87,17 @@ private:
     Window window_ = 0;
 };
 
-class X11WindowAccessTest : public ::testing::Test {
+class X11WindowAccessTest : public testing::XvfbSuiteWithWindowManager {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession({.windowManager = true}); }
-    static void TearDownTestSuite() {
-        delete session_;
-        session_ = nullptr;
-    }
-
     void SetUp() override {
-        if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
-        char pattern[] = "/tmp/brevanor-apps-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
+        XvfbSuiteWithWindowManager::SetUp();
+        if (IsSkipped()) return;
         display_ = XOpenDisplay(session_->displayName().c_str());
         ASSERT_NE(display_, nullptr);
         auto connection = std::make_shared<X11Connection>(session_->displayName());
         applications_ = std::make_shared<X11Applications>(
             std::make_shared<X11Ewmh>(connection),
-            std::make_shared<DesktopEntryCatalog>(std::vector<std::filesystem::path>{folder_}));
+            std::make_shared<DesktopEntryCatalog>(std::vector<std::filesystem::path>{folder_.path()}));
         workspace_ = std::make_unique<X11WorkspaceService>(applications_);
         windows_ = std::make_unique<X11WindowAccess>(applications_);
     }
@@ -114,7 +106,6 @@ protected:
         workspace_.reset();
         applications_.reset();
         if (display_) XCloseDisplay(display_);
-        if (!folder_.empty()) std::filesystem::remove_all(folder_);
     }
 
     // Maps a window and waits until the window manager manages and activates it.
@@ -149,15 +140,12 @@ protected:
         return RunningApplication{kOtherProcess, appId, appId};
     }
 
-    static XvfbSession* session_;
-    std::filesystem::path folder_;
+    TemporaryDirectory folder_;
     Display* display_ = nullptr;
     std::shared_ptr<X11Applications> applications_;
     std::unique_ptr<X11WorkspaceService> workspace_;
     std::unique_ptr<X11WindowAccess> windows_;
 };
-
-XvfbSession* X11WindowAccessTest::session_ = nullptr;
 
 TEST_F(X11WindowAccessTest, TheFrontApplicationIsTheActiveWindowsOwner) {
     const auto window = managedWindow({.title = "Grüße"});
@@ -178,7 +166,7 @@ TEST_F(X11WindowAccessTest, TheFrontApplicationIsTheActiveWindowsOwner) {
 }
 
 TEST_F(X11WindowAccessTest, TheDesktopEntryNamesTheApplication) {
-    std::ofstream(folder_ / "org.example.Probe.desktop")
+    std::ofstream(folder_.path() / "org.example.Probe.desktop")
         << "[Desktop Entry]\nType=Application\nName=Probe Deluxe\nExec=probe\nStartupWMClass=BrevanorProbe\n";
     const auto window = managedWindow({});
     const auto front = workspace_->frontmostApplication();
@@ -270,8 +258,8 @@ TEST_F(X11WindowAccessTest, AVanishedWindowFailsSoftly) {
 }
 
 TEST_F(X11WindowAccessTest, LaunchStartsTheDesktopEntrysCommand) {
-    const auto marker = folder_ / "started";
-    std::ofstream(folder_ / "marker.desktop")
+    const auto marker = folder_.path() / "started";
+    std::ofstream(folder_.path() / "marker.desktop")
         << "[Desktop Entry]\nType=Application\nName=Marker\nExec=touch " << marker.string() << " %U\n";
     std::optional<RunningApplication> launched;
     int calls = 0;
@@ -286,7 +274,7 @@ TEST_F(X11WindowAccessTest, LaunchStartsTheDesktopEntrysCommand) {
     EXPECT_EQ(launched->name, "Marker");
     EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(marker); }));
 
-    std::ofstream(folder_ / "broken.desktop") << "[Desktop Entry]\nType=Application\nExec=/no/such/program\n";
+    std::ofstream(folder_.path() / "broken.desktop") << "[Desktop Entry]\nType=Application\nExec=/no/such/program\n";
     workspace_->launch("broken", [&](std::optional<RunningApplication> app) {
         ++calls;
         EXPECT_FALSE(app);

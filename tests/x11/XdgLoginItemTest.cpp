@@ -6,25 +6,16 @@
 
 #include "platform/x11/DesktopEntry.h"
 #include "platform/x11/XdgLoginItem.h"
+#include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
 namespace {
 
 class XdgLoginItemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/brevanor-autostart-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        entry_ = root_ / "config/autostart/com.brevanor.Brevanor.desktop";
-    }
-    void TearDown() override {
-        std::filesystem::permissions(root_, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(root_);
-    }
-
-    std::filesystem::path root_;
-    std::filesystem::path entry_;
+    TemporaryDirectory folder_;
+    const std::filesystem::path root_ = folder_.path();
+    const std::filesystem::path entry_ = root_ / "config/autostart/com.brevanor.Brevanor.desktop";
 };
 
 TEST_F(XdgLoginItemTest, RegistersAndUnregistersTheAutostartEntry) {

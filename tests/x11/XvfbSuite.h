@@ -6,13 +6,14 @@
 
 namespace brevanor::testing {
 
-// A fixture whose test suite shares one private Xvfb, started before its
-// first test and ended after its last. Each test is skipped, saying why,
-// where Xvfb cannot run: a fixture's own SetUp() calls this one first and
+// A fixture whose test suite shares one private Xvfb, started with `options`
+// before its first test and ended after its last. Each test is skipped, saying
+// why, where Xvfb cannot run: a fixture's own SetUp() calls this one first and
 // returns when the test was skipped.
-class XvfbSuite : public ::testing::Test {
+template <XvfbSession::Options options = XvfbSession::Options{}>
+class BasicXvfbSuite : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { session_ = new XvfbSession(); }
+    static void SetUpTestSuite() { session_ = new XvfbSession(options); }
     static void TearDownTestSuite() {
         delete session_;
         session_ = nullptr;
@@ -23,5 +24,9 @@ protected:
 
     inline static XvfbSession* session_ = nullptr;
 };
+
+// Classes rather than aliases, so that a fixture calls its base's SetUp() by this name.
+class XvfbSuite : public BasicXvfbSuite<> {};
+class XvfbSuiteWithWindowManager : public BasicXvfbSuite<XvfbSession::Options{.windowManager = true}> {};
 
 }  // namespace brevanor::testing

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -22,6 +23,7 @@
 #include <X11/extensions/XTest.h>
 
 #include "base/time/MonotonicClock.h"
+#include "platform/x11/X11Owned.h"
 #include "platform/x11/X11SyntheticJournal.h"
 
 namespace {
@@ -32,20 +34,21 @@ using Request = X11SyntheticJournal::Request;
 std::vector<XDevice*> openXTestDevices(Display* display) {
     std::vector<XDevice*> devices;
     int count = 0;
-    XDeviceInfo* infos = XListInputDevices(display, &count);
+    const std::unique_ptr<XDeviceInfo[], brevanor::X11Release<XFreeDeviceList>> infos(
+        XListInputDevices(display, &count));
     for (int i = 0; i < count; ++i) {
         const bool slave = infos[i].use == IsXExtensionKeyboard || infos[i].use == IsXExtensionPointer;
         if (!slave || !std::strstr(infos[i].name, "XTEST")) continue;
         if (XDevice* device = XOpenDevice(display, infos[i].id)) devices.push_back(device);
     }
-    if (infos) XFreeDeviceList(infos);
     return devices;
 }
 
 // Releases what one XTest device holds. XTest input goes through the XTest
 // devices of this client's master, the same ones Brevanor's requests went through.
 void releaseHeld(Display* display, XDevice* device, X11SyntheticJournal& journal) {
-    XDeviceState* state = XQueryDeviceState(display, device);
+    const std::unique_ptr<XDeviceState, brevanor::X11Release<XFreeDeviceState>> state(
+        XQueryDeviceState(display, device));
     if (!state) return;
     auto* input = state->data;
     for (int i = 0; i < state->num_classes; ++i) {
@@ -68,7 +71,6 @@ void releaseHeld(Display* display, XDevice* device, X11SyntheticJournal& journal
         }
         input = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(input) + input->length);
     }
-    XFreeDeviceState(state);
 }
 
 // Blocks until Brevanor ends: true when it died, false when it left in an
@@ -103,8 +105,9 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     const char* displayName = argc > 1 && argv[1][0] != '\0' ? argv[1] : nullptr;
-    Display* display = XOpenDisplay(displayName);
-    if (!display) return 1;
+    const std::unique_ptr<Display, brevanor::X11Release<XCloseDisplay>> connection(XOpenDisplay(displayName));
+    if (!connection) return 1;
+    Display* display = connection.get();
     int opcode = 0, event = 0, error = 0, major = 0, minor = 0;
     if (!XQueryExtension(display, "XInputExtension", &opcode, &event, &error) ||
         !XTestQueryExtension(display, &event, &error, &major, &minor)) {
@@ -121,6 +124,5 @@ int main(int argc, char** argv) {
         XCloseDevice(display, device);
     }
     XSync(display, False);
-    XCloseDisplay(display);
     return 0;
 }
