@@ -47,8 +47,9 @@ void ReplayFidelity::expect(const PlaybackAction& action, std::uint64_t deadline
             break;
         case PlaybackAction::Kind::scroll: {
             const ScrollAction& scroll = action.scrollAction();
-            expected.notches = std::min<std::int64_t>(std::abs(scroll.deltaX) + std::abs(scroll.deltaY), kMaxNotches);
-            if (scroll.isContinuous || expected.notches == 0) return;
+            expected.notches =
+                std::min<std::int64_t>(std::abs(scroll.scroll.deltaX) + std::abs(scroll.scroll.deltaY), kMaxNotches);
+            if (scroll.scroll.isContinuous || expected.notches == 0) return;
             expected.type = Type::scroll;
             expected.position = Point{scroll.x, scroll.y};
             break;

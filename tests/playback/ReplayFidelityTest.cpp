@@ -20,7 +20,7 @@ PlaybackAction::Button at(double x, double y) { return {MouseButton::left, 0, x,
 
 ScrollAction notches(std::int64_t count) {
     ScrollAction scroll;
-    scroll.deltaY = count;
+    scroll.scroll.deltaY = count;
     return scroll;
 }
 
