@@ -13,7 +13,6 @@
 #include <map>
 #include <vector>
 
-#include "base/text/Localized.h"
 #include "platform/wayland/EvdevEventConverter.h"
 
 namespace brevanor {
@@ -33,15 +32,17 @@ bool isUserInput(udev_device* device) {
            isInputProperty(device, "ID_INPUT_TOUCHPAD");
 }
 
-// Calls `use` with every keyboard, mouse and touchpad udev knows.
-void forEachUserInput(udev* context, const std::function<void(udev_device*)>& use) {
+// Calls `use` with every keyboard, mouse and touchpad udev knows, until it returns false.
+void forEachUserInput(udev* context, const std::function<bool(udev_device*)>& use) {
     udev_enumerate* enumerate = udev_enumerate_new(context);
     udev_enumerate_add_match_subsystem(enumerate, "input");
     udev_enumerate_scan_devices(enumerate);
     udev_list_entry* entry = nullptr;
+    bool more = true;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
+        if (!more) break;
         udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
-        if (device && isUserInput(device)) use(device);
+        if (device && isUserInput(device)) more = use(device);
         if (device) udev_device_unref(device);
     }
     udev_enumerate_unref(enumerate);
@@ -98,28 +99,18 @@ EvdevInputSource::EvdevInputSource() = default;
 
 EvdevInputSource::~EvdevInputSource() { stop(); }
 
-std::string EvdevInputSource::noDeviceAccessText() {
-    return tr(
-        "Brevanor cannot read /dev/input, so it cannot record: add yourself to the input group "
-        "(sudo usermod -aG input $USER), then log out and back in.");
-}
-
 bool EvdevInputSource::canReadInputDevices() {
     udev* context = udev_new();
     if (!context) return false;
+    // Asked on the UI thread at every permission check: the access rights of
+    // the nodes answer without opening a device, up to the first readable one.
     bool readable = false;
     forEachUserInput(context, [&](udev_device* device) {
-        const int fd = ::open(udev_device_get_devnode(device), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) readable = true, ::close(fd);
+        readable = access(udev_device_get_devnode(device), R_OK) == 0;
+        return !readable;
     });
     udev_unref(context);
     return readable;
-}
-
-std::string EvdevInputSource::relativePositionsText() {
-    return tr(
-        "Positions: relative. This compositor does not tell where the pointer is, so the recording keeps the "
-        "mouse's own movements and plays them from wherever the pointer is when it starts.");
 }
 
 bool EvdevInputSource::start(Sink sink) {
@@ -134,7 +125,10 @@ bool EvdevInputSource::start(Sink sink) {
         udev_monitor_filter_add_match_subsystem_devtype(session->monitor, "input", nullptr);
         udev_monitor_enable_receiving(session->monitor);
     }
-    forEachUserInput(session->context, [&](udev_device* device) { session->open(device); });
+    forEachUserInput(session->context, [&](udev_device* device) {
+        session->open(device);
+        return true;
+    });
     if (session->devices.empty()) return false;
 
     session_ = session;

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
 
 #include "base/platform/InputSource.h"
@@ -29,12 +28,8 @@ public:
     // Mice tell their movements only: positions are their sums.
     bool reportsScreenPositions() const override { return false; }
 
-    // Whether at least one keyboard, mouse or touchpad can be opened for reading.
+    // Whether the access rights let this user read at least one keyboard, mouse or touchpad.
     static bool canReadInputDevices();
-    // What a user without read access to the input devices is told.
-    static std::string noDeviceAccessText();
-    // What a recording is told about its pointer positions, once.
-    static std::string relativePositionsText();
 
 private:
     struct Session;
