@@ -471,8 +471,7 @@ void AppCoordinator::registerHotkeys() {
     if (failures.empty()) return;
     std::vector<std::string> chords;
     for (const auto& failure : failures) chords.push_back(shortcutText(failure.binding.chord));
-    setErrorMessage(fillIn(brevanor::tr("Could not register the shortcut %1. Another app may already use it."),
-                           {joined(chords, ", ")}));
+    setErrorMessage(fillIn(permissionTexts_.shortcutsRefused, {joined(chords, ", ")}));
 }
 
 std::vector<HotkeyConflicts::Binding> AppCoordinator::shortcutsInUse(

@@ -38,6 +38,8 @@ struct PermissionTexts {
     std::string staleGrantHint;
     // How the global shortcuts are heard; empty where that needs no word.
     std::string shortcutsNote;
+    // Why shortcuts (%1) could not be registered.
+    std::string shortcutsRefused;
 
     // Why nothing records, by what is missing; nothing when both are granted.
     std::optional<std::string> missingToRecord(bool playingGranted, bool recordingGranted) const;

@@ -25,6 +25,7 @@ PermissionTexts x11Texts() {
     texts.reopenNote =
         tr("If recording still does not start once the X server offers XInput 2.2 or RECORD, quit and reopen "
            "Brevanor.");
+    texts.shortcutsRefused = tr("Could not register the shortcut %1. Another app may already use it.");
     return texts;
 }
 
@@ -38,9 +39,7 @@ PermissionTexts waylandTexts() {
         tr("this Wayland compositor offers no virtual pointer and keyboard. Sway and the other wlroots compositors "
            "do; on KDE and GNOME, Brevanor cannot play yet.");
     PermissionTexts texts;
-    texts.bannerTitle =
-        tr("Brevanor needs to read your input devices and a compositor that accepts virtual input to record and "
-           "replay your input.");
+    texts.bannerTitle = tr("Brevanor needs two things from Wayland to record and replay your input.");
     texts.requestButton = tr("Check Again");
     texts.playingName = tr("Playback (virtual input)");
     texts.recordingName = tr("Recording (input devices)");
@@ -59,6 +58,8 @@ PermissionTexts waylandTexts() {
         tr("On Wayland these shortcuts are heard from the input devices without taking them: the keys also reach "
            "the window in front. To have the compositor own a key instead, bind it to brevanor --record, "
            "--play-last or --stop, e.g. in sway: bindsym Ctrl+Alt+Mod4+r exec brevanor --record");
+    // Nothing else takes a shortcut from a listener that only reads.
+    texts.shortcutsRefused = tr("Brevanor cannot hear the shortcut %1 without reading /dev/input: ") + joinInputGroup;
     return texts;
 }
 

@@ -25,6 +25,7 @@ PermissionTexts PermissionTexts::forBackend(PlatformBackend) {
         tr("Switching an existing Brevanor entry on and nothing changes? That entry belongs to an older copy of "
            "the app. Remove it with the − button, make sure this copy lives in the Applications folder, then add "
            "it again.");
+    texts.shortcutsRefused = tr("Could not register the shortcut %1. Another app may already use it.");
     return texts;
 }
 

@@ -197,9 +197,7 @@ TEST_F(LibraryWindowTest, TheBannerNamesWhatTheBackendNeedsAndOnlyLooksAgain) {
          "Playback (XTEST)", "Recording (XInput 2 / RECORD)",
          "If recording still does not start once the X server offers XInput 2.2 or RECORD, quit and reopen "
          "Brevanor."},
-        {PlatformBackend::wayland,
-         "Brevanor needs to read your input devices and a compositor that accepts virtual input to record and "
-         "replay your input.",
+        {PlatformBackend::wayland, "Brevanor needs two things from Wayland to record and replay your input.",
          "Playback (virtual input)", "Recording (input devices)",
          "The input group counts from your next login: after sudo usermod -aG input $USER, log out and back in, "
          "then open Brevanor again."},
