@@ -471,7 +471,9 @@ void AppCoordinator::registerHotkeys() {
     if (failures.empty()) return;
     std::vector<std::string> chords;
     for (const auto& failure : failures) chords.push_back(shortcutText(failure.binding.chord));
-    setErrorMessage(fillIn(permissionTexts_.shortcutsRefused, {joined(chords, ", ")}));
+    const bool unheard = !inputMonitoringGranted_ && !permissionTexts_.shortcutsUnheard.empty();
+    setErrorMessage(fillIn(unheard ? permissionTexts_.shortcutsUnheard : permissionTexts_.shortcutsRefused,
+                           {joined(chords, ", ")}));
 }
 
 std::vector<HotkeyConflicts::Binding> AppCoordinator::shortcutsInUse(

@@ -38,8 +38,11 @@ struct PermissionTexts {
     std::string staleGrantHint;
     // How the global shortcuts are heard; empty where that needs no word.
     std::string shortcutsNote;
-    // Why shortcuts (%1) could not be registered.
+    // Why shortcuts (%1) could not be registered; and why, where the shortcuts
+    // are heard by the recording's listener, while that may not listen (empty
+    // where they are not).
     std::string shortcutsRefused;
+    std::string shortcutsUnheard;
 
     // Why nothing records, by what is missing; nothing when both are granted.
     std::optional<std::string> missingToRecord(bool playingGranted, bool recordingGranted) const;

@@ -58,8 +58,9 @@ PermissionTexts waylandTexts() {
         tr("On Wayland these shortcuts are heard from the input devices without taking them: the keys also reach "
            "the window in front. To have the compositor own a key instead, bind it to brevanor --record, "
            "--play-last or --stop, e.g. in sway: bindsym Ctrl+Alt+Mod4+r exec brevanor --record");
-    // Nothing else takes a shortcut from a listener that only reads.
-    texts.shortcutsRefused = tr("Brevanor cannot hear the shortcut %1 without reading /dev/input: ") + joinInputGroup;
+    // A listener that only reads takes no key from anyone: only Brevanor's own shortcuts stand in the way.
+    texts.shortcutsRefused = tr("Could not register the shortcut %1: another of Brevanor's shortcuts has it.");
+    texts.shortcutsUnheard = tr("Brevanor cannot hear the shortcut %1 without reading /dev/input: ") + joinInputGroup;
     return texts;
 }
 
