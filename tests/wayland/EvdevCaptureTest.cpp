@@ -83,25 +83,18 @@ protected:
     // background of a shell that writes its process id to `pidFile`.
     std::vector<std::string> withDevices(const std::string& program, const std::string& arguments) const {
         const std::string devices = BREVANOR_TEST_DEVICES;
-        const auto folder = sway.folder();
-        return {"umockdev-run",
-                "-d",
-                devices + "/keyboard.umockdev",
-                "-d",
-                devices + "/mouse.umockdev",
-                "-i",
-                "/dev/input/event5=" + devices + "/keyboard.ioctl",
-                "-i",
-                "/dev/input/event6=" + devices + "/mouse.ioctl",
-                "-e",
-                "/dev/input/event5=" + (folder / "keyboard.events").string(),
-                "-e",
-                "/dev/input/event6=" + (folder / "mouse.events").string(),
-                "--",
-                "sh",
-                "-c",
-                "\"$0\" " + arguments + " & echo $! > '" + pidFile().string() + "'; wait $!",
-                program};
+        std::vector<std::string> command{"umockdev-run"};
+        int number = 5;
+        for (const std::string device : {"keyboard", "mouse"}) {
+            const std::string node = "/dev/input/event" + std::to_string(number++);
+            command.insert(command.end(), {"-d", devices + "/" + device + ".umockdev", "-i",
+                                           node + "=" + devices + "/" + device + ".ioctl", "-e",
+                                           node + "=" + (sway.folder() / (device + ".events")).string()});
+        }
+        command.insert(
+            command.end(),
+            {"--", "sh", "-c", "\"$0\" " + arguments + " & echo $! > '" + pidFile().string() + "'; wait $!", program});
+        return command;
     }
 
     std::filesystem::path pidFile() const { return sway.folder() / "recorder.pid"; }
