@@ -24,16 +24,17 @@ bool isInputProperty(udev_device* device, const char* name) {
     return value && std::strcmp(value, "1") == 0;
 }
 
-// Keyboards, mice and touchpads: the devices a user types and points with.
-bool isUserInput(udev_device* device) {
+// Keyboards, mice and touchpads: the devices a user types and points with; or keyboards alone.
+bool isUserInput(udev_device* device, EvdevInputSource::Devices devices) {
     const char* node = udev_device_get_devnode(device);
     if (!node || std::strncmp(node, "/dev/input/event", 16) != 0) return false;
-    return isInputProperty(device, "ID_INPUT_KEYBOARD") || isInputProperty(device, "ID_INPUT_MOUSE") ||
-           isInputProperty(device, "ID_INPUT_TOUCHPAD");
+    if (isInputProperty(device, "ID_INPUT_KEYBOARD")) return true;
+    return devices == EvdevInputSource::Devices::all &&
+           (isInputProperty(device, "ID_INPUT_MOUSE") || isInputProperty(device, "ID_INPUT_TOUCHPAD"));
 }
 
-// Calls `use` with every keyboard, mouse and touchpad udev knows, until it returns false.
-void forEachUserInput(udev* context, const std::function<bool(udev_device*)>& use) {
+// Calls `use` with each of those `devices` udev knows, until it returns false.
+void forEachUserInput(udev* context, EvdevInputSource::Devices devices, const std::function<bool(udev_device*)>& use) {
     udev_enumerate* enumerate = udev_enumerate_new(context);
     udev_enumerate_add_match_subsystem(enumerate, "input");
     udev_enumerate_scan_devices(enumerate);
@@ -42,7 +43,7 @@ void forEachUserInput(udev* context, const std::function<bool(udev_device*)>& us
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
         if (!more) break;
         udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
-        if (device && isUserInput(device)) more = use(device);
+        if (device && isUserInput(device, devices)) more = use(device);
         if (device) udev_device_unref(device);
     }
     udev_enumerate_unref(enumerate);
@@ -60,6 +61,7 @@ struct EvdevInputSource::Session {
     udev_monitor* monitor = nullptr;
     int wake[2] = {-1, -1};
     std::map<std::string, Device> devices;  // by device node
+    EvdevInputSource::Devices devicesRead = EvdevInputSource::Devices::all;
     EvdevEventConverter converter;
 
     ~Session() {
@@ -95,7 +97,7 @@ struct EvdevInputSource::Session {
     }
 };
 
-EvdevInputSource::EvdevInputSource() = default;
+EvdevInputSource::EvdevInputSource(Devices devices) : devices_(devices) {}
 
 EvdevInputSource::~EvdevInputSource() { stop(); }
 
@@ -105,7 +107,7 @@ bool EvdevInputSource::canReadInputDevices() {
     // Asked on the UI thread at every permission check: the access rights of
     // the nodes answer without opening a device, up to the first readable one.
     bool readable = false;
-    forEachUserInput(context, [&](udev_device* device) {
+    forEachUserInput(context, Devices::all, [&](udev_device* device) {
         readable = access(udev_device_get_devnode(device), R_OK) == 0;
         return !readable;
     });
@@ -117,6 +119,7 @@ bool EvdevInputSource::start(Sink sink) {
     std::lock_guard lock(mutex_);
     if (session_) return true;
     auto session = std::make_shared<Session>();
+    session->devicesRead = devices_;
     session->context = udev_new();
     if (!session->context || pipe2(session->wake, O_CLOEXEC | O_NONBLOCK) != 0) return false;
     // Watch for devices before listing them, so none plugged in between is missed.
@@ -125,7 +128,7 @@ bool EvdevInputSource::start(Sink sink) {
         udev_monitor_filter_add_match_subsystem_devtype(session->monitor, "input", nullptr);
         udev_monitor_enable_receiving(session->monitor);
     }
-    forEachUserInput(session->context, [&](udev_device* device) {
+    forEachUserInput(session->context, devices_, [&](udev_device* device) {
         session->open(device);
         return true;
     });
@@ -172,7 +175,8 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
             if (udev_device* device = udev_monitor_receive_device(session.monitor)) {
                 const char* action = udev_device_get_action(device);
                 const char* node = udev_device_get_devnode(device);
-                if (action && std::strcmp(action, "add") == 0 && isUserInput(device)) session.open(device);
+                if (action && std::strcmp(action, "add") == 0 && isUserInput(device, session.devicesRead))
+                    session.open(device);
                 if (action && node && std::strcmp(action, "remove") == 0 && session.devices.contains(node)) {
                     Session::close(session.devices[node]);
                     session.devices.erase(node);

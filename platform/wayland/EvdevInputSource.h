@@ -19,7 +19,10 @@ namespace brevanor {
 // than starting a recording that would stay empty.
 class EvdevInputSource final : public InputSource {
 public:
-    EvdevInputSource();
+    // Which devices a listener reads: shortcuts need the keyboards only.
+    enum class Devices { all, keyboards };
+
+    explicit EvdevInputSource(Devices devices = Devices::all);
     ~EvdevInputSource() override;
 
     // False when no input device can be opened for reading.
@@ -36,6 +39,7 @@ private:
 
     static void run(Session& session, const Sink& sink);
 
+    const Devices devices_;
     std::mutex mutex_;
     std::thread thread_;
     std::shared_ptr<Session> session_;
