@@ -17,7 +17,6 @@
 #include "core/model/DurationText.h"
 #include "core/model/JsonWriter.h"
 #include "core/playback/ReplayFidelity.h"
-#include "platform/wayland/WaylandInputInjector.h"
 
 namespace brevanor {
 
@@ -78,8 +77,7 @@ int PlayCommand::run(const CommandLine& line) {
     const PlaybackOptions playbackOptions = options(recording, line);
     PlatformServices& services = context_.platform();
     if (!Permissions(services.permissions).accessibilityGranted()) {
-        throw CliError(services.backend == PlatformBackend::wayland ? WaylandInputInjector::noVirtualDevicesText()
-                                                                    : PermissionTexts::missingToPlay());
+        throw CliError(PermissionTexts::forBackend(services.backend).missingToPlay);
     }
     // The first event posted starts the platform's input guardian; a move to where the pointer
     // already is, posted now, keeps that start-up away from the playback's timing.

@@ -12,13 +12,13 @@
 #include "core/capture/EnvironmentCapture.h"
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
+#include "core/checks/PermissionTexts.h"
 #include "core/checks/Permissions.h"
 #include "core/control/NewRecording.h"
 #include "core/control/RecordingController.h"
 #include "core/dispatch/SerialQueue.h"
 #include "core/model/DurationText.h"
-#include "platform/wayland/EvdevInputSource.h"
-#include "platform/wayland/WaylandInputInjector.h"
+#include "core/model/PositionsText.h"
 
 namespace brevanor {
 
@@ -49,13 +49,9 @@ int RecordCommand::run(const CommandLine& line) {
     RecordingStore& store = context_.store();
     PlatformServices& services = context_.platform();
     const Permissions permissions(services.permissions);
-    // On Wayland listening means reading the kernel's input devices, which a group grants: say so.
-    if (services.backend == PlatformBackend::wayland) {
-        if (!permissions.inputMonitoringGranted()) throw CliError(EvdevInputSource::noDeviceAccessText());
-        if (!permissions.accessibilityGranted()) throw CliError(WaylandInputInjector::noVirtualDevicesText());
-    }
-    if (const auto missing = RecordingController::missingPermission(permissions.accessibilityGranted(),
-                                                                    permissions.inputMonitoringGranted())) {
+    if (const auto missing =
+            PermissionTexts::forBackend(services.backend)
+                .missingToRecord(permissions.accessibilityGranted(), permissions.inputMonitoringGranted())) {
         throw CliError(*missing);
     }
 
@@ -95,7 +91,7 @@ int RecordCommand::run(const CommandLine& line) {
                                    << KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr) << tr(" or with Ctrl+C.")
                                    << "\n";
                     if (!services.inputSource->reportsScreenPositions()) {
-                        context_.err() << EvdevInputSource::relativePositionsText() << "\n";
+                        context_.err() << PositionsText::relativeExplained() << "\n";
                     }
                     context_.err() << std::flush;
                 }

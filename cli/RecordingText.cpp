@@ -5,6 +5,7 @@
 #include "cli/TerminalText.h"
 #include "core/checks/PreflightChecker.h"
 #include "core/model/DurationText.h"
+#include "core/model/PositionsText.h"
 #include "core/model/RecordingJSONEncoder.h"
 #include "core/playback/PlaybackOptions.h"
 
@@ -117,6 +118,7 @@ std::string RecordingText::details(const RecordingSummary& recording, const Date
         field("displays", environment.displays.empty() ? "unknown" : PreflightChecker::describe(environment.displays));
     text += field("front app", environment.frontmostApp ? frontmostApp(*environment.frontmostApp) : "unknown");
     text += field("keyboard", TerminalText::escaped(environment.keyboardInputSourceID.value_or("unknown")));
+    if (environment.relativePositions) text += field("positions", PositionsText::relativeFact());
     return text;
 }
 

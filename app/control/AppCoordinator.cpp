@@ -14,7 +14,6 @@
 #include "core/capture/EventRecorder.h"
 #include "core/capture/InputEventTap.h"
 #include "core/capture/InputEventTapError.h"
-#include "core/checks/PermissionTexts.h"
 #include "core/control/LibraryOperations.h"
 #include "core/control/NewRecording.h"
 #include "core/control/PlaybackController.h"
@@ -49,6 +48,7 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
       services_(std::move(services)),
       now_(services_.now ? services_.now : Clock(MonotonicClock::now)),
       permissions_(services_.platform.permissions),
+      permissionTexts_(PermissionTexts::forBackend(services_.platform.backend)),
       accessibilityGranted_(permissions_.accessibilityGranted()),
       inputMonitoringGranted_(permissions_.inputMonitoringGranted()) {
     hotkeys_ =
@@ -182,7 +182,7 @@ void AppCoordinator::refreshPermissions() {
 }
 
 std::optional<std::string> AppCoordinator::permissionMessage() const {
-    return RecordingController::missingPermission(accessibilityGranted_, inputMonitoringGranted_);
+    return permissionTexts_.missingToRecord(accessibilityGranted_, inputMonitoringGranted_);
 }
 
 std::string AppCoordinator::stopHint() const {
@@ -227,7 +227,7 @@ void AppCoordinator::requestRecording(std::optional<std::uint16_t> triggerKeyCod
     try {
         services_.tap->start();
     } catch (const InputEventTapError&) {
-        setErrorMessage(PermissionTexts::listenerFailed());
+        setErrorMessage(permissionTexts_.listenerFailed);
         showLibrary();
         return;
     }
@@ -273,7 +273,7 @@ void AppCoordinator::play(Recording recording) {
     if (!state_.isIdle()) return;
     refreshPermissions();
     if (!accessibilityGranted_) {
-        setErrorMessage(PermissionTexts::missingToPlay());
+        setErrorMessage(permissionTexts_.missingToPlay);
         showLibrary();
         return;
     }
@@ -471,7 +471,8 @@ void AppCoordinator::registerHotkeys() {
     if (failures.empty()) return;
     std::vector<std::string> chords;
     for (const auto& failure : failures) chords.push_back(shortcutText(failure.binding.chord));
-    setErrorMessage(fillIn(brevanor::tr("Could not register the shortcut %1. Another app may already use it."),
+    const bool unheard = !inputMonitoringGranted_ && !permissionTexts_.shortcutsUnheard.empty();
+    setErrorMessage(fillIn(unheard ? permissionTexts_.shortcutsUnheard : permissionTexts_.shortcutsRefused,
                            {joined(chords, ", ")}));
 }
 

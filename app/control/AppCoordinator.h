@@ -18,6 +18,7 @@
 #include "base/platform/PlatformServices.h"
 #include "base/time/Clock.h"
 #include "core/checks/HotkeyConflicts.h"
+#include "core/checks/PermissionTexts.h"
 #include "core/checks/Permissions.h"
 #include "core/checks/PreflightWarning.h"
 #include "core/model/Recording.h"
@@ -127,6 +128,10 @@ public:
     std::optional<HotkeyChord> chordOfKeyEvent(std::uint32_t nativeKeyCode, std::uint32_t nativeModifiers) const;
     // What is missing for recording, or nothing when both permissions are granted.
     std::optional<std::string> permissionMessage() const;
+    // The permissions and shortcuts as the running backend names them.
+    const PermissionTexts& permissionTexts() const { return permissionTexts_; }
+    // Recordings made here keep the mouse's movements, not places on the screen.
+    bool recordsRelativePositions() const { return !services_.platform.inputSource->reportsScreenPositions(); }
 
     // Library operations: each goes to the store at once, reports a failure in
     // errorMessage and lists the library again after a success. save() writes an
@@ -192,6 +197,7 @@ private:
     const Services services_;
     const Clock now_;
     const Permissions permissions_;
+    const PermissionTexts permissionTexts_;
     std::shared_ptr<HotkeyManager> hotkeys_;
     std::shared_ptr<EventRecorder> recorder_;
     std::shared_ptr<PlaybackController> playback_;

@@ -47,7 +47,8 @@ bool AppDelegate::launch() {
     WindowPlacement::center(*settingsWindow_);
     onboardingWindow_ = std::make_unique<OnboardingWindow>(
         *coordinator_, *settings_, Permissions(environment_.services.platform.permissions),
-        environment_.services.mainQueue, OnboardingTexts::forThisSystem(store_->directory()));
+        environment_.services.mainQueue,
+        OnboardingTexts::forBackend(environment_.services.platform.backend, store_->directory()));
 
     coordinator_->openLibrary = [this] { showLibrary(); };
     coordinator_->openSettings = [this] { WindowPlacement::showInFront(*settingsWindow_); };

@@ -13,7 +13,6 @@
 #include "app/ui/StatusDot.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
-#include "core/checks/PermissionTexts.h"
 
 namespace brevanor {
 
@@ -74,8 +73,8 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings& settings, AppCoordinator& co
         permissionsLayout->addWidget(new QLabel(UiText::of(name)));
         permissionsLayout->addSpacing(12);
     };
-    addLight(accessibility_, PermissionTexts::playingName(), "accessibilityLight");
-    addLight(inputMonitoring_, PermissionTexts::recordingName(), "inputMonitoringLight");
+    addLight(accessibility_, coordinator_.permissionTexts().playingName, "accessibilityLight");
+    addLight(inputMonitoring_, coordinator_.permissionTexts().recordingName, "inputMonitoringLight");
     permissionsLayout->addStretch();
     auto* setup = new QPushButton(UiText::tr("Permissions Setup…"));
     permissionsLayout->addWidget(setup);

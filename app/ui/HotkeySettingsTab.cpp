@@ -65,6 +65,11 @@ HotkeySettingsTab::HotkeySettingsTab(AppSettings& settings, AppCoordinator& coor
         brevanor::tr("Holding %1 for one second also stops recording or playback. Shortcuts work while any app is in "
                      "front."),
         {KeyCodeNames::name(HotkeyChord::escapeKeyCode, nullptr)})));
+    if (const std::string& note = coordinator_.permissionTexts().shortcutsNote; !note.empty()) {
+        QLabel* caption = SettingsForm::caption(note);
+        caption->setTextInteractionFlags(Qt::TextSelectableByMouse);  // a command to copy
+        form.addFooter(caption);
+    }
 
     form.beginSection();
     auto* restore = new QPushButton(UiText::tr("Restore Defaults"));

@@ -63,7 +63,9 @@ OnboardingPermissionPage::OnboardingPermissionPage(const OnboardingTexts::Permis
     }
     buttons->addStretch();
     howLayout->addLayout(buttons);
-    howLayout->addWidget(note(texts.howToGrant, TextStyle::callout));
+    QLabel* howToGrant = note(texts.howToGrant, TextStyle::callout);
+    howToGrant->setTextInteractionFlags(Qt::TextSelectableByMouse);  // it may hold a command to copy
+    howLayout->addWidget(howToGrant);
     howLayout->addWidget(note(texts.troubleHint, TextStyle::caption));
     layout->addWidget(howToGrant_);
 

@@ -4,11 +4,14 @@
 #include <optional>
 #include <string>
 
+#include "base/platform/PlatformBackend.h"
+
 namespace brevanor {
 
 // The onboarding's texts that tell facts of the operating system: what the
 // two permissions are there and how they are granted, where the recordings are
-// kept, where the application lives. Each system has its own file.
+// kept, where the application lives. Each system has its own file; on Linux
+// the X11 and Wayland backends each have their own permission steps.
 struct OnboardingTexts {
     // One of the two permission steps.
     struct PermissionStep {
@@ -33,8 +36,9 @@ struct OnboardingTexts {
     // The start of the done step's first line, before the record shortcut.
     std::string whereItLives;
 
-    // This system's texts; `recordingsFolder` is where the recordings are kept.
-    static OnboardingTexts forThisSystem(const std::filesystem::path& recordingsFolder);
+    // The texts of `backend` (`automatic`, the fake backend of the tests, reads as
+    // X11 on Linux); `recordingsFolder` is where the recordings are kept.
+    static OnboardingTexts forBackend(PlatformBackend backend, const std::filesystem::path& recordingsFolder);
 };
 
 }  // namespace brevanor

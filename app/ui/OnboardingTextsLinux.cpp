@@ -19,19 +19,10 @@ std::string shortened(const std::filesystem::path& folder) {
     return text;
 }
 
-}  // namespace
-
 // On X11 nobody grants anything: every program on the display may post and
 // listen when the X server has the extensions for it. The steps say so, say
 // what to do when they are missing, and offer to look again.
-OnboardingTexts OnboardingTexts::forThisSystem(const std::filesystem::path& recordingsFolder) {
-    OnboardingTexts texts;
-    texts.privacyTitle = tr("Your recordings stay on this computer");
-    texts.privacyText = fillIn(
-        tr("Recordings are kept in %1. Keystrokes typed while recording are saved as plain text inside the recording "
-           "file. Nothing is sent anywhere: Brevanor has no analytics and only goes online to check for updates. Mark "
-           "a recording as sensitive to disable export."),
-        {shortened(recordingsFolder)});
+void addX11Steps(OnboardingTexts& texts) {
     texts.permissionsIntro =
         tr("Two X server extensions are needed. Only the X server grants them; the next steps check that it does.");
     const std::string howToGrant =
@@ -61,6 +52,59 @@ OnboardingTexts OnboardingTexts::forThisSystem(const std::filesystem::path& reco
         troubleHint,
         tr("If the light stays red after you switched to an X11 session, quit and reopen Brevanor."),
     };
+}
+
+// On Wayland no client sees another's input and no prompt exists: recording
+// reads the kernel's input devices, which the input group may read, and
+// playback needs a compositor that accepts a virtual pointer and keyboard.
+void addWaylandSteps(OnboardingTexts& texts) {
+    texts.permissionsIntro =
+        tr("On Wayland, Brevanor plays through a virtual pointer and keyboard of the compositor and records from "
+           "your input devices. The next steps check both.");
+    texts.accessibility = {
+        tr("Playback (virtual input)"),
+        tr("Playback moves the mouse and presses keys on your behalf. On Wayland it does so through a virtual "
+           "pointer and keyboard, which the compositor must offer (the zwlr_virtual_pointer_v1 and "
+           "zwp_virtual_keyboard_v1 protocols)."),
+        tr("Check Again"),
+        std::nullopt,
+        tr("There is no switch for this: sway, Hyprland, labwc, river and the other wlroots compositors offer both. "
+           "A red light means this compositor offers neither; KDE Plasma and GNOME do not, and Brevanor cannot play "
+           "there yet. This window moves on by itself once they are offered."),
+        tr("Nested compositors may leave the protocols out: run Brevanor in the session you sit at."),
+        "",
+    };
+    texts.inputMonitoring = {
+        tr("Recording (input devices)"),
+        tr("Recording listens to your mouse and keyboard while you work in other apps. Wayland shows no program "
+           "the input of another, so Brevanor reads your input devices in /dev/input. It never takes them: your "
+           "input still reaches the compositor."),
+        tr("Check Again"),
+        std::nullopt,
+        tr("Reading /dev/input needs the input group. Run this in a terminal, then log out and back in:\n"
+           "sudo usermod -aG input $USER\n"
+           "This window moves on by itself once the devices can be read."),
+        tr("Every program you run can then read every key you type, as Brevanor does: add only your own account."),
+        tr("If the light stays red after you logged back in, check that the command groups lists input, then quit "
+           "and reopen Brevanor."),
+    };
+}
+
+}  // namespace
+
+OnboardingTexts OnboardingTexts::forBackend(PlatformBackend backend, const std::filesystem::path& recordingsFolder) {
+    OnboardingTexts texts;
+    texts.privacyTitle = tr("Your recordings stay on this computer");
+    texts.privacyText = fillIn(
+        tr("Recordings are kept in %1. Keystrokes typed while recording are saved as plain text inside the recording "
+           "file. Nothing is sent anywhere: Brevanor has no analytics and only goes online to check for updates. Mark "
+           "a recording as sensitive to disable export."),
+        {shortened(recordingsFolder)});
+    if (backend == PlatformBackend::wayland) {
+        addWaylandSteps(texts);
+    } else {
+        addX11Steps(texts);
+    }
     texts.whereItLives = tr("Brevanor lives in the system tray. Press ");
     return texts;
 }

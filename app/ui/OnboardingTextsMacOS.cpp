@@ -3,7 +3,7 @@
 
 namespace brevanor {
 
-OnboardingTexts OnboardingTexts::forThisSystem(const std::filesystem::path&) {
+OnboardingTexts OnboardingTexts::forBackend(PlatformBackend, const std::filesystem::path&) {
     OnboardingTexts texts;
     texts.privacyTitle = tr("Your recordings stay on this Mac");
     texts.privacyText =

@@ -13,6 +13,7 @@
 #include "app/control/AppSettings.h"
 #include "app/control/MessageText.h"
 #include "base/text/Localized.h"
+#include "core/model/PositionsText.h"
 
 namespace brevanor {
 
@@ -110,6 +111,9 @@ void OverlayView::showTexts() {
             title = text("Recording") + QLatin1Char(' ') + elapsedText(coordinator_.elapsedNanos());
             if (coordinator_.secureInputActive()) {
                 subtitle = text("Secure Input is on: keystrokes in this field are not recorded");
+                warning = true;
+            } else if (coordinator_.recordsRelativePositions() && coordinator_.elapsedNanos() < relativeNoticeNanos) {
+                subtitle = q(PositionsText::relativeNotice());
                 warning = true;
             } else {
                 subtitle = q(fillIn(brevanor::tr("%1 events"), {std::to_string(coordinator_.recordedEventCount())}));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 
 class QLabel;
 class QVariantAnimation;
@@ -12,7 +13,8 @@ class AppSettings;
 
 // The status pill's content: a capsule of 500 × 48 with the state's symbol
 // (the countdown's number, a pulsing red dot, a green play symbol, a spinner),
-// a title with the elapsed time, a subtitle (orange when it warns), and how to
+// a title with the elapsed time, a subtitle (orange when it warns, as when a
+// recording's positions are relative), and how to
 // stop on the right. Everything it shows comes from the coordinator's
 // published fields and the settings' shortcuts.
 class OverlayView : public QWidget {
@@ -23,6 +25,8 @@ public:
     static constexpr int pillHeight = 48;
     // The recording dot fades between 0.35 and full opacity and back, easing, every 0.7 s.
     static constexpr int pulseMs = 700;
+    // A recording without screen positions says so for its first seconds, once.
+    static constexpr std::uint64_t relativeNoticeNanos = 3'000'000'000;
 
     OverlayView(AppCoordinator& coordinator, AppSettings& settings, QWidget* parent = nullptr);
 

@@ -12,7 +12,6 @@
 #include "app/ui/SymbolIconEngine.h"
 #include "app/ui/TextStyle.h"
 #include "app/ui/UiText.h"
-#include "core/checks/PermissionTexts.h"
 
 namespace brevanor {
 
@@ -71,7 +70,8 @@ PermissionBanner::PermissionBanner(AppCoordinator& coordinator, Permissions perm
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(8);
 
-    QLabel* title = wrappingLabel(UiText::of(PermissionTexts::bannerTitle()), this);
+    const PermissionTexts& texts = coordinator_.permissionTexts();
+    QLabel* title = wrappingLabel(UiText::of(texts.bannerTitle), this);
     TextStyle::headline(*title);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::warning, title, this));
     QLabel* privacy = captionLabel(UiText::tr("Keystrokes typed while recording are stored in plain files on ") +
@@ -80,18 +80,16 @@ PermissionBanner::PermissionBanner(AppCoordinator& coordinator, Permissions perm
     TextStyle::secondary(*privacy);
     layout->addWidget(symbolLine(SymbolIconEngine::Symbol::lock, privacy, this));
 
-    accessibility_ = addPermissionRow(UiText::of(PermissionTexts::playingName()),
+    accessibility_ = addPermissionRow(UiText::of(texts.playingName),
                                       UiText::tr("Lets Brevanor move the mouse and press keys during playback."),
                                       Permissions::Pane::accessibility);
-    inputMonitoring_ = addPermissionRow(UiText::of(PermissionTexts::recordingName()),
+    inputMonitoring_ = addPermissionRow(UiText::of(texts.recordingName),
                                         UiText::tr("Lets Brevanor see your mouse and keyboard while recording."),
                                         Permissions::Pane::inputMonitoring);
 
-    reopenNote_ = captionLabel(UiText::of(PermissionTexts::reopenNote()), this);
+    reopenNote_ = captionLabel(UiText::of(texts.reopenNote), this);
     layout->addWidget(reopenNote_);
-    if (const std::string hint = PermissionTexts::staleGrantHint(); !hint.empty()) {
-        layout->addWidget(captionLabel(UiText::of(hint), this));
-    }
+    if (!texts.staleGrantHint.empty()) layout->addWidget(captionLabel(UiText::of(texts.staleGrantHint), this));
     auto* setUp = new QPushButton(UiText::tr("Open Setup Assistant…"), this);
     TextStyle::caption(*setUp);
     layout->addWidget(setUp, 0, Qt::AlignLeft);
@@ -113,7 +111,7 @@ PermissionBanner::PermissionRow PermissionBanner::addPermissionRow(const QString
     layout->setHorizontalSpacing(8);
     layout->setVerticalSpacing(1);
     PermissionRow row{new QLabel(line), captionLabel(UiText::tr("Granted"), line),
-                      new QPushButton(UiText::of(PermissionTexts::requestButton()), line),
+                      new QPushButton(UiText::of(coordinator_.permissionTexts().requestButton), line),
                       new QPushButton(UiText::tr("System Settings…"), line)};
     TextStyle::secondary(*row.granted);
     auto* title = new QLabel(name, line);
@@ -155,7 +153,7 @@ void PermissionBanner::showPermissions() {
         row.dot->setAccessibleName(granted ? UiText::tr("Granted") : UiText::tr("Not granted"));
         row.granted->setVisible(granted);
         row.grant->setVisible(!granted);
-        row.openSettings->setVisible(!granted && PermissionTexts::hasSettingsPage());
+        row.openSettings->setVisible(!granted && coordinator_.permissionTexts().hasSettingsPage);
     };
     show(accessibility_, accessibility);
     show(inputMonitoring_, inputMonitoring);

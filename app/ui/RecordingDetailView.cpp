@@ -24,6 +24,7 @@
 #include "app/ui/UiText.h"
 #include "base/dispatch/MainQueue.h"
 #include "core/model/DurationText.h"
+#include "core/model/PositionsText.h"
 #include "core/model/TrimEngine.h"
 
 namespace brevanor {
@@ -212,6 +213,7 @@ QWidget* RecordingDetailView::makeRecordingBox() {
     }
     if (!environment.displays.empty()) addFact("Displays", UiText::of(displaysText(environment.displays)));
     if (environment.keyboardInputSourceID) addFact("Keyboard", UiText::of(*environment.keyboardInputSourceID));
+    if (environment.relativePositions) addFact("Positions", UiText::of(PositionsText::relativeFact()));
 
     activity_ = new ActivityStrip(this);
     trimText_ = new QLabel(this);

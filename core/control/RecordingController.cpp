@@ -2,7 +2,6 @@
 
 #include "base/text/Localized.h"
 #include "core/capture/EventRecorder.h"
-#include "core/checks/PermissionTexts.h"
 #include "core/model/SaturatingMath.h"
 
 namespace brevanor {
@@ -17,11 +16,6 @@ std::shared_ptr<RecordingController> RecordingController::make(std::shared_ptr<I
 RecordingController::RecordingController(std::shared_ptr<InputEventTap> tap, std::shared_ptr<MainQueue> mainQueue,
                                          std::shared_ptr<EventRecorder> recorder, Clock now)
     : tap_(std::move(tap)), mainQueue_(std::move(mainQueue)), recorder_(std::move(recorder)), now_(std::move(now)) {}
-
-std::optional<std::string> RecordingController::missingPermission(bool accessibility, bool inputMonitoring) {
-    if (accessibility && inputMonitoring) return std::nullopt;
-    return PermissionTexts::missingToRecord(accessibility, inputMonitoring);
-}
 
 void RecordingController::request(std::int64_t seconds, std::optional<std::uint16_t> triggerKeyCode) {
     if (phase_ != Phase::idle) return;

@@ -34,10 +34,6 @@ public:
                                                      std::shared_ptr<MainQueue> mainQueue,
                                                      std::shared_ptr<EventRecorder> recorder, Clock now);
 
-    // What keeps a machine with these permissions from recording, in one
-    // sentence; nothing when both are there.
-    static std::optional<std::string> missingPermission(bool accessibilityGranted, bool inputMonitoringGranted);
-
     Phase phase() const { return phase_; }
     // Seconds still to wait (countdown only).
     std::int64_t remaining() const { return remaining_; }

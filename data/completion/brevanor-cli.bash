@@ -38,7 +38,27 @@ _brevanor_cli_recordings() {
 _brevanor_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()
-    if ((COMP_CWORD == 1)); then
+    # --backend x11|wayland goes before the command or among its options.
+    if [[ $prev == --backend ]]; then
+        _brevanor_cli_add_matching "$cur" $'x11\nwayland'
+        return
+    fi
+    # The words without it, so that the command and its arguments keep their places.
+    local -a words=()
+    local i
+    for ((i = 0; i < COMP_CWORD; i++)); do
+        if [[ ${COMP_WORDS[i]} == --backend ]]; then
+            ((i++))
+        elif [[ ${COMP_WORDS[i]} != --backend=* ]]; then
+            words+=("${COMP_WORDS[i]}")
+        fi
+    done
+    local cword=${#words[@]}
+    if ((cword == 1)); then
+        if [[ $cur == -* ]]; then
+            _brevanor_cli_add_matching "$cur" --backend
+            return
+        fi
         local commands
         commands=$(brevanor-cli help 2>/dev/null | sed -n 's/^  \([a-z][a-z-]*\).*/\1/p')
         _brevanor_cli_add_matching "$cur" "$commands"
@@ -46,7 +66,7 @@ _brevanor_cli() {
     fi
 
     local usage
-    usage=$(_brevanor_cli_usage "${COMP_WORDS[1]}")
+    usage=$(_brevanor_cli_usage "${words[1]}")
     [[ -n $usage ]] || return
 
     # The value of an option: its choices where the usage lists them ("--cursor absolute|screen|cursor").
@@ -57,15 +77,15 @@ _brevanor_cli() {
         return
     fi
     if [[ $cur == -* ]]; then
-        _brevanor_cli_add_matching "$cur" "$(grep -o -- '--[a-z-]*' <<<"$usage")"
+        _brevanor_cli_add_matching "$cur" "$(grep -o -- '--[a-z-]*' <<<"$usage")"$'\n--backend'
         return
     fi
 
     # Which positional argument this is: words before it that are neither options nor their values.
-    local i position=0
-    for ((i = 2; i < COMP_CWORD; i++)); do
-        if [[ ${COMP_WORDS[i]} == --* ]]; then
-            [[ $usage == *"[${COMP_WORDS[i]} "[A-Za-z]* ]] && ((i++))
+    local position=0
+    for ((i = 2; i < cword; i++)); do
+        if [[ ${words[i]} == --* ]]; then
+            [[ $usage == *"[${words[i]} "[A-Za-z]* ]] && ((i++))
         else
             ((position++))
         fi

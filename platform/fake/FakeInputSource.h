@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <mutex>
 
 #include "base/platform/InputSource.h"
@@ -18,6 +19,9 @@ public:
     bool push(const TapEvent& event);
     // Makes every following start fail, as when the system refuses the listener.
     void setStartFails(bool fails);
+    // Tells from now on that positions are sums of movements, as a Wayland source does.
+    void setReportsScreenPositions(bool reports) { reportsScreenPositions_ = reports; }
+    bool reportsScreenPositions() const override { return reportsScreenPositions_; }
     bool isRunning() const;
     // Successful and failed starts so far.
     int startCount() const;
@@ -27,6 +31,7 @@ private:
     Sink sink_;  // set while running
     bool startFails_ = false;
     int startCount_ = 0;
+    std::atomic<bool> reportsScreenPositions_ = true;
 };
 
 }  // namespace brevanor

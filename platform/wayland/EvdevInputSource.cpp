@@ -14,7 +14,6 @@
 #include <memory>
 #include <vector>
 
-#include "base/text/Localized.h"
 #include "core/store/FileDescriptor.h"
 #include "platform/wayland/EvdevEventConverter.h"
 
@@ -27,23 +26,26 @@ bool isInputProperty(udev_device* device, const char* name) {
     return value && std::strcmp(value, "1") == 0;
 }
 
-// Keyboards, mice and touchpads: the devices a user types and points with.
-bool isUserInput(udev_device* device) {
+// Keyboards, mice and touchpads: the devices a user types and points with; or keyboards alone.
+bool isUserInput(udev_device* device, EvdevInputSource::Devices devices) {
     const char* node = udev_device_get_devnode(device);
     if (!node || std::strncmp(node, "/dev/input/event", 16) != 0) return false;
-    return isInputProperty(device, "ID_INPUT_KEYBOARD") || isInputProperty(device, "ID_INPUT_MOUSE") ||
-           isInputProperty(device, "ID_INPUT_TOUCHPAD");
+    if (isInputProperty(device, "ID_INPUT_KEYBOARD")) return true;
+    return devices == EvdevInputSource::Devices::all &&
+           (isInputProperty(device, "ID_INPUT_MOUSE") || isInputProperty(device, "ID_INPUT_TOUCHPAD"));
 }
 
-// Calls `use` with every keyboard, mouse and touchpad udev knows.
-void forEachUserInput(udev* context, const std::function<void(udev_device*)>& use) {
+// Calls `use` with each of those `devices` udev knows, until it returns false.
+void forEachUserInput(udev* context, EvdevInputSource::Devices devices, const std::function<bool(udev_device*)>& use) {
     udev_enumerate* enumerate = udev_enumerate_new(context);
     udev_enumerate_add_match_subsystem(enumerate, "input");
     udev_enumerate_scan_devices(enumerate);
     udev_list_entry* entry = nullptr;
+    bool more = true;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
+        if (!more) break;
         udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
-        if (device && isUserInput(device)) use(device);
+        if (device && isUserInput(device, devices)) more = use(device);
         if (device) udev_device_unref(device);
     }
     udev_enumerate_unref(enumerate);
@@ -67,6 +69,7 @@ struct EvdevInputSource::Session {
     FileDescriptor wakeRead;
     FileDescriptor wakeWrite;
     std::map<std::string, Device> devices;  // by device node
+    EvdevInputSource::Devices devicesRead = EvdevInputSource::Devices::all;
     EvdevEventConverter converter;
 
     ~Session() {
@@ -91,38 +94,29 @@ struct EvdevInputSource::Session {
     }
 };
 
-EvdevInputSource::EvdevInputSource() = default;
+EvdevInputSource::EvdevInputSource(Devices devices) : devices_(devices) {}
 
 EvdevInputSource::~EvdevInputSource() { stop(); }
-
-std::string EvdevInputSource::noDeviceAccessText() {
-    return tr(
-        "Brevanor cannot read /dev/input, so it cannot record: add yourself to the input group "
-        "(sudo usermod -aG input $USER), then log out and back in.");
-}
 
 bool EvdevInputSource::canReadInputDevices() {
     udev* context = udev_new();
     if (!context) return false;
+    // Asked on the UI thread at every permission check: the access rights of
+    // the nodes answer without opening a device, up to the first readable one.
     bool readable = false;
-    forEachUserInput(context, [&](udev_device* device) {
-        const FileDescriptor fd(::open(udev_device_get_devnode(device), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        if (fd.isOpen()) readable = true;
+    forEachUserInput(context, Devices::all, [&](udev_device* device) {
+        readable = access(udev_device_get_devnode(device), R_OK) == 0;
+        return !readable;
     });
     udev_unref(context);
     return readable;
-}
-
-std::string EvdevInputSource::relativePositionsText() {
-    return tr(
-        "Positions: relative. This compositor does not tell where the pointer is, so the recording keeps the "
-        "mouse's own movements and plays them from wherever the pointer is when it starts.");
 }
 
 bool EvdevInputSource::start(Sink sink) {
     std::lock_guard lock(mutex_);
     if (session_) return true;
     auto session = std::make_shared<Session>();
+    session->devicesRead = devices_;
     session->context = udev_new();
     int wake[2];
     if (!session->context || pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) return false;
@@ -134,7 +128,10 @@ bool EvdevInputSource::start(Sink sink) {
         udev_monitor_filter_add_match_subsystem_devtype(session->monitor, "input", nullptr);
         udev_monitor_enable_receiving(session->monitor);
     }
-    forEachUserInput(session->context, [&](udev_device* device) { session->open(device); });
+    forEachUserInput(session->context, devices_, [&](udev_device* device) {
+        session->open(device);
+        return true;
+    });
     if (session->devices.empty()) return false;
 
     session_ = session;
@@ -178,7 +175,8 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
             if (udev_device* device = udev_monitor_receive_device(session.monitor)) {
                 const char* action = udev_device_get_action(device);
                 const char* node = udev_device_get_devnode(device);
-                if (action && std::strcmp(action, "add") == 0 && isUserInput(device)) session.open(device);
+                if (action && std::strcmp(action, "add") == 0 && isUserInput(device, session.devicesRead))
+                    session.open(device);
                 if (action && node && std::strcmp(action, "remove") == 0) session.devices.erase(node);
                 udev_device_unref(device);
             }

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
 
 #include "base/platform/InputSource.h"
@@ -20,7 +19,10 @@ namespace brevanor {
 // than starting a recording that would stay empty.
 class EvdevInputSource final : public InputSource {
 public:
-    EvdevInputSource();
+    // Which devices a listener reads: shortcuts need the keyboards only.
+    enum class Devices { all, keyboards };
+
+    explicit EvdevInputSource(Devices devices = Devices::all);
     ~EvdevInputSource() override;
 
     // False when no input device can be opened for reading.
@@ -29,18 +31,15 @@ public:
     // Mice tell their movements only: positions are their sums.
     bool reportsScreenPositions() const override { return false; }
 
-    // Whether at least one keyboard, mouse or touchpad can be opened for reading.
+    // Whether the access rights let this user read at least one keyboard, mouse or touchpad.
     static bool canReadInputDevices();
-    // What a user without read access to the input devices is told.
-    static std::string noDeviceAccessText();
-    // What a recording is told about its pointer positions, once.
-    static std::string relativePositionsText();
 
 private:
     struct Session;
 
     static void run(Session& session, const Sink& sink);
 
+    const Devices devices_;
     std::mutex mutex_;
     std::thread thread_;
     std::shared_ptr<Session> session_;

@@ -11,7 +11,6 @@
 
 #include <xkbcommon/xkbcommon.h>
 
-#include "base/text/Localized.h"
 #include "base/time/MonotonicClock.h"
 #include "base/values/ModifierKeys.h"
 #include "core/store/FileDescriptor.h"
@@ -88,12 +87,6 @@ void WaylandInputInjector::prepareToPost() {
 bool WaylandInputInjector::canPost() {
     std::lock_guard lock(mutex_);
     return ready();
-}
-
-std::string WaylandInputInjector::noVirtualDevicesText() {
-    return tr(
-        "Brevanor cannot play here: this Wayland compositor offers no virtual pointer and keyboard. Sway and the "
-        "other wlroots compositors do; on KDE and GNOME, Brevanor cannot play yet.");
 }
 
 bool WaylandInputInjector::ready() {

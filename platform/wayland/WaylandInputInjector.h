@@ -48,8 +48,6 @@ public:
 
     // Whether the compositor offers both virtual devices (the permission to post here).
     bool canPost();
-    // What a user is told when the compositor offers no virtual devices.
-    static std::string noVirtualDevicesText();
 
 private:
     bool ready();

@@ -29,9 +29,10 @@ PlatformServices makeWaylandPlatformServices(std::shared_ptr<MainQueue> mainQueu
     services.keyboard = std::make_shared<WaylandKeyboardLayout>(display);
     services.secureInput = std::make_shared<WaylandSecureInput>();
     services.permissions = std::make_shared<WaylandPermissionService>(injector);
-    // Shortcuts have a device listener of their own, running while any is registered.
-    services.hotKeys =
-        std::make_shared<DeviceHotKeyService>(std::make_shared<EvdevInputSource>(), std::move(mainQueue));
+    // Shortcuts have a listener of their own on the keyboards, running while any
+    // is registered; the mice would only wake it for nothing.
+    services.hotKeys = std::make_shared<DeviceHotKeyService>(
+        std::make_shared<EvdevInputSource>(EvdevInputSource::Devices::keyboards), std::move(mainQueue));
     services.loginItem =
         std::make_shared<XdgLoginItem>(XdgLoginItem::defaultEntryFile(), XdgLoginItem::runningProgram());
     services.backend = PlatformBackend::wayland;

@@ -108,6 +108,17 @@ TEST_F(AppCoordinatorShortcutTest, ARefusedShortcutIsNamedAndTheOthersStillWork)
     coordinator->registerHotkeys();
     EXPECT_TRUE(hotKeys->idOf(HotkeyChord::defaultRecord));
     EXPECT_TRUE(coordinator->errorMessage());
+
+    // On Wayland the shortcuts are heard from the input devices, which may be unreadable.
+    coordinator.reset();
+    backend = PlatformBackend::wayland;
+    permissions->inputMonitoring = false;
+    hotKeys->refuse(HotkeyChord::defaultStop);
+    make();
+    EXPECT_EQ(coordinator->errorMessage(),
+              std::optional<std::string>("Brevanor cannot hear the shortcut Ctrl+Alt+Super+X without reading "
+                                         "/dev/input: add yourself to the input group (sudo usermod -aG input "
+                                         "$USER), then log out and back in."));
 }
 
 TEST_F(AppCoordinatorShortcutTest, DeletingUnregistersAtOnceWhileADuplicateWaitsForTheNextRegistration) {

@@ -79,6 +79,7 @@ protected:
         AppCoordinator::Services services;
         services.platform = {source,      injector,    displays, workspace, windows,  keyboard,
                              secureInput, permissions, hotKeys,  loginItem, heldInput};
+        services.platform.backend = backend;
         services.tap = tap;
         services.mainQueue = mainQueue;
         services.prompts = prompts;
@@ -170,6 +171,7 @@ protected:
 
     TemporaryDirectory folder;
     std::shared_ptr<PreferencesStore> preferences = std::make_shared<InMemoryPreferencesStore>();
+    PlatformBackend backend = PlatformBackend::automatic;  // the texts of X11
     std::shared_ptr<FakeInputSource> source = std::make_shared<FakeInputSource>();
     std::shared_ptr<FakeInputInjector> injector = std::make_shared<FakeInputInjector>();
     std::shared_ptr<FakeDisplayService> displays = std::make_shared<FakeDisplayService>();

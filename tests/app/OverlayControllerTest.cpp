@@ -82,6 +82,16 @@ TEST_F(OverlayControllerTest, ARecordingCountsUpAndWarnsInOrangeWhenSecureInputI
     EXPECT_GT(subtitleColour().red(), subtitleColour().blue()) << "orange";
 }
 
+TEST_F(OverlayControllerTest, ARecordingWithoutScreenPositionsSaysSoInItsFirstSeconds) {
+    source->setReportsScreenPositions(false);  // as the kernel's devices on Wayland
+    makeController();
+    startRecording();
+    EXPECT_EQ(label("subtitle"), "Positions: relative — replays from where the pointer is");
+    EXPECT_GT(subtitleColour().red(), subtitleColour().blue()) << "orange";
+    mainQueue->advanceBy(OverlayView::relativeNoticeNanos);
+    EXPECT_EQ(label("subtitle"), "0 events") << "said once";
+}
+
 TEST_F(OverlayControllerTest, APlaybackNamesItsPassAndASkippedRestoreWarns) {
     makeController();
     Recording recording = typingRecording("Typing");

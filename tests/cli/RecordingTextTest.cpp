@@ -47,9 +47,11 @@ TEST(RecordingText, DetailsShowThePlayedValuesBesideStoredOnesOutOfRange) {
               std::string::npos);
     recording.settings = RecordingSettings{};
     recording.settings.repeatInfinite = true;
-    EXPECT_NE(RecordingText::details(RecordingSummary::of(recording), DateText(), nullptr)
-                  .find("  playback    speed 1x • repeat forever • delay 0 s • cursor absolute\n"),
+    recording.environment.relativePositions = true;
+    const std::string details = RecordingText::details(RecordingSummary::of(recording), DateText(), nullptr);
+    EXPECT_NE(details.find("  playback    speed 1x • repeat forever • delay 0 s • cursor absolute\n"),
               std::string::npos);
+    EXPECT_NE(details.find("  positions   relative to where the pointer is when playback starts\n"), std::string::npos);
 }
 
 TEST(RecordingText, ScrollsAndModifiersReadPlainly) {

@@ -76,6 +76,9 @@ expect_completion 'absolute cursor screen' brevanor-cli play x --cursor ''
 expect_completion 'Fill\ the\ form' brevanor-cli rename Fi
 expect_completion 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F' brevanor-cli delete E6
 expect_completion '' brevanor-cli rename 'Fill the form' Fi
+expect_completion 'wayland x11' brevanor-cli play x --backend ''
+expect_completion 'play' brevanor-cli --backend wayland pl
+expect_completion 'Fill\ the\ form' brevanor-cli --backend x11 rename Fi
 zsh -n "$share/zsh/vendor-completions/_brevanor-cli" || fail "the zsh completion does not parse"
 
 echo "The installed tree passed every check."

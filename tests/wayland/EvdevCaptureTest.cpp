@@ -1,19 +1,24 @@
-// brevanor-cli record on Wayland, from a keyboard and a mouse that umockdev
-// emulates (this kernel has no /dev/input): the descriptions in devices/
-// answer libevdev's questions, and evemu event files written here deliver
-// events whose kernel time stamps the recording must keep exactly.
+// Recording on Wayland from a keyboard and a mouse that umockdev emulates
+// (this kernel has no /dev/input): the descriptions in devices/ answer
+// libevdev's questions, and evemu event files written here deliver events
+// whose kernel time stamps the recording must keep exactly. Once through
+// brevanor-cli record, once through the application, started on the headless
+// sway without an X server and driven by brevanor --record and --stop.
 #include <gtest/gtest.h>
 #include <linux/input.h>
 #include <signal.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "cli/ChildProcess.h"
 #include "core/model/Recording.h"
 #include "core/model/RecordingJSONDecoder.h"
+#include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/wayland/HeadlessSway.h"
 
@@ -22,10 +27,17 @@ namespace {
 
 using Kind = RecordingEvent::Kind;
 
+constexpr std::uint64_t kMs = 1'000'000;
+
 std::uint64_t monotonicNanos() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000ull + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+std::string readText(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return std::string{std::istreambuf_iterator<char>(in), {}};
 }
 
 // One evemu line. umockdev reads the microseconds as a C integer, where a
@@ -37,89 +49,184 @@ std::string evemu(std::uint64_t nanos, int type, int code, int value) {
     return line.str();
 }
 
-TEST(EvdevCapture, RecordsEmulatedDevicesWithExactCodesAndKernelTimes) {
-    if (!ChildProcess::isAvailable("umockdev-run"))
-        GTEST_SKIP() << "umockdev is not installed (Debian package umockdev)";
-    HeadlessSway sway;  // the compositor that accepts Brevanor's virtual devices, which recording asks for
-    if (!sway.problem().empty()) GTEST_SKIP() << sway.problem();
+class EvdevCaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!ChildProcess::isAvailable("umockdev-run"))
+            GTEST_SKIP() << "umockdev is not installed (Debian package umockdev)";
+        // The compositor that accepts Brevanor's virtual devices, which recording asks for.
+        if (!sway.problem().empty()) GTEST_SKIP() << sway.problem();
+    }
 
     // Times on the clock of the recording, far enough ahead to fall after its
-    // start. Each device first sends a report that records nothing, so that the
-    // real events come a second after the device is opened, once the recorder runs.
-    const std::uint64_t base = monotonicNanos() + 4'000'000'000ull;
-    const std::uint64_t ms = 1'000'000;
+    // start. umockdev plays a file from the moment its device is opened, so
+    // each device first sends a report that records nothing: the real events
+    // come `lead` after the device is opened, once the recorder runs.
+    void writeEvents(std::uint64_t lead) {
+        base = monotonicNanos() + lead + 3000 * kMs;
+        std::ofstream(sway.folder() / "keyboard.events")
+            << "# EVEMU 1.2\n"
+            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base, EV_KEY, KEY_A, 1) << evemu(base, EV_SYN, 0, 0)
+            << evemu(base + 100 * kMs, EV_KEY, KEY_A, 0) << evemu(base + 100 * kMs, EV_SYN, 0, 0)
+            << evemu(base + 250 * kMs, EV_KEY, KEY_B, 1) << evemu(base + 250 * kMs, EV_SYN, 0, 0)
+            << evemu(base + 300 * kMs, EV_KEY, KEY_B, 0) << evemu(base + 300 * kMs, EV_SYN, 0, 0);
+        std::ofstream(sway.folder() / "mouse.events")
+            << "# EVEMU 1.2\n"
+            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base + 500 * kMs, EV_REL, REL_X, 5)
+            << evemu(base + 500 * kMs, EV_REL, REL_Y, -3) << evemu(base + 500 * kMs, EV_SYN, 0, 0)
+            << evemu(base + 550 * kMs, EV_KEY, BTN_RIGHT, 1) << evemu(base + 550 * kMs, EV_SYN, 0, 0)
+            << evemu(base + 600 * kMs, EV_KEY, BTN_RIGHT, 0) << evemu(base + 600 * kMs, EV_SYN, 0, 0)
+            << evemu(base + 650 * kMs, EV_REL, REL_WHEEL, -2) << evemu(base + 650 * kMs, EV_SYN, 0, 0);
+    }
+
+    // `program` with `arguments` under umockdev, with both devices, in the
+    // background of a shell that writes its process id to `pidFile`.
+    std::vector<std::string> withDevices(const std::string& program, const std::string& arguments) const {
+        const std::string devices = BREVANOR_TEST_DEVICES;
+        std::vector<std::string> command{"umockdev-run"};
+        int number = 5;
+        for (const std::string device : {"keyboard", "mouse"}) {
+            const std::string node = "/dev/input/event" + std::to_string(number++);
+            command.insert(command.end(), {"-d", devices + "/" + device + ".umockdev", "-i",
+                                           node + "=" + devices + "/" + device + ".ioctl", "-e",
+                                           node + "=" + (sway.folder() / (device + ".events")).string()});
+        }
+        command.insert(
+            command.end(),
+            {"--", "sh", "-c", "\"$0\" " + arguments + " & echo $! > '" + pidFile().string() + "'; wait $!", program});
+        return command;
+    }
+
+    std::filesystem::path pidFile() const { return sway.folder() / "recorder.pid"; }
+
+    // Sends `signal` to the program withDevices() started, once it has told its process id.
+    void signalRecorder(int signal) const {
+        ASSERT_TRUE(waitUntil([&] { return !readText(pidFile()).empty(); }));
+        kill(std::stoi(readText(pidFile())), signal);
+    }
+
+    // The environment of the programs: the sway, and umockdev's library ahead
+    // of everything, which AddressSanitizer's runtime would refuse (and whose
+    // allocations it would count as leaks).
+    ChildProcess::Options options(std::vector<std::pair<std::string, std::string>> environment) const {
+        ChildProcess::Options options;
+        options.environment = sway.clientEnvironment();
+        options.environment.insert(options.environment.end(), environment.begin(), environment.end());
+        const char* sanitizer = std::getenv("ASAN_OPTIONS");
+        options.environment.emplace_back(
+            "ASAN_OPTIONS", std::string(sanitizer ? sanitizer : "") + ":verify_asan_link_order=0:detect_leaks=0");
+        options.standardOutput = sway.folder() / "recorder.out";
+        options.standardError = sway.folder() / "recorder.err";
+        return options;
+    }
+
+    // Waits until every event's time has passed.
+    static void waitForTheEvents(std::uint64_t until) {
+        ASSERT_TRUE(waitUntil([&] { return monotonicNanos() > until; }, std::chrono::seconds(30)));
+    }
+
+    // The recording holds emulated events only, each at its kernel time (to
+    // the nanosecond, all shifted alike): every one of them, or every one of
+    // the mouse where the keyboard's are `shared` with another reader.
+    void expectTheEmulatedEvents(const std::filesystem::path& document, bool shared = false) const {
+        const Recording recording = Recording::makeJSONDecoder().decode(readText(document));
+        // Kind, key code (A is 0, B is 11; 0 for the rest) and time after the first.
+        const std::vector<std::tuple<Kind, std::uint16_t, std::uint64_t>> emulated{
+            {Kind::keyDown, 0, 0},         {Kind::keyUp, 0, 100 * kMs},     {Kind::keyDown, 11, 250 * kMs},
+            {Kind::keyUp, 11, 300 * kMs},  {Kind::mousePath, 0, 500 * kMs}, {Kind::mouseDown, 0, 550 * kMs},
+            {Kind::mouseUp, 0, 600 * kMs}, {Kind::scroll, 0, 650 * kMs}};
+        std::vector<RecordingEvent> events;
+        std::optional<std::uint64_t> shift;
+        for (const RecordingEvent& event : recording.events) {
+            if (event.isIdleGap()) continue;
+            events.push_back(event);
+            const bool isKey = event.kind() == Kind::keyDown || event.kind() == Kind::keyUp;
+            const auto found = std::ranges::find_if(emulated, [&](const auto& candidate) {
+                return std::get<0>(candidate) == event.kind() &&
+                       std::get<1>(candidate) == (isKey ? event.key().keyCode : 0);
+            });
+            ASSERT_NE(found, emulated.end()) << "not emulated: " << readText(document);
+            if (!shift) shift = event.timestamp() - std::get<2>(*found);
+            EXPECT_EQ(event.timestamp() - *shift, std::get<2>(*found)) << readText(document);
+        }
+        EXPECT_TRUE(recording.environment.relativePositions);
+        EXPECT_EQ(recording.settings.cursorMode, CursorMode::relativeToCursor);
+        if (!shared) {
+            ASSERT_EQ(events.size(), emulated.size()) << readText(document);
+        }
+        ASSERT_GE(events.size(), 4u) << readText(document);
+        const auto mouse = events.end() - 4;  // the path, the right button down and up, the wheel
+        EXPECT_EQ(mouse[0].kind(), Kind::mousePath) << readText(document);
+        EXPECT_EQ(mouse[1].mouseButton().button, MouseButton::right);
+        EXPECT_EQ(mouse[1].mouseButton().x, 5);  // the sum of the deltas: relative
+        EXPECT_EQ(mouse[1].mouseButton().y, -3);
+        EXPECT_EQ(mouse[3].scrollEvent().scroll.deltaY, -2);
+    }
+
+    HeadlessSway sway;
+    std::uint64_t base = 0;  // the first event's time
+};
+
+TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernelTimes) {
+    writeEvents(1000 * kMs);
     const auto folder = sway.folder();
-    std::ofstream(folder / "keyboard.events")
-        << "# EVEMU 1.2\n"
-        << evemu(base - 1000 * ms, EV_MSC, MSC_SCAN, 1) << evemu(base, EV_KEY, KEY_A, 1) << evemu(base, EV_SYN, 0, 0)
-        << evemu(base + 100 * ms, EV_KEY, KEY_A, 0) << evemu(base + 100 * ms, EV_SYN, 0, 0)
-        << evemu(base + 250 * ms, EV_KEY, KEY_B, 1) << evemu(base + 250 * ms, EV_SYN, 0, 0)
-        << evemu(base + 300 * ms, EV_KEY, KEY_B, 0) << evemu(base + 300 * ms, EV_SYN, 0, 0);
-    std::ofstream(folder / "mouse.events")
-        << "# EVEMU 1.2\n"
-        << evemu(base - 1000 * ms, EV_MSC, MSC_SCAN, 1) << evemu(base + 500 * ms, EV_REL, REL_X, 5)
-        << evemu(base + 500 * ms, EV_REL, REL_Y, -3) << evemu(base + 500 * ms, EV_SYN, 0, 0)
-        << evemu(base + 550 * ms, EV_KEY, BTN_RIGHT, 1) << evemu(base + 550 * ms, EV_SYN, 0, 0)
-        << evemu(base + 600 * ms, EV_KEY, BTN_RIGHT, 0) << evemu(base + 600 * ms, EV_SYN, 0, 0)
-        << evemu(base + 650 * ms, EV_REL, REL_WHEEL, -2) << evemu(base + 650 * ms, EV_SYN, 0, 0);
+    ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"),
+                          options({{"XDG_DATA_HOME", (folder / "data").string()},
+                                   {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
+    waitForTheEvents(base + 900 * kMs);
+    signalRecorder(SIGINT);  // Ctrl+C ends the recording
+    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readText(folder / "recorder.err");
 
-    const std::string devices = BREVANOR_TEST_DEVICES;
-    ChildProcess::Options options;
-    options.environment = sway.clientEnvironment();
-    options.environment.emplace_back("XDG_DATA_HOME", (folder / "data").string());
-    options.environment.emplace_back("XDG_CONFIG_HOME", (folder / "config-home").string());
-    // umockdev preloads its library ahead of everything, which AddressSanitizer's runtime would refuse.
-    const char* sanitizer = std::getenv("ASAN_OPTIONS");
-    options.environment.emplace_back("ASAN_OPTIONS",
-                                     std::string(sanitizer ? sanitizer : "") + ":verify_asan_link_order=0");
-    options.standardOutput = folder / "record.out";
-    options.standardError = folder / "record.err";
-    const auto pidFile = folder / "recorder.pid";
-    ChildProcess umockdev(
-        {"umockdev-run", "-d", devices + "/keyboard.umockdev", "-d", devices + "/mouse.umockdev", "-i",
-         "/dev/input/event5=" + devices + "/keyboard.ioctl", "-i", "/dev/input/event6=" + devices + "/mouse.ioctl",
-         "-e", "/dev/input/event5=" + (folder / "keyboard.events").string(), "-e",
-         "/dev/input/event6=" + (folder / "mouse.events").string(), "--", "sh", "-c",
-         std::string("\"$0\" record --countdown 0 & echo $! > '") + pidFile.string() + "'; wait $!",
-         BREVANOR_CLI_PROGRAM},
-        options);
-    const auto readText = [](const std::filesystem::path& file) {
-        std::ifstream in(file);
-        return std::string{std::istreambuf_iterator<char>(in), {}};
-    };
-    // Ctrl+C ends the recording once every event's time has passed.
-    ASSERT_TRUE(waitUntil([&] { return monotonicNanos() > base + 900 * ms; }, std::chrono::seconds(20)));
-    ASSERT_TRUE(waitUntil([&] { return !readText(pidFile).empty(); })) << readText(folder / "record.err");
-    kill(std::stoi(readText(pidFile)), SIGINT);
-    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readText(folder / "record.err");
-
-    std::string id = readText(folder / "record.out");
+    std::string id = readText(folder / "recorder.out");
     while (!id.empty() && id.back() == '\n') id.pop_back();
-    const Recording recording =
-        Recording::makeJSONDecoder().decode(readText(folder / "data" / "Brevanor" / "Recordings" / (id + ".json")));
-    std::vector<RecordingEvent> events;
-    for (const RecordingEvent& event : recording.events) {
-        if (!event.isIdleGap()) events.push_back(event);
-    }
-    ASSERT_EQ(events.size(), 8u) << readText(folder / "data" / "Brevanor" / "Recordings" / (id + ".json"));
-    const std::uint64_t first = events[0].timestamp();
-    const std::vector<std::pair<Kind, std::uint64_t>> expected{
-        {Kind::keyDown, 0},          {Kind::keyUp, 100 * ms},     {Kind::keyDown, 250 * ms}, {Kind::keyUp, 300 * ms},
-        {Kind::mousePath, 500 * ms}, {Kind::mouseDown, 550 * ms}, {Kind::mouseUp, 600 * ms}, {Kind::scroll, 650 * ms}};
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(events[i].kind(), expected[i].first);
-        EXPECT_EQ(events[i].timestamp() - first, expected[i].second);  // the kernel's times, to the nanosecond
-    }
-    EXPECT_EQ(events[0].key().keyCode, 0);   // A
-    EXPECT_EQ(events[2].key().keyCode, 11);  // B
-    EXPECT_EQ(events[5].mouseButton().button, MouseButton::right);
-    EXPECT_EQ(events[5].mouseButton().x, 5);  // the sum of the deltas: relative
-    EXPECT_EQ(events[5].mouseButton().y, -3);
-    EXPECT_EQ(events[7].scrollEvent().scroll.deltaY, -2);
-    EXPECT_NE(readText(folder / "record.err").find("Positions: relative."), std::string::npos);
-    EXPECT_TRUE(recording.environment.relativePositions);
-    EXPECT_EQ(recording.settings.cursorMode, CursorMode::relativeToCursor);
+    expectTheEmulatedEvents(folder / "data" / "Brevanor" / "Recordings" / (id + ".json"));
+    EXPECT_NE(readText(folder / "recorder.err").find("Positions: relative."), std::string::npos);
+}
+
+// The application's windows need an X server (XWayland) or Qt's offscreen
+// platform; neither XWayland nor a Wayland platform of Qt is tested here, so
+// the windows go offscreen, while the backend, the listener and the hand-over
+// of actions are the ones a user runs.
+TEST_F(EvdevCaptureTest, TheApplicationRecordsWhenActionsAreHandedToIt) {
+    if (std::string(BREVANOR_APP_PROGRAM).empty()) GTEST_SKIP() << "the application is not built";
+    // Time for the application to start and be told to record before the events come.
+    writeEvents(6000 * kMs);
+    // A home of its own: the sway's runtime folder belongs to its user, which Qt refuses for its socket.
+    const auto home = sway.folder() / "app";
+    makeBrevanorFolders(home, "hasLaunchedBefore=true\ncountdownSeconds=0\n");
+    auto environment = brevanorEnvironment(home, "");
+    environment.insert(environment.end(), {{"QT_QPA_PLATFORM", "offscreen"},
+                                           {"WAYLAND_DISPLAY", (sway.folder() / "runtime" / "wayland-1").string()}});
+    const ChildProcess::Options inHome = options(environment);
+    ChildProcess umockdev(withDevices(BREVANOR_APP_PROGRAM, "--backend wayland"), inHome);
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "runtime" / "com.brevanor.Brevanor.socket"); },
+                          std::chrono::seconds(20)))
+        << readText(sway.folder() / "recorder.err");
+    ChildProcess::Options quiet = inHome;  // the application's own output stays in its files
+    quiet.standardOutput.clear();
+    quiet.standardError.clear();
+    const auto handOver = [&](const char* action) {
+        EXPECT_EQ(ChildProcess({BREVANOR_APP_PROGRAM, action}, quiet).waitFor(std::chrono::seconds(10)), 0) << action;
+    };
+    handOver("--record");
+    waitForTheEvents(base + 900 * kMs);
+    handOver("--stop");
+
+    const auto library = home / "data" / "Brevanor" / "Recordings";
+    std::filesystem::path document;
+    ASSERT_TRUE(waitUntil([&] {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(library, error)) {
+            if (entry.path().extension() == ".json") document = entry.path();
+        }
+        return !document.empty();
+    })) << readText(sway.folder() / "recorder.err");
+    // The application reads the keyboards twice, for the recording and for the
+    // shortcuts. The kernel hands every reader every event; umockdev hands each
+    // event to one of them, so the recording holds only some of the keys.
+    expectTheEmulatedEvents(document, true);
+    signalRecorder(SIGTERM);
+    EXPECT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readText(sway.folder() / "recorder.err");
 }
 
 }  // namespace

@@ -176,31 +176,52 @@ TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndOnlyFilesAreTaken) {
     EXPECT_FALSE(outlineShownWhileHovering);
 }
 
+TEST_F(LibraryWindowTest, TheBannerNamesWhatTheBackendNeedsAndOnlyLooksAgain) {
+    const struct {
+        PlatformBackend backend;
+        const char* title;
+        const char* playing;
+        const char* recording;
+        const char* reopenNote;
+    } kBackends[] = {
+        {PlatformBackend::x11, "Brevanor needs two X server extensions to record and replay your input.",
+         "Playback (XTEST)", "Recording (XInput 2 / RECORD)",
+         "If recording still does not start once the X server offers XInput 2.2 or RECORD, quit and reopen "
+         "Brevanor."},
+        {PlatformBackend::wayland, "Brevanor needs two things from Wayland to record and replay your input.",
+         "Playback (virtual input)", "Recording (input devices)",
+         "The input group counts from your next login: after sudo usermod -aG input $USER, log out and back in, "
+         "then open Brevanor again."},
+    };
+    permissions->inputMonitoring = false;
+    for (const auto& expected : kBackends) {
+        SCOPED_TRACE(expected.playing);
+        window.reset();
+        coordinator.reset();
+        backend = expected.backend;
+        make();
+        makeWindow();
+        const QStringList texts = visibleTexts(*window);
+        for (const char* text : {expected.title, expected.playing, expected.recording, expected.reopenNote}) {
+            EXPECT_TRUE(texts.contains(QString::fromUtf8(text))) << text;
+        }
+        EXPECT_EQ(texts.count(QStringLiteral("Granted")), 1) << "playing only";
+        EXPECT_FALSE(texts.contains(QStringLiteral("Accessibility"))) << "not the Mac's names";
+        // Nobody to ask and no settings to open: only a look again.
+        EXPECT_TRUE(button(*window, QStringLiteral("Check Again"))->isVisibleTo(window.get()));
+        EXPECT_FALSE(button(*window, QStringLiteral("System Settings…"))->isVisibleTo(window.get()));
+    }
+}
+
 TEST_F(LibraryWindowTest, TheBannersShowWhatIsMissingAndTheErrorUntilItIsDismissed) {
     permissions->inputMonitoring = false;
     makeWindow();
-    QStringList texts = visibleTexts(*window);
-    EXPECT_TRUE(
-        texts.contains(QStringLiteral("Brevanor needs two X server extensions to record and replay your input.")));
-    EXPECT_EQ(texts.count(QStringLiteral("Granted")), 1) << "XTEST only";
-    // Named for what they are on X11, not by the Mac's permissions.
-    EXPECT_TRUE(texts.contains(QStringLiteral("Playback (XTEST)")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Recording (XInput 2 / RECORD)")));
-    EXPECT_FALSE(texts.contains(QStringLiteral("Accessibility")));
-    EXPECT_TRUE(texts.contains(QStringLiteral(
-        "If recording still does not start once the X server offers XInput 2.2 or RECORD, quit and reopen Brevanor.")));
-    // The X server grants alone: no settings to open, only a look again.
-    QAbstractButton* grant = button(*window, QStringLiteral("Check Again"));
-    ASSERT_NE(grant, nullptr);
-    EXPECT_TRUE(grant->isVisibleTo(window.get()));
-    EXPECT_FALSE(button(*window, QStringLiteral("System Settings…"))->isVisibleTo(window.get()));
-
+    const QString title = QStringLiteral("Brevanor needs two X server extensions to record and replay your input.");
+    EXPECT_TRUE(visibleTexts(*window).contains(title));
     permissions->grantOnPrompt = true;
-    grant->click();
+    button(*window, QStringLiteral("Check Again"))->click();
     EXPECT_EQ(permissions->inputMonitoringPrompts, 1);
-    texts = visibleTexts(*window);
-    EXPECT_FALSE(
-        texts.contains(QStringLiteral("Brevanor needs two X server extensions to record and replay your input.")))
+    EXPECT_FALSE(visibleTexts(*window).contains(title))
         << "with both granted the sidebar shows only the header and the list";
 
     Recording secret = timed("Secret", kSeconds, 2);

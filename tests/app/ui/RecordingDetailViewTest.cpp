@@ -143,7 +143,10 @@ TEST_F(RecordingDetailViewTest, TheInformationRowsShowOnlyWhatWasRecorded) {
                                       DisplayInfo{2, FrameRect{1512, 0, 1920, 1080}, 1.0}};
     recording.environment.frontmostApp = FrontmostAppInfo{"org.example.Editor", std::nullopt, "", std::nullopt};
     recording.environment.keyboardInputSourceID = "";
+    recording.environment.relativePositions = true;
     edit(recording);
+    EXPECT_EQ(fact(QStringLiteral("Positions")),
+              QStringLiteral("relative to where the pointer is when playback starts"));
     EXPECT_EQ(fact(QStringLiteral("Displays")), QStringLiteral("1512×982 @2x, 1920×1080 @1x"));
     EXPECT_EQ(fact(QStringLiteral("App")), QStringLiteral("org.example.Editor"));
     EXPECT_EQ(fact(QStringLiteral("Events")), QStringLiteral("2"));
@@ -156,7 +159,7 @@ TEST_F(RecordingDetailViewTest, TheInformationRowsShowOnlyWhatWasRecorded) {
     bare.environment = EnvironmentSnapshot::empty();
     stored(bare);
     window->sidebar().select(bare.id);
-    for (const char* absent : {"App", "Window", "Displays", "Keyboard"}) {
+    for (const char* absent : {"App", "Window", "Displays", "Keyboard", "Positions"}) {
         EXPECT_FALSE(visibleTexts(*window->editor()).contains(QString::fromLatin1(absent))) << absent;
     }
 }

@@ -159,6 +159,32 @@ TEST_F(SettingsWindowTest, PermissionLightsFollowTheCoordinatorAndSetupOpensTheO
     EXPECT_EQ(onboardingOpened, 1);
 }
 
+TEST_F(SettingsWindowTest, TheLightsAndTheShortcutsSpeakOfTheRunningBackend) {
+    const char* passive =
+        "On Wayland these shortcuts are heard from the input devices without taking them: the keys also reach the "
+        "window in front. To have the compositor own a key instead, bind it to brevanor --record, --play-last or "
+        "--stop, e.g. in sway: bindsym Ctrl+Alt+Mod4+r exec brevanor --record";
+    const struct {
+        PlatformBackend backend;
+        const char* playing;
+        const char* recording;
+        bool heardPassively;
+    } kBackends[] = {
+        {PlatformBackend::x11, "Playback (XTEST)", "Recording (XInput 2 / RECORD)", false},
+        {PlatformBackend::wayland, "Playback (virtual input)", "Recording (input devices)", true},
+    };
+    for (const auto& expected : kBackends) {
+        SCOPED_TRACE(expected.playing);
+        window.reset();
+        coordinator.reset();
+        backend = expected.backend;
+        makeWindow();
+        EXPECT_TRUE(showsText(expected.playing));
+        EXPECT_TRUE(showsText(expected.recording));
+        EXPECT_EQ(showsText(passive), expected.heardPassively);
+    }
+}
+
 TEST_F(SettingsWindowTest, ShortcutConflictsAreShownUnderEachRowAndNeverKeepAShortcutFromBeingStored) {
     makeWindow();
     EXPECT_TRUE(conflicts("record").empty());
