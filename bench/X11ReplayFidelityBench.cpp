@@ -47,7 +47,7 @@ namespace {
 using namespace brevanor;
 
 // Each program replays this many times, every time as a process of its own.
-constexpr int kInvocations = 2;
+constexpr int kInvocations = 7;
 
 // 40 clicks (80 events) reached by short glides, 50 keystrokes (100), 20 scroll notches (20).
 std::string task() {
