@@ -110,12 +110,11 @@ void PlaybackEngine::tick(std::int64_t generation) {
     // catches up instead of shifting the rest of the run. A stop in the middle of
     // such a batch ends it at once.
     const std::uint64_t now = queue_->now();
-    while (index_ < actions_.size() && saturatingAdd(anchorNanos_, actions_[index_].offsetNanos) <= now) {
+    while (index_ < actions_.size()) {
+        const std::uint64_t due = saturatingAdd(anchorNanos_, actions_[index_].offsetNanos);
+        if (due > now) break;
         if (!isCurrent(generation)) return;
-        if (fidelity_) {
-            fidelity_->expect(actions_[index_].action, saturatingAdd(anchorNanos_, actions_[index_].offsetNanos),
-                              repeatIndex_);
-        }
+        if (fidelity_) fidelity_->expect(actions_[index_].action, due, repeatIndex_);
         poster_->perform(actions_[index_].action);
         ++index_;
     }
