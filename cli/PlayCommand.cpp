@@ -16,7 +16,6 @@
 #include "core/control/PlaybackController.h"
 #include "core/model/DurationText.h"
 #include "core/model/JsonWriter.h"
-#include "core/playback/ReplayFidelity.h"
 
 namespace brevanor {
 
@@ -35,9 +34,6 @@ std::string progressText(std::int64_t repeatIndex, std::optional<std::int64_t> r
     return tr("Playing ") + std::to_string(repeatIndex) + tr(" of ") + total + " • " +
            DurationText::elapsed(elapsedNanos);
 }
-
-// How long the report waits for the replay's last events to come back from the server.
-constexpr std::uint64_t kSettleNanos = 500'000'000;
 
 }  // namespace
 
@@ -94,7 +90,7 @@ int PlayCommand::run(const CommandLine& line) {
     const auto tap = std::make_shared<InputEventTap>(services.inputSource);
     try {
         tap->start();
-        tap->addConsumer(controller->fidelity());
+        controller->judgeBy(tap);
     } catch (const std::exception&) {
         context_.err() << "Brevanor cannot listen for input here, so only Ctrl+C stops this playback.\n";
     }
@@ -123,18 +119,11 @@ int PlayCommand::run(const CommandLine& line) {
                           if (stopSignal == 0) stopSignal = request.signalNumber;
                           controller->stop();
                       });
+    const Uuid id = recording.id;
     controller->start(std::move(recording), playbackOptions, line.has("restore-window"), true);
     mainQueue->runUntil([&] { return completed.has_value(); });
     status.finish();
-    if (line.has("report") || line.has("json")) {
-        std::optional<FidelityReport> report;
-        if (tap->isRunning()) {
-            // The last events may still be on their way back from the server.
-            controller->fidelity()->waitUntilSettled(kSettleNanos);
-            report = controller->fidelity()->report();
-        }
-        reportFidelity(report, line.has("json"));
-    }
+    if (line.has("report") || line.has("json")) reportFidelity(controller->fidelity(id), line.has("json"));
     tap->stop();
 
     if (*completed) return 0;

@@ -60,6 +60,7 @@ AppCoordinator::AppCoordinator(AppSettings& settings, std::shared_ptr<RecordingS
                                           services_.platform.windows, services_.platform.keyboard,
                                           services_.platform.inputSource)] { return environment.capture(); });
     playback_ = PlaybackController::make(services_.platform, services_.mainQueue, now_);
+    playback_->judgeBy(services_.tap);
     recording_ = RecordingController::make(services_.tap, services_.mainQueue, recorder_, now_);
 
     // Every callback holds the coordinator weakly: it does nothing once the coordinator is gone.
@@ -154,10 +155,6 @@ void AppCoordinator::setErrorMessage(std::optional<std::string> message) {
 }
 
 void AppCoordinator::clearErrorMessage() { setErrorMessage(std::nullopt); }
-
-void AppCoordinator::showLibrary() {
-    if (openLibrary) openLibrary();
-}
 
 void AppCoordinator::setCapturingHotkey(bool capturing) {
     if (capturing == isCapturingHotkey_) return;
@@ -299,6 +296,10 @@ void AppCoordinator::play(Recording recording) {
     }
     getOutOfTheWay();
     playback_->start(std::move(recording), options, settings_.restoreWindowBeforePlayback(), decision.launchApp);
+}
+
+std::optional<FidelityReport> AppCoordinator::lastReplay(const Uuid& recording) const {
+    return playback_->fidelity(recording);
 }
 
 void AppCoordinator::playbackChanged() {

@@ -22,6 +22,7 @@
 #include "core/checks/Permissions.h"
 #include "core/checks/PreflightWarning.h"
 #include "core/model/Recording.h"
+#include "core/playback/FidelityReport.h"
 #include "core/store/SkippedDocument.h"
 
 namespace brevanor {
@@ -130,6 +131,8 @@ public:
     std::optional<std::string> permissionMessage() const;
     // The permissions and shortcuts as the running backend names them.
     const PermissionTexts& permissionTexts() const { return permissionTexts_; }
+    // How faithfully `recording` played the last time, since start-up (see PlaybackController::fidelity()).
+    std::optional<FidelityReport> lastReplay(const Uuid& recording) const;
     // Recordings made here keep the mouse's movements, not places on the screen.
     bool recordsRelativePositions() const { return !services_.platform.inputSource->reportsScreenPositions(); }
 
@@ -173,7 +176,9 @@ private:
     // Hides the application's windows while the user works in them, before a recording or a playback.
     void getOutOfTheWay();
     void setErrorMessage(std::optional<std::string> message);
-    void showLibrary();
+    void showLibrary() {
+        if (openLibrary) openLibrary();
+    }
 
     void requestRecording(std::optional<std::uint16_t> triggerKeyCode);
     // Publishes the recording controller's phase and counters as the state.

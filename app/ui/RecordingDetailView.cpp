@@ -214,6 +214,8 @@ QWidget* RecordingDetailView::makeRecordingBox() {
     if (!environment.displays.empty()) addFact("Displays", UiText::of(displaysText(environment.displays)));
     if (environment.keyboardInputSourceID) addFact("Keyboard", UiText::of(*environment.keyboardInputSourceID));
     if (environment.relativePositions) addFact("Positions", UiText::of(PositionsText::relativeFact()));
+    lastReplay_ = addFact("Last replay", QString());
+    lastReplayName_ = facts->itemAtPosition(facts->rowCount() - 1, 0)->widget();
 
     activity_ = new ActivityStrip(this);
     trimText_ = new QLabel(this);
@@ -369,7 +371,13 @@ void RecordingDetailView::confirmDelete() {
     confirmation->open();
 }
 
-void RecordingDetailView::showState() { play_->setEnabled(coordinator_.state().isIdle()); }
+void RecordingDetailView::showState() {
+    play_->setEnabled(coordinator_.state().isIdle());
+    // Each playback is judged by the time it is idle again.
+    const auto report = coordinator_.lastReplay(draft_.id);
+    lastReplay_->setText(report ? UiText::of(report->summary()) : QString());
+    for (QWidget* part : {static_cast<QWidget*>(lastReplay_), lastReplayName_}) part->setVisible(report.has_value());
+}
 
 void RecordingDetailView::showConflicts() {
     while (QLayoutItem* item = conflicts_->takeAt(0)) {

@@ -86,6 +86,8 @@ private:
     QVBoxLayout* conflicts_;
     QLabel* duration_;
     QLabel* eventCount_;
+    QLabel* lastReplay_;  // how faithfully the last playback came out, with its name beside it
+    QWidget* lastReplayName_;
     EventEditor* events_;
     ActivityStrip* activity_;
     QLabel* trimText_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/capture/InputEventTap.h"
 #include "core/checks/PreflightChecker.h"
 #include "core/control/ReleaseWait.h"
 #include "core/dispatch/SerialQueue.h"
@@ -9,8 +10,16 @@
 #include "core/playback/EventPoster.h"
 #include "core/playback/PlaybackEngine.h"
 #include "core/playback/PlaybackTimeline.h"
+#include "core/playback/ReplayFidelity.h"
 
 namespace brevanor {
+
+namespace {
+
+// How long a judgement waits for the last events to come back from the system.
+constexpr std::uint64_t kSettleNanos = 500'000'000;
+
+}  // namespace
 
 std::shared_ptr<PlaybackController> PlaybackController::make(const PlatformServices& platform,
                                                              std::shared_ptr<MainQueue> mainQueue, Clock now) {
@@ -28,7 +37,7 @@ std::shared_ptr<PlaybackController> PlaybackController::make(const PlatformServi
     });
     controller->engine_->setOnFinished([weak](bool completed) {
         const auto self = weak.lock();
-        if (self && self->phase_ == Phase::playing) self->finish(completed);
+        if (self && self->phase_ == Phase::playing) self->judgeThenFinish(completed);
     });
     return controller;
 }
@@ -40,10 +49,11 @@ PlaybackController::PlaybackController(const PlatformServices& platform, std::sh
       environment_(platform.displays, platform.workspace, platform.windows, platform.keyboard),
       windowRestorer_(platform.workspace, platform.windows, mainQueue, now),
       poster_(std::make_shared<EventPoster>(platform.injector)),
-      fidelity_(std::make_shared<ReplayFidelity>()),
+      replayFidelity_(std::make_shared<ReplayFidelity>()),
       playbackQueue_(std::make_shared<SerialQueue>("com.brevanor.playback", SerialQueue::Priority::userInteractive)),
-      engine_(PlaybackEngine::make(poster_, mainQueue, playbackQueue_, fidelity_)),
-      releaseWait_(ReleaseWait::make(platform.heldInput, mainQueue, now)) {}
+      engine_(PlaybackEngine::make(poster_, mainQueue, playbackQueue_, replayFidelity_)),
+      releaseWait_(ReleaseWait::make(platform.heldInput, mainQueue, now)),
+      mainQueue_(std::move(mainQueue)) {}
 
 PlaybackController::Preflight PlaybackController::preflight(const Recording& recording,
                                                             const PlaybackOptions& options) const {
@@ -65,6 +75,7 @@ void PlaybackController::start(Recording recording, const PlaybackOptions& optio
     if (phase_ != Phase::idle) return;
     phase_ = Phase::preparing;
     notice_.reset();
+    playingRecording_ = recording.id;
     const std::uint64_t request = ++requests_;
     // Whatever posting sets up happens now, while the window is put back and held keys are let go, not at the
     // first event's deadline.
@@ -130,8 +141,38 @@ void PlaybackController::stop() {
     }
 }
 
+void PlaybackController::judgeBy(const std::shared_ptr<InputEventTap>& tap) {
+    tap->addConsumer(replayFidelity_);
+    judge_ = tap;
+}
+
+std::optional<FidelityReport> PlaybackController::fidelity(const Uuid& recording) const {
+    const auto found = reports_.find(recording);
+    if (found == reports_.end()) return std::nullopt;
+    return found->second;
+}
+
+void PlaybackController::judgeThenFinish(bool completed) {
+    const auto judge = judge_.lock();
+    if (!judge || !judge->isRunning()) {
+        finish(completed);
+        return;
+    }
+    // Waiting on the playback queue keeps the main thread free, and a next playback starts only after it.
+    playbackQueue_->async([weak = weak_from_this(), fidelity = replayFidelity_, mainQueue = mainQueue_, completed] {
+        fidelity->waitUntilSettled(kSettleNanos);
+        mainQueue->post([weak, report = fidelity->report(), completed] {
+            const auto self = weak.lock();
+            if (!self || self->phase_ != Phase::playing) return;
+            if (self->playingRecording_) self->reports_[*self->playingRecording_] = report;
+            self->finish(completed);
+        });
+    });
+}
+
 void PlaybackController::finish(bool completed) {
     phase_ = Phase::idle;
+    playingRecording_.reset();
     repeatIndex_ = 0;
     repeatTotal_.reset();
     elapsedNanos_ = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,11 +16,13 @@
 #include "core/checks/WindowRestorer.h"
 #include "core/dispatch/ThreadPriority.h"
 #include "core/model/Recording.h"
+#include "core/playback/FidelityReport.h"
 #include "core/playback/PlaybackOptions.h"
 
 namespace brevanor {
 
 class EventPoster;
+class InputEventTap;
 class PlaybackEngine;
 class SerialQueue;
 class ReleaseWait;
@@ -78,15 +81,21 @@ public:
 
     // The priority the system gave the thread that posts the events.
     ThreadPriority threadPriority() const;
-    // Judges each playback by its events as the system reports them back: the
-    // front end adds it to its input listener and reads its report once idle.
-    const std::shared_ptr<ReplayFidelity>& fidelity() const { return fidelity_; }
+    // From now on every playback is judged by its own events as `tap` hands them
+    // back from the system, whenever the listener runs; see fidelity().
+    void judgeBy(const std::shared_ptr<InputEventTap>& tap);
+    // How faithfully `recording` came out the last time it played to an end or
+    // was stopped, in this process; absent when no running listener judged it.
+    // Ready before onFinished.
+    std::optional<FidelityReport> fidelity(const Uuid& recording) const;
 
 private:
     PlaybackController(const PlatformServices& platform, std::shared_ptr<MainQueue> mainQueue, Clock now);
     void startOnceReleased(std::shared_ptr<const Recording> recording, const PlaybackOptions& options,
                            std::uint64_t request);
     void play(const Recording& recording, const PlaybackOptions& options, std::uint64_t request);
+    // The engine is done: once its last events came back from the system, judges them, then finishes.
+    void judgeThenFinish(bool completed);
     void finish(bool completed);
     void changed();
 
@@ -95,11 +104,13 @@ private:
     const EnvironmentCapture environment_;
     const WindowRestorer windowRestorer_;
     std::shared_ptr<EventPoster> poster_;
-    const std::shared_ptr<ReplayFidelity> fidelity_;
+    const std::shared_ptr<ReplayFidelity> replayFidelity_;
     // The engine's own queue: its thread posts the events, at a real-time priority where the system allows.
     const std::shared_ptr<SerialQueue> playbackQueue_;
     std::shared_ptr<PlaybackEngine> engine_;
     std::shared_ptr<ReleaseWait> releaseWait_;
+    const std::shared_ptr<MainQueue> mainQueue_;
+    std::weak_ptr<InputEventTap> judge_;
 
     Phase phase_ = Phase::idle;
     std::int64_t repeatIndex_ = 0;
@@ -107,6 +118,8 @@ private:
     std::uint64_t elapsedNanos_ = 0;
     std::optional<std::string> notice_;
     bool waitingForRelease_ = false;
+    std::optional<Uuid> playingRecording_;    // from start() to idle
+    std::map<Uuid, FidelityReport> reports_;  // the last of each recording played
     // Counts start requests, so that a window restore that outlives its request
     // never starts a later one's playback.
     std::uint64_t requests_ = 0;

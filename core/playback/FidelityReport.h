@@ -15,6 +15,8 @@ struct FidelityReport {
 
     // "Fidelity: 197/197 events, timing p95 0.42 ms, max 1.10 ms, pointer 0 px"
     std::string sentence() const;
+    // The same without "Fidelity: ", for a line that names it otherwise.
+    std::string summary() const;
 
     friend bool operator==(const FidelityReport&, const FidelityReport&) = default;
 };

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "base/time/MonotonicClock.h"
+#include "core/capture/InputEventTap.h"
 #include "core/control/PlaybackController.h"
 #include "core/control/ReleaseWait.h"
 #include "platform/fake/FakeDisplayService.h"
 #include "platform/fake/FakeHeldInput.h"
 #include "platform/fake/FakeInputInjector.h"
+#include "platform/fake/FakeInputSource.h"
 #include "platform/fake/FakeKeyboardLayout.h"
 #include "platform/fake/FakeWindowAccess.h"
 #include "platform/fake/FakeWorkspaceService.h"
@@ -92,6 +95,38 @@ TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnce) {
     // What posting needs was set up when the playback was asked for, not at its first event.
     EXPECT_EQ(injector->preparedCount(), 1);
     EXPECT_EQ(injector->postedWhenPrepared(), 0u);
+}
+
+// Each playback is judged by its keys as the listener hands them back, before
+// its end is reported; a listener that does not run judges nothing.
+TEST_F(PlaybackControllerTest, JudgesEachPlaybackByWhatTheListenerSawBeforeReportingTheEnd) {
+    const auto source = std::make_shared<FakeInputSource>();
+    const auto tap = std::make_shared<InputEventTap>(source);
+    controller->judgeBy(tap);
+    injector->onPost([&](const SyntheticInput& input) {
+        TapEvent event;
+        event.kind = input.type == SyntheticInput::Type::keyDown ? TapEvent::Kind::keyDown(input.keyCode, false)
+                                                                 : TapEvent::Kind::keyUp(input.keyCode);
+        event.timestamp = MonotonicClock::now();
+        event.isSynthetic = true;
+        source->push(event);
+    });
+    std::optional<FidelityReport> atTheEnd;
+    const Recording recording = typing();
+    controller->onFinished = [&](bool) { atTheEnd = controller->fidelity(recording.id); };
+
+    controller->start(recording, PlaybackOptions(recording.settings), false, false);
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_FALSE(atTheEnd) << "no listener ran";
+
+    tap->start();
+    controller->start(recording, PlaybackOptions(recording.settings), false, false);
+    ASSERT_TRUE(waitForIdle());
+    ASSERT_TRUE(atTheEnd);
+    EXPECT_EQ(atTheEnd->expected, 2);
+    EXPECT_EQ(atTheEnd->observed, 2);
+    EXPECT_EQ(controller->fidelity(typing().id), std::nullopt) << "another recording never played";
+    tap->stop();
 }
 
 // Positions that are sums of a mouse's movements (a listener that sees no

@@ -405,6 +405,10 @@ TEST_F(TrayDesktopTest, RecordFromTheTrayMenuStopByShortcutReplayStopFromTheTray
     EXPECT_TRUE(waitFor([&] { return rowName() != before; })) << "the row shows the new name";
     EXPECT_EQ(recordingFiles().size(), 1u);
     screenshot("library-window", *library);
+    // Further down the editor, among the recording's facts, the last replay's fidelity.
+    run("xdotool mousemove --sync " + std::to_string(library->x + 600) + " " + std::to_string(library->y + 300) +
+        " click --repeat 15 --delay 20 5");
+    screenshot("editor-last-replay", *library);
 
     EXPECT_EQ(brevanor_->terminate(5s), 0) << readFile(folder_.path() / "brevanor.err");
     brevanor_.reset();

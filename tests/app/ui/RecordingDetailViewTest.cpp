@@ -10,6 +10,7 @@
 #include "app/ui/HotkeyRecorderView.h"
 #include "app/ui/RecordingDetailView.h"
 #include "app/ui/RecordingListModel.h"
+#include "base/time/MonotonicClock.h"
 #include "tests/app/ui/LibraryUiTest.h"
 
 namespace brevanor::testing {
@@ -66,17 +67,26 @@ TEST_F(RecordingDetailViewTest, ABurstOfTypingIsSavedOnceHalfASecondAfterTheLast
     EXPECT_EQ(saves.count(), 1);
 }
 
-TEST_F(RecordingDetailViewTest, PlayWithControlReturnSavesTheNewSpeedFirst) {
+// Once played, the editor tells how faithfully the keys came back from the system.
+TEST_F(RecordingDetailViewTest, PlayWithControlReturnSavesTheNewSpeedFirstAndTellsTheReplaysFidelity) {
     const Recording recording = timed("Fast", 50 * kMillis, 2);
     RecordingDetailView& editor = edit(recording);
+    injector->onPost([this](const SyntheticInput& input) {
+        TapEvent echo = key(input.type == SyntheticInput::Type::keyDown, input.keyCode, MonotonicClock::now());
+        echo.isSynthetic = true;
+        source->push(echo);
+    });
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(fact(QStringLiteral("Last replay")), QString()) << "not played yet";
     editor.findChild<QSlider*>(QStringLiteral("speed"))->setValue(6);
     QTest::keyClick(editor.findChild<QLineEdit*>(QStringLiteral("name")), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(onDisk(recording.id)->settings.speed, 3.0) << "saved before playback starts";
     EXPECT_NE(coordinator->state(), AppState::idle());
     EXPECT_TRUE(waitForIdle());
-    EXPECT_FALSE(postedKeys().empty());
+    EXPECT_EQ(postedKeys().size(), 2u);
+    EXPECT_TRUE(fact(QStringLiteral("Last replay")).startsWith(QStringLiteral("2/2 events, timing p95 ")))
+        << fact(QStringLiteral("Last replay")).toStdString();
 }
 
 TEST_F(RecordingDetailViewTest, NothingIsWrittenBackAfterADeleteNorLostWhenAnotherRecordingIsSelected) {
