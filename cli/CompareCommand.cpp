@@ -1,32 +1,26 @@
 #include "cli/CompareCommand.h"
 
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <ostream>
+#include <system_error>
 
 #include "cli/CliError.h"
 #include "core/acceptance/AcceptanceComparator.h"
 #include "core/acceptance/HarnessLogError.h"
+#include "core/acceptance/HarnessLogReader.h"
 
 namespace brevanor {
 
 namespace {
 
 std::vector<HarnessLogEntry> readLog(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw CliError("Cannot read the harness log " + file + ".");
-    // Read once into room of the file's size: a long log is held once, not grown and copied.
-    std::string bytes;
-    std::error_code unknownSize;
-    if (const auto size = std::filesystem::file_size(file, unknownSize); !unknownSize) bytes.reserve(size);
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     try {
-        return AcceptanceComparator::parse(bytes);
+        return HarnessLogReader().readFile(file);
     } catch (const HarnessLogError& error) {
         throw CliError("The harness log " + file + " cannot be read: " + error.what() + ".");
+    } catch (const std::system_error&) {
+        throw CliError("Cannot read the harness log " + file + ".");
     }
 }
 

@@ -3,16 +3,22 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <fstream>
 #include <limits>
 #include <string>
+#include <system_error>
 
 #include "core/acceptance/HarnessLogError.h"
+#include "core/store/LargePages.h"
 
 namespace brevanor {
 
 namespace {
 
 using Kind = HarnessLogError::Kind;
+
+// How much of a log file is read at once.
+constexpr std::size_t kPieceBytes = 4 << 20;
 
 bool isBlank(std::string_view line) { return line.find_first_not_of(" \t\r") == std::string_view::npos; }
 
@@ -135,34 +141,81 @@ private:
 
 }  // namespace
 
-std::vector<HarnessLogEntry> HarnessLogReader::read(std::string_view bytes) const {
-    std::vector<HarnessLogEntry> entries;
-    // A line with every required key takes at least this many bytes: reserving
-    // for that many lines avoids moving the entries as the list grows, and
-    // never reserves for more than the bytes could hold.
-    constexpr std::size_t kShortestEntryBytes = 56;
-    entries.reserve(std::min(limits_.maxEntries, bytes.size() / kShortestEntryBytes + 1));
-    LineDecoder decoder(limits_.maxLineBytes);
-    std::uint64_t lineNumber = 0;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) end = bytes.size();
-        const std::string_view line = bytes.substr(start, end - start);
-        start = end + 1;
-        ++lineNumber;
-
-        if (line.size() > limits_.maxLineBytes) {
-            throw HarnessLogError(Kind::lineTooLong, lineNumber, std::to_string(limits_.maxLineBytes));
-        }
-        if (isBlank(line)) continue;
-        if (entries.size() >= limits_.maxEntries) {
-            throw HarnessLogError(Kind::tooManyEvents, lineNumber, std::to_string(limits_.maxEntries));
-        }
-        // Read in place: moving a finished entry into the list would copy its texts once more.
-        decoder.decode(line, bytes.size() - (line.data() - bytes.data()), lineNumber, entries.emplace_back());
+// The lines of one log as they come, a piece at a time or all at once, into entries.
+class HarnessLogReader::Lines {
+public:
+    Lines(const Limits& limits, std::size_t expectedBytes) : limits_(limits), decoder_(limits.maxLineBytes) {
+        // A line with every required key takes at least this many bytes: reserving
+        // for that many lines avoids moving the entries as the list grows, and
+        // never reserves for more than the bytes could hold.
+        constexpr std::size_t kShortestEntryBytes = 56;
+        entries_.reserve(std::min(limits.maxEntries, expectedBytes / kShortestEntryBytes + 1));
+        adviseLargePages(entries_.data(), entries_.capacity() * sizeof(HarnessLogEntry));
     }
-    return entries;
+
+    // Reads the whole lines of `bytes`, and the unfinished last one too when `atEnd`;
+    // answers how many bytes were read.
+    std::size_t take(std::string_view bytes, bool atEnd) {
+        std::size_t start = 0;
+        while (start < bytes.size()) {
+            std::size_t end = bytes.find('\n', start);
+            if (end == std::string_view::npos) {
+                if (!atEnd && bytes.size() - start <= limits_.maxLineBytes) break;
+                end = bytes.size();
+            }
+            const std::string_view line = bytes.substr(start, end - start);
+            start = std::min(end + 1, bytes.size());
+            ++lineNumber_;
+
+            if (line.size() > limits_.maxLineBytes) {
+                throw HarnessLogError(Kind::lineTooLong, lineNumber_, std::to_string(limits_.maxLineBytes));
+            }
+            if (isBlank(line)) continue;
+            if (entries_.size() >= limits_.maxEntries) {
+                throw HarnessLogError(Kind::tooManyEvents, lineNumber_, std::to_string(limits_.maxEntries));
+            }
+            // Read in place: moving a finished entry into the list would copy its texts once more.
+            decoder_.decode(line, bytes.size() - (line.data() - bytes.data()), lineNumber_, entries_.emplace_back());
+        }
+        return start;
+    }
+
+    std::vector<HarnessLogEntry> finish() { return std::move(entries_); }
+
+private:
+    const Limits& limits_;
+    LineDecoder decoder_;
+    std::vector<HarnessLogEntry> entries_;
+    std::uint64_t lineNumber_ = 0;
+};
+
+std::vector<HarnessLogEntry> HarnessLogReader::read(std::string_view bytes) const {
+    Lines lines(limits_, bytes.size());
+    lines.take(bytes, true);
+    return lines.finish();
+}
+
+std::vector<HarnessLogEntry> HarnessLogReader::readFile(const std::filesystem::path& file) const {
+    std::ifstream in(file, std::ios::binary);
+    std::error_code unknownSize;
+    const std::uintmax_t size = std::filesystem::file_size(file, unknownSize);
+    if (!in) throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory), file.string());
+    Lines lines(limits_, unknownSize ? 0 : static_cast<std::size_t>(size));
+    // A piece of the file at a time, the unfinished line carried over: a long log is never held whole.
+    std::string piece(std::max<std::size_t>(kPieceBytes, limits_.maxLineBytes + 1), '\0');
+    std::size_t held = 0;
+    for (;;) {
+        in.read(piece.data() + held, static_cast<std::streamsize>(piece.size() - held));
+        held += static_cast<std::size_t>(in.gcount());
+        const bool atEnd = !in;
+        if (in.bad()) throw std::system_error(std::make_error_code(std::errc::io_error), file.string());
+        const std::size_t used = lines.take(std::string_view(piece.data(), held), atEnd);
+        if (atEnd) break;
+        std::copy(piece.begin() + static_cast<std::ptrdiff_t>(used), piece.begin() + static_cast<std::ptrdiff_t>(held),
+                  piece.begin());
+        held -= used;
+    }
+    return lines.finish();
 }
 
 }  // namespace brevanor

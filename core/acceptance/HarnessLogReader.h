@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -26,8 +27,14 @@ public:
     // The entries in file order. Throws HarnessLogError for the first line
     // that cannot be read, naming it.
     std::vector<HarnessLogEntry> read(std::string_view bytes) const;
+    // The same of the file at `file`, read a piece at a time, so that a long
+    // log is never held whole. Throws std::system_error naming the file when
+    // it cannot be read.
+    std::vector<HarnessLogEntry> readFile(const std::filesystem::path& file) const;
 
 private:
+    class Lines;
+
     Limits limits_;
 };
 

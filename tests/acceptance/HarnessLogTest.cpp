@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <system_error>
+
 #include "core/acceptance/AcceptanceComparator.h"
 #include "core/acceptance/HarnessLogError.h"
 #include "core/acceptance/HarnessLogReader.h"
+#include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
 namespace {
@@ -132,6 +136,38 @@ TEST(HarnessLog, TenMillionLinesAreReadAndEventsAreLimited) {
     const std::string four = kClick + "\n" + kKey + "\n\n" + kClick + "\n" + kKey + "\n";
     EXPECT_EQ(HarnessLogReader({.maxEntries = 4}).read(four).size(), 4u);
     EXPECT_EQ(errorOf(four, {.maxEntries = 3}), (HarnessLogError{Kind::tooManyEvents, 5, "3"}));
+}
+
+// A file is read a few megabytes at a time: lines cut by a piece's end, blank
+// and CRLF lines and a missing final newline read as from memory, and errors
+// name the line's number in the whole file.
+TEST(HarnessLog, AFileReadInPiecesGivesWhatItsBytesGive) {
+    TemporaryDirectory folder;
+    const auto write = [&](const std::string& name, const std::string& log) {
+        std::ofstream(folder.path() / name, std::ios::binary) << log;
+        return folder.path() / name;
+    };
+    std::string log;
+    for (int i = 0; log.size() < (9u << 20); ++i) log += (i % 3 == 0 ? kClick + "\r\n\n" : kKey + "\n");
+    log += kClick;
+    const auto fromMemory = HarnessLogReader().read(log);
+    EXPECT_EQ(HarnessLogReader().readFile(write("long.jsonl", log)), fromMemory);
+    EXPECT_TRUE(HarnessLogReader().readFile(write("empty.jsonl", "")).empty());
+
+    const auto lines = static_cast<std::uint64_t>(std::count(log.begin(), log.end(), '\n'));
+    try {
+        HarnessLogReader().readFile(write("bad.jsonl", log + "\n{\"t\":1}\n"));
+        ADD_FAILURE() << "the last line lacks keys";
+    } catch (const HarnessLogError& error) {
+        EXPECT_EQ(error, (HarnessLogError{Kind::missingKey, lines + 2, "type"}));
+    }
+    try {
+        HarnessLogReader().readFile(write("huge.jsonl", log + "\n" + std::string(3u << 20, ' ') + kKey));
+        ADD_FAILURE() << "the last line is longer than a line may be";
+    } catch (const HarnessLogError& error) {
+        EXPECT_EQ(error, (HarnessLogError{Kind::lineTooLong, lines + 2, "1048576"}));
+    }
+    EXPECT_THROW(HarnessLogReader().readFile(folder.path() / "missing.jsonl"), std::system_error);
 }
 
 }  // namespace
