@@ -142,10 +142,12 @@ void PlayCommand::reportFidelity(const std::optional<FidelityReport>& report, bo
     JsonWriter w(160);
     w.beginObject();
     if (report) {
+        w.key("arrivedLateMaxMs").real(report->arrivedLateMaxMs);
         w.key("expected").integer(report->expected);
         w.key("measured").boolean(true);
         w.key("observed").integer(report->observed);
         w.key("pointerErrorPx").real(report->pointerErrorPx);
+        w.key("postedLateMaxMs").real(report->postedLateMaxMs);
         w.key("timingMaxMs").real(report->timingMaxMs);
         w.key("timingP95Ms").real(report->timingP95Ms);
     } else {

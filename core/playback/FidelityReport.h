@@ -12,6 +12,10 @@ struct FidelityReport {
     double timingP95Ms = 0;     // timing errors against the schedule, from each run's first event
     double timingMaxMs = 0;
     double pointerErrorPx = 0;  // the largest distance of a click or scroll from where it was posted
+    // Where lateness came from, against each event's own deadline rather than its run's first event: the most
+    // Brevanor posted an event after its deadline, and the most one came back after it.
+    double postedLateMaxMs = 0;
+    double arrivedLateMaxMs = 0;
 
     // "Fidelity: 197/197 events, timing p95 0.42 ms, max 1.10 ms, pointer 0 px"
     std::string sentence() const;

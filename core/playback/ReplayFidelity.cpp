@@ -30,7 +30,7 @@ void ReplayFidelity::begin() {
     runStart_.reset();
     notchesToAbsorb_ = 0;
     expected_ = observed_ = 0;
-    maxErrorMs_ = pointerErrorPx_ = 0;
+    maxErrorMs_ = pointerErrorPx_ = postedLateMs_ = arrivedLateMs_ = 0;
     bins_.fill(0);
 }
 
@@ -64,7 +64,9 @@ void ReplayFidelity::expect(const PlaybackAction& action, std::uint64_t deadline
             expected.keyCode = action.flags().keyCode;
             break;
     }
+    const double postedLateMs = signedMillis(deadlineNanos, now_());
     std::lock_guard lock(mutex_);
+    postedLateMs_ = std::max(postedLateMs_, postedLateMs);
     forgetOverdue(deadlineNanos);
     pending_.push_back(expected);
     ++expected_;
@@ -112,6 +114,7 @@ void ReplayFidelity::pair(const Expected& expected, const TapEvent& event) {
     const double errorMs = std::abs(signedMillis(runStart_->observedNanos, event.timestamp) -
                                     signedMillis(runStart_->deadlineNanos, expected.deadlineNanos));
     maxErrorMs_ = std::max(maxErrorMs_, errorMs);
+    arrivedLateMs_ = std::max(arrivedLateMs_, signedMillis(expected.deadlineNanos, event.timestamp));
     ++bins_[std::min(kBins - 1, static_cast<std::size_t>(errorMs / kBinMs))];
     if (expected.position) {
         pointerErrorPx_ = std::max(pointerErrorPx_, std::hypot(event.location.x - expected.position->x,
@@ -131,6 +134,8 @@ FidelityReport ReplayFidelity::report() const {
     report.observed = observed_;
     report.timingMaxMs = maxErrorMs_;
     report.pointerErrorPx = pointerErrorPx_;
+    report.postedLateMaxMs = postedLateMs_;
+    report.arrivedLateMaxMs = arrivedLateMs_;
     if (observed_ > 0) {
         // The rank an outside comparison takes as the 95th percentile, found in the bins.
         const std::int64_t rank = std::max<std::int64_t>(0, static_cast<std::int64_t>(observed_ * 0.95) - 1);

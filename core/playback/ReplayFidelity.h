@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 
+#include "base/time/Clock.h"
+#include "base/time/MonotonicClock.h"
 #include "base/values/Point.h"
 #include "core/capture/InputEventConsumer.h"
 #include "core/playback/FidelityReport.h"
@@ -25,6 +27,9 @@ namespace brevanor {
 // from any thread; memory stays bounded however long a replay runs.
 class ReplayFidelity : public InputEventConsumer {
 public:
+    // `now` reads MonotonicClock (or a test's clock in the same units): when the engine posts.
+    explicit ReplayFidelity(Clock now = MonotonicClock::now) : now_(std::move(now)) {}
+
     // Forgets the last replay; called before a replay's first event.
     void begin();
     // The engine is about to post `action`, due at `deadlineNanos` (MonotonicClock), in run `run` (from 1).
@@ -57,6 +62,7 @@ private:
     void pair(const Expected& expected, const TapEvent& event);
     void forgetOverdue(std::uint64_t nowDeadlineNanos);
 
+    const Clock now_;
     mutable std::mutex mutex_;
     std::condition_variable settled_;
     std::deque<Expected> pending_;
@@ -65,6 +71,8 @@ private:
     std::int64_t expected_ = 0;
     std::int64_t observed_ = 0;
     double maxErrorMs_ = 0;
+    double postedLateMs_ = 0;
+    double arrivedLateMs_ = 0;
     double pointerErrorPx_ = 0;
     std::array<std::uint32_t, kBins> bins_{};
 };

@@ -28,12 +28,14 @@ ScrollAction notches(std::int64_t count) {
 // scroll of three notches comes back as three scrolls, another program's key
 // and Brevanor's moves are not judged.
 TEST(ReplayFidelity, PairsWhatCameBackWithWhatWasPostedAndMeasuresFromEachRunsFirstEvent) {
-    ReplayFidelity fidelity;
+    std::uint64_t now = 0;
+    ReplayFidelity fidelity([&] { return now; });
     fidelity.begin();
     using Kind = TapEvent::Kind;
     fidelity.expect(PlaybackAction::mouseDown(at(10, 20)), 1000 * kMs, 1);
     fidelity.expect(PlaybackAction::moveCursor(50, 50), 1050 * kMs, 1);
     fidelity.expect(PlaybackAction::mouseUp(at(10, 20)), 1100 * kMs, 1);
+    now = 1200'700'000;  // posted late
     fidelity.expect(PlaybackAction::keyDown({4, 0}), 1200 * kMs, 1);
     fidelity.expect(PlaybackAction::scroll(notches(-3)), 1300 * kMs, 1);
     fidelity.expect(PlaybackAction::keyDown({11, 0}), 1400 * kMs, 1);
@@ -62,6 +64,9 @@ TEST(ReplayFidelity, PairsWhatCameBackWithWhatWasPostedAndMeasuresFromEachRunsFi
     EXPECT_NEAR(report.timingP95Ms, 0.5, 0.01);
     EXPECT_NEAR(report.timingMaxMs, 1.5, 1e-6);
     EXPECT_DOUBLE_EQ(report.pointerErrorPx, 5);
+    // Against each event's own deadline: the second run came back two seconds late as a whole.
+    EXPECT_NEAR(report.postedLateMaxMs, 0.7, 1e-6);
+    EXPECT_NEAR(report.arrivedLateMaxMs, 2001.5, 1e-6);
 
     fidelity.begin();
     EXPECT_EQ(fidelity.report(), FidelityReport{});
