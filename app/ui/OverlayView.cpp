@@ -13,6 +13,7 @@
 #include "app/control/AppSettings.h"
 #include "app/control/MessageText.h"
 #include "base/text/Localized.h"
+#include "core/model/DurationText.h"
 #include "core/model/PositionsText.h"
 
 namespace brevanor {
@@ -86,15 +87,6 @@ OverlayView::OverlayView(AppCoordinator& coordinator, AppSettings& settings, QWi
     showTexts();
 }
 
-QString OverlayView::elapsedText(std::uint64_t nanos) {
-    // Rounded to the tenth before splitting, so 59.96 s reads 1:00.0 and never 0:60.0.
-    constexpr std::uint64_t kTenth = 100'000'000;
-    const std::uint64_t tenths = nanos / kTenth + (nanos % kTenth >= kTenth / 2 ? 1 : 0);
-    const std::uint64_t minutes = tenths / 600;
-    const std::uint64_t rest = tenths % 600;
-    return QStringLiteral("%1:%2.%3").arg(minutes).arg(rest / 10, 2, 10, QLatin1Char('0')).arg(rest % 10);
-}
-
 void OverlayView::showTexts() {
     const AppState& state = coordinator_.state();
     QString title;
@@ -108,7 +100,7 @@ void OverlayView::showTexts() {
                 q(fillIn(brevanor::tr("Press %1 to start now"), {coordinator_.shortcutText(settings_.recordHotkey())}));
             break;
         case AppState::Kind::recording:
-            title = text("Recording") + QLatin1Char(' ') + elapsedText(coordinator_.elapsedNanos());
+            title = text("Recording") + QLatin1Char(' ') + q(DurationText::elapsed(coordinator_.elapsedNanos()));
             if (coordinator_.secureInputActive()) {
                 subtitle = text("Secure Input is on: keystrokes in this field are not recorded");
                 warning = true;
@@ -127,9 +119,9 @@ void OverlayView::showTexts() {
             break;
         case AppState::Kind::playing: {
             const std::string total = state.repeatTotal() ? std::to_string(*state.repeatTotal()) : "∞";
-            title = q(fillIn(
-                brevanor::tr("Playing %1 of %2 • %3"),
-                {std::to_string(state.repeatIndex()), total, elapsedText(coordinator_.elapsedNanos()).toStdString()}));
+            title =
+                q(fillIn(brevanor::tr("Playing %1 of %2 • %3"), {std::to_string(state.repeatIndex()), total,
+                                                                 DurationText::elapsed(coordinator_.elapsedNanos())}));
             if (const auto& notice = coordinator_.playbackNotice()) {
                 subtitle = q(*notice);
                 warning = true;

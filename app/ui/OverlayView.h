@@ -30,10 +30,6 @@ public:
 
     OverlayView(AppCoordinator& coordinator, AppSettings& settings, QWidget* parent = nullptr);
 
-    // The elapsed time as minutes and seconds to the tenth: 5.3 s reads
-    // 0:05.3, 62 s reads 1:02.0.
-    static QString elapsedText(std::uint64_t nanos);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -18,11 +18,13 @@ std::string DurationText::duration(std::uint64_t nanos) {
 }
 
 std::string DurationText::elapsed(std::uint64_t nanos) {
-    const double seconds = static_cast<double>(nanos) / 1e9;
-    const auto minutes = static_cast<std::uint64_t>(seconds) / 60;
+    // Rounded to the tenth before splitting, so 59.96 s reads 1:00.0 and never 0:60.0.
+    constexpr std::uint64_t kTenth = 100'000'000;
+    const std::uint64_t tenths = nanos / kTenth + (nanos % kTenth >= kTenth / 2 ? 1 : 0);
+    const std::uint64_t rest = tenths % 600;
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%llu:%04.1f", static_cast<unsigned long long>(minutes),
-                  seconds - 60.0 * static_cast<double>(minutes));
+    std::snprintf(buffer, sizeof buffer, "%llu:%02llu.%llu", static_cast<unsigned long long>(tenths / 600),
+                  static_cast<unsigned long long>(rest / 10), static_cast<unsigned long long>(rest % 10));
     return buffer;
 }
 

@@ -13,7 +13,7 @@ struct FidelityReport {
     double timingMaxMs = 0;
     double pointerErrorPx = 0;  // the largest distance of a click or scroll from where it was posted
     // Where lateness came from, against each event's own deadline rather than its run's first event: the most
-    // Brevanor posted an event after its deadline, and the most one came back after it.
+    // Brevanor finished posting an event after its deadline, and the most one came back after it.
     double postedLateMaxMs = 0;
     double arrivedLateMaxMs = 0;
 

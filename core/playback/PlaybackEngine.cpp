@@ -116,6 +116,7 @@ void PlaybackEngine::tick(std::int64_t generation) {
         if (!isCurrent(generation)) return;
         if (fidelity_) fidelity_->expect(actions_[index_].action, due, repeatIndex_);
         poster_->perform(actions_[index_].action);
+        if (fidelity_) fidelity_->posted(due, queue_->now());
         ++index_;
     }
     reportProgress(now, false);

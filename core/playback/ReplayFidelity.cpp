@@ -64,12 +64,15 @@ void ReplayFidelity::expect(const PlaybackAction& action, std::uint64_t deadline
             expected.keyCode = action.flags().keyCode;
             break;
     }
-    const double postedLateMs = signedMillis(deadlineNanos, now_());
     std::lock_guard lock(mutex_);
-    postedLateMs_ = std::max(postedLateMs_, postedLateMs);
     forgetOverdue(deadlineNanos);
     pending_.push_back(expected);
     ++expected_;
+}
+
+void ReplayFidelity::posted(std::uint64_t deadlineNanos, std::uint64_t postedNanos) {
+    std::lock_guard lock(mutex_);
+    postedLateMs_ = std::max(postedLateMs_, signedMillis(deadlineNanos, postedNanos));
 }
 
 void ReplayFidelity::forgetOverdue(std::uint64_t nowDeadlineNanos) {

@@ -7,8 +7,6 @@
 #include <mutex>
 #include <optional>
 
-#include "base/time/Clock.h"
-#include "base/time/MonotonicClock.h"
 #include "base/values/Point.h"
 #include "core/capture/InputEventConsumer.h"
 #include "core/playback/FidelityReport.h"
@@ -27,13 +25,12 @@ namespace brevanor {
 // from any thread; memory stays bounded however long a replay runs.
 class ReplayFidelity : public InputEventConsumer {
 public:
-    // `now` reads MonotonicClock (or a test's clock in the same units): when the engine posts.
-    explicit ReplayFidelity(Clock now = MonotonicClock::now) : now_(std::move(now)) {}
-
     // Forgets the last replay; called before a replay's first event.
     void begin();
     // The engine is about to post `action`, due at `deadlineNanos` (MonotonicClock), in run `run` (from 1).
     void expect(const PlaybackAction& action, std::uint64_t deadlineNanos, std::int64_t run);
+    // The engine finished posting the action due at `deadlineNanos` at `postedNanos` (MonotonicClock).
+    void posted(std::uint64_t deadlineNanos, std::uint64_t postedNanos);
     // Events of this and other programs; only the synthetic ones are looked at.
     void consume(const TapEvent& event) override;
     // Waits until every posted event came back or `timeoutNanos` passed; true when all came back.
@@ -62,7 +59,6 @@ private:
     void pair(const Expected& expected, const TapEvent& event);
     void forgetOverdue(std::uint64_t nowDeadlineNanos);
 
-    const Clock now_;
     mutable std::mutex mutex_;
     std::condition_variable settled_;
     std::deque<Expected> pending_;

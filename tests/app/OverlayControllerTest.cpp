@@ -141,13 +141,5 @@ TEST_F(OverlayControllerTest, TheSwitchHidesAndShowsThePillAtOnce) {
     EXPECT_FALSE(pillShown()) << "idle hides it";
 }
 
-TEST_F(OverlayControllerTest, ElapsedTimeReadsAsMinutesAndTenthsOfSeconds) {
-    EXPECT_EQ(OverlayView::elapsedText(5'300'000'000).toStdString(), "0:05.3");
-    EXPECT_EQ(OverlayView::elapsedText(62 * kSeconds).toStdString(), "1:02.0");
-    EXPECT_EQ(OverlayView::elapsedText(59'960'000'000).toStdString(), "1:00.0") << "never 0:60.0";
-    EXPECT_EQ(OverlayView::elapsedText(0).toStdString(), "0:00.0");
-    EXPECT_EQ(OverlayView::elapsedText(UINT64_MAX).toStdString(), "307445734:33.7") << "no overflow";
-}
-
 }  // namespace
 }  // namespace brevanor::testing

@@ -16,6 +16,8 @@ TEST(DurationText, ShowsSecondsUnderAMinuteAndMinutesAfter) {
     EXPECT_EQ(DurationText::elapsed(5'300'000'000), "0:05.3");
     EXPECT_EQ(DurationText::elapsed(62'000'000'000), "1:02.0");
     EXPECT_EQ(DurationText::elapsed(0), "0:00.0");
+    EXPECT_EQ(DurationText::elapsed(59'960'000'000), "1:00.0") << "never 0:60.0";
+    EXPECT_EQ(DurationText::elapsed(UINT64_MAX), "307445734:33.7") << "no overflow";
 }
 
 TEST(RecordingText, TheSummaryIsTheLibraryRows) {

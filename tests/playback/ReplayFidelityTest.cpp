@@ -28,15 +28,14 @@ ScrollAction notches(std::int64_t count) {
 // scroll of three notches comes back as three scrolls, another program's key
 // and Brevanor's moves are not judged.
 TEST(ReplayFidelity, PairsWhatCameBackWithWhatWasPostedAndMeasuresFromEachRunsFirstEvent) {
-    std::uint64_t now = 0;
-    ReplayFidelity fidelity([&] { return now; });
+    ReplayFidelity fidelity;
     fidelity.begin();
     using Kind = TapEvent::Kind;
     fidelity.expect(PlaybackAction::mouseDown(at(10, 20)), 1000 * kMs, 1);
     fidelity.expect(PlaybackAction::moveCursor(50, 50), 1050 * kMs, 1);
     fidelity.expect(PlaybackAction::mouseUp(at(10, 20)), 1100 * kMs, 1);
-    now = 1200'700'000;  // posted late
     fidelity.expect(PlaybackAction::keyDown({4, 0}), 1200 * kMs, 1);
+    fidelity.posted(1200 * kMs, 1200'700'000);
     fidelity.expect(PlaybackAction::scroll(notches(-3)), 1300 * kMs, 1);
     fidelity.expect(PlaybackAction::keyDown({11, 0}), 1400 * kMs, 1);
     fidelity.expect(PlaybackAction::keyUp({4, 0}), 1500 * kMs, 1);
