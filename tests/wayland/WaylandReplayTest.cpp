@@ -24,7 +24,6 @@ struct Delivered {
     unsigned code = 0;
     unsigned state = 0;  // 1 pressed, 0 released
     double x = 0, y = 0;
-    unsigned long long receivedNanos = 0;
 };
 
 // One recording document with `events` (JSON objects) lasting `durationNanos`.
@@ -79,16 +78,9 @@ protected:
         for (std::string line; std::getline(lines, line);) {
             std::istringstream words(line);
             Delivered event;
-            unsigned time = 0;
-            words >> event.kind >> time;
-            if (event.kind == "button") {
-                words >> event.code >> event.state >> event.x >> event.y >> event.receivedNanos;
-            } else if (event.kind == "key") {
-                words >> event.code >> event.state >> event.receivedNanos;
-            } else {
-                continue;
-            }
-            events.push_back(event);
+            words >> event.kind >> event.code >> event.state;
+            if (event.kind == "button") words >> event.x >> event.y;
+            if (event.kind == "button" || event.kind == "key") events.push_back(event);
         }
         return events;
     }
