@@ -85,6 +85,20 @@ const std::string& XvfbSession::displayName() const {
     return server_ ? server_->displayName() : none;
 }
 
+int XvfbSession::heldKeysAndButtons() const {
+    const std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(displayName().c_str()), XCloseDisplay);
+    if (!display) return -1;
+    char keys[32] = {};
+    XQueryKeymap(display.get(), keys);
+    int held = 0;
+    for (const char byte : keys) held += __builtin_popcount(static_cast<unsigned char>(byte));
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display.get(), DefaultRootWindow(display.get()), &root, &child, &rootX, &rootY, &x, &y, &mask);
+    return held + __builtin_popcount(mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask));
+}
+
 int XvfbSession::run(const std::string& command) const {
     const std::string withDisplay = "DISPLAY=" + displayName() + " " + command;
     const int status = std::system(withDisplay.c_str());

@@ -37,6 +37,9 @@ public:
     // Runs a shell command against this display (DISPLAY set); returns its exit status.
     int run(const std::string& command) const;
 
+    // How many keys and buttons the server holds down now, as any client sees them; -1 without a server.
+    int heldKeysAndButtons() const;
+
 private:
     void startWindowManager();
 
