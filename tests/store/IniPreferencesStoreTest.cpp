@@ -9,6 +9,7 @@
 #include "core/store/IniPreferencesStore.h"
 #include "core/store/PreferencesFileError.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor {
 namespace {
@@ -191,16 +192,13 @@ TEST_F(IniPreferencesStoreTest, TextsAndDataRoundTripThroughTheirEscapes) {
 }
 
 TEST(IniPreferencesStoreLocation, FollowsXdgConfigHome) {
-    const char* home = std::getenv("HOME");
-    const std::string savedHome = home ? home : "";
-    setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
+    const testing::ScopedEnvironment home("HOME", "/home/someone");
+    const testing::ScopedEnvironment configHome("XDG_CONFIG_HOME", "/somewhere/config");
     EXPECT_EQ(IniPreferencesStore::defaultFile(), "/somewhere/config/Brevanor/Brevanor.conf");
-    setenv("XDG_CONFIG_HOME", "relative/config", 1);
-    setenv("HOME", "/home/someone", 1);
+    configHome.set("relative/config");
     EXPECT_EQ(IniPreferencesStore::defaultFile(), "/home/someone/.config/Brevanor/Brevanor.conf");
-    unsetenv("XDG_CONFIG_HOME");
+    configHome.set(nullptr);
     EXPECT_EQ(IniPreferencesStore::defaultFile(), "/home/someone/.config/Brevanor/Brevanor.conf");
-    setenv("HOME", savedHome.c_str(), 1);
 }
 
 }  // namespace

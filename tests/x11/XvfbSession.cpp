@@ -14,19 +14,6 @@
 
 namespace brevanor::testing {
 
-namespace {
-
-std::optional<std::string> environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-void restore(const char* name, const std::optional<std::string>& value) {
-    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-}
-
-}  // namespace
-
 XvfbSession::XvfbSession(Options options) {
     try {
         server_ = std::make_unique<PrivateXServer>(options.width, options.height);
@@ -34,14 +21,12 @@ XvfbSession::XvfbSession(Options options) {
         failure_ = error.what();
         return;
     }
-    previousDisplay_ = environment("DISPLAY");
-    setenv("DISPLAY", server_->displayName().c_str(), 1);
+    display_.emplace("DISPLAY", server_->displayName());
     // Brevanor keeps per-display files (its synthetic-input journal) in the runtime folder: a private one per session.
-    previousRuntimeFolder_ = environment("XDG_RUNTIME_DIR");
     std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-runtime-XXXXXX").string();
     if (mkdtemp(pattern.data())) {
         runtimeFolder_ = pattern;
-        setenv("XDG_RUNTIME_DIR", runtimeFolder_.c_str(), 1);
+        runtimeFolderVariable_.emplace("XDG_RUNTIME_DIR", runtimeFolder_);
     }
     if (options.windowManager) startWindowManager();
 }
@@ -76,8 +61,6 @@ XvfbSession::~XvfbSession() {
         std::error_code ignored;
         std::filesystem::remove_all(runtimeFolder_, ignored);
     }
-    restore("XDG_RUNTIME_DIR", previousRuntimeFolder_);
-    restore("DISPLAY", previousDisplay_);
 }
 
 const std::string& XvfbSession::displayName() const {

@@ -6,6 +6,7 @@
 
 #include "cli/ChildProcess.h"
 #include "cli/PrivateXServer.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor::testing {
 
@@ -44,9 +45,9 @@ private:
     void startWindowManager();
 
     std::string failure_;
-    std::optional<std::string> previousDisplay_;
-    std::optional<std::string> previousRuntimeFolder_;
+    std::optional<ScopedEnvironment> display_;
     std::string runtimeFolder_;
+    std::optional<ScopedEnvironment> runtimeFolderVariable_;
     std::unique_ptr<PrivateXServer> server_;
     std::unique_ptr<ChildProcess> windowManager_;  // ended before the server
 };
