@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <fstream>
-#include <sstream>
 
 #include "app/control/AppSettings.h"
 #include "core/store/IniPreferencesStore.h"
 #include "platform/fake/FakeLoginItem.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
@@ -24,11 +23,7 @@ protected:
 
     // The file's lines, or nothing when there is no file.
     std::optional<std::string> onDisk() const {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) return std::nullopt;
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return std::filesystem::exists(file) ? std::optional(readFile(file)) : std::nullopt;
     }
 
     TemporaryDirectory folder;

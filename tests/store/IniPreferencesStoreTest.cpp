@@ -4,10 +4,10 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "core/store/IniPreferencesStore.h"
 #include "core/store/PreferencesFileError.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/ScopedEnvironment.h"
 
@@ -35,12 +35,7 @@ protected:
         std::filesystem::create_directories(file_.parent_path());
         std::ofstream(file_, std::ios::binary) << text;
     }
-    std::string contents() const {
-        std::ifstream in(file_, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string contents() const { return readFile(file_); }
 
     TemporaryDirectory folder_;
     std::filesystem::path file_ = folder_.path() / "Brevanor" / "Brevanor.conf";

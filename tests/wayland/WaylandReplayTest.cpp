@@ -10,6 +10,7 @@
 
 #include "cli/ChildProcess.h"
 #include "platform/wayland/EvdevInputSource.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/wayland/HeadlessSway.h"
 
@@ -68,10 +69,7 @@ protected:
         if (client_) client_->terminate();
     }
 
-    std::string logText() const {
-        std::ifstream in(sway_.folder() / "client.log");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string logText() const { return readFile(sway_.folder() / "client.log"); }
     std::vector<Delivered> delivered() const {
         std::vector<Delivered> events;
         std::istringstream lines(logText());
@@ -97,10 +95,7 @@ protected:
         return std::make_unique<ChildProcess>(
             std::vector<std::string>{BREVANOR_CLI_PROGRAM, "play", file.string(), "--yes"}, options);
     }
-    std::string playErrors() const {
-        std::ifstream in(sway_.folder() / "play.err");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string playErrors() const { return readFile(sway_.folder() / "play.err"); }
 
     HeadlessSway sway_;
     std::unique_ptr<ChildProcess> client_;
@@ -158,9 +153,7 @@ TEST_F(WaylandReplay, RecordingWithoutAccessToTheInputDevicesSaysWhatToDo) {
     options.standardError = sway_.folder() / "record.err";
     ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0"}, options);
     EXPECT_EQ(recorder.waitFor(std::chrono::seconds(20)), 1);
-    std::ifstream in(sway_.folder() / "record.err");
-    const std::string errors{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_EQ(errors,
+    EXPECT_EQ(readFile(sway_.folder() / "record.err"),
               "brevanor-cli: Brevanor cannot read /dev/input, so it cannot record: add yourself to the input group "
               "(sudo usermod -aG input $USER), then log out and back in.\n");
 }
