@@ -1,10 +1,10 @@
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <QSignalSpy>
 #include <fstream>
 
 #include "tests/app/CoordinatorTest.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor::testing {
 namespace {
@@ -219,9 +219,7 @@ TEST_F(AppCoordinatorRecordingTest, SecureInputDuringARecordingIsPublished) {
 // is kept in the state folder, and the message says where.
 TEST_F(AppCoordinatorRecordingTest, ARecordingTheLibraryCannotTakeIsKeptOutsideIt) {
     const std::string stateFolder = (folder.path() / "state").string();
-    const char* previous = std::getenv("XDG_STATE_HOME");
-    const std::string kept = previous ? previous : "";
-    setenv("XDG_STATE_HOME", stateFolder.c_str(), 1);
+    const ScopedEnvironment stateHome("XDG_STATE_HOME", stateFolder);
     make();
     startRecording();
     feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
@@ -230,7 +228,6 @@ TEST_F(AppCoordinatorRecordingTest, ARecordingTheLibraryCannotTakeIsKeptOutsideI
     std::ofstream(store->directory()) << "in the library's way";
 
     coordinator->toggleRecording();
-    previous ? setenv("XDG_STATE_HOME", kept.c_str(), 1) : unsetenv("XDG_STATE_HOME");
     ASSERT_TRUE(coordinator->errorMessage());
     const std::string& message = *coordinator->errorMessage();
     EXPECT_TRUE(message.starts_with("Could not save “Recording 1 – ")) << message;

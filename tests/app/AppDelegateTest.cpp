@@ -7,6 +7,7 @@
 #include "app/ui/NoticeBanner.h"
 #include "core/store/IniPreferencesStore.h"
 #include "tests/app/CoordinatorTest.h"
+#include "tests/store/StoreTestFiles.h"
 
 namespace brevanor::testing {
 namespace {
@@ -170,8 +171,7 @@ TEST_F(AppDelegateTest, PreferencesThatCannotBeReadAreToldLeftAsTheyAreAndCostNo
     EXPECT_NE(coordinator.errorMessage()->find("could not be stored"), std::string::npos)
         << *coordinator.errorMessage();
 
-    std::ifstream in(file, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), notText);
+    EXPECT_EQ(readFile(file), notText);
 }
 
 }  // namespace

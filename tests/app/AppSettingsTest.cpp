@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <fstream>
-#include <functional>
-#include <sstream>
 
 #include "app/control/AppSettings.h"
 #include "core/store/IniPreferencesStore.h"
 #include "platform/fake/FakeLoginItem.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
@@ -25,11 +23,7 @@ protected:
 
     // The file's lines, or nothing when there is no file.
     std::optional<std::string> onDisk() const {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) return std::nullopt;
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return std::filesystem::exists(file) ? std::optional(readFile(file)) : std::nullopt;
     }
 
     TemporaryDirectory folder;
@@ -115,39 +109,24 @@ hotkey.record="@ByteArray({\"keyCode\":17,\"modifiers\":1048576})"
 }
 
 // Whatever stands where the file should be and cannot be read as one (every
-// kind is in IniPreferencesStoreTest) gives the defaults, is told, and is never
-// written over: the preferences it may hold would be lost. A change is kept for
-// the session and told too.
+// kind is in IniPreferencesStoreTest; a file that is not text in
+// AppDelegateTest) gives the defaults, is told, and is never written over: the
+// preferences it may hold would be lost. A change is kept for the session and told too.
 TEST_F(AppSettingsTest, AFileThatCannotBeReadIsToldAndNeverWrittenOver) {
-    const std::string notText = std::string("[General]\ncountdownSeconds=7\n") + '\0';
-    const std::vector<std::pair<const char*, std::function<void()>>> cases{
-        {"a directory", [&] { std::filesystem::create_directories(file); }},
-        {"a binary file", [&] { std::ofstream(file, std::ios::binary) << notText; }},
-    };
-    for (const auto& [what, make] : cases) {
-        SCOPED_TRACE(what);
-        std::filesystem::remove_all(file);
-        std::filesystem::create_directories(file.parent_path());
-        make();
-        const auto type = std::filesystem::symlink_status(file).type();
-        const auto settings = launch();
-        EXPECT_EQ(settings->countdownSeconds(), 3);
-        ASSERT_TRUE(settings->preferencesProblem().has_value());
-        EXPECT_NE(settings->preferencesProblem()->find(file.string()), std::string::npos)
-            << *settings->preferencesProblem();
+    std::filesystem::create_directories(file);
+    const auto settings = launch();
+    EXPECT_EQ(settings->countdownSeconds(), 3);
+    ASSERT_TRUE(settings->preferencesProblem().has_value());
+    EXPECT_NE(settings->preferencesProblem()->find(file.string()), std::string::npos) << *settings->preferencesProblem();
 
-        QSignalSpy told(settings.get(), &AppSettings::preferencesProblemChanged);
-        settings->setCountdownSeconds(5);
-        settings->preferences()->setData("Brevanor.Library", bytes("frame"));
-        EXPECT_EQ(settings->countdownSeconds(), 5) << "kept for the session";
-        EXPECT_EQ(told.count(), 1);
-        EXPECT_NE(settings->preferencesProblem()->find("could not be saved"), std::string::npos)
-            << *settings->preferencesProblem();
-        EXPECT_EQ(std::filesystem::symlink_status(file).type(), type);
-        if (type == std::filesystem::file_type::regular) {
-            EXPECT_EQ(onDisk(), notText);
-        }
-    }
+    QSignalSpy told(settings.get(), &AppSettings::preferencesProblemChanged);
+    settings->setCountdownSeconds(5);
+    settings->preferences()->setData("Brevanor.Library", bytes("frame"));
+    EXPECT_EQ(settings->countdownSeconds(), 5) << "kept for the session";
+    EXPECT_EQ(told.count(), 1);
+    EXPECT_NE(settings->preferencesProblem()->find("could not be saved"), std::string::npos)
+        << *settings->preferencesProblem();
+    EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 
 TEST_F(AppSettingsTest, TheLoginItemFollowsTheSwitchAndIsReadFromTheSystem) {

@@ -46,23 +46,6 @@ protected:
                                         std::make_shared<FakeSecureInput>(), nullptr);
 };
 
-TEST_F(EventRecorderConcurrency, RecordsThroughTheListenerUntilStopped) {
-    tap->start();
-    recorder->start(tap, kStart, EnvironmentSnapshot::empty());
-    // Registered after the recorder: once it has an event, the recorder had it too.
-    auto witness = std::make_shared<CollectingConsumer>();
-    tap->addConsumer(witness);
-    for (std::uint16_t code = 1; code <= 3; ++code) ASSERT_TRUE(source->push(press(code)));
-    ASSERT_TRUE(witness->waitForCount(3));
-    EXPECT_EQ(recorder->eventCount(), 3);
-
-    const Recording recording = recorder->stop(kStart + 4 * kMs, std::nullopt, std::nullopt, "");
-    EXPECT_EQ(keyCodesOf(recording), (std::vector<std::uint16_t>{1, 2, 3}));
-    ASSERT_TRUE(source->push(press(4)));
-    ASSERT_TRUE(witness->waitForCount(4));
-    EXPECT_EQ(recorder->eventCount(), 3);
-}
-
 TEST_F(EventRecorderConcurrency, StopRacingDeliveryKeepsAnUnbrokenRunOfEvents) {
     auto witness = std::make_shared<CollectingConsumer>();  // tells when the queue is drained
     tap->addConsumer(witness);

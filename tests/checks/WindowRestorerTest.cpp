@@ -78,10 +78,13 @@ TEST_F(WindowRestorerTest, WhatCannotBeRestoredCompletesAtOnce) {
     EXPECT_TRUE(workspace_->launches.empty());
 }
 
+// Of several running instances, only the first is used; the restore outlives the restorer.
 TEST_F(WindowRestorerTest, RunningAppIsActivatedThenItsWindowMovedAfterTheSettleDelay) {
-    workspace_->running = {kSafari};
+    workspace_->running = {kSafari, {43, "com.apple.Safari", "Safari"}};
     const WindowHandle window = addWindow(42);
+    addWindow(43);
     restore(recorded());
+    restorer_.reset();
     EXPECT_EQ(workspace_->activations, std::vector{kSafari});
     queue_->advanceBy(250 * kMillisecond - 1);
     EXPECT_TRUE(results_.empty());
@@ -100,17 +103,6 @@ TEST_F(WindowRestorerTest, WithoutRecordedFrameOnlyActivates) {
     queue_->advanceBy(250 * kMillisecond);
     EXPECT_EQ(results_, restored_);
     EXPECT_TRUE(windows_->writes.empty());
-}
-
-TEST_F(WindowRestorerTest, OnlyTheFirstRunningInstanceIsUsed) {
-    const RunningApplication second{43, "com.apple.Safari", "Safari"};
-    workspace_->running = {kSafari, second};
-    const WindowHandle first = addWindow(42);
-    addWindow(43);
-    restore(recorded());
-    queue_->advanceBy(kSecond);
-    EXPECT_EQ(workspace_->activations, std::vector{kSafari});
-    EXPECT_EQ(windows_->writes, movedBack(first));
 }
 
 TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirst) {
@@ -224,15 +216,6 @@ TEST_F(WindowRestorerTest, LaunchedAppWithoutAWindowGivesUpAfterTenSeconds) {
     EXPECT_EQ(results_, skipped("Safari launched but showed no window within 10 seconds."));
     EXPECT_EQ(queue_->pendingCount(), 0u);
     EXPECT_TRUE(workspace_->activations.empty());
-}
-
-TEST_F(WindowRestorerTest, RestoreOutlivesTheRestorer) {
-    workspace_->running = {kSafari};
-    addWindow(42);
-    restore(recorded());
-    restorer_.reset();
-    queue_->advanceBy(kSecond);
-    EXPECT_EQ(results_, restored_);
 }
 
 TEST(WindowRestorerConcurrency, LaunchReportedOnAnotherThreadContinuesOnTheMainQueue) {

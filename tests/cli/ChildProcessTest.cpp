@@ -1,42 +1,22 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <csignal>
 
 #include "cli/ChildProcess.h"
 #include "cli/CliError.h"
+#include "tests/store/StoreTestFiles.h"
+#include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
 namespace {
 
-class ChildProcesses : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-child-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    std::string output(const std::vector<std::string>& arguments, ChildProcess::Options options) {
-        options.standardOutput = folder_ / "out";
-        ChildProcess child(arguments, options);
-        EXPECT_EQ(child.waitFor(std::chrono::seconds(10)), 0);
-        std::ifstream in(options.standardOutput);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    std::filesystem::path folder_;
-};
-
-TEST_F(ChildProcesses, GetTheirEnvironmentAndReportTheirExitStatus) {
+TEST(ChildProcesses, GetTheirEnvironmentAndReportTheirExitStatus) {
+    TemporaryDirectory folder;
     ChildProcess::Options options;
     options.environment = {{"BREVANOR_CHILD_TEST", "set"}};
-    EXPECT_EQ(output({"sh", "-c", "echo $BREVANOR_CHILD_TEST"}, options), "set\n");
+    options.standardOutput = folder.path() / "out";
+    EXPECT_EQ(ChildProcess({"sh", "-c", "echo $BREVANOR_CHILD_TEST"}, options).waitFor(std::chrono::seconds(10)), 0);
+    EXPECT_EQ(readFile(options.standardOutput), "set\n");
 
     ChildProcess failing({"sh", "-c", "exit 3"}, {});
     EXPECT_EQ(failing.waitFor(std::chrono::seconds(10)), 3);

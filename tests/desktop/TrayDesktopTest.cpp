@@ -126,9 +126,9 @@ protected:
         return result;
     }
 
-    // Brevanor's viewable windows that match `fits`.
-    std::vector<Placed> brevanorWindows(const std::function<bool(const Placed&, bool overrideRedirect)>& fits) const {
-        std::vector<Placed> found;
+    // Brevanor's first viewable window that matches `fits`.
+    std::optional<Placed> brevanorWindow(const std::function<bool(const Placed&, bool overrideRedirect)>& fits) const {
+        std::optional<Placed> found;
         std::function<void(Window)> visit = [&](Window window) {
             XClassHint hint{};
             if (XGetClassHint(display_, window, &hint)) {
@@ -136,9 +136,9 @@ protected:
                 if (hint.res_name) XFree(hint.res_name);
                 if (hint.res_class) XFree(hint.res_class);
                 XWindowAttributes attributes{};
-                if (ours && XGetWindowAttributes(display_, window, &attributes)) {
+                if (ours && !found && XGetWindowAttributes(display_, window, &attributes)) {
                     if (const auto where = placed(window); where && fits(*where, attributes.override_redirect)) {
-                        found.push_back(*where);
+                        found = where;
                     }
                 }
             }
@@ -153,47 +153,49 @@ protected:
     }
 
     std::optional<Placed> trayIcon() const {
-        const auto icons = brevanorWindows(
+        return brevanorWindow(
             [](const Placed& window, bool) { return window.width <= 48 && window.height <= 48 && window.y > 700; });
-        return icons.empty() ? std::nullopt : std::optional(icons.front());
     }
     std::optional<Placed> pill() const {
-        const auto pills = brevanorWindows([](const Placed& window, bool overrideRedirect) {
+        return brevanorWindow([](const Placed& window, bool overrideRedirect) {
             return overrideRedirect && window.width == 500 && window.height == 48;
         });
-        return pills.empty() ? std::nullopt : std::optional(pills.front());
     }
     // Brevanor's shown window with this title, at least this wide (the library
     // window is titled as the tray icon is, but far larger).
     std::optional<Placed> windowTitled(const std::string& title, int minimumWidth = 0) const {
-        const auto windows = brevanorWindows([&](const Placed& window, bool) {
+        return brevanorWindow([&](const Placed& window, bool) {
             char* name = nullptr;
             const bool matches = XFetchName(display_, window.window, &name) && name && title == name;
             if (name) XFree(name);
             return matches && window.width >= minimumWidth;
         });
-        return windows.empty() ? std::nullopt : std::optional(windows.front());
     }
     std::optional<Placed> popupMenu() const {
-        const auto menus = brevanorWindows(
+        return brevanorWindow(
             [](const Placed& window, bool overrideRedirect) { return overrideRedirect && window.height > 100; });
-        return menus.empty() ? std::nullopt : std::optional(menus.front());
     }
 
-    Window activeWindow() const {
-        const Atom property = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
-        Atom type = None;
+    // The bytes of a window's property (deleted once read, if asked to), empty without it.
+    std::string property(Window window, Atom name, Atom type, long longest, bool remove = false) const {
+        Atom actualType = None;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        Window active = None;
-        if (XGetWindowProperty(display_, DefaultRootWindow(display_), property, 0, 1, False, XA_WINDOW, &type, &format,
-                               &count, &after, &data) == Success &&
-            data && count == 1) {
-            active = *reinterpret_cast<Window*>(data);
+        std::string bytes;
+        if (XGetWindowProperty(display_, window, name, 0, longest, remove, type, &actualType, &format, &count, &after,
+                               &data) == Success &&
+            data) {
+            bytes.assign(reinterpret_cast<const char*>(data), count * (format == 32 ? sizeof(long) : format / 8));
         }
         if (data) XFree(data);
-        return active;
+        return bytes;
+    }
+
+    Window activeWindow() const {
+        const std::string active = property(DefaultRootWindow(display_),
+                                            XInternAtom(display_, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 1);
+        return active.size() == sizeof(Window) ? *reinterpret_cast<const Window*>(active.data()) : None;
     }
 
     // Letters typed and clicks that reached the target window so far.
@@ -213,26 +215,15 @@ protected:
     std::string clipboardText() {
         const Atom clipboard = XInternAtom(display_, "CLIPBOARD", False);
         const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-        const Atom property = XInternAtom(display_, "BREVANOR_TEST_CLIPBOARD", False);
-        XConvertSelection(display_, clipboard, utf8, property, target_, CurrentTime);
+        const Atom into = XInternAtom(display_, "BREVANOR_TEST_CLIPBOARD", False);
+        XConvertSelection(display_, clipboard, utf8, into, target_, CurrentTime);
         XFlush(display_);
         XEvent event{};
         if (!waitFor([&] { return XCheckTypedWindowEvent(display_, target_, SelectionNotify, &event); }) ||
             event.xselection.property == None) {
             return {};
         }
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        std::string text;
-        if (XGetWindowProperty(display_, target_, property, 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
-                               &after, &data) == Success &&
-            data) {
-            text.assign(reinterpret_cast<const char*>(data), count);
-        }
-        if (data) XFree(data);
-        return text;
+        return property(target_, into, AnyPropertyType, 1 << 16, true);
     }
 
     // The pixels of a part of the screen, to see whether it changed.

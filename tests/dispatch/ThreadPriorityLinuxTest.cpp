@@ -19,6 +19,7 @@
 #include "core/dispatch/Timer.h"
 #include "tests/support/PrivateDBus.h"
 #include "tests/support/RealtimeKitStandIn.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor {
 namespace {
@@ -75,8 +76,7 @@ protected:
     void SetUp() override {
         bus_ = PrivateDBus::start();
         if (!bus_) GTEST_SKIP() << "dbus-daemon (Debian package dbus-daemon) is needed for a private bus";
-        if (const char* address = getenv("DBUS_SYSTEM_BUS_ADDRESS")) savedAddress_ = address;
-        setenv("DBUS_SYSTEM_BUS_ADDRESS", bus_->address().c_str(), 1);
+        busAddress_.emplace("DBUS_SYSTEM_BUS_ADDRESS", bus_->address());
         for (const int resource : {RLIMIT_RTPRIO, RLIMIT_NICE, RLIMIT_RTTIME}) {
             rlimit limit{};
             getrlimit(resource, &limit);
@@ -93,15 +93,10 @@ protected:
     void TearDown() override {
         // Raising a hard limit again needs privilege; without it the process keeps the lower one.
         for (const auto& [resource, limit] : saved_) setrlimit(resource, &limit);
-        if (savedAddress_) {
-            setenv("DBUS_SYSTEM_BUS_ADDRESS", savedAddress_->c_str(), 1);
-        } else {
-            unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-        }
     }
 
     std::unique_ptr<PrivateDBus> bus_;
-    std::optional<std::string> savedAddress_;
+    std::optional<testing::ScopedEnvironment> busAddress_;
     std::vector<std::pair<int, rlimit>> saved_;
 };
 
@@ -149,7 +144,7 @@ TEST_F(ThreadPriorityLinux, StaysNormalAndSaysWhyWithoutRealtimeKit) {
         << withoutService.priority.refusal;
 
     // No bus at all.
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/brevanor-test-bus", 1);
+    busAddress_->set("unix:path=/nonexistent/brevanor-test-bus");
     const Outcome withoutBus = raiseAnOrdinaryThread();
     EXPECT_EQ(withoutBus.priority.kind, ThreadPriority::Kind::normal);
     EXPECT_NE(withoutBus.priority.refusal.find("no system bus"), std::string::npos) << withoutBus.priority.refusal;

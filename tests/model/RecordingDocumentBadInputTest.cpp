@@ -156,6 +156,7 @@ TEST(RecordingDocumentBadInput, MalformedTextIsADocumentErrorNeverACrash) {
     EXPECT_EQ(documentError(document() + "{}").problem(), "unexpected content after the document");
 }
 
+// One decoder reads them all: it keeps its parser between documents, and no failure spoils the next read.
 TEST(RecordingDocumentBadInput, EveryTruncationOfADocumentFails) {
     const std::string whole = Recording::makeJSONEncoder().encode(samples::everyField());
     RecordingJSONDecoder decoder;
@@ -164,6 +165,7 @@ TEST(RecordingDocumentBadInput, EveryTruncationOfADocumentFails) {
             << "cut after " << length << " bytes";
     }
     EXPECT_EQ(decoder.decode(whole), samples::everyField());
+    EXPECT_EQ(RecordingJSONDecoder(std::move(decoder)).decode(whole), samples::everyField());
 }
 
 }  // namespace

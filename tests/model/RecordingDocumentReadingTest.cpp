@@ -189,15 +189,5 @@ TEST_F(RecordingDocumentReading, ASummaryReadsTheWholeDocumentWithoutKeepingItsE
     EXPECT_THROW(decoder_.decodeSummary(DocumentBytes(good.substr(0, good.size() - 2))), RecordingDocumentError);
 }
 
-TEST_F(RecordingDocumentReading, OneDecoderReadsManyDocuments) {
-    // The decoder keeps its parser between documents; a failure must not spoil the next read.
-    const std::string good = Recording::makeJSONEncoder().encode(samples::everyField());
-    EXPECT_EQ(read(good), samples::everyField());
-    EXPECT_THROW(read(good.substr(0, good.size() / 2)), RecordingDocumentError);
-    EXPECT_EQ(read(good), samples::everyField());
-    RecordingJSONDecoder moved = std::move(decoder_);
-    EXPECT_EQ(moved.decode(good), samples::everyField());
-}
-
 }  // namespace
 }  // namespace brevanor

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <thread>
 
 #include "base/time/MonotonicClock.h"
 #include "core/playback/PlaybackEngine.h"
@@ -225,19 +224,6 @@ TEST_F(PlaybackEngineTest, DestroyingTheEngineWhilePlayingReleasesEverything) {
     advance(20'000 * kMs);
     EXPECT_EQ(injector_->postedCount(), 2u);
     EXPECT_TRUE(finished_.empty());
-}
-
-class PlaybackEngineConcurrency : public PlaybackEngineTest {};
-
-TEST_F(PlaybackEngineConcurrency, StopsFromManyThreadsFinishOnce) {
-    engine_->start({keyDownAt(0, 1), keyUpAt(10'000 * kMs, 1)}, {});
-    advance(0);
-    std::vector<std::thread> stoppers;
-    for (int i = 0; i < 4; ++i) stoppers.emplace_back([this] { engine_->stop(); });
-    for (auto& t : stoppers) t.join();
-    advance(20'000 * kMs);
-    EXPECT_EQ(finished_, std::vector<bool>{false});
-    EXPECT_EQ(injector_->postedCount(), 2u);
 }
 
 }  // namespace

@@ -9,15 +9,6 @@
 namespace brevanor {
 namespace {
 
-TEST(PlaybackOptions, DefaultsPlayOnceAtNormalSpeed) {
-    const PlaybackOptions options;
-    EXPECT_EQ(options.speed, 1.0);
-    EXPECT_EQ(options.repeatCount, 1);
-    EXPECT_EQ(options.delayBetweenRepeatsNanos, 0u);
-    EXPECT_EQ(options.cursorMode, CursorMode::absolute);
-    EXPECT_EQ(options.extraDelayBeforeClickNanos, 0u);
-}
-
 TEST(PlaybackOptions, ClampSpeedKeepsSpeedsWithinHalfToTen) {
     EXPECT_EQ(PlaybackOptions::clampSpeed(std::nan("")), 1.0);
     EXPECT_EQ(PlaybackOptions::clampSpeed(std::numeric_limits<double>::infinity()), 1.0);

@@ -4,11 +4,12 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "core/store/IniPreferencesStore.h"
 #include "core/store/PreferencesFileError.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor {
 namespace {
@@ -34,12 +35,7 @@ protected:
         std::filesystem::create_directories(file_.parent_path());
         std::ofstream(file_, std::ios::binary) << text;
     }
-    std::string contents() const {
-        std::ifstream in(file_, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string contents() const { return readFile(file_); }
 
     TemporaryDirectory folder_;
     std::filesystem::path file_ = folder_.path() / "Brevanor" / "Brevanor.conf";
@@ -191,16 +187,13 @@ TEST_F(IniPreferencesStoreTest, TextsAndDataRoundTripThroughTheirEscapes) {
 }
 
 TEST(IniPreferencesStoreLocation, FollowsXdgConfigHome) {
-    const char* home = std::getenv("HOME");
-    const std::string savedHome = home ? home : "";
-    setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
+    const testing::ScopedEnvironment home("HOME", "/home/someone");
+    const testing::ScopedEnvironment configHome("XDG_CONFIG_HOME", "/somewhere/config");
     EXPECT_EQ(IniPreferencesStore::defaultFile(), "/somewhere/config/Brevanor/Brevanor.conf");
-    setenv("XDG_CONFIG_HOME", "relative/config", 1);
-    setenv("HOME", "/home/someone", 1);
+    configHome.set("relative/config");
     EXPECT_EQ(IniPreferencesStore::defaultFile(), "/home/someone/.config/Brevanor/Brevanor.conf");
-    unsetenv("XDG_CONFIG_HOME");
+    configHome.set(nullptr);
     EXPECT_EQ(IniPreferencesStore::defaultFile(), "/home/someone/.config/Brevanor/Brevanor.conf");
-    setenv("HOME", savedHome.c_str(), 1);
 }
 
 }  // namespace

@@ -183,20 +183,6 @@ TEST_F(RecordingStoreTest, ListingAFolderThatIsGoneFails) {
     EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
 }
 
-TEST_F(RecordingStoreTest, SaveReplacesTheDocumentReadableByTheUserOnly) {
-    Recording recording = sampleRecording("first", kMonday);
-    store_.add(recording);
-    recording.name = "second";
-    recording.settings.speed = 2.5;
-    store_.save(recording);
-
-    EXPECT_EQ(store_.load(recording.id), recording);
-    struct stat info {};
-    ASSERT_EQ(::stat(store_.fileURL(recording.id).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_THAT(fileNames(libraryPath()), ElementsAre(LibraryLock::fileName, recording.id.toString() + ".json"));
-}
-
 TEST_F(RecordingStoreTest, SaveOntoAFullDiskKeepsThePreviousDocument) {
     Recording recording = sampleRecording("before", kMonday);
     store_.add(recording);

@@ -1,38 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-#include <string>
-
 #include "core/store/RecordingStore.h"
 #include "core/store/UserDataDirectory.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor {
 namespace {
 
-// Sets an environment variable for the scope and puts back what was there.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testing::ScopedEnvironment;
 
 TEST(UserDataDirectory, FollowsTheXdgDataHomeRules) {
     const ScopedEnvironment home("HOME", "/home/someone");

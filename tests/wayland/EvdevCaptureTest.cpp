@@ -19,6 +19,7 @@
 #include "core/model/Recording.h"
 #include "core/model/RecordingJSONDecoder.h"
 #include "tests/desktop/BrevanorEnvironment.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/wayland/HeadlessSway.h"
 
@@ -33,11 +34,6 @@ std::uint64_t monotonicNanos() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000ull + static_cast<std::uint64_t>(now.tv_nsec);
-}
-
-std::string readText(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    return std::string{std::istreambuf_iterator<char>(in), {}};
 }
 
 // One evemu line. umockdev reads the microseconds as a C integer, where a
@@ -101,8 +97,8 @@ protected:
 
     // Sends `signal` to the program withDevices() started, once it has told its process id.
     void signalRecorder(int signal) const {
-        ASSERT_TRUE(waitUntil([&] { return !readText(pidFile()).empty(); }));
-        kill(std::stoi(readText(pidFile())), signal);
+        ASSERT_TRUE(waitUntil([&] { return !readFile(pidFile()).empty(); }));
+        kill(std::stoi(readFile(pidFile())), signal);
     }
 
     // The environment of the programs: the sway, and umockdev's library ahead
@@ -129,7 +125,7 @@ protected:
     // the nanosecond, all shifted alike): every one of them, or every one of
     // the mouse where the keyboard's are `shared` with another reader.
     void expectTheEmulatedEvents(const std::filesystem::path& document, bool shared = false) const {
-        const Recording recording = Recording::makeJSONDecoder().decode(readText(document));
+        const Recording recording = Recording::makeJSONDecoder().decode(readFile(document));
         // Kind, key code (A is 0, B is 11; 0 for the rest) and time after the first.
         const std::vector<std::tuple<Kind, std::uint16_t, std::uint64_t>> emulated{
             {Kind::keyDown, 0, 0},         {Kind::keyUp, 0, 100 * kMs},     {Kind::keyDown, 11, 250 * kMs},
@@ -145,18 +141,18 @@ protected:
                 return std::get<0>(candidate) == event.kind() &&
                        std::get<1>(candidate) == (isKey ? event.key().keyCode : 0);
             });
-            ASSERT_NE(found, emulated.end()) << "not emulated: " << readText(document);
+            ASSERT_NE(found, emulated.end()) << "not emulated: " << readFile(document);
             if (!shift) shift = event.timestamp() - std::get<2>(*found);
-            EXPECT_EQ(event.timestamp() - *shift, std::get<2>(*found)) << readText(document);
+            EXPECT_EQ(event.timestamp() - *shift, std::get<2>(*found)) << readFile(document);
         }
         EXPECT_TRUE(recording.environment.relativePositions);
         EXPECT_EQ(recording.settings.cursorMode, CursorMode::relativeToCursor);
         if (!shared) {
-            ASSERT_EQ(events.size(), emulated.size()) << readText(document);
+            ASSERT_EQ(events.size(), emulated.size()) << readFile(document);
         }
-        ASSERT_GE(events.size(), 4u) << readText(document);
+        ASSERT_GE(events.size(), 4u) << readFile(document);
         const auto mouse = events.end() - 4;  // the path, the right button down and up, the wheel
-        EXPECT_EQ(mouse[0].kind(), Kind::mousePath) << readText(document);
+        EXPECT_EQ(mouse[0].kind(), Kind::mousePath) << readFile(document);
         EXPECT_EQ(mouse[1].mouseButton().button, MouseButton::right);
         EXPECT_EQ(mouse[1].mouseButton().x, 5);  // the sum of the deltas: relative
         EXPECT_EQ(mouse[1].mouseButton().y, -3);
@@ -175,12 +171,12 @@ TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernel
                                    {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
     waitForTheEvents(base + 900 * kMs);
     signalRecorder(SIGINT);  // Ctrl+C ends the recording
-    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readText(folder / "recorder.err");
+    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
 
-    std::string id = readText(folder / "recorder.out");
+    std::string id = readFile(folder / "recorder.out");
     while (!id.empty() && id.back() == '\n') id.pop_back();
     expectTheEmulatedEvents(folder / "data" / "Brevanor" / "Recordings" / (id + ".json"));
-    EXPECT_NE(readText(folder / "recorder.err").find("Positions: relative."), std::string::npos);
+    EXPECT_NE(readFile(folder / "recorder.err").find("Positions: relative."), std::string::npos);
 }
 
 // The application's windows need an X server (XWayland) or Qt's offscreen
@@ -201,7 +197,7 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsWhenActionsAreHandedToIt) {
     ChildProcess umockdev(withDevices(BREVANOR_APP_PROGRAM, "--backend wayland"), inHome);
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "runtime" / "com.brevanor.Brevanor.socket"); },
                           std::chrono::seconds(20)))
-        << readText(sway.folder() / "recorder.err");
+        << readFile(sway.folder() / "recorder.err");
     ChildProcess::Options quiet = inHome;  // the application's own output stays in its files
     quiet.standardOutput.clear();
     quiet.standardError.clear();
@@ -220,13 +216,13 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsWhenActionsAreHandedToIt) {
             if (entry.path().extension() == ".json") document = entry.path();
         }
         return !document.empty();
-    })) << readText(sway.folder() / "recorder.err");
+    })) << readFile(sway.folder() / "recorder.err");
     // The application reads the keyboards twice, for the recording and for the
     // shortcuts. The kernel hands every reader every event; umockdev hands each
     // event to one of them, so the recording holds only some of the keys.
     expectTheEmulatedEvents(document, true);
     signalRecorder(SIGTERM);
-    EXPECT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readText(sway.folder() / "recorder.err");
+    EXPECT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(sway.folder() / "recorder.err");
 }
 
 }  // namespace

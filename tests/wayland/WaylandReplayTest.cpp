@@ -10,6 +10,7 @@
 
 #include "cli/ChildProcess.h"
 #include "platform/wayland/EvdevInputSource.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/wayland/HeadlessSway.h"
 
@@ -24,7 +25,6 @@ struct Delivered {
     unsigned code = 0;
     unsigned state = 0;  // 1 pressed, 0 released
     double x = 0, y = 0;
-    unsigned long long receivedNanos = 0;
 };
 
 // One recording document with `events` (JSON objects) lasting `durationNanos`.
@@ -69,26 +69,16 @@ protected:
         if (client_) client_->terminate();
     }
 
-    std::string logText() const {
-        std::ifstream in(sway_.folder() / "client.log");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string logText() const { return readFile(sway_.folder() / "client.log"); }
     std::vector<Delivered> delivered() const {
         std::vector<Delivered> events;
         std::istringstream lines(logText());
         for (std::string line; std::getline(lines, line);) {
             std::istringstream words(line);
             Delivered event;
-            unsigned time = 0;
-            words >> event.kind >> time;
-            if (event.kind == "button") {
-                words >> event.code >> event.state >> event.x >> event.y >> event.receivedNanos;
-            } else if (event.kind == "key") {
-                words >> event.code >> event.state >> event.receivedNanos;
-            } else {
-                continue;
-            }
-            events.push_back(event);
+            words >> event.kind >> event.code >> event.state;
+            if (event.kind == "button") words >> event.x >> event.y;
+            if (event.kind == "button" || event.kind == "key") events.push_back(event);
         }
         return events;
     }
@@ -105,10 +95,7 @@ protected:
         return std::make_unique<ChildProcess>(
             std::vector<std::string>{BREVANOR_CLI_PROGRAM, "play", file.string(), "--yes"}, options);
     }
-    std::string playErrors() const {
-        std::ifstream in(sway_.folder() / "play.err");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string playErrors() const { return readFile(sway_.folder() / "play.err"); }
 
     HeadlessSway sway_;
     std::unique_ptr<ChildProcess> client_;
@@ -166,9 +153,7 @@ TEST_F(WaylandReplay, RecordingWithoutAccessToTheInputDevicesSaysWhatToDo) {
     options.standardError = sway_.folder() / "record.err";
     ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0"}, options);
     EXPECT_EQ(recorder.waitFor(std::chrono::seconds(20)), 1);
-    std::ifstream in(sway_.folder() / "record.err");
-    const std::string errors{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_EQ(errors,
+    EXPECT_EQ(readFile(sway_.folder() / "record.err"),
               "brevanor-cli: Brevanor cannot read /dev/input, so it cannot record: add yourself to the input group "
               "(sudo usermod -aG input $USER), then log out and back in.\n");
 }

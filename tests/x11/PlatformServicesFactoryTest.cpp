@@ -2,13 +2,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "base/platform/PlatformServices.h"
 #include "platform/fake/ManualMainQueue.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/x11/XvfbSession.h"
 
@@ -35,15 +35,8 @@ TEST(X11PlatformServices, MakesEveryServiceForTheDisplay) {
 }
 
 TEST(X11PlatformServices, WithoutADisplayTheBackendIsUnavailable) {
-    const char* previous = std::getenv("DISPLAY");
-    const std::string saved = previous ? previous : "";
-    setenv("DISPLAY", ":987654", 1);
+    const ScopedEnvironment display("DISPLAY", ":987654");
     EXPECT_THROW(makePlatformServices(std::make_shared<ManualMainQueue>()), PlatformUnavailableError);
-    if (previous) {
-        setenv("DISPLAY", saved.c_str(), 1);
-    } else {
-        unsetenv("DISPLAY");
-    }
 }
 
 }  // namespace

@@ -6,10 +6,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include "base/platform/PlatformServices.h"
 #include "platform/fake/ManualMainQueue.h"
 #include "platform/x11/X11DisplayService.h"
 #include "platform/x11/X11Ewmh.h"
+#include "platform/x11/X11HeldInput.h"
 #include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11PermissionService.h"
 #include "platform/x11/X11SecureInput.h"
@@ -92,7 +95,7 @@ TEST(X11DisplayScale, OnlySensibleResolutionsCount) {
 
 // Every service that keeps a connection answers "nothing" once the server is
 // gone, and the program goes on: Xlib's default would end it.
-TEST(X11ServerLoss, EveryServiceFailsSoftlyWhenTheServerGoesAway) {
+TEST(X11ServerLoss, EveryServiceWorksUntilTheServerGoesAwayThenFailsSoftly) {
     auto session = std::make_unique<XvfbSession>();
     if (!session->isRunning()) GTEST_SKIP() << session->failure();
     const std::string name = session->displayName();
@@ -105,7 +108,9 @@ TEST(X11ServerLoss, EveryServiceFailsSoftlyWhenTheServerGoesAway) {
     X11HotKeyService hotKeys(name, std::make_shared<ManualMainQueue>());
     ASSERT_FALSE(displays.activeDisplays().empty());
     ASSERT_EQ(keyboard.currentInputSourceId(), "us");
-    ASSERT_TRUE(permissions.accessibilityGranted());
+    // Granted where the server has XTEST and XInput, as Xvfb does.
+    ASSERT_TRUE(permissions.accessibilityGranted() && permissions.inputMonitoringGranted());
+    ASSERT_TRUE(permissions.requestAccessibility() && permissions.requestInputMonitoring());
     ASSERT_EQ(hotKeys.registerHotKey(1, {15, 0x40000}), 0);
 
     session.reset();
@@ -119,8 +124,21 @@ TEST(X11ServerLoss, EveryServiceFailsSoftlyWhenTheServerGoesAway) {
     EXPECT_FALSE(secureInput.isSecureInputEnabled());
     EXPECT_FALSE(permissions.accessibilityGranted());
     EXPECT_FALSE(permissions.inputMonitoringGranted());
+    EXPECT_FALSE(permissions.requestAccessibility());
     EXPECT_EQ(hotKeys.registerHotKey(2, {35, 0x40000}), X11HotKeyService::kNoServer);
     hotKeys.unregisterHotKey(1);
+}
+
+TEST(X11ServerLoss, EveryServiceFailsSoftlyWhereNoServerAnswers) {
+    EXPECT_THROW(X11Connection(":987654"), PlatformUnavailableError);
+    X11PermissionService permissions(":987654");
+    EXPECT_FALSE(permissions.accessibilityGranted());
+    EXPECT_FALSE(permissions.inputMonitoringGranted());
+    EXPECT_FALSE(permissions.requestAccessibility());
+    EXPECT_FALSE(X11HeldInput(":987654").isAnyKeyOrButtonHeld());
+    X11InputSource source(":987654", std::make_shared<X11SyntheticJournal>());
+    EXPECT_FALSE(source.start([](const TapEvent&) {}));
+    source.stop();  // harmless
 }
 
 }  // namespace

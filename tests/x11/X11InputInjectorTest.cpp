@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,7 +13,6 @@
 #include <thread>
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 
 #include "base/time/MonotonicClock.h"
@@ -51,34 +49,6 @@ SyntheticInput scroll(std::int32_t vertical, std::int32_t horizontal, bool pixel
             .wheelVertical = vertical,
             .wheelHorizontal = horizontal,
             .scrollPhase = phase};
-}
-
-// How many keys and buttons the XTest devices hold down, read the way the guardian reads it.
-int heldByXTest(const std::string& displayName) {
-    Display* display = XOpenDisplay(displayName.c_str());
-    if (!display) return -1;
-    int held = 0, count = 0;
-    XDeviceInfo* infos = XListInputDevices(display, &count);
-    for (int i = 0; i < count; ++i) {
-        if (!std::strstr(infos[i].name, "XTEST")) continue;
-        XDevice* device = XOpenDevice(display, infos[i].id);
-        if (!device) continue;
-        if (XDeviceState* state = XQueryDeviceState(display, device)) {
-            XInputClass* input = state->data;
-            for (int c = 0; c < state->num_classes; ++c) {
-                const char* bits = input->c_class == KeyClass      ? reinterpret_cast<XKeyState*>(input)->keys
-                                   : input->c_class == ButtonClass ? reinterpret_cast<XButtonState*>(input)->buttons
-                                                                   : nullptr;
-                for (int b = 0; bits && b < 256; ++b) held += (bits[b / 8] >> (b % 8)) & 1;
-                input = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(input) + input->length);
-            }
-            XFreeDeviceState(state);
-        }
-        XCloseDevice(display, device);
-    }
-    if (infos) XFreeDeviceList(infos);
-    XCloseDisplay(display);
-    return held;
 }
 
 class X11PostingFixture : public testing::XvfbSuite {
@@ -229,7 +199,7 @@ TEST_F(X11Posting, KeyCodesWithoutAnXKeyFailSoftly) {
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].kind, Kind::keyDown(print, false));
     EXPECT_EQ(events[2].kind, Kind::keyDown(1, false));
-    EXPECT_EQ(heldByXTest(session_->displayName()), 0);
+    EXPECT_EQ(session_->heldKeysAndButtons(), 0);
 }
 
 TEST_F(X11Posting, KnowsTheKeysAnotherBrevanorProcessPressed) {
@@ -281,9 +251,9 @@ TEST_F(X11Posting, WhatIsHeldIsReleasedWhenTheInjectorGoesAway) {
     post(modifier(59, true));
     post(button(Type::mouseDown, 100, 100));
     injector_->cursorPosition();
-    EXPECT_EQ(heldByXTest(session_->displayName()), 3);
+    EXPECT_EQ(session_->heldKeysAndButtons(), 3);
     injector_.reset();  // playback stopped or the program quits
-    EXPECT_EQ(heldByXTest(session_->displayName()), 0);
+    EXPECT_EQ(session_->heldKeysAndButtons(), 0);
 }
 
 TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
@@ -302,12 +272,12 @@ TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
     ASSERT_TRUE(testing::waitUntil([&] { return (said = readFile(options.standardOutput)).ends_with('\n'); }));
     int guardian = 0;
     ASSERT_EQ(std::sscanf(said.c_str(), "held %d", &guardian), 1) << said;
-    EXPECT_EQ(heldByXTest(session.displayName()), 2);  // the A key and the left button
+    EXPECT_EQ(session.heldKeysAndButtons(), 2);  // the A key and the left button
 
     poster.sendSignal(SIGKILL);
     ASSERT_TRUE(poster.waitFor(std::chrono::seconds(10)));
     const auto killedAt = std::chrono::steady_clock::now();
-    EXPECT_TRUE(testing::waitUntil([&] { return heldByXTest(session.displayName()) == 0; }));
+    EXPECT_TRUE(testing::waitUntil([&] { return session.heldKeysAndButtons() == 0; }));
     const auto releasedAfter =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - killedAt);
     RecordProperty("releasedAfterMs", static_cast<int>(releasedAfter.count()));

@@ -190,12 +190,6 @@ TEST_F(X11Listening, ASecondPressOfAHeldKeyIsARepeat) {
     EXPECT_EQ(events[2].kind, Kind::keyUp(0));
 }
 
-TEST(X11ListeningStart, FailsWithoutADisplay) {
-    X11InputSource source(":987654", std::make_shared<X11SyntheticJournal>());
-    EXPECT_FALSE(source.start([](const TapEvent&) {}));
-    source.stop();  // harmless
-}
-
 // Another client's XTest connection, posting as an outside tool would.
 class OutsidePoster {
 public:

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
-#include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,6 +17,7 @@
 
 #include "platform/x11/X11SyntheticJournal.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor::testing {
 namespace {
@@ -57,13 +57,10 @@ TEST_F(SharedJournal, EveryListenerClaimsWhatAnyProcessPosted) {
 }
 
 TEST_F(SharedJournal, ProcessesOfOneDisplayShareItAndNoOther) {
-    const char* previous = std::getenv("XDG_RUNTIME_DIR");
-    const std::string kept = previous ? previous : "";
-    setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
+    const ScopedEnvironment runtime("XDG_RUNTIME_DIR", folder_.path().string());
     const auto player = X11SyntheticJournal::forDisplay(":7");
     const auto sameDisplay = X11SyntheticJournal::forDisplay("unix:7.0");
     const auto otherDisplay = X11SyntheticJournal::forDisplay(":8");
-    previous ? setenv("XDG_RUNTIME_DIR", kept.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
 
     player->note({Request::keyPress, 38, 0, 0, kStart});
     EXPECT_TRUE(sameDisplay->claim(Request::keyPress, 38, 0, 0, kStart));

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "platform/x11/DesktopEntry.h"
 #include "platform/x11/XdgLoginItem.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor {
 namespace {
@@ -77,18 +77,11 @@ TEST_F(XdgLoginItemTest, FailuresAreReadableErrors) {
 }
 
 TEST_F(XdgLoginItemTest, DefaultEntryFollowsXdgConfigHome) {
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = previous ? previous : "";
-    setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
+    const testing::ScopedEnvironment configHome("XDG_CONFIG_HOME", (root_ / "xdg").string());
     EXPECT_EQ(XdgLoginItem::defaultEntryFile(), root_ / "xdg/autostart/com.brevanor.Brevanor.desktop");
-    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    configHome.set("relative/ignored");
     EXPECT_EQ(XdgLoginItem::defaultEntryFile().filename(), "com.brevanor.Brevanor.desktop");
     EXPECT_EQ(XdgLoginItem::defaultEntryFile().parent_path().parent_path().filename(), ".config");
-    if (previous) {
-        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    } else {
-        unsetenv("XDG_CONFIG_HOME");
-    }
     EXPECT_TRUE(XdgLoginItem::runningProgram().is_absolute());
 }
 

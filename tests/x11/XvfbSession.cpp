@@ -14,19 +14,6 @@
 
 namespace brevanor::testing {
 
-namespace {
-
-std::optional<std::string> environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-void restore(const char* name, const std::optional<std::string>& value) {
-    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-}
-
-}  // namespace
-
 XvfbSession::XvfbSession(Options options) {
     try {
         server_ = std::make_unique<PrivateXServer>(options.width, options.height);
@@ -34,14 +21,12 @@ XvfbSession::XvfbSession(Options options) {
         failure_ = error.what();
         return;
     }
-    previousDisplay_ = environment("DISPLAY");
-    setenv("DISPLAY", server_->displayName().c_str(), 1);
+    display_.emplace("DISPLAY", server_->displayName());
     // Brevanor keeps per-display files (its synthetic-input journal) in the runtime folder: a private one per session.
-    previousRuntimeFolder_ = environment("XDG_RUNTIME_DIR");
     std::string pattern = (std::filesystem::temp_directory_path() / "brevanor-runtime-XXXXXX").string();
     if (mkdtemp(pattern.data())) {
         runtimeFolder_ = pattern;
-        setenv("XDG_RUNTIME_DIR", runtimeFolder_.c_str(), 1);
+        runtimeFolderVariable_.emplace("XDG_RUNTIME_DIR", runtimeFolder_);
     }
     if (options.windowManager) startWindowManager();
 }
@@ -76,13 +61,25 @@ XvfbSession::~XvfbSession() {
         std::error_code ignored;
         std::filesystem::remove_all(runtimeFolder_, ignored);
     }
-    restore("XDG_RUNTIME_DIR", previousRuntimeFolder_);
-    restore("DISPLAY", previousDisplay_);
 }
 
 const std::string& XvfbSession::displayName() const {
     static const std::string none;
     return server_ ? server_->displayName() : none;
+}
+
+int XvfbSession::heldKeysAndButtons() const {
+    const std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(displayName().c_str()), XCloseDisplay);
+    if (!display) return -1;
+    char keys[32] = {};
+    XQueryKeymap(display.get(), keys);
+    int held = 0;
+    for (const char byte : keys) held += __builtin_popcount(static_cast<unsigned char>(byte));
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display.get(), DefaultRootWindow(display.get()), &root, &child, &rootX, &rootY, &x, &y, &mask);
+    return held + __builtin_popcount(mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask));
 }
 
 int XvfbSession::run(const std::string& command) const {

@@ -6,6 +6,7 @@
 
 #include "cli/ChildProcess.h"
 #include "cli/PrivateXServer.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace brevanor::testing {
 
@@ -37,13 +38,16 @@ public:
     // Runs a shell command against this display (DISPLAY set); returns its exit status.
     int run(const std::string& command) const;
 
+    // How many keys and buttons the server holds down now, as any client sees them; -1 without a server.
+    int heldKeysAndButtons() const;
+
 private:
     void startWindowManager();
 
     std::string failure_;
-    std::optional<std::string> previousDisplay_;
-    std::optional<std::string> previousRuntimeFolder_;
+    std::optional<ScopedEnvironment> display_;
     std::string runtimeFolder_;
+    std::optional<ScopedEnvironment> runtimeFolderVariable_;
     std::unique_ptr<PrivateXServer> server_;
     std::unique_ptr<ChildProcess> windowManager_;  // ended before the server
 };
