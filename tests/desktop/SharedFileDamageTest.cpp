@@ -98,8 +98,15 @@ TEST_F(SharedFileDamageTest, TheApplicationKeepsRunningAndRecording) {
     ChildProcess app = start({BREVANOR_APP_PROGRAM}, "brevanor");
     cutJournalShort();
     // Recorded after the damage: the listener read every key through it.
-    pressRecordShortcut();
-    ASSERT_TRUE(waitUntil(pillShown)) << "the recording began";
+    // The application grabs its shortcuts once it is up, after it made the journal: a press
+    // before then reaches nobody, so it is pressed again until the recording shows.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            pressRecordShortcut();
+            return waitUntil(pillShown, 2s);
+        },
+        20s))
+        << "the recording began";
     type("hello");
     pressRecordShortcut();
     ASSERT_TRUE(waitUntil([&] { return savedRecordings().size() == 1; })) << readFile(folder_.path() / "brevanor.err");

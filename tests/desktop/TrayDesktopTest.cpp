@@ -193,8 +193,8 @@ protected:
     }
 
     Window activeWindow() const {
-        const std::string active = property(DefaultRootWindow(display_),
-                                            XInternAtom(display_, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 1);
+        const std::string active =
+            property(DefaultRootWindow(display_), XInternAtom(display_, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 1);
         return active.size() == sizeof(Window) ? *reinterpret_cast<const Window*>(active.data()) : None;
     }
 
@@ -255,13 +255,21 @@ protected:
     // Waits until `window` settles on a picture none of `seen` shows, and adds it: settled once
     // several looks in a row find it unchanged, as a page that faded in stays.
     bool waitUntilSettledOnAnother(const Placed& window, std::vector<std::vector<unsigned long>>& seen) const {
+        // Settled by time, not by a count of grabs: a grab is slow on a loaded machine, and a
+        // step that moves on by itself would pass before enough grabs were taken.
         std::vector<unsigned long> last;
-        int unchanged = 0;
+        auto since = std::chrono::steady_clock::now();
         return waitFor([&] {
             auto shown = pixels(window);
-            unchanged = shown == last ? unchanged + 1 : 0;
-            last = std::move(shown);
-            if (unchanged < 6 || std::find(seen.begin(), seen.end(), last) != seen.end()) return false;
+            if (shown != last) {
+                last = std::move(shown);
+                since = std::chrono::steady_clock::now();
+                return false;
+            }
+            if (std::chrono::steady_clock::now() - since < 250ms ||
+                std::find(seen.begin(), seen.end(), last) != seen.end()) {
+                return false;
+            }
             seen.push_back(last);
             return true;
         });
