@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -29,7 +30,8 @@ public:
     void begin();
     // The engine is about to post `action`, due at `deadlineNanos` (MonotonicClock), in run `run` (from 1).
     void expect(const PlaybackAction& action, std::uint64_t deadlineNanos, std::int64_t run);
-    // The engine finished posting the action due at `deadlineNanos` at `postedNanos` (MonotonicClock).
+    // The engine finished posting the action due at `deadlineNanos` at `postedNanos` (MonotonicClock); from the
+    // engine's thread only, as expect().
     void posted(std::uint64_t deadlineNanos, std::uint64_t postedNanos);
     // Events of this and other programs; only the synthetic ones are looked at.
     void consume(const TapEvent& event) override;
@@ -67,7 +69,7 @@ private:
     std::int64_t expected_ = 0;
     std::int64_t observed_ = 0;
     double maxErrorMs_ = 0;
-    double postedLateMs_ = 0;
+    std::atomic<double> postedLateMs_ = 0;  // of the engine's thread
     double arrivedLateMs_ = 0;
     double pointerErrorPx_ = 0;
     std::array<std::uint32_t, kBins> bins_{};
