@@ -11,7 +11,9 @@
 
 #include "base/platform/PlatformServices.h"
 #include "core/store/FileDescriptor.h"
+#include "platform/wayland/viewporter-client-protocol.h"
 #include "platform/wayland/virtual-keyboard-unstable-v1-client-protocol.h"
+#include "platform/wayland/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "platform/wayland/xdg-output-unstable-v1-client-protocol.h"
 
@@ -58,6 +60,17 @@ struct WaylandListeners {
         } else if (id == zwp_virtual_keyboard_manager_v1_interface.name) {
             self->keyboardManager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
                 wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
+        } else if (id == wl_compositor_interface.name) {
+            self->compositor_ = static_cast<wl_compositor*>(
+                wl_registry_bind(registry, name, &wl_compositor_interface, std::min<std::uint32_t>(version, 4)));
+        } else if (id == wl_shm_interface.name) {
+            self->shm_ = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+        } else if (id == wp_viewporter_interface.name) {
+            self->viewporter_ =
+                static_cast<wp_viewporter*>(wl_registry_bind(registry, name, &wp_viewporter_interface, 1));
+        } else if (id == zwlr_layer_shell_v1_interface.name) {
+            self->layerShell_ = static_cast<zwlr_layer_shell_v1*>(
+                wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, std::min<std::uint32_t>(version, 3)));
         }
     }
     // An output unplugged leaves the layout.
@@ -83,6 +96,7 @@ struct WaylandListeners {
 
     static void capabilities(void* data, wl_seat* seat, std::uint32_t capabilities) {
         auto* self = static_cast<WaylandConnection*>(data);
+        self->seatHasPointer_ = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
         if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) && !self->keyboard_) {
             self->keyboard_ = wl_seat_get_keyboard(seat);
             wl_keyboard_add_listener(self->keyboard_, &keyboardListener, self);
@@ -175,6 +189,10 @@ WaylandConnection::~WaylandConnection() {
     if (xdgOutputManager_) zxdg_output_manager_v1_destroy(xdgOutputManager_);
     if (pointerManager_) zwlr_virtual_pointer_manager_v1_destroy(pointerManager_);
     if (keyboardManager_) zwp_virtual_keyboard_manager_v1_destroy(keyboardManager_);
+    if (layerShell_) zwlr_layer_shell_v1_destroy(layerShell_);
+    if (viewporter_) wp_viewporter_destroy(viewporter_);
+    if (shm_) wl_shm_destroy(shm_);
+    if (compositor_) wl_compositor_destroy(compositor_);
     if (keyboard_) wl_keyboard_destroy(keyboard_);
     if (seat_) wl_seat_destroy(seat_);
     wl_registry_destroy(registry_);
@@ -186,6 +204,7 @@ std::vector<WaylandConnection::Output> WaylandConnection::outputs() const {
     std::vector<Output> places;
     for (const OutputEntry* entry : outputs_) {
         Output place = entry->place;
+        place.handle = entry->output;
         if (!entry->hasLogicalSize) {
             // Without xdg-output the mode over the scale is the size in the layout.
             if (entry->modeWidth <= 0 || entry->place.scale <= 0) continue;

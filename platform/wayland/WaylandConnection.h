@@ -4,11 +4,15 @@
 #include <string>
 #include <vector>
 
+struct wl_compositor;
 struct wl_display;
 struct wl_registry;
 struct wl_seat;
 struct wl_keyboard;
 struct wl_output;
+struct wl_shm;
+struct wp_viewporter;
+struct zwlr_layer_shell_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
 struct zwlr_virtual_pointer_manager_v1;
@@ -18,8 +22,8 @@ namespace brevanor {
 
 // One client connection to the Wayland compositor with the globals Brevanor
 // needs: the first seat and its keymap, the outputs with their place in the
-// layout, and the managers of virtual pointers and keyboards where the
-// compositor offers them (wlroots compositors do). Not thread-safe: each user
+// layout, and where the compositor offers them (wlroots compositors do) the
+// managers of virtual pointers and keyboards and the layer shell. Not thread-safe: each user
 // owns its connection and calls it from one thread at a time.
 class WaylandConnection {
 public:
@@ -31,6 +35,7 @@ public:
         std::int32_t width = 0;
         std::int32_t height = 0;
         std::int32_t scale = 1;
+        wl_output* handle = nullptr;
     };
 
     // Connects to `displayName` (empty: $WAYLAND_DISPLAY, else wayland-0) and
@@ -44,6 +49,12 @@ public:
     wl_seat* seat() const { return seat_; }
     zwlr_virtual_pointer_manager_v1* pointerManager() const { return pointerManager_; }
     zwp_virtual_keyboard_manager_v1* keyboardManager() const { return keyboardManager_; }
+    wl_compositor* compositor() const { return compositor_; }
+    wl_shm* sharedMemory() const { return shm_; }
+    wp_viewporter* viewporter() const { return viewporter_; }
+    zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
+    // Whether the seat has a pointer now.
+    bool seatHasPointer() const { return seatHasPointer_; }
 
     // The keymap text the seat's keyboard announced (XKB v1 format); empty
     // when the seat has no keyboard yet.
@@ -68,6 +79,11 @@ private:
     zxdg_output_manager_v1* xdgOutputManager_ = nullptr;
     zwlr_virtual_pointer_manager_v1* pointerManager_ = nullptr;
     zwp_virtual_keyboard_manager_v1* keyboardManager_ = nullptr;
+    wl_compositor* compositor_ = nullptr;
+    wl_shm* shm_ = nullptr;
+    wp_viewporter* viewporter_ = nullptr;
+    zwlr_layer_shell_v1* layerShell_ = nullptr;
+    bool seatHasPointer_ = false;
     std::vector<OutputEntry*> outputs_;
     std::string seatKeymap_;
 };
