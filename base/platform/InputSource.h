@@ -24,6 +24,10 @@ public:
     // A listener that sees only the mouse's own movements gives their sums
     // from where it started instead, and answers false.
     virtual bool reportsScreenPositions() const { return true; }
+    // While on, a source whose events carry no screen positions of their own
+    // works to find them (on Wayland it asks the compositor after each click).
+    // Off unless a recording needs it, since the asking is not free for the desktop.
+    virtual void trackScreenPositions(bool /*on*/) {}
 };
 
 }  // namespace brevanor

@@ -96,6 +96,8 @@ void EventRecorder::start(std::shared_ptr<InputEventTap> tap, std::uint64_t at,
                           std::optional<EnvironmentSnapshot> environment, std::optional<std::uint16_t> triggerKeyCode) {
     // Before anything changes: throws when the recorder is not owned by a shared_ptr.
     const std::shared_ptr<EventRecorder> self = shared_from_this();
+    // Before the environment is read: whether positions are places on the screen depends on it.
+    if (tap) tap->trackScreenPositions(true);
     if (!environment) {
         // Capture degrades silently: an environment that cannot be read stays unknown.
         environment = EnvironmentSnapshot::empty();
@@ -168,7 +170,10 @@ Recording EventRecorder::stop(std::uint64_t at, std::optional<std::uint64_t> cut
         recording_ = false;  // from here on consumed events are ignored
         tap = tap_;
     }
-    if (tap) tap->removeConsumer(*this);
+    if (tap) {
+        tap->removeConsumer(*this);
+        tap->trackScreenPositions(false);
+    }
     stopSecureInputWatch();
 
     std::lock_guard lock(mutex_);

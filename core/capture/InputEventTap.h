@@ -33,6 +33,11 @@ public:
     // queued are still delivered. Harmless when stopped.
     void stop();
 
+    // Asks the source to find screen positions it does not see by itself (see InputSource).
+    void trackScreenPositions(bool on) {
+        if (source_) source_->trackScreenPositions(on);
+    }
+
     // Registers `consumer` at the end of the list; registering it again moves it
     // there, so it still receives each event once. Callable from any thread,
     // also from inside consume().

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "core/store/FileDescriptor.h"
+#include "platform/wayland/AnchoredPointerPath.h"
 #include "platform/wayland/EvdevEventConverter.h"
+#include "platform/wayland/PointerPositionProbe.h"
 
 namespace brevanor {
 
@@ -70,7 +72,23 @@ struct EvdevInputSource::Session {
     FileDescriptor wakeWrite;
     std::map<std::string, Device> devices;  // by device node
     EvdevInputSource::Devices devicesRead = EvdevInputSource::Devices::all;
+    Sink sink;
+    PointerPositionProbe* probe = nullptr;  // the source's; none: positions stay relative
+    // Taken by the reading thread around each batch of events, and by a change of tracking.
+    std::mutex positionsMutex;
     EvdevEventConverter converter;
+    AnchoredPointerPath path;
+    bool tracking = false;
+
+    void handOn(const std::vector<TapEvent>& events) const {
+        for (const TapEvent& event : events) sink(event);
+    }
+    // Where the compositor has the pointer, asked only with every button up:
+    // the moment's overlay must never take a click.
+    void anchor() {
+        if (path.buttonHeld()) return;
+        handOn(path.anchor(probe->locate(), converter.location()));
+    }
 
     ~Session() {
         if (monitor) udev_monitor_unref(monitor);
@@ -94,7 +112,8 @@ struct EvdevInputSource::Session {
     }
 };
 
-EvdevInputSource::EvdevInputSource(Devices devices) : devices_(devices) {}
+EvdevInputSource::EvdevInputSource(Devices devices, std::unique_ptr<PointerPositionProbe> probe)
+    : devices_(devices), probe_(std::move(probe)) {}
 
 EvdevInputSource::~EvdevInputSource() { stop(); }
 
@@ -117,6 +136,8 @@ bool EvdevInputSource::start(Sink sink) {
     if (session_) return true;
     auto session = std::make_shared<Session>();
     session->devicesRead = devices_;
+    session->sink = std::move(sink);
+    session->probe = probe_.get();
     session->context = udev_new();
     int wake[2];
     if (!session->context || pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) return false;
@@ -135,11 +156,44 @@ bool EvdevInputSource::start(Sink sink) {
     if (session->devices.empty()) return false;
 
     session_ = session;
-    thread_ = std::thread([session, sink = std::move(sink)] {
+    applyTracking(*session, tracking_ && probe_);
+    thread_ = std::thread([session] {
         pthread_setname_np(pthread_self(), "com.brevanor.input-tap");
-        run(*session, sink);
+        run(*session);
     });
     return true;
+}
+
+bool EvdevInputSource::reportsScreenPositions() const {
+    std::shared_ptr<Session> session;
+    {
+        std::lock_guard lock(mutex_);
+        session = session_;
+    }
+    if (!session) return false;
+    std::lock_guard lock(session->positionsMutex);
+    return session->tracking && session->path.isAnchored();
+}
+
+void EvdevInputSource::trackScreenPositions(bool on) {
+    std::shared_ptr<Session> session;
+    {
+        std::lock_guard lock(mutex_);
+        tracking_ = on;
+        session = session_;
+    }
+    if (session) applyTracking(*session, on && probe_);
+}
+
+void EvdevInputSource::applyTracking(Session& session, bool on) {
+    std::lock_guard lock(session.positionsMutex);
+    if (on == session.tracking) return;
+    session.tracking = on;
+    if (on) {
+        session.anchor();
+    } else {
+        session.handOn(session.path.reset());
+    }
 }
 
 void EvdevInputSource::stop() {
@@ -147,6 +201,10 @@ void EvdevInputSource::stop() {
     {
         std::lock_guard lock(mutex_);
         if (!session_) return;
+        // Nothing held back is lost; the sink hears nothing once stop() returns.
+        std::lock_guard positions(session_->positionsMutex);
+        session_->handOn(session_->path.reset());
+        session_->tracking = false;
         const char wake = 0;
         [[maybe_unused]] const auto written = write(session_->wakeWrite.get(), &wake, 1);
         thread = std::move(thread_);
@@ -156,7 +214,7 @@ void EvdevInputSource::stop() {
     thread.join();
 }
 
-void EvdevInputSource::run(Session& session, const Sink& sink) {
+void EvdevInputSource::run(Session& session) {
     for (;;) {
         std::vector<pollfd> waits{{session.wakeRead.get(), POLLIN, 0}};
         if (session.monitor) waits.push_back({udev_monitor_get_fd(session.monitor), POLLIN, 0});
@@ -181,6 +239,7 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
                 udev_device_unref(device);
             }
         }
+        std::lock_guard positions(session.positionsMutex);
         for (std::size_t i = firstDevice; i < waits.size(); ++i) {
             if (!waits[i].revents) continue;
             const auto found = session.devices.find(nodes[i - firstDevice]);
@@ -198,10 +257,14 @@ void EvdevInputSource::run(Session& session, const Sink& sink) {
                 }
                 if (status < 0) break;
                 if (status == LIBEVDEV_READ_STATUS_SYNC) flag = LIBEVDEV_READ_FLAG_SYNC;
-                for (const TapEvent& converted : session.converter.convert(event)) sink(converted);
+                for (const TapEvent& converted : session.converter.convert(event)) {
+                    session.handOn(session.path.place(converted));
+                }
             }
             if (status == -ENODEV) session.devices.erase(found);  // unplugged
         }
+        // Right after a release, before any new press can come.
+        if (session.tracking && session.path.wantsAnchor()) session.anchor();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/wayland/DeviceHotKeyService.h"
 #include "platform/wayland/EvdevInputSource.h"
+#include "platform/wayland/PointerPositionProbe.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandDisplayService.h"
 #include "platform/wayland/WaylandInputInjector.h"
@@ -21,7 +22,9 @@ PlatformServices makeWaylandPlatformServices(std::shared_ptr<MainQueue> mainQueu
 
     auto injector = std::make_shared<WaylandInputInjector>(display);
     PlatformServices services;
-    services.inputSource = std::make_shared<EvdevInputSource>();
+    // Recordings place the mice's movements where the compositor has the pointer, where it can say.
+    services.inputSource = std::make_shared<EvdevInputSource>(EvdevInputSource::Devices::all,
+                                                              std::make_unique<PointerPositionProbe>(display));
     services.injector = injector;
     services.displays = std::make_shared<WaylandDisplayService>(display);
     services.workspace = std::make_shared<WaylandWorkspaceService>();

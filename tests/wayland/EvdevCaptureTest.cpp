@@ -3,7 +3,10 @@
 // libevdev's questions, and evemu event files written here deliver events
 // whose kernel time stamps the recording must keep exactly. Once through
 // brevanor-cli record, once through the application, started on the headless
-// sway without an X server and driven by brevanor --record and --stop.
+// sway without an X server and driven by brevanor --record and --stop. The
+// emulated mouse never reaches sway: the test moves sway's pointer with a
+// virtual pointer of its own, and the clicks must be recorded where sway had
+// it, not where the emulated deltas would put them.
 #include <gtest/gtest.h>
 #include <linux/input.h>
 #include <signal.h>
@@ -18,6 +21,7 @@
 #include "cli/ChildProcess.h"
 #include "core/model/Recording.h"
 #include "core/model/RecordingJSONDecoder.h"
+#include "platform/wayland/WaylandInputInjector.h"
 #include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/support/WaitUntil.h"
@@ -94,6 +98,16 @@ protected:
     }
 
     std::filesystem::path pidFile() const { return sway.folder() / "recorder.pid"; }
+    std::string display() const { return (sway.folder() / "runtime" / "wayland-1").string(); }
+
+    // Moves sway's own pointer, as a user's real mouse would. A sway just
+    // started may not offer virtual pointers yet: a new one is tried until it does.
+    void movePointer(Point place) {
+        ASSERT_TRUE(waitUntil([&] {
+            if (!pointer || !pointer->canPost()) pointer = std::make_unique<WaylandInputInjector>(display());
+            return pointer->post(SyntheticInput{.type = SyntheticInput::Type::mouseMoved, .x = place.x, .y = place.y});
+        }));
+    }
 
     // Sends `signal` to the program withDevices() started, once it has told its process id.
     void signalRecorder(int signal) const {
@@ -123,8 +137,9 @@ protected:
 
     // The recording holds emulated events only, each at its kernel time (to
     // the nanosecond, all shifted alike): every one of them, or every one of
-    // the mouse where the keyboard's are `shared` with another reader.
-    void expectTheEmulatedEvents(const std::filesystem::path& document, bool shared = false) const {
+    // the mouse where the keyboard's are `shared` with another reader; the
+    // right click where sway had the pointer, `click`.
+    void expectTheEmulatedEvents(const std::filesystem::path& document, Point click, bool shared = false) const {
         const Recording recording = Recording::makeJSONDecoder().decode(readFile(document));
         // Kind, key code (A is 0, B is 11; 0 for the rest) and time after the first.
         const std::vector<std::tuple<Kind, std::uint16_t, std::uint64_t>> emulated{
@@ -145,8 +160,8 @@ protected:
             if (!shift) shift = event.timestamp() - std::get<2>(*found);
             EXPECT_EQ(event.timestamp() - *shift, std::get<2>(*found)) << readFile(document);
         }
-        EXPECT_TRUE(recording.environment.relativePositions);
-        EXPECT_EQ(recording.settings.cursorMode, CursorMode::relativeToCursor);
+        EXPECT_FALSE(recording.environment.relativePositions);
+        EXPECT_EQ(recording.settings.cursorMode, CursorMode::absolute);
         if (!shared) {
             ASSERT_EQ(events.size(), emulated.size()) << readFile(document);
         }
@@ -154,17 +169,19 @@ protected:
         const auto mouse = events.end() - 4;  // the path, the right button down and up, the wheel
         EXPECT_EQ(mouse[0].kind(), Kind::mousePath) << readFile(document);
         EXPECT_EQ(mouse[1].mouseButton().button, MouseButton::right);
-        EXPECT_EQ(mouse[1].mouseButton().x, 5);  // the sum of the deltas: relative
-        EXPECT_EQ(mouse[1].mouseButton().y, -3);
+        EXPECT_EQ(mouse[1].mouseButton().x, click.x);  // 0 px
+        EXPECT_EQ(mouse[1].mouseButton().y, click.y);
         EXPECT_EQ(mouse[3].scrollEvent().scroll.deltaY, -2);
     }
 
     HeadlessSway sway;
+    std::unique_ptr<WaylandInputInjector> pointer;
     std::uint64_t base = 0;  // the first event's time
 };
 
 TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernelTimes) {
     writeEvents(1000 * kMs);
+    movePointer({640, 360});
     const auto folder = sway.folder();
     ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"),
                           options({{"XDG_DATA_HOME", (folder / "data").string()},
@@ -175,8 +192,88 @@ TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernel
 
     std::string id = readFile(folder / "recorder.out");
     while (!id.empty() && id.back() == '\n') id.pop_back();
-    expectTheEmulatedEvents(folder / "data" / "Brevanor" / "Recordings" / (id + ".json"));
-    EXPECT_NE(readFile(folder / "recorder.err").find("Positions: relative."), std::string::npos);
+    expectTheEmulatedEvents(folder / "data" / "Brevanor" / "Recordings" / (id + ".json"), {640, 360});
+    EXPECT_EQ(readFile(folder / "recorder.err").find("Positions: relative."), std::string::npos);
+}
+
+// A user's session on sway end to end: the mouse moves, sway accelerates it
+// (here: puts its pointer elsewhere than the deltas say), the user clicks,
+// right-clicks and drags; the recording holds every click where sway had the
+// pointer, and replaying it into a window clicks there again.
+TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndReplayThere) {
+    constexpr std::uint64_t lead = 1000 * kMs;
+    const Point first{300, 200}, second{900, 150}, dragEnd{1000, 200};
+    base = monotonicNanos() + lead + 3000 * kMs;
+    std::ofstream(sway.folder() / "keyboard.events") << "# EVEMU 1.2\n" << evemu(base - lead, EV_MSC, MSC_SCAN, 1);
+    const auto motion = [&](std::uint64_t ms, int dx, int dy) {
+        return evemu(base + ms * kMs, EV_REL, REL_X, dx) + evemu(base + ms * kMs, EV_REL, REL_Y, dy) +
+               evemu(base + ms * kMs, EV_SYN, 0, 0);
+    };
+    const auto button = [&](std::uint64_t ms, int code, int value) {
+        return evemu(base + ms * kMs, EV_KEY, code, value) + evemu(base + ms * kMs, EV_SYN, 0, 0);
+    };
+    std::ofstream(sway.folder() / "mouse.events")
+        << "# EVEMU 1.2\n"
+        << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << motion(0, 40, 30) << button(600, BTN_LEFT, 1)
+        << button(650, BTN_LEFT, 0) << motion(1000, 120, -25) << button(1600, BTN_RIGHT, 1)
+        << button(1650, BTN_RIGHT, 0) << button(2000, BTN_LEFT, 1) << motion(2100, 100, 50)
+        << button(2700, BTN_LEFT, 0);
+    movePointer({100, 100});
+    const auto folder = sway.folder();
+    ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"),
+                          options({{"XDG_DATA_HOME", (folder / "data").string()},
+                                   {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
+    // umockdev plays the files from when the recorder opens the devices, a
+    // moment before it says it records (the events keep their written times);
+    // sway's pointer moves 300 ms after each emulated motion, well before the next press.
+    ASSERT_TRUE(waitUntil([&] { return readFile(folder / "recorder.err").find("Recording.") != std::string::npos; }))
+        << readFile(folder / "recorder.err");
+    const std::uint64_t opened = monotonicNanos();
+    for (const auto& [ms, place] : {std::pair{300, first}, std::pair{1300, second}, std::pair{2400, dragEnd}}) {
+        waitForTheEvents(opened + lead + ms * kMs);
+        movePointer(place);
+    }
+    // Stopped once the events' written times have passed, so none counts as after the end.
+    waitForTheEvents(base + 3000 * kMs);
+    signalRecorder(SIGINT);
+    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
+
+    std::string id = readFile(folder / "recorder.out");
+    while (!id.empty() && id.back() == '\n') id.pop_back();
+    const auto document = folder / "data" / "Brevanor" / "Recordings" / (id + ".json");
+    const Recording recording = Recording::makeJSONDecoder().decode(readFile(document));
+    EXPECT_FALSE(recording.environment.relativePositions);
+    std::vector<std::tuple<Kind, MouseButton, Point>> clicks;
+    for (const RecordingEvent& event : recording.events) {
+        if (event.kind() == Kind::mouseDown || event.kind() == Kind::mouseUp) {
+            const auto& press = event.mouseButton();
+            clicks.emplace_back(event.kind(), press.button, Point{press.x, press.y});
+        }
+    }
+    const std::vector<std::tuple<Kind, MouseButton, Point>> expected{
+        {Kind::mouseDown, MouseButton::left, first},   {Kind::mouseUp, MouseButton::left, first},
+        {Kind::mouseDown, MouseButton::right, second}, {Kind::mouseUp, MouseButton::right, second},
+        {Kind::mouseDown, MouseButton::left, second},  {Kind::mouseUp, MouseButton::left, dragEnd}};
+    EXPECT_EQ(clicks, expected) << readFile(document);
+
+    ChildProcess::Options clientOptions;
+    clientOptions.environment = sway.clientEnvironment();
+    clientOptions.standardOutput = folder / "client.log";
+    ChildProcess client(sway.asUser({sway.copyForUser(BREVANOR_WAYLAND_LOGGING_CLIENT).string()}), clientOptions);
+    const auto log = [&] { return readFile(folder / "client.log"); };
+    ASSERT_TRUE(waitUntil([&] { return log().find("ready ") != std::string::npos; })) << log();
+    ChildProcess player({BREVANOR_CLI_PROGRAM, "play", document.string(), "--yes"},
+                        options({{"XDG_DATA_HOME", (folder / "data").string()},
+                                 {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
+    ASSERT_EQ(player.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
+    std::string buttons;
+    std::istringstream lines(log());
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("button ")) buttons += line + "\n";
+    }
+    EXPECT_EQ(buttons,
+              "button 272 1 300.00 200.00\nbutton 272 0 300.00 200.00\nbutton 273 1 900.00 150.00\n"
+              "button 273 0 900.00 150.00\nbutton 272 1 900.00 150.00\nbutton 272 0 1000.00 200.00\n");
 }
 
 // The application's windows need an X server (XWayland) or Qt's offscreen
@@ -187,6 +284,7 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsWhenActionsAreHandedToIt) {
     if (std::string(BREVANOR_APP_PROGRAM).empty()) GTEST_SKIP() << "the application is not built";
     // Time for the application to start and be told to record before the events come.
     writeEvents(6000 * kMs);
+    movePointer({1279, 0});
     // A home of its own: the sway's runtime folder belongs to its user, which Qt refuses for its socket.
     const auto home = sway.folder() / "app";
     makeBrevanorFolders(home, "hasLaunchedBefore=true\ncountdownSeconds=0\n");
@@ -220,7 +318,7 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsWhenActionsAreHandedToIt) {
     // The application reads the keyboards twice, for the recording and for the
     // shortcuts. The kernel hands every reader every event; umockdev hands each
     // event to one of them, so the recording holds only some of the keys.
-    expectTheEmulatedEvents(document, true);
+    expectTheEmulatedEvents(document, {1279, 0}, true);
     signalRecorder(SIGTERM);
     EXPECT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(sway.folder() / "recorder.err");
 }
