@@ -22,7 +22,10 @@ int KernelUinputNode::open() {
 
 void KernelUinputNode::close() { fd_.reset(); }
 
-int KernelUinputNode::control(unsigned long request, int value) { return outcome(ioctl(fd_.get(), request, value)); }
+int KernelUinputNode::control(unsigned long request, int value) {
+    // The kernel reads the argument as a whole unsigned long: an int in varargs leaves its upper half undefined.
+    return outcome(ioctl(fd_.get(), request, static_cast<unsigned long>(value)));
+}
 
 int KernelUinputNode::setUpDevice(const uinput_setup& setup) { return outcome(ioctl(fd_.get(), UI_DEV_SETUP, &setup)); }
 

@@ -113,7 +113,7 @@ bool UinputInputInjector::post(const SyntheticInput& input) {
             break;
         case Type::keyDown:
         case Type::keyUp:
-        case Type::flagsChanged: return key(input, events);
+        case Type::flagsChanged: return key(input);
     }
     if (!write(events)) return false;
     lastPosition_ = Point{input.x, input.y};
@@ -235,9 +235,10 @@ void UinputInputInjector::scroll(const SyntheticInput& input, std::vector<input_
     if (events.size() > before) report(events);
 }
 
-bool UinputInputInjector::key(const SyntheticInput& input, std::vector<input_event>& events) {
+bool UinputInputInjector::key(const SyntheticInput& input) {
     const auto code = kernelKeyCode(input.keyCode);
     if (!code) return false;
+    std::vector<input_event> events;
     const bool press = input.type == Type::flagsChanged ? input.keyIsDown : input.type == Type::keyDown;
     if (input.type == Type::flagsChanged && input.keyCode == ModifierKeys::capsLockKeyCode) {
         // Caps Lock toggles on each press: bring the lock to the state the event reports.

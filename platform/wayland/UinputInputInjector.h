@@ -69,7 +69,7 @@ private:
     void destroy();
     void moveTo(double x, double y, std::vector<input_event>& events);
     void scroll(const SyntheticInput& input, std::vector<input_event>& events);
-    bool key(const SyntheticInput& input, std::vector<input_event>& events);
+    bool key(const SyntheticInput& input);
     bool write(const std::vector<input_event>& events);
     void releaseHeld();
 

@@ -210,7 +210,8 @@ TEST_F(UinputInputInjectorTest, KeysArriveInOrderWithTheirCodes) {
     EXPECT_FALSE(injector->didRecentlyPostKeyDown(neutral(KEY_C), 5'000'000'000, now));
     EXPECT_FALSE(injector->didRecentlyPostKeyDown(a, 1'000'000'000, now + 2'000'000'000)) << "long ago";
 
-    EXPECT_FALSE(injector->post(key(Type::keyDown, ModifierKeys::firstKeyCode + 9))) << "fn: no kernel key";
+    constexpr std::uint16_t kFn = 63;  // no X server, and so no kernel code, reports it as a key
+    EXPECT_FALSE(injector->post(key(Type::keyDown, kFn)));
     EXPECT_TRUE(received().empty());
 }
 
