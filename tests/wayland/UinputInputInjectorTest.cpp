@@ -79,7 +79,7 @@ protected:
     std::size_t seen = 0;
 };
 
-TEST_F(UinputInputInjectorTest, MakesOneAbsolutePointerAndKeyboardOverTheLayoutAndRemakesItWhenTheLayoutChanges) {
+TEST_F(UinputInputInjectorTest, MakesOneAbsolutePointerAndKeyboardOverTheLayout) {
     // A second output beside the first and higher: the box runs from y -200 to 1080.
     displays->displays = {display(0, 0, 1920, 1080), display(1920, -200, 1280, 1024)};
     EXPECT_EQ(node->devicesMade, 0) << "nothing is made before it is needed";
@@ -109,12 +109,6 @@ TEST_F(UinputInputInjectorTest, MakesOneAbsolutePointerAndKeyboardOverTheLayoutA
         typed += received(EV_KEY) == std::vector<Event>{{EV_KEY, xKeyCode - 8, 1}, {EV_KEY, xKeyCode - 8, 0}};
     }
     EXPECT_EQ(typed, 247);
-
-    displays->displays = {display(0, 0, 2560, 1440)};
-    injector->prepareToPost();
-    EXPECT_EQ(node->devicesMade, 2);
-    EXPECT_EQ(node->axes[ABS_X].maximum, 2559);
-    EXPECT_EQ(node->axes[ABS_Y].maximum, 1439);
 }
 
 TEST_F(UinputInputInjectorTest, PointerActionsLandOnTheirLayoutPixel) {
@@ -277,6 +271,7 @@ TEST_F(UinputInputInjectorTest, NothingStaysHeldAfterAStopALayoutChangeOrTheEnd)
     displays->displays = {display(0, 0, 1024, 768)};
     shared->prepareToPost();
     EXPECT_EQ(node->devicesMade, 2);
+    EXPECT_EQ(node->axes[ABS_X].maximum, 1023) << "the new device spans the new layout";
     EXPECT_TRUE(node->releasedByKernel.empty()) << "released before the old device went";
 
     // Quitting mid-replay: the injector goes with its last owner.
