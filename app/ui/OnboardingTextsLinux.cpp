@@ -3,6 +3,7 @@
 #include "app/control/MessageText.h"
 #include "app/ui/OnboardingTexts.h"
 #include "base/text/Localized.h"
+#include "core/checks/PermissionTexts.h"
 
 namespace brevanor {
 
@@ -56,21 +57,24 @@ void addX11Steps(OnboardingTexts& texts) {
 
 // On Wayland no client sees another's input and no prompt exists: recording
 // reads the kernel's input devices, which the input group may read, and
-// playback needs a compositor that accepts a virtual pointer and keyboard.
+// playback needs a compositor that accepts a virtual pointer and keyboard, or
+// else /dev/uinput.
 void addWaylandSteps(OnboardingTexts& texts) {
     texts.permissionsIntro =
-        tr("On Wayland, Brevanor plays through a virtual pointer and keyboard of the compositor and records from "
-           "your input devices. The next steps check both.");
+        tr("On Wayland, Brevanor plays through a virtual pointer and keyboard and records from your input devices. "
+           "The next steps check both.");
     texts.accessibility = {
         tr("Playback (virtual input)"),
         tr("Playback moves the mouse and presses keys on your behalf. On Wayland it does so through a virtual "
-           "pointer and keyboard, which the compositor must offer (the zwlr_virtual_pointer_v1 and "
-           "zwp_virtual_keyboard_v1 protocols)."),
+           "pointer and keyboard of the compositor (the zwlr_virtual_pointer_v1 and zwp_virtual_keyboard_v1 "
+           "protocols) or, where the compositor offers none, through a virtual device of its own in /dev/uinput."),
         tr("Check Again"),
         std::nullopt,
         tr("There is no switch for this: sway, Hyprland, labwc, river and the other wlroots compositors offer both. "
-           "A red light means this compositor offers neither; KDE Plasma and GNOME do not, and Brevanor cannot play "
-           "there yet. This window moves on by itself once they are offered."),
+           "KDE Plasma and GNOME offer neither: there Brevanor plays through /dev/uinput once a udev rule lets you "
+           "open it. Run this in a terminal:\n") +
+            PermissionTexts::forBackend(PlatformBackend::wayland).playingSetUp +
+            tr("\nThis window moves on by itself once Brevanor can play."),
         tr("Nested compositors may leave the protocols out: run Brevanor in the session you sit at."),
         "",
     };

@@ -11,8 +11,8 @@ namespace brevanor {
 // Accessibility and Input Monitoring, which the user grants in System
 // Settings; on X11 the server's extensions, which only the X server grants
 // (XTEST to play; XInput 2.2 or RECORD to record); on Wayland a compositor
-// that accepts virtual input (to play) and input devices the user may read (to
-// record). Every window and command takes its wording from here.
+// that accepts virtual input or, where it accepts none, /dev/uinput (to play)
+// and input devices the user may read (to record). Every window and command takes its wording from here.
 struct PermissionTexts {
     // The headline over the two lights when one is missing.
     std::string bannerTitle;
@@ -34,6 +34,9 @@ struct PermissionTexts {
     std::string listenerFailed;
     // The banner's note while recording is missing.
     std::string reopenNote;
+    // The commands that let Brevanor play where the system does not offer it
+    // yet (on Wayland without virtual input: a udev rule for /dev/uinput); empty where none exist.
+    std::string playingSetUp;
     // What to do when granting seems to change nothing; empty where nothing helps.
     std::string staleGrantHint;
     // How the global shortcuts are heard; empty where that needs no word.

@@ -31,22 +31,30 @@ PermissionTexts x11Texts() {
 
 // Wayland shows no client another's input and has no prompt: Brevanor reads the
 // kernel's input devices, which the input group may read, and plays through the
-// virtual pointer and keyboard a compositor offers or does not.
+// virtual pointer and keyboard a compositor offers or, where it offers none,
+// through a device of its own made in /dev/uinput, which a udev rule may open
+// to the user at the screen.
 PermissionTexts waylandTexts() {
     const std::string joinInputGroup =
         tr("add yourself to the input group (sudo usermod -aG input $USER), then log out and back in.");
-    const std::string noVirtualInput =
-        tr("this Wayland compositor offers no virtual pointer and keyboard. Sway and the other wlroots compositors "
-           "do; on KDE and GNOME, Brevanor cannot play yet.");
+    const std::string cannotPost =
+        tr("this Wayland compositor offers no virtual pointer and keyboard (KDE and GNOME offer none), and "
+           "/dev/uinput cannot be opened for writing.");
     PermissionTexts texts;
+    texts.playingSetUp =
+        "echo 'KERNEL==\"uinput\", SUBSYSTEM==\"misc\", TAG+=\"uaccess\", OPTIONS+=\"static_node=uinput\"' | "
+        "sudo tee /etc/udev/rules.d/60-brevanor-uinput.rules\n"
+        "sudo modprobe uinput && sudo udevadm control --reload && sudo udevadm trigger --name-match=uinput";
+    const std::string allowUinput =
+        tr("To play through /dev/uinput, let the user at the screen open it with a udev rule:\n") + texts.playingSetUp;
     texts.bannerTitle = tr("Brevanor needs two things from Wayland to record and replay your input.");
     texts.requestButton = tr("Check Again");
     texts.playingName = tr("Playback (virtual input)");
     texts.recordingName = tr("Recording (input devices)");
-    texts.missingToPlay = tr("Brevanor cannot play here: ") + noVirtualInput;
-    texts.missingBothToRecord = tr("Brevanor cannot record: it cannot read /dev/input, and ") + noVirtualInput +
-                                tr(" To read the devices, ") + joinInputGroup;
-    texts.missingPlayingToRecord = tr("Brevanor cannot record or play: ") + noVirtualInput;
+    texts.missingToPlay = tr("Brevanor cannot play here: ") + cannotPost + " " + allowUinput;
+    texts.missingBothToRecord = tr("Brevanor cannot record: it cannot read /dev/input, and ") + cannotPost +
+                                tr(" To read the devices, ") + joinInputGroup + " " + allowUinput;
+    texts.missingPlayingToRecord = tr("Brevanor cannot record or play: ") + cannotPost + " " + allowUinput;
     texts.missingRecordingToRecord = tr("Brevanor cannot read /dev/input, so it cannot record: ") + joinInputGroup;
     texts.listenerFailed =
         tr("Brevanor could not start reading the input devices in /dev/input. Quit and reopen Brevanor; if it "

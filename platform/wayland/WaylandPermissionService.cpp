@@ -1,14 +1,12 @@
 #include "platform/wayland/WaylandPermissionService.h"
 
 #include "platform/wayland/EvdevInputSource.h"
-#include "platform/wayland/WaylandInputInjector.h"
 
 namespace brevanor {
 
-WaylandPermissionService::WaylandPermissionService(std::shared_ptr<WaylandInputInjector> injector)
-    : injector_(std::move(injector)) {}
+WaylandPermissionService::WaylandPermissionService(std::function<bool()> canPost) : canPost_(std::move(canPost)) {}
 
-bool WaylandPermissionService::accessibilityGranted() { return injector_->canPost(); }
+bool WaylandPermissionService::accessibilityGranted() { return canPost_(); }
 
 bool WaylandPermissionService::inputMonitoringGranted() { return EvdevInputSource::canReadInputDevices(); }
 

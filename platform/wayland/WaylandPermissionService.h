@@ -1,20 +1,19 @@
 #pragma once
 
-#include <memory>
+#include <functional>
 
 #include "base/platform/PermissionService.h"
 
 namespace brevanor {
 
-class WaylandInputInjector;
-
 // The two permissions as a Wayland session has them. Posting needs a
-// compositor that accepts virtual pointers and keyboards (no prompt exists);
-// listening needs read access to the kernel's input devices, which the
-// `input` group gives.
+// compositor that accepts virtual pointers and keyboards or, where it accepts
+// none, write access to /dev/uinput (no prompt exists for either); listening
+// needs read access to the kernel's input devices, which the `input` group gives.
 class WaylandPermissionService final : public PermissionService {
 public:
-    explicit WaylandPermissionService(std::shared_ptr<WaylandInputInjector> injector);
+    // `canPost` asks the injector in use whether it can post.
+    explicit WaylandPermissionService(std::function<bool()> canPost);
 
     bool accessibilityGranted() override;
     bool inputMonitoringGranted() override;
@@ -23,7 +22,7 @@ public:
     void openSettingsAddress(const std::string&) override {}
 
 private:
-    std::shared_ptr<WaylandInputInjector> injector_;
+    std::function<bool()> canPost_;
 };
 
 }  // namespace brevanor
