@@ -91,7 +91,7 @@ protected:
 class X11Posting : public X11PostingFixture {};
 class X11PostingConcurrency : public X11PostingFixture {};
 
-TEST_F(X11Posting, OwnEventsReadAsSyntheticAndAnotherToolsDoNot) {
+TEST_F(X11Posting, OwnEventsOfEveryKindReadAsSynthetic) {
     postSeen(move(300, 310));
     postSeen(button(Type::mouseDragged, 305, 315));  // a drag without a held button is a move too
     postSeen(button(Type::mouseDown, 320, 330, MouseButton::right, 1));
@@ -99,24 +99,19 @@ TEST_F(X11Posting, OwnEventsReadAsSyntheticAndAnotherToolsDoNot) {
     postSeen(key(Type::keyDown, 0));
     postSeen(key(Type::keyUp, 0));
     postSeen(scroll(1, 0, false));
-    ASSERT_EQ(session_->run("xdotool mousemove 10 20 click 1 key b"), 0);
 
-    const auto events = collector_.waitForNonMoves(9);
+    const auto events = collector_.waitForNonMoves(5);
     EXPECT_EQ(TapEventCollector::kinds(events),
               (std::vector{Kind::mouseDown(MouseButton::right, 1, 1), Kind::mouseUp(MouseButton::right, 1, 1),
-                           Kind::keyDown(0, false), Kind::keyUp(0), Kind::scrollWheel({.deltaY = 1}),
-                           Kind::mouseDown(MouseButton::left, 0, 1), Kind::mouseUp(MouseButton::left, 0, 1),
-                           Kind::keyDown(11, false), Kind::keyUp(11)}));
+                           Kind::keyDown(0, false), Kind::keyUp(0), Kind::scrollWheel({.deltaY = 1})}));
     EXPECT_EQ(events[0].location, (Point{320, 330}));
     EXPECT_EQ(events[4].location, (Point{500, 500}));
-    EXPECT_EQ(events[5].location, (Point{10, 20}));
-    for (std::size_t i = 0; i < events.size(); ++i) EXPECT_EQ(events[i].isSynthetic, i < 5) << "event " << i;
-
+    for (const TapEvent& event : events) EXPECT_TRUE(event.isSynthetic);
     const auto all = collector_.events();
-    const auto moves = std::count_if(all.begin(), all.end(), [](const TapEvent& e) {
-        return e.kind.type == TapEvent::Kind::Type::mouseMoved && e.isSynthetic;
-    });
-    EXPECT_GE(moves, 2);
+    EXPECT_GE(std::count_if(all.begin(), all.end(),
+                            [](const TapEvent& e) { return e.kind == Kind::mouseMoved() && e.isSynthetic; }),
+              2)
+        << "the move and the drag";
 }
 
 TEST_F(X11PostingConcurrency, AnotherXTestClientsEventsAreNotOurs) {
