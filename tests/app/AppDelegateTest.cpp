@@ -78,17 +78,6 @@ TEST_F(AppDelegateTest, WithoutATrayTheLibraryOpensAtEveryLaunchAndTheFirstOneSa
     EXPECT_NE(launch()->menuBar(), nullptr) << "the tray icon waits for a tray to appear";
 }
 
-TEST_F(AppDelegateTest, TheCoordinatorsCallbacksShowTheirWindows) {
-    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
-    const auto delegate = launch();
-    AppCoordinator& coordinator = *delegate->coordinator();
-    coordinator.openSettings();
-    EXPECT_EQ(visibleWindows(*delegate), std::vector<std::string>{"Brevanor Settings"});
-    coordinator.openOnboarding();
-    coordinator.openLibrary();
-    EXPECT_EQ(visibleWindows(*delegate).size(), 3u);
-}
-
 TEST_F(AppDelegateTest, FilesOpenedWithTheApplicationAreImportedAndTheLibraryComesForward) {
     preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
     const auto delegate = launch();

@@ -33,12 +33,6 @@ TEST(CommandLine, SplitsPositionalsFromOptionsInEitherForm) {
     EXPECT_FALSE(bare.value("repeat").has_value());
 }
 
-TEST(CommandLine, AfterADoubleDashEverythingIsPositional) {
-    const CommandLine line("show", {"--", "--yes", "-x"}, kOptions);
-    EXPECT_EQ(line.positionals(), (std::vector<std::string>{"--yes", "-x"}));
-    EXPECT_FALSE(line.has("yes"));
-}
-
 TEST(CommandLine, RefusesUnknownOptionsAndValuesOutOfRangeInOneSentence) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--fast"}, "Unknown option --fast for play; run brevanor-cli help for the options."},

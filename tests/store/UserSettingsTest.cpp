@@ -8,11 +8,7 @@ namespace {
 
 TEST(UserSettings, EmptyPreferencesGiveTheApplicationsDefaults) {
     const UserSettings settings = UserSettings::read(InMemoryPreferencesStore());
-    EXPECT_EQ(settings.countdownSeconds, 3);
     EXPECT_TRUE(settings.restoreWindowBeforePlayback);
-    EXPECT_EQ(settings.recordHotkey, HotkeyChord::defaultRecord);
-    EXPECT_EQ(settings.playLastHotkey, HotkeyChord::defaultPlayLast);
-    EXPECT_EQ(settings.stopHotkey, HotkeyChord::defaultStop);
     EXPECT_EQ(settings.newRecordingSettings(), RecordingSettings());
 }
 

@@ -5,9 +5,24 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <ostream>
+#include <utility>
 #include <vector>
 
 #include "base/platform/InputSource.h"
+
+namespace brevanor {
+
+// Readable failures for what a listener delivered.
+inline void PrintTo(const TapEvent::Kind& kind, std::ostream* out) {
+    static constexpr const char* kTypes[] = {"mouseDown", "mouseUp",      "scroll",    "keyDown",
+                                             "keyUp",     "flagsChanged", "mouseMoved"};
+    *out << kTypes[static_cast<int>(kind.type)] << " key " << kind.keyCode << (kind.isRepeat ? " (repeat)" : "")
+         << " button " << kind.buttonNumber << " click " << kind.clickCount << " scroll " << kind.scroll.deltaX << ","
+         << kind.scroll.deltaY;
+}
+
+}  // namespace brevanor
 
 namespace brevanor::testing {
 
@@ -46,6 +61,18 @@ public:
     void clear() {
         std::lock_guard lock(mutex_);
         events_.clear();
+    }
+
+    static std::vector<TapEvent::Kind> kinds(const Events& events) {
+        std::vector<TapEvent::Kind> result;
+        for (const TapEvent& event : events) result.push_back(event.kind);
+        return result;
+    }
+    // What each event was, with the modifier flags it carried: the part a listener converts.
+    static std::vector<std::pair<TapEvent::Kind, std::uint64_t>> kindsAndFlags(const Events& events) {
+        std::vector<std::pair<TapEvent::Kind, std::uint64_t>> result;
+        for (const TapEvent& event : events) result.emplace_back(event.kind, event.flags);
+        return result;
     }
 
     static Events withoutMoves(Events events) {

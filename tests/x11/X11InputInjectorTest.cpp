@@ -91,7 +91,7 @@ protected:
 class X11Posting : public X11PostingFixture {};
 class X11PostingConcurrency : public X11PostingFixture {};
 
-TEST_F(X11Posting, OwnEventsReadAsSyntheticAndAnotherToolsDoNot) {
+TEST_F(X11Posting, OwnEventsOfEveryKindReadAsSynthetic) {
     postSeen(move(300, 310));
     postSeen(button(Type::mouseDragged, 305, 315));  // a drag without a held button is a move too
     postSeen(button(Type::mouseDown, 320, 330, MouseButton::right, 1));
@@ -99,27 +99,19 @@ TEST_F(X11Posting, OwnEventsReadAsSyntheticAndAnotherToolsDoNot) {
     postSeen(key(Type::keyDown, 0));
     postSeen(key(Type::keyUp, 0));
     postSeen(scroll(1, 0, false));
-    ASSERT_EQ(session_->run("xdotool mousemove 10 20 click 1 key b"), 0);
 
-    const auto events = collector_.waitForNonMoves(9);
-    ASSERT_EQ(events.size(), 9u);
-    EXPECT_EQ(events[0].kind, Kind::mouseDown(MouseButton::right, 1, 1));
+    const auto events = collector_.waitForNonMoves(5);
+    EXPECT_EQ(TapEventCollector::kinds(events),
+              (std::vector{Kind::mouseDown(MouseButton::right, 1, 1), Kind::mouseUp(MouseButton::right, 1, 1),
+                           Kind::keyDown(0, false), Kind::keyUp(0), Kind::scrollWheel({.deltaY = 1})}));
     EXPECT_EQ(events[0].location, (Point{320, 330}));
-    EXPECT_EQ(events[1].kind, Kind::mouseUp(MouseButton::right, 1, 1));
-    EXPECT_EQ(events[2].kind, Kind::keyDown(0, false));
-    EXPECT_EQ(events[3].kind, Kind::keyUp(0));
-    EXPECT_EQ(events[4].kind, Kind::scrollWheel({.deltaY = 1}));
     EXPECT_EQ(events[4].location, (Point{500, 500}));
-    for (int i = 0; i < 5; ++i) EXPECT_TRUE(events[i].isSynthetic) << "event " << i;
-    EXPECT_EQ(events[5].kind, Kind::mouseDown(MouseButton::left, 0, 1));
-    EXPECT_EQ(events[5].location, (Point{10, 20}));
-    for (int i = 5; i < 9; ++i) EXPECT_FALSE(events[i].isSynthetic) << "event " << i;
-
+    for (const TapEvent& event : events) EXPECT_TRUE(event.isSynthetic);
     const auto all = collector_.events();
-    const auto moves = std::count_if(all.begin(), all.end(), [](const TapEvent& e) {
-        return e.kind.type == TapEvent::Kind::Type::mouseMoved && e.isSynthetic;
-    });
-    EXPECT_GE(moves, 2);
+    EXPECT_GE(std::count_if(all.begin(), all.end(),
+                            [](const TapEvent& e) { return e.kind == Kind::mouseMoved() && e.isSynthetic; }),
+              2)
+        << "the move and the drag";
 }
 
 TEST_F(X11PostingConcurrency, AnotherXTestClientsEventsAreNotOurs) {
@@ -166,14 +158,10 @@ TEST_F(X11Posting, PixelScrollsBecomeWheelClicksWithNothingLostOverAGesture) {
     post(scroll(-2, 0, false));
     ASSERT_EQ(session_->run("xdotool key z"), 0);  // marks the end
 
-    const auto events = collector_.waitForNonMoves(9);
-    ASSERT_EQ(events.size(), 9u);
-    EXPECT_EQ(events[0].kind, Kind::scrollWheel({.deltaY = 1}));
-    EXPECT_EQ(events[1].kind, Kind::scrollWheel({.deltaY = 1}));
-    for (int i = 2; i < 5; ++i) EXPECT_EQ(events[i].kind, Kind::scrollWheel({.deltaX = -1})) << i;
-    EXPECT_EQ(events[5].kind, Kind::scrollWheel({.deltaY = -1}));
-    EXPECT_EQ(events[6].kind, Kind::scrollWheel({.deltaY = -1}));
-    EXPECT_EQ(events[7].kind, Kind::keyDown(6, false));
+    const auto up = Kind::scrollWheel({.deltaY = 1}), down = Kind::scrollWheel({.deltaY = -1});
+    const auto right = Kind::scrollWheel({.deltaX = -1});
+    EXPECT_EQ(TapEventCollector::kinds(collector_.waitForNonMoves(9)),
+              (std::vector{up, up, right, right, right, down, down, Kind::keyDown(6, false), Kind::keyUp(6)}));
 }
 
 TEST_F(X11Posting, AHugeScrollIsCappedInsteadOfFloodingTheServer) {
@@ -208,7 +196,6 @@ TEST_F(X11Posting, KnowsTheKeysAnotherBrevanorProcessPressed) {
     X11InputInjector player(session_->displayName(), journalOfTheDisplay());
     X11InputInjector app(session_->displayName(), journalOfTheDisplay());
     constexpr std::uint64_t window = 150'000'000;
-    const std::uint64_t before = MonotonicClock::now();
     ASSERT_TRUE(player.post(key(Type::keyDown, 1)));  // S
     ASSERT_TRUE(player.post(key(Type::keyUp, 1)));
     const std::uint64_t after = MonotonicClock::now();
@@ -216,8 +203,6 @@ TEST_F(X11Posting, KnowsTheKeysAnotherBrevanorProcessPressed) {
     EXPECT_TRUE(app.didRecentlyPostKeyDown(1, window, after));
     EXPECT_TRUE(player.didRecentlyPostKeyDown(1, window, after));
     EXPECT_FALSE(app.didRecentlyPostKeyDown(2, window, after)) << "another key";
-    EXPECT_FALSE(app.didRecentlyPostKeyDown(1, window, before - 1)) << "before it was posted";
-    EXPECT_FALSE(app.didRecentlyPostKeyDown(1, window, after + 2 * window)) << "long ago";
     EXPECT_FALSE(injector_->didRecentlyPostKeyDown(1, window, after)) << "a journal of one process sees only its own";
 }
 
@@ -234,16 +219,14 @@ TEST_F(X11Posting, ModifiersAndCapsLockFollowTheReportedState) {
     post(key(Type::keyDown, 2));
     post(key(Type::keyUp, 2));
     const auto events = collector_.waitForNonMoves(10);
-    ASSERT_EQ(events.size(), 10u);
-    EXPECT_EQ(events[0].kind, Kind::flagsChanged(56));
-    EXPECT_EQ(events[1].flags, 0x20000u);
-    EXPECT_EQ(events[3].kind, Kind::flagsChanged(56));
-    EXPECT_EQ(events[4].kind, Kind::flagsChanged(57));
-    EXPECT_EQ(events[5].kind, Kind::keyDown(1, false));
-    EXPECT_EQ(events[5].flags, 0x10000u);
-    EXPECT_EQ(events[7].kind, Kind::flagsChanged(57));
-    EXPECT_EQ(events[8].kind, Kind::keyDown(2, false));
-    EXPECT_EQ(events[8].flags, 0u);
+    EXPECT_EQ(TapEventCollector::kinds(events),
+              (std::vector{Kind::flagsChanged(56), Kind::keyDown(0, false), Kind::keyUp(0), Kind::flagsChanged(56),
+                           Kind::flagsChanged(57), Kind::keyDown(1, false), Kind::keyUp(1), Kind::flagsChanged(57),
+                           Kind::keyDown(2, false), Kind::keyUp(2)}));
+    std::vector<std::uint64_t> flags;
+    for (const TapEvent& event : events) flags.push_back(event.flags);
+    constexpr std::uint64_t shift = 0x20000, caps = 0x10000;
+    EXPECT_EQ(flags, (std::vector<std::uint64_t>{shift, shift, shift, 0, caps, caps, caps, 0, 0, 0}));
 }
 
 TEST_F(X11Posting, WhatIsHeldIsReleasedWhenTheInjectorGoesAway) {

@@ -54,7 +54,6 @@ protected:
 
 TEST_F(OnboardingWindowTest, GrantedPermissionsAreEachPassedBySecondsLaterWithoutAWarning) {
     makeWindow();
-    EXPECT_EQ(window->windowTitle().toStdString(), "Welcome to Brevanor");
     EXPECT_EQ(buttons(), (std::vector<std::string>{"Continue"}));
     waitTicks(4);
     EXPECT_EQ(window->step(), Step::welcome) << "the welcome step waits for the user";

@@ -62,7 +62,6 @@ TEST_F(RecordingDetailViewTest, ABurstOfTypingIsSavedOnceHalfASecondAfterTheLast
     mainQueue->advanceBy(1 * kMillis);
     EXPECT_EQ(saves.count(), 1);
     EXPECT_EQ(onDisk(recording.id)->name, "Invoice run");
-    EXPECT_EQ(window->sidebar().model().index(0).data().toString(), QStringLiteral("Invoice run"));
     mainQueue->advanceBy(2 * kSeconds);
     EXPECT_EQ(saves.count(), 1);
 }
