@@ -18,6 +18,7 @@
 #include "platform/wayland/AnchoredPointerPath.h"
 #include "platform/wayland/EvdevEventConverter.h"
 #include "platform/wayland/PointerPositionProbe.h"
+#include "platform/wayland/UinputInputInjector.h"
 
 namespace brevanor {
 
@@ -104,6 +105,9 @@ struct EvdevInputSource::Session {
         libevdev* evdev = nullptr;
         if (libevdev_new_from_fd(fd.get(), &evdev) != 0) return false;
         Device opened{std::move(fd), std::unique_ptr<libevdev, EvdevFree>(evdev)};
+        // Brevanor's own replay device on KDE and GNOME: what it types is no user's input.
+        const char* name = libevdev_get_name(evdev);
+        if (name && std::strcmp(name, UinputInputInjector::kDeviceName) == 0) return true;
         // The events' own times on the clock of everything else; a device that
         // refuses keeps the kernel's default and its events are still recorded.
         libevdev_set_clock_id(evdev, CLOCK_MONOTONIC);

@@ -77,15 +77,22 @@ protected:
             << evemu(base + 550 * kMs, EV_KEY, BTN_RIGHT, 1) << evemu(base + 550 * kMs, EV_SYN, 0, 0)
             << evemu(base + 600 * kMs, EV_KEY, BTN_RIGHT, 0) << evemu(base + 600 * kMs, EV_SYN, 0, 0)
             << evemu(base + 650 * kMs, EV_REL, REL_WHEEL, -2) << evemu(base + 650 * kMs, EV_SYN, 0, 0);
+        // Brevanor's own replay device on KDE and GNOME clicks too: none of it is the user's.
+        std::ofstream(sway.folder() / "replay-device.events")
+            << "# EVEMU 1.2\n"
+            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base + 700 * kMs, EV_KEY, BTN_LEFT, 1)
+            << evemu(base + 700 * kMs, EV_SYN, 0, 0) << evemu(base + 750 * kMs, EV_KEY, BTN_LEFT, 0)
+            << evemu(base + 750 * kMs, EV_SYN, 0, 0);
     }
 
-    // `program` with `arguments` under umockdev, with both devices, in the
-    // background of a shell that writes its process id to `pidFile`.
-    std::vector<std::string> withDevices(const std::string& program, const std::string& arguments) const {
+    // `program` with `arguments` under umockdev, with the `devices` described
+    // in devices/, in the background of a shell that writes its process id to `pidFile`.
+    std::vector<std::string> withDevices(const std::string& program, const std::string& arguments,
+                                         const std::vector<std::string>& emulated = {"keyboard", "mouse"}) const {
         const std::string devices = BREVANOR_TEST_DEVICES;
         std::vector<std::string> command{"umockdev-run"};
         int number = 5;
-        for (const std::string device : {"keyboard", "mouse"}) {
+        for (const std::string& device : emulated) {
             const std::string node = "/dev/input/event" + std::to_string(number++);
             command.insert(command.end(), {"-d", devices + "/" + device + ".umockdev", "-i",
                                            node + "=" + devices + "/" + device + ".ioctl", "-e",
@@ -183,9 +190,10 @@ TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernel
     writeEvents(1000 * kMs);
     movePointer({640, 360});
     const auto folder = sway.folder();
-    ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"),
-                          options({{"XDG_DATA_HOME", (folder / "data").string()},
-                                   {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
+    ChildProcess umockdev(
+        withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0", {"keyboard", "mouse", "replay-device"}),
+        options(
+            {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
     waitForTheEvents(base + 900 * kMs);
     signalRecorder(SIGINT);  // Ctrl+C ends the recording
     ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
@@ -280,7 +288,7 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
 // platform; neither XWayland nor a Wayland platform of Qt is tested here, so
 // the windows go offscreen, while the backend, the listener and the hand-over
 // of actions are the ones a user runs.
-TEST_F(EvdevCaptureTest, TheApplicationRecordsWhenActionsAreHandedToIt) {
+TEST_F(EvdevCaptureTest, TheApplicationRecordsAndPlaysWhenActionsAreHandedToIt) {
     if (std::string(BREVANOR_APP_PROGRAM).empty()) GTEST_SKIP() << "the application is not built";
     // Time for the application to start and be told to record before the events come.
     writeEvents(6000 * kMs);
@@ -319,6 +327,17 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsWhenActionsAreHandedToIt) {
     // shortcuts. The kernel hands every reader every event; umockdev hands each
     // event to one of them, so the recording holds only some of the keys.
     expectTheEmulatedEvents(document, {1279, 0}, true);
+
+    // And it plays the recording by the same hand-over, into a window, where sway had the pointer.
+    ChildProcess::Options clientOptions;
+    clientOptions.environment = sway.clientEnvironment();
+    clientOptions.standardOutput = sway.folder() / "client.log";
+    ChildProcess client(sway.asUser({sway.copyForUser(BREVANOR_WAYLAND_LOGGING_CLIENT).string()}), clientOptions);
+    const auto log = [&] { return readFile(sway.folder() / "client.log"); };
+    ASSERT_TRUE(waitUntil([&] { return log().find("ready ") != std::string::npos; })) << log();
+    handOver("--play-last");
+    EXPECT_TRUE(waitUntil([&] { return log().find("button 273 0 1279.00 0.00") != std::string::npos; }))
+        << log() << readFile(sway.folder() / "recorder.err");
     signalRecorder(SIGTERM);
     EXPECT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(sway.folder() / "recorder.err");
 }
