@@ -4,13 +4,16 @@
 //   button BUTTON STATE X Y
 //   key KEY STATE
 //   modifiers DEPRESSED LATCHED LOCKED GROUP
-// It ends when it is terminated or the compositor goes away.
+// Started with --times, each button and key line ends with the moment it was
+// received, CLOCK_MONOTONIC nanoseconds. It ends when it is terminated or the
+// compositor goes away.
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <wayland-client.h>
 
 #include "xdg-shell-client-protocol.h"
@@ -31,6 +34,15 @@ struct Client {
     bool configured = false;
     bool closed = false;
 };
+
+bool withTimes = false;
+
+unsigned long long receivedAt() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<unsigned long long>(now.tv_sec) * 1'000'000'000ull +
+           static_cast<unsigned long long>(now.tv_nsec);
+}
 
 void line(const char* format, auto... values) {
     std::printf(format, values...);
@@ -64,7 +76,11 @@ void pointerEnter(void* data, wl_pointer* pointer, uint32_t, wl_surface*, wl_fix
 void pointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
 void pointerButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state) {
     auto* client = static_cast<Client*>(data);
-    line("button %u %u %.2f %.2f\n", button, state, client->x, client->y);
+    if (withTimes) {
+        line("button %u %u %.2f %.2f %llu\n", button, state, client->x, client->y, receivedAt());
+    } else {
+        line("button %u %u %.2f %.2f\n", button, state, client->x, client->y);
+    }
 }
 void pointerAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}
 void pointerFrame(void*, wl_pointer*) {}
@@ -78,7 +94,13 @@ const wl_pointer_listener pointerListener{
 void keymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); }
 void keyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
 void keyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
-void key(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) { line("key %u %u\n", key, state); }
+void key(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
+    if (withTimes) {
+        line("key %u %u %llu\n", key, state, receivedAt());
+    } else {
+        line("key %u %u\n", key, state);
+    }
+}
 void modifiers(void*, wl_keyboard*, uint32_t, uint32_t depressed, uint32_t latched, uint32_t locked, uint32_t group) {
     line("modifiers %u %u %u %u\n", depressed, latched, locked, group);
 }
@@ -148,7 +170,8 @@ const wl_registry_listener registryListener{global, globalRemove};
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    withTimes = argc > 1 && std::strcmp(argv[1], "--times") == 0;
     wl_display* display = wl_display_connect(nullptr);
     if (!display) {
         std::fprintf(stderr, "logging client: no Wayland compositor\n");
