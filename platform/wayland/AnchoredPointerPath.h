@@ -21,8 +21,10 @@ class AnchoredPointerPath {
 public:
     // Whether positions are places on the screen: an anchor was ever set.
     bool isAnchored() const { return offset_.has_value(); }
-    // Whether the compositor should be asked now (all buttons just came up).
-    bool wantsAnchor() const { return wantsAnchor_; }
+    // Whether the compositor should be asked now: all buttons just came up.
+    // Never on a path without a first anchor, which stays relative to the end
+    // (a recording that began relative must not turn absolute halfway).
+    bool wantsAnchor() const { return wantsAnchor_ && offset_.has_value(); }
     // Whether a button is held, when asking must wait.
     bool buttonHeld() const { return buttonsHeld_.any(); }
 

@@ -28,9 +28,11 @@ TEST(AnchoredPointerPath, WithoutAnAnchorPositionsStayTheDeltasSums) {
     EXPECT_EQ(places(path.place(move(5, -3))), (std::vector<Point>{{5, -3}}));
     EXPECT_EQ(places(path.place(press(5, -3))), (std::vector<Point>{{5, -3}}));
     EXPECT_FALSE(path.isAnchored());
-    // A failed first ask anchors nothing.
+    // A failed first ask anchors nothing, and no release asks again.
     EXPECT_TRUE(path.anchor(std::nullopt, {5, -3}).empty());
     EXPECT_FALSE(path.isAnchored());
+    EXPECT_EQ(places(path.place(release(5, -3))), (std::vector<Point>{{5, -3}}));
+    EXPECT_FALSE(path.wantsAnchor());
 }
 
 // The compositor accelerates: the deltas say 40 to the right, the pointer went 200.
