@@ -222,10 +222,10 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
     };
     std::ofstream(sway.folder() / "mouse.events")
         << "# EVEMU 1.2\n"
-        << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << motion(0, 40, 30) << button(600, BTN_LEFT, 1)
-        << button(650, BTN_LEFT, 0) << motion(1000, 120, -25) << button(1600, BTN_RIGHT, 1)
-        << button(1650, BTN_RIGHT, 0) << button(2000, BTN_LEFT, 1) << motion(2100, 100, 50)
-        << button(2700, BTN_LEFT, 0);
+        << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << motion(0, 40, 30) << button(2000, BTN_LEFT, 1)
+        << button(2050, BTN_LEFT, 0) << motion(3000, 120, -25) << button(5000, BTN_RIGHT, 1)
+        << button(5050, BTN_RIGHT, 0) << button(6000, BTN_LEFT, 1) << motion(6100, 100, 50)
+        << button(8000, BTN_LEFT, 0);
     movePointer({100, 100});
     const auto folder = sway.folder();
     ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"),
@@ -233,16 +233,17 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
                                    {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
     // umockdev plays the files from when the recorder opens the devices, a
     // moment before it says it records (the events keep their written times);
-    // sway's pointer moves 300 ms after each emulated motion, well before the next press.
+    // sway's pointer moves a second after each emulated motion and a second
+    // before the next press or release, wide enough for a slow (sanitized) build.
     ASSERT_TRUE(waitUntil([&] { return readFile(folder / "recorder.err").find("Recording.") != std::string::npos; }))
         << readFile(folder / "recorder.err");
     const std::uint64_t opened = monotonicNanos();
-    for (const auto& [ms, place] : {std::pair{300, first}, std::pair{1300, second}, std::pair{2400, dragEnd}}) {
+    for (const auto& [ms, place] : {std::pair{1000, first}, std::pair{4000, second}, std::pair{7000, dragEnd}}) {
         waitForTheEvents(opened + lead + ms * kMs);
         movePointer(place);
     }
     // Stopped once the events' written times have passed, so none counts as after the end.
-    waitForTheEvents(base + 3000 * kMs);
+    waitForTheEvents(base + 8300 * kMs);
     signalRecorder(SIGINT);
     ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
 
