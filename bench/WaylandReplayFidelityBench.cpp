@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "base/platform/SyntheticInput.h"
+#include "base/time/MonotonicClock.h"
 #include "cli/ChildProcess.h"
 #include "platform/wayland/WaylandInputInjector.h"
 #include "tests/wayland/HeadlessSway.h"
@@ -96,12 +97,6 @@ std::string document(const std::vector<Scheduled>& events) {
          << R"("extraDelayBeforeClickMs":0,"notes":"","repeatCount":1,"repeatInfinite":false,)"
          << R"("silencedWarnings":[],"speed":1},"trim":{"leadingNanos":0,"trailingNanos":0}})";
     return text.str();
-}
-
-std::uint64_t monotonicNanos() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000ull + static_cast<std::uint64_t>(now.tv_nsec);
 }
 
 struct Run {
@@ -194,7 +189,7 @@ void WaylandReplayFidelity(benchmark::State& state) {
             cli.push_back(judge(events, {lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end()}));
 
             before = lines.size();
-            const std::uint64_t start = monotonicNanos() + 100 * kMs;
+            const std::uint64_t start = MonotonicClock::now() + 100 * kMs;
             for (const Scheduled& event : events) {
                 const std::uint64_t due = start + event.at;
                 const timespec deadline{static_cast<time_t>(due / 1'000'000'000),

@@ -1,10 +1,8 @@
 #include "platform/wayland/PointerPositionProbe.h"
 
-#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <vector>
 #include <wayland-client.h>
 
@@ -93,23 +91,6 @@ bool PointerPositionProbe::ready() {
     return pointer_ != nullptr;
 }
 
-bool PointerPositionProbe::waitForEvents(std::uint64_t deadline) {
-    wl_display* display = connection_->display();
-    while (wl_display_prepare_read(display) != 0) {
-        if (wl_display_dispatch_pending(display) < 0) return false;
-    }
-    wl_display_flush(display);
-    const std::uint64_t now = MonotonicClock::now();
-    const int waitMillis = now >= deadline ? 0 : static_cast<int>((deadline - now + 999'999) / 1'000'000);
-    pollfd socket{wl_display_get_fd(display), POLLIN, 0};
-    if (poll(&socket, 1, waitMillis) > 0) {
-        if (wl_display_read_events(display) < 0) return false;
-    } else {
-        wl_display_cancel_read(display);
-    }
-    return wl_display_dispatch_pending(display) >= 0;
-}
-
 std::optional<Point> PointerPositionProbe::locate(int timeoutMillis) {
     if (!ready()) return std::nullopt;
 
@@ -144,8 +125,8 @@ std::optional<Point> PointerPositionProbe::locate(int timeoutMillis) {
     }
 
     const std::uint64_t deadline = MonotonicClock::now() + static_cast<std::uint64_t>(timeoutMillis) * 1'000'000;
-    while (!enteredSurface_ && MonotonicClock::now() < deadline) {
-        if (!waitForEvents(deadline)) break;
+    for (std::uint64_t now = MonotonicClock::now(); !enteredSurface_ && now < deadline; now = MonotonicClock::now()) {
+        if (!connection_->flush(static_cast<int>((deadline - now + 999'999) / 1'000'000))) break;
     }
     std::optional<Point> place;
     for (const auto& overlay : overlays) {

@@ -39,7 +39,6 @@ private:
     friend struct ProbeListeners;
 
     bool ready();
-    bool waitForEvents(std::uint64_t deadline);
 
     const std::string displayName_;
     std::unique_ptr<WaylandConnection> connection_;

@@ -218,14 +218,14 @@ std::vector<WaylandConnection::Output> WaylandConnection::outputs() const {
 
 bool WaylandConnection::roundtrip() { return wl_display_roundtrip(display_) >= 0; }
 
-bool WaylandConnection::flush() {
-    // Read whatever has arrived without waiting, so the compositor's queue to us never fills.
+bool WaylandConnection::flush(int waitMillis) {
+    // Read whatever has arrived, so the compositor's queue to us never fills.
     while (wl_display_prepare_read(display_) != 0) {
         if (wl_display_dispatch_pending(display_) < 0) return false;
     }
     const bool sent = wl_display_flush(display_) >= 0 || errno == EAGAIN;
     pollfd socket{wl_display_get_fd(display_), POLLIN, 0};
-    if (poll(&socket, 1, 0) > 0) {
+    if (poll(&socket, 1, waitMillis) > 0) {
         wl_display_read_events(display_);
     } else {
         wl_display_cancel_read(display_);

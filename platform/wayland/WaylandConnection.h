@@ -64,8 +64,9 @@ public:
     // Sends what is queued and handles what arrived, waiting for the
     // compositor to answer everything sent so far. False once the connection broke.
     bool roundtrip();
-    // Sends what is queued and handles what already arrived, without waiting.
-    bool flush();
+    // Sends what is queued and handles what arrived, waiting up to
+    // `waitMillis` for something to arrive (none: not at all).
+    bool flush(int waitMillis = 0);
     bool isAlive() const;
 
 private:
