@@ -12,6 +12,7 @@
 #include "cli/CliError.h"
 #include "cli/InterruptSignals.h"
 #include "cli/PrivateXServer.h"
+#include "cli/WitnessedReplay.h"
 #include "core/acceptance/AcceptanceComparator.h"
 
 namespace brevanor {
@@ -138,16 +139,20 @@ int DemoCommand::run(const CommandLine& line) {
     out << "saved:\n  " << shown.output;
 
     out << "Replaying it " << kReplays << " times while an outside logger watches... " << std::flush;
-    const auto played = session.play(id, {"--repeat", std::to_string(kReplays), "--delay", "0.5", "--report"});
+    const WitnessedReplay replay =
+        WitnessedReplay::play(session, id, {"--repeat", std::to_string(kReplays), "--delay", "0.5", "--report"});
+    const auto& played = replay.played;
     if (played.exitStatus != 0) throw CliError("The replay failed: " + played.errors);
     out << "done.\n\n";
+    for (const std::string& line : replay.setAside) out << line << "\n";
+    if (!replay.setAside.empty()) out << "\n";
 
-    const AcceptanceReport report = session.report();
+    const AcceptanceReport& report = replay.report;
     // Brevanor's own view, from its events as the server handed them back, tells a late replay
     // from an observer (or a recording) whose time stamps were off.
     const std::string own = played.output.substr(0, played.output.find('\n'));
     out << report.summary() << "\nBrevanor's own view of the replay: " << own << "\n";
-    if (!report.passed()) out << blame(own) << "\n";
+    if (!report.passed()) out << blame(own) << (replay.stalls.empty() ? "" : " ") << replay.stalls << "\n";
     return report.passed() ? 0 : 1;
 }
 

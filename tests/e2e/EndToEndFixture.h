@@ -10,6 +10,7 @@
 #include "cli/AcceptanceSession.h"
 #include "cli/ChildProcess.h"
 #include "cli/PrivateXServer.h"
+#include "cli/WitnessedReplay.h"
 #include "core/acceptance/AcceptanceComparator.h"
 
 namespace brevanor {
@@ -37,22 +38,28 @@ protected:
         server_.reset();
         if (folder_.empty()) return;
         if (HasFailure()) {
-            std::cout << "Brevanor's own report of its last replay: " << ownReport_;
+            std::cout << "Brevanor's own report of its last replay: " << ownReport_ << stalls_ << "\n";
             std::cout << "The logs of this run are in " << folder_ << "\n";
         } else {
             std::filesystem::remove_all(folder_);
         }
     }
 
-    // Replays and judges. Brevanor's own report of the replay must count every event the outside
-    // logger judges, all back where they were posted; a failed test shows it, to tell whether
-    // Brevanor posted late or the events came back late.
-    AcceptanceReport replay(const std::string& id, std::vector<std::string> options) {
+    // Replays and judges, setting aside a replay that failed only where the machine itself stood
+    // still. Brevanor's own report of the replay must count every event the outside logger judges,
+    // all back where they were posted; a failed test shows it, to tell whether Brevanor posted late
+    // or the events came back late.
+    AcceptanceReport replay(const std::string& id, std::vector<std::string> options,
+                            const WitnessedReplay::Expectation& expectation = {},
+                            const std::function<void()>& prepare = {}) {
         options.insert(options.end(), {"--report", "--json"});
-        const auto played = session_->play(id, options);
+        const WitnessedReplay replayed = WitnessedReplay::play(*session_, id, options, expectation, prepare);
+        const auto& played = replayed.played;
         EXPECT_EQ(played.exitStatus, 0) << played.errors;
+        for (const std::string& line : replayed.setAside) std::cout << line << "\n";
         ownReport_ = played.output;
-        AcceptanceReport report = session_->report();
+        stalls_ = replayed.stalls;
+        AcceptanceReport report = replayed.report;
         std::int64_t expected = 0;
         for (const AcceptanceRunResult& run : report.runs) expected += run.expectedCount;
         simdjson::dom::parser parser;
@@ -72,6 +79,7 @@ protected:
     std::filesystem::path folder_;
     std::unique_ptr<AcceptanceSession> session_;
     std::string ownReport_;  // of the last replay, as play --report --json printed it
+    std::string stalls_;     // what the stall witness saw during the last replay
 };
 
 #define EXPECT_PASSES(report) EXPECT_TRUE((report).passed()) << (report).summary()

@@ -121,21 +121,19 @@ TEST_F(EndToEnd, RelativeToTheCursorStartedElsewhere) {
         "mousemove 420 340\nsleep 0.15\nmousedown 1\nsleep 0.05\nmouseup 1\nsleep 0.2\n"
         "click 5\nsleep 0.15\n"
         "mousemove 360 460\nsleep 0.1\nmousedown 3\nsleep 0.06\nmouseup 3\nsleep 0.2\n");
-    session_->drive("mousemove 500 450\n");
-    const auto played = session_->play(id, {"--cursor", "cursor"});
-    ASSERT_EQ(played.exitStatus, 0) << played.errors;
-
     // Everything lands where it was recorded, shifted by where the cursor started against where the recording did.
-    auto reference = session_->referenceEntries();
-    const AcceptanceReport unshifted = session_->report();
-    EXPECT_FALSE(unshifted.passed()) << "the replay must not land where the recording did";
-    for (HarnessLogEntry& entry : reference) {
-        entry.x += 200;
-        entry.y += 150;
-    }
-    const AcceptanceReport report =
-        AcceptanceComparator::compare(reference, {AcceptanceComparator::replayEvents(session_->replayEntries())});
+    const AcceptanceReport report = replay(
+        id, {"--cursor", "cursor"},
+        [](std::vector<HarnessLogEntry> reference) {
+            for (HarnessLogEntry& entry : reference) {
+                entry.x += 200;
+                entry.y += 150;
+            }
+            return reference;
+        },
+        [&] { session_->drive("mousemove 500 450\n"); });
     EXPECT_PASSES(report);
+    EXPECT_FALSE(session_->report().passed()) << "the replay must not land where the recording did";
 }
 
 TEST_F(EndToEnd, DoubleSpeedKeepsHalfTheTiming) {
@@ -146,16 +144,13 @@ TEST_F(EndToEnd, DoubleSpeedKeepsHalfTheTiming) {
         "keydown shift\nsleep 0.1\nkey --delay 60 x\nsleep 0.1\nkeyup shift\nsleep 0.5\n"
         "mousemove 600 400\nsleep 0.2\nmousedown 1\nsleep 0.1\nmouseup 1\nsleep 0.3\n"
         "click 4\nsleep 0.3\n");
-    const auto played = session_->play(id, {"--speed", "2"});
-    ASSERT_EQ(played.exitStatus, 0) << played.errors;
-
-    auto reference = session_->referenceEntries();
-    EXPECT_FALSE(session_->report().passed()) << "at double speed the recorded timing must not hold";
-    const std::uint64_t start = comparable(reference, false).front().t;
-    for (HarnessLogEntry& entry : reference) entry.t = start + (entry.t - std::min(entry.t, start)) / 2;
-    const AcceptanceReport report =
-        AcceptanceComparator::compare(reference, {AcceptanceComparator::replayEvents(session_->replayEntries())});
+    const AcceptanceReport report = replay(id, {"--speed", "2"}, [](std::vector<HarnessLogEntry> reference) {
+        const std::uint64_t start = comparable(reference, false).front().t;
+        for (HarnessLogEntry& entry : reference) entry.t = start + (entry.t - std::min(entry.t, start)) / 2;
+        return reference;
+    });
     EXPECT_PASSES(report);
+    EXPECT_FALSE(session_->report().passed()) << "at double speed the recorded timing must not hold";
 }
 
 TEST_F(EndToEnd, StoppingPlaybackReleasesEverythingItHeld) {

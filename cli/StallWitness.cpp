@@ -1,0 +1,80 @@
+#include "cli/StallWitness.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <time.h>
+
+#include "base/time/MonotonicClock.h"
+#include "core/dispatch/ThreadPriority.h"
+
+namespace brevanor {
+
+namespace {
+
+constexpr std::uint64_t kPeriodNanos = 1'000'000;
+
+// Holds the calling thread to `processor`, above every real-time thread of Brevanor's own.
+bool pinInRealTime(unsigned processor) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(processor, &set);
+    if (pthread_setaffinity_np(pthread_self(), sizeof set, &set) != 0) return false;
+    sched_param param{};
+    param.sched_priority = ThreadPriority::realtimePriority + 1;
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
+void sleepUntil(std::uint64_t deadline) {
+    const timespec at{static_cast<time_t>(deadline / 1'000'000'000), static_cast<long>(deadline % 1'000'000'000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) != 0) {
+    }
+}
+
+}  // namespace
+
+StallWitness::StallWitness() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return;
+    for (unsigned processor = 0; processor < CPU_SETSIZE; ++processor) {
+        if (CPU_ISSET(processor, &allowed)) threads_.emplace_back([this, processor] { watch(processor); });
+    }
+    std::unique_lock lock(mutex_);
+    startedChanged_.wait(lock, [&] { return started_ + refused_ == static_cast<int>(threads_.size()); });
+    watching_ = refused_ == 0;
+    if (!watching_) stopping_ = true;  // a partial watch would excuse what it did not see
+}
+
+StallWitness::~StallWitness() {
+    stopping_ = true;
+    for (std::thread& thread : threads_) thread.join();
+}
+
+std::vector<StallWitness::Stall> StallWitness::stalls() const {
+    std::lock_guard lock(mutex_);
+    return stalls_;
+}
+
+void StallWitness::watch(unsigned processor) {
+    const bool pinned = pinInRealTime(processor);
+    {
+        std::lock_guard lock(mutex_);
+        ++(pinned ? started_ : refused_);
+    }
+    startedChanged_.notify_all();
+    if (!pinned) return;
+    std::uint64_t deadline = MonotonicClock::now();
+    while (!stopping_) {
+        deadline += kPeriodNanos;
+        sleepUntil(deadline);
+        const std::uint64_t woke = MonotonicClock::now();
+        if (woke < deadline + noticeableNanos) continue;
+        {
+            std::lock_guard lock(mutex_);
+            if (stalls_.size() < kMaxStalls) stalls_.push_back({deadline, woke});
+        }
+        deadline = woke;  // the missed deadlines are one stall, not many
+    }
+}
+
+}  // namespace brevanor

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "base/time/MonotonicClock.h"
+#include "cli/StallExcuse.h"
+#include "cli/StallWitness.h"
+#include "core/acceptance/AcceptanceComparator.h"
+#include "tests/support/WaitUntil.h"
+
+namespace brevanor {
+namespace {
+
+constexpr std::uint64_t kMs = 1'000'000;
+constexpr std::uint64_t kReplayStart = 10'000 * kMs;
+
+// Twenty key presses 100 ms apart, as the outside logger saw them performed.
+std::vector<HarnessLogEntry> reference() {
+    std::vector<HarnessLogEntry> entries;
+    for (std::uint64_t i = 0; i < 20; ++i) {
+        HarnessLogEntry entry;
+        entry.t = 500 * kMs + i * 100 * kMs;
+        entry.type = "keyDown";
+        entry.keyCode = 4;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// The same presses replayed, the i-th `late[i]` nanoseconds late.
+std::vector<HarnessLogEntry> replayed(const std::vector<std::pair<std::size_t, std::uint64_t>>& late) {
+    std::vector<HarnessLogEntry> entries = reference();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].t = kReplayStart + i * 100 * kMs;
+        entries[i].synthetic = true;
+    }
+    for (const auto& [index, by] : late) entries[index].t += by;
+    return entries;
+}
+
+std::optional<std::string> excuse(const std::vector<HarnessLogEntry>& run,
+                                  const std::vector<StallWitness::Stall>& stalls) {
+    const AcceptanceRunResult result = AcceptanceComparator::compare(reference(), {run}).runs.at(0);
+    return StallExcuse::forRun(reference(), run, result, stalls);
+}
+
+// The stall that kept event `index` from its time `by` nanoseconds.
+StallWitness::Stall stallAt(std::size_t index, std::uint64_t by) {
+    const std::uint64_t due = kReplayStart + index * 100 * kMs;
+    return {due - kMs, due + by};
+}
+
+TEST(StallExcuse, ExcusesARunOnlyWhenEveryLateEventCameDuringAStall) {
+    // Three events late enough to fail the run's p95, each during a stall.
+    const auto late = replayed({{5, 14 * kMs}, {11, 7 * kMs}, {12, 6 * kMs}});
+    const std::vector stalls = {stallAt(5, 14 * kMs), stallAt(11, 7 * kMs), stallAt(12, 6 * kMs)};
+    EXPECT_EQ(excuse(late, stalls),
+              "3 events came up to 14.0 ms late, each while the machine itself stood still (a stall of up to 15.0 ms)");
+
+    // One of them late while the machine ran: the replay's own doing.
+    EXPECT_EQ(excuse(late, {stalls[0], stalls[1]}), std::nullopt);
+    // A stall elsewhere, or one too short to make an event that late, excuses nothing.
+    EXPECT_EQ(excuse(late, {stalls[0], stalls[1], stallAt(15, 6 * kMs)}), std::nullopt);
+    EXPECT_EQ(excuse(late, {stalls[0], stalls[1], {stallAt(12, 0).from, stallAt(12, 0).from + 2 * kMs}}), std::nullopt);
+    // An event that came early was not held up by anything.
+    auto early = late;
+    early[15].t -= 6 * kMs;
+    EXPECT_EQ(excuse(early, stalls), std::nullopt);
+}
+
+TEST(StallExcuse, TakesALateFirstEventForTheOneLateEventItIs) {
+    // Measured from the first event, every other one seems 16 ms early.
+    const auto run = replayed({{0, 16 * kMs}});
+    EXPECT_FALSE(AcceptanceComparator::compare(reference(), {run}).passed());
+    EXPECT_EQ(excuse(run, {stallAt(0, 16 * kMs)}),
+              "1 event came 16.0 ms late, while the machine itself stood still (a stall of up to 17.0 ms)");
+    EXPECT_EQ(excuse(run, {stallAt(3, 16 * kMs)}), std::nullopt);
+}
+
+TEST(StallExcuse, NeverExcusesARunThatPassedOrFailedOtherwiseThanInTiming) {
+    EXPECT_EQ(excuse(replayed({}), {stallAt(3, 5 * kMs)}), std::nullopt);
+
+    auto mistaken = replayed({{5, 16 * kMs}});
+    mistaken[2].type = "keyUp";
+    EXPECT_EQ(excuse(mistaken, {stallAt(5, 16 * kMs)}), std::nullopt);
+
+    auto missing = replayed({{5, 16 * kMs}});
+    missing.pop_back();
+    EXPECT_EQ(excuse(missing, {stallAt(5, 16 * kMs)}), std::nullopt);
+}
+
+TEST(StallWitness, SeesAProcessHeldStillAsAStall) {
+    const StallWitness witness;
+    if (!witness.isWatching()) GTEST_SKIP() << "this system refuses real-time scheduling or pinning";
+    // Another process stops this one for 40 ms, as a hypervisor holds a virtual machine.
+    const pid_t self = getpid();
+    const std::uint64_t before = MonotonicClock::now();
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        kill(self, SIGSTOP);
+        usleep(40'000);
+        kill(self, SIGCONT);
+        _exit(0);
+    }
+    int status = 0;
+    while (waitpid(holder, &status, 0) < 0) {
+    }
+
+    EXPECT_TRUE(testing::waitUntil([&] {
+        const auto stalls = witness.stalls();
+        return std::any_of(stalls.begin(), stalls.end(), [&](const StallWitness::Stall& stall) {
+            return stall.from >= before && stall.length() >= 35 * kMs;
+        });
+    })) << witness.stalls().size()
+        << " stalls seen, none as long as the hold";
+}
+
+}  // namespace
+}  // namespace brevanor
