@@ -1,6 +1,7 @@
 #include "cli/ChildProcess.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "cli/CliError.h"
+#include "core/dispatch/ThreadPriority.h"
 
 extern char** environ;
 
@@ -74,9 +76,22 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Opti
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
-    const int error =
-        posix_spawnp(&pid_, argv[0].c_str(), &actions, &attributes, argvPointers.data(), environmentPointers.data());
+    const short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP;
+    const auto spawn = [&](short withFlags) {
+        posix_spawnattr_setflags(&attributes, withFlags);
+        return posix_spawnp(&pid_, argv[0].c_str(), &actions, &attributes, argvPointers.data(),
+                            environmentPointers.data());
+    };
+    int error = 0;
+    if (options.realtime) {
+        sched_param param{};
+        param.sched_priority = ThreadPriority::realtimePriority;
+        posix_spawnattr_setschedpolicy(&attributes, SCHED_FIFO);
+        posix_spawnattr_setschedparam(&attributes, &param);
+        error = spawn(flags | POSIX_SPAWN_SETSCHEDULER);
+    }
+    // Without the privilege the child runs as any program does.
+    if (!options.realtime || error == EPERM) error = spawn(flags);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {

@@ -22,6 +22,7 @@ public:
         std::filesystem::path standardOutput;                          // empty: /dev/null
         std::filesystem::path standardError;                           // empty: /dev/null
         std::optional<int> inheritedFd;                                // passed on as descriptor 3 (Xvfb's -displayfd)
+        bool realtime = false;  // scheduled ahead of ordinary programs, where the system allows it
     };
 
     // Throws CliError when the program cannot be started.

@@ -12,8 +12,9 @@ namespace brevanor {
 // picks a free display number itself (-displayfd), so parallel runs never
 // collide; it runs with -noreset and one extra client connection is held
 // open, because a server that resets when its last client leaves would
-// release stuck keys and hide exactly the faults these runs look for. Ended,
-// by its process id, when destroyed. The X11 tests start theirs with it too.
+// release stuck keys and hide exactly the faults these runs look for. It is
+// scheduled in real time where the system allows it. Ended, by its process
+// id, when destroyed. The X11 tests start theirs with it too.
 class PrivateXServer {
 public:
     // Throws CliError when Xvfb is missing or does not come up within 10 s.
