@@ -20,20 +20,25 @@ std::int64_t since(std::uint64_t first, std::uint64_t t) {
     return static_cast<std::int64_t>(t) - static_cast<std::int64_t>(first);
 }
 
-// The longest stall that overlaps [arrived - late, arrived] and is long enough to have made the event that late.
-std::optional<std::uint64_t> stallBehind(std::uint64_t arrived, std::int64_t late,
-                                         const std::vector<StallWitness::Stall>& stalls) {
-    std::optional<std::uint64_t> longest;
-    const auto due = static_cast<std::int64_t>(arrived) - late;
+// How much of [due, arrived] (widened by the logger clock's step) the witnessed stalls cover,
+// overlapping ones counted once.
+std::int64_t stalledWithin(std::int64_t due, std::int64_t arrived, const std::vector<StallWitness::Stall>& stalls) {
+    due -= kClockSlackNanos;
+    arrived += kClockSlackNanos;
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
     for (const StallWitness::Stall& stall : stalls) {
-        const bool overlaps =
-            static_cast<std::int64_t>(stall.from) <= static_cast<std::int64_t>(arrived) + kClockSlackNanos &&
-            static_cast<std::int64_t>(stall.until) + kClockSlackNanos >= due;
-        if (overlaps && 2 * static_cast<std::int64_t>(stall.length()) >= late) {
-            longest = std::max(longest.value_or(0), stall.length());
-        }
+        const std::int64_t from = std::max(due, static_cast<std::int64_t>(stall.from));
+        const std::int64_t until = std::min(arrived, static_cast<std::int64_t>(stall.until));
+        if (from < until) spans.emplace_back(from, until);
     }
-    return longest;
+    std::sort(spans.begin(), spans.end());
+    std::int64_t covered = 0;
+    std::int64_t reached = due;
+    for (const auto& [from, until] : spans) {
+        covered += std::max<std::int64_t>(0, until - std::max(from, reached));
+        reached = std::max(reached, until);
+    }
+    return covered;
 }
 
 }  // namespace
@@ -54,23 +59,23 @@ std::optional<std::string> forRun(const std::vector<HarnessLogEntry>& reference,
     std::nth_element(sorted.begin(), middle, sorted.end());
     const std::int64_t usual = *middle;
 
+    // An event is excused when the machine stood still for at least half of its delay: the
+    // rest is the catching up of the programs the stall held (the player, the server).
     int lateEvents = 0;
     std::int64_t latest = 0;
-    std::uint64_t longestStall = 0;
     for (std::size_t i = 0; i < run.size(); ++i) {
         const std::int64_t late = drifts[i] - usual;
         if (std::abs(late) <= static_cast<std::int64_t>(StallWitness::noticeableNanos)) continue;
-        const auto stall = late > 0 ? stallBehind(run[i].t, late, stalls) : std::nullopt;
-        if (!stall) return std::nullopt;  // early, or late with the machine running: the replay's own doing
+        const auto arrived = static_cast<std::int64_t>(run[i].t);
+        // Early, or late while the machine ran: the replay's own doing.
+        if (late < 0 || 2 * stalledWithin(arrived - late, arrived, stalls) < late) return std::nullopt;
         ++lateEvents;
         latest = std::max(latest, late);
-        longestStall = std::max(longestStall, *stall);
     }
     if (lateEvents == 0) return std::nullopt;
     return std::to_string(lateEvents) + (lateEvents == 1 ? " event came " : " events came up to ") +
            fixedDecimals(static_cast<double>(latest) / 1e6, 1) + " ms late, " +
-           (lateEvents == 1 ? "while" : "each while") + " the machine itself stood still (a stall of up to " +
-           fixedDecimals(static_cast<double>(longestStall) / 1e6, 1) + " ms)";
+           (lateEvents == 1 ? "the machine" : "the machine each time") + " standing still for at least half of it";
 }
 
 }  // namespace brevanor::StallExcuse

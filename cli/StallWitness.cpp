@@ -4,6 +4,8 @@
 #include <sched.h>
 #include <time.h>
 
+#include <cerrno>
+
 #include "base/time/MonotonicClock.h"
 #include "core/dispatch/ThreadPriority.h"
 
@@ -26,7 +28,7 @@ bool pinInRealTime(unsigned processor) {
 
 void sleepUntil(std::uint64_t deadline) {
     const timespec at{static_cast<time_t>(deadline / 1'000'000'000), static_cast<long>(deadline % 1'000'000'000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) != 0) {
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
     }
 }
 
