@@ -28,30 +28,13 @@ std::uint16_t neutral(int kernelCode) {
 }
 
 SyntheticInput pointer(Type type, double x, double y, MouseButton button = MouseButton::left, std::int64_t number = 0) {
-    SyntheticInput input;
-    input.type = type;
-    input.x = x;
-    input.y = y;
-    input.button = button;
-    input.buttonNumber = number;
-    return input;
+    return {.type = type, .x = x, .y = y, .button = button, .buttonNumber = number};
 }
-
 SyntheticInput key(Type type, std::uint16_t neutralCode, bool isDown = false) {
-    SyntheticInput input;
-    input.type = type;
-    input.keyCode = neutralCode;
-    input.keyIsDown = isDown;
-    return input;
+    return {.type = type, .keyCode = neutralCode, .keyIsDown = isDown};
 }
-
 SyntheticInput wheel(std::int32_t vertical, std::int32_t horizontal, bool pixels) {
-    SyntheticInput input;
-    input.type = Type::scroll;
-    input.wheelVertical = vertical;
-    input.wheelHorizontal = horizontal;
-    input.pixelUnits = pixels;
-    return input;
+    return {.type = Type::scroll, .pixelUnits = pixels, .wheelVertical = vertical, .wheelHorizontal = horizontal};
 }
 
 class UinputInputInjectorTest : public ::testing::Test {
