@@ -64,25 +64,27 @@ protected:
     // come `lead` after the device is opened, once the recorder runs.
     void writeEvents(std::uint64_t lead) {
         base = monotonicNanos() + lead + 3000 * kMs;
-        std::ofstream(sway.folder() / "keyboard.events")
-            << "# EVEMU 1.2\n"
-            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base, EV_KEY, KEY_A, 1) << evemu(base, EV_SYN, 0, 0)
-            << evemu(base + 100 * kMs, EV_KEY, KEY_A, 0) << evemu(base + 100 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 250 * kMs, EV_KEY, KEY_B, 1) << evemu(base + 250 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 300 * kMs, EV_KEY, KEY_B, 0) << evemu(base + 300 * kMs, EV_SYN, 0, 0);
-        std::ofstream(sway.folder() / "mouse.events")
-            << "# EVEMU 1.2\n"
-            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base + 500 * kMs, EV_REL, REL_X, 5)
-            << evemu(base + 500 * kMs, EV_REL, REL_Y, -3) << evemu(base + 500 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 550 * kMs, EV_KEY, BTN_RIGHT, 1) << evemu(base + 550 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 600 * kMs, EV_KEY, BTN_RIGHT, 0) << evemu(base + 600 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 650 * kMs, EV_REL, REL_WHEEL, -2) << evemu(base + 650 * kMs, EV_SYN, 0, 0);
+        writeDevice("keyboard", lead,
+                    report(0, EV_KEY, KEY_A, 1) + report(100, EV_KEY, KEY_A, 0) + report(250, EV_KEY, KEY_B, 1) +
+                        report(300, EV_KEY, KEY_B, 0));
+        writeDevice("mouse", lead,
+                    motion(500, 5, -3) + report(550, EV_KEY, BTN_RIGHT, 1) + report(600, EV_KEY, BTN_RIGHT, 0) +
+                        report(650, EV_REL, REL_WHEEL, -2));
         // Brevanor's own replay device on KDE and GNOME clicks too: none of it is the user's.
-        std::ofstream(sway.folder() / "replay-device.events")
-            << "# EVEMU 1.2\n"
-            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base + 700 * kMs, EV_KEY, BTN_LEFT, 1)
-            << evemu(base + 700 * kMs, EV_SYN, 0, 0) << evemu(base + 750 * kMs, EV_KEY, BTN_LEFT, 0)
-            << evemu(base + 750 * kMs, EV_SYN, 0, 0);
+        writeDevice("replay-device", lead, report(700, EV_KEY, BTN_LEFT, 1) + report(750, EV_KEY, BTN_LEFT, 0));
+    }
+
+    // The events file of `device`: the report that records nothing, `lead` before `base`, then `reports`.
+    void writeDevice(const std::string& device, std::uint64_t lead, const std::string& reports) const {
+        std::ofstream(sway.folder() / (device + ".events")) << "# EVEMU 1.2\n"
+                                                            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << reports;
+    }
+    // One event and its SYN_REPORT, `ms` after `base`.
+    std::string report(std::uint64_t ms, int type, int code, int value) const {
+        return evemu(base + ms * kMs, type, code, value) + evemu(base + ms * kMs, EV_SYN, 0, 0);
+    }
+    std::string motion(std::uint64_t ms, int dx, int dy) const {
+        return evemu(base + ms * kMs, EV_REL, REL_X, dx) + report(ms, EV_REL, REL_Y, dy);
     }
 
     // `program` with `arguments` under umockdev, with the `devices` described
@@ -212,20 +214,12 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
     constexpr std::uint64_t lead = 1000 * kMs;
     const Point first{300, 200}, second{900, 150}, dragEnd{1000, 200};
     base = monotonicNanos() + lead + 3000 * kMs;
-    std::ofstream(sway.folder() / "keyboard.events") << "# EVEMU 1.2\n" << evemu(base - lead, EV_MSC, MSC_SCAN, 1);
-    const auto motion = [&](std::uint64_t ms, int dx, int dy) {
-        return evemu(base + ms * kMs, EV_REL, REL_X, dx) + evemu(base + ms * kMs, EV_REL, REL_Y, dy) +
-               evemu(base + ms * kMs, EV_SYN, 0, 0);
-    };
-    const auto button = [&](std::uint64_t ms, int code, int value) {
-        return evemu(base + ms * kMs, EV_KEY, code, value) + evemu(base + ms * kMs, EV_SYN, 0, 0);
-    };
-    std::ofstream(sway.folder() / "mouse.events")
-        << "# EVEMU 1.2\n"
-        << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << motion(0, 40, 30) << button(2000, BTN_LEFT, 1)
-        << button(2050, BTN_LEFT, 0) << motion(3000, 120, -25) << button(5000, BTN_RIGHT, 1)
-        << button(5050, BTN_RIGHT, 0) << button(6000, BTN_LEFT, 1) << motion(6100, 100, 50)
-        << button(8000, BTN_LEFT, 0);
+    writeDevice("keyboard", lead, "");
+    const auto button = [&](std::uint64_t ms, int code, int value) { return report(ms, EV_KEY, code, value); };
+    writeDevice("mouse", lead,
+                motion(0, 40, 30) + button(2000, BTN_LEFT, 1) + button(2050, BTN_LEFT, 0) + motion(3000, 120, -25) +
+                    button(5000, BTN_RIGHT, 1) + button(5050, BTN_RIGHT, 0) + button(6000, BTN_LEFT, 1) +
+                    motion(6100, 100, 50) + button(8000, BTN_LEFT, 0));
     movePointer({100, 100});
     const auto folder = sway.folder();
     ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"), options());

@@ -75,10 +75,8 @@ TEST_F(UinputInputInjectorTest, MakesOneAbsolutePointerAndKeyboardOverTheLayout)
     // No EV_REP: the kernel would repeat held keys on top of the compositor's own repeat.
     EXPECT_EQ(node->eventTypes, (std::set<int>{EV_SYN, EV_KEY, EV_REL, EV_ABS}));
     EXPECT_EQ(node->absoluteAxes, (std::set<int>{ABS_X, ABS_Y}));
-    EXPECT_EQ(node->axes[ABS_X].minimum, 0);
-    EXPECT_EQ(node->axes[ABS_X].maximum, 3199);
-    EXPECT_EQ(node->axes[ABS_Y].minimum, 0);
-    EXPECT_EQ(node->axes[ABS_Y].maximum, 1279);
+    EXPECT_EQ(std::pair(node->axes[ABS_X].minimum, node->axes[ABS_X].maximum), std::pair(0, 3199));
+    EXPECT_EQ(std::pair(node->axes[ABS_Y].minimum, node->axes[ABS_Y].maximum), std::pair(0, 1279));
     EXPECT_EQ(node->relativeAxes, (std::set<int>{REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}));
     for (int button : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA}) EXPECT_TRUE(node->keys.contains(button));
     // Nothing of a joystick's, a touchscreen's or a tablet pen's, which udev would take the device for.
