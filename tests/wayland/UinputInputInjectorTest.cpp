@@ -20,6 +20,13 @@ using Event = std::tuple<int, int, int>;  // type, code, value, as the composito
 
 const Event kSyn{EV_SYN, SYN_REPORT, 0};
 
+// `events`, each in a report of its own.
+std::vector<Event> eachReported(std::initializer_list<Event> events) {
+    std::vector<Event> reported;
+    for (const Event& event : events) reported.insert(reported.end(), {event, kSyn});
+    return reported;
+}
+
 DisplayInfo display(double x, double y, double width, double height) { return {1, {x, y, width, height}, 1.0}; }
 
 // The neutral code of a kernel key code.
@@ -157,20 +164,13 @@ TEST_F(UinputInputInjectorTest, KeysArriveInOrderWithTheirCodes) {
           key(Type::keyUp, b), key(Type::flagsChanged, shift, false), key(Type::keyDown, neutral(KEY_ENTER))}) {
         ASSERT_TRUE(injector->post(input));
     }
-    EXPECT_EQ(received(), (std::vector<Event>{{EV_KEY, KEY_A, 1},
-                                              kSyn,
-                                              {EV_KEY, KEY_A, 0},
-                                              kSyn,
-                                              {EV_KEY, KEY_LEFTSHIFT, 1},
-                                              kSyn,
-                                              {EV_KEY, KEY_B, 1},
-                                              kSyn,
-                                              {EV_KEY, KEY_B, 0},
-                                              kSyn,
-                                              {EV_KEY, KEY_LEFTSHIFT, 0},
-                                              kSyn,
-                                              {EV_KEY, KEY_ENTER, 1},
-                                              kSyn}));
+    EXPECT_EQ(received(), eachReported({{EV_KEY, KEY_A, 1},
+                                        {EV_KEY, KEY_A, 0},
+                                        {EV_KEY, KEY_LEFTSHIFT, 1},
+                                        {EV_KEY, KEY_B, 1},
+                                        {EV_KEY, KEY_B, 0},
+                                        {EV_KEY, KEY_LEFTSHIFT, 0},
+                                        {EV_KEY, KEY_ENTER, 1}}));
 
     // Caps Lock is brought to the state the event reports, one tap at a time.
     const auto caps = [&](bool locked) { return key(Type::flagsChanged, ModifierKeys::capsLockKeyCode, locked); };
