@@ -8,12 +8,7 @@ namespace {
 using Kind = TapEvent::Kind;
 
 input_event kernel(std::uint16_t type, std::uint16_t code, std::int32_t value, long usec = 0) {
-    input_event event{};
-    event.time = {12, usec};
-    event.type = type;
-    event.code = code;
-    event.value = value;
-    return event;
+    return {{12, usec}, type, code, value};
 }
 
 // What a run of kernel events becomes: kind, location and flags of each TapEvent.
