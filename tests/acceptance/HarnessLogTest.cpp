@@ -7,6 +7,7 @@
 #include "core/acceptance/HarnessLogError.h"
 #include "core/acceptance/HarnessLogReader.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -18,13 +19,9 @@ const std::string kClick = R"({"t":1000,"type":"mouseDown","x":10.5,"y":20,"butt
 const std::string kKey = R"({"t":2000,"type":"keyDown","x":0,"y":0,"keyCode":0,"mods":131072,"synthetic":true})";
 
 HarnessLogError errorOf(std::string_view log, HarnessLogReader::Limits limits = {}) {
-    try {
-        HarnessLogReader(limits).read(log);
-    } catch (const HarnessLogError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error for: " << log.substr(0, 200);
-    return {Kind::notAnObject, 0, ""};
+    const auto error = testing::thrown<HarnessLogError>([&] { HarnessLogReader(limits).read(log); });
+    EXPECT_TRUE(error) << "no error for: " << log.substr(0, 200);
+    return error.value_or(HarnessLogError{Kind::notAnObject, 0, ""});
 }
 
 TEST(HarnessLog, WriterKeepsKeyOrderAndLeavesOutAbsentValues) {
@@ -88,10 +85,10 @@ TEST(HarnessLog, BadLinesAreNamedByNumber) {
               (HarnessLogError{Kind::missingKey, 2, "mods"}));
 
     const std::string wholeT = R"("t" must be a whole number from 0 to 18446744073709551615)";
-    EXPECT_EQ(lineTwo(R"({"t":-1,)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
-    EXPECT_EQ(lineTwo(R"({"t":1.5,)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
-    EXPECT_EQ(lineTwo(R"({"t":"1",)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
-    EXPECT_EQ(lineTwo(R"({"t":null,)" + base + "}"), (HarnessLogError{Kind::invalidValue, 2, wholeT}));
+    for (const char* t : {"-1", "1.5", R"("1")", "null"}) {
+        EXPECT_EQ(lineTwo(R"({"t":)" + std::string(t) + "," + base + "}"),
+                  (HarnessLogError{Kind::invalidValue, 2, wholeT}));
+    }
     EXPECT_EQ(lineTwo(R"({"t":1,"keyCode":70000,)" + base + "}"),
               (HarnessLogError{Kind::invalidValue, 2, R"("keyCode" must be a whole number from 0 to 65535)"}));
     EXPECT_EQ(lineTwo(R"({"t":1,"clickCount":1e400,)" + base + "}").kind(), Kind::invalidJson);
@@ -155,18 +152,12 @@ TEST(HarnessLog, AFileReadInPiecesGivesWhatItsBytesGive) {
     EXPECT_TRUE(HarnessLogReader().readFile(write("empty.jsonl", "")).empty());
 
     const auto lines = static_cast<std::uint64_t>(std::count(log.begin(), log.end(), '\n'));
-    try {
-        HarnessLogReader().readFile(write("bad.jsonl", log + "\n{\"t\":1}\n"));
-        ADD_FAILURE() << "the last line lacks keys";
-    } catch (const HarnessLogError& error) {
-        EXPECT_EQ(error, (HarnessLogError{Kind::missingKey, lines + 2, "type"}));
-    }
-    try {
-        HarnessLogReader().readFile(write("huge.jsonl", log + "\n" + std::string(3u << 20, ' ') + kKey));
-        ADD_FAILURE() << "the last line is longer than a line may be";
-    } catch (const HarnessLogError& error) {
-        EXPECT_EQ(error, (HarnessLogError{Kind::lineTooLong, lines + 2, "1048576"}));
-    }
+    const auto errorOfFile = [&](const std::string& name, const std::string& text) {
+        return testing::thrown<HarnessLogError>([&] { HarnessLogReader().readFile(write(name, text)); });
+    };
+    EXPECT_EQ(errorOfFile("bad.jsonl", log + "\n{\"t\":1}\n"), (HarnessLogError{Kind::missingKey, lines + 2, "type"}));
+    EXPECT_EQ(errorOfFile("huge.jsonl", log + "\n" + std::string(3u << 20, ' ') + kKey),
+              (HarnessLogError{Kind::lineTooLong, lines + 2, "1048576"}));
     EXPECT_THROW(HarnessLogReader().readFile(folder.path() / "missing.jsonl"), std::system_error);
 }
 

@@ -317,7 +317,6 @@ TEST_F(EventRecorderTest, ResultIsANewUnnamedRecordingWithDefaults) {
     const auto before = std::chrono::system_clock::now();
     const Recording first = recorder->stop(kStart + kSecond, std::nullopt, std::nullopt, "Named");
     const Recording second = recorder->stop(kStart + kSecond, std::nullopt, std::nullopt, "");
-    EXPECT_EQ(first.schemaVersion, 1);
     EXPECT_EQ(first.name, "Named");
     EXPECT_EQ(second.name, "");
     EXPECT_EQ(first.settings, RecordingSettings{});

@@ -81,14 +81,14 @@ TEST_F(InputEventTapConcurrency, DeliversInArrivalOrderToConsumersInRegistration
     std::vector<std::string> log;
     auto first = std::make_shared<CollectingConsumer>();
     auto second = std::make_shared<CollectingConsumer>();
-    first->onConsume = [&](const TapEvent& e) {
-        std::lock_guard lock(logMutex);
-        log.push_back("first " + std::to_string(e.timestamp));
+    const auto logAs = [&](std::string name) {
+        return [&, name](const TapEvent& e) {
+            std::lock_guard lock(logMutex);
+            log.push_back(name + " " + std::to_string(e.timestamp));
+        };
     };
-    second->onConsume = [&](const TapEvent& e) {
-        std::lock_guard lock(logMutex);
-        log.push_back("second " + std::to_string(e.timestamp));
-    };
+    first->onConsume = logAs("first");
+    second->onConsume = logAs("second");
     tap->addConsumer(first);  // registered while stopped: receives once running
     tap->addConsumer(second);
     tap->addConsumer(second);  // twice: still once per event

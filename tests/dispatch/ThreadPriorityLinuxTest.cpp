@@ -81,12 +81,8 @@ protected:
             rlimit limit{};
             getrlimit(resource, &limit);
             saved_.push_back({resource, limit});
-        }
-        for (const int resource : {RLIMIT_RTPRIO, RLIMIT_NICE}) {
-            rlimit limit{};
-            getrlimit(resource, &limit);
             limit.rlim_cur = 0;
-            setrlimit(resource, &limit);
+            if (resource != RLIMIT_RTTIME) setrlimit(resource, &limit);
         }
     }
 
@@ -136,18 +132,14 @@ TEST_F(ThreadPriorityLinux, FallsBackToTheNiceLevelRealtimeKitAllows) {
 }
 
 TEST_F(ThreadPriorityLinux, StaysNormalAndSaysWhyWithoutRealtimeKit) {
-    // A bus where nobody has the service's name.
-    const Outcome withoutService = raiseAnOrdinaryThread();
-    EXPECT_EQ(withoutService.priority.kind, ThreadPriority::Kind::normal);
-    EXPECT_EQ(withoutService.policy, SCHED_OTHER);
-    EXPECT_NE(withoutService.priority.refusal.find("RealtimeKit: "), std::string::npos)
-        << withoutService.priority.refusal;
-
-    // No bus at all.
-    busAddress_->set("unix:path=/nonexistent/brevanor-test-bus");
-    const Outcome withoutBus = raiseAnOrdinaryThread();
-    EXPECT_EQ(withoutBus.priority.kind, ThreadPriority::Kind::normal);
-    EXPECT_NE(withoutBus.priority.refusal.find("no system bus"), std::string::npos) << withoutBus.priority.refusal;
+    // A bus where nobody has the service's name, then no bus at all.
+    for (const char* why : {"RealtimeKit: ", "no system bus"}) {
+        const Outcome outcome = raiseAnOrdinaryThread();
+        EXPECT_EQ(outcome.priority.kind, ThreadPriority::Kind::normal);
+        EXPECT_EQ(outcome.policy, SCHED_OTHER);
+        EXPECT_NE(outcome.priority.refusal.find(why), std::string::npos) << outcome.priority.refusal;
+        busAddress_->set("unix:path=/nonexistent/brevanor-test-bus");
+    }
 }
 
 // RealtimeKit's condition, RLIMIT_RTTIME, ends a process whose real-time thread runs

@@ -48,6 +48,15 @@ void runOn(
     ASSERT_EQ(done.get_future().wait_for(10s), std::future_status::ready);
 }
 
+// Waits until a timer made now fires `nanos` from now: the firings of the
+// queue's earlier timers that were due by then have had their turn.
+void waitForALaterTimer(SerialQueue& queue, std::uint64_t nanos) {
+    std::atomic<bool> fired{false};
+    auto witness = queue.makeTimer([&] { fired = true; });
+    witness->schedule(MonotonicClock::now() + nanos);
+    ASSERT_TRUE(waitUntil([&] { return fired.load(); }));
+}
+
 TEST(TimerConcurrency, OneShotFiresOnceNoSoonerThanItsDeadline) {
     SerialQueue queue("com.brevanor.test.oneshot");
     Firings firings;
@@ -60,11 +69,7 @@ TEST(TimerConcurrency, OneShotFiresOnceNoSoonerThanItsDeadline) {
     EXPECT_GE(firings.times[0], deadline);
     EXPECT_FALSE(timer->isScheduled());
 
-    // A later witness proves the one-shot did not fire again meanwhile.
-    Firings witness;
-    auto later = queue.makeTimer([&] { witness.note(); });
-    later->schedule(MonotonicClock::now() + 30 * kMs);
-    ASSERT_TRUE(waitUntil([&] { return witness.count() == 1; }));
+    waitForALaterTimer(queue, 30 * kMs);
     EXPECT_EQ(firings.count(), 1u);
 }
 
@@ -83,10 +88,7 @@ TEST(TimerConcurrency, RepeatingTimerKeepsItsIntervalUntilCancelled) {
     }
     runOn(queue);  // a firing under way when cancel returned has finished now
     const std::size_t afterCancel = firings.count();
-    Firings witness;
-    auto later = queue.makeTimer([&] { witness.note(); });
-    later->schedule(MonotonicClock::now() + 40 * kMs);
-    ASSERT_TRUE(waitUntil([&] { return witness.count() == 1; }));
+    waitForALaterTimer(queue, 40 * kMs);
     EXPECT_EQ(firings.count(), afterCancel);
 }
 
@@ -99,10 +101,7 @@ TEST(TimerConcurrency, TimerCancelledOrDestroyedBeforeItFiresNeverRuns) {
     auto destroyed = queue.makeTimer([&] { ++fired; });
     destroyed->schedule(MonotonicClock::now() + 10 * kMs);
     destroyed.reset();
-    Firings witness;
-    auto later = queue.makeTimer([&] { witness.note(); });
-    later->schedule(MonotonicClock::now() + 40 * kMs);
-    ASSERT_TRUE(waitUntil([&] { return witness.count() == 1; }));
+    waitForALaterTimer(queue, 40 * kMs);
     EXPECT_EQ(fired.load(), 0);
 }
 

@@ -71,19 +71,13 @@ bool isRelease(const SyntheticInput& input) {
 std::set<std::pair<int, std::int64_t>> stillHeld(const std::vector<SyntheticInput>& inputs) {
     std::set<std::pair<int, std::int64_t>> held;  // (0 button / 1 key / 2 modifier, number or code)
     for (const SyntheticInput& input : inputs) {
-        switch (input.type) {
-            case Type::mouseDown: held.insert({0, input.buttonNumber}); break;
-            case Type::mouseUp: held.erase({0, input.buttonNumber}); break;
-            case Type::keyDown: held.insert({1, input.keyCode}); break;
-            case Type::keyUp: held.erase({1, input.keyCode}); break;
-            case Type::flagsChanged:
-                if (input.keyIsDown) {
-                    held.insert({2, input.keyCode});
-                } else {
-                    held.erase({2, input.keyCode});
-                }
-                break;
-            default: break;
+        const bool isButton = input.type == Type::mouseDown || input.type == Type::mouseUp;
+        const int kind = isButton ? 0 : input.type == Type::flagsChanged ? 2 : 1;
+        const std::pair pressed{kind, isButton ? input.buttonNumber : std::int64_t{input.keyCode}};
+        if (isRelease(input)) {
+            held.erase(pressed);
+        } else if (isButton || input.type == Type::keyDown || input.type == Type::flagsChanged) {
+            held.insert(pressed);
         }
     }
     return held;

@@ -8,21 +8,13 @@ namespace {
 constexpr std::uint64_t kMs = 1'000'000;
 
 TapEvent cameBack(TapEvent::Kind kind, double atMs, Point location = {}) {
-    TapEvent event;
-    event.kind = kind;
-    event.timestamp = static_cast<std::uint64_t>(atMs * 1e6);
-    event.location = location;
-    event.isSynthetic = true;
-    return event;
+    return {
+        .kind = kind, .timestamp = static_cast<std::uint64_t>(atMs * 1e6), .location = location, .isSynthetic = true};
 }
 
 PlaybackAction::Button at(double x, double y) { return {MouseButton::left, 0, x, y, 1, 0}; }
 
-ScrollAction notches(std::int64_t count) {
-    ScrollAction scroll;
-    scroll.scroll.deltaY = count;
-    return scroll;
-}
+ScrollAction notches(std::int64_t count) { return {.scroll = {.deltaY = count}}; }
 
 // Two runs, the second starting late as a whole; one key never comes back, a
 // scroll of three notches comes back as three scrolls, another program's key

@@ -14,11 +14,7 @@ constexpr std::uint64_t kChordFlags = HotkeyChord::controlFlag | HotkeyChord::op
 
 TapEvent key(TapEvent::Kind kind, std::uint64_t flags = kChordFlags) {
     static std::uint64_t time = 0;
-    TapEvent event;
-    event.kind = kind;
-    event.flags = flags;
-    event.timestamp = ++time * 1'000'000;
-    return event;
+    return {.kind = kind, .timestamp = ++time * 1'000'000, .location = {}, .flags = flags};
 }
 
 class DeviceHotKeys : public ::testing::Test {

@@ -64,25 +64,27 @@ protected:
     // come `lead` after the device is opened, once the recorder runs.
     void writeEvents(std::uint64_t lead) {
         base = monotonicNanos() + lead + 3000 * kMs;
-        std::ofstream(sway.folder() / "keyboard.events")
-            << "# EVEMU 1.2\n"
-            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base, EV_KEY, KEY_A, 1) << evemu(base, EV_SYN, 0, 0)
-            << evemu(base + 100 * kMs, EV_KEY, KEY_A, 0) << evemu(base + 100 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 250 * kMs, EV_KEY, KEY_B, 1) << evemu(base + 250 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 300 * kMs, EV_KEY, KEY_B, 0) << evemu(base + 300 * kMs, EV_SYN, 0, 0);
-        std::ofstream(sway.folder() / "mouse.events")
-            << "# EVEMU 1.2\n"
-            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base + 500 * kMs, EV_REL, REL_X, 5)
-            << evemu(base + 500 * kMs, EV_REL, REL_Y, -3) << evemu(base + 500 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 550 * kMs, EV_KEY, BTN_RIGHT, 1) << evemu(base + 550 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 600 * kMs, EV_KEY, BTN_RIGHT, 0) << evemu(base + 600 * kMs, EV_SYN, 0, 0)
-            << evemu(base + 650 * kMs, EV_REL, REL_WHEEL, -2) << evemu(base + 650 * kMs, EV_SYN, 0, 0);
+        writeDevice("keyboard", lead,
+                    report(0, EV_KEY, KEY_A, 1) + report(100, EV_KEY, KEY_A, 0) + report(250, EV_KEY, KEY_B, 1) +
+                        report(300, EV_KEY, KEY_B, 0));
+        writeDevice("mouse", lead,
+                    motion(500, 5, -3) + report(550, EV_KEY, BTN_RIGHT, 1) + report(600, EV_KEY, BTN_RIGHT, 0) +
+                        report(650, EV_REL, REL_WHEEL, -2));
         // Brevanor's own replay device on KDE and GNOME clicks too: none of it is the user's.
-        std::ofstream(sway.folder() / "replay-device.events")
-            << "# EVEMU 1.2\n"
-            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << evemu(base + 700 * kMs, EV_KEY, BTN_LEFT, 1)
-            << evemu(base + 700 * kMs, EV_SYN, 0, 0) << evemu(base + 750 * kMs, EV_KEY, BTN_LEFT, 0)
-            << evemu(base + 750 * kMs, EV_SYN, 0, 0);
+        writeDevice("replay-device", lead, report(700, EV_KEY, BTN_LEFT, 1) + report(750, EV_KEY, BTN_LEFT, 0));
+    }
+
+    // The events file of `device`: the report that records nothing, `lead` before `base`, then `reports`.
+    void writeDevice(const std::string& device, std::uint64_t lead, const std::string& reports) const {
+        std::ofstream(sway.folder() / (device + ".events")) << "# EVEMU 1.2\n"
+                                                            << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << reports;
+    }
+    // One event and its SYN_REPORT, `ms` after `base`.
+    std::string report(std::uint64_t ms, int type, int code, int value) const {
+        return evemu(base + ms * kMs, type, code, value) + evemu(base + ms * kMs, EV_SYN, 0, 0);
+    }
+    std::string motion(std::uint64_t ms, int dx, int dy) const {
+        return evemu(base + ms * kMs, EV_REL, REL_X, dx) + report(ms, EV_REL, REL_Y, dy);
     }
 
     // `program` with `arguments` under umockdev, with the `devices` described
@@ -105,13 +107,12 @@ protected:
     }
 
     std::filesystem::path pidFile() const { return sway.folder() / "recorder.pid"; }
-    std::string display() const { return (sway.folder() / "runtime" / "wayland-1").string(); }
 
     // Moves sway's own pointer, as a user's real mouse would. A sway just
     // started may not offer virtual pointers yet: a new one is tried until it does.
     void movePointer(Point place) {
         ASSERT_TRUE(waitUntil([&] {
-            if (!pointer || !pointer->canPost()) pointer = std::make_unique<WaylandInputInjector>(display());
+            if (!pointer || !pointer->canPost()) pointer = std::make_unique<WaylandInputInjector>(sway.socket());
             return pointer->post(SyntheticInput{.type = SyntheticInput::Type::mouseMoved, .x = place.x, .y = place.y});
         }));
     }
@@ -122,19 +123,25 @@ protected:
         kill(std::stoi(readFile(pidFile())), signal);
     }
 
-    // The environment of the programs: the sway, and umockdev's library ahead
-    // of everything, which AddressSanitizer's runtime would refuse (and whose
-    // allocations it would count as leaks).
-    ChildProcess::Options options(std::vector<std::pair<std::string, std::string>> environment) const {
+    // The environment of the programs, brevanor-cli's on this sway unless
+    // another is given, where AddressSanitizer's runtime must accept umockdev's
+    // library ahead of everything (and not count its allocations as leaks).
+    ChildProcess::Options options(std::vector<std::pair<std::string, std::string>> environment = {}) const {
         ChildProcess::Options options;
-        options.environment = sway.clientEnvironment();
-        options.environment.insert(options.environment.end(), environment.begin(), environment.end());
+        options.environment = environment.empty() ? sway.programEnvironment() : std::move(environment);
         const char* sanitizer = std::getenv("ASAN_OPTIONS");
         options.environment.emplace_back(
             "ASAN_OPTIONS", std::string(sanitizer ? sanitizer : "") + ":verify_asan_link_order=0:detect_leaks=0");
         options.standardOutput = sway.folder() / "recorder.out";
         options.standardError = sway.folder() / "recorder.err";
         return options;
+    }
+
+    // The recording brevanor-cli record saved and named on its output.
+    std::filesystem::path recordedDocument() const {
+        std::string id = readFile(sway.folder() / "recorder.out");
+        while (!id.empty() && id.back() == '\n') id.pop_back();
+        return sway.folder() / "data" / "Brevanor" / "Recordings" / (id + ".json");
     }
 
     // Waits until every event's time has passed.
@@ -189,19 +196,14 @@ protected:
 TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernelTimes) {
     writeEvents(1000 * kMs);
     movePointer({640, 360});
-    const auto folder = sway.folder();
     ChildProcess umockdev(
-        withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0", {"keyboard", "mouse", "replay-device"}),
-        options(
-            {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
+        withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0", {"keyboard", "mouse", "replay-device"}), options());
     waitForTheEvents(base + 900 * kMs);
     signalRecorder(SIGINT);  // Ctrl+C ends the recording
-    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
+    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(sway.folder() / "recorder.err");
 
-    std::string id = readFile(folder / "recorder.out");
-    while (!id.empty() && id.back() == '\n') id.pop_back();
-    expectTheEmulatedEvents(folder / "data" / "Brevanor" / "Recordings" / (id + ".json"), {640, 360});
-    EXPECT_EQ(readFile(folder / "recorder.err").find("Positions: relative."), std::string::npos);
+    expectTheEmulatedEvents(recordedDocument(), {640, 360});
+    EXPECT_EQ(readFile(sway.folder() / "recorder.err").find("Positions: relative."), std::string::npos);
 }
 
 // A user's session on sway end to end: the mouse moves, sway accelerates it
@@ -212,25 +214,15 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
     constexpr std::uint64_t lead = 1000 * kMs;
     const Point first{300, 200}, second{900, 150}, dragEnd{1000, 200};
     base = monotonicNanos() + lead + 3000 * kMs;
-    std::ofstream(sway.folder() / "keyboard.events") << "# EVEMU 1.2\n" << evemu(base - lead, EV_MSC, MSC_SCAN, 1);
-    const auto motion = [&](std::uint64_t ms, int dx, int dy) {
-        return evemu(base + ms * kMs, EV_REL, REL_X, dx) + evemu(base + ms * kMs, EV_REL, REL_Y, dy) +
-               evemu(base + ms * kMs, EV_SYN, 0, 0);
-    };
-    const auto button = [&](std::uint64_t ms, int code, int value) {
-        return evemu(base + ms * kMs, EV_KEY, code, value) + evemu(base + ms * kMs, EV_SYN, 0, 0);
-    };
-    std::ofstream(sway.folder() / "mouse.events")
-        << "# EVEMU 1.2\n"
-        << evemu(base - lead, EV_MSC, MSC_SCAN, 1) << motion(0, 40, 30) << button(2000, BTN_LEFT, 1)
-        << button(2050, BTN_LEFT, 0) << motion(3000, 120, -25) << button(5000, BTN_RIGHT, 1)
-        << button(5050, BTN_RIGHT, 0) << button(6000, BTN_LEFT, 1) << motion(6100, 100, 50)
-        << button(8000, BTN_LEFT, 0);
+    writeDevice("keyboard", lead, "");
+    const auto button = [&](std::uint64_t ms, int code, int value) { return report(ms, EV_KEY, code, value); };
+    writeDevice("mouse", lead,
+                motion(0, 40, 30) + button(2000, BTN_LEFT, 1) + button(2050, BTN_LEFT, 0) + motion(3000, 120, -25) +
+                    button(5000, BTN_RIGHT, 1) + button(5050, BTN_RIGHT, 0) + button(6000, BTN_LEFT, 1) +
+                    motion(6100, 100, 50) + button(8000, BTN_LEFT, 0));
     movePointer({100, 100});
     const auto folder = sway.folder();
-    ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"),
-                          options({{"XDG_DATA_HOME", (folder / "data").string()},
-                                   {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
+    ChildProcess umockdev(withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0"), options());
     // umockdev plays the files from when the recorder opens the devices, a
     // moment before it says it records (the events keep their written times);
     // sway's pointer moves a second after each emulated motion and a second
@@ -247,9 +239,7 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
     signalRecorder(SIGINT);
     ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
 
-    std::string id = readFile(folder / "recorder.out");
-    while (!id.empty() && id.back() == '\n') id.pop_back();
-    const auto document = folder / "data" / "Brevanor" / "Recordings" / (id + ".json");
+    const auto document = recordedDocument();
     const Recording recording = Recording::makeJSONDecoder().decode(readFile(document));
     EXPECT_FALSE(recording.environment.relativePositions);
     std::vector<std::tuple<Kind, MouseButton, Point>> clicks;
@@ -265,22 +255,11 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
         {Kind::mouseDown, MouseButton::left, second},  {Kind::mouseUp, MouseButton::left, dragEnd}};
     EXPECT_EQ(clicks, expected) << readFile(document);
 
-    ChildProcess::Options clientOptions;
-    clientOptions.environment = sway.clientEnvironment();
-    clientOptions.standardOutput = folder / "client.log";
-    ChildProcess client(sway.asUser({sway.copyForUser(BREVANOR_WAYLAND_LOGGING_CLIENT).string()}), clientOptions);
-    const auto log = [&] { return readFile(folder / "client.log"); };
-    ASSERT_TRUE(waitUntil([&] { return log().find("ready ") != std::string::npos; })) << log();
-    ChildProcess player({BREVANOR_CLI_PROGRAM, "play", document.string(), "--yes"},
-                        options({{"XDG_DATA_HOME", (folder / "data").string()},
-                                 {"XDG_CONFIG_HOME", (folder / "config-home").string()}}));
+    const auto client = sway.startLoggingClient(BREVANOR_WAYLAND_LOGGING_CLIENT);
+    ASSERT_TRUE(client) << sway.clientLog();
+    ChildProcess player({BREVANOR_CLI_PROGRAM, "play", document.string(), "--yes"}, options());
     ASSERT_EQ(player.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
-    std::string buttons;
-    std::istringstream lines(log());
-    for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with("button ")) buttons += line + "\n";
-    }
-    EXPECT_EQ(buttons,
+    EXPECT_EQ(sway.clientLog({"button"}),
               "button 272 1 300.00 200.00\nbutton 272 0 300.00 200.00\nbutton 273 1 900.00 150.00\n"
               "button 273 0 900.00 150.00\nbutton 272 1 900.00 150.00\nbutton 272 0 1000.00 200.00\n");
 }
@@ -297,9 +276,9 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsAndPlaysWhenActionsAreHandedToIt) 
     // A home of its own: the sway's runtime folder belongs to its user, which Qt refuses for its socket.
     const auto home = sway.folder() / "app";
     makeBrevanorFolders(home, "hasLaunchedBefore=true\ncountdownSeconds=0\n");
-    auto environment = brevanorEnvironment(home, "");
-    environment.insert(environment.end(), {{"QT_QPA_PLATFORM", "offscreen"},
-                                           {"WAYLAND_DISPLAY", (sway.folder() / "runtime" / "wayland-1").string()}});
+    auto environment = sway.clientEnvironment();
+    for (const auto& variable : brevanorEnvironment(home, "")) environment.push_back(variable);
+    environment.insert(environment.end(), {{"QT_QPA_PLATFORM", "offscreen"}, {"WAYLAND_DISPLAY", sway.socket()}});
     const ChildProcess::Options inHome = options(environment);
     ChildProcess umockdev(withDevices(BREVANOR_APP_PROGRAM, "--backend wayland"), inHome);
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "runtime" / "com.brevanor.Brevanor.socket"); },
@@ -330,15 +309,11 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsAndPlaysWhenActionsAreHandedToIt) 
     expectTheEmulatedEvents(document, {1279, 0}, true);
 
     // And it plays the recording by the same hand-over, into a window, where sway had the pointer.
-    ChildProcess::Options clientOptions;
-    clientOptions.environment = sway.clientEnvironment();
-    clientOptions.standardOutput = sway.folder() / "client.log";
-    ChildProcess client(sway.asUser({sway.copyForUser(BREVANOR_WAYLAND_LOGGING_CLIENT).string()}), clientOptions);
-    const auto log = [&] { return readFile(sway.folder() / "client.log"); };
-    ASSERT_TRUE(waitUntil([&] { return log().find("ready ") != std::string::npos; })) << log();
+    const auto client = sway.startLoggingClient(BREVANOR_WAYLAND_LOGGING_CLIENT);
+    ASSERT_TRUE(client) << sway.clientLog();
     handOver("--play-last");
-    EXPECT_TRUE(waitUntil([&] { return log().find("button 273 0 1279.00 0.00") != std::string::npos; }))
-        << log() << readFile(sway.folder() / "recorder.err");
+    EXPECT_TRUE(waitUntil([&] { return sway.clientLog().find("button 273 0 1279.00 0.00") != std::string::npos; }))
+        << sway.clientLog() << readFile(sway.folder() / "recorder.err");
     signalRecorder(SIGTERM);
     EXPECT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(sway.folder() / "recorder.err");
 }

@@ -7,11 +7,7 @@ namespace brevanor {
 namespace {
 
 input_event event(int type, int code, std::int32_t value) {
-    input_event made{};
-    made.type = static_cast<std::uint16_t>(type);
-    made.code = static_cast<std::uint16_t>(code);
-    made.value = value;
-    return made;
+    return {{}, static_cast<std::uint16_t>(type), static_cast<std::uint16_t>(code), value};
 }
 
 }  // namespace

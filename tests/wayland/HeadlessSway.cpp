@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "tests/support/WaitUntil.h"
@@ -72,6 +73,32 @@ std::vector<std::pair<std::string, std::string>> HeadlessSway::clientEnvironment
             {"HOME", (folder_ / "home").string()},
             {"DISPLAY", ""},
             {"XDG_SESSION_TYPE", ""}};
+}
+
+std::vector<std::pair<std::string, std::string>> HeadlessSway::programEnvironment() const {
+    auto environment = clientEnvironment();
+    environment.insert(environment.end(), {{"XDG_DATA_HOME", (folder_ / "data").string()},
+                                           {"XDG_CONFIG_HOME", (folder_ / "config-home").string()}});
+    return environment;
+}
+
+std::unique_ptr<ChildProcess> HeadlessSway::startLoggingClient(const std::filesystem::path& program) const {
+    ChildProcess::Options options;
+    options.environment = clientEnvironment();
+    options.standardOutput = folder_ / "client.log";
+    auto client = std::make_unique<ChildProcess>(asUser({copyForUser(program).string()}), options);
+    if (!waitUntil([&] { return !clientLog({"ready"}).empty(); })) return nullptr;
+    return client;
+}
+
+std::string HeadlessSway::clientLog(std::initializer_list<std::string_view> kinds) const {
+    std::ifstream file(folder_ / "client.log");
+    std::string log;
+    for (std::string line; std::getline(file, line);) {
+        const auto isOf = [&](std::string_view kind) { return line.starts_with(kind) && line[kind.size()] == ' '; };
+        if (kinds.size() == 0 || std::ranges::any_of(kinds, isOf)) log += line + "\n";
+    }
+    return log;
 }
 
 std::filesystem::path HeadlessSway::copyForUser(const std::filesystem::path& program) const {

@@ -20,6 +20,13 @@ using Event = std::tuple<int, int, int>;  // type, code, value, as the composito
 
 const Event kSyn{EV_SYN, SYN_REPORT, 0};
 
+// `events`, each in a report of its own.
+std::vector<Event> eachReported(std::initializer_list<Event> events) {
+    std::vector<Event> reported;
+    for (const Event& event : events) reported.insert(reported.end(), {event, kSyn});
+    return reported;
+}
+
 DisplayInfo display(double x, double y, double width, double height) { return {1, {x, y, width, height}, 1.0}; }
 
 // The neutral code of a kernel key code.
@@ -28,30 +35,13 @@ std::uint16_t neutral(int kernelCode) {
 }
 
 SyntheticInput pointer(Type type, double x, double y, MouseButton button = MouseButton::left, std::int64_t number = 0) {
-    SyntheticInput input;
-    input.type = type;
-    input.x = x;
-    input.y = y;
-    input.button = button;
-    input.buttonNumber = number;
-    return input;
+    return {.type = type, .x = x, .y = y, .button = button, .buttonNumber = number};
 }
-
 SyntheticInput key(Type type, std::uint16_t neutralCode, bool isDown = false) {
-    SyntheticInput input;
-    input.type = type;
-    input.keyCode = neutralCode;
-    input.keyIsDown = isDown;
-    return input;
+    return {.type = type, .keyCode = neutralCode, .keyIsDown = isDown};
 }
-
 SyntheticInput wheel(std::int32_t vertical, std::int32_t horizontal, bool pixels) {
-    SyntheticInput input;
-    input.type = Type::scroll;
-    input.wheelVertical = vertical;
-    input.wheelHorizontal = horizontal;
-    input.pixelUnits = pixels;
-    return input;
+    return {.type = Type::scroll, .pixelUnits = pixels, .wheelVertical = vertical, .wheelHorizontal = horizontal};
 }
 
 class UinputInputInjectorTest : public ::testing::Test {
@@ -92,10 +82,8 @@ TEST_F(UinputInputInjectorTest, MakesOneAbsolutePointerAndKeyboardOverTheLayout)
     // No EV_REP: the kernel would repeat held keys on top of the compositor's own repeat.
     EXPECT_EQ(node->eventTypes, (std::set<int>{EV_SYN, EV_KEY, EV_REL, EV_ABS}));
     EXPECT_EQ(node->absoluteAxes, (std::set<int>{ABS_X, ABS_Y}));
-    EXPECT_EQ(node->axes[ABS_X].minimum, 0);
-    EXPECT_EQ(node->axes[ABS_X].maximum, 3199);
-    EXPECT_EQ(node->axes[ABS_Y].minimum, 0);
-    EXPECT_EQ(node->axes[ABS_Y].maximum, 1279);
+    EXPECT_EQ(std::pair(node->axes[ABS_X].minimum, node->axes[ABS_X].maximum), std::pair(0, 3199));
+    EXPECT_EQ(std::pair(node->axes[ABS_Y].minimum, node->axes[ABS_Y].maximum), std::pair(0, 1279));
     EXPECT_EQ(node->relativeAxes, (std::set<int>{REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}));
     for (int button : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA}) EXPECT_TRUE(node->keys.contains(button));
     // Nothing of a joystick's, a touchscreen's or a tablet pen's, which udev would take the device for.
@@ -176,20 +164,13 @@ TEST_F(UinputInputInjectorTest, KeysArriveInOrderWithTheirCodes) {
           key(Type::keyUp, b), key(Type::flagsChanged, shift, false), key(Type::keyDown, neutral(KEY_ENTER))}) {
         ASSERT_TRUE(injector->post(input));
     }
-    EXPECT_EQ(received(), (std::vector<Event>{{EV_KEY, KEY_A, 1},
-                                              kSyn,
-                                              {EV_KEY, KEY_A, 0},
-                                              kSyn,
-                                              {EV_KEY, KEY_LEFTSHIFT, 1},
-                                              kSyn,
-                                              {EV_KEY, KEY_B, 1},
-                                              kSyn,
-                                              {EV_KEY, KEY_B, 0},
-                                              kSyn,
-                                              {EV_KEY, KEY_LEFTSHIFT, 0},
-                                              kSyn,
-                                              {EV_KEY, KEY_ENTER, 1},
-                                              kSyn}));
+    EXPECT_EQ(received(), eachReported({{EV_KEY, KEY_A, 1},
+                                        {EV_KEY, KEY_A, 0},
+                                        {EV_KEY, KEY_LEFTSHIFT, 1},
+                                        {EV_KEY, KEY_B, 1},
+                                        {EV_KEY, KEY_B, 0},
+                                        {EV_KEY, KEY_LEFTSHIFT, 0},
+                                        {EV_KEY, KEY_ENTER, 1}}));
 
     // Caps Lock is brought to the state the event reports, one tap at a time.
     const auto caps = [&](bool locked) { return key(Type::flagsChanged, ModifierKeys::capsLockKeyCode, locked); };

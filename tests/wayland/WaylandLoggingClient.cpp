@@ -49,6 +49,12 @@ void line(const char* format, auto... values) {
     std::fflush(stdout);
 }
 
+// Ends a button or key line, with the moment it was received when asked for.
+void endTimedLine() {
+    if (withTimes) std::printf(" %llu", receivedAt());
+    line("\n");
+}
+
 wl_buffer* whiteBuffer(wl_shm* shm, int width, int height) {
     const int stride = width * 4, size = stride * height;
     const int fd = memfd_create("logging-client", MFD_CLOEXEC);
@@ -76,11 +82,8 @@ void pointerEnter(void* data, wl_pointer* pointer, uint32_t, wl_surface*, wl_fix
 void pointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
 void pointerButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state) {
     auto* client = static_cast<Client*>(data);
-    if (withTimes) {
-        line("button %u %u %.2f %.2f %llu\n", button, state, client->x, client->y, receivedAt());
-    } else {
-        line("button %u %u %.2f %.2f\n", button, state, client->x, client->y);
-    }
+    std::printf("button %u %u %.2f %.2f", button, state, client->x, client->y);
+    endTimedLine();
 }
 void pointerAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}
 void pointerFrame(void*, wl_pointer*) {}
@@ -95,11 +98,8 @@ void keymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); }
 void keyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
 void keyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
 void key(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
-    if (withTimes) {
-        line("key %u %u %llu\n", key, state, receivedAt());
-    } else {
-        line("key %u %u\n", key, state);
-    }
+    std::printf("key %u %u", key, state);
+    endTimedLine();
 }
 void modifiers(void*, wl_keyboard*, uint32_t, uint32_t depressed, uint32_t latched, uint32_t locked, uint32_t group) {
     line("modifiers %u %u %u %u\n", depressed, latched, locked, group);

@@ -17,16 +17,6 @@
 namespace brevanor::testing {
 namespace {
 
-constexpr unsigned kBtnLeft = 0x110, kBtnRight = 0x111;
-constexpr unsigned kKeyA = 30, kKeyB = 48, kKeyLeftShift = 42, kKeyEnter = 28;
-
-struct Delivered {
-    std::string kind;  // button or key
-    unsigned code = 0;
-    unsigned state = 0;  // 1 pressed, 0 released
-    double x = 0, y = 0;
-};
-
 // One recording document with `events` (JSON objects) lasting `durationNanos`.
 std::string recordingDocument(const std::string& events, unsigned long long durationNanos) {
     return R"({"createdAt":"2026-12-07T10:00:00Z","durationNanos":)" + std::to_string(durationNanos) +
@@ -57,30 +47,8 @@ class WaylandReplay : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!sway_.problem().empty()) GTEST_SKIP() << sway_.problem();
-        ChildProcess::Options options;
-        options.environment = sway_.clientEnvironment();
-        options.standardOutput = sway_.folder() / "client.log";
-        client_ = std::make_unique<ChildProcess>(
-            sway_.asUser({sway_.copyForUser(BREVANOR_WAYLAND_LOGGING_CLIENT).string()}), options);
-        ASSERT_TRUE(waitUntil([&] { return logText().find("ready ") != std::string::npos; }))
-            << "the logging client did not come up: " << logText();
-    }
-    void TearDown() override {
-        if (client_) client_->terminate();
-    }
-
-    std::string logText() const { return readFile(sway_.folder() / "client.log"); }
-    std::vector<Delivered> delivered() const {
-        std::vector<Delivered> events;
-        std::istringstream lines(logText());
-        for (std::string line; std::getline(lines, line);) {
-            std::istringstream words(line);
-            Delivered event;
-            words >> event.kind >> event.code >> event.state;
-            if (event.kind == "button") words >> event.x >> event.y;
-            if (event.kind == "button" || event.kind == "key") events.push_back(event);
-        }
-        return events;
+        client_ = sway_.startLoggingClient(BREVANOR_WAYLAND_LOGGING_CLIENT);
+        ASSERT_TRUE(client_) << "the logging client did not come up: " << sway_.clientLog();
     }
 
     // brevanor-cli play on a recording file, in this sway's session with no X display.
@@ -88,9 +56,7 @@ protected:
         const auto file = sway_.folder() / "replay.macro";
         std::ofstream(file) << document;
         ChildProcess::Options options;
-        options.environment = sway_.clientEnvironment();
-        options.environment.emplace_back("XDG_DATA_HOME", (sway_.folder() / "data").string());
-        options.environment.emplace_back("XDG_CONFIG_HOME", (sway_.folder() / "config-home").string());
+        options.environment = sway_.programEnvironment();
         options.standardError = sway_.folder() / "play.err";
         return std::make_unique<ChildProcess>(
             std::vector<std::string>{BREVANOR_CLI_PROGRAM, "play", file.string(), "--yes"}, options);
@@ -113,32 +79,13 @@ TEST_F(WaylandReplay, PlayPicksWaylandByItselfAndLandsClicksOnTheirPixelsAndKeys
     const auto status = player->waitFor(std::chrono::seconds(20));
     ASSERT_EQ(status, 0) << playErrors();
 
-    const std::vector<Delivered> expected{{"button", kBtnLeft, 1, 100, 200},
-                                          {"button", kBtnLeft, 0, 100, 200},
-                                          {"button", kBtnRight, 1, 1279, 719},
-                                          {"button", kBtnRight, 0, 1279, 719},
-                                          {"button", kBtnLeft, 1, 0, 0},
-                                          {"button", kBtnLeft, 0, 0, 0},
-                                          {"key", kKeyA, 1},
-                                          {"key", kKeyA, 0},
-                                          {"key", kKeyLeftShift, 1},
-                                          {"key", kKeyB, 1},
-                                          {"key", kKeyB, 0},
-                                          {"key", kKeyLeftShift, 0},
-                                          {"key", kKeyEnter, 1},
-                                          {"key", kKeyEnter, 0}};
-    const auto got = delivered();
-    ASSERT_EQ(got.size(), expected.size()) << logText();
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(got[i].kind, expected[i].kind);
-        EXPECT_EQ(got[i].code, expected[i].code);
-        EXPECT_EQ(got[i].state, expected[i].state);
-        EXPECT_EQ(got[i].x, expected[i].x);  // 0 px: the very pixel
-        EXPECT_EQ(got[i].y, expected[i].y);
-    }
+    // Buttons (272 left, 273 right) at their very pixel; keys A (30), Shift (42), B (48), Enter (28).
+    EXPECT_EQ(sway_.clientLog({"button", "key"}),
+              "button 272 1 100.00 200.00\nbutton 272 0 100.00 200.00\nbutton 273 1 1279.00 719.00\n"
+              "button 273 0 1279.00 719.00\nbutton 272 1 0.00 0.00\nbutton 272 0 0.00 0.00\n"
+              "key 30 1\nkey 30 0\nkey 42 1\nkey 48 1\nkey 48 0\nkey 42 0\nkey 28 1\nkey 28 0\n");
     // The recording's Shift reached the client as Shift: its modifiers report it held around "b".
-    EXPECT_NE(logText().find("modifiers 1 0 0 0"), std::string::npos) << logText();
+    EXPECT_NE(sway_.clientLog().find("modifiers 1 0 0 0"), std::string::npos) << sway_.clientLog();
 }
 
 // Without read access to the input devices, recording says what to do instead
@@ -147,9 +94,7 @@ TEST_F(WaylandReplay, PlayPicksWaylandByItselfAndLandsClicksOnTheirPixelsAndKeys
 TEST_F(WaylandReplay, RecordingWithoutAccessToTheInputDevicesSaysWhatToDo) {
     if (EvdevInputSource::canReadInputDevices()) GTEST_SKIP() << "this user can read the input devices here";
     ChildProcess::Options options;
-    options.environment = sway_.clientEnvironment();
-    options.environment.emplace_back("XDG_DATA_HOME", (sway_.folder() / "data").string());
-    options.environment.emplace_back("XDG_CONFIG_HOME", (sway_.folder() / "config-home").string());
+    options.environment = sway_.programEnvironment();
     options.standardError = sway_.folder() / "record.err";
     ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0"}, options);
     EXPECT_EQ(recorder.waitFor(std::chrono::seconds(20)), 1);
@@ -169,18 +114,13 @@ TEST_P(WaylandReplayEnding, LeavesNoKeyOrButtonHeld) {
         R"({"durationNanos":20000000000,"t":150000000,"type":"idleGap"},)" + key("keyUp", 0, 20'150) +
         R"({"button":"left","clickCount":1,"mods":0,"t":20150000000,"type":"mouseUp","x":50,"y":60})";
     auto player = play(recordingDocument(events, 20'200'000'000));
-    const auto held = [&](const std::string& kind, unsigned code, unsigned state) {
-        const auto got = delivered();
-        return std::any_of(got.begin(), got.end(), [&](const Delivered& event) {
-            return event.kind == kind && event.code == code && event.state == state;
-        });
-    };
-    ASSERT_TRUE(waitUntil([&] { return held("key", kKeyA, 1) && held("button", kBtnLeft, 1); }))
-        << logText() << playErrors();
+    const auto delivered = [&](const char* line) { return sway_.clientLog().find(line) != std::string::npos; };
+    ASSERT_TRUE(waitUntil([&] { return delivered("key 30 1\n") && delivered("button 272 1 "); }))
+        << sway_.clientLog() << playErrors();
     player->sendSignal(GetParam());
     player->waitFor(std::chrono::seconds(10));
-    EXPECT_TRUE(waitUntil([&] { return held("key", kKeyA, 0); }, std::chrono::seconds(3))) << logText();
-    EXPECT_TRUE(waitUntil([&] { return held("button", kBtnLeft, 0); }, std::chrono::seconds(3))) << logText();
+    EXPECT_TRUE(waitUntil([&] { return delivered("key 30 0\n"); }, std::chrono::seconds(3))) << sway_.clientLog();
+    EXPECT_TRUE(waitUntil([&] { return delivered("button 272 0 "); }, std::chrono::seconds(3))) << sway_.clientLog();
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, WaylandReplayEnding, ::testing::Values(SIGINT, SIGTERM, SIGKILL),
