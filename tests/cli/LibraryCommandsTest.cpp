@@ -156,18 +156,11 @@ TEST_F(LibraryCommands, ImportsRecordingFilesAndSaysWhyNotForEachOtherFile) {
                   ": the file is larger than 256 MiB, the most a recording document may hold.\n");
 }
 
-TEST_F(LibraryCommands, NeverExportsNorShowsTheEventsOfSensitiveRecordings) {
+TEST_F(LibraryCommands, NeverShowsTheEventsOfSensitiveRecordings) {
     Recording secret = sampleRecording("Bank login", now_);
     secret.settings.containsSensitiveInput = true;
     add(secret);
     EXPECT_TRUE(cli_.run({"list"}).out.ends_with("  (sensitive)\n"));
-    const auto target = cli_.folder() / "out.macro";
-    const auto result = cli_.run({"export", "Bank login", target.string()});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err,
-              "brevanor-cli: “Bank login” is marked as containing sensitive input, so it cannot be exported.\n");
-    EXPECT_FALSE(std::filesystem::exists(target));
-
     const std::string withheld =
         "brevanor-cli: “Bank login” is marked as containing sensitive input, so its events are not shown.\n";
     const auto json = cli_.run({"show", "Bank login", "--json"});
