@@ -133,21 +133,6 @@ TEST_F(AppCoordinatorPlaybackTest, LaunchingFromTheAlertRestoresTheRecordedWindo
     ASSERT_TRUE(waitForIdle());
 }
 
-TEST_F(AppCoordinatorPlaybackTest, ASkippedRestoreBecomesThePillsNoticeAndTheNextPlayClearsIt) {
-    make();
-    Recording recording = recordingWithWarnings();
-    recording.settings.silencedWarnings = {PreflightWarningKind::appNotRunning,
-                                           PreflightWarningKind::inputSourceMismatch};
-    coordinator->play(recording);
-    EXPECT_TRUE(prompts->alerts.empty()) << "only silenced warnings: no alert";
-    EXPECT_EQ(coordinator->playbackNotice(), std::optional<std::string>("Editor is not running."));
-    ASSERT_TRUE(waitForIdle());
-
-    coordinator->play(typingRecording("Typing"));
-    EXPECT_EQ(coordinator->playbackNotice(), std::nullopt);
-    ASSERT_TRUE(waitForIdle());
-}
-
 TEST_F(AppCoordinatorPlaybackTest, ARecordingMadeWhileBrevanorWasInFrontRestoresNoWindow) {
     make();
     Recording recording = typingRecording("Own window");

@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <QSignalSpy>
 #include <fstream>
 
 #include "tests/app/CoordinatorTest.h"
@@ -192,18 +191,6 @@ TEST_F(AppCoordinatorRecordingTest, TheCountersFollowTheRecordingAndElapsedReset
 
     startRecording();
     EXPECT_EQ(coordinator->recordedEventCount(), 0);
-}
-
-TEST_F(AppCoordinatorRecordingTest, SecureInputDuringARecordingIsPublished) {
-    make();
-    QSignalSpy changes(coordinator.get(), &AppCoordinator::secureInputActiveChanged);
-    startRecording();
-    secureInput->setEnabled(true);
-    ASSERT_TRUE(waitUntil([&] {
-        mainQueue->runReady();
-        return coordinator->secureInputActive();
-    }));
-    EXPECT_EQ(changes.count(), 1);
 }
 
 // A library that cannot take a new recording (a full or read-only disk; here

@@ -22,9 +22,13 @@ namespace {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
-TEST(IniPreferencesQt, ReadsWhatQSettingsWrote) {
+class IniPreferencesQt : public ::testing::Test {
+protected:
     TemporaryDirectory folder;
-    const auto file = folder.path() / "Brevanor.conf";
+    const std::filesystem::path file = folder.path() / "Brevanor.conf";
+};
+
+TEST_F(IniPreferencesQt, ReadsWhatQSettingsWrote) {
     const QByteArray chord = R"({"keyCode":7,"modifiers":1835008})";
     {
         QSettings settings(qt(file.string()), QSettings::IniFormat);
@@ -49,9 +53,7 @@ TEST(IniPreferencesQt, ReadsWhatQSettingsWrote) {
     EXPECT_EQ(settings.defaultCursorMode, CursorMode::relativeToScreen);
 }
 
-TEST(IniPreferencesQt, QSettingsReadsWhatItWroteAndKeepsItsOwnKeys) {
-    TemporaryDirectory folder;
-    const auto file = folder.path() / "Brevanor.conf";
+TEST_F(IniPreferencesQt, QSettingsReadsWhatItWroteAndKeepsItsOwnKeys) {
     {
         QSettings settings(qt(file.string()), QSettings::IniFormat);
         settings.setValue("showOverlay", false);
@@ -72,9 +74,7 @@ TEST(IniPreferencesQt, QSettingsReadsWhatItWroteAndKeepsItsOwnKeys) {
     EXPECT_EQ(settings.value("Brevanor.Library/geometry").toByteArray(), QByteArray("\x01\xd9", 2));
 }
 
-TEST(IniPreferencesQt, EachSideWaitsWhileTheOtherHoldsTheLock) {
-    TemporaryDirectory folder;
-    const auto file = folder.path() / "Brevanor.conf";
+TEST_F(IniPreferencesQt, EachSideWaitsWhileTheOtherHoldsTheLock) {
     QLockFile qtLock(qt(file.string() + ".lock"));
     {
         const SettingsLockFile ours(file);
@@ -101,9 +101,7 @@ TEST(IniPreferencesQt, EachSideWaitsWhileTheOtherHoldsTheLock) {
     EXPECT_EQ(store.getInteger("countdownSeconds"), 5);
 }
 
-TEST(IniPreferencesQt, ChangesMadeAtTheSameMomentOnBothSidesAllSurvive) {
-    TemporaryDirectory folder;
-    const auto file = folder.path() / "Brevanor.conf";
+TEST_F(IniPreferencesQt, ChangesMadeAtTheSameMomentOnBothSidesAllSurvive) {
     constexpr int kChanges = 40;
     std::thread application([&] {
         QSettings settings(qt(file.string()), QSettings::IniFormat);

@@ -48,7 +48,6 @@ public:
 
     const std::filesystem::path& folder() const { return folder_.path(); }
     std::filesystem::path library() const { return folder_.path() / "data" / "Brevanor" / "Recordings"; }
-    std::filesystem::path preferencesFile() const { return folder_.path() / "config" / "Brevanor" / "Brevanor.conf"; }
 
 private:
     TemporaryDirectory folder_;

@@ -110,25 +110,14 @@ TEST(RecordingDocumentWriting, KeysAreSortedAtEveryLevelAndNothingIsIndented) {
     expectSortedKeys(parser.parse(document), "document");
 }
 
+// Absent values the byte-for-byte document already shows; here the ones it has.
 TEST(RecordingDocumentWriting, OptionalKeysAreWrittenOnlyWhenPresent) {
     Recording recording = samples::everyField();
-    std::string document = kEncoder.encode(recording);
-    EXPECT_NE(document.find(R"("isRepeat":true)"), std::string::npos);
-    EXPECT_EQ(document.find(R"("isRepeat":false)"), std::string::npos);
-    EXPECT_NE(document.find(R"("buttonNumber":4)"), std::string::npos) << "the other button keeps its number";
-    EXPECT_EQ(document.find(R"("buttonNumber":0)"), std::string::npos);
-    EXPECT_NE(document.find(R"("playHotkey":{"keyCode":15,"modifiers":1310720})"), std::string::npos);
-
-    recording.settings.playHotkey.reset();
     recording.environment.frontmostApp = FrontmostAppInfo{};
     recording.environment.keyboardInputSourceID.reset();
-    document = kEncoder.encode(recording);
-    EXPECT_EQ(document.find("playHotkey"), std::string::npos);
+    const std::string document = kEncoder.encode(recording);
     EXPECT_EQ(document.find("keyboardInputSourceID"), std::string::npos);
     EXPECT_NE(document.find(R"("frontmostApp":{})"), std::string::npos);
-
-    recording.environment.frontmostApp.reset();
-    EXPECT_EQ(kEncoder.encode(recording).find("frontmostApp"), std::string::npos);
 }
 
 TEST(RecordingDocumentWriting, NumbersKeepTheirFullRangeWithoutFractions) {

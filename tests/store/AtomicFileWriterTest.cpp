@@ -42,15 +42,19 @@ AtomicFileWriter::WriteCall diskHolding(std::size_t capacity, int errorNumber) {
     };
 }
 
+class AtomicFileWriterTest : public ::testing::Test {
+protected:
+    TemporaryDirectory folder;
+    const std::filesystem::path target = folder.path() / "doc.json";
+};
+
 std::string largeText() {
     std::string text;
     for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\n";
     return text;
 }
 
-TEST(AtomicFileWriter, CreatesAndReplacesFilesReadableByTheUserOnly) {
-    TemporaryDirectory folder;
-    const auto target = folder.path() / "doc.json";
+TEST_F(AtomicFileWriterTest, CreatesAndReplacesFilesReadableByTheUserOnly) {
     const mode_t previousMask = ::umask(022);
     AtomicFileWriter().write(target, "first");
     AtomicFileWriter().write(target, "second");
@@ -63,19 +67,15 @@ TEST(AtomicFileWriter, CreatesAndReplacesFilesReadableByTheUserOnly) {
     EXPECT_THAT(fileNames(folder.path()), ElementsAre("doc.json"));
 }
 
-TEST(AtomicFileWriter, ContinuesAfterShortWrites) {
-    TemporaryDirectory folder;
-    const auto target = folder.path() / "doc.json";
+TEST_F(AtomicFileWriterTest, ContinuesAfterShortWrites) {
     const std::string text = largeText();
     AtomicFileWriter(writingAtMost(7)).write(target, text);
     EXPECT_EQ(readFile(target), text);
 }
 
-TEST(AtomicFileWriter, FullDiskFailsAndKeepsTheOldFile) {
+TEST_F(AtomicFileWriterTest, FullDiskFailsAndKeepsTheOldFile) {
     for (const int errorNumber : {ENOSPC, EDQUOT, 0}) {
         SCOPED_TRACE(errorNumber);
-        TemporaryDirectory folder;
-        const auto target = folder.path() / "doc.json";
         writeFile(target, "old document");
 
         try {
@@ -90,20 +90,16 @@ TEST(AtomicFileWriter, FullDiskFailsAndKeepsTheOldFile) {
     }
 }
 
-TEST(AtomicFileWriter, FailedRenameLeavesNoTemporaryFile) {
-    TemporaryDirectory folder;
-    const auto target = folder.path() / "taken.json";
+TEST_F(AtomicFileWriterTest, FailedRenameLeavesNoTemporaryFile) {
     std::filesystem::create_directory(target);
     std::filesystem::create_directory(target / "inside");
 
     EXPECT_THROW(AtomicFileWriter().write(target, "text"), FileError);
-    EXPECT_THAT(fileNames(folder.path()), ElementsAre("taken.json"));
+    EXPECT_THAT(fileNames(folder.path()), ElementsAre("doc.json"));
     EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
 }
 
-TEST(AtomicFileWriter, CreatesOnlyWhereNothingHasTheName) {
-    TemporaryDirectory folder;
-    const auto target = folder.path() / "new.json";
+TEST_F(AtomicFileWriterTest, CreatesOnlyWhereNothingHasTheName) {
     EXPECT_TRUE(AtomicFileWriter().create(target, "first"));
     EXPECT_FALSE(AtomicFileWriter().create(target, "second"));
     EXPECT_EQ(readFile(target), "first");
@@ -113,12 +109,11 @@ TEST(AtomicFileWriter, CreatesOnlyWhereNothingHasTheName) {
     EXPECT_FALSE(AtomicFileWriter().create(folder.path() / "link.json", "text"));
     std::filesystem::create_directory(folder.path() / "folder.json");
     EXPECT_FALSE(AtomicFileWriter().create(folder.path() / "folder.json", "text"));
-    EXPECT_THAT(fileNames(folder.path()), ElementsAre("folder.json", "link.json", "new.json"));
+    EXPECT_THAT(fileNames(folder.path()), ElementsAre("doc.json", "folder.json", "link.json"));
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "nowhere"));
 }
 
-TEST(AtomicFileWriter, MissingFolderIsAFileError) {
-    TemporaryDirectory folder;
+TEST_F(AtomicFileWriterTest, MissingFolderIsAFileError) {
     const auto missing = folder.path() / "missing";
     try {
         AtomicFileWriter().write(missing / "doc.json", "text");
@@ -129,8 +124,7 @@ TEST(AtomicFileWriter, MissingFolderIsAFileError) {
     }
 }
 
-TEST(AtomicFileWriter, CleanerRemovesOnlyAbandonedTemporaryFiles) {
-    TemporaryDirectory folder;
+TEST_F(AtomicFileWriterTest, CleanerRemovesOnlyAbandonedTemporaryFiles) {
     const auto abandoned = folder.path() / ".brevanor-save-a1b2c3";
     const auto inProgress = folder.path() / ".brevanor-save-d4e5f6";
     writeFile(abandoned, "half a docu");

@@ -268,13 +268,12 @@ TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
     const Recording copy = store_.load(summary.id);
     EXPECT_EQ(RecordingSummary::of(copy), summary);
     EXPECT_NE(copy.id, original.id);
-    EXPECT_EQ(copy.name, "Demo copy");
-    EXPECT_GE(copy.createdAt, before);
-    EXPECT_LE(copy.createdAt, after);
-    EXPECT_EQ(copy.settings, original.settings);
-    EXPECT_EQ(copy.trim, original.trim);
-    EXPECT_EQ(copy.events, original.events);
-    EXPECT_EQ(copy.schemaVersion, original.schemaVersion);
+    EXPECT_TRUE(copy.createdAt >= before && copy.createdAt <= after);
+    Recording expected = original;  // but for its id, name and date
+    expected.id = copy.id;
+    expected.name = "Demo copy";
+    expected.createdAt = copy.createdAt;
+    EXPECT_EQ(copy, expected);
     // Written event by event, the copy is the document its recording makes.
     EXPECT_EQ(readFile(store_.fileURL(copy.id)), documentOf(copy));
 

@@ -116,11 +116,8 @@ TEST_F(OnboardingWindowTest, EachPermissionStepSaysWhatTheBackendNeedsAndHowToGe
     } kBackends[] = {
         {PlatformBackend::x11, "Playback (XTEST)", "X11 has no switch for this", "Recording (XInput 2 / RECORD)",
          "X11 has no switch for this"},
-        {PlatformBackend::wayland, "Playback (virtual input)",
-         "There is no switch for this: sway, Hyprland, labwc, river and the other wlroots compositors offer both.",
-         "Recording (input devices)",
-         "Reading /dev/input needs the input group. Run this in a terminal, then log out and back in:\n"
-         "sudo usermod -aG input $USER\n"},
+        {PlatformBackend::wayland, "Playback (virtual input)", "There is no switch for this",
+         "Recording (input devices)", "Reading /dev/input needs the input group."},
     };
     permissions->accessibility = false;
     permissions->inputMonitoring = false;
