@@ -3,10 +3,7 @@
 // replay may be recorded, and input from a program that is not Brevanor
 // (xdotool here) in the same time is the user's and must be.
 
-#include <signal.h>
 #include <simdjson.h>
-
-#include <thread>
 
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/store/StoreTestFiles.h"
@@ -30,62 +27,47 @@ std::ostream& operator<<(std::ostream& out, const RecordedInput& input) {
     return out << input.type << " (" << input.x << ", " << input.y << ") key " << input.keyCode;
 }
 
-class ReplayFromAnotherProcess : public EndToEnd {
-protected:
-    // Records with a brevanor-cli of its own while another brevanor-cli
-    // replays `id` and xdotool then performs `userScript`; answers the
-    // clicks and keys of that recording.
-    std::vector<RecordedInput> recordDuringReplay(const std::string& id, const std::string& userScript) {
-        const ChildProcess::Options options = session_->childOptions("listening-record");
-        ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0"}, options);
-        EXPECT_TRUE(testing::waitUntil(
-            [&] { return readFile(options.standardError).find("Recording.") != std::string::npos; }, 15s))
-            << "the recorder did not start";
-
-        const auto played = session_->cli({"play", id, "--yes"});
-        EXPECT_EQ(played.exitStatus, 0) << played.errors;
-        // Stopped by its shortcut, which the recorder reads after everything before it.
-        session_->drive(userScript + "key ctrl+alt+super+r\n");
-        EXPECT_EQ(recorder.waitFor(30s), 0) << readFile(options.standardError);
-
-        const std::string recorded = readFile(options.standardOutput);
-        const auto shown = session_->cli({"show", recorded.substr(0, recorded.find('\n')), "--json"});
-        EXPECT_EQ(shown.exitStatus, 0) << shown.errors;
-        std::vector<RecordedInput> inputs;
-        simdjson::dom::parser parser;
-        simdjson::dom::element document;
-        if (parser.parse(shown.output).get(document) != simdjson::SUCCESS) {
-            ADD_FAILURE() << "unreadable: " << shown.output;
-            return inputs;
-        }
-        for (const simdjson::dom::element event : document["events"].get_array()) {
-            RecordedInput input{std::string(std::string_view(event["type"]))};
-            if (input.type == "idleGap" || input.type == "mousePath") continue;
-            if (double x = 0, y = 0; event["x"].get(x) == simdjson::SUCCESS && event["y"].get(y) == simdjson::SUCCESS) {
-                input.x = x;
-                input.y = y;
-            }
-            if (std::int64_t keyCode = 0; event["keyCode"].get(keyCode) == simdjson::SUCCESS) input.keyCode = keyCode;
-            inputs.push_back(input);
-        }
-        return inputs;
-    }
-};
-
-TEST_F(ReplayFromAnotherProcess, ClicksOfTheReplayAreNotRecordedTheUsersAre) {
+// Records with a brevanor-cli of its own while another brevanor-cli replays
+// clicks and keys and xdotool then clicks and types Z.
+TEST_F(EndToEnd, NothingOfAReplayFromAnotherProcessIsRecordedWhatTheUserDoesIs) {
     const std::string id = session_->record(
         "mousemove 200 150\nsleep 0.1\nclick 1\nsleep 0.1\n"
         "mousemove 420 300\nsleep 0.1\nclick 3\nsleep 0.1\n"
-        "mousemove 260 440\nsleep 0.1\nclick 1\nsleep 0.1\nclick 1\nsleep 0.1\n");
-    const auto inputs = recordDuringReplay(id, "mousemove 700 500\nsleep 0.1\nclick 1\nsleep 0.1\n");
-    const std::vector<RecordedInput> expected{{"mouseDown", 700, 500}, {"mouseUp", 700, 500}};
-    EXPECT_EQ(inputs, expected);
-}
+        "mousemove 260 440\nsleep 0.1\nclick 1\nsleep 0.1\nclick 1\nsleep 0.1\n"
+        "type --delay 60 replayed\nsleep 0.1\nkey --delay 40 Tab\nsleep 0.1\n");
+    const ChildProcess::Options options = session_->childOptions("listening-record");
+    ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0"}, options);
+    ASSERT_TRUE(testing::waitUntil(
+        [&] { return readFile(options.standardError).find("Recording.") != std::string::npos; }, 15s))
+        << "the recorder did not start";
 
-TEST_F(ReplayFromAnotherProcess, KeysOfTheReplayAreNotRecordedTheUsersAre) {
-    const std::string id = session_->record("type --delay 60 replayed\nsleep 0.1\nkey --delay 40 Tab\nsleep 0.1\n");
-    const auto inputs = recordDuringReplay(id, "key --delay 40 z\nsleep 0.1\n");
-    const std::vector<RecordedInput> expected{{"keyDown", 0, 0, 6}, {"keyUp", 0, 0, 6}};  // Z
+    const auto played = session_->cli({"play", id, "--yes"});
+    EXPECT_EQ(played.exitStatus, 0) << played.errors;
+    // Stopped by its shortcut, which the recorder reads after everything before it.
+    session_->drive(
+        "mousemove 700 500\nsleep 0.1\nclick 1\nsleep 0.1\nkey --delay 40 z\nsleep 0.1\n"
+        "key ctrl+alt+super+r\n");
+    ASSERT_EQ(recorder.waitFor(30s), 0) << readFile(options.standardError);
+
+    const std::string recorded = readFile(options.standardOutput);
+    const auto shown = session_->cli({"show", recorded.substr(0, recorded.find('\n')), "--json"});
+    ASSERT_EQ(shown.exitStatus, 0) << shown.errors;
+    std::vector<RecordedInput> inputs;
+    simdjson::dom::parser parser;
+    simdjson::dom::element document;
+    ASSERT_EQ(parser.parse(shown.output).get(document), simdjson::SUCCESS) << shown.output;
+    for (const simdjson::dom::element event : document["events"].get_array()) {
+        RecordedInput input{std::string(std::string_view(event["type"]))};
+        if (input.type == "idleGap" || input.type == "mousePath") continue;
+        if (double x = 0, y = 0; event["x"].get(x) == simdjson::SUCCESS && event["y"].get(y) == simdjson::SUCCESS) {
+            input.x = x;
+            input.y = y;
+        }
+        if (std::int64_t keyCode = 0; event["keyCode"].get(keyCode) == simdjson::SUCCESS) input.keyCode = keyCode;
+        inputs.push_back(input);
+    }
+    const std::vector<RecordedInput> expected{
+        {"mouseDown", 700, 500}, {"mouseUp", 700, 500}, {"keyDown", 0, 0, 6}, {"keyUp", 0, 0, 6}};  // Z
     EXPECT_EQ(inputs, expected);
 }
 

@@ -17,9 +17,10 @@ Arguments commandLineOf(const std::string& exec) {
     return entry ? entry->commandLine() : Arguments{"<no entry>"};
 }
 
-TEST(DesktopEntry, ReadsOnlyTheDesktopEntryGroup) {
+TEST(DesktopEntry, ReadsOnlyTheDesktopEntryGroupResolvingEscapes) {
     const auto entry = DesktopEntry::parse(
         "# comment\n[Desktop Entry]\nName = Terminal \nName[de]=Konsole\nHidden=true\nName=Second\n"
+        "Comment=a\\sb\\tc\\\\d\\n\\q\n"
         "[Desktop Action new]\nExec=other\n");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->value("Name"), "Terminal");
@@ -27,17 +28,12 @@ TEST(DesktopEntry, ReadsOnlyTheDesktopEntryGroup) {
     EXPECT_EQ(entry->value("Exec"), std::nullopt);
     EXPECT_TRUE(entry->isTrue("Hidden"));
     EXPECT_FALSE(entry->isTrue("Name"));
+    EXPECT_EQ(entry->value("Comment"), "a b\tc\\d\n\\q");  // string escapes resolved
     EXPECT_FALSE(DesktopEntry::parse("[Other]\nName=x\n"));
     EXPECT_FALSE(DesktopEntry::parse(""));
 }
 
-TEST(DesktopEntry, ResolvesStringEscapes) {
-    const auto entry = DesktopEntry::parse("[Desktop Entry]\nComment=a\\sb\\tc\\\\d\\n\\q\n");
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->value("Comment"), "a b\tc\\d\n\\q");
-}
-
-TEST(DesktopEntry, SplitsTheCommandLineAndDropsFieldCodes) {
+TEST(DesktopEntry, SplitsTheCommandLineDropsFieldCodesAndRefusesMalformedOnes) {
     EXPECT_EQ(commandLineOf("gedit %U"), (Arguments{"gedit"}));
     EXPECT_EQ(commandLineOf("app --file=%f -x  %i %c %k"), (Arguments{"app", "--file=", "-x"}));
     EXPECT_EQ(commandLineOf("app 100%%"), (Arguments{"app", "100%"}));
@@ -45,9 +41,7 @@ TEST(DesktopEntry, SplitsTheCommandLineAndDropsFieldCodes) {
               (Arguments{"/opt/My App/run", "", "say \"hi\" $HOME"}));
     // The string escape comes first: \\\\ in the file is one backslash-escape inside quotes.
     EXPECT_EQ(commandLineOf("\"a\\\\\\\\b\""), (Arguments{"a\\b"}));
-}
-
-TEST(DesktopEntry, MalformedCommandLinesAreEmpty) {
+    // Malformed or missing command lines are empty.
     EXPECT_TRUE(commandLineOf("\"unterminated").empty());
     EXPECT_TRUE(commandLineOf("").empty());
     EXPECT_TRUE(DesktopEntry::parse("[Desktop Entry]\nName=x\n")->commandLine().empty());
@@ -69,7 +63,7 @@ protected:
     const std::filesystem::path root_ = folder_.path();
 };
 
-TEST_F(DesktopEntryCatalogTest, EarlierFoldersWinAndHiddenEntriesHideLaterOnes) {
+TEST_F(DesktopEntryCatalogTest, EarlierFoldersWinHiddenEntriesHideLaterOnesAndLateOnesAreSeen) {
     write("system/editor.desktop", "Name=System Editor\nExec=editor\n");
     write("user/editor.desktop", "Name=My Editor\nExec=my-editor %F\n");
     write("system/gone.desktop", "Name=Gone\nExec=gone\n");
@@ -88,6 +82,13 @@ TEST_F(DesktopEntryCatalogTest, EarlierFoldersWinAndHiddenEntriesHideLaterOnes) 
     EXPECT_FALSE(entries.application("link"));
     EXPECT_FALSE(entries.application("noexec"));
     EXPECT_FALSE(entries.application("missing"));
+
+    // An entry installed after the first look is seen. Folder times have a coarse resolution on some
+    // file systems: make the change visible.
+    write("system/late.desktop", "Name=Late\nExec=late\n");
+    const auto folder = root_ / "system";
+    std::filesystem::last_write_time(folder, std::filesystem::last_write_time(folder) + std::chrono::seconds(2));
+    EXPECT_TRUE(entries.application("late"));
 }
 
 TEST_F(DesktopEntryCatalogTest, MatchesWindowsByClassThenIdThenProgram) {
@@ -102,16 +103,6 @@ TEST_F(DesktopEntryCatalogTest, MatchesWindowsByClassThenIdThenProgram) {
     EXPECT_EQ(entries.idForWindow("main", "Main", "viewer"), "org.example.Viewer");
     EXPECT_EQ(entries.idForWindow("unknown", "Unknown", "unknown"), std::nullopt);
     EXPECT_EQ(entries.idForWindow("", "", ""), std::nullopt);
-}
-
-TEST_F(DesktopEntryCatalogTest, SeesEntriesInstalledAfterTheFirstLook) {
-    auto entries = catalog();
-    EXPECT_FALSE(entries.application("late"));
-    write("system/late.desktop", "Name=Late\nExec=late\n");
-    // Folder times have a coarse resolution on some file systems: make the change visible.
-    const auto folder = root_ / "system";
-    std::filesystem::last_write_time(folder, std::filesystem::last_write_time(folder) + std::chrono::seconds(2));
-    EXPECT_TRUE(entries.application("late"));
 }
 
 }  // namespace

@@ -2,20 +2,17 @@
 // threads of this process and in processes of their own, on one file.
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "cli/ChildProcess.h"
 #include "platform/x11/X11SyntheticJournal.h"
 #include "tests/store/TemporaryDirectory.h"
-
-extern char** environ;
 
 namespace brevanor::testing {
 namespace {
@@ -27,15 +24,6 @@ constexpr int kThreadWriters = 2;
 constexpr int kProcessWriters = 2;
 constexpr int kWriters = kThreadWriters + kProcessWriters;
 static_assert(kWriters * kPerWriter < static_cast<int>(X11SyntheticJournal::kCapacity), "readers may lag a whole run");
-
-pid_t startWriterProcess(const std::filesystem::path& file, int writer) {
-    const std::string path = file.string(), tag = std::to_string(writer), count = std::to_string(kPerWriter);
-    std::vector<char*> argv{const_cast<char*>(BREVANOR_JOURNAL_WRITER), const_cast<char*>(path.c_str()),
-                            const_cast<char*>(tag.c_str()), const_cast<char*>(count.c_str()), nullptr};
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
-}
 
 // Claims every writer's moves in the order it noted them, as a listener sees
 // them come back; answers how many it claimed before its deadline.
@@ -69,9 +57,13 @@ TEST(SyntheticJournalConcurrency, EveryReaderClaimsEveryEntryOfEveryWriter) {
     std::thread appThread([&] { appClaimed = claimEverything(app); });
     std::thread recorderThread([&] { recorderClaimed = claimEverything(recorder); });
 
-    std::vector<pid_t> processes;
-    for (int writer = kThreadWriters; writer < kWriters; ++writer)
-        processes.push_back(startWriterProcess(file, writer));
+    std::vector<std::unique_ptr<ChildProcess>> processes;
+    for (int writer = kThreadWriters; writer < kWriters; ++writer) {
+        processes.push_back(
+            std::make_unique<ChildProcess>(std::vector<std::string>{BREVANOR_JOURNAL_WRITER, file.string(),
+                                                                    std::to_string(writer), std::to_string(kPerWriter)},
+                                           ChildProcess::Options{}));
+    }
     std::vector<std::thread> writers;
     for (int writer = 0; writer < kThreadWriters; ++writer) {
         writers.emplace_back([&, writer] {
@@ -80,12 +72,7 @@ TEST(SyntheticJournalConcurrency, EveryReaderClaimsEveryEntryOfEveryWriter) {
         });
     }
     for (std::thread& writer : writers) writer.join();
-    for (pid_t pid : processes) {
-        ASSERT_GT(pid, 0) << "the writer program did not start";
-        int status = -1;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    }
+    for (const auto& process : processes) EXPECT_EQ(process->waitFor(std::chrono::seconds(60)), 0);
     appThread.join();
     recorderThread.join();
 

@@ -5,6 +5,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 #include "base/platform/PlatformServices.h"
 #include "platform/fake/ManualMainQueue.h"
@@ -16,6 +17,7 @@
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11PermissionService.h"
 #include "platform/x11/X11SecureInput.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/x11/XvfbSuite.h"
 
 namespace brevanor {
@@ -43,12 +45,10 @@ protected:
     std::unique_ptr<X11DisplayService> service_;
 };
 
-TEST_F(X11DisplayServiceTest, TheScreenIsOneDisplayNamedAfterItsOutput) {
+TEST_F(X11DisplayServiceTest, TheScreenIsOneDisplayUntilXRandRDefinesMonitors) {
     const DisplayInfo screen{X11DisplayService::idForName("screen"), {0, 0, 1280, 800}, 1.0};
     EXPECT_EQ(service_->activeDisplays(), std::vector{screen});
-}
 
-TEST_F(X11DisplayServiceTest, DisplaysFollowTheMonitorsXRandRDefines) {
     ASSERT_EQ(session_->run("xrandr --setmonitor left 640/169x800/254+0+0 none"), 0);
     ASSERT_EQ(session_->run("xrandr --setmonitor right 640/169x800/254+640+0 none"), 0);
     auto displays = service_->activeDisplays();
@@ -106,12 +106,29 @@ TEST(X11ServerLoss, EveryServiceWorksUntilTheServerGoesAwayThenFailsSoftly) {
     X11SecureInput secureInput(name);
     X11PermissionService permissions(name);
     X11HotKeyService hotKeys(name, std::make_shared<ManualMainQueue>());
+    X11HeldInput held(name);
     ASSERT_FALSE(displays.activeDisplays().empty());
     ASSERT_EQ(keyboard.currentInputSourceId(), "us");
     // Granted where the server has XTEST and XInput, as Xvfb does.
     ASSERT_TRUE(permissions.accessibilityGranted() && permissions.inputMonitoringGranted());
     ASSERT_TRUE(permissions.requestAccessibility() && permissions.requestInputMonitoring());
     ASSERT_EQ(hotKeys.registerHotKey(1, {15, 0x40000}), 0);
+    // Another client holds a key, then a button, as a user's hands would: each is seen while it is down.
+    Display* other = XOpenDisplay(name.c_str());
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(held.isAnyKeyOrButtonHeld());
+    const KeyCode control = XKeysymToKeycode(other, XStringToKeysym("Control_L"));
+    for (const bool down : {true, false}) {
+        XTestFakeKeyEvent(other, control, down, CurrentTime);
+        XSync(other, False);
+        EXPECT_EQ(held.isAnyKeyOrButtonHeld(), down);
+    }
+    for (const bool down : {true, false}) {
+        XTestFakeButtonEvent(other, 3, down, CurrentTime);
+        XSync(other, False);
+        EXPECT_EQ(held.isAnyKeyOrButtonHeld(), down);
+    }
+    XCloseDisplay(other);
 
     session.reset();
 
@@ -122,6 +139,7 @@ TEST(X11ServerLoss, EveryServiceWorksUntilTheServerGoesAwayThenFailsSoftly) {
     EXPECT_EQ(keyboard.currentInputSourceId(), std::nullopt);
     EXPECT_EQ(keyboard.character(0), std::nullopt);
     EXPECT_FALSE(secureInput.isSecureInputEnabled());
+    EXPECT_FALSE(held.isAnyKeyOrButtonHeld());
     EXPECT_FALSE(permissions.accessibilityGranted());
     EXPECT_FALSE(permissions.inputMonitoringGranted());
     EXPECT_FALSE(permissions.requestAccessibility());
@@ -131,6 +149,8 @@ TEST(X11ServerLoss, EveryServiceWorksUntilTheServerGoesAwayThenFailsSoftly) {
 
 TEST(X11ServerLoss, EveryServiceFailsSoftlyWhereNoServerAnswers) {
     EXPECT_THROW(X11Connection(":987654"), PlatformUnavailableError);
+    const testing::ScopedEnvironment display("DISPLAY", ":987654");
+    EXPECT_THROW(makePlatformServices(std::make_shared<ManualMainQueue>()), PlatformUnavailableError);
     X11PermissionService permissions(":987654");
     EXPECT_FALSE(permissions.accessibilityGranted());
     EXPECT_FALSE(permissions.inputMonitoringGranted());

@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -145,7 +144,7 @@ TEST_F(X11PostingConcurrency, AnotherXTestClientsEventsAreNotOurs) {
     EXPECT_FALSE(events[201].isSynthetic);
 }
 
-TEST_F(X11Posting, PixelScrollsBecomeWheelClicksWithNothingLostOverAGesture) {
+TEST_F(X11Posting, PixelScrollsBecomeWheelClicksWithNothingLostOverAGestureAndAHugeScrollIsCapped) {
     // 4 + 4 + 4 + 4 = 16 px: one click during the gesture, the 6 px left round up to a second at its end.
     post(scroll(4, 0, true, 1));
     post(scroll(4, 0, true, 2));
@@ -154,28 +153,21 @@ TEST_F(X11Posting, PixelScrollsBecomeWheelClicksWithNothingLostOverAGesture) {
     post(scroll(0, 0, true, 4));
     // -25 px to the right in one event that ends its gesture: 2.5 clicks round to 3.
     post(scroll(0, -25, true, 4));
-    // A line scroll posts its lines as clicks.
+    // A line scroll posts its lines as clicks, a few at most instead of flooding the server.
     post(scroll(-2, 0, false));
+    post(scroll(std::numeric_limits<std::int32_t>::max(), 0, false));
     ASSERT_EQ(session_->run("xdotool key z"), 0);  // marks the end
 
     const auto up = Kind::scrollWheel({.deltaY = 1}), down = Kind::scrollWheel({.deltaY = -1});
     const auto right = Kind::scrollWheel({.deltaX = -1});
-    EXPECT_EQ(TapEventCollector::kinds(collector_.waitForNonMoves(9)),
-              (std::vector{up, up, right, right, right, down, down, Kind::keyDown(6, false), Kind::keyUp(6)}));
-}
-
-TEST_F(X11Posting, AHugeScrollIsCappedInsteadOfFloodingTheServer) {
-    post(scroll(std::numeric_limits<std::int32_t>::max(), 0, false));
-    ASSERT_EQ(session_->run("xdotool key z"), 0);
-    const auto events = collector_.waitForNonMoves(X11InputInjector::kMaxWheelClicksPerEvent + 2);
-    ASSERT_EQ(events.size(), static_cast<std::size_t>(X11InputInjector::kMaxWheelClicksPerEvent + 2));
-    EXPECT_EQ(events[X11InputInjector::kMaxWheelClicksPerEvent].kind, Kind::keyDown(6, false));
+    std::vector expected{up, up, right, right, right, down, down};
+    expected.insert(expected.end(), static_cast<std::size_t>(X11InputInjector::kMaxWheelClicksPerEvent), up);
+    expected.insert(expected.end(), {Kind::keyDown(6, false), Kind::keyUp(6)});
+    EXPECT_EQ(TapEventCollector::kinds(collector_.waitForNonMoves(expected.size())), expected);
 }
 
 TEST_F(X11Posting, KeyCodesWithoutAnXKeyFailSoftly) {
-    EXPECT_FALSE(injector_->post(key(Type::keyDown, 63)));  // fn
-    EXPECT_FALSE(injector_->post(key(Type::keyDown, 52)));
-    EXPECT_FALSE(injector_->post(key(Type::keyDown, 0xFFFF)));
+    EXPECT_FALSE(injector_->post(key(Type::keyDown, 63)));  // fn, as every code without an X key (X11KeyCodeMap)
     EXPECT_FALSE(injector_->post(button(Type::mouseDown, 1, 1, MouseButton::other, 1000)));
     // A private code stands for its X key and comes back as itself.
     const std::uint16_t print = X11KeyCodeMap::neutralKeyCode(99 + 8);
@@ -259,11 +251,7 @@ TEST(X11Guardian, ReleasesWhatAKilledPosterHeldAsBrevanorsOwnInput) {
 
     poster.sendSignal(SIGKILL);
     ASSERT_TRUE(poster.waitFor(std::chrono::seconds(10)));
-    const auto killedAt = std::chrono::steady_clock::now();
     EXPECT_TRUE(testing::waitUntil([&] { return session.heldKeysAndButtons() == 0; }));
-    const auto releasedAfter =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - killedAt);
-    RecordProperty("releasedAfterMs", static_cast<int>(releasedAfter.count()));
     // The guardian's releases are noted in the journal like the presses: nothing of it reads as the user's.
     const auto events = collector.waitForNonMoves(4);
     listener.stop();

@@ -33,7 +33,7 @@ protected:
     TemporaryDirectory folder_;
 };
 
-TEST_F(SharedJournal, EveryListenerClaimsWhatAnyProcessPosted) {
+TEST_F(SharedJournal, EveryListenerClaimsWhatAnyProcessPostedAndKnowsTheKeysItPressed) {
     X11SyntheticJournal player(file()), recorder(file()), app(file());
     ASSERT_FALSE(player.problem()) << *player.problem();
     EXPECT_EQ(std::filesystem::status(file()).permissions(),
@@ -41,6 +41,8 @@ TEST_F(SharedJournal, EveryListenerClaimsWhatAnyProcessPosted) {
     player.note({Request::motion, 0, 40, 30, kStart});
     player.note({Request::buttonPress, 1, 0, 0, kStart});
     player.note({Request::keyPress, 38, 0, 0, kStart});
+    player.note({Request::keyRelease, 39, 0, 0, kStart});
+    EXPECT_TRUE(app.notedKeyPressRecently(38, 150 * kMillisecond, kStart)) << "before it was claimed";
 
     // Both listeners see each event come back, so both claim each entry.
     for (X11SyntheticJournal* listener : {&recorder, &app}) {
@@ -54,6 +56,13 @@ TEST_F(SharedJournal, EveryListenerClaimsWhatAnyProcessPosted) {
     // Entries noted before a listener opened the journal are not its to claim.
     X11SyntheticJournal late(file());
     EXPECT_FALSE(late.claim(Request::keyPress, 38, 0, 0, kStart));
+
+    // Which keys any process pressed lately, claimed or not.
+    const std::uint64_t window = 150 * kMillisecond;
+    EXPECT_TRUE(app.notedKeyPressRecently(38, window, kStart + 100 * kMillisecond));
+    EXPECT_FALSE(app.notedKeyPressRecently(38, 50 * kMillisecond, kStart + 100 * kMillisecond));
+    EXPECT_FALSE(app.notedKeyPressRecently(38, window, kStart - 1)) << "noted after now";
+    EXPECT_FALSE(app.notedKeyPressRecently(39, window, kStart)) << "a release is no press";
 }
 
 TEST_F(SharedJournal, ProcessesOfOneDisplayShareItAndNoOther) {
@@ -88,20 +97,6 @@ TEST_F(SharedJournal, OldEntriesAgeOutAndALaggingListenerKeepsTheNewest) {
     for (int i = 0; i < count; ++i) player.note({Request::motion, 0, i, 0, kStart});
     EXPECT_FALSE(listener.claim(Request::motion, 0, 5, 0, kStart));
     EXPECT_TRUE(listener.claim(Request::motion, 0, count - 1, 0, kStart));
-}
-
-TEST_F(SharedJournal, KnowsWhichKeysAnyProcessPressedLately) {
-    X11SyntheticJournal player(file()), app(file());
-    player.note({Request::keyPress, 38, 0, 0, kStart});
-    player.note({Request::keyRelease, 39, 0, 0, kStart});
-    const std::uint64_t window = 150 * kMillisecond;
-    EXPECT_TRUE(app.notedKeyPressRecently(38, window, kStart + 100 * kMillisecond));
-    EXPECT_FALSE(app.notedKeyPressRecently(38, 50 * kMillisecond, kStart + 100 * kMillisecond));
-    EXPECT_FALSE(app.notedKeyPressRecently(38, window, kStart - 1)) << "noted after now";
-    EXPECT_FALSE(app.notedKeyPressRecently(39, window, kStart)) << "a release is no press";
-    // Claiming the event does not make the press forgotten.
-    EXPECT_TRUE(app.claim(Request::keyPress, 38, 0, 0, kStart));
-    EXPECT_TRUE(app.notedKeyPressRecently(38, window, kStart));
 }
 
 // Each journal that cannot share its file says why and still serves its own process.

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -32,7 +31,6 @@ class TestWindow {
 public:
     struct Options {
         std::string title = "Probe";
-        std::string instance = "probe";
         std::string className = "BrevanorProbe";
         int x = 100, y = 100, width = 300, height = 200;
         bool fixedSize = false;
@@ -45,11 +43,11 @@ public:
             XCreateSimpleWindow(display, DefaultRootWindow(display), options.x, options.y,
                                 static_cast<unsigned>(options.width), static_cast<unsigned>(options.height), 0, 0, 0);
         XStoreName(display, window_, options.title.c_str());
-        const std::string utf8Title = options.title;
         XChangeProperty(display, window_, XInternAtom(display, "_NET_WM_NAME", False),
                         XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(utf8Title.data()), static_cast<int>(utf8Title.size()));
-        XClassHint hint{const_cast<char*>(options.instance.c_str()), const_cast<char*>(options.className.c_str())};
+                        reinterpret_cast<const unsigned char*>(options.title.data()),
+                        static_cast<int>(options.title.size()));
+        XClassHint hint{const_cast<char*>("probe"), const_cast<char*>(options.className.c_str())};
         XSetClassHint(display, window_, &hint);
         XChangeProperty(display, window_, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&options.pid), 1);
@@ -163,11 +161,22 @@ TEST_F(X11WindowAccessTest, TheFrontApplicationIsTheActiveWindowsOwner) {
     EXPECT_EQ(windows_->title(*focused), "Grüße");
     EXPECT_EQ(windows_->isFullScreen(*focused), false);
     EXPECT_TRUE(windows_->isTrusted());
+
+    // This process's own windows are Brevanor's.
+    const auto own = managedWindow({.title = "Library", .className = "Brevanor", .pid = getpid()});
+    const auto ownFront = workspace_->frontmostApplication();
+    ASSERT_TRUE(ownFront);
+    EXPECT_EQ(ownFront->appId, workspace_->ownApplicationId());
+    EXPECT_EQ(ownFront->pid, getpid());
 }
 
-TEST_F(X11WindowAccessTest, TheDesktopEntryNamesTheApplication) {
+TEST_F(X11WindowAccessTest, TheDesktopEntryNamesAndLaunchesTheApplication) {
+    const auto marker = folder_.path() / "started";
     std::ofstream(folder_.path() / "org.example.Probe.desktop")
         << "[Desktop Entry]\nType=Application\nName=Probe Deluxe\nExec=probe\nStartupWMClass=BrevanorProbe\n";
+    std::ofstream(folder_.path() / "marker.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Marker\nExec=touch " << marker.string() << " %U\n";
+    std::ofstream(folder_.path() / "broken.desktop") << "[Desktop Entry]\nType=Application\nExec=/no/such/program\n";
     const auto window = managedWindow({});
     const auto front = workspace_->frontmostApplication();
     ASSERT_TRUE(front);
@@ -175,18 +184,33 @@ TEST_F(X11WindowAccessTest, TheDesktopEntryNamesTheApplication) {
     EXPECT_EQ(front->name, "Probe Deluxe");
     EXPECT_TRUE(workspace_->isInstalled("org.example.Probe"));
     EXPECT_FALSE(workspace_->isInstalled("BrevanorProbe"));
+
+    // Launching starts the entry's command and answers the application, or nothing.
+    std::optional<RunningApplication> launched;
+    int calls = 0;
+    workspace_->launch("marker", [&](std::optional<RunningApplication> app) {
+        ++calls;
+        launched = std::move(app);
+    });
+    EXPECT_EQ(calls, 1);
+    ASSERT_TRUE(launched);
+    EXPECT_GT(launched->pid, 0);
+    EXPECT_EQ(launched->appId, "marker");
+    EXPECT_EQ(launched->name, "Marker");
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(marker); }));
+    workspace_->launch("broken", [&](std::optional<RunningApplication> app) {
+        ++calls;
+        EXPECT_FALSE(app);
+    });
+    workspace_->launch("missing", [&](std::optional<RunningApplication> app) {
+        ++calls;
+        EXPECT_FALSE(app);
+    });
+    EXPECT_EQ(calls, 3);
 }
 
-TEST_F(X11WindowAccessTest, ThisProcesssOwnWindowsAreBrevanors) {
-    const auto window = managedWindow({.title = "Library", .className = "Brevanor", .pid = getpid()});
-    const auto front = workspace_->frontmostApplication();
-    ASSERT_TRUE(front);
-    EXPECT_EQ(front->appId, workspace_->ownApplicationId());
-    EXPECT_EQ(front->pid, getpid());
-}
-
-TEST_F(X11WindowAccessTest, AWindowMovedAndResizedReadsBackWhatWasSet) {
-    const auto window = managedWindow({.x = 50, .y = 60, .width = 320, .height = 240});
+TEST_F(X11WindowAccessTest, AWindowMovedAndResizedReadsBackWhatWasSetAndFailsSoftlyOnceGone) {
+    auto window = managedWindow({.x = 50, .y = 60, .width = 320, .height = 240});
     const WindowHandle handle{window->id()};
     ASSERT_TRUE(windows_->isPositionSettable(handle));
     ASSERT_TRUE(windows_->isSizeSettable(handle));
@@ -215,6 +239,18 @@ TEST_F(X11WindowAccessTest, AWindowMovedAndResizedReadsBackWhatWasSet) {
     const auto extents = applications_->ewmh().frameExtents(window->id());
     EXPECT_EQ(attributes.width + extents.left + extents.right, 500);
     EXPECT_EQ(attributes.height + extents.top + extents.bottom, 400);
+
+    window->destroy();
+    EXPECT_EQ(windows_->title(handle), std::nullopt);
+    EXPECT_EQ(windows_->position(handle), std::nullopt);
+    EXPECT_EQ(windows_->size(handle), std::nullopt);
+    EXPECT_EQ(windows_->isFullScreen(handle), std::nullopt);
+    EXPECT_FALSE(windows_->isPositionSettable(handle));
+    EXPECT_FALSE(windows_->isSizeSettable(handle));
+    windows_->setPosition(handle, {10, 10});
+    windows_->setSize(handle, {10, 10});
+    EXPECT_TRUE(waitUntil([&] { return windows_->windows(self()).empty(); }));
+    EXPECT_EQ(windows_->mainWindow(self()), std::nullopt);
 }
 
 TEST_F(X11WindowAccessTest, FixedSizeAndFullScreenWindowsAreReported) {
@@ -239,51 +275,6 @@ TEST_F(X11WindowAccessTest, ActivationBringsAnotherApplicationsWindowForward) {
     workspace_->activate(self("FirstApp"));
     // Both windows belong to this process: the application id tells them apart.
     EXPECT_TRUE(waitUntil([&] { return applications_->ewmh().activeWindow() == first->id(); }));
-}
-
-TEST_F(X11WindowAccessTest, AVanishedWindowFailsSoftly) {
-    auto window = managedWindow({});
-    const WindowHandle handle{window->id()};
-    window->destroy();
-    EXPECT_EQ(windows_->title(handle), std::nullopt);
-    EXPECT_EQ(windows_->position(handle), std::nullopt);
-    EXPECT_EQ(windows_->size(handle), std::nullopt);
-    EXPECT_EQ(windows_->isFullScreen(handle), std::nullopt);
-    EXPECT_FALSE(windows_->isPositionSettable(handle));
-    EXPECT_FALSE(windows_->isSizeSettable(handle));
-    windows_->setPosition(handle, {10, 10});
-    windows_->setSize(handle, {10, 10});
-    EXPECT_TRUE(waitUntil([&] { return windows_->windows(self()).empty(); }));
-    EXPECT_EQ(windows_->mainWindow(self()), std::nullopt);
-}
-
-TEST_F(X11WindowAccessTest, LaunchStartsTheDesktopEntrysCommand) {
-    const auto marker = folder_.path() / "started";
-    std::ofstream(folder_.path() / "marker.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Marker\nExec=touch " << marker.string() << " %U\n";
-    std::optional<RunningApplication> launched;
-    int calls = 0;
-    workspace_->launch("marker", [&](std::optional<RunningApplication> app) {
-        ++calls;
-        launched = std::move(app);
-    });
-    EXPECT_EQ(calls, 1);
-    ASSERT_TRUE(launched);
-    EXPECT_GT(launched->pid, 0);
-    EXPECT_EQ(launched->appId, "marker");
-    EXPECT_EQ(launched->name, "Marker");
-    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(marker); }));
-
-    std::ofstream(folder_.path() / "broken.desktop") << "[Desktop Entry]\nType=Application\nExec=/no/such/program\n";
-    workspace_->launch("broken", [&](std::optional<RunningApplication> app) {
-        ++calls;
-        EXPECT_FALSE(app);
-    });
-    workspace_->launch("missing", [&](std::optional<RunningApplication> app) {
-        ++calls;
-        EXPECT_FALSE(app);
-    });
-    EXPECT_EQ(calls, 3);
 }
 
 }  // namespace

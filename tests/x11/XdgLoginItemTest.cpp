@@ -35,22 +35,18 @@ TEST_F(XdgLoginItemTest, RegistersAndUnregistersTheAutostartEntry) {
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(entry_.parent_path()), std::filesystem::directory_iterator()),
         1);
-
-    item.unregisterItem();
-    EXPECT_FALSE(item.isRegistered());
-    EXPECT_FALSE(std::filesystem::exists(entry_));
-    EXPECT_NO_THROW(item.unregisterItem());
-}
-
-TEST_F(XdgLoginItemTest, AnEntrySwitchedOffByTheDesktopIsNotRegistered) {
-    XdgLoginItem item(entry_, "/usr/bin/brevanor");
-    item.registerItem();
+    // An entry switched off by the desktop is not registered, until registered again.
     std::ofstream(entry_, std::ios::app) << "Hidden=true\n";
     EXPECT_FALSE(item.isRegistered());
     item.registerItem();
     EXPECT_TRUE(item.isRegistered());
     std::ofstream(entry_) << "[Desktop Entry]\nType=Application\nExec=x\nX-GNOME-Autostart-enabled=false\n";
     EXPECT_FALSE(item.isRegistered());
+
+    item.unregisterItem();
+    EXPECT_FALSE(item.isRegistered());
+    EXPECT_FALSE(std::filesystem::exists(entry_));
+    EXPECT_NO_THROW(item.unregisterItem());
 }
 
 TEST_F(XdgLoginItemTest, FailuresAreReadableErrors) {
