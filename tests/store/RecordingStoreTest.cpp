@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/model/EventEdits.h"
 #include "core/model/RecordingDecodingError.h"
 #include "core/model/RecordingDocumentError.h"
 #include "core/store/DocumentTooLargeError.h"
@@ -82,7 +83,6 @@ TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
     writeFile(library / "folder.json" / "inner.json", valid);
     writeFile(library / "truncated.json", valid.substr(0, valid.size() / 2));
     writeFile(library / "empty.json", "");
-    writeFile(library / "latin1.json", "{\"name\":\"caf\xe9\"}");
     std::string newerVersion = valid;
     newerVersion.replace(newerVersion.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":2");
     writeFile(library / "future.json", newerVersion);
@@ -94,8 +94,7 @@ TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
 
     const auto listing = store_.list();
     EXPECT_THAT(names(listing.entries), ElementsAre("newer", "older"));
-    EXPECT_THAT(skippedNames(listing),
-                ElementsAre("empty.json", "future.json", "huge.json", "latin1.json", "truncated.json"));
+    EXPECT_THAT(skippedNames(listing), ElementsAre("empty.json", "future.json", "huge.json", "truncated.json"));
     EXPECT_THAT(listing.skipped, ::testing::Contains(SkippedDocument{library / "future.json",
                                                                      "it is not a recording this version of Brevanor "
                                                                      "understands (unsupported schema version 2)"}));
@@ -260,6 +259,7 @@ TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {
 TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
     Recording original = sampleRecording("Demo", kMonday);
     original.trim = {1, 2};
+    EventEdits::deleteRange(original, 1, 1);  // the recorded events go with the copy
     store_.add(original);
 
     const Date before = floor<seconds>(system_clock::now());
@@ -283,12 +283,15 @@ TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
 }
 
 TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
-    const Recording recording = sampleRecording("Shared", kMonday);
+    Recording recording = sampleRecording("Shared", kMonday);
+    EventEdits::deleteRange(recording, 1, 1);  // the recorded events go through export and import
     const auto exported = folder_.path() / "shared.macro";
     store_.exportRecording(recording, exported, RecordingStore::Overwrite::never);
     const std::string exportedBytes = readFile(exported);
 
     const RecordingSummary first = store_.importRecording(exported);
+    // Editors on some systems begin UTF-8 files with a byte order mark.
+    writeFile(exported, "\xEF\xBB\xBF" + exportedBytes);
     const RecordingSummary second = store_.importRecording(exported);
     EXPECT_EQ(first, RecordingSummary::of(recording));
     EXPECT_NE(second.id, first.id);
@@ -297,7 +300,7 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
     Recording secondCopy = recording;
     secondCopy.id = second.id;
     EXPECT_EQ(store_.load(second.id), secondCopy);
-    EXPECT_EQ(readFile(exported), exportedBytes);
+    EXPECT_EQ(readFile(exported), "\xEF\xBB\xBF" + exportedBytes);
 
     std::string future = exportedBytes;
     future.replace(future.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":2");
