@@ -193,14 +193,8 @@ TEST(EventEdits, AnExcerptPressesTheHeldModifiersFirstAndReleasesWhatItLeavesHel
     const Recording recording = sample();
     // From the A's press to its repeat: Shift was down, the A stays down.
     const std::vector<RecordingEvent> part = EventEdits::excerpt(recording.events, 6, 7);
-    ASSERT_EQ(part.size(), 5u);
-    EXPECT_EQ(part[0], modifier(0, true));
-    EXPECT_EQ(part[1].timestamp(), 0u);
-    EXPECT_EQ(part[2].timestamp(), 500 * ms);
-    EXPECT_EQ(part[3].kind(), K::keyUp);
-    EXPECT_EQ(part[4].kind(), K::flagsChanged);
-    EXPECT_FALSE(part[4].flags().isDown);
-    EXPECT_TRUE(EventPairing(part).heldAtEnd().empty());
+    EXPECT_EQ(part, (std::vector<RecordingEvent>{modifier(0, true), keyDown(0, 0), keyDown(500 * ms, 0, true),
+                                                 keyUp(500 * ms, 0), modifier(500 * ms, false)}));
     // A release whose press came before is left out.
     EXPECT_EQ(EventEdits::excerpt(recording.events, 3, 3).size(), 0u);
 }
