@@ -196,7 +196,7 @@ TEST_F(LibraryCommands, HostileNamesCannotActOnTheTerminal) {
     const auto failure = cli_.run({"delete", hostile + " typo"});
     EXPECT_EQ(failure.err, "brevanor-cli: No recording is named “" + typed + " typo”, and no id or file matches it.\n");
 
-    // Scripts get them exactly (the document's own escapes keep the controls off the terminal there).
+    // Scripts get them exactly; the JSON escapes them as every document does, which the encoder's tests check.
     simdjson::dom::parser parser;
     const std::string listJson = cli_.run({"list", "--json"}).out;
     const simdjson::dom::array list = parser.parse(listJson).get_array();
