@@ -59,11 +59,17 @@ protected:
     RecordingStore store_{libraryPath(), preferences_, testOptions()};
 };
 
-TEST_F(RecordingStoreTest, CreatesItsFolderForTheUserOnly) {
+TEST_F(RecordingStoreTest, CreatesItsFolderForTheUserOnlyAndAgainWhenItIsGone) {
     struct stat info {};
     ASSERT_EQ(::stat(libraryPath().c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    std::filesystem::remove_all(libraryPath());
+    EXPECT_EQ(thrown<FileError>([&] { store_.list(); }), FileError("list", libraryPath(), ENOENT));
+    // Saving puts the folder back rather than losing the recording.
+    store_.add(sampleRecording("kept", kMonday));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
 }
 
 TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
@@ -166,14 +172,6 @@ TEST_F(RecordingStoreTest, ListingSeesEveryChangeOfTheFolder) {
 
     std::filesystem::remove(path);
     EXPECT_THAT(names(store_.list().entries), ElementsAre("second"));
-}
-
-TEST_F(RecordingStoreTest, ListingAFolderThatIsGoneFails) {
-    std::filesystem::remove_all(libraryPath());
-    EXPECT_EQ(thrown<FileError>([&] { store_.list(); }), FileError("list", libraryPath(), ENOENT));
-    // Saving puts the folder back rather than losing the recording.
-    store_.add(sampleRecording("kept", kMonday));
-    EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
 }
 
 TEST_F(RecordingStoreTest, SaveOntoAFullDiskKeepsThePreviousDocument) {
