@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 #include <simdjson.h>
 
-#include "cli/ChildProcess.h"
 #include "core/model/EventEdits.h"
-#include "core/store/RecordingStore.h"
-#include "platform/fake/InMemoryPreferencesStore.h"
 #include "tests/cli/CliHarness.h"
-#include "tests/store/StoreTestFiles.h"
 
 namespace brevanor {
 namespace {
@@ -166,34 +162,6 @@ TEST_F(EventCommands, RefusesBadInputWithOneSentenceAndChangesNothing) {
         EXPECT_EQ(result.err, message);
     }
     EXPECT_EQ(stored(recording), recording) << "all or nothing";
-}
-
-// Editing processes at once lose no edit: each reads, edits and writes under the library's lock.
-TEST(EventEditConcurrency, ConcurrentEditsOfOneRecordingAllCount) {
-    TemporaryDirectory folder;
-    const auto library = folder.path() / "data" / "Brevanor" / "Recordings";
-    const Recording recording =
-        RecordingStore(library, std::make_shared<InMemoryPreferencesStore>()).add(clickAndType());
-    constexpr int kProcesses = 6;
-    std::vector<std::unique_ptr<ChildProcess>> processes;
-    for (int i = 0; i < kProcesses; ++i) {
-        ChildProcess::Options options;
-        options.environment = {{"XDG_DATA_HOME", (folder.path() / "data").string()},
-                               {"XDG_CONFIG_HOME", (folder.path() / "config").string()},
-                               {"DISPLAY", ""}};
-        options.standardOutput = folder.path() / ("out-" + std::to_string(i));
-        options.standardError = folder.path() / ("err-" + std::to_string(i));
-        processes.push_back(std::make_unique<ChildProcess>(
-            std::vector<std::string>{BREVANOR_CLI_PROGRAM, "edit", recording.id.toString(), "--wait-after", "7=100"},
-            options));
-    }
-    for (int i = 0; i < kProcesses; ++i) {
-        EXPECT_EQ(processes[i]->waitFor(std::chrono::seconds(60)).value_or(-1), 0)
-            << readFile(folder.path() / ("err-" + std::to_string(i)));
-    }
-    const Recording edited = RecordingStore(library, std::make_shared<InMemoryPreferencesStore>()).load(recording.id);
-    EXPECT_EQ(edited.durationNanos(), recording.durationNanos() + kProcesses * 100 * ms);
-    EXPECT_EQ(edited.recordedEvents, recording.events);
 }
 
 }  // namespace

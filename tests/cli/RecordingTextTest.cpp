@@ -20,18 +20,14 @@ TEST(DurationText, ShowsSecondsUnderAMinuteAndMinutesAfter) {
     EXPECT_EQ(DurationText::elapsed(UINT64_MAX), "307445734:33.7") << "no overflow";
 }
 
-TEST(RecordingText, TheSummaryIsTheLibraryRows) {
-    const Recording recording = sampleRecording("Row", std::chrono::sys_days{std::chrono::December / 6 / 2026});
+TEST(RecordingText, TheSummaryAndTheShortcutAreTheLibraryRows) {
+    Recording recording = sampleRecording("Row", std::chrono::sys_days{std::chrono::December / 6 / 2026});
     // ICU versions differ in the blank before "AM".
     const std::string american = RecordingText::summary(RecordingSummary::of(recording), DateText("en_US", "UTC"));
     EXPECT_TRUE(american.starts_with("2.4 s • 18 events • Dec 6, 2026, 12:00")) << american;
     EXPECT_TRUE(american.ends_with("AM")) << american;
     EXPECT_EQ(RecordingText::summary(RecordingSummary::of(recording), DateText("de_DE", "UTC")),
               "2.4 s • 18 events • 06.12.2026, 00:00");
-}
-
-TEST(RecordingText, RowsNameTheShortcut) {
-    Recording recording = sampleRecording("Row", std::chrono::system_clock::now());
     recording.settings.playHotkey = HotkeyChord{122, HotkeyChord::controlFlag};
     EXPECT_TRUE(RecordingText::row(RecordingSummary::of(recording), DateText(), nullptr).ends_with("  Ctrl+F1"));
 }

@@ -31,19 +31,10 @@ TEST(RecordingDocumentBadInput, ErrorsNameTheKeyAndTheEventIndex) {
     EXPECT_EQ(
         std::string(documentError(document(R"([{"type":"mouseDown","t":1,"button":"fourth","x":0,"y":0}])")).what()),
         R"(events[0].button: expected "left", "right", "middle" or "other")");
-    EXPECT_EQ(documentError(document(R"([{"type":"mousePath","t":1,"points":[[0,1,2],[1,"2",3]]}])")).location(),
-              "events[0].points[1][1]");
     EXPECT_EQ(std::string(documentError(document(R"([{"type":"mousePath","t":1,"points":[[0,1]]}])")).what()),
               "events[0].points[0]: expected an array of three numbers (dt, x, y)");
-    EXPECT_EQ(documentError(document(R"([{"type":"mousePath","t":1,"points":[{"dt":0}]}])")).location(),
-              "events[0].points[0]");
-    EXPECT_EQ(documentError(document(R"([{"type":"scroll","t":1,"x":0,"y":0,"scrollPhase":4294967296}])")).location(),
-              "events[0].scrollPhase");
-    EXPECT_EQ(documentError(document(R"([{"type":"keyUp","keyCode":3.5,"t":1}])")).location(), "events[0].keyCode");
-    EXPECT_EQ(documentError(document(R"([{"type":"idleGap","t":1,"durationNanos":18446744073709551616}])")).problem(),
-              "expected an integer from 0 to 18446744073709551615");
-    EXPECT_EQ(documentError(document(R"([{"type":"flagsChanged","t":1,"keyCode":1,"down":1}])")).problem(),
-              "expected true or false");
+    EXPECT_EQ(std::string(documentError(document(R"([{"type":"flagsChanged","t":1,"keyCode":1,"down":1}])")).what()),
+              "events[0].down: expected true or false");
 }
 
 // Long event lists are parsed in runs of elements: a fault anywhere, between
@@ -89,6 +80,11 @@ TEST(RecordingDocumentBadInput, EveryOtherFaultFailsTheWholeDocument) {
         {document(R"({})"), "events"},
         {document("null"), "events"},
         {document(R"([{"type":"mousePath","t":1}])"), "events[0].points"},
+        {document(R"([{"type":"mousePath","t":1,"points":[[0,1,2],[1,"2",3]]}])"), "events[0].points[1][1]"},
+        {document(R"([{"type":"mousePath","t":1,"points":[{"dt":0}]}])"), "events[0].points[0]"},
+        {document(R"([{"type":"scroll","t":1,"x":0,"y":0,"scrollPhase":4294967296}])"), "events[0].scrollPhase"},
+        {document(R"([{"type":"keyUp","keyCode":3.5,"t":1}])"), "events[0].keyCode"},
+        {document(R"([{"type":"idleGap","t":1,"durationNanos":18446744073709551616}])"), "events[0].durationNanos"},
         {document(R"([{"type":"idleGap","t":1,"durationNanos":1,"durationNanos":2}])"), "events[0].durationNanos"},
         {document("[]", R"(,"settings":{"cursorMode":"sideways"})"), "settings.cursorMode"},
         {document("[]", R"(,"settings":{"silencedWarnings":["appNotRunning",null]})"), "settings.silencedWarnings[1]"},

@@ -2,12 +2,14 @@
 #include <simdjson.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "core/model/RecordingEncodingError.h"
 #include "core/model/RecordingJSONDecoder.h"
 #include "core/model/RecordingJSONEncoder.h"
 #include "tests/model/RecordingSamples.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -140,36 +142,26 @@ TEST(RecordingDocumentWriting, NumbersKeepTheirFullRangeWithoutFractions) {
 }
 
 TEST(RecordingDocumentWriting, NonFiniteDoublesFailNamingWhereTheySit) {
-    const auto failure = [](const Recording& recording) {
-        try {
-            kEncoder.encode(recording);
-        } catch (const RecordingEncodingError& error) {
-            return std::string(error.what());
-        }
-        return std::string("written");
-    };
     constexpr double kInf = std::numeric_limits<double>::infinity();
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-    Recording recording = samples::everyField();
-    recording.settings.speed = kInf;
-    EXPECT_EQ(failure(recording), "settings.speed: a non-finite number cannot be written");
-
-    recording = samples::everyField();
-    recording.events[4] = RecordingEvent::scroll({1, kNaN, 0, 0, 0, 0, 0, false, 0, 0, 0});
-    EXPECT_EQ(failure(recording), "events[4].x: a non-finite number cannot be written");
-
-    recording = samples::everyField();
-    recording.events[1].path().points[1].y = -kInf;
-    EXPECT_EQ(failure(recording), "events[1].points: a non-finite number cannot be written");
-
-    recording = samples::everyField();
-    recording.environment.displays[1].frame.width = kNaN;
-    EXPECT_EQ(failure(recording), "environment.displays[1].frame.width: a non-finite number cannot be written");
-
-    recording = samples::everyField();
-    recording.environment.frontmostApp->windowFrame->x = kInf;
-    EXPECT_EQ(failure(recording), "environment.frontmostApp.windowFrame.x: a non-finite number cannot be written");
+    const std::pair<std::function<void(Recording&)>, const char*> cases[] = {
+        {[&](Recording& r) { r.settings.speed = kInf; }, "settings.speed"},
+        {[&](Recording& r) {
+             r.events[4] = RecordingEvent::scroll({1, kNaN, 0, 0, 0, 0, 0, false, 0, 0, 0});
+         },
+         "events[4].x"},
+        {[&](Recording& r) { r.events[1].path().points[1].y = -kInf; }, "events[1].points"},
+        {[&](Recording& r) { r.environment.displays[1].frame.width = kNaN; }, "environment.displays[1].frame.width"},
+        {[&](Recording& r) { r.environment.frontmostApp->windowFrame->x = kInf; },
+         "environment.frontmostApp.windowFrame.x"},
+    };
+    for (const auto& [change, where] : cases) {
+        Recording recording = samples::everyField();
+        change(recording);
+        const auto error = testing::thrown<RecordingEncodingError>([&] { kEncoder.encode(recording); });
+        EXPECT_EQ(error ? error->what() : "written", std::string(where) + ": a non-finite number cannot be written");
+    }
 }
 
 // Escaped where JSON requires it, and where a terminal showing the document

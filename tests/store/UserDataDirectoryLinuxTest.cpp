@@ -20,11 +20,9 @@ TEST(UserDataDirectory, FollowsTheXdgDataHomeRules) {
         const ScopedEnvironment dataHome("XDG_DATA_HOME", ignored);
         EXPECT_EQ(userDataDirectory(), "/home/someone/.local/share");
     }
-}
-
-TEST(UserDataDirectory, WithoutHomeFallsBackToTheAccount) {
-    const ScopedEnvironment home("HOME", nullptr);
-    const ScopedEnvironment dataHome("XDG_DATA_HOME", nullptr);
+    // Without a home, the account's.
+    const ScopedEnvironment noHome("HOME", nullptr);
+    const ScopedEnvironment noDataHome("XDG_DATA_HOME", nullptr);
     const std::filesystem::path path = userDataDirectory();
     EXPECT_TRUE(path.is_absolute());
     EXPECT_EQ(path.filename(), "share");
