@@ -38,7 +38,6 @@ TEST(PlaybackOptions, FromSettingsClampsEveryValue) {
     using S = RecordingSettings;
     EXPECT_EQ(from([](S& s) { s.repeatCount = 0; }).repeatCount, 1);
     EXPECT_EQ(from([](S& s) { s.repeatCount = 20'000; }).repeatCount, 9999);
-    EXPECT_EQ(from([](S& s) { s.repeatCount = 42; }).repeatCount, 42);
     EXPECT_EQ(from([](S& s) { s.repeatInfinite = true; }).repeatCount, std::nullopt);
 
     EXPECT_EQ(from([](S& s) { s.delayBetweenRepeatsSec = 5000; }).delayBetweenRepeatsNanos, kHour);
@@ -61,7 +60,6 @@ TEST(PlaybackOptions, FromSettingsClampsEveryValue) {
                   s.cursorMode = CursorMode::relativeToScreen;
               }),
               PlaybackOptions(3, 1, 0, CursorMode::relativeToScreen, 0));
-    EXPECT_EQ(from([](S& s) { s.speed = std::nan(""); }).speed, 1.0);
     EXPECT_EQ(from([](S& s) { s.speed = 0.1; }).speed, 0.5);
 }
 
