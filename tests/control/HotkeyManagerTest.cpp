@@ -85,7 +85,7 @@ protected:
     std::vector<Dispatched> dispatched;
 };
 
-TEST_F(HotkeyManagerTest, RegistersEveryBindingUnderIdsThatNeverRepeat) {
+TEST_F(HotkeyManagerTest, RegistersEveryBindingUnderIdsThatNeverRepeatUntilDestroyed) {
     EXPECT_TRUE(manager->update(defaultBindings()).empty());
     EXPECT_EQ(service->registeredIds(), (std::vector<std::uint32_t>{1, 2, 3}));
 
@@ -97,6 +97,12 @@ TEST_F(HotkeyManagerTest, RegistersEveryBindingUnderIdsThatNeverRepeat) {
     ASSERT_EQ(registered.size(), 3u);
     EXPECT_EQ(registered.at(4), changed[0].chord);
     EXPECT_EQ(registered.at(6), HotkeyChord::defaultStop);
+
+    // Destruction unregisters everything, and the handler goes with the manager.
+    manager.reset();
+    EXPECT_TRUE(service->registered().empty());
+    service->pressId(4);
+    EXPECT_TRUE(drain().empty());
 }
 
 TEST_F(HotkeyManagerTest, UnchangedBindingsAreLeftAloneOnlyWhenAllAreRegistered) {
@@ -204,32 +210,13 @@ TEST_F(HotkeyManagerTest, TheListenerSeesTheBoundStopChordWithCapsLockButNotWith
     EXPECT_EQ(drain().size(), 1u) << "without a stop binding the listener dispatches nothing";
 }
 
-TEST_F(HotkeyManagerTest, DestructionUnregistersEverything) {
-    manager->update(defaultBindings());
-    manager.reset();
-    EXPECT_TRUE(service->registered().empty());
-    service->pressId(1);  // the handler is gone with the manager
-    EXPECT_TRUE(drain().empty());
-}
-
 class HotkeyManagerEscHoldTest : public HotkeyManagerTest {
 protected:
     void SetUp() override { makeManager(kTestHoldNanos); }
 };
 
-TEST_F(HotkeyManagerEscHoldTest, HoldingEscStopsOnceWithTheFirstPressTime) {
-    manager->setEscHoldEnabled(true);
-    const std::uint64_t pressedAt = MonotonicClock::now();
-    manager->consume(keyDown(53, pressedAt));
-    manager->consume(keyDown(53, pressedAt + 50'000'000, 0, /*repeat=*/true));
-    manager->consume(keyDown(53, pressedAt + 100'000'000, 0, /*repeat=*/true));
-
-    mainQueue->advanceBy(kTestHoldNanos - 1);
-    EXPECT_TRUE(drain().empty()) << "never before the hold is complete";
-    EXPECT_EQ(drainAfterHold(), (std::vector<Dispatched>{{HotkeyAction::stop(), pressedAt, 53}}));
-}
-
-TEST_F(HotkeyManagerEscHoldTest, EscDoesNothingWhileTheHoldIsOffOrSuspendedOrForSyntheticPresses) {
+// Off, suspended or synthetic, Esc does nothing; held, it stops once with the first press's time.
+TEST_F(HotkeyManagerEscHoldTest, HoldingEscStopsOnceWithTheFirstPressTimeWhileTheHoldIsOn) {
     manager->consume(keyDown(53, 1));
     manager->setEscHoldEnabled(true);
     TapEvent synthetic = keyDown(53, 2);
@@ -243,6 +230,15 @@ TEST_F(HotkeyManagerEscHoldTest, EscDoesNothingWhileTheHoldIsOffOrSuspendedOrFor
     manager->setSuspended(true);
     manager->consume(keyDown(53, 4));
     EXPECT_TRUE(drainAfterHold().empty());
+
+    manager->setSuspended(false);
+    const std::uint64_t pressedAt = MonotonicClock::now();
+    manager->consume(keyDown(53, pressedAt));
+    manager->consume(keyDown(53, pressedAt + 50'000'000, 0, /*repeat=*/true));
+    manager->consume(keyDown(53, pressedAt + 100'000'000, 0, /*repeat=*/true));
+    mainQueue->advanceBy(kTestHoldNanos - 1);
+    EXPECT_TRUE(drain().empty()) << "never before the hold is complete";
+    EXPECT_EQ(drainAfterHold(), (std::vector<Dispatched>{{HotkeyAction::stop(), pressedAt, 53}}));
 }
 
 }  // namespace
