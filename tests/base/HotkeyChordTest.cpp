@@ -42,7 +42,7 @@ TEST(HotkeyChord, CarbonModifiersDropFn) {
     EXPECT_EQ((HotkeyChord{0, HotkeyChord::shiftFlag | kCapsLock}.carbonModifiers()), 0x200u);
 }
 
-TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCase) {
+TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCaseOrElseTheirNumber) {
     FakeKeyboardLayout german = FakeKeyboardLayout::german();
     EXPECT_EQ(KeyCodeNames::name(0, &german), "A");
     EXPECT_EQ(KeyCodeNames::name(41, &german), "Ö");
@@ -52,9 +52,8 @@ TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCase) {
     EXPECT_EQ(KeyCodeNames::character(6, nullptr), std::nullopt);
     FakeKeyboardLayout us = FakeKeyboardLayout::us();
     EXPECT_EQ(KeyCodeNames::character(36, &us), "\r");
-}
 
-TEST(KeyCodeNames, UnprintableCharactersFallBackToTheNumber) {
+    // Unprintable characters fall back to the number.
     FakeKeyboardLayout layout;
     layout.characters = {{200, "\r"},   {201, " "},      {202, "\u00a0"}, {203, ""},
                          {204, "\xff"}, {205, "\u200b"}, {206, "a\tb"}};

@@ -173,13 +173,24 @@ TEST_F(WindowRestorerTest, ReadBackPositionMustBeWithinTwoPoints) {
     EXPECT_EQ(attempt([](auto& w) { w.size.reset(); }), couldNotMove);
 }
 
-TEST_F(WindowRestorerTest, FailedLaunchIsReportedOnTheMainQueue) {
+TEST_F(WindowRestorerTest, FailedLaunchOrNoWindowAfterTenSecondsIsReportedOnTheMainQueue) {
     workspace_->install("com.apple.Safari", std::nullopt);
     restore(recorded(), true);
     EXPECT_TRUE(results_.empty());
     queue_->runReady();
     EXPECT_EQ(results_, skipped("Safari could not be launched."));
     EXPECT_EQ(workspace_->launches, std::vector<std::string>{"com.apple.Safari"});
+
+    // Launched but without a window, it gives up after ten seconds.
+    results_.clear();
+    workspace_->install("com.apple.Safari", kSafari);
+    restore(recorded(), true);
+    queue_->advanceBy(10 * kSecond - 1);
+    EXPECT_TRUE(results_.empty());
+    queue_->advanceBy(kSecond);
+    EXPECT_EQ(results_, skipped("Safari launched but showed no window within 10 seconds."));
+    EXPECT_EQ(queue_->pendingCount(), 0u);
+    EXPECT_TRUE(workspace_->activations.empty());
 }
 
 TEST_F(WindowRestorerTest, LaunchedAppWithAWindowIsPositionedWithoutPolling) {
@@ -205,17 +216,6 @@ TEST_F(WindowRestorerTest, LaunchedAppIsWaitedForUntilItsFirstWindowShows) {
     queue_->advanceBy(250 * kMillisecond);
     EXPECT_EQ(results_, restored_);
     EXPECT_EQ(windows_->writes, movedBack(window));
-}
-
-TEST_F(WindowRestorerTest, LaunchedAppWithoutAWindowGivesUpAfterTenSeconds) {
-    workspace_->install("com.apple.Safari", kSafari);
-    restore(recorded(), true);
-    queue_->advanceBy(10 * kSecond - 1);
-    EXPECT_TRUE(results_.empty());
-    queue_->advanceBy(kSecond);
-    EXPECT_EQ(results_, skipped("Safari launched but showed no window within 10 seconds."));
-    EXPECT_EQ(queue_->pendingCount(), 0u);
-    EXPECT_TRUE(workspace_->activations.empty());
 }
 
 TEST(WindowRestorerConcurrency, LaunchReportedOnAnotherThreadContinuesOnTheMainQueue) {
