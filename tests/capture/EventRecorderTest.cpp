@@ -355,7 +355,7 @@ TEST_F(EventRecorderTest, OutOfOrderEventsAreKeptInTimeOrder) {
                            RecordingEvent::mouseDown({120 * kMs, MouseButton::left, 0, 5, 5, 1, 0})}));
 }
 
-TEST_F(EventRecorderTest, PointerEventsWithoutAFinitePositionAreIgnored) {
+TEST_F(EventRecorderTest, PointerEventsWithoutAFinitePositionAreIgnoredAndTimesAtTheEndOfTheRangeDoNotWrap) {
     const double nan = std::nan("");
     const double inf = std::numeric_limits<double>::infinity();
     start();
@@ -363,17 +363,14 @@ TEST_F(EventRecorderTest, PointerEventsWithoutAFinitePositionAreIgnored) {
     move(1 * kMs, 0, inf);
     feed(2 * kMs, Kind::scrollWheel({}), {-inf, nan});
     feed(3 * kMs, Kind::keyDown(1, false), {nan, nan});  // keys do not use the position
-    const Recording recording = stopAt(4 * kMs);
-    EXPECT_EQ(recording.events, std::vector{keyDown(3 * kMs, 1)});
-}
+    EXPECT_EQ(stopAt(4 * kMs).events, std::vector{keyDown(3 * kMs, 1)});
 
-TEST_F(EventRecorderTest, TimesAtTheEndOfTheRangeDoNotWrap) {
+    // Times at the end of the range do not wrap.
     recorder->start(nullptr, 0, EnvironmentSnapshot::empty());
     recorder->consume(TapEvent{Kind::keyDown(1, false), kMax - 1, {}, 0, kOtherProcess, false});
     recorder->consume(TapEvent{Kind::keyUp(1), kMax - 1, {}, 0, kOtherProcess, false});
     move(kMax - 1, 1, 1);
-    const Recording recording = recorder->stop(kMax, std::nullopt, std::nullopt, "");
-    EXPECT_EQ(recording.events,
+    EXPECT_EQ(recorder->stop(kMax, std::nullopt, std::nullopt, "").events,
               (std::vector{gap(0, kMax - 1), keyDown(kMax - 1, 1), keyUp(kMax - 1, 1), path(kMax - 1, {{0, 1, 1}})}));
 }
 

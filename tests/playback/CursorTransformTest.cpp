@@ -49,7 +49,7 @@ TEST(CursorTransform, DisplaysFindTheSourceByFrameWithExclusiveRightAndBottomEdg
     EXPECT_EQ(transform.apply({-10, 200}), (Point{-100, 2000}));
 }
 
-TEST(CursorTransform, DisplaysFallBackToTheSameOriginThenTheFirstDisplay) {
+TEST(CursorTransform, DisplaysFallBackToTheSameOriginThenTheFirstDisplayOrLeavePositions) {
     const std::vector<DisplayInfo> recorded{display(1, 0, 0, 100, 100), display(2, 100, 0, 100, 100)};
     const auto sameOrigin =
         CursorTransform::displays(recorded, {display(8, 0, 0, 50, 50), display(9, 100, 0, 200, 200)});
@@ -57,9 +57,8 @@ TEST(CursorTransform, DisplaysFallBackToTheSameOriginThenTheFirstDisplay) {
 
     const auto neither = CursorTransform::displays(recorded, {display(8, -300, 10, 300, 300)});
     EXPECT_EQ(neither.apply({150, 50}), (Point{-150, 160}));
-}
 
-TEST(CursorTransform, DisplaysLeavePositionsWhenThereIsNothingToScaleBy) {
+    // Without anything to scale by, positions stay.
     EXPECT_EQ(CursorTransform::displays({display(1, 0, 0, 0, 900)}, {display(1, 0, 0, 10, 10)}).apply({5, 6}),
               (Point{5, 6}));
     EXPECT_EQ(CursorTransform::displays({display(1, 0, 0, 100, -1)}, {display(1, 0, 0, 10, 10)}).apply({5, 6}),

@@ -111,7 +111,7 @@ TEST(PlaybackTimeline, ExtraClickDelayAccumulatesAndDelaysEverythingAfter) {
                                                               2200 * kMs, 2220 * kMs, 3200 * kMs}));
 }
 
-TEST(PlaybackTimeline, ButtonIsHeldAtLeastTheInputGap) {
+TEST(PlaybackTimeline, ButtonsAreHeldAndKeyEventsKeptAtLeastTheInputGapApart) {
     const auto actions = build(recordingOf({down(kSecond), up(kSecond + kMs)}));
     ASSERT_EQ(actions.size(), 4u);
     EXPECT_EQ(actions[3].offsetNanos - actions[2].offsetNanos, PlaybackTimeline::minInputGapNanos);
@@ -119,16 +119,15 @@ TEST(PlaybackTimeline, ButtonIsHeldAtLeastTheInputGap) {
     // The gap is per button number: another button's release is not held back.
     const auto two = build(recordingOf({down(kSecond, 0, 0, 0), up(kSecond + kMs, 0, 0, 1)}));
     EXPECT_EQ(two.back().offsetNanos, kSecond + kMs);
-}
 
-TEST(PlaybackTimeline, KeyEventsStayTheInputGapApartAcrossKinds) {
-    const auto actions =
+    // Key events stay the input gap apart, across kinds.
+    const auto keys =
         build(recordingOf({keyDown(10 * kMs, 1), keyUp(12 * kMs, 1),
                            RecordingEvent::flagsChanged({13 * kMs, 56, 0x20000, true}), keyDown(100 * kMs, 2)}));
-    EXPECT_EQ(offsetsOf(actions), (std::vector<std::uint64_t>{10 * kMs, 18 * kMs, 26 * kMs, 100 * kMs}));
-    EXPECT_EQ(actions[2].action, PlaybackAction::flagsChanged({56, 0x20000, true}));
+    EXPECT_EQ(offsetsOf(keys), (std::vector<std::uint64_t>{10 * kMs, 18 * kMs, 26 * kMs, 100 * kMs}));
+    EXPECT_EQ(keys[2].action, PlaybackAction::flagsChanged({56, 0x20000, true}));
     // The auto-repeat flag of the recording does not travel.
-    EXPECT_EQ(actions[0].action, PlaybackAction::keyDown({1, 0}));
+    EXPECT_EQ(keys[0].action, PlaybackAction::keyDown({1, 0}));
 }
 
 TEST(PlaybackTimeline, ClickRightAfterAnotherActionSettlesAtThatAction) {
