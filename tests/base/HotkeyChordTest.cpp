@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint64_t kCapsLock = 0x10000;
 constexpr std::uint64_t kAllModifiers = HotkeyChord::modifierMask;
 
-TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKey) {
+TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKeyAndMatchedIgnoringFlagsOutsideTheMask) {
     EXPECT_TRUE((HotkeyChord{0, HotkeyChord::shiftFlag}.isAcceptable()));
     EXPECT_TRUE((HotkeyChord{96, 0}.isAcceptable()));  // F5
     EXPECT_FALSE((HotkeyChord{0, 0}.isAcceptable()));
@@ -23,9 +23,8 @@ TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKey) {
     EXPECT_EQ((HotkeyChord{0, kCapsLock}.modifierNames()), "");
     EXPECT_EQ((HotkeyChord{0, kCapsLock | 0x100 | HotkeyChord::shiftFlag}.normalizedModifiers()),
               HotkeyChord::shiftFlag);
-}
 
-TEST(HotkeyChord, MatchingIgnoresFlagsOutsideTheMaskEqualityDoesNot) {
+    // Matching ignores flags outside the mask; equality does not.
     const HotkeyChord chord = HotkeyChord::defaultRecord;
     const HotkeyChord withCapsLock{chord.keyCode, chord.modifiers | kCapsLock};
     EXPECT_NE(chord, withCapsLock);
