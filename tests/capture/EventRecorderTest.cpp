@@ -126,17 +126,15 @@ TEST_F(EventRecorderTest, ConvertsEveryKindWithItsFields) {
                                 }));
 }
 
-TEST_F(EventRecorderTest, SteadyMovesKeepAPointEvery8MillisecondsAndTheRestingPlace) {
+TEST_F(EventRecorderTest, MovesKeepAPointEvery8MillisecondsAndTwoPointsAwayAndTheRestingPlace) {
     start();
     for (std::uint64_t ms = 0; ms <= 30; ++ms) move(ms * kMs, static_cast<double>(ms), 0);
     EXPECT_EQ(recorder->eventCount(), 1);  // the open path
-    const Recording recording = stopAt(31 * kMs);
     EXPECT_EQ(
-        recording.events,
+        stopAt(31 * kMs).events,
         std::vector{path(0, {{0, 0, 0}, {8 * kMs, 8, 0}, {16 * kMs, 16, 0}, {24 * kMs, 24, 0}, {30 * kMs, 30, 0}})});
-}
 
-TEST_F(EventRecorderTest, WigglesUnderTwoPointsAreNotKept) {
+    // Wiggles under two points are not kept.
     start();
     move(0, 100, 100);
     move(10 * kMs, 101, 100);
@@ -153,19 +151,17 @@ TEST_F(EventRecorderTest, WigglesUnderTwoPointsAreNotKept) {
                                              path(42 * kMs, {{0, 200, 200}, {8 * kMs, 202, 200}})}));
 }
 
-TEST_F(EventRecorderTest, APauseBetweenMovesStartsANewPathAfterAnIdleGap) {
+TEST_F(EventRecorderTest, APauseBetweenMovesStartsANewPathAfterAnIdleGapAndAClickClosesIt) {
     start();
     move(0, 0, 0);
     move(10 * kMs, 10, 0);
     move(60 * kMs, 20, 0);  // exactly 50 ms later: same path
     move(110 * kMs + 1, 30, 0);
     EXPECT_EQ(recorder->eventCount(), 3);
-    const Recording recording = stopAt(111 * kMs);
-    EXPECT_EQ(recording.events, (std::vector{path(0, {{0, 0, 0}, {10 * kMs, 10, 0}, {60 * kMs, 20, 0}}),
-                                             gap(60 * kMs, 50 * kMs + 1), path(110 * kMs + 1, {{0, 30, 0}})}));
-}
+    EXPECT_EQ(stopAt(111 * kMs).events, (std::vector{path(0, {{0, 0, 0}, {10 * kMs, 10, 0}, {60 * kMs, 20, 0}}),
+                                                     gap(60 * kMs, 50 * kMs + 1), path(110 * kMs + 1, {{0, 30, 0}})}));
 
-TEST_F(EventRecorderTest, AClickClosesTheOpenPathFirst) {
+    // A click closes the open path first.
     start();
     move(0, 0, 0);
     move(3 * kMs, 1, 0);  // not kept: too soon and too close
