@@ -88,7 +88,7 @@ TEST(PreflightChecker, DisplaysMatchComparesExactFramesAndScalesButNotIds) {
     EXPECT_FALSE(PreflightChecker::displaysMatch({kLaptop}, {negativeZero}));
 }
 
-TEST(PreflightChecker, AppWarningNamesTheAppOrItsBundleID) {
+TEST(PreflightChecker, AppWarningNamesTheAppOrItsBundleIDAndKeyboardWarningUsesFriendlyNames) {
     const auto named =
         PreflightChecker::warnings(recordedWith({}, kSafari, std::nullopt), {}, {"com.apple.safari"}, std::nullopt);
     ASSERT_EQ(named.size(), 1u);
@@ -99,10 +99,9 @@ TEST(PreflightChecker, AppWarningNamesTheAppOrItsBundleID) {
     const auto byID = PreflightChecker::warnings(recordedWith({}, unnamed, std::nullopt), {}, {}, std::nullopt);
     ASSERT_EQ(byID.size(), 1u);
     EXPECT_EQ(byID[0].message, "org.example.Editor was in front when this was recorded but is not running.");
-}
 
-// Only the layout prefixes of the whole name, each time, in the case they are written.
-TEST(PreflightChecker, KeyboardWarningUsesFriendlyNames) {
+    // The keyboard warning names layouts without their prefixes: only the
+    // layout prefixes of the whole name, each time, in the case they are written.
     const auto warnings = PreflightChecker::warnings(recordedWith({}, std::nullopt, "com.apple.keylayout.ABC"), {}, {},
                                                      std::optional<std::string>("com.apple.keylayout.US"));
     ASSERT_EQ(warnings.size(), 1u);
