@@ -28,7 +28,7 @@ Entries task(bool synthetic, std::uint64_t start = 0) {
     return entries;
 }
 
-TEST(AcceptanceComparator, ReferenceAndReplayTakeComparableEventsOfTheirSide) {
+TEST(AcceptanceComparator, ReferenceAndReplayTakeComparableEventsOfTheirSideAndReplaysSplitIntoRuns) {
     Entries log = task(false);
     log.push_back(event("scroll", 1000 * kMs, 0, 0, true));
     log.push_back(event("flagsChanged", 1001 * kMs, 0, 0, true));
@@ -36,22 +36,21 @@ TEST(AcceptanceComparator, ReferenceAndReplayTakeComparableEventsOfTheirSide) {
     log.push_back(event("mouseDragged", 1003 * kMs, 0, 0, false));
     EXPECT_EQ(AcceptanceComparator::referenceEvents(log).size(), 6u);
     EXPECT_EQ(AcceptanceComparator::replayEvents(log), (Entries{log[7], log[8]}));
-}
 
-TEST(AcceptanceComparator, SplitRunsCutsReplayEventsIntoRunsOfTheExpectedCount) {
-    Entries log = task(false);
-    for (std::uint64_t i = 0; i < 10; ++i) log.push_back(event("keyDown", i, 0, 0, true));
-    log.push_back(event("mouseMoved", 99, 0, 0, true));
+    // Split runs cut the replay events into runs of the expected count.
+    Entries replays = task(false);
+    for (std::uint64_t i = 0; i < 10; ++i) replays.push_back(event("keyDown", i, 0, 0, true));
+    replays.push_back(event("mouseMoved", 99, 0, 0, true));
     const auto sizes = [&](std::int64_t expected) {
         std::vector<std::size_t> result;
-        for (const Entries& run : AcceptanceComparator::splitRuns(log, expected)) result.push_back(run.size());
+        for (const Entries& run : AcceptanceComparator::splitRuns(replays, expected)) result.push_back(run.size());
         return result;
     };
     EXPECT_EQ(sizes(4), (std::vector<std::size_t>{4, 4, 2}));
     EXPECT_EQ(sizes(0), std::vector<std::size_t>{10});
     EXPECT_EQ(sizes(-7), std::vector<std::size_t>{10});
     EXPECT_EQ(sizes(std::numeric_limits<std::int64_t>::max()), std::vector<std::size_t>{10});
-    EXPECT_EQ(AcceptanceComparator::splitRuns(log, 4)[2].back().t, 9u);
+    EXPECT_EQ(AcceptanceComparator::splitRuns(replays, 4)[2].back().t, 9u);
     EXPECT_TRUE(AcceptanceComparator::splitRuns(task(false), 4).empty());
 }
 

@@ -24,14 +24,13 @@ HarnessLogError errorOf(std::string_view log, HarnessLogReader::Limits limits = 
     return error.value_or(HarnessLogError{Kind::notAnObject, 0, ""});
 }
 
-TEST(HarnessLog, WriterKeepsKeyOrderAndLeavesOutAbsentValues) {
+TEST(HarnessLog, WriterKeepsKeyOrderLeavesOutAbsentValuesReadsBackAndRefusesPositionsJsonCannotHold) {
     const HarnessLogEntry click{1000, "mouseDown", 10.5, 20, "left", 1, std::nullopt, 0, false};
     EXPECT_EQ(click.toJson(), kClick);
     const HarnessLogEntry key{2000, "keyDown", 0, 0, std::nullopt, std::nullopt, 0, 131072, true};
     EXPECT_EQ(key.toJson(), kKey);
-}
 
-TEST(HarnessLog, WrittenLogReadsBackUnchangedAndPositionsJsonCannotHoldAreRefused) {
+    // A written log reads back unchanged.
     const std::vector<HarnessLogEntry> entries{
         {0, "mouseDown", -0.1, 1e-300, "left", -3, std::nullopt, 0, false},
         {18446744073709551615u, "odd \"type\"\n\t\\ é", 1.7976931348623157e308, -4e-320, "", std::nullopt, 65535,
