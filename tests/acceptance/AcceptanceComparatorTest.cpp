@@ -28,7 +28,7 @@ Entries task(bool synthetic, std::uint64_t start = 0) {
     return entries;
 }
 
-TEST(AcceptanceComparator, ReferenceAndReplayTakeComparableEventsOfTheirSide) {
+TEST(AcceptanceComparator, ReferenceAndReplayTakeComparableEventsOfTheirSideAndReplaysSplitIntoRuns) {
     Entries log = task(false);
     log.push_back(event("scroll", 1000 * kMs, 0, 0, true));
     log.push_back(event("flagsChanged", 1001 * kMs, 0, 0, true));
@@ -36,35 +36,33 @@ TEST(AcceptanceComparator, ReferenceAndReplayTakeComparableEventsOfTheirSide) {
     log.push_back(event("mouseDragged", 1003 * kMs, 0, 0, false));
     EXPECT_EQ(AcceptanceComparator::referenceEvents(log).size(), 6u);
     EXPECT_EQ(AcceptanceComparator::replayEvents(log), (Entries{log[7], log[8]}));
-}
 
-TEST(AcceptanceComparator, SplitRunsCutsReplayEventsIntoRunsOfTheExpectedCount) {
-    Entries log = task(false);
-    for (std::uint64_t i = 0; i < 10; ++i) log.push_back(event("keyDown", i, 0, 0, true));
-    log.push_back(event("mouseMoved", 99, 0, 0, true));
+    // Split runs cut the replay events into runs of the expected count.
+    Entries replays = task(false);
+    for (std::uint64_t i = 0; i < 10; ++i) replays.push_back(event("keyDown", i, 0, 0, true));
+    replays.push_back(event("mouseMoved", 99, 0, 0, true));
     const auto sizes = [&](std::int64_t expected) {
         std::vector<std::size_t> result;
-        for (const Entries& run : AcceptanceComparator::splitRuns(log, expected)) result.push_back(run.size());
+        for (const Entries& run : AcceptanceComparator::splitRuns(replays, expected)) result.push_back(run.size());
         return result;
     };
     EXPECT_EQ(sizes(4), (std::vector<std::size_t>{4, 4, 2}));
     EXPECT_EQ(sizes(0), std::vector<std::size_t>{10});
     EXPECT_EQ(sizes(-7), std::vector<std::size_t>{10});
     EXPECT_EQ(sizes(std::numeric_limits<std::int64_t>::max()), std::vector<std::size_t>{10});
-    EXPECT_EQ(AcceptanceComparator::splitRuns(log, 4)[2].back().t, 9u);
+    EXPECT_EQ(AcceptanceComparator::splitRuns(replays, 4)[2].back().t, 9u);
     EXPECT_TRUE(AcceptanceComparator::splitRuns(task(false), 4).empty());
 }
 
-TEST(AcceptanceComparator, FaithfulRunPasses) {
+TEST(AcceptanceComparator, AFaithfulRunPassesAndOnlyButtonAndScrollPositionsCount) {
     const AcceptanceReport report = AcceptanceComparator::compare(task(false), {task(true, 5'000 * kMs)});
     ASSERT_EQ(report.runs.size(), 1u);
     EXPECT_EQ(report.runs[0], (AcceptanceRunResult{1, 6, 6, 0, 0, 0, {}}));
     EXPECT_TRUE(report.passed());
     EXPECT_EQ(report.summary(),
               "Run   1  PASS  events 6/6  max pos 0.00 px  timing p95 0.00 ms  max 0.00 ms\n\nOVERALL: PASS (1 runs)");
-}
 
-TEST(AcceptanceComparator, OnlyButtonAndScrollPositionsCount) {
+    // Only button and scroll positions count.
     Entries keyOff = task(true);
     keyOff[5].x += 1.5;
     EXPECT_TRUE(AcceptanceComparator::compare(task(false), {keyOff}).passed());
@@ -103,7 +101,7 @@ TEST(AcceptanceComparator, TimingIsMeasuredFromEachSidesFirstEvent) {
     EXPECT_DOUBLE_EQ(AcceptanceComparator::compare(forwards, {backwards}).runs[0].timingP95Ms, 0.0);
 }
 
-TEST(AcceptanceComparator, CountAndFirstTypeMismatchAreReported) {
+TEST(AcceptanceComparator, CountAndFirstTypeMismatchAreReportedAndAnEmptyReferenceFailsEveryRun) {
     Entries replay = task(true);
     replay[3].type = "keyUp";
     replay[5].type = "mouseUp";
@@ -113,9 +111,8 @@ TEST(AcceptanceComparator, CountAndFirstTypeMismatchAreReported) {
     EXPECT_EQ(result.actualCount, 7);
     EXPECT_EQ(result.failures, (std::vector<std::string>{"event count 7 differs from reference 6",
                                                          "event 2 is keyUp, expected mouseDown"}));
-}
 
-TEST(AcceptanceComparator, EmptyReferenceFailsEveryRun) {
+    // An empty reference fails every run.
     const AcceptanceReport report = AcceptanceComparator::compare(Entries{event("mouseMoved", 0)}, {task(true), {}});
     EXPECT_EQ(report.runs[0].failures, (std::vector<std::string>{"event count 6 differs from reference 0",
                                                                  "reference log has no comparable events"}));
@@ -130,7 +127,7 @@ TEST(AcceptanceComparator, EmptyReferenceFailsEveryRun) {
               "OVERALL: FAIL (2 of 2 runs failed)");
 }
 
-TEST(AcceptanceComparator, SummaryCountsFailedRuns) {
+TEST(AcceptanceComparator, SummaryCountsFailedRunsAndAReportWithoutRunsFails) {
     Entries late = task(true);
     late[6].t += 16 * kMs;
     late[0].y = 1e300;
@@ -147,12 +144,11 @@ TEST(AcceptanceComparator, SummaryCountsFailedRuns) {
               std::string::npos);
     EXPECT_NE(summary.find("\nRun 101  PASS  events 6/6"), std::string::npos);
     EXPECT_TRUE(summary.ends_with("\n\nOVERALL: FAIL (1 of 101 runs failed)"));
-}
 
-TEST(AcceptanceComparator, ReportWithoutRunsFails) {
-    const AcceptanceReport report = AcceptanceComparator::compare(task(false), {});
-    EXPECT_FALSE(report.passed());
-    EXPECT_EQ(report.summary(), "No replay runs found.\n\nOVERALL: FAIL (0 of 0 runs failed)");
+    // A report without runs fails too.
+    const AcceptanceReport noRuns = AcceptanceComparator::compare(task(false), {});
+    EXPECT_FALSE(noRuns.passed());
+    EXPECT_EQ(noRuns.summary(), "No replay runs found.\n\nOVERALL: FAIL (0 of 0 runs failed)");
 }
 
 TEST(AcceptanceComparator, LogTextToVerdict) {

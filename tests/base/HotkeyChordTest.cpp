@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint64_t kCapsLock = 0x10000;
 constexpr std::uint64_t kAllModifiers = HotkeyChord::modifierMask;
 
-TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKey) {
+TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKeyAndMatchedIgnoringFlagsOutsideTheMask) {
     EXPECT_TRUE((HotkeyChord{0, HotkeyChord::shiftFlag}.isAcceptable()));
     EXPECT_TRUE((HotkeyChord{96, 0}.isAcceptable()));  // F5
     EXPECT_FALSE((HotkeyChord{0, 0}.isAcceptable()));
@@ -23,9 +23,8 @@ TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKey) {
     EXPECT_EQ((HotkeyChord{0, kCapsLock}.modifierNames()), "");
     EXPECT_EQ((HotkeyChord{0, kCapsLock | 0x100 | HotkeyChord::shiftFlag}.normalizedModifiers()),
               HotkeyChord::shiftFlag);
-}
 
-TEST(HotkeyChord, MatchingIgnoresFlagsOutsideTheMaskEqualityDoesNot) {
+    // Matching ignores flags outside the mask; equality does not.
     const HotkeyChord chord = HotkeyChord::defaultRecord;
     const HotkeyChord withCapsLock{chord.keyCode, chord.modifiers | kCapsLock};
     EXPECT_NE(chord, withCapsLock);
@@ -42,7 +41,7 @@ TEST(HotkeyChord, CarbonModifiersDropFn) {
     EXPECT_EQ((HotkeyChord{0, HotkeyChord::shiftFlag | kCapsLock}.carbonModifiers()), 0x200u);
 }
 
-TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCase) {
+TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCaseOrElseTheirNumber) {
     FakeKeyboardLayout german = FakeKeyboardLayout::german();
     EXPECT_EQ(KeyCodeNames::name(0, &german), "A");
     EXPECT_EQ(KeyCodeNames::name(41, &german), "Ö");
@@ -52,9 +51,8 @@ TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCase) {
     EXPECT_EQ(KeyCodeNames::character(6, nullptr), std::nullopt);
     FakeKeyboardLayout us = FakeKeyboardLayout::us();
     EXPECT_EQ(KeyCodeNames::character(36, &us), "\r");
-}
 
-TEST(KeyCodeNames, UnprintableCharactersFallBackToTheNumber) {
+    // Unprintable characters fall back to the number.
     FakeKeyboardLayout layout;
     layout.characters = {{200, "\r"},   {201, " "},      {202, "\u00a0"}, {203, ""},
                          {204, "\xff"}, {205, "\u200b"}, {206, "a\tb"}};

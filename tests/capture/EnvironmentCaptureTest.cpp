@@ -43,26 +43,23 @@ TEST_F(EnvironmentCaptureTest, SnapshotHoldsDisplaysAppWindowAndLayout) {
     EXPECT_EQ(snapshot.keyboardInputSourceID, "de");
 }
 
-TEST_F(EnvironmentCaptureTest, MainWindowStandsInForAnUnreadableFocusedWindow) {
+// The focused window, or else the main one; a frame needs both position and
+// size; without window access only the app is known.
+TEST_F(EnvironmentCaptureTest, FrontmostAppTakesWhatItsWindowTells) {
     windows_->setMainWindow(kEditor.pid, addWindow("Main", Point{1, 2}, Size{3, 4}));
     EXPECT_EQ(capture_.captureFrontmostApp(),
               (FrontmostAppInfo{"org.example.Editor", "Editor", "Main", FrameRect{1, 2, 3, 4}}));
-}
 
-TEST_F(EnvironmentCaptureTest, FrameNeedsPositionAndSizeTitleStandsAlone) {
     windows_->setFocusedWindow(kEditor.pid, addWindow("Half", Point{1, 2}, std::nullopt));
     EXPECT_EQ(capture_.captureFrontmostApp(), (FrontmostAppInfo{"org.example.Editor", "Editor", "Half", std::nullopt}));
 
+    const FrontmostAppInfo appOnly{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
     windows_->setFocusedWindow(kEditor.pid, addWindow(std::nullopt, std::nullopt, Size{3, 4}));
-    EXPECT_EQ(capture_.captureFrontmostApp(),
-              (FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt}));
-}
+    EXPECT_EQ(capture_.captureFrontmostApp(), appOnly);
 
-TEST_F(EnvironmentCaptureTest, WithoutWindowAccessOnlyTheAppIsKnown) {
     windows_->setFocusedWindow(kEditor.pid, addWindow("Secret", Point{1, 2}, Size{3, 4}));
     windows_->trusted = false;
-    EXPECT_EQ(capture_.captureFrontmostApp(),
-              (FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt}));
+    EXPECT_EQ(capture_.captureFrontmostApp(), appOnly);
 }
 
 TEST_F(EnvironmentCaptureTest, MissingPartsStayAbsent) {

@@ -39,7 +39,11 @@ protected:
     std::shared_ptr<InputEventTap> tap = std::make_shared<InputEventTap>(source);
 };
 
-TEST_F(InputEventTapTest, StartsOnceStopsAndStartsAgain) {
+class InputEventTapConcurrency : public InputEventTapTest {};
+
+// A start while running and a stop while stopped change nothing; a refused
+// start fails with creationFailed and can be retried.
+TEST_F(InputEventTapTest, StartsOnceStopsAndStartsAgainAlsoAfterARefusal) {
     EXPECT_FALSE(tap->isRunning());
     tap->start();
     EXPECT_TRUE(tap->isRunning());
@@ -53,26 +57,14 @@ TEST_F(InputEventTapTest, StartsOnceStopsAndStartsAgain) {
     EXPECT_FALSE(source->push(keyAt(1)));
     tap->stop();
 
-    tap->start();
-    EXPECT_TRUE(tap->isRunning());
-    EXPECT_EQ(source->startCount(), 2);
-}
-
-TEST_F(InputEventTapTest, RefusedStartFailsWithCreationFailed) {
     source->setStartFails(true);
     const auto error = testing::thrown<InputEventTapError>([&] { tap->start(); });
     EXPECT_EQ(error, InputEventTapError::creationFailed());
     EXPECT_NE(error ? std::string(error->what()) : "", "");
     EXPECT_FALSE(tap->isRunning());
-
     source->setStartFails(false);
     tap->start();
-    EXPECT_TRUE(tap->isRunning());
-}
-
-class InputEventTapConcurrency : public InputEventTapTest {};
-
-TEST_F(InputEventTapTest, AListenerWithoutASourceCannotStart) {
+    EXPECT_TRUE(tap->isRunning() && source->isRunning());
     EXPECT_THROW(InputEventTap(nullptr).start(), InputEventTapError);
 }
 
@@ -105,24 +97,7 @@ TEST_F(InputEventTapConcurrency, DeliversInArrivalOrderToConsumersInRegistration
     EXPECT_EQ(second->count(), 4u);
 }
 
-TEST_F(InputEventTapConcurrency, GoneAndRemovedConsumersAreSkipped) {
-    auto gone = std::make_shared<CollectingConsumer>();
-    auto removed = std::make_shared<CollectingConsumer>();
-    auto kept = std::make_shared<CollectingConsumer>();
-    tap->addConsumer(gone);
-    tap->addConsumer(removed);
-    tap->addConsumer(kept);
-    tap->start();
-    std::weak_ptr<CollectingConsumer> goneWeak = gone;
-    gone.reset();
-    tap->removeConsumer(*removed);
-    ASSERT_TRUE(source->push(keyAt(1)));
-    ASSERT_TRUE(kept->waitForCount(1));
-    EXPECT_TRUE(goneWeak.expired());
-    EXPECT_EQ(removed->count(), 0u);
-}
-
-TEST_F(InputEventTapConcurrency, AThrowingConsumerLosesOnlyThatEvent) {
+TEST_F(InputEventTapConcurrency, AThrowingConsumerLosesOnlyThatEventAndConsumersMayComeAndGoDuringDelivery) {
     auto thrower = std::make_shared<CollectingConsumer>();
     auto other = std::make_shared<CollectingConsumer>();
     thrower->onConsume = [](const TapEvent& e) {
@@ -137,9 +112,8 @@ TEST_F(InputEventTapConcurrency, AThrowingConsumerLosesOnlyThatEvent) {
     ASSERT_TRUE(thrower->waitForCount(1));
     EXPECT_EQ(timestampsOf(other->events()), (std::vector<std::uint64_t>{1, 2}));
     EXPECT_EQ(timestampsOf(thrower->events()), (std::vector<std::uint64_t>{2}));
-}
 
-TEST_F(InputEventTapConcurrency, ConsumersMayRegisterAndUnregisterDuringDelivery) {
+    // Consumers may register and unregister during delivery.
     auto leaver = std::make_shared<CollectingConsumer>();
     auto joiner = std::make_shared<CollectingConsumer>();
     auto witness = std::make_shared<CollectingConsumer>();

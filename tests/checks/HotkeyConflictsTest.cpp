@@ -30,14 +30,13 @@ TEST_F(HotkeyConflictsTest, EachSystemShortcutMatchesItselfUnderTheMask) {
     EXPECT_EQ(conflicts(HotkeyChord::defaultRecord), Messages{});
 }
 
-TEST_F(HotkeyConflictsTest, KeyWithoutModifierIsNamedInTheMessage) {
+TEST_F(HotkeyConflictsTest, KeyWithoutModifierIsNamedInTheMessageAndEveryHitIsKeptInPassOrder) {
     EXPECT_EQ(conflicts({0, 0}), Messages{"Add a modifier key, or this fires every time you type A."});
     EXPECT_EQ(conflicts({49, 0}), Messages{"Add a modifier key, or this fires every time you type Space."});
     EXPECT_EQ(HotkeyConflicts::conflicts({10, 0}, {}, nullptr),
               Messages{"Add a modifier key, or this fires every time you type Key 10."});
-}
 
-TEST_F(HotkeyConflictsTest, EveryHitIsKeptInPassOrder) {
+    // Every hit is kept, in the order of the passes.
     const std::vector<HotkeyConflicts::Binding> others{
         {"Play “Invoice”", {0, 0x10000}}, {"Stop", HotkeyChord::defaultStop}, {"Play Notes", {0, 0}}};
     EXPECT_EQ(conflicts({0, 0}, others),

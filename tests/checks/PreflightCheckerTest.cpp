@@ -58,6 +58,13 @@ TEST(PreflightChecker, DisplayWarningDescribesBothArrangements) {
                                            " now has 2 displays (1440×900 @2x, 1920×1080 @1x). Clicks may land in "
                                            "the wrong place.");
     }
+    // Sizes and scales are cut to whole numbers; values no display has (from
+    // a hand-edited document) are shown, not undefined.
+    EXPECT_EQ(PreflightChecker::describe({{7, {0, 0, 1439.9, 899.5}, 1.5}}), "1 display (1439×899 @1x)");
+    EXPECT_EQ(PreflightChecker::describe({}), "0 displays ()");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(PreflightChecker::describe({{1, {0, 0, nan, 1e300}, -1e300}}),
+              "1 display (0×9223372036854775807 @-9223372036854775808x)");
 }
 
 TEST(PreflightChecker, DisplaysMatchComparesExactFramesAndScalesButNotIds) {
@@ -81,16 +88,7 @@ TEST(PreflightChecker, DisplaysMatchComparesExactFramesAndScalesButNotIds) {
     EXPECT_FALSE(PreflightChecker::displaysMatch({kLaptop}, {negativeZero}));
 }
 
-TEST(PreflightChecker, DescribeTruncatesToWholeNumbers) {
-    EXPECT_EQ(PreflightChecker::describe({{7, {0, 0, 1439.9, 899.5}, 1.5}}), "1 display (1439×899 @1x)");
-    EXPECT_EQ(PreflightChecker::describe({}), "0 displays ()");
-    // Values no display has (from a hand-edited document) are shown, not undefined.
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(PreflightChecker::describe({{1, {0, 0, nan, 1e300}, -1e300}}),
-              "1 display (0×9223372036854775807 @-9223372036854775808x)");
-}
-
-TEST(PreflightChecker, AppWarningNamesTheAppOrItsBundleID) {
+TEST(PreflightChecker, AppWarningNamesTheAppOrItsBundleIDAndKeyboardWarningUsesFriendlyNames) {
     const auto named =
         PreflightChecker::warnings(recordedWith({}, kSafari, std::nullopt), {}, {"com.apple.safari"}, std::nullopt);
     ASSERT_EQ(named.size(), 1u);
@@ -101,18 +99,16 @@ TEST(PreflightChecker, AppWarningNamesTheAppOrItsBundleID) {
     const auto byID = PreflightChecker::warnings(recordedWith({}, unnamed, std::nullopt), {}, {}, std::nullopt);
     ASSERT_EQ(byID.size(), 1u);
     EXPECT_EQ(byID[0].message, "org.example.Editor was in front when this was recorded but is not running.");
-}
 
-TEST(PreflightChecker, KeyboardWarningUsesFriendlyNames) {
+    // The keyboard warning names layouts without their prefixes: only the
+    // layout prefixes of the whole name, each time, in the case they are written.
     const auto warnings = PreflightChecker::warnings(recordedWith({}, std::nullopt, "com.apple.keylayout.ABC"), {}, {},
                                                      std::optional<std::string>("com.apple.keylayout.US"));
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0].kind, PreflightWarningKind::inputSourceMismatch);
     EXPECT_EQ(warnings[0].message,
               "The keyboard layout was ABC when this was recorded; it is now US. Keys may type different characters.");
-}
 
-TEST(PreflightChecker, FriendlyNameDropsEveryLayoutPrefix) {
     const std::pair<const char*, const char*> cases[] = {
         {"com.apple.inputmethod.Kotoeri", "Kotoeri"},
         {"x.com.apple.keylayout.A+com.apple.keylayout.B", "x.A+B"},

@@ -14,16 +14,14 @@ namespace {
 
 RecordingStore::Options storeOptions() { return {AutoNameDateFormat("en_US", "UTC"), AtomicFileWriter(), 1}; }
 
-TEST(NewRecording, OnlyARecordingWithSomethingButPausesIsWorthKeeping) {
+TEST(NewRecording, OnlyARecordingWithSomethingButPausesIsKeptUnderTheNextAutomaticNameOrTheGivenOne) {
     Recording recording = sampleRecording("r", Date{});
     EXPECT_TRUE(NewRecording::isWorthKeeping(recording));
     recording.events = {RecordingEvent::idleGap({0, 5'000'000'000})};
     EXPECT_FALSE(NewRecording::isWorthKeeping(recording));
     recording.events.clear();
     EXPECT_FALSE(NewRecording::isWorthKeeping(recording));
-}
 
-TEST(NewRecording, TakesTheNextAutomaticNameOrTheGivenOneAndTheDefaults) {
     TemporaryDirectory folder;
     RecordingStore store(folder.path() / "Recordings",
                          std::make_shared<IniPreferencesStore>(folder.path() / "Brevanor" / "Brevanor.conf"),

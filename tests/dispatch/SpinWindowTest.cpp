@@ -7,19 +7,17 @@
 namespace brevanor {
 namespace {
 
-TEST(SpinWindow, NarrowsOnAQuietMachineDownToItsLeast) {
+TEST(SpinWindow, NarrowsOnAQuietMachineDownToItsLeastAndWidensQuicklyUpToItsMost) {
     SpinWindow window;
     EXPECT_EQ(window.nanos(), SpinWindow::initialNanos);
     for (int i = 0; i < 100'000; ++i) window.noteWakeUp(5'000);
     EXPECT_EQ(window.nanos(), SpinWindow::minNanos);
-}
 
-TEST(SpinWindow, WidensQuicklyOnABusyMachineUpToItsMost) {
-    SpinWindow window;
-    for (int i = 0; i < 10; ++i) window.noteWakeUp(50'000'000);
-    EXPECT_GT(window.nanos(), 2 * SpinWindow::initialNanos);
-    for (int i = 0; i < 100; ++i) window.noteWakeUp(50'000'000);
-    EXPECT_EQ(window.nanos(), SpinWindow::maxNanos);
+    SpinWindow busy;
+    for (int i = 0; i < 10; ++i) busy.noteWakeUp(50'000'000);
+    EXPECT_GT(busy.nanos(), 2 * SpinWindow::initialNanos);
+    for (int i = 0; i < 100; ++i) busy.noteWakeUp(50'000'000);
+    EXPECT_EQ(busy.nanos(), SpinWindow::maxNanos);
 }
 
 TEST(SpinWindow, SettlesNearThe99thPercentileOfLateness) {

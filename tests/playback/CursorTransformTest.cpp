@@ -15,7 +15,9 @@ EnvironmentSnapshot recordedOn(std::vector<DisplayInfo> displays) {
     return snapshot;
 }
 
-TEST(CursorTransform, MakeChoosesTheCaseOfTheMode) {
+// Each mode makes its transform, or the identity without what the mode needs;
+// an offset shifts without clamping.
+TEST(CursorTransform, MakeChoosesTheCaseOfTheModeOrFallsBackToIdentity) {
     const auto env = recordedOn({display(1, 0, 0, 100, 100)});
     const std::vector<DisplayInfo> current{display(2, 0, 0, 200, 200)};
 
@@ -23,12 +25,11 @@ TEST(CursorTransform, MakeChoosesTheCaseOfTheMode) {
               CursorTransform::identity());
     EXPECT_EQ(CursorTransform::make(CursorMode::relativeToScreen, env, current, {5, 5}, Point{1, 1}),
               CursorTransform::displays(env.displays, current));
-    EXPECT_EQ(CursorTransform::make(CursorMode::relativeToCursor, env, current, {400, 300}, Point{100, 100}),
-              CursorTransform::offset(300, 200));
-}
+    const auto offset = CursorTransform::make(CursorMode::relativeToCursor, env, current, {400, 300}, Point{100, 100});
+    EXPECT_EQ(offset, CursorTransform::offset(300, 200));
+    EXPECT_EQ(offset.apply({-5000, 1e9}), (Point{-4700, 1e9 + 200}));
+    EXPECT_EQ(CursorTransform::identity().apply({-3, 7}), (Point{-3, 7}));
 
-TEST(CursorTransform, MakeFallsBackToIdentityWithoutWhatTheModeNeeds) {
-    const auto env = recordedOn({display(1, 0, 0, 100, 100)});
     EXPECT_EQ(CursorTransform::make(CursorMode::relativeToCursor, env, {}, {400, 300}, std::nullopt),
               CursorTransform::identity());
     EXPECT_EQ(CursorTransform::make(CursorMode::relativeToScreen, env, {}, {}, std::nullopt),
@@ -38,30 +39,17 @@ TEST(CursorTransform, MakeFallsBackToIdentityWithoutWhatTheModeNeeds) {
               CursorTransform::identity());
 }
 
-TEST(CursorTransform, OffsetShiftsWithoutClamping) {
-    const auto transform =
-        CursorTransform::make(CursorMode::relativeToCursor, {}, {}, Point{400, 300}, Point{100, 100});
-    EXPECT_EQ(transform.apply({150, 120}), (Point{450, 320}));
-    EXPECT_EQ(transform.apply({-5000, 1e9}), (Point{-4700, 1e9 + 200}));
-    EXPECT_EQ(CursorTransform::identity().apply({-3, 7}), (Point{-3, 7}));
-}
-
-TEST(CursorTransform, DisplaysScaleOntoTheSameDisplay) {
-    const auto transform = CursorTransform::displays({display(7, 0, 0, 1440, 900)}, {display(7, 0, 0, 2880, 1800)});
-    EXPECT_EQ(transform.apply({720, 450}), (Point{1440, 900}));
-}
-
 TEST(CursorTransform, DisplaysFindTheSourceByFrameWithExclusiveRightAndBottomEdges) {
     const auto transform = CursorTransform::displays({display(1, 0, 0, 100, 100), display(2, 100, 0, 100, 100)},
                                                      {display(1, 0, 0, 1000, 1000), display(2, 5000, 0, 10, 10)});
-    // x = 100 is the second display's left edge, not the first one's right edge.
+    // x = 100 is the second display's left edge, not the first one's right edge; the first scales tenfold.
     EXPECT_EQ(transform.apply({100, 50}), (Point{5000, 5}));
     EXPECT_EQ(transform.apply({99, 50}), (Point{990, 500}));
     // Off every recorded display: relative to the first one, and not clamped.
     EXPECT_EQ(transform.apply({-10, 200}), (Point{-100, 2000}));
 }
 
-TEST(CursorTransform, DisplaysFallBackToTheSameOriginThenTheFirstDisplay) {
+TEST(CursorTransform, DisplaysFallBackToTheSameOriginThenTheFirstDisplayOrLeavePositions) {
     const std::vector<DisplayInfo> recorded{display(1, 0, 0, 100, 100), display(2, 100, 0, 100, 100)};
     const auto sameOrigin =
         CursorTransform::displays(recorded, {display(8, 0, 0, 50, 50), display(9, 100, 0, 200, 200)});
@@ -69,9 +57,8 @@ TEST(CursorTransform, DisplaysFallBackToTheSameOriginThenTheFirstDisplay) {
 
     const auto neither = CursorTransform::displays(recorded, {display(8, -300, 10, 300, 300)});
     EXPECT_EQ(neither.apply({150, 50}), (Point{-150, 160}));
-}
 
-TEST(CursorTransform, DisplaysLeavePositionsWhenThereIsNothingToScaleBy) {
+    // Without anything to scale by, positions stay.
     EXPECT_EQ(CursorTransform::displays({display(1, 0, 0, 0, 900)}, {display(1, 0, 0, 10, 10)}).apply({5, 6}),
               (Point{5, 6}));
     EXPECT_EQ(CursorTransform::displays({display(1, 0, 0, 100, -1)}, {display(1, 0, 0, 10, 10)}).apply({5, 6}),

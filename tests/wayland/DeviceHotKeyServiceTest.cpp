@@ -62,7 +62,7 @@ TEST_F(DeviceHotKeys, AChordCallsBackOncePerPressWithItsId) {
               std::vector<std::uint32_t>{});
 }
 
-TEST_F(DeviceHotKeys, ListensFromTheFirstRegistrationToTheLastAndRefusesDuplicates) {
+TEST_F(DeviceHotKeys, ListensFromTheFirstRegistrationToTheLastAndRefusesDuplicatesOrWithoutDevices) {
     EXPECT_FALSE(source_->isRunning());
     ASSERT_EQ(service_.registerHotKey(1, {kR, kChordFlags}), 0);
     EXPECT_TRUE(source_->isRunning());
@@ -72,9 +72,8 @@ TEST_F(DeviceHotKeys, ListensFromTheFirstRegistrationToTheLastAndRefusesDuplicat
     service_.unregisterHotKey(1);
     EXPECT_FALSE(source_->isRunning());
     EXPECT_EQ(deliver({key(TapEvent::Kind::keyDown(kP, false))}), std::vector<std::uint32_t>{});
-}
 
-TEST_F(DeviceHotKeys, WithoutReadableDevicesRegistrationSaysSo) {
+    // Without readable devices, registration says so.
     source_->setStartFails(true);
     EXPECT_EQ(service_.registerHotKey(1, {kR, kChordFlags}), DeviceHotKeyService::kCannotListen);
 }
