@@ -15,7 +15,7 @@ bool isKeyEvent(const RecordingEvent& event, std::uint16_t keyCode) {
            event.key().keyCode == keyCode;
 }
 
-TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords) {
+TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecordsOrTheShortcutSkipsIt) {
     make();
     coordinator->toggleRecording();
     EXPECT_EQ(coordinator->state(), AppState::countdown(3));
@@ -31,20 +31,19 @@ TEST_F(AppCoordinatorRecordingTest, TheCountdownStepsDownEverySecondThenRecords)
     EXPECT_TRUE(source->isRunning());
     coordinator->stop(now(), std::nullopt);
 
-    // Below one second there is no countdown, and an application not in front is not hidden:
-    // the one hide was the first recording's.
-    activation->active = false;
-    startRecording();
-    EXPECT_EQ(activation->hides, 1);
-}
-
-TEST_F(AppCoordinatorRecordingTest, TheRecordShortcutDuringTheCountdownStartsRecordingAtOnce) {
-    make();
+    // The record shortcut during the countdown starts recording at once.
     coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15);
     coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15);
     EXPECT_EQ(coordinator->state(), AppState::recording());
     mainQueue->advanceBy(5 * kSeconds);  // the countdown's ticks are void
     EXPECT_EQ(coordinator->state(), AppState::recording());
+    coordinator->stop(now(), std::nullopt);
+
+    // Below one second there is no countdown, and an application not in front is not hidden:
+    // the one hide was the first recording's.
+    activation->active = false;
+    startRecording();
+    EXPECT_EQ(activation->hides, 1);
 }
 
 TEST_F(AppCoordinatorRecordingTest, StoppingTheCountdownReturnsToIdleWithoutARecording) {

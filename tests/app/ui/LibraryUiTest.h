@@ -1,19 +1,16 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QLabel>
-#include <QWidget>
 #include <memory>
 #include <string>
 
 #include "app/ui/LibraryWindow.h"
 #include "tests/app/CoordinatorTest.h"
+#include "tests/app/ui/WidgetLookup.h"
 
 namespace brevanor::testing {
 
 // The library window on the fake backend, with dates in American English and
-// UTC, and ways to find its controls by what they read.
+// UTC.
 class LibraryUiTest : public CoordinatorTest {
 protected:
     ~LibraryUiTest() override { window.reset(); }
@@ -44,26 +41,6 @@ protected:
             if (recording->id == id) return *recording;
         }
         return std::nullopt;
-    }
-
-    // The button that reads `text` (or names it for accessibility), a shown one before hidden ones.
-    static QAbstractButton* button(const QWidget& root, const QString& text) {
-        QAbstractButton* hidden = nullptr;
-        for (QAbstractButton* button : root.findChildren<QAbstractButton*>()) {
-            if (button->text() != text && button->accessibleName() != text && button->toolTip() != text) continue;
-            if (button->isVisibleTo(&root)) return button;
-            if (!hidden) hidden = button;
-        }
-        return hidden;
-    }
-
-    // Texts of the labels that would be on screen if `root` were shown.
-    static QStringList visibleTexts(const QWidget& root) {
-        QStringList texts;
-        for (const QLabel* label : root.findChildren<QLabel*>()) {
-            if (label->isVisibleTo(&root) && !label->text().isEmpty()) texts.push_back(label->text());
-        }
-        return texts;
     }
 
     std::unique_ptr<LibraryWindow> window;

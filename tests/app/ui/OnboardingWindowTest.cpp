@@ -6,6 +6,7 @@
 #include "app/ui/OnboardingWindow.h"
 #include "app/ui/SignedLabel.h"
 #include "tests/app/CoordinatorTest.h"
+#include "tests/app/ui/WidgetLookup.h"
 
 namespace brevanor::testing {
 namespace {
@@ -25,13 +26,7 @@ protected:
         return *window;
     }
 
-    QAbstractButton& button(const char* text) const {
-        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-            if (button->text() == QString::fromUtf8(text) && button->isVisibleTo(window.get())) return *button;
-        }
-        ADD_FAILURE() << "no button " << text;
-        return *window->findChild<QAbstractButton*>();
-    }
+    QAbstractButton& button(const char* text) const { return *findButton(*window, QString::fromUtf8(text)); }
     std::vector<std::string> buttons() const {
         std::vector<std::string> shown;
         for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {

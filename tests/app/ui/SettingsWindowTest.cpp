@@ -18,6 +18,7 @@
 #include "app/update/UpdaterController.h"
 #include "core/model/HotkeyChordJSON.h"
 #include "tests/app/CoordinatorTest.h"
+#include "tests/app/ui/WidgetLookup.h"
 
 namespace brevanor::testing {
 namespace {
@@ -45,17 +46,9 @@ protected:
 
     template <typename T>
     T& child(const char* name) const {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return *found;
+        return namedChild<T>(*window, name);
     }
-    QAbstractButton& button(const char* text) const {
-        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-            if (button->text() == QString::fromUtf8(text)) return *button;
-        }
-        ADD_FAILURE() << "no button " << text;
-        return *window->findChild<QAbstractButton*>();
-    }
+    QAbstractButton& button(const char* text) const { return *findButton(*window, QString::fromUtf8(text)); }
     // Whether the text is shown on its tab, whichever tab is in front.
     bool showsText(const char* text) const {
         for (QLabel* label : window->findChildren<QLabel*>()) {
@@ -88,17 +81,6 @@ protected:
     int onboardingOpened = 0;
 };
 
-TEST_F(SettingsWindowTest, FourTabsInAFixedWindowThatOnlyHidesWhenClosed) {
-    SettingsWindow& shown = makeWindow();
-    EXPECT_EQ(shown.minimumSize(), shown.maximumSize()) << "not resizable";
-    EXPECT_FALSE(shown.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(shown.findChild<QTabWidget*>()->count(), 4);
-    QPointer<SettingsWindow> guard(&shown);
-    EXPECT_TRUE(shown.close());
-    EXPECT_TRUE(guard) << "closing keeps the window";
-    EXPECT_TRUE(shown.isHidden());
-}
-
 TEST_F(SettingsWindowTest, GeneralControlsWriteTheSettingsAtOnce) {
     makeWindow();
     auto& countdown = child<QSpinBox>("countdown");
@@ -119,6 +101,13 @@ TEST_F(SettingsWindowTest, GeneralControlsWriteTheSettingsAtOnce) {
     button("Bring the recorded app forward before playing").click();
     EXPECT_FALSE(settings->restoreWindowBeforePlayback());
     EXPECT_EQ(preferences->getBoolean("restoreWindowBeforePlayback"), false);
+
+    // A window of a fixed size that closing only hides.
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(window->isHidden());
 }
 
 TEST_F(SettingsWindowTest, ARefusedLoginItemShowsTheSystemsReasonInRedAndTheSystemsState) {
@@ -140,19 +129,7 @@ TEST_F(SettingsWindowTest, ARefusedLoginItemShowsTheSystemsReasonInRedAndTheSyst
     EXPECT_FALSE(error.isVisibleTo(window.get())) << "a success clears the reason";
 }
 
-TEST_F(SettingsWindowTest, PermissionLightsFollowTheCoordinatorAndSetupOpensTheOnboarding) {
-    permissions->inputMonitoring = false;
-    makeWindow();
-    EXPECT_EQ(child<StatusDot>("accessibilityLight").accessibleName().toStdString(), "Granted");
-    EXPECT_EQ(child<StatusDot>("inputMonitoringLight").accessibleName().toStdString(), "Not granted");
-    permissions->inputMonitoring = true;
-    coordinator->refreshPermissions();
-    EXPECT_EQ(child<StatusDot>("inputMonitoringLight").accessibleName().toStdString(), "Granted");
-    button("Permissions Setup…").click();
-    EXPECT_EQ(onboardingOpened, 1);
-}
-
-TEST_F(SettingsWindowTest, TheLightsAndTheShortcutsSpeakOfTheRunningBackend) {
+TEST_F(SettingsWindowTest, PermissionLightsFollowTheCoordinatorAndSpeakOfTheRunningBackend) {
     const char* passive =
         "On Wayland these shortcuts are heard from the input devices without taking them: the keys also reach the "
         "window in front. To have the compositor own a key instead, bind it to brevanor --record, --play-last or "
@@ -171,11 +148,19 @@ TEST_F(SettingsWindowTest, TheLightsAndTheShortcutsSpeakOfTheRunningBackend) {
         window.reset();
         coordinator.reset();
         backend = expected.backend;
+        permissions->inputMonitoring = false;
         makeWindow();
         EXPECT_TRUE(showsText(expected.playing));
         EXPECT_TRUE(showsText(expected.recording));
         EXPECT_EQ(showsText(passive), expected.heardPassively);
+        EXPECT_EQ(child<StatusDot>("accessibilityLight").accessibleName().toStdString(), "Granted");
+        EXPECT_EQ(child<StatusDot>("inputMonitoringLight").accessibleName().toStdString(), "Not granted");
+        permissions->inputMonitoring = true;
+        coordinator->refreshPermissions();
+        EXPECT_EQ(child<StatusDot>("inputMonitoringLight").accessibleName().toStdString(), "Granted");
     }
+    button("Permissions Setup…").click();
+    EXPECT_EQ(onboardingOpened, 1);
 }
 
 TEST_F(SettingsWindowTest, ShortcutConflictsAreShownUnderEachRowAndNeverKeepAShortcutFromBeingStored) {
