@@ -5,7 +5,6 @@
 #include "app/control/AppSettings.h"
 #include "core/store/IniPreferencesStore.h"
 #include "platform/fake/FakeLoginItem.h"
-#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
@@ -20,11 +19,6 @@ protected:
     std::shared_ptr<IniPreferencesStore> openPreferences() const { return std::make_shared<IniPreferencesStore>(file); }
 
     std::unique_ptr<AppSettings> launch() { return std::make_unique<AppSettings>(openPreferences(), loginItem); }
-
-    // The file's lines, or nothing when there is no file.
-    std::optional<std::string> onDisk() const {
-        return std::filesystem::exists(file) ? std::optional(readFile(file)) : std::nullopt;
-    }
 
     TemporaryDirectory folder;
     std::filesystem::path file = folder.path() / "Brevanor" / "Brevanor.conf";
@@ -96,9 +90,7 @@ TEST_F(AppSettingsTest, AChangeIsWrittenAtOnceAndToldToObservers) {
     settings->setRecordHotkey({17, HotkeyChord::commandFlag});  // the same value is no change
     EXPECT_EQ(recordChanged.count(), 1);
     EXPECT_EQ(anyChanged.count(), 1);
-    EXPECT_EQ(onDisk(), R"ini([General]
-hotkey.record="@ByteArray({\"keyCode\":17,\"modifiers\":1048576})"
-)ini");
+    EXPECT_EQ(IniPreferencesStore(file).getData("hotkey.record"), bytes(R"({"keyCode":17,"modifiers":1048576})"));
 }
 
 // Whatever stands where the file should be and cannot be read as one (every
@@ -128,7 +120,7 @@ TEST_F(AppSettingsTest, TheLoginItemFollowsTheSwitchAndIsReadFromTheSystem) {
     EXPECT_EQ(settings->preferencesProblem(), std::nullopt);
     settings->setLaunchAtLogin(true);
     EXPECT_TRUE(loginItem->registered);
-    EXPECT_EQ(onDisk(), std::nullopt) << "neither the launch nor the system's registration writes the file";
+    EXPECT_FALSE(std::filesystem::exists(file)) << "neither the launch nor the system's registration writes the file";
 
     settings->setLaunchAtLogin(false);
     EXPECT_FALSE(loginItem->registered);
