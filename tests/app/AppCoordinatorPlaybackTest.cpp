@@ -18,16 +18,12 @@ protected:
     }
 
     std::vector<AppState> statesSeen;
-
-    void watchStates() {
-        QObject::connect(coordinator.get(), &AppCoordinator::stateChanged,
-                         [this] { statesSeen.push_back(coordinator->state()); });
-    }
 };
 
 TEST_F(AppCoordinatorPlaybackTest, EveryPassIsReportedAndEndlessRepetitionHasNoTotal) {
     make();
-    watchStates();
+    QObject::connect(coordinator.get(), &AppCoordinator::stateChanged,
+                     [this] { statesSeen.push_back(coordinator->state()); });
     Recording repeated = typingRecording("Three times");
     repeated.settings.repeatCount = 3;
     coordinator->play(repeated);

@@ -53,13 +53,6 @@ protected:
 
     void click(QSystemTrayIcon::ActivationReason reason) { emit controller->trayIcon().activated(reason); }
 
-    // A recording that plays until stopped.
-    Recording endlessRecording() const {
-        Recording recording = typingRecording("Endless");
-        recording.settings.repeatInfinite = true;
-        return recording;
-    }
-
     std::unique_ptr<MenuBarController> controller;
 };
 
@@ -137,7 +130,9 @@ TEST_F(MenuBarControllerTest, ALeftClickOpensAFreshMenuOrStopsAPlaybackWhoseIcon
     EXPECT_EQ(titles(controller->clickMenu()).size(), 8u);
     controller->clickMenu().hide();
 
-    coordinator->play(stored(endlessRecording()));
+    Recording endless = typingRecording("Endless");
+    endless.settings.repeatInfinite = true;
+    coordinator->play(stored(endless));
     ASSERT_TRUE(waitUntil([&] {
         mainQueue->runReady();
         return coordinator->state().repeatIndex() >= 2;

@@ -35,14 +35,6 @@ protected:
         return recording;
     }
 
-    // The recording as the library holds it now.
-    std::optional<Recording> inLibrary(const Uuid& id) const {
-        for (const auto& recording : coordinator->recordings()) {
-            if (recording->id == id) return *recording;
-        }
-        return std::nullopt;
-    }
-
     std::unique_ptr<LibraryWindow> window;
 };
 
