@@ -75,7 +75,6 @@ TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesTheRecordingAndEveryWarningAndOf
     EXPECT_EQ(alert.informativeText,
               "• Editor was in front when this was recorded but is not running.\n"
               "• The keyboard layout was de when this was recorded; it is now us. Keys may type different characters.");
-    EXPECT_EQ(alert.suppressionTitle, "Don't warn about this again for this recording");
     EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Launch Editor and Play", "Play Anyway", "Cancel"}));
 
     // Cancelled: nothing changes, whatever the checkbox said.
