@@ -80,7 +80,7 @@ protected:
     int onboardingOpened = 0;
 };
 
-TEST_F(SettingsWindowTest, GeneralControlsWriteTheSettingsAtOnce) {
+TEST_F(SettingsWindowTest, GeneralControlsWriteTheSettingsAtOnceAndClosingOnlyHidesTheFixedWindow) {
     makeWindow();
     auto& countdown = child<QSpinBox>("countdown");
     EXPECT_EQ(countdown.text().toStdString(), "3 s");
