@@ -153,7 +153,7 @@ TEST_F(LibraryWindowTest, ASaveUpdatesItsRowInPlaceAndTheListKeepsItsScrollPosit
     EXPECT_EQ(list.verticalScrollBar()->value(), scrolled);
 }
 
-TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndOnlyFilesAreTaken) {
+TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndThePanelsTogether) {
     make();
     makeWindow();
     const auto first = writeFile("first.macro", document(timed("First", kSeconds, 2)));
@@ -174,6 +174,19 @@ TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndOnlyFilesAreTaken) {
 
     EXPECT_FALSE(drop({QUrl(QStringLiteral("https://example.com/recording.macro"))}));
     EXPECT_FALSE(outlineShownWhileHovering);
+
+    // The import panel takes several files and passes them on together.
+    findButton(*window, QStringLiteral("Import…"))->click();
+    auto* panel = window->findChild<QFileDialog*>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+    EXPECT_EQ(panel->nameFilters(), QStringList{QStringLiteral("Recordings (*.macro *.json)")});
+    const auto third = writeFile("third.macro", document(timed("Third", kSeconds, 2)));
+    const auto fourth = writeFile("fourth.json", document(timed("Fourth", kSeconds, 2)));
+    emit panel->filesSelected({QString::fromStdString(third.string()), QString::fromStdString(fourth.string())});
+    EXPECT_EQ(coordinator->recordings().size(), 4u);
+    EXPECT_EQ(listings.count(), 3) << "one import of both";
+    panel->reject();
 }
 
 TEST_F(LibraryWindowTest, TheBannerNamesWhatTheBackendNeedsAndGoesOnceALookAgainFindsItGranted) {
@@ -238,23 +251,6 @@ TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
 
     settings->setRecordHotkey(HotkeyChord{122, HotkeyChord::shiftFlag});
     EXPECT_EQ(record->toolTip(), QStringLiteral("Shift+F1"));
-}
-
-TEST_F(LibraryWindowTest, TheImportPanelTakesSeveralFilesAndPassesThemTogether) {
-    make();
-    makeWindow();
-    const auto first = writeFile("first.macro", document(timed("First", kSeconds, 2)));
-    const auto second = writeFile("second.json", document(timed("Second", kSeconds, 2)));
-    findButton(*window, QStringLiteral("Import…"))->click();
-    auto* panel = window->findChild<QFileDialog*>();
-    ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
-    EXPECT_EQ(panel->nameFilters(), QStringList{QStringLiteral("Recordings (*.macro *.json)")});
-    QSignalSpy listings(coordinator.get(), &AppCoordinator::recordingsChanged);
-    emit panel->filesSelected({QString::fromStdString(first.string()), QString::fromStdString(second.string())});
-    EXPECT_EQ(coordinator->recordings().size(), 2u);
-    EXPECT_EQ(listings.count(), 1) << "one import of both";
-    panel->reject();
 }
 
 TEST_F(LibraryWindowTest, TheWindowComesBackWhereTheUserLeftItAndIsCentredTheFirstTime) {
