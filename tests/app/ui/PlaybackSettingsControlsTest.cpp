@@ -58,19 +58,6 @@ TEST_F(PlaybackSettingsControlsTest, TypedValuesOutsideTheirRangeTakeTheNearestB
     EXPECT_EQ(pause.text(), QStringLiteral("2.5")) << "a value in range keeps the text as typed";
 }
 
-TEST_F(PlaybackSettingsControlsTest, AFieldLeftEmptyShowsTheValueAgainAndChangesNothing) {
-    RecordingSettings settings;
-    settings.repeatCount = 7;
-    controls.setSettings(settings);
-    auto& count = child<QLineEdit>("repeatCount");
-    type(count, QString());
-    QTest::keyClick(&count, Qt::Key_Backspace);
-    emit count.editingFinished();
-    EXPECT_EQ(count.text(), QStringLiteral("7"));
-    EXPECT_EQ(controls.settings().repeatCount, 7);
-    EXPECT_EQ(changes.count(), 0);
-}
-
 TEST_F(PlaybackSettingsControlsTest, EachControlChangesItsOwnFieldAndKeepsTheOthers) {
     RecordingSettings settings;
     settings.notes = "kept";
@@ -104,7 +91,7 @@ TEST_F(PlaybackSettingsControlsTest, EachControlChangesItsOwnFieldAndKeepsTheOth
     EXPECT_TRUE(controls.settings().containsSensitiveInput);
 }
 
-TEST_F(PlaybackSettingsControlsTest, StoredValuesOutsideTheRangesAreShownAsTheyAreAndTheStepperStopsAtItsBounds) {
+TEST_F(PlaybackSettingsControlsTest, StoredValuesAreShownAsTheyAreAndNeverChangedButByTheUser) {
     RecordingSettings settings;
     settings.speed = 20;
     settings.repeatCount = 9999;
@@ -113,6 +100,16 @@ TEST_F(PlaybackSettingsControlsTest, StoredValuesOutsideTheRangesAreShownAsTheyA
     EXPECT_TRUE(shows(QStringLiteral("20.0×")));
     EXPECT_TRUE(shows(QStringLiteral("125 ms")));
     EXPECT_EQ(controls.settings(), settings) << "showing never corrects a stored value";
+
+    // A field left empty shows the value again and changes nothing.
+    auto& count = child<QLineEdit>("repeatCount");
+    type(count, QString());
+    QTest::keyClick(&count, Qt::Key_Backspace);
+    emit count.editingFinished();
+    EXPECT_EQ(count.text(), QLocale().toString(9999));
+    EXPECT_EQ(controls.settings().repeatCount, 9999);
+    EXPECT_EQ(changes.count(), 0);
+
     EXPECT_FALSE(button(QStringLiteral("More")).isEnabled());
     button(QStringLiteral("Fewer")).click();
     EXPECT_EQ(controls.settings().repeatCount, 9998);
