@@ -17,20 +17,6 @@ protected:
     }
 };
 
-TEST_F(AppCoordinatorShortcutTest, TheThreeShortcutsAndEveryRecordingsOwnAreRegistered) {
-    make();
-    EXPECT_EQ(hotKeys->registered().size(), 3u);
-    const HotkeyChord mine{18, kChordFlags};
-    Recording recording = stored(typingRecording("Mine"));
-    recording.settings.playHotkey = mine;
-    coordinator->save(recording);
-    EXPECT_TRUE(hotKeys->idOf(mine)) << "a saved shortcut works right away";
-
-    press(mine);
-    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
-    ASSERT_TRUE(waitForIdle());
-}
-
 TEST_F(AppCoordinatorShortcutTest, ShortcutsThatDoNotApplyInTheCurrentStateAreIgnored) {
     make();
     const Recording recording = stored(withShortcut("Mine", {18, kChordFlags}));
@@ -119,11 +105,20 @@ TEST_F(AppCoordinatorShortcutTest, ARefusedShortcutIsNamed) {
                                          "$USER), then log out and back in."));
 }
 
-TEST_F(AppCoordinatorShortcutTest, DeletingUnregistersAtOnceWhileADuplicateWaitsForTheNextRegistration) {
+TEST_F(AppCoordinatorShortcutTest, ARecordingsShortcutWorksOnceStoredAndGoesWhenItIsDeleted) {
     make();
+    EXPECT_EQ(hotKeys->registered().size(), 3u);
+    const HotkeyChord imported{17, kChordFlags};
     const HotkeyChord mine{18, kChordFlags};
-    const Recording recording = stored(withShortcut("Mine", mine));
-    ASSERT_TRUE(hotKeys->idOf(mine));
+    Recording recording = stored(withShortcut("Mine", imported));
+    EXPECT_TRUE(hotKeys->idOf(imported)) << "an imported recording's shortcut works";
+    recording.settings.playHotkey = mine;
+    coordinator->save(recording);
+    EXPECT_FALSE(hotKeys->idOf(imported));
+    EXPECT_TRUE(hotKeys->idOf(mine)) << "a saved shortcut works right away";
+    press(mine);
+    EXPECT_EQ(coordinator->state(), AppState::playing(1, 1));
+    ASSERT_TRUE(waitForIdle());
 
     coordinator->duplicate(recording);
     EXPECT_EQ(coordinator->recordings().size(), 2u);

@@ -51,12 +51,15 @@ TEST_F(AppDelegateTest, TheFirstLaunchShowsTheOnboardingAndNoLaterLaunchDoes) {
     EXPECT_EQ(visibleWindows(*second), std::vector<std::string>{"Brevanor"});
 }
 
-TEST_F(AppDelegateTest, ALaterLaunchWithBothPermissionsShowsNoWindowAndTheShortcutsAreLive) {
+TEST_F(AppDelegateTest, ALaterLaunchShowsNoWindowAndBecomingActiveReadsThePermissionsAgain) {
     preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
     const auto delegate = launch();
     EXPECT_TRUE(visibleWindows(*delegate).empty());
     EXPECT_EQ(hotKeys->registered().size(), 3u);
     EXPECT_TRUE(source->isRunning()) << "the listener runs from launch with Input Monitoring";
+    permissions->inputMonitoring = false;
+    delegate->becameActive();
+    EXPECT_FALSE(delegate->coordinator()->inputMonitoringGranted());
 }
 
 TEST_F(AppDelegateTest, WithoutATrayTheLibraryOpensAtEveryLaunchAndTheFirstOneSaysWhyInsideIt) {
@@ -120,17 +123,6 @@ TEST_F(AppDelegateTest, TerminationSavesARecordingInProgressAndUnregistersEveryt
     EXPECT_EQ(coordinator.recordings().size(), 1u);
     EXPECT_TRUE(hotKeys->registered().empty());
     EXPECT_FALSE(source->isRunning());
-}
-
-TEST_F(AppDelegateTest, BecomingActiveReadsThePermissionsAgain) {
-    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
-    permissions->inputMonitoring = false;
-    const auto delegate = launch();
-    EXPECT_FALSE(delegate->coordinator()->inputMonitoringGranted());
-    permissions->inputMonitoring = true;
-    delegate->becameActive();
-    EXPECT_TRUE(delegate->coordinator()->inputMonitoringGranted());
-    EXPECT_TRUE(source->isRunning());
 }
 
 // Preferences that cannot be read (here a file that is not text) never stop

@@ -67,8 +67,7 @@ TEST_F(HotkeyRecorderViewTest, CapturingSuspendsTheShortcutsUntilEscAloneCancels
     EXPECT_EQ(button().text().toStdString(), "Press a shortcut…");
     EXPECT_TRUE(cancelHintShown());
     EXPECT_TRUE(coordinator->isCapturingHotkey());
-    EXPECT_TRUE(hotKeys->registered().empty()) << "the global shortcuts are suspended";
-    EXPECT_FALSE(hotKeys->press(HotkeyChord::defaultStop)) << "the stop shortcut does not fire";
+    EXPECT_TRUE(hotKeys->registered().empty()) << "the global shortcuts are suspended, the stop shortcut too";
 
     pressOnField(kEscape);
     EXPECT_FALSE(field->isCapturing());

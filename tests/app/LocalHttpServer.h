@@ -14,7 +14,7 @@ namespace brevanor::testing {
 class LocalHttpServer : public QObject {
 public:
     LocalHttpServer() {
-        listen();
+        server_.listen(QHostAddress::LocalHost, 0);
         connect(&server_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
                 socket->setParent(this);
@@ -42,8 +42,6 @@ public:
     QList<QByteArray> requests;
 
 private:
-    void listen() { server_.listen(QHostAddress::LocalHost, 0); }
-
     void read(QTcpSocket& socket) {
         QByteArray& pending = pending_[&socket];
         pending += socket.readAll();

@@ -37,7 +37,6 @@ protected:
 
 TEST_F(OverlayControllerTest, ACountdownShowsThePillAtTheTopCentreOfTheScreenUnderThePointer) {
     makeController();
-    EXPECT_EQ(controller->panel(), nullptr) << "made when first needed";
     const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
     QCursor::setPos(usable.center());
     coordinator->toggleRecording();
@@ -55,7 +54,7 @@ TEST_F(OverlayControllerTest, ACountdownShowsThePillAtTheTopCentreOfTheScreenUnd
     EXPECT_EQ(pill.pos().x(), usable.x() + (usable.width() - 500) / 2);
 }
 
-TEST_F(OverlayControllerTest, ARecordingCountsUpAndWarnsInOrangeWhenSecureInputIsOn) {
+TEST_F(OverlayControllerTest, ARecordingCountsUpWarnsInOrangeWhenSecureInputIsOnAndFollowsTheSwitch) {
     makeController();
     startRecording();
     EXPECT_EQ(label("title"), "Recording 0:00.0");
@@ -74,6 +73,15 @@ TEST_F(OverlayControllerTest, ARecordingCountsUpAndWarnsInOrangeWhenSecureInputI
     EXPECT_EQ(label("subtitle"), "Secure Input is on: keystrokes in this field are not recorded");
     EXPECT_NE(subtitleColour(), plain);
     EXPECT_GT(subtitleColour().red(), subtitleColour().blue()) << "orange";
+
+    // The switch hides and shows the pill at once, and keeps a new recording's hidden.
+    settings->setShowOverlay(false);
+    EXPECT_FALSE(pillShown());
+    coordinator->stop();
+    startRecording();
+    EXPECT_FALSE(pillShown());
+    settings->setShowOverlay(true);
+    EXPECT_TRUE(pillShown());
 }
 
 TEST_F(OverlayControllerTest, ARecordingWithoutScreenPositionsSaysSoInItsFirstSeconds) {
@@ -86,7 +94,7 @@ TEST_F(OverlayControllerTest, ARecordingWithoutScreenPositionsSaysSoInItsFirstSe
     EXPECT_EQ(label("subtitle"), "0 events") << "said once";
 }
 
-TEST_F(OverlayControllerTest, APlaybackNamesItsPassAndASkippedRestoreWarns) {
+TEST_F(OverlayControllerTest, APlaybackNamesItsPassAndWarnsOfASkippedRestoreOrOfHeldKeys) {
     makeController();
     Recording recording = typingRecording("Typing");
     recording.settings.repeatInfinite = true;
@@ -101,15 +109,9 @@ TEST_F(OverlayControllerTest, APlaybackNamesItsPassAndASkippedRestoreWarns) {
     coordinator->stop();
     ASSERT_TRUE(waitForIdle());
 
-    coordinator->play(typingRecording("Plain"));
-    EXPECT_EQ(label("subtitle"), "Brevanor is driving the mouse and keyboard");
-    ASSERT_TRUE(waitForIdle());
-}
-
-TEST_F(OverlayControllerTest, HeldKeysAskToBeReleasedBeforeThePlaybackStarts) {
-    makeController();
+    // Keys still held ask to be released before the playback starts.
     heldInput->setHeld(true);
-    coordinator->play(typingRecording("Typing"));
+    coordinator->play(typingRecording("Plain"));
     ASSERT_TRUE(coordinator->waitingForRelease());
     EXPECT_EQ(label("title"), "Preparing to play…");
     EXPECT_EQ(label("subtitle"), "Release the keys to start");
@@ -118,18 +120,6 @@ TEST_F(OverlayControllerTest, HeldKeysAskToBeReleasedBeforeThePlaybackStarts) {
     mainQueue->advanceBy(ReleaseWait::pollNanos);
     EXPECT_EQ(label("subtitle"), "Brevanor is driving the mouse and keyboard");
     ASSERT_TRUE(waitForIdle());
-}
-
-TEST_F(OverlayControllerTest, TheSwitchHidesAndShowsThePillAtOnce) {
-    make();
-    settings->setShowOverlay(false);
-    controller = std::make_unique<OverlayController>(*coordinator, *settings);
-    startRecording();
-    EXPECT_FALSE(pillShown());
-    settings->setShowOverlay(true);
-    EXPECT_TRUE(pillShown());
-    settings->setShowOverlay(false);
-    EXPECT_FALSE(pillShown());
 }
 
 }  // namespace

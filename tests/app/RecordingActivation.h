@@ -4,8 +4,7 @@
 
 namespace brevanor::testing {
 
-// An application whose activity the test sets; counts how often it was hidden
-// and shown again.
+// An application whose activity the test sets; counts how often it was hidden.
 class RecordingActivation final : public AppActivation {
 public:
     bool isActive() override { return active; }
@@ -13,11 +12,10 @@ public:
         ++hides;
         active = false;
     }
-    void showAgain() override { ++shows; }
+    void showAgain() override {}
 
     bool active = true;
     int hides = 0;
-    int shows = 0;
 };
 
 }  // namespace brevanor::testing

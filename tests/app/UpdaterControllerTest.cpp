@@ -86,8 +86,6 @@ TEST_F(UpdaterControllerTest, AnUnconfiguredBuildOffersNothingAndNeverGoesOnline
         updater->checkIfDue();
         EXPECT_FALSE(updater->status());
     }
-    EXPECT_EQ(make(QString())->feedURL(), std::nullopt);
-    EXPECT_EQ(make("REPLACE_ME")->feedURL(), "REPLACE_ME");
     EXPECT_TRUE(results.empty());
     EXPECT_FALSE(preferences->getInteger(UpdaterController::lastCheckKey));
     EXPECT_FALSE(preferences->getBoolean(UpdaterController::automaticChecksKey));
@@ -99,8 +97,6 @@ TEST_F(UpdaterControllerTest, AnUnconfiguredBuildOffersNothingAndNeverGoesOnline
 
 TEST_F(UpdaterControllerTest, ComparesTheFeedsReleaseWithTheRunningOne) {
     const auto updater = makeManual();
-    ASSERT_TRUE(updater->isConfigured());
-    ASSERT_TRUE(updater->canCheckForUpdates());
     const struct {
         const char* version;
         Outcome outcome;
@@ -113,9 +109,6 @@ TEST_F(UpdaterControllerTest, ComparesTheFeedsReleaseWithTheRunningOne) {
         const UpdateCheckResult result = check(*updater);
         EXPECT_EQ(result.outcome, c.outcome) << c.version;
         EXPECT_TRUE(result.userInitiated);
-        ASSERT_TRUE(result.feed);
-        EXPECT_EQ(result.feed->version.toString(), c.version);
-        EXPECT_EQ(result.feed->releaseNotes, "Faster playback.");
         EXPECT_EQ(updater->status(), c.status);
         EXPECT_TRUE(updater->canCheckForUpdates());
     }

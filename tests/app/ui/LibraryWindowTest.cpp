@@ -153,7 +153,7 @@ TEST_F(LibraryWindowTest, ASaveUpdatesItsRowInPlaceAndTheListKeepsItsScrollPosit
     EXPECT_EQ(list.verticalScrollBar()->value(), scrolled);
 }
 
-TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndOnlyFilesAreTaken) {
+TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndThePanelsTogether) {
     make();
     makeWindow();
     const auto first = writeFile("first.macro", document(timed("First", kSeconds, 2)));
@@ -174,9 +174,22 @@ TEST_F(LibraryWindowTest, DroppedFilesAreImportedOneByOneAndOnlyFilesAreTaken) {
 
     EXPECT_FALSE(drop({QUrl(QStringLiteral("https://example.com/recording.macro"))}));
     EXPECT_FALSE(outlineShownWhileHovering);
+
+    // The import panel takes several files and passes them on together.
+    findButton(*window, QStringLiteral("Import…"))->click();
+    auto* panel = window->findChild<QFileDialog*>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+    EXPECT_EQ(panel->nameFilters(), QStringList{QStringLiteral("Recordings (*.macro *.json)")});
+    const auto third = writeFile("third.macro", document(timed("Third", kSeconds, 2)));
+    const auto fourth = writeFile("fourth.json", document(timed("Fourth", kSeconds, 2)));
+    emit panel->filesSelected({QString::fromStdString(third.string()), QString::fromStdString(fourth.string())});
+    EXPECT_EQ(coordinator->recordings().size(), 4u);
+    EXPECT_EQ(listings.count(), 3) << "one import of both";
+    panel->reject();
 }
 
-TEST_F(LibraryWindowTest, TheBannerNamesWhatTheBackendNeedsAndOnlyLooksAgain) {
+TEST_F(LibraryWindowTest, TheBannerNamesWhatTheBackendNeedsAndGoesOnceALookAgainFindsItGranted) {
     const struct {
         PlatformBackend backend;
         const char* title;
@@ -193,12 +206,13 @@ TEST_F(LibraryWindowTest, TheBannerNamesWhatTheBackendNeedsAndOnlyLooksAgain) {
          "The input group counts from your next login: after sudo usermod -aG input $USER, log out and back in, "
          "then open Brevanor again."},
     };
-    permissions->inputMonitoring = false;
+    permissions->grantOnPrompt = true;
     for (const auto& expected : kBackends) {
         SCOPED_TRACE(expected.playing);
         window.reset();
         coordinator.reset();
         backend = expected.backend;
+        permissions->inputMonitoring = false;
         make();
         makeWindow();
         const QStringList texts = visibleTexts(*window);
@@ -208,36 +222,12 @@ TEST_F(LibraryWindowTest, TheBannerNamesWhatTheBackendNeedsAndOnlyLooksAgain) {
         EXPECT_EQ(texts.count(QStringLiteral("Granted")), 1) << "playing only";
         EXPECT_FALSE(texts.contains(QStringLiteral("Accessibility"))) << "not the Mac's names";
         // Nobody to ask and no settings to open: only a look again.
-        EXPECT_TRUE(button(*window, QStringLiteral("Check Again"))->isVisibleTo(window.get()));
-        EXPECT_FALSE(button(*window, QStringLiteral("System Settings…"))->isVisibleTo(window.get()));
+        EXPECT_TRUE(findButton(*window, QStringLiteral("Check Again"))->isVisibleTo(window.get()));
+        EXPECT_FALSE(findButton(*window, QStringLiteral("System Settings…"))->isVisibleTo(window.get()));
+        findButton(*window, QStringLiteral("Check Again"))->click();
+        EXPECT_FALSE(visibleTexts(*window).contains(QString::fromUtf8(expected.title)))
+            << "with both granted the sidebar shows only the header and the list";
     }
-}
-
-TEST_F(LibraryWindowTest, TheBannersShowWhatIsMissingAndTheErrorUntilItIsDismissed) {
-    permissions->inputMonitoring = false;
-    makeWindow();
-    const QString title = QStringLiteral("Brevanor needs two X server extensions to record and replay your input.");
-    EXPECT_TRUE(visibleTexts(*window).contains(title));
-    permissions->grantOnPrompt = true;
-    button(*window, QStringLiteral("Check Again"))->click();
-    EXPECT_EQ(permissions->inputMonitoringPrompts, 1);
-    EXPECT_FALSE(visibleTexts(*window).contains(title))
-        << "with both granted the sidebar shows only the header and the list";
-
-    Recording secret = timed("Secret", kSeconds, 2);
-    secret.settings.containsSensitiveInput = true;
-    coordinator->exportRecording(secret);
-    const QString message =
-        QStringLiteral("“Secret” is marked as containing sensitive input, so it cannot be exported.");
-    ASSERT_TRUE(visibleTexts(*window).contains(message));
-    for (const QLabel* label : window->findChildren<QLabel*>()) {
-        if (label->text() == message) {
-            EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
-        }
-    }
-    button(*window, QStringLiteral("Dismiss"))->click();
-    EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
-    EXPECT_FALSE(visibleTexts(*window).contains(message));
 }
 
 TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
@@ -261,23 +251,6 @@ TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
 
     settings->setRecordHotkey(HotkeyChord{122, HotkeyChord::shiftFlag});
     EXPECT_EQ(record->toolTip(), QStringLiteral("Shift+F1"));
-}
-
-TEST_F(LibraryWindowTest, TheImportPanelTakesSeveralFilesAndPassesThemTogether) {
-    make();
-    makeWindow();
-    const auto first = writeFile("first.macro", document(timed("First", kSeconds, 2)));
-    const auto second = writeFile("second.json", document(timed("Second", kSeconds, 2)));
-    button(*window, QStringLiteral("Import…"))->click();
-    auto* panel = window->findChild<QFileDialog*>();
-    ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
-    EXPECT_EQ(panel->nameFilters(), QStringList{QStringLiteral("Recordings (*.macro *.json)")});
-    QSignalSpy listings(coordinator.get(), &AppCoordinator::recordingsChanged);
-    emit panel->filesSelected({QString::fromStdString(first.string()), QString::fromStdString(second.string())});
-    EXPECT_EQ(coordinator->recordings().size(), 2u);
-    EXPECT_EQ(listings.count(), 1) << "one import of both";
-    panel->reject();
 }
 
 TEST_F(LibraryWindowTest, TheWindowComesBackWhereTheUserLeftItAndIsCentredTheFirstTime) {

@@ -6,6 +6,7 @@
 #include "app/ui/OnboardingWindow.h"
 #include "app/ui/SignedLabel.h"
 #include "tests/app/CoordinatorTest.h"
+#include "tests/app/ui/WidgetLookup.h"
 
 namespace brevanor::testing {
 namespace {
@@ -25,13 +26,7 @@ protected:
         return *window;
     }
 
-    QAbstractButton& button(const char* text) const {
-        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-            if (button->text() == QString::fromUtf8(text) && button->isVisibleTo(window.get())) return *button;
-        }
-        ADD_FAILURE() << "no button " << text;
-        return *window->findChild<QAbstractButton*>();
-    }
+    QAbstractButton& button(const char* text) const { return *findButton(*window, QString::fromUtf8(text)); }
     std::vector<std::string> buttons() const {
         std::vector<std::string> shown;
         for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
@@ -80,7 +75,7 @@ TEST_F(OnboardingWindowTest, GrantedPermissionsAreEachPassedBySecondsLaterWithou
     EXPECT_EQ(libraryOpened, 1);
 }
 
-TEST_F(OnboardingWindowTest, SkippedPermissionsEndInAWarningAndOnlyPermissionStepsGoBack) {
+TEST_F(OnboardingWindowTest, SkippedPermissionsEndInAWarningAndTheGuideAsksOnlyWhileShown) {
     permissions->accessibility = false;
     permissions->inputMonitoring = false;
     makeWindow();
@@ -102,8 +97,18 @@ TEST_F(OnboardingWindowTest, SkippedPermissionsEndInAWarningAndOnlyPermissionSte
     button("Done").click();
     EXPECT_TRUE(window->isHidden());
     EXPECT_EQ(libraryOpened, 0);
+    const int queries = permissions->accessibilityQueries;
+    waitTicks(10);
+    EXPECT_EQ(permissions->accessibilityQueries, queries) << "a hidden guide looks at nothing";
     window->show();
     EXPECT_EQ(window->step(), Step::welcome) << "a finished guide starts over";
+
+    // Its buttons ask the system, and look again at once.
+    permissions->grantOnPrompt = true;
+    button("Continue").click();
+    button("Check Again").click();
+    EXPECT_EQ(permissions->accessibilityPrompts, 1);
+    EXPECT_TRUE(shows("Granted"));
 }
 
 TEST_F(OnboardingWindowTest, EachPermissionStepSaysWhatTheBackendNeedsAndHowToGetIt) {
@@ -158,22 +163,6 @@ TEST_F(OnboardingWindowTest, AGrantWhileTheStepIsShownMovesOnOnceAndOnlyOnce) {
     button("Back").click();  // the user leaves the step before the move
     mainQueue->advanceBy(OnboardingWindow::advanceDelayNanos);
     EXPECT_EQ(window->step(), Step::accessibility) << "a planned move never leaves another step";
-}
-
-TEST_F(OnboardingWindowTest, TheGuideAsksOnlyWhileShownAndItsButtonsAskTheSystem) {
-    permissions->accessibility = false;
-    permissions->grantOnPrompt = true;
-    makeWindow();
-    window->hide();
-    const int queries = permissions->accessibilityQueries;
-    waitTicks(10);
-    EXPECT_EQ(permissions->accessibilityQueries, queries) << "a hidden guide looks at nothing";
-
-    window->show();
-    button("Continue").click();
-    button("Check Again").click();
-    EXPECT_EQ(permissions->accessibilityPrompts, 1);
-    EXPECT_TRUE(shows("Granted")) << "looked at again at once";
 }
 
 TEST_F(OnboardingWindowTest, ShortcutsAndFoldersAreTheUsersOwn) {
