@@ -8,8 +8,6 @@ bool Permissions::accessibilityGranted() const { return service_->accessibilityG
 
 bool Permissions::inputMonitoringGranted() const { return service_->inputMonitoringGranted(); }
 
-bool Permissions::allGranted() const { return accessibilityGranted() && inputMonitoringGranted(); }
-
 bool Permissions::requestAccessibility() const { return service_->requestAccessibility(); }
 
 bool Permissions::requestInputMonitoring() const { return service_->requestInputMonitoring(); }

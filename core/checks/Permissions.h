@@ -20,8 +20,6 @@ public:
 
     bool accessibilityGranted() const;
     bool inputMonitoringGranted() const;
-    // Input Monitoring is only asked about once Accessibility is granted.
-    bool allGranted() const;
     // Let the system prompt where it can; return the state at the moment of the call.
     bool requestAccessibility() const;
     bool requestInputMonitoring() const;
