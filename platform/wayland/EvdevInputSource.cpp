@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -62,6 +63,7 @@ struct EvdevFree {
 struct Device {
     FileDescriptor fd;
     std::unique_ptr<libevdev, EvdevFree> evdev;
+    bool toldUnreadable = false;
 };
 
 }  // namespace
@@ -265,7 +267,15 @@ void EvdevInputSource::run(Session& session) {
                     session.handOn(session.path.place(converted));
                 }
             }
-            if (status == -ENODEV) session.devices.erase(found);  // unplugged
+            if (status == -ENODEV) {
+                session.devices.erase(found);  // unplugged
+            } else if (status < 0 && status != -EAGAIN && !found->second.toldUnreadable) {
+                // A read that gave no whole events (a driver's or an emulator's
+                // fault): what it held is gone, and the user is told once.
+                found->second.toldUnreadable = true;
+                std::fprintf(stderr, "brevanor: reading %s failed (%s); some of its input may be missing.\n",
+                             found->first.c_str(), std::strerror(-status));
+            }
         }
         // Right after a release, before any new press can come.
         if (session.tracking && session.path.wantsAnchor()) session.anchor();

@@ -144,6 +144,13 @@ protected:
         return sway.folder() / "data" / "Brevanor" / "Recordings" / (id + ".json");
     }
 
+    // umockdev's emulated devices now and then hand out a read of no whole
+    // events (a bare libevdev reader sees it too), which loses them before
+    // Brevanor can see them. Brevanor says so, and such a run proves nothing.
+    bool anEmulatedDeviceBroke() const {
+        return readFile(sway.folder() / "recorder.err").find("may be missing") != std::string::npos;
+    }
+
     // Waits until every event's time has passed.
     static void waitForTheEvents(std::uint64_t until) {
         ASSERT_TRUE(waitUntil([&] { return monotonicNanos() > until; }, std::chrono::seconds(30)));
@@ -201,9 +208,35 @@ TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernel
     waitForTheEvents(base + 900 * kMs);
     signalRecorder(SIGINT);  // Ctrl+C ends the recording
     ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(sway.folder() / "recorder.err");
+    if (anEmulatedDeviceBroke()) GTEST_SKIP() << readFile(sway.folder() / "recorder.err");
 
     expectTheEmulatedEvents(recordedDocument(), {640, 360});
     EXPECT_EQ(readFile(sway.folder() / "recorder.err").find("Positions: relative."), std::string::npos);
+}
+
+// A device whose read gives no whole events loses them before anyone sees
+// them: the user is told which device, once.
+TEST_F(EvdevCaptureTest, ADeviceThatHandsOutBrokenEventsIsNamed) {
+    writeEvents(1000 * kMs);
+    const auto script = sway.folder() / "broken.script";
+    std::ofstream(script) << "r 0 " << std::string(30, 'A') << "\n";  // an event and a quarter
+    auto command = withDevices(BREVANOR_CLI_PROGRAM, "record --countdown 0");
+    const auto mouse =
+        std::find(command.begin(), command.end(), "/dev/input/event6=" + (sway.folder() / "mouse.events").string());
+    ASSERT_NE(mouse, command.end());
+    *(mouse - 1) = "-s";
+    *mouse = "/dev/input/event6=" + script.string();
+    ChildProcess umockdev(command, options());
+    EXPECT_TRUE(waitUntil([&] {
+        const std::string told = readFile(sway.folder() / "recorder.err");
+        return told.find("Recording.") != std::string::npos && anEmulatedDeviceBroke();
+    })) << readFile(sway.folder() / "recorder.err");
+    signalRecorder(SIGINT);
+    // Stopped before the keyboard's first key: nothing recorded, nothing saved.
+    ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 1) << readFile(sway.folder() / "recorder.err");
+    const std::string told = readFile(sway.folder() / "recorder.err");
+    EXPECT_NE(told.find("reading /dev/input/event6 failed"), std::string::npos) << told;
+    EXPECT_EQ(told.find("may be missing"), told.rfind("may be missing")) << told;
 }
 
 // A user's session on sway end to end: the mouse moves, sway accelerates it
@@ -238,6 +271,7 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
     waitForTheEvents(base + 8300 * kMs);
     signalRecorder(SIGINT);
     ASSERT_EQ(umockdev.waitFor(std::chrono::seconds(20)), 0) << readFile(folder / "recorder.err");
+    if (anEmulatedDeviceBroke()) GTEST_SKIP() << readFile(folder / "recorder.err");
 
     const auto document = recordedDocument();
     const Recording recording = Recording::makeJSONDecoder().decode(readFile(document));
@@ -303,6 +337,7 @@ TEST_F(EvdevCaptureTest, TheApplicationRecordsAndPlaysWhenActionsAreHandedToIt) 
         }
         return !document.empty();
     })) << readFile(sway.folder() / "recorder.err");
+    if (anEmulatedDeviceBroke()) GTEST_SKIP() << readFile(sway.folder() / "recorder.err");
     // The application reads the keyboards twice, for the recording and for the
     // shortcuts. The kernel hands every reader every event; umockdev hands each
     // event to one of them, so the recording holds only some of the keys.
