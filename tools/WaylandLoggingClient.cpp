@@ -1,5 +1,6 @@
 // A full-screen Wayland client that logs, one line each on standard output,
-// what the compositor delivers to it: the tests' witness of what a replay did.
+// what the compositor delivers to it: the outside witness of what a replay did
+// on Wayland, for the tests and the benchmarks, as the harness logger is on X11.
 //   ready WIDTH HEIGHT              the surface is up, full-screen
 //   button BUTTON STATE X Y
 //   key KEY STATE
