@@ -164,7 +164,7 @@ bool EvdevInputSource::start(Sink sink) {
     session_ = session;
     applyTracking(*session, tracking_ && probe_);
     thread_ = std::thread([session] {
-        pthread_setname_np(pthread_self(), "com.brevanor.input-tap");
+        pthread_setname_np(pthread_self(), "input-tap");  // names hold 15 bytes, longer ones are refused
         run(*session);
     });
     return true;
