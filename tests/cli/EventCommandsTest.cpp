@@ -54,11 +54,9 @@ TEST_F(EventCommands, ListsEveryEventWithItsIndexTimeGapTypeAndDetails) {
     simdjson::dom::parser parser;
     const simdjson::dom::array list = parser.parse(json.out).get_array();
     ASSERT_EQ(list.size(), 8u);
-    const simdjson::dom::object keyDown = list.at(5).get_object();
-    EXPECT_EQ(std::uint64_t(keyDown["index"]), 5u);
-    EXPECT_EQ(std::uint64_t(keyDown["gapNanos"]), 100 * ms);
-    EXPECT_EQ(std::string_view(keyDown["event"]["type"]), "keyDown");
-    EXPECT_EQ(std::uint64_t(keyDown["event"]["keyCode"]), 0u);
+    EXPECT_EQ(
+        simdjson::minify(list.at(5)),
+        R"({"event":{"keyCode":0,"mods":131072,"t":2100000000,"type":"keyDown"},"gapNanos":100000000,"index":5})");
 }
 
 TEST_F(EventCommands, MasksTheKeysOfASensitiveRecordingAndKeepsTheCount) {
@@ -76,8 +74,8 @@ TEST_F(EventCommands, MasksTheKeysOfASensitiveRecordingAndKeepsTheCount) {
     simdjson::dom::parser parser;
     const simdjson::dom::array list = parser.parse(json.out).get_array();
     ASSERT_EQ(list.size(), 8u);
-    EXPECT_TRUE(bool(list.at(5)["masked"]));
-    EXPECT_EQ(list.at(5)["event"]["keyCode"].error(), simdjson::NO_SUCH_FIELD);
+    EXPECT_EQ(simdjson::minify(list.at(5)),
+              R"({"event":{"t":2100000000,"type":"keyDown"},"gapNanos":100000000,"index":5,"masked":true})");
     EXPECT_EQ(json.out.find("\"keyCode\":0"), std::string::npos);
 }
 

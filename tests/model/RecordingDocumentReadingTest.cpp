@@ -128,16 +128,6 @@ TEST_F(RecordingDocumentReading, EscapedKeysAndStringsReadAsTheirText) {
               (std::vector{RecordingEvent::keyDown({1, 4, 0, false}), RecordingEvent::keyUp({2, 4, 0, false})}));
 }
 
-TEST_F(RecordingDocumentReading, InformativeCopiesAreNotTrusted) {
-    std::string array = "[";
-    for (int i = 0; i < 50; ++i)
-        array += (i ? "," : "") + std::string(R"({"type":"keyDown","keyCode":1,"t":)") + std::to_string(i * 1000) + "}";
-    array += "]";
-    const Recording recording = read(document(array, R"(,"durationNanos":0,"eventCount":0)"));
-    EXPECT_EQ(recording.eventCount(), 50);
-    EXPECT_EQ(recording.durationNanos(), 49'000u);
-}
-
 TEST_F(RecordingDocumentReading, EventsCanBeReadOneByOne) {
     EXPECT_EQ(decoder_.decodeEvent(R"({"type":"idleGap","t":4,"durationNanos":5})"), RecordingEvent::idleGap({4, 5}));
     EXPECT_EQ(thrown<RecordingEventDecodingError>([&] { decoder_.decodeEvent(R"({"type":"gesture","t":4})"); }),
@@ -149,9 +139,12 @@ TEST_F(RecordingDocumentReading, EventsCanBeReadOneByOne) {
 
 // What a listing or `show` reads: everything but the events, which are handed
 // over one by one instead of kept, with the same checks as a whole reading.
+// The document's count and duration are informative copies: the summary counts for itself.
 TEST_F(RecordingDocumentReading, ASummaryReadsTheWholeDocumentWithoutKeepingItsEvents) {
     const Recording recording = samples::everyField();
-    const std::string good = Recording::makeJSONEncoder().encode(recording);
+    std::string good = Recording::makeJSONEncoder().encode(recording);
+    good.replace(good.find(R"("durationNanos":3780000000,)"), 27, R"("durationNanos":0,)");
+    good.replace(good.find(R"("eventCount":11,)"), 16, R"("eventCount":0,)");
     std::vector<RecordingEvent> walked;
     const RecordingSummary summary =
         decoder_.decodeSummary(DocumentBytes(good), [&](const RecordingEvent& event) { walked.push_back(event); });
