@@ -54,7 +54,6 @@ TEST_F(RecordingDocumentReading, NewerSchemaVersionsAreRefusedAsAWhole) {
     // The version is checked before anything else, so the missing id does not matter.
     const auto error = thrown<RecordingDecodingError>([&] { read(R"({"schemaVersion":2,"events":"whatever"})"); });
     EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(2));
-    EXPECT_EQ(error ? error->version() : 0, 2);
     EXPECT_THROW(read(R"({"schemaVersion":9223372036854775807})"), RecordingDecodingError);
     // Also when a fault comes before the version in the text.
     EXPECT_EQ(

@@ -321,20 +321,18 @@ TEST_F(RecordingStoreTest, NoDocumentLargerThanTheLimitIsReadOrWritten) {
     RecordingStore::Options options = testOptions();
     options.maxDocumentBytes = document.size();
     RecordingStore store(libraryPath(), preferences_, options);
-    const auto filesInLibrary = [&] {
-        std::vector<std::string> files;
-        for (const auto& entry : std::filesystem::directory_iterator(libraryPath())) {
-            if (entry.path().filename() != LibraryLock::fileName) files.push_back(entry.path().filename());
-        }
-        return files;
-    };
     const DocumentTooLargeError writeRefusal(DocumentTooLargeError::Case::documentTooLarge, document.size());
     const auto refusal = [](const auto& operation) { return thrown<DocumentTooLargeError>(operation); };
+    const auto documents = [&] {  // the library's lock appears with the first change
+        std::vector<std::string> names = fileNames(libraryPath());
+        std::erase(names, std::string(LibraryLock::fileName));
+        return names;
+    };
 
     // Exactly at the limit: stored, and it loads again.
     store.add(recording);
     EXPECT_EQ(store.load(recording.id), recording);
-    const auto stored = filesInLibrary();
+    const auto stored = documents();
 
     // One byte more, by any way in: refused, and the library is as it was.
     Recording longer = recording;
@@ -349,7 +347,7 @@ TEST_F(RecordingStoreTest, NoDocumentLargerThanTheLimitIsReadOrWritten) {
     lean.erase(lean.find("\"clickCount\":1,"), 15);
     writeFile(folder_.path() / "lean.json", lean);
     EXPECT_EQ(refusal([&] { store.importRecording(folder_.path() / "lean.json"); }), writeRefusal);
-    EXPECT_EQ(filesInLibrary(), stored);
+    EXPECT_EQ(documents(), stored);
     EXPECT_EQ(store.load(recording.id), recording);
     EXPECT_STREQ(writeRefusal.what(), ("its document would be larger than " + std::to_string(document.size()) +
                                        " bytes, the most a recording document may hold")
