@@ -33,7 +33,7 @@ protected:
 // The order is the store's: RecordingStoreTest.ListsOnlyReadableDocumentsNewestFirst.
 TEST_F(LibraryCommands, ListsRowsAndSaysWhatItLeftOut) {
     EXPECT_EQ(cli_.run({"list"}).out, "") << "an empty library lists nothing";
-    const Recording recording = add("Newer", now_);
+    const Recording recording = add("Listed", now_);
     std::ofstream(cli_.library() / "broken.json") << "{";
     const auto result = cli_.run({"list"});
     ASSERT_EQ(result.status, 0) << result.err;
@@ -41,7 +41,7 @@ TEST_F(LibraryCommands, ListsRowsAndSaysWhatItLeftOut) {
         result.err.starts_with("brevanor-cli: Left out broken.json: it is not a recording this version of "
                                "Brevanor understands ("))
         << result.err;
-    EXPECT_TRUE(result.out.starts_with(recording.id.toString() + "  Newer  2.4 s • 18 events • ")) << result.out;
+    EXPECT_TRUE(result.out.starts_with(recording.id.toString() + "  Listed  2.4 s • 18 events • ")) << result.out;
 }
 
 // Each entry holds the document's own values, but for its events, and the trimmed duration.

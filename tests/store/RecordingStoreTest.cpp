@@ -22,7 +22,6 @@ namespace {
 
 using namespace std::chrono;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::thrown;
 using StoreError = RecordingStore::StoreError;
 
