@@ -12,18 +12,8 @@ namespace {
 using samples::document;
 using samples::documentError;
 
-std::string eventsWithElevenKeyDowns(std::string_view twelfth) {
-    std::string array = "[";
-    for (int i = 0; i < 12; ++i) array += R"({"type":"keyDown","keyCode":1,"t":1},)";
-    array += twelfth;
-    array += "]";
-    return document(array);
-}
-
+// A value out of range in a later event: ALongEventListIsCheckedAsAShortOne.
 TEST(RecordingDocumentBadInput, ErrorsNameTheKeyAndTheEventIndex) {
-    EXPECT_EQ(
-        std::string(documentError(eventsWithElevenKeyDowns(R"({"type":"keyDown","keyCode":70000,"t":1})")).what()),
-        "events[12].keyCode: expected an integer from 0 to 65535");
     EXPECT_EQ(std::string(documentError(document(R"([{"type":"keyUp","keyCode":1,"t":-5}])")).what()),
               "events[0].t: expected an integer from 0 to 18446744073709551615");
     EXPECT_EQ(std::string(documentError(document(R"([{"type":"keyDown","t":1}])")).what()),

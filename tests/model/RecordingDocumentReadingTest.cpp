@@ -33,8 +33,7 @@ TEST_F(RecordingDocumentReading, MissingOrEmptySectionsTakeTheirDefaults) {
     EXPECT_EQ(bare.id.toString(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
     EXPECT_EQ(bare.createdAt, samples::decemberFifth());
 
-    EXPECT_EQ(read(document("[]", R"(,"settings":{})")).settings, RecordingSettings());
-    // null stands for a missing key, at every level.
+    // null stands for a missing key, at every level (an empty section holds only missing keys).
     const Recording nulls = read(document(
         "[]", R"(,"settings":{"speed":null,"playHotkey":null},"environment":null,"trim":null,"durationNanos":null)"));
     EXPECT_EQ(nulls.settings, RecordingSettings());
@@ -54,7 +53,6 @@ TEST_F(RecordingDocumentReading, NewerSchemaVersionsAreRefusedAsAWhole) {
     // The version is checked before anything else, so the missing id does not matter.
     const auto error = thrown<RecordingDecodingError>([&] { read(R"({"schemaVersion":2,"events":"whatever"})"); });
     EXPECT_EQ(error, RecordingDecodingError::unsupportedSchemaVersion(2));
-    EXPECT_EQ(error ? error->version() : 0, 2);
     EXPECT_THROW(read(R"({"schemaVersion":9223372036854775807})"), RecordingDecodingError);
     // Also when a fault comes before the version in the text.
     EXPECT_EQ(
@@ -128,16 +126,6 @@ TEST_F(RecordingDocumentReading, EscapedKeysAndStringsReadAsTheirText) {
               (std::vector{RecordingEvent::keyDown({1, 4, 0, false}), RecordingEvent::keyUp({2, 4, 0, false})}));
 }
 
-TEST_F(RecordingDocumentReading, InformativeCopiesAreNotTrusted) {
-    std::string array = "[";
-    for (int i = 0; i < 50; ++i)
-        array += (i ? "," : "") + std::string(R"({"type":"keyDown","keyCode":1,"t":)") + std::to_string(i * 1000) + "}";
-    array += "]";
-    const Recording recording = read(document(array, R"(,"durationNanos":0,"eventCount":0)"));
-    EXPECT_EQ(recording.eventCount(), 50);
-    EXPECT_EQ(recording.durationNanos(), 49'000u);
-}
-
 TEST_F(RecordingDocumentReading, EventsCanBeReadOneByOne) {
     EXPECT_EQ(decoder_.decodeEvent(R"({"type":"idleGap","t":4,"durationNanos":5})"), RecordingEvent::idleGap({4, 5}));
     EXPECT_EQ(thrown<RecordingEventDecodingError>([&] { decoder_.decodeEvent(R"({"type":"gesture","t":4})"); }),
@@ -149,9 +137,12 @@ TEST_F(RecordingDocumentReading, EventsCanBeReadOneByOne) {
 
 // What a listing or `show` reads: everything but the events, which are handed
 // over one by one instead of kept, with the same checks as a whole reading.
+// The document's count and duration are informative copies: the summary counts for itself.
 TEST_F(RecordingDocumentReading, ASummaryReadsTheWholeDocumentWithoutKeepingItsEvents) {
     const Recording recording = samples::everyField();
-    const std::string good = Recording::makeJSONEncoder().encode(recording);
+    std::string good = Recording::makeJSONEncoder().encode(recording);
+    good.replace(good.find(R"("durationNanos":3780000000,)"), 27, R"("durationNanos":0,)");
+    good.replace(good.find(R"("eventCount":11,)"), 16, R"("eventCount":0,)");
     std::vector<RecordingEvent> walked;
     const RecordingSummary summary =
         decoder_.decodeSummary(DocumentBytes(good), [&](const RecordingEvent& event) { walked.push_back(event); });

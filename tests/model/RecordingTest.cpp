@@ -14,15 +14,13 @@ Recording withEvents(std::vector<RecordingEvent> events, TrimRange trim = {}) {
     return Recording(Uuid::random(), "r", samples::decemberFifth(), {}, {}, trim, std::move(events));
 }
 
+// An idle gap's end: EventEdits.GapsMeasureTheQuietTimeAndMoveWhatFollows (a wait inserted at the end).
 TEST(RecordingModel, DurationEndsWithTheLastEventsEnd) {
     EXPECT_EQ(withEvents({}).durationNanos(), 0u);
     const Recording path =
         withEvents({RecordingEvent::keyDown({5, 1, 0, false}),
                     RecordingEvent::mousePath({1'000'000'000, {{0, 1, 1}, {8'000'000, 2, 2}, {20'000'000, 3, 3}}})});
     EXPECT_EQ(path.durationNanos(), 1'020'000'000u);
-
-    const Recording gap = withEvents({RecordingEvent::idleGap({2'000'000'000, 500'000'000})});
-    EXPECT_EQ(gap.durationNanos(), 2'500'000'000u);
 
     // A path without points ends where it starts; only the last event counts.
     const Recording emptyPath =

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <numeric>
+#include <sstream>
 #include <thread>
 
 #include "core/store/IniPreferencesStore.h"
 #include "core/store/RecordingStore.h"
+#include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
 
 namespace brevanor {
@@ -56,41 +58,31 @@ TEST(AutoNameCounterConcurrency, ThreadsNeverShareANumber) {
 
 TEST(AutoNameCounterConcurrency, ProcessesNeverShareANumber) {
     TemporaryDirectory folder;
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const auto takenBy = [&](int taker) { return folder.path() / ("taken-" + std::to_string(taker)); };
     std::vector<pid_t> children;
     for (int t = 0; t < kTakers; ++t) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            ::close(pipeEnds[0]);
-            int status = 0;
             try {
-                const std::vector<int> numbers = takeNumbers(folder.path());
-                const auto bytes = static_cast<ssize_t>(numbers.size() * sizeof(int));
-                if (::write(pipeEnds[1], numbers.data(), static_cast<std::size_t>(bytes)) != bytes) status = 2;
+                std::string text;
+                for (const int number : takeNumbers(folder.path())) text += std::to_string(number) + " ";
+                writeFile(takenBy(t), text);
             } catch (...) {
-                status = 1;
+                ::_exit(1);
             }
-            ::_exit(status);
+            ::_exit(0);
         }
         children.push_back(child);
     }
-    ::close(pipeEnds[1]);
-    std::vector<int> numbers(kTakers * kNumbersEach + 1);
-    std::size_t received = 0;
-    for (ssize_t count; (count = ::read(pipeEnds[0], reinterpret_cast<char*>(numbers.data()) + received,
-                                        numbers.size() * sizeof(int) - received)) > 0;) {
-        received += static_cast<std::size_t>(count);
-    }
-    ::close(pipeEnds[0]);
-    for (const pid_t child : children) {
+    std::vector<int> numbers;
+    for (int t = 0; t < kTakers; ++t) {
         int status = -1;
-        ::waitpid(child, &status, 0);
+        ::waitpid(children[t], &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a taker failed";
+        std::istringstream taken(readFile(takenBy(t)));
+        for (int number; taken >> number;) numbers.push_back(number);
     }
-    ASSERT_EQ(received, kTakers * kNumbersEach * sizeof(int));
-    numbers.resize(kTakers * kNumbersEach);
     expectEachNumberOnce(numbers, folder.path());
 }
 
