@@ -65,13 +65,6 @@ std::vector<std::uint64_t> offsetsOf(const std::vector<ScheduledAction>& actions
 
 ScheduledAction move(std::uint64_t at, double x, double y) { return {at, PlaybackAction::moveCursor(x, y)}; }
 
-TEST(PlaybackTimeline, RecordingsWithoutInputYieldNothing) {
-    EXPECT_TRUE(build(recordingOf({})).empty());
-    EXPECT_TRUE(
-        build(recordingOf({RecordingEvent::idleGap({0, kSecond}), RecordingEvent::idleGap({kSecond, 5})})).empty());
-    EXPECT_EQ(PlaybackTimeline::duration({}), 0u);
-}
-
 TEST(PlaybackTimeline, FirstClickGetsInitialPlacementAndSettleMoveAndEveryPositionIsMapped) {
     const auto transform = CursorTransform::offset(10, -10);
     const auto actions = PlaybackTimeline::build(
@@ -173,8 +166,12 @@ TEST(PlaybackTimeline, TrimWindowShiftsAndCutsEventsAndPathPoints) {
     EXPECT_EQ(build(path), (std::vector{move(0, 1, 1), move(0, 1, 1), move(10 * kMs, 2, 2)}));
 }
 
-TEST(PlaybackTimeline, LeadingTrimBeyondTheEndLeavesOnlyThePlacement) {
+// Idle gaps alone play nothing; a click trimmed away leaves only its placement.
+TEST(PlaybackTimeline, WithoutInputInTheWindowOnlyTheFirstClicksPlacementIsLeft) {
     const auto idleEnd = RecordingEvent::idleGap({kSecond + 10, kSecond});
+    EXPECT_TRUE(build(recordingOf({})).empty());
+    EXPECT_EQ(PlaybackTimeline::duration({}), 0u);
+    EXPECT_TRUE(build(recordingOf({RecordingEvent::idleGap({0, kSecond}), idleEnd})).empty());
     const auto actions = build(recordingOf({down(kSecond, 7, 8), up(kSecond + 10), idleEnd}, {10 * kSecond, 0}));
     EXPECT_EQ(actions, (std::vector<ScheduledAction>{move(0, 7, 8)}));
     EXPECT_TRUE(build(recordingOf({keyDown(kSecond), idleEnd}, {10 * kSecond, 0})).empty());
