@@ -20,11 +20,10 @@ constexpr std::uint64_t kChordFlags = HotkeyChord::controlFlag | HotkeyChord::op
 constexpr std::uint64_t kShortHoldNanos = 2'000'000;
 
 TapEvent key(bool down, std::uint16_t keyCode, std::uint64_t flags = 0) {
-    TapEvent event;
-    event.kind = down ? TapEvent::Kind::keyDown(keyCode, false) : TapEvent::Kind::keyUp(keyCode);
-    event.timestamp = MonotonicClock::now();
-    event.flags = flags;
-    return event;
+    return {.kind = down ? TapEvent::Kind::keyDown(keyCode, false) : TapEvent::Kind::keyUp(keyCode),
+            .timestamp = MonotonicClock::now(),
+            .location = {},
+            .flags = flags};
 }
 
 // The listener's thread, the delivery queue, the hotkeys queue and the main
