@@ -56,6 +56,8 @@ protected:
     const std::vector<WindowRestoreResult> restored_{WindowRestoreResult::restored()};
 };
 
+class WindowRestorerConcurrency : public WindowRestorerTest {};
+
 // What cannot be restored is told at once, launching nothing and leaving nothing pending.
 TEST_F(WindowRestorerTest, WhatCannotBeRestoredCompletesAtOnce) {
     const FrontmostAppInfo editor{"org.example.Editor", std::nullopt, std::nullopt, std::nullopt};
@@ -188,7 +190,10 @@ TEST_F(WindowRestorerTest, FailedLaunchOrNoWindowAfterTenSecondsIsReportedOnTheM
     EXPECT_TRUE(workspace_->activations.empty());
 }
 
-TEST_F(WindowRestorerTest, LaunchedAppWithAWindowIsPositionedWithoutPolling) {
+// A window that is there at once is positioned without polling; otherwise the
+// app is polled until its first window shows, also when the launch is reported
+// on another thread.
+TEST_F(WindowRestorerConcurrency, LaunchedAppIsPositionedOnceItsFirstWindowShows) {
     workspace_->install("com.apple.Safari", kSafari);
     const WindowHandle window = addWindow(42);
     restore(recorded(), true);
@@ -196,13 +201,15 @@ TEST_F(WindowRestorerTest, LaunchedAppWithAWindowIsPositionedWithoutPolling) {
     EXPECT_EQ(results_, restored_);
     EXPECT_EQ(workspace_->activations, std::vector{kSafari});
     EXPECT_EQ(windows_->writes, movedBack(window));
-}
 
-TEST_F(WindowRestorerTest, LaunchedAppIsWaitedForUntilItsFirstWindowShows) {
-    workspace_->install("com.apple.Safari", kSafari);
-    const WindowHandle window = addWindow(42);
-    windows_->window(window).appearsAtNanos = 5 * kSecond;
+    results_.clear();
+    windows_->writes.clear();
+    workspace_->activations.clear();
+    workspace_->running.clear();  // quit, to be launched again
+    workspace_->holdLaunches = true;
+    windows_->window(window).appearsAtNanos = queue_->now() + 5 * kSecond;
     restore(recorded(), true);
+    std::thread([&] { workspace_->finishLaunches(); }).join();
     queue_->advanceBy(5 * kSecond);
     EXPECT_TRUE(workspace_->activations.empty());
     queue_->advanceBy(300 * kMillisecond);  // the poll after the window showed
@@ -211,29 +218,6 @@ TEST_F(WindowRestorerTest, LaunchedAppIsWaitedForUntilItsFirstWindowShows) {
     queue_->advanceBy(250 * kMillisecond);
     EXPECT_EQ(results_, restored_);
     EXPECT_EQ(windows_->writes, movedBack(window));
-}
-
-TEST(WindowRestorerConcurrency, LaunchReportedOnAnotherThreadContinuesOnTheMainQueue) {
-    auto queue = std::make_shared<ManualMainQueue>();
-    auto workspace = std::make_shared<FakeWorkspaceService>();
-    auto windows = std::make_shared<FakeWindowAccess>();
-    workspace->install("com.apple.Safari", kSafari);
-    workspace->holdLaunches = true;
-    FakeWindowAccess::Window window;
-    window.pid = 42;
-    window.position = Point{0, 0};
-    window.size = Size{10, 10};
-    windows->addWindow(window);
-
-    std::vector<WindowRestoreResult> results;
-    WindowRestorer(workspace, windows, queue)
-        .restore({"com.apple.Safari", "Safari", std::nullopt, FrameRect{1, 2, 3, 4}}, true,
-                 [&](WindowRestoreResult r) { results.push_back(r); });
-    std::thread launcher([&] { workspace->finishLaunches(); });
-    launcher.join();
-    EXPECT_TRUE(results.empty());
-    queue->advanceBy(250 * kMillisecond);
-    EXPECT_EQ(results, std::vector{WindowRestoreResult::restored()});
 }
 
 }  // namespace
