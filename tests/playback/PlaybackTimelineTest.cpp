@@ -65,7 +65,7 @@ std::vector<std::uint64_t> offsetsOf(const std::vector<ScheduledAction>& actions
 
 ScheduledAction move(std::uint64_t at, double x, double y) { return {at, PlaybackAction::moveCursor(x, y)}; }
 
-TEST(PlaybackTimeline, FirstClickGetsInitialPlacementAndSettleMoveAndEveryPositionIsMapped) {
+TEST(PlaybackTimeline, FirstClickGetsInitialPlacementAndEachClickASettleMoveAndEveryPositionIsMapped) {
     const auto transform = CursorTransform::offset(10, -10);
     const auto actions = PlaybackTimeline::build(
         recordingOf({down(kSecond), up(kSecond + 50 * kMs),
@@ -80,6 +80,12 @@ TEST(PlaybackTimeline, FirstClickGetsInitialPlacementAndSettleMoveAndEveryPositi
     };
     EXPECT_EQ(actions, expected);
     EXPECT_EQ(PlaybackTimeline::duration(actions), 2 * kSecond);
+
+    // A click right after another action settles at that action; one at the very
+    // start settles at offset 0 and goes down 2 ms later.
+    EXPECT_EQ(offsetsOf(build(recordingOf({keyDown(500 * kMs), down(501 * kMs)}))),
+              (std::vector<std::uint64_t>{0, 500 * kMs, 500 * kMs, 502 * kMs}));
+    EXPECT_EQ(offsetsOf(build(recordingOf({down(kMs)}))), (std::vector<std::uint64_t>{0, 0, 2 * kMs}));
 }
 
 TEST(PlaybackTimeline, SpeedDividesTimesAndIsClamped) {
@@ -121,15 +127,6 @@ TEST(PlaybackTimeline, ButtonsAreHeldAndKeyEventsKeptAtLeastTheInputGapApart) {
     EXPECT_EQ(keys[2].action, PlaybackAction::flagsChanged({56, 0x20000, true}));
     // The auto-repeat flag of the recording does not travel.
     EXPECT_EQ(keys[0].action, PlaybackAction::keyDown({1, 0}));
-}
-
-TEST(PlaybackTimeline, ClickRightAfterAnotherActionSettlesAtThatAction) {
-    const auto actions = build(recordingOf({keyDown(500 * kMs), down(501 * kMs)}));
-    ASSERT_EQ(actions.size(), 4u);
-    EXPECT_EQ(offsetsOf(actions), (std::vector<std::uint64_t>{0, 500 * kMs, 500 * kMs, 502 * kMs}));
-
-    // A click at the very start settles at offset 0 and goes down 2 ms later.
-    EXPECT_EQ(offsetsOf(build(recordingOf({down(kMs)}))), (std::vector<std::uint64_t>{0, 0, 2 * kMs}));
 }
 
 TEST(PlaybackTimeline, PathsAreThinnedToWaypointsKeepingBothEnds) {
