@@ -52,15 +52,6 @@ protected:
             {RecordingEvent::keyDown({10 * kMilli, 0, 0, false}), RecordingEvent::keyUp({20 * kMilli, 0, 0, false})});
     }
 
-    // Recorded while Editor was in front, with another keyboard layout.
-    Recording inEditor() const {
-        Recording recording = typing();
-        recording.environment.frontmostApp =
-            FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
-        recording.environment.keyboardInputSourceID = "de";
-        return recording;
-    }
-
     bool waitForIdle() {
         return testing::waitUntil([&] {
             queue->runReady();
@@ -154,7 +145,10 @@ TEST_F(PlaybackControllerTest, RelativePositionsPlayFromTheCursorInEveryMode) {
 TEST_F(PlaybackControllerTest, StoppingWhilePreparingPlaysNothingLater) {
     workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
     workspace->holdLaunches = true;
-    controller->start(inEditor(), PlaybackOptions(), true, true);
+    Recording inEditor = typing();  // with another keyboard layout
+    inEditor.environment.frontmostApp = FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
+    inEditor.environment.keyboardInputSourceID = "de";
+    controller->start(inEditor, PlaybackOptions(), true, true);
     ASSERT_EQ(controller->phase(), Phase::preparing);
     controller->stop();
     EXPECT_EQ(controller->phase(), Phase::idle);
