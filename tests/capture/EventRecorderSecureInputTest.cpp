@@ -67,6 +67,7 @@ TEST_F(EventRecorderSecureInputTest, ChangesAreReportedAtEachPollAndOffAtTheStop
     mainQueue->runReady();
     EXPECT_EQ(reports, (std::vector{true, false, true, false}));
 
+    // A report for a recorder that is gone is dropped.
     start();
     queue->runReady();
     ASSERT_EQ(mainQueue->pendingCount(), 1u);
