@@ -76,7 +76,6 @@ TEST_F(EventRecorderTest, IgnoresSyntheticOwnEarlyAndLateInput) {
     recorder->consume(TapEvent{Kind::keyDown(2, false), kStart + 20 * kMs, {}, 0, getpid(), false});
     recorder->consume(TapEvent{Kind::keyDown(3, false), kStart - 1, {}, 0, kOtherProcess, false});
     feed(0, Kind::keyDown(4, false));  // exactly at the start counts
-    EXPECT_EQ(recorder->eventCount(), 1);
 
     const Recording recording = stopAt(30 * kMs);
     EXPECT_FALSE(recorder->isRecording());

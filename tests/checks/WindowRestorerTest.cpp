@@ -98,16 +98,8 @@ TEST_F(WindowRestorerTest, RunningAppIsActivatedThenItsWindowMovedAfterTheSettle
     EXPECT_EQ(windows_->position(window), (Point{100, 50}));
 }
 
-TEST_F(WindowRestorerTest, WithoutRecordedFrameOnlyActivates) {
-    workspace_->running = {kSafari};
-    addWindow(42);
-    restore({"com.apple.Safari", std::nullopt, "Start", std::nullopt});
-    queue_->advanceBy(250 * kMillisecond);
-    EXPECT_EQ(results_, restored_);
-    EXPECT_TRUE(windows_->writes.empty());
-}
-
-TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirst) {
+// Without a recorded frame the app is only activated.
+TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirstAndNoneWithoutAFrame) {
     workspace_->running = {kSafari};
     const WindowHandle untitled = addWindow(42);
     const WindowHandle start = addWindow(42, "Start");
@@ -115,21 +107,22 @@ TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirst) {
     windows_->setFocusedWindow(42, docs);
     windows_->setMainWindow(42, start);
 
-    const auto chosen = [&](std::optional<std::string> title) {
+    const auto chosen = [&](const FrontmostAppInfo& app) {
         windows_->writes.clear();
         results_.clear();
-        restore(recorded(std::move(title)));
+        restore(app);
         queue_->advanceBy(kSecond);
         EXPECT_EQ(results_, restored_);
         return windows_->writes.empty() ? WindowHandle{} : windows_->writes.front().window;
     };
-    EXPECT_EQ(chosen("Start"), start);
-    EXPECT_EQ(chosen(""), docs);
-    EXPECT_EQ(chosen("Gone"), docs);
+    EXPECT_EQ(chosen(recorded("Start")), start);
+    EXPECT_EQ(chosen({"com.apple.Safari", std::nullopt, "Start", std::nullopt}), WindowHandle{});
+    EXPECT_EQ(chosen(recorded("")), docs);
+    EXPECT_EQ(chosen(recorded("Gone")), docs);
     windows_->setFocusedWindow(42, std::nullopt);
-    EXPECT_EQ(chosen(std::nullopt), start);
+    EXPECT_EQ(chosen(recorded()), start);
     windows_->setMainWindow(42, std::nullopt);
-    EXPECT_EQ(chosen(std::nullopt), untitled);
+    EXPECT_EQ(chosen(recorded()), untitled);
 }
 
 // Each problem with the window is named; the position read back must be within two points.
