@@ -44,8 +44,8 @@ TEST_F(EnvironmentCaptureTest, SnapshotHoldsDisplaysAppWindowAndLayout) {
 }
 
 // The focused window, or else the main one; a frame needs both position and
-// size; without window access only the app is known.
-TEST_F(EnvironmentCaptureTest, FrontmostAppTakesWhatItsWindowTells) {
+// size; without window access only the app is known; missing parts stay absent.
+TEST_F(EnvironmentCaptureTest, FrontmostAppTakesWhatItsWindowTellsAndMissingPartsStayAbsent) {
     windows_->setMainWindow(kEditor.pid, addWindow("Main", Point{1, 2}, Size{3, 4}));
     EXPECT_EQ(capture_.captureFrontmostApp(),
               (FrontmostAppInfo{"org.example.Editor", "Editor", "Main", FrameRect{1, 2, 3, 4}}));
@@ -60,9 +60,8 @@ TEST_F(EnvironmentCaptureTest, FrontmostAppTakesWhatItsWindowTells) {
     windows_->setFocusedWindow(kEditor.pid, addWindow("Secret", Point{1, 2}, Size{3, 4}));
     windows_->trusted = false;
     EXPECT_EQ(capture_.captureFrontmostApp(), appOnly);
-}
 
-TEST_F(EnvironmentCaptureTest, MissingPartsStayAbsent) {
+    // Missing parts stay absent.
     workspace_->frontmost = RunningApplication{9, std::nullopt, std::nullopt};
     EXPECT_EQ(capture_.captureFrontmostApp(), FrontmostAppInfo{});
     workspace_->frontmost.reset();

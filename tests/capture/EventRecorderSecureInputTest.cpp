@@ -37,28 +37,9 @@ protected:
     std::vector<bool> reports;  // on the test's thread, which plays the main thread
 };
 
-TEST_F(EventRecorderSecureInputTest, OnAtStartIsReportedAtOnceAndOffAtStopButNotToAGoneRecorder) {
-    secureInput->setEnabled(true);
-    start();
-    advance(0);
-    EXPECT_EQ(reports, std::vector{true});
-    EXPECT_TRUE(recorder->isSecureInputActive());
-
-    stop();  // Secure Input itself is still on
-    EXPECT_FALSE(recorder->isSecureInputActive());
-    mainQueue->runReady();
-    EXPECT_EQ(reports, (std::vector{true, false}));
-
-    // A report for a recorder that is gone is dropped.
-    start();
-    queue->runReady();
-    ASSERT_EQ(mainQueue->pendingCount(), 1u);
-    recorder.reset();
-    mainQueue->runReady();
-    EXPECT_EQ(reports, (std::vector{true, false}));
-}
-
-TEST_F(EventRecorderSecureInputTest, ChangesAreReportedAtTheNextPollAndPollingEndsWithTheRecording) {
+// Changes are reported at the next poll, polling ends with the recording, Secure
+// Input on at a start is reported at once and off at the stop, but not to a gone recorder.
+TEST_F(EventRecorderSecureInputTest, ChangesAreReportedAtEachPollAndOffAtTheStopButNotToAGoneRecorder) {
     start();
     advance(0);
     secureInput->setEnabled(true);
@@ -76,6 +57,23 @@ TEST_F(EventRecorderSecureInputTest, ChangesAreReportedAtTheNextPollAndPollingEn
     EXPECT_EQ(secureInput->readCount(), 3);
     EXPECT_EQ(reports, (std::vector{true, false}));  // off already: nothing more at stop
     EXPECT_FALSE(recorder->isSecureInputActive());
+
+    start();
+    advance(0);
+    EXPECT_EQ(reports, (std::vector{true, false, true}));
+    EXPECT_TRUE(recorder->isSecureInputActive());
+    stop();  // Secure Input itself is still on
+    EXPECT_FALSE(recorder->isSecureInputActive());
+    mainQueue->runReady();
+    EXPECT_EQ(reports, (std::vector{true, false, true, false}));
+
+    // A report for a recorder that is gone is dropped.
+    start();
+    queue->runReady();
+    ASSERT_EQ(mainQueue->pendingCount(), 1u);
+    recorder.reset();
+    mainQueue->runReady();
+    EXPECT_EQ(reports.size(), 4u);
 }
 
 // A poll on the real queue's thread races each stop: whatever it did, the last

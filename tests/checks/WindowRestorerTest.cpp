@@ -56,6 +56,8 @@ protected:
     const std::vector<WindowRestoreResult> restored_{WindowRestoreResult::restored()};
 };
 
+class WindowRestorerConcurrency : public WindowRestorerTest {};
+
 // What cannot be restored is told at once, launching nothing and leaving nothing pending.
 TEST_F(WindowRestorerTest, WhatCannotBeRestoredCompletesAtOnce) {
     const FrontmostAppInfo editor{"org.example.Editor", std::nullopt, std::nullopt, std::nullopt};
@@ -96,16 +98,8 @@ TEST_F(WindowRestorerTest, RunningAppIsActivatedThenItsWindowMovedAfterTheSettle
     EXPECT_EQ(windows_->position(window), (Point{100, 50}));
 }
 
-TEST_F(WindowRestorerTest, WithoutRecordedFrameOnlyActivates) {
-    workspace_->running = {kSafari};
-    addWindow(42);
-    restore({"com.apple.Safari", std::nullopt, "Start", std::nullopt});
-    queue_->advanceBy(250 * kMillisecond);
-    EXPECT_EQ(results_, restored_);
-    EXPECT_TRUE(windows_->writes.empty());
-}
-
-TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirst) {
+// Without a recorded frame the app is only activated.
+TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirstAndNoneWithoutAFrame) {
     workspace_->running = {kSafari};
     const WindowHandle untitled = addWindow(42);
     const WindowHandle start = addWindow(42, "Start");
@@ -113,21 +107,22 @@ TEST_F(WindowRestorerTest, WindowChoiceTitleThenFocusedThenMainThenFirst) {
     windows_->setFocusedWindow(42, docs);
     windows_->setMainWindow(42, start);
 
-    const auto chosen = [&](std::optional<std::string> title) {
+    const auto chosen = [&](const FrontmostAppInfo& app) {
         windows_->writes.clear();
         results_.clear();
-        restore(recorded(std::move(title)));
+        restore(app);
         queue_->advanceBy(kSecond);
         EXPECT_EQ(results_, restored_);
         return windows_->writes.empty() ? WindowHandle{} : windows_->writes.front().window;
     };
-    EXPECT_EQ(chosen("Start"), start);
-    EXPECT_EQ(chosen(""), docs);
-    EXPECT_EQ(chosen("Gone"), docs);
+    EXPECT_EQ(chosen(recorded("Start")), start);
+    EXPECT_EQ(chosen({"com.apple.Safari", std::nullopt, "Start", std::nullopt}), WindowHandle{});
+    EXPECT_EQ(chosen(recorded("")), docs);
+    EXPECT_EQ(chosen(recorded("Gone")), docs);
     windows_->setFocusedWindow(42, std::nullopt);
-    EXPECT_EQ(chosen(std::nullopt), start);
+    EXPECT_EQ(chosen(recorded()), start);
     windows_->setMainWindow(42, std::nullopt);
-    EXPECT_EQ(chosen(std::nullopt), untitled);
+    EXPECT_EQ(chosen(recorded()), untitled);
 }
 
 // Each problem with the window is named; the position read back must be within two points.
@@ -188,7 +183,10 @@ TEST_F(WindowRestorerTest, FailedLaunchOrNoWindowAfterTenSecondsIsReportedOnTheM
     EXPECT_TRUE(workspace_->activations.empty());
 }
 
-TEST_F(WindowRestorerTest, LaunchedAppWithAWindowIsPositionedWithoutPolling) {
+// A window that is there at once is positioned without polling; otherwise the
+// app is polled until its first window shows, also when the launch is reported
+// on another thread.
+TEST_F(WindowRestorerConcurrency, LaunchedAppIsPositionedOnceItsFirstWindowShows) {
     workspace_->install("com.apple.Safari", kSafari);
     const WindowHandle window = addWindow(42);
     restore(recorded(), true);
@@ -196,13 +194,15 @@ TEST_F(WindowRestorerTest, LaunchedAppWithAWindowIsPositionedWithoutPolling) {
     EXPECT_EQ(results_, restored_);
     EXPECT_EQ(workspace_->activations, std::vector{kSafari});
     EXPECT_EQ(windows_->writes, movedBack(window));
-}
 
-TEST_F(WindowRestorerTest, LaunchedAppIsWaitedForUntilItsFirstWindowShows) {
-    workspace_->install("com.apple.Safari", kSafari);
-    const WindowHandle window = addWindow(42);
-    windows_->window(window).appearsAtNanos = 5 * kSecond;
+    results_.clear();
+    windows_->writes.clear();
+    workspace_->activations.clear();
+    workspace_->running.clear();  // quit, to be launched again
+    workspace_->holdLaunches = true;
+    windows_->window(window).appearsAtNanos = queue_->now() + 5 * kSecond;
     restore(recorded(), true);
+    std::thread([&] { workspace_->finishLaunches(); }).join();
     queue_->advanceBy(5 * kSecond);
     EXPECT_TRUE(workspace_->activations.empty());
     queue_->advanceBy(300 * kMillisecond);  // the poll after the window showed
@@ -211,29 +211,6 @@ TEST_F(WindowRestorerTest, LaunchedAppIsWaitedForUntilItsFirstWindowShows) {
     queue_->advanceBy(250 * kMillisecond);
     EXPECT_EQ(results_, restored_);
     EXPECT_EQ(windows_->writes, movedBack(window));
-}
-
-TEST(WindowRestorerConcurrency, LaunchReportedOnAnotherThreadContinuesOnTheMainQueue) {
-    auto queue = std::make_shared<ManualMainQueue>();
-    auto workspace = std::make_shared<FakeWorkspaceService>();
-    auto windows = std::make_shared<FakeWindowAccess>();
-    workspace->install("com.apple.Safari", kSafari);
-    workspace->holdLaunches = true;
-    FakeWindowAccess::Window window;
-    window.pid = 42;
-    window.position = Point{0, 0};
-    window.size = Size{10, 10};
-    windows->addWindow(window);
-
-    std::vector<WindowRestoreResult> results;
-    WindowRestorer(workspace, windows, queue)
-        .restore({"com.apple.Safari", "Safari", std::nullopt, FrameRect{1, 2, 3, 4}}, true,
-                 [&](WindowRestoreResult r) { results.push_back(r); });
-    std::thread launcher([&] { workspace->finishLaunches(); });
-    launcher.join();
-    EXPECT_TRUE(results.empty());
-    queue->advanceBy(250 * kMillisecond);
-    EXPECT_EQ(results, std::vector{WindowRestoreResult::restored()});
 }
 
 }  // namespace

@@ -20,11 +20,10 @@ constexpr std::uint64_t kChordFlags = HotkeyChord::controlFlag | HotkeyChord::op
 constexpr std::uint64_t kShortHoldNanos = 2'000'000;
 
 TapEvent key(bool down, std::uint16_t keyCode, std::uint64_t flags = 0) {
-    TapEvent event;
-    event.kind = down ? TapEvent::Kind::keyDown(keyCode, false) : TapEvent::Kind::keyUp(keyCode);
-    event.timestamp = MonotonicClock::now();
-    event.flags = flags;
-    return event;
+    return {.kind = down ? TapEvent::Kind::keyDown(keyCode, false) : TapEvent::Kind::keyUp(keyCode),
+            .timestamp = MonotonicClock::now(),
+            .location = {},
+            .flags = flags};
 }
 
 // The listener's thread, the delivery queue, the hotkeys queue and the main
@@ -99,10 +98,6 @@ TEST_F(HotkeyManagerConcurrency, ListenerEventsRaceWithRegistrationSuspensionAnd
             EXPECT_EQ(actions[i], HotkeyAction::record());
         }
     }
-    const auto registeredIds = service->registeredIds();
-    EXPECT_TRUE(std::is_sorted(registeredIds.begin(), registeredIds.end()));
-    EXPECT_EQ(std::set<std::uint32_t>(registeredIds.begin(), registeredIds.end()).size(), registeredIds.size())
-        << "an id is never handed out twice";
 }
 
 TEST_F(HotkeyManagerConcurrency, EachEscHoldStopsAtMostOnceWhateverTheReleaseRacesWith) {

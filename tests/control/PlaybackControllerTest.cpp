@@ -52,15 +52,6 @@ protected:
             {RecordingEvent::keyDown({10 * kMilli, 0, 0, false}), RecordingEvent::keyUp({20 * kMilli, 0, 0, false})});
     }
 
-    // Recorded while Editor was in front, with another keyboard layout.
-    Recording inEditor() const {
-        Recording recording = typing();
-        recording.environment.frontmostApp =
-            FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
-        recording.environment.keyboardInputSourceID = "de";
-        return recording;
-    }
-
     bool waitForIdle() {
         return testing::waitUntil([&] {
             queue->runReady();
@@ -81,13 +72,34 @@ protected:
     std::vector<bool> finished;
 };
 
-TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnce) {
-    PlaybackOptions options(typing().settings);
+// Each playback plays every pass and reports its end once, judged by its keys
+// as the listener hands them back before that; a listener that does not run
+// judges nothing.
+TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnceJudgedByWhatTheListenerSaw) {
+    const auto source = std::make_shared<FakeInputSource>();
+    const auto tap = std::make_shared<InputEventTap>(source);
+    controller->judgeBy(tap);
+    injector->onPost([&](const SyntheticInput& input) {
+        source->push({.kind = input.type == SyntheticInput::Type::keyDown
+                                  ? TapEvent::Kind::keyDown(input.keyCode, false)
+                                  : TapEvent::Kind::keyUp(input.keyCode),
+                      .timestamp = MonotonicClock::now(),
+                      .location = {},
+                      .isSynthetic = true});
+    });
+    std::optional<FidelityReport> atTheEnd;
+    const Recording recording = typing();
+    controller->onFinished = [&](bool completed) {
+        finished.push_back(completed);
+        atTheEnd = controller->fidelity(recording.id);
+    };
+
+    PlaybackOptions options(recording.settings);
     options.repeatCount = 2;
-    controller->start(typing(), options, false, false);
+    controller->start(recording, options, false, false);
     EXPECT_EQ(controller->phase(), Phase::playing);
     EXPECT_EQ(controller->repeatTotal(), std::optional<std::int64_t>(2));
-    controller->start(typing(), options, false, false);  // ignored while playing
+    controller->start(recording, options, false, false);  // ignored while playing
     ASSERT_TRUE(waitForIdle());
     EXPECT_EQ(phases, (std::vector<Phase>{Phase::preparing, Phase::playing, Phase::idle}));
     EXPECT_EQ(finished, std::vector<bool>{true});
@@ -95,28 +107,6 @@ TEST_F(PlaybackControllerTest, PlaysEveryPassAndReportsTheEndOnce) {
     // What posting needs was set up when the playback was asked for, not at its first event.
     EXPECT_EQ(injector->preparedCount(), 1);
     EXPECT_EQ(injector->postedWhenPrepared(), 0u);
-}
-
-// Each playback is judged by its keys as the listener hands them back, before
-// its end is reported; a listener that does not run judges nothing.
-TEST_F(PlaybackControllerTest, JudgesEachPlaybackByWhatTheListenerSawBeforeReportingTheEnd) {
-    const auto source = std::make_shared<FakeInputSource>();
-    const auto tap = std::make_shared<InputEventTap>(source);
-    controller->judgeBy(tap);
-    injector->onPost([&](const SyntheticInput& input) {
-        TapEvent event;
-        event.kind = input.type == SyntheticInput::Type::keyDown ? TapEvent::Kind::keyDown(input.keyCode, false)
-                                                                 : TapEvent::Kind::keyUp(input.keyCode);
-        event.timestamp = MonotonicClock::now();
-        event.isSynthetic = true;
-        source->push(event);
-    });
-    std::optional<FidelityReport> atTheEnd;
-    const Recording recording = typing();
-    controller->onFinished = [&](bool) { atTheEnd = controller->fidelity(recording.id); };
-
-    controller->start(recording, PlaybackOptions(recording.settings), false, false);
-    ASSERT_TRUE(waitForIdle());
     EXPECT_FALSE(atTheEnd) << "no listener ran";
 
     tap->start();
@@ -155,7 +145,10 @@ TEST_F(PlaybackControllerTest, RelativePositionsPlayFromTheCursorInEveryMode) {
 TEST_F(PlaybackControllerTest, StoppingWhilePreparingPlaysNothingLater) {
     workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
     workspace->holdLaunches = true;
-    controller->start(inEditor(), PlaybackOptions(), true, true);
+    Recording inEditor = typing();  // with another keyboard layout
+    inEditor.environment.frontmostApp = FrontmostAppInfo{"org.example.Editor", "Editor", std::nullopt, std::nullopt};
+    inEditor.environment.keyboardInputSourceID = "de";
+    controller->start(inEditor, PlaybackOptions(), true, true);
     ASSERT_EQ(controller->phase(), Phase::preparing);
     controller->stop();
     EXPECT_EQ(controller->phase(), Phase::idle);

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::uint64_t kMs = 1'000'000;
 
-TEST(ManualMainQueue, RunsPostedTasksInOrderOnlyWhenDrained) {
+TEST(ManualMainQueue, RunsTasksInOrderOnlyWhenDrainedAndDelayedOnesOnTheVirtualClockSaturating) {
     ManualMainQueue queue;
     std::vector<std::string> order;
     queue.post([&] {
@@ -26,11 +26,9 @@ TEST(ManualMainQueue, RunsPostedTasksInOrderOnlyWhenDrained) {
     EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "posted by first"}));
     EXPECT_EQ(queue.runReady(), 0);
     EXPECT_EQ(queue.pendingCount(), 0u);
-}
 
-TEST(ManualMainQueue, DelayedTasksFallDueOnTheVirtualClockInDeadlineOrderAndSaturate) {
-    ManualMainQueue queue;
-    std::vector<std::string> order;
+    // Delayed tasks fall due on the virtual clock, in deadline order.
+    order.clear();
     std::vector<std::uint64_t> times;
     auto note = [&](std::string what) {
         order.push_back(std::move(what));

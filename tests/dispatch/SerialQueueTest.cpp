@@ -103,17 +103,6 @@ TEST(SerialQueueConcurrency, DestructionFinishesTheRunningTaskAndDiscardsPending
     EXPECT_FALSE(pendingRan);
 }
 
-TEST(SerialQueueConcurrency, CanBeDestroyedFromItsOwnTask) {
-    auto queue = std::make_unique<SerialQueue>("com.brevanor.test.self");
-    std::promise<void> done;
-    queue->async([&] {
-        queue.reset();
-        done.set_value();
-    });
-    ASSERT_EQ(done.get_future().wait_for(10s), std::future_status::ready);
-    EXPECT_EQ(queue, nullptr);
-}
-
 // Tells when it has been destroyed; declared before a queue, it goes after it.
 struct DestructionSignal {
     std::promise<void> promise;

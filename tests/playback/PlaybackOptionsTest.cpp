@@ -17,10 +17,8 @@ TEST(PlaybackOptions, ClampSpeedKeepsSpeedsWithinHalfToTen) {
 }
 
 TEST(PlaybackOptions, MemberwiseAndFromSettingsEveryValueIsClamped) {
-    const PlaybackOptions options(20, 20'000, 7, CursorMode::relativeToCursor, 9);
-    EXPECT_EQ(options.speed, 10.0);
-    EXPECT_EQ(options.repeatCount, 9999);
-    EXPECT_EQ(options, PlaybackOptions(10, 9999, 7, CursorMode::relativeToCursor, 9));  // the rest is copied
+    EXPECT_EQ(PlaybackOptions(20, 20'000, 7, CursorMode::relativeToCursor, 9),
+              PlaybackOptions(10, 9999, 7, CursorMode::relativeToCursor, 9));  // the rest is copied
     EXPECT_EQ(PlaybackOptions(1, 0, 0, CursorMode::absolute, 0).repeatCount, 1);
     EXPECT_EQ(PlaybackOptions(1, -4, 0, CursorMode::absolute, 0).repeatCount, 1);
     EXPECT_EQ(PlaybackOptions(1, std::nullopt, 0, CursorMode::absolute, 0).repeatCount, std::nullopt);
@@ -34,7 +32,6 @@ TEST(PlaybackOptions, MemberwiseAndFromSettingsEveryValueIsClamped) {
         return PlaybackOptions(settings);
     };
     using S = RecordingSettings;
-    EXPECT_EQ(from([](S& s) { s.repeatCount = 0; }).repeatCount, 1);
     EXPECT_EQ(from([](S& s) { s.repeatCount = 20'000; }).repeatCount, 9999);
     EXPECT_EQ(from([](S& s) { s.repeatInfinite = true; }).repeatCount, std::nullopt);
 
