@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include "cli/ChildProcess.h"
+#include "platform/x11/X11Ewmh.h"
 #include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
@@ -61,6 +61,7 @@ protected:
         if (IsSkipped()) return;
         display_ = XOpenDisplay(session_->displayName().c_str());
         ASSERT_NE(display_, nullptr);
+        ewmh_ = std::make_unique<X11Ewmh>(std::make_shared<X11Connection>(session_->displayName()));
         std::filesystem::create_directories(BREVANOR_SCREENSHOT_DIR);
         // Not the first launch (no onboarding), and a short countdown.
         testing::makeBrevanorFolders(folder_.path(), "hasLaunchedBefore=true\ncountdownSeconds=2\n");
@@ -172,21 +173,7 @@ protected:
             [](const Placed& window, bool overrideRedirect) { return overrideRedirect && window.height > 100; });
     }
 
-    Window activeWindow() const {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        Window active = None;
-        if (XGetWindowProperty(display_, DefaultRootWindow(display_),
-                               XInternAtom(display_, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW, &type,
-                               &format, &count, &after, &data) == Success &&
-            data && count == 1) {
-            active = *reinterpret_cast<const Window*>(data);
-        }
-        if (data) XFree(data);
-        return active;
-    }
+    Window activeWindow() const { return ewmh_->activeWindow().value_or(None); }
 
     // Letters typed and clicks that reached the target window so far.
     void readTargetEvents() {
@@ -270,6 +257,7 @@ protected:
 
     TemporaryDirectory folder_;
     Display* display_ = nullptr;
+    std::unique_ptr<X11Ewmh> ewmh_;
     Window target_ = None;
     int targetLetters_ = 0;
     std::vector<std::pair<int, int>> targetClicks_;
