@@ -114,19 +114,6 @@ TEST_F(X11Listening, ConvertsButtonsWheelsKeysAndModifiers) {
     }
 }
 
-TEST_F(X11Listening, DragsAreMovesWithTheButtonHeld) {
-    // xdotool warps the pointer to its first position: the server records a move with no raw event of its own.
-    xdotool("mousemove 400 400 mousedown 1 mousemove_relative 10 5 mouseup 1");
-    const auto events = collector_.waitUntil([](const auto& all) { return all.size() >= 3; });
-    ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0].kind.type, Type::mouseDown);
-    EXPECT_EQ(events[0].location, (Point{400, 400}));
-    EXPECT_EQ(events[1].kind, Kind::mouseMoved());
-    EXPECT_EQ(events[1].location, (Point{410, 405}));
-    EXPECT_EQ(events[2].kind, Kind::mouseUp(MouseButton::left, 0, 1));
-    EXPECT_EQ(events[2].location, (Point{410, 405}));
-}
-
 // Without a window manager, a focused window that goes away hands the focus
 // to the root window, and keys then go to the window under the pointer: they
 // are that window's, not those of the process whose window had the focus.
