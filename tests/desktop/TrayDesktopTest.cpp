@@ -59,8 +59,6 @@ protected:
         }
         XvfbSuiteWithWindowManager::SetUp();
         if (IsSkipped()) return;
-        display_ = XOpenDisplay(session_->displayName().c_str());
-        ASSERT_NE(display_, nullptr);
         ewmh_ = std::make_unique<X11Ewmh>(std::make_shared<X11Connection>(session_->displayName()));
         std::filesystem::create_directories(BREVANOR_SCREENSHOT_DIR);
         // Not the first launch (no onboarding), and a short countdown.
@@ -72,7 +70,6 @@ protected:
         brevanor_.reset();
         tray_.reset();
         if (target_ != None) XDestroyWindow(display_, target_);
-        if (display_) XCloseDisplay(display_);
     }
 
     void startTray() {
@@ -256,7 +253,6 @@ protected:
     }
 
     TemporaryDirectory folder_;
-    Display* display_ = nullptr;
     std::unique_ptr<X11Ewmh> ewmh_;
     Window target_ = None;
     int targetLetters_ = 0;

@@ -118,25 +118,23 @@ TEST_F(X11Listening, ConvertsButtonsWheelsKeysAndModifiers) {
 // to the root window, and keys then go to the window under the pointer: they
 // are that window's, not those of the process whose window had the focus.
 TEST_F(X11Listening, KeysGoToTheWindowUnderThePointerOnceTheFocusFellBackToTheRoot) {
-    Display* display = XOpenDisplay(session_->displayName().c_str());
-    ASSERT_NE(display, nullptr);
-    const Window root = DefaultRootWindow(display);
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    const Window root = DefaultRootWindow(display_);
+    const Atom pidAtom = XInternAtom(display_, "_NET_WM_PID", False);
     const auto window = [&](int x, long pid) {
-        const Window created = XCreateSimpleWindow(display, root, x, 0, 100, 100, 0, 0, 0);
-        XChangeProperty(display, created, pidAtom, XA_CARDINAL, 32, PropModeReplace,
+        const Window created = XCreateSimpleWindow(display_, root, x, 0, 100, 100, 0, 0, 0);
+        XChangeProperty(display_, created, pidAtom, XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&pid), 1);
-        XMapWindow(display, created);
+        XMapWindow(display_, created);
         return created;
     };
     const Window ours = window(0, static_cast<long>(getpid()));
-    const Window theirs = window(300, 4242);
-    XSync(display, False);
-    XSetInputFocus(display, ours, RevertToParent, CurrentTime);
-    XUnmapWindow(display, ours);
+    window(300, 4242);
+    XSync(display_, False);
+    XSetInputFocus(display_, ours, RevertToParent, CurrentTime);
+    XUnmapWindow(display_, ours);
     Window focus = None;
     int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
+    XGetInputFocus(display_, &focus, &revert);
     EXPECT_EQ(focus, root);
 
     xdotool("mousemove --sync 350 50 key a");
@@ -145,10 +143,7 @@ TEST_F(X11Listening, KeysGoToTheWindowUnderThePointerOnceTheFocusFellBackToTheRo
     EXPECT_EQ(events[0].targetPID, 4242);
     EXPECT_EQ(events[1].targetPID, 4242);
 
-    XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
-    XDestroyWindow(display, ours);
-    XDestroyWindow(display, theirs);
-    XCloseDisplay(display);
+    XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
 }
 
 // Another client's XTest connection, posting as an outside tool would.

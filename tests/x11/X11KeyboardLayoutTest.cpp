@@ -44,14 +44,12 @@ TEST_F(X11KeyboardLayoutTest, NamesKeysOfTheLayoutAndFollowsAChangeWithItsDeadKe
     ASSERT_EQ(session_->run("setxkbmap -layout us,de -variant ,nodeadkeys"), 0);
     EXPECT_EQ(layout_->currentInputSourceId(), "us");
     EXPECT_EQ(layout_->character(kY), "y");
-    Display* display = XOpenDisplay(session_->displayName().c_str());
-    ASSERT_NE(display, nullptr);
-    XkbLockGroup(display, XkbUseCoreKbd, 1);
-    XSync(display, False);
+    XkbLockGroup(display_, XkbUseCoreKbd, 1);
+    XSync(display_, False);
     EXPECT_EQ(layout_->currentInputSourceId(), "de(nodeadkeys)");
     EXPECT_EQ(layout_->character(kY), "z");
-    XkbLockGroup(display, XkbUseCoreKbd, 0);
-    XCloseDisplay(display);
+    XkbLockGroup(display_, XkbUseCoreKbd, 0);
+    XSync(display_, False);
 }
 
 TEST(X11KeyboardRulesNames, PicksTheLayoutAndVariantOfTheGroup) {

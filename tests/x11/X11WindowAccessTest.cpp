@@ -86,8 +86,6 @@ protected:
     void SetUp() override {
         XvfbSuiteWithWindowManager::SetUp();
         if (IsSkipped()) return;
-        display_ = XOpenDisplay(session_->displayName().c_str());
-        ASSERT_NE(display_, nullptr);
         auto connection = std::make_shared<X11Connection>(session_->displayName());
         applications_ = std::make_shared<X11Applications>(
             std::make_shared<X11Ewmh>(connection),
@@ -95,13 +93,6 @@ protected:
         workspace_ = std::make_unique<X11WorkspaceService>(applications_);
         windows_ = std::make_unique<X11WindowAccess>(applications_);
     }
-    void TearDown() override {
-        windows_.reset();
-        workspace_.reset();
-        applications_.reset();
-        if (display_) XCloseDisplay(display_);
-    }
-
     // Maps a window and waits until the window manager manages and activates it.
     std::unique_ptr<TestWindow> managedWindow(const TestWindow::Options& options) {
         auto window = std::make_unique<TestWindow>(display_, options);
@@ -133,7 +124,6 @@ protected:
     RunningApplication self() { return RunningApplication{kOtherProcess, "BrevanorProbe", "BrevanorProbe"}; }
 
     TemporaryDirectory folder_;
-    Display* display_ = nullptr;
     std::shared_ptr<X11Applications> applications_;
     std::unique_ptr<X11WorkspaceService> workspace_;
     std::unique_ptr<X11WindowAccess> windows_;
