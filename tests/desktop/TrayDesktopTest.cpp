@@ -234,12 +234,10 @@ protected:
     void click(int x, int y) const {
         run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
     }
-    void screenshot(const std::string& name) const {
-        run(std::string("import -window root ") + BREVANOR_SCREENSHOT_DIR + "/" + name + ".png");
-    }
-    // One window alone, without the desktop around it.
-    void screenshot(const std::string& name, const Placed& window) const {
-        run("import -window " + std::to_string(window.window) + " " + BREVANOR_SCREENSHOT_DIR + "/" + name + ".png");
+    // The whole screen, or one window alone without the desktop around it.
+    void screenshot(const std::string& name, std::optional<Placed> window = std::nullopt) const {
+        run("import -window " + (window ? std::to_string(window->window) : "root") + " " + BREVANOR_SCREENSHOT_DIR +
+            "/" + name + ".png");
     }
 
     std::vector<std::filesystem::path> recordingFiles() const {
