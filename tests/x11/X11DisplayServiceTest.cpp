@@ -30,8 +30,7 @@ protected:
     void SetUp() override {
         XvfbSuite::SetUp();
         if (IsSkipped()) return;
-        connection_ = std::make_shared<X11Connection>(session_->displayName());
-        service_ = std::make_unique<X11DisplayService>(connection_);
+        service_ = std::make_unique<X11DisplayService>(std::make_shared<X11Connection>(session_->displayName()));
     }
 
     const DisplayInfo* find(const std::vector<DisplayInfo>& displays, std::string_view name) {
@@ -41,7 +40,6 @@ protected:
         return found == displays.end() ? nullptr : &*found;
     }
 
-    std::shared_ptr<X11Connection> connection_;
     std::unique_ptr<X11DisplayService> service_;
 };
 

@@ -27,10 +27,7 @@ XvfbSession::XvfbSession(Options options) {
         runtimeFolder_ = pattern;
         runtimeFolderVariable_.emplace("XDG_RUNTIME_DIR", runtimeFolder_);
     }
-    if (options.windowManager) startWindowManager();
-}
-
-void XvfbSession::startWindowManager() {
+    if (!options.windowManager) return;
     windowManager_ =
         std::make_unique<ChildProcess>(std::vector<std::string>{"openbox", "--sm-disable"}, ChildProcess::Options{});
     // openbox announces what it supports on the root window once it manages the screen.

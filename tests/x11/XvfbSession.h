@@ -38,8 +38,6 @@ public:
     int run(const std::string& command) const;
 
 private:
-    void startWindowManager();
-
     std::string failure_;
     std::optional<ScopedEnvironment> display_;
     std::string runtimeFolder_;
