@@ -59,7 +59,7 @@ protected:
     std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
     std::vector<std::uint32_t> pressed_;
     std::vector<std::uint64_t> pressTimes_;
-    std::unique_ptr<X11HotKeyService> service_;
+    std::unique_ptr<X11HotKeyService> service_;  // last: gone before what its handler fills
 };
 
 TEST_F(X11HotKeyServiceConcurrency, EachPressCallsBackOnceWithItsIdOnTheMainQueue) {
