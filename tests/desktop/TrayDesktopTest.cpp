@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include "cli/ChildProcess.h"
+#include "platform/x11/X11Ewmh.h"
 #include "tests/desktop/BrevanorEnvironment.h"
 #include "tests/store/StoreTestFiles.h"
 #include "tests/store/TemporaryDirectory.h"
@@ -59,8 +59,7 @@ protected:
         }
         XvfbSuiteWithWindowManager::SetUp();
         if (IsSkipped()) return;
-        display_ = XOpenDisplay(session_->displayName().c_str());
-        ASSERT_NE(display_, nullptr);
+        ewmh_ = std::make_unique<X11Ewmh>(std::make_shared<X11Connection>(session_->displayName()));
         std::filesystem::create_directories(BREVANOR_SCREENSHOT_DIR);
         // Not the first launch (no onboarding), and a short countdown.
         testing::makeBrevanorFolders(folder_.path(), "hasLaunchedBefore=true\ncountdownSeconds=2\n");
@@ -71,7 +70,6 @@ protected:
         brevanor_.reset();
         tray_.reset();
         if (target_ != None) XDestroyWindow(display_, target_);
-        if (display_) XCloseDisplay(display_);
     }
 
     void startTray() {
@@ -172,21 +170,7 @@ protected:
             [](const Placed& window, bool overrideRedirect) { return overrideRedirect && window.height > 100; });
     }
 
-    Window activeWindow() const {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        Window active = None;
-        if (XGetWindowProperty(display_, DefaultRootWindow(display_),
-                               XInternAtom(display_, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW, &type,
-                               &format, &count, &after, &data) == Success &&
-            data && count == 1) {
-            active = *reinterpret_cast<const Window*>(data);
-        }
-        if (data) XFree(data);
-        return active;
-    }
+    Window activeWindow() const { return ewmh_->activeWindow().value_or(None); }
 
     // Letters typed and clicks that reached the target window so far.
     void readTargetEvents() {
@@ -250,12 +234,10 @@ protected:
     void click(int x, int y) const {
         run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
     }
-    void screenshot(const std::string& name) const {
-        run(std::string("import -window root ") + BREVANOR_SCREENSHOT_DIR + "/" + name + ".png");
-    }
-    // One window alone, without the desktop around it.
-    void screenshot(const std::string& name, const Placed& window) const {
-        run("import -window " + std::to_string(window.window) + " " + BREVANOR_SCREENSHOT_DIR + "/" + name + ".png");
+    // The whole screen, or one window alone without the desktop around it.
+    void screenshot(const std::string& name, std::optional<Placed> window = std::nullopt) const {
+        run("import -window " + (window ? std::to_string(window->window) : "root") + " " + BREVANOR_SCREENSHOT_DIR +
+            "/" + name + ".png");
     }
 
     std::vector<std::filesystem::path> recordingFiles() const {
@@ -269,7 +251,7 @@ protected:
     }
 
     TemporaryDirectory folder_;
-    Display* display_ = nullptr;
+    std::unique_ptr<X11Ewmh> ewmh_;
     Window target_ = None;
     int targetLetters_ = 0;
     std::vector<std::pair<int, int>> targetClicks_;

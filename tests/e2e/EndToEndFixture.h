@@ -71,6 +71,12 @@ protected:
         return report;
     }
 
+    static std::size_t countOf(const std::string& text, const std::string& part) {
+        std::size_t count = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+        return count;
+    }
+
     static std::vector<HarnessLogEntry> comparable(const std::vector<HarnessLogEntry>& entries, bool synthetic) {
         return synthetic ? AcceptanceComparator::replayEvents(entries) : AcceptanceComparator::referenceEvents(entries);
     }

@@ -1,9 +1,15 @@
-// One brevanor-cli records while another replays on the same display, as
-// when the tray application records and a script plays: nothing of the
-// replay may be recorded, and input from a program that is not Brevanor
-// (xdotool here) in the same time is the user's and must be.
+// brevanor-cli record as its own process beside others: while another
+// brevanor-cli replays on the same display, as when the tray application
+// records and a script plays, nothing of the replay may be recorded, and input
+// from a program that is not Brevanor (xdotool here) in the same time is the
+// user's and must be; and where the library cannot take what it recorded, it
+// keeps the recording whole elsewhere.
 
 #include <simdjson.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/store/StoreTestFiles.h"
@@ -13,19 +19,6 @@ namespace brevanor {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct RecordedInput {
-    std::string type;
-    double x = 0;
-    double y = 0;
-    std::int64_t keyCode = -1;
-
-    friend bool operator==(const RecordedInput&, const RecordedInput&) = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const RecordedInput& input) {
-    return out << input.type << " (" << input.x << ", " << input.y << ") key " << input.keyCode;
-}
 
 // Records with a brevanor-cli of its own while another brevanor-cli replays
 // clicks and keys and xdotool then clicks and types Z.
@@ -52,23 +45,48 @@ TEST_F(EndToEnd, NothingOfAReplayFromAnotherProcessIsRecordedWhatTheUserDoesIs) 
     const std::string recorded = readFile(options.standardOutput);
     const auto shown = session_->cli({"show", recorded.substr(0, recorded.find('\n')), "--json"});
     ASSERT_EQ(shown.exitStatus, 0) << shown.errors;
-    std::vector<RecordedInput> inputs;
+    // Each input but the moves and pauses between them: its type, where it was and its key.
+    std::vector<std::string> inputs;
     simdjson::dom::parser parser;
     simdjson::dom::element document;
     ASSERT_EQ(parser.parse(shown.output).get(document), simdjson::SUCCESS) << shown.output;
     for (const simdjson::dom::element event : document["events"].get_array()) {
-        RecordedInput input{std::string(std::string_view(event["type"]))};
-        if (input.type == "idleGap" || input.type == "mousePath") continue;
+        std::ostringstream input;
+        input << std::string_view(event["type"]);
+        if (input.str() == "idleGap" || input.str() == "mousePath") continue;
         if (double x = 0, y = 0; event["x"].get(x) == simdjson::SUCCESS && event["y"].get(y) == simdjson::SUCCESS) {
-            input.x = x;
-            input.y = y;
+            input << " at " << x << "," << y;
         }
-        if (std::int64_t keyCode = 0; event["keyCode"].get(keyCode) == simdjson::SUCCESS) input.keyCode = keyCode;
-        inputs.push_back(input);
+        if (std::int64_t keyCode = 0; event["keyCode"].get(keyCode) == simdjson::SUCCESS) input << " key " << keyCode;
+        inputs.push_back(input.str());
     }
-    const std::vector<RecordedInput> expected{
-        {"mouseDown", 700, 500}, {"mouseUp", 700, 500}, {"keyDown", 0, 0, 6}, {"keyUp", 0, 0, 6}};  // Z
-    EXPECT_EQ(inputs, expected);
+    EXPECT_EQ(inputs, (std::vector<std::string>{"mouseDown at 700,500", "mouseUp at 700,500", "keyDown key 6",
+                                                "keyUp key 6"}));  // Z
+}
+
+// The library folder gone bad (here a file in its place; a full or read-only disk alike): the
+// recording is kept whole in the state folder, and the recorder says where.
+TEST_F(EndToEnd, ARecordingTheLibraryCannotTakeIsKeptWholeInTheStateFolder) {
+    ChildProcess::Options options = session_->childOptions("homeless-record");
+    const auto unsaved = session_->folder() / "state/Brevanor/Unsaved";
+    options.environment.emplace_back("XDG_STATE_HOME", (session_->folder() / "state").string());
+    ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0", "--name", "Homeless"}, options);
+    ASSERT_TRUE(testing::waitUntil(
+        [&] { return readFile(options.standardError).find("Recording.") != std::string::npos; }, 15s))
+        << "the recorder did not start";
+    const auto library = session_->folder() / "data/Brevanor/Recordings";
+    std::filesystem::remove_all(library);
+    std::ofstream(library) << "in the library's way";
+    session_->drive("type --delay 20 hello\nkey ctrl+alt+super+r\n");
+    EXPECT_EQ(recorder.waitFor(30s), 1);
+
+    const std::string said = readFile(options.standardError);
+    EXPECT_NE(said.find("Could not save “Homeless” in the library: "), std::string::npos) << said;
+    EXPECT_NE(said.find("It is kept in " + unsaved.string()), std::string::npos) << said;
+    ASSERT_TRUE(std::filesystem::is_directory(unsaved));
+    const std::string kept = readFile(std::filesystem::directory_iterator(unsaved)->path());
+    EXPECT_NE(kept.find(R"("name":"Homeless")"), std::string::npos) << kept;
+    EXPECT_EQ(countOf(kept, R"("type":"keyDown")"), 5u) << kept;
 }
 
 }  // namespace

@@ -30,8 +30,7 @@ protected:
     void SetUp() override {
         XvfbSuite::SetUp();
         if (IsSkipped()) return;
-        connection_ = std::make_shared<X11Connection>(session_->displayName());
-        service_ = std::make_unique<X11DisplayService>(connection_);
+        service_ = std::make_unique<X11DisplayService>(std::make_shared<X11Connection>(session_->displayName()));
     }
 
     const DisplayInfo* find(const std::vector<DisplayInfo>& displays, std::string_view name) {
@@ -41,7 +40,6 @@ protected:
         return found == displays.end() ? nullptr : &*found;
     }
 
-    std::shared_ptr<X11Connection> connection_;
     std::unique_ptr<X11DisplayService> service_;
 };
 
@@ -67,17 +65,15 @@ TEST_F(X11DisplayServiceTest, TheScreenIsOneDisplayUntilXRandRDefinesMonitors) {
 }
 
 TEST_F(X11DisplayServiceTest, TheDesktopsFontResolutionSetsTheScale) {
-    Display* display = XOpenDisplay(session_->displayName().c_str());
-    ASSERT_NE(display, nullptr);
     const std::string resources = "Xcursor.size:\t24\nXft.dpi:\t192\n";
-    XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+    XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
-    XSync(display, False);
+    XSync(display_, False);
     const auto displays = service_->activeDisplays();
     ASSERT_FALSE(displays.empty());
     EXPECT_EQ(displays.front().scale, 2.0);
-    XDeleteProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER);
-    XCloseDisplay(display);
+    XDeleteProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER);
+    XSync(display_, False);
     EXPECT_EQ(service_->activeDisplays().front().scale, 1.0);
 }
 

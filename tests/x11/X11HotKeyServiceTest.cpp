@@ -27,8 +27,6 @@ protected:
     void SetUp() override {
         XvfbSuite::SetUp();
         if (IsSkipped()) return;
-        display_ = XOpenDisplay(session_->displayName().c_str());
-        ASSERT_NE(display_, nullptr);
         service_ = std::make_unique<X11HotKeyService>(session_->displayName(), mainQueue_);
         service_->setPressHandler([this](std::uint32_t id, std::uint64_t time) {
             pressed_.push_back(id);
@@ -37,11 +35,6 @@ protected:
             pressTimes_.push_back(time);
         });
     }
-    void TearDown() override {
-        service_.reset();
-        if (display_) XCloseDisplay(display_);
-    }
-
     void key(KeySym symbol, bool down) {
         XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), down, CurrentTime);
     }
@@ -63,11 +56,10 @@ protected:
         });
     }
 
-    Display* display_ = nullptr;
     std::shared_ptr<ManualMainQueue> mainQueue_ = std::make_shared<ManualMainQueue>();
-    std::unique_ptr<X11HotKeyService> service_;
     std::vector<std::uint32_t> pressed_;
     std::vector<std::uint64_t> pressTimes_;
+    std::unique_ptr<X11HotKeyService> service_;  // last: gone before what its handler fills
 };
 
 TEST_F(X11HotKeyServiceConcurrency, EachPressCallsBackOnceWithItsIdOnTheMainQueue) {

@@ -34,6 +34,11 @@ protected:
         if (source_) source_->stop();
     }
     void xdotool(const std::string& arguments) { ASSERT_EQ(session_->run("xdotool " + arguments), 0) << arguments; }
+    // XTest input from the test's own client, as an outside tool posts it.
+    void key(unsigned int keyCode, bool press) { XTestFakeKeyEvent(display_, keyCode, press, CurrentTime); }
+    void moveTo(int x, int y) { XTestFakeMotionEvent(display_, -1, x, y, CurrentTime); }
+    void button(unsigned int button, bool press) { XTestFakeButtonEvent(display_, button, press, CurrentTime); }
+    void sync() { XSync(display_, False); }
 
     TapEventCollector collector_;
     std::unique_ptr<X11InputSource> source_;
@@ -114,42 +119,27 @@ TEST_F(X11Listening, ConvertsButtonsWheelsKeysAndModifiers) {
     }
 }
 
-TEST_F(X11Listening, DragsAreMovesWithTheButtonHeld) {
-    // xdotool warps the pointer to its first position: the server records a move with no raw event of its own.
-    xdotool("mousemove 400 400 mousedown 1 mousemove_relative 10 5 mouseup 1");
-    const auto events = collector_.waitUntil([](const auto& all) { return all.size() >= 3; });
-    ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0].kind.type, Type::mouseDown);
-    EXPECT_EQ(events[0].location, (Point{400, 400}));
-    EXPECT_EQ(events[1].kind, Kind::mouseMoved());
-    EXPECT_EQ(events[1].location, (Point{410, 405}));
-    EXPECT_EQ(events[2].kind, Kind::mouseUp(MouseButton::left, 0, 1));
-    EXPECT_EQ(events[2].location, (Point{410, 405}));
-}
-
 // Without a window manager, a focused window that goes away hands the focus
 // to the root window, and keys then go to the window under the pointer: they
 // are that window's, not those of the process whose window had the focus.
 TEST_F(X11Listening, KeysGoToTheWindowUnderThePointerOnceTheFocusFellBackToTheRoot) {
-    Display* display = XOpenDisplay(session_->displayName().c_str());
-    ASSERT_NE(display, nullptr);
-    const Window root = DefaultRootWindow(display);
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    const Window root = DefaultRootWindow(display_);
+    const Atom pidAtom = XInternAtom(display_, "_NET_WM_PID", False);
     const auto window = [&](int x, long pid) {
-        const Window created = XCreateSimpleWindow(display, root, x, 0, 100, 100, 0, 0, 0);
-        XChangeProperty(display, created, pidAtom, XA_CARDINAL, 32, PropModeReplace,
+        const Window created = XCreateSimpleWindow(display_, root, x, 0, 100, 100, 0, 0, 0);
+        XChangeProperty(display_, created, pidAtom, XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&pid), 1);
-        XMapWindow(display, created);
+        XMapWindow(display_, created);
         return created;
     };
     const Window ours = window(0, static_cast<long>(getpid()));
-    const Window theirs = window(300, 4242);
-    XSync(display, False);
-    XSetInputFocus(display, ours, RevertToParent, CurrentTime);
-    XUnmapWindow(display, ours);
+    window(300, 4242);
+    XSync(display_, False);
+    XSetInputFocus(display_, ours, RevertToParent, CurrentTime);
+    XUnmapWindow(display_, ours);
     Window focus = None;
     int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
+    XGetInputFocus(display_, &focus, &revert);
     EXPECT_EQ(focus, root);
 
     xdotool("mousemove --sync 350 50 key a");
@@ -158,42 +148,18 @@ TEST_F(X11Listening, KeysGoToTheWindowUnderThePointerOnceTheFocusFellBackToTheRo
     EXPECT_EQ(events[0].targetPID, 4242);
     EXPECT_EQ(events[1].targetPID, 4242);
 
-    XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
-    XDestroyWindow(display, ours);
-    XDestroyWindow(display, theirs);
-    XCloseDisplay(display);
+    XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
 }
 
-// Another client's XTest connection, posting as an outside tool would.
-class OutsidePoster {
-public:
-    explicit OutsidePoster(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str())) {}
-    ~OutsidePoster() {
-        if (display_) XCloseDisplay(display_);
-    }
-    void key(unsigned int keyCode, bool press) { XTestFakeKeyEvent(display_, keyCode, press, CurrentTime); }
-    void moveTo(int x, int y) { XTestFakeMotionEvent(display_, -1, x, y, CurrentTime); }
-    void button(unsigned int button, bool press) { XTestFakeButtonEvent(display_, button, press, CurrentTime); }
-    // A warp moves the pointer with no raw event, and the server writes nothing to anyone for it.
-    void warpTo(int x, int y) { XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y); }
-    void flush() { XFlush(display_); }
-    void sync() { XSync(display_, False); }
-    explicit operator bool() const { return display_ != nullptr; }
-
-private:
-    Display* display_;
-};
-
 TEST_F(X11Listening, AClickStaysWhereItHappenedWhenThePointerJumpsAwayAtOnce) {
-    OutsidePoster poster(session_->displayName());
-    ASSERT_TRUE(poster);
-    poster.moveTo(120, 130);
-    poster.button(1, true);
-    poster.warpTo(600, 500);
-    poster.flush();  // and no round trip, which would make the server send what it recorded
+    moveTo(120, 130);
+    button(1, true);
+    // A warp moves the pointer with no raw event, and the server writes nothing to anyone for it.
+    XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, 600, 500);
+    XFlush(display_);  // and no round trip, which would make the server send what it recorded
     ASSERT_EQ(collector_.waitForNonMoves(1).size(), 1u);  // the press arrived with the pointer gone
-    poster.button(1, false);
-    poster.sync();
+    button(1, false);
+    sync();
     const auto events = collector_.waitForNonMoves(2);
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].location, (Point{120, 130}));
@@ -201,16 +167,14 @@ TEST_F(X11Listening, AClickStaysWhereItHappenedWhenThePointerJumpsAwayAtOnce) {
 }
 
 TEST_F(X11ListeningConcurrency, ABurstOf5000EventsArrivesWholeAndInOrder) {
-    OutsidePoster poster(session_->displayName());
-    ASSERT_TRUE(poster);
     constexpr int kEvents = 5000;
     // Ten letter keys (X 38 to 46 and 52: a s d f g h j k l z), each pressed and released.
     const unsigned int keys[10] = {38, 39, 40, 41, 42, 43, 44, 45, 46, 52};
     for (int i = 0; i < kEvents / 2; ++i) {
-        poster.key(keys[i % 10], true);
-        poster.key(keys[i % 10], false);
+        key(keys[i % 10], true);
+        key(keys[i % 10], false);
     }
-    poster.sync();
+    sync();
     const auto events =
         collector_.waitUntil([](const auto& all) { return all.size() >= kEvents; }, std::chrono::seconds(120));
     ASSERT_EQ(events.size(), static_cast<std::size_t>(kEvents));
@@ -233,17 +197,15 @@ TEST_F(X11ListeningConcurrency, AStalledListenerStillPlacesEveryEventWhereItHapp
         if (!stalled.exchange(true)) waitUntil([&] { return posted.load(); });
         sink(event);
     }));
-    OutsidePoster poster(session_->displayName());
-    ASSERT_TRUE(poster);
     const Point start{3, 2};
-    poster.moveTo(3, 2);  // the event the listener stalls on
+    moveTo(3, 2);  // the event the listener stalls on
     for (int i = 0; i < 40; ++i) {
-        poster.moveTo(100 + 20 * i, 80 + 15 * i);
-        poster.button(1 + 2 * (i % 2), true);
-        poster.moveTo(105 + 20 * i, 85 + 15 * i);  // a drag
-        poster.button(1 + 2 * (i % 2), false);
+        moveTo(100 + 20 * i, 80 + 15 * i);
+        button(1 + 2 * (i % 2), true);
+        moveTo(105 + 20 * i, 85 + 15 * i);  // a drag
+        button(1 + 2 * (i % 2), false);
     }
-    poster.sync();
+    sync();
     posted = true;
     auto events = collector_.waitUntil([](const auto& all) { return all.size() >= 161; });
     std::erase_if(events, [&](const TapEvent& event) { return event.location == start; });
@@ -263,11 +225,10 @@ TEST_F(X11ListeningConcurrency, NothingArrivesOnceStopReturnsAndAStopCanBeUndone
     std::atomic<bool> posting = true;
     std::atomic<int> roundTrips = 0;
     std::thread outside([&] {
-        OutsidePoster poster(session_->displayName());
         while (posting) {
-            poster.key(38, true);
-            poster.key(38, false);
-            poster.sync();
+            key(38, true);
+            key(38, false);
+            sync();
             ++roundTrips;
         }
     });

@@ -16,8 +16,6 @@ protected:
     void SetUp() override {
         XvfbSuite::SetUp();
         if (IsSkipped()) return;
-        display_ = XOpenDisplay(session_->displayName().c_str());
-        ASSERT_NE(display_, nullptr);
         secureInput_ = std::make_unique<X11SecureInput>(session_->displayName());
         // A focused window that listens to focus changes, as every application's does.
         window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 100, 0, 0, 0);
@@ -27,11 +25,6 @@ protected:
         XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
         drainFocusEvents();
     }
-    void TearDown() override {
-        secureInput_.reset();
-        if (display_) XCloseDisplay(display_);
-    }
-
     int drainFocusEvents() {
         XSync(display_, False);
         int count = 0;
@@ -50,7 +43,6 @@ protected:
         XSync(display_, False);
     }
 
-    Display* display_ = nullptr;
     Window window_ = 0;
     std::unique_ptr<X11SecureInput> secureInput_;
 };

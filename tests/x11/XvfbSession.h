@@ -19,10 +19,9 @@ class XvfbSession {
 public:
     struct Options {
         bool windowManager = false;
-        int width = 1280;
-        int height = 800;
     };
 
+    // A 1280 × 800 screen.
     explicit XvfbSession(Options options);
     XvfbSession() : XvfbSession(Options{}) {}
     ~XvfbSession();
@@ -38,12 +37,7 @@ public:
     // Runs a shell command against this display (DISPLAY set); returns its exit status.
     int run(const std::string& command) const;
 
-    // How many keys and buttons the server holds down now, as any client sees them; -1 without a server.
-    int heldKeysAndButtons() const;
-
 private:
-    void startWindowManager();
-
     std::string failure_;
     std::optional<ScopedEnvironment> display_;
     std::string runtimeFolder_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
 #include "tests/x11/XvfbSession.h"
 
 namespace brevanor::testing {
@@ -9,7 +11,7 @@ namespace brevanor::testing {
 // A fixture whose test suite shares one private Xvfb, started with `options`
 // before its first test and ended after its last. Each test is skipped, saying
 // why, where Xvfb cannot run: a fixture's own SetUp() calls this one first and
-// returns when the test was skipped.
+// returns when the test was skipped. Each test gets a connection of its own.
 template <XvfbSession::Options options = XvfbSession::Options{}>
 class BasicXvfbSuite : public ::testing::Test {
 protected:
@@ -20,9 +22,15 @@ protected:
     }
     void SetUp() override {
         if (!session_->isRunning()) GTEST_SKIP() << session_->failure();
+        display_ = XOpenDisplay(session_->displayName().c_str());
+        ASSERT_NE(display_, nullptr);
+    }
+    ~BasicXvfbSuite() override {
+        if (display_) XCloseDisplay(display_);
     }
 
     inline static XvfbSession* session_ = nullptr;
+    Display* display_ = nullptr;  // the test's own client, closed after the fixture's other members are gone
 };
 
 // Classes rather than aliases, so that a fixture calls its base's SetUp() by this name.
