@@ -190,6 +190,10 @@ void X11SyntheticJournal::mapShared(const std::filesystem::path& path) {
         shared_.reset();
         return fail("it has another layout");
     }
+    // Kept in memory where the system allows it: a page of the ring that a busy
+    // system wrote out and dropped would be read back from disk inside a note,
+    // holding up the replay that posts. Without locked memory it works alike.
+    mlock(ring, sizeof(Ring));
     ring_ = ring;
 }
 
