@@ -83,6 +83,7 @@ ChildProcess::Options AcceptanceSession::childOptions(const std::string& name) {
                            {"XDG_SESSION_TYPE", "x11"},
                            {"XDG_DATA_HOME", (folder_ / "data").string()},
                            {"XDG_CONFIG_HOME", (folder_ / "config").string()},
+                           {"XDG_STATE_HOME", (folder_ / "state").string()},
                            {"XDG_RUNTIME_DIR", (folder_ / "runtime").string()}};
     const std::string stem = name + "-" + std::to_string(runs_);
     options.standardOutput = folder_ / (stem + ".out");

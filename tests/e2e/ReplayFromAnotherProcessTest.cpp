@@ -69,7 +69,6 @@ TEST_F(EndToEnd, NothingOfAReplayFromAnotherProcessIsRecordedWhatTheUserDoesIs) 
 TEST_F(EndToEnd, ARecordingTheLibraryCannotTakeIsKeptWholeInTheStateFolder) {
     ChildProcess::Options options = session_->childOptions("homeless-record");
     const auto unsaved = session_->folder() / "state/Brevanor/Unsaved";
-    options.environment.emplace_back("XDG_STATE_HOME", (session_->folder() / "state").string());
     ChildProcess recorder({BREVANOR_CLI_PROGRAM, "record", "--countdown", "0", "--name", "Homeless"}, options);
     ASSERT_TRUE(testing::waitUntil(
         [&] { return readFile(options.standardError).find("Recording.") != std::string::npos; }, 15s))
