@@ -57,7 +57,7 @@ protected:
     int refused = 0;
 };
 
-TEST_F(HotkeyRecorderViewTest, CapturingSuspendsTheShortcutsUntilEscAloneCancels) {
+TEST_F(HotkeyRecorderViewTest, CapturingSuspendsTheShortcutsUntilEscAloneCancelsOrTheFieldGoes) {
     makeField(false);
     EXPECT_EQ(button().text().toStdString(), "Ctrl+Alt+Super+R");
     ASSERT_EQ(hotKeys->registered().size(), 3u);
@@ -77,6 +77,22 @@ TEST_F(HotkeyRecorderViewTest, CapturingSuspendsTheShortcutsUntilEscAloneCancels
     EXPECT_TRUE(edits.empty());
     EXPECT_FALSE(coordinator->isCapturingHotkey());
     EXPECT_EQ(hotKeys->registered().size(), 3u) << "the global shortcuts are back";
+
+    // Capturing also ends when the field loses the focus, is hidden or is destroyed.
+    button().click();
+    other->setFocus();
+    EXPECT_FALSE(field->isCapturing());
+    EXPECT_FALSE(coordinator->isCapturingHotkey());
+    button().click();
+    window->hide();
+    EXPECT_FALSE(field->isCapturing());
+    EXPECT_FALSE(coordinator->isCapturingHotkey());
+    window->show();
+    button().click();
+    ASSERT_TRUE(coordinator->isCapturingHotkey());
+    window.reset();
+    EXPECT_FALSE(coordinator->isCapturingHotkey());
+    EXPECT_EQ(hotKeys->registered().size(), 3u);
 }
 
 TEST_F(HotkeyRecorderViewTest, OnlyChordsThatCanStandAloneAreTakenWithoutCapsLock) {
@@ -134,26 +150,6 @@ TEST_F(HotkeyRecorderViewTest, TheRemoveButtonShowsOnlyWhereItCanRemoveSomething
     EXPECT_EQ(edits, std::vector<std::optional<HotkeyChord>>{std::nullopt});
     EXPECT_EQ(button().text().toStdString(), "None");
     EXPECT_FALSE(clearShown()) << "nothing left to remove";
-}
-
-TEST_F(HotkeyRecorderViewTest, CapturingEndsWhenTheFieldLosesTheFocusIsHiddenOrIsDestroyed) {
-    makeField(false);
-    button().click();
-    other->setFocus();
-    EXPECT_FALSE(field->isCapturing());
-    EXPECT_FALSE(coordinator->isCapturingHotkey());
-
-    button().click();
-    window->hide();
-    EXPECT_FALSE(field->isCapturing());
-    EXPECT_FALSE(coordinator->isCapturingHotkey());
-
-    window->show();
-    button().click();
-    ASSERT_TRUE(coordinator->isCapturingHotkey());
-    window.reset();
-    EXPECT_FALSE(coordinator->isCapturingHotkey());
-    EXPECT_EQ(hotKeys->registered().size(), 3u);
 }
 
 }  // namespace

