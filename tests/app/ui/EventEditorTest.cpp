@@ -1,9 +1,7 @@
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>

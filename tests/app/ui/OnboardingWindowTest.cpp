@@ -1,10 +1,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QStackedWidget>
-#include <QTest>
 
 #include "app/ui/OnboardingWindow.h"
-#include "app/ui/SignedLabel.h"
 #include "tests/app/CoordinatorTest.h"
 #include "tests/app/ui/WidgetLookup.h"
 

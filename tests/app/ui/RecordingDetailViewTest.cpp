@@ -9,7 +9,6 @@
 
 #include "app/ui/HotkeyRecorderView.h"
 #include "app/ui/RecordingDetailView.h"
-#include "app/ui/RecordingListModel.h"
 #include "base/time/MonotonicClock.h"
 #include "tests/app/ui/LibraryUiTest.h"
 
