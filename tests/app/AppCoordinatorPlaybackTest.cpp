@@ -46,7 +46,7 @@ TEST_F(AppCoordinatorPlaybackTest, EveryPassIsReportedAndEndlessRepetitionHasNoT
     ASSERT_TRUE(waitForIdle());
 }
 
-TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesTheRecordingAndEveryWarningAndLaunchesTheAppWhenAsked) {
+TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesEveryWarningLaunchesTheAppWhenAskedAndGivesWayToARecording) {
     make();
     prompts->preflightAnswer = {1, true};  // Cancel, with the checkbox ticked
     const Recording recording = stored(recordingWithWarnings());
@@ -80,14 +80,13 @@ TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesTheRecordingAndEveryWarningAndLa
     EXPECT_EQ(coordinator->playbackNotice(),
               std::optional<std::string>("Editor launched but showed no window within 10 seconds."));
     ASSERT_TRUE(waitForIdle());
-}
 
-TEST_F(AppCoordinatorPlaybackTest, ARecordingStartedWhileTheAlertIsUpIsNotCutShortByThePlayback) {
-    make();
+    // A recording started while the alert is up is not cut short by the playback the alert then allows.
+    injector->clear();
     settings->setCountdownSeconds(0);
     prompts->whileAsking = [&] { coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15); };
-    prompts->preflightAnswer = {0, false};  // "Play"
-    coordinator->play(recordingWithWarnings());
+    prompts->preflightAnswer = {1, false};  // "Play Anyway"
+    coordinator->play(recording);
     EXPECT_EQ(coordinator->state(), AppState::recording());
     EXPECT_TRUE(injector->postedInputs().empty());
 }

@@ -58,7 +58,7 @@ protected:
 
 const std::string kIndent = "\u2003";
 
-TEST_F(MenuBarControllerTest, IdleWithAnEmptyLibraryOffersRecordingAndTheWindows) {
+TEST_F(MenuBarControllerTest, IdleWithAnEmptyLibraryOffersRecordingAndTheWindowsAndACountdownToStartAtOnce) {
     makeController();
     EXPECT_EQ(openMenu(), (std::vector<std::string>{"Record", "Play Last Recording (off)", "Stop (off)", "—",
                                                     "Open Library…", "Settings…", "—", "Quit Brevanor"}));
@@ -68,6 +68,20 @@ TEST_F(MenuBarControllerTest, IdleWithAnEmptyLibraryOffersRecordingAndTheWindows
     EXPECT_EQ(shortcut(*item("Play Last Recording")), "Ctrl+Alt+Super+P");
     EXPECT_TRUE(shortcut(*item("Open Library…")).empty());
     EXPECT_TRUE(item("Record")->shortcut().isEmpty()) << "display only: the global shortcut acts on its own";
+
+    // A countdown shows its seconds and offers to start at once.
+    const qint64 idleIcon = controller->trayIcon().icon().cacheKey();
+    coordinator->toggleRecording();
+    EXPECT_EQ(toolTip(), "Recording starts in 3 s");
+    EXPECT_NE(controller->trayIcon().icon().cacheKey(), idleIcon);
+    EXPECT_EQ(openMenu()[0], "Start Recording Now");
+    mainQueue->advanceBy(kSeconds);
+    EXPECT_EQ(toolTip(), "Recording starts in 2 s");
+    item("Start Recording Now")->trigger();
+    EXPECT_EQ(toolTip(), "Recording — click for options");
+    EXPECT_EQ(openMenu()[0], "Stop Recording");
+    item("Stop")->trigger();
+    EXPECT_EQ(toolTip(), "Brevanor");
 }
 
 TEST_F(MenuBarControllerTest, TheNewestFiveRecordingsAreListedSetInAsNamedAndPlayableOnlyWhenIdle) {
@@ -97,22 +111,6 @@ TEST_F(MenuBarControllerTest, TheNewestFiveRecordingsAreListedSetInAsNamedAndPla
     EXPECT_EQ(menu[5], shown + " (off)");
     ASSERT_TRUE(waitForIdle());
     EXPECT_EQ(postedKeys().size(), 4u) << "Take 6 played once";
-}
-
-TEST_F(MenuBarControllerTest, ACountdownShowsItsSecondsAndOffersToStartAtOnce) {
-    makeController();
-    const qint64 idleIcon = controller->trayIcon().icon().cacheKey();
-    coordinator->toggleRecording();
-    EXPECT_EQ(toolTip(), "Recording starts in 3 s");
-    EXPECT_NE(controller->trayIcon().icon().cacheKey(), idleIcon);
-    EXPECT_EQ(openMenu()[0], "Start Recording Now");
-    mainQueue->advanceBy(kSeconds);
-    EXPECT_EQ(toolTip(), "Recording starts in 2 s");
-    item("Start Recording Now")->trigger();
-    EXPECT_EQ(toolTip(), "Recording — click for options");
-    EXPECT_EQ(openMenu()[0], "Stop Recording");
-    item("Stop")->trigger();
-    EXPECT_EQ(toolTip(), "Brevanor");
 }
 
 // A left click opens a menu of its own, built anew each time, except during a
