@@ -72,7 +72,7 @@ protected:
     RecordingDetailView* editor = nullptr;
 };
 
-TEST_F(EventEditorTest, ListsEventsWithTheirTextsAndCollapsesARunOfPaths) {
+TEST_F(EventEditorTest, ListsEventsWithTheirTextsCollapsesARunOfPathsAndFlagsTheStopShortcutsLeftover) {
     EventEditor& events = open(sample());
     EventTableModel& model = events.model();
     ASSERT_EQ(model.rowCount(), 9) << "the two paths share a row";
@@ -89,6 +89,19 @@ TEST_F(EventEditorTest, ListsEventsWithTheirTextsAndCollapsesARunOfPaths) {
     EXPECT_EQ(cell(1, EventTableModel::detailsColumn), QStringLiteral("2 points (30, 20) → (40, 40) in 0.040 s"));
     model.toggleRun(1);
     EXPECT_EQ(model.rowCount(), 9) << "closed again";
+
+    // The stop shortcut's leftover is flagged and removed in one step.
+    QPushButton* remove = editor->findChild<QPushButton*>(QStringLiteral("removeFlagged"));
+    ASSERT_TRUE(remove->isVisibleTo(editor));
+    EXPECT_TRUE(visibleTexts(*editor).contains(
+        QStringLiteral("1 event looks unwanted: a key or button never released (usually the stop shortcut's) or "
+                       "released without a press.")));
+    EXPECT_EQ(model.index(8, 0).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Never released: usually what is left of the stop shortcut."));
+    remove->click();
+    EXPECT_EQ(undoText(), QStringLiteral("Undo Remove Unwanted Event"));
+    EXPECT_EQ(editor->draft().events.size(), 9u);
+    EXPECT_FALSE(remove->isVisibleTo(editor));
 }
 
 TEST_F(EventEditorTest, DeletesWithItsPartnersUndoesRedoesAndSavesTheEditedEvents) {
@@ -163,21 +176,6 @@ TEST_F(EventEditorTest, KeepsTheSelectionInStepWithTheStrip) {
 
     strip.zoom(4, strip.xOf(2000 * kMillis));
     EXPECT_LT(strip.view().second - strip.view().first, editor->draft().durationNanos() / 3) << "zoomed in";
-}
-
-TEST_F(EventEditorTest, FlagsTheStopShortcutsLeftoversAndRemovesThemInOneStep) {
-    EventEditor& events = open(sample());
-    QPushButton* remove = editor->findChild<QPushButton*>(QStringLiteral("removeFlagged"));
-    ASSERT_TRUE(remove->isVisibleTo(editor));
-    EXPECT_TRUE(visibleTexts(*editor).contains(
-        QStringLiteral("1 event looks unwanted: a key or button never released (usually the stop shortcut's) or "
-                       "released without a press.")));
-    EXPECT_EQ(events.model().index(8, 0).data(Qt::ToolTipRole).toString(),
-              QStringLiteral("Never released: usually what is left of the stop shortcut."));
-    remove->click();
-    EXPECT_EQ(undoText(), QStringLiteral("Undo Remove Unwanted Event"));
-    EXPECT_EQ(editor->draft().events.size(), 9u);
-    EXPECT_FALSE(remove->isVisibleTo(editor));
 }
 
 TEST_F(EventEditorTest, CopiesRowsWithTheKeysOfASensitiveRecordingHidden) {
