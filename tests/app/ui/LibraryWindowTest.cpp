@@ -230,26 +230,14 @@ TEST_F(LibraryWindowTest, TheHeaderFollowsTheStateAndTheRecordShortcut) {
     EXPECT_EQ(record->toolTip(), QStringLiteral("Shift+F1"));
 }
 
-TEST_F(LibraryWindowTest, TheWindowComesBackWhereTheUserLeftItAndIsCentredTheFirstTime) {
+TEST_F(LibraryWindowTest, TheWindowIsCentredFirstFitsTheEditorAtItsMinimumSizeAndComesBackWhereLeft) {
+    make();
+    const Recording recording = stored(typingRecording("Narrow"));
     makeWindow();
     const QRect available = window->screen()->availableGeometry();
     EXPECT_LE(std::abs(window->frameGeometry().center().x() - available.center().x()), 1);
 
-    window->show();
-    window->setGeometry(40, 50, 1000, 600);
-    window->close();  // only hides
-    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
-    ASSERT_TRUE(preferences->getData(LibraryWindow::frameAutosaveName));
-
-    window.reset();
-    makeWindow();
-    EXPECT_EQ(window->geometry(), QRect(40, 50, 1000, 600));
-}
-
-TEST_F(LibraryWindowTest, AtItsMinimumSizeTheEditorFitsWithoutScrollingSideways) {
-    make();
-    const Recording recording = stored(typingRecording("Narrow"));
-    makeWindow();
+    // At its minimum size the editor fits without scrolling sideways.
     window->sidebar().select(recording.id);
     ASSERT_NE(window->editor(), nullptr);
     window->show();
@@ -260,6 +248,14 @@ TEST_F(LibraryWindowTest, AtItsMinimumSizeTheEditorFitsWithoutScrollingSideways)
     EXPECT_EQ(window->editor()->horizontalScrollBar()->maximum(), 0)
         << "the editor needs " << window->editor()->widget()->minimumSizeHint().width() << " px, has "
         << window->editor()->viewport()->width();
+
+    window->setGeometry(40, 50, 1000, 600);
+    window->close();  // only hides
+    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
+    ASSERT_TRUE(preferences->getData(LibraryWindow::frameAutosaveName));
+    window.reset();
+    makeWindow();
+    EXPECT_EQ(window->geometry(), QRect(40, 50, 1000, 600));
 }
 
 }  // namespace
