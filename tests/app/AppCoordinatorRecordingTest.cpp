@@ -102,7 +102,7 @@ TEST_F(AppCoordinatorRecordingTest, ARecordOrPlayRequestFailingACheckSaysWhyAndO
     EXPECT_EQ(coordinator->errorMessage(),
               std::optional<std::string>(
                   "Brevanor cannot play recordings: the X server does not offer the XTEST extension."));
-    EXPECT_EQ(libraryOpened, 5);
+    EXPECT_EQ(libraryOpened, 5) << "once for each refusal";
     EXPECT_TRUE(prompts->alerts.empty());
 
     // A request that passes clears the message.
