@@ -48,27 +48,23 @@ TEST_F(AppCoordinatorLibraryTest, FilesLeftOutOfTheLibraryAreToldOnceInTheBanner
     EXPECT_NE(coordinator->errorMessage(), std::nullopt);
 }
 
-TEST_F(AppCoordinatorLibraryTest, ExportProposesANameWithoutSlashesAndWritesWhereTheUserChose) {
+TEST_F(AppCoordinatorLibraryTest, ExportWritesWhereTheUserChoseAndFailedChangesSayWhatFailed) {
     make();
+    // Export proposes a name without slashes and writes where the user chose.
     const Recording recording = typingRecording("Work/Home");
     coordinator->exportRecording(recording);  // cancelled: nothing happens
     EXPECT_EQ(prompts->proposedExportNames, std::vector<std::string>{"Work-Home.macro"});
     EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
-
     prompts->exportLocation = folder.path() / "chosen.macro";
     coordinator->exportRecording(recording);
     EXPECT_EQ(store->load(folder.path() / "chosen.macro"), recording);
     EXPECT_EQ(coordinator->errorMessage(), std::nullopt);
-
     prompts->exportLocation = folder.path() / "no such folder" / "chosen.macro";
     coordinator->exportRecording(recording);
     ASSERT_TRUE(coordinator->errorMessage());
     EXPECT_TRUE(coordinator->errorMessage()->starts_with("Could not export “Work/Home”: "))
         << *coordinator->errorMessage();
-}
 
-TEST_F(AppCoordinatorLibraryTest, FailedChangesSayWhatFailedAndLeaveTheLibraryAsItWas) {
-    make();
     const Recording kept = stored(typingRecording("Kept"));
     const Recording absent = typingRecording("Never saved");
 

@@ -46,19 +46,7 @@ TEST_F(AppCoordinatorPlaybackTest, EveryPassIsReportedAndEndlessRepetitionHasNoT
     ASSERT_TRUE(waitForIdle());
 }
 
-TEST_F(AppCoordinatorPlaybackTest, WithoutAccessibilityNothingPlaysAndTheLibraryTellsWhy) {
-    permissions->accessibility = false;
-    make();
-    coordinator->play(typingRecording("Typing"));
-    EXPECT_EQ(coordinator->state(), AppState::idle());
-    EXPECT_EQ(coordinator->errorMessage(),
-              std::optional<std::string>(
-                  "Brevanor cannot play recordings: the X server does not offer the XTEST extension."));
-    EXPECT_EQ(libraryOpened, 1);
-    EXPECT_TRUE(prompts->alerts.empty());
-}
-
-TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesTheRecordingAndEveryWarningAndOffersToLaunchTheApp) {
+TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesEveryWarningLaunchesTheAppWhenAskedAndGivesWayToARecording) {
     make();
     prompts->preflightAnswer = {1, true};  // Cancel, with the checkbox ticked
     const Recording recording = stored(recordingWithWarnings());
@@ -81,14 +69,24 @@ TEST_F(AppCoordinatorPlaybackTest, TheAlertNamesTheRecordingAndEveryWarningAndOf
     EXPECT_EQ(coordinator->state(), AppState::idle());
     EXPECT_EQ(store->load(recording.id), recording);
     EXPECT_EQ(activation->hides, 0);
-}
 
-TEST_F(AppCoordinatorPlaybackTest, ARecordingStartedWhileTheAlertIsUpIsNotCutShortByThePlayback) {
-    make();
+    // Launched, the application shows no window: the restorer polls, then gives up with a reason, and it plays.
+    prompts->preflightAnswer = {0, false};
+    coordinator->play(recording);
+    EXPECT_EQ(workspace->launches, std::vector<std::string>{"org.example.Editor"});
+    EXPECT_EQ(coordinator->state(), AppState::preparing());
+    mainQueue->advanceBy(11 * kSeconds);
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    EXPECT_EQ(coordinator->playbackNotice(),
+              std::optional<std::string>("Editor launched but showed no window within 10 seconds."));
+    ASSERT_TRUE(waitForIdle());
+
+    // A recording started while the alert is up is not cut short by the playback the alert then allows.
+    injector->clear();
     settings->setCountdownSeconds(0);
     prompts->whileAsking = [&] { coordinator->handleHotkeyAction(HotkeyAction::record(), now(), 15); };
-    prompts->preflightAnswer = {0, false};  // "Play"
-    coordinator->play(recordingWithWarnings());
+    prompts->preflightAnswer = {1, false};  // "Play Anyway"
+    coordinator->play(recording);
     EXPECT_EQ(coordinator->state(), AppState::recording());
     EXPECT_TRUE(injector->postedInputs().empty());
 }
@@ -110,21 +108,6 @@ TEST_F(AppCoordinatorPlaybackTest, PlayAnywayWithTheCheckboxSilencesTheShownWarn
     coordinator->play(silenced);
     EXPECT_EQ(prompts->alerts.size(), 1u) << "no second alert";
     EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
-    ASSERT_TRUE(waitForIdle());
-}
-
-TEST_F(AppCoordinatorPlaybackTest, LaunchingFromTheAlertRestoresTheRecordedWindowBeforePlaying) {
-    workspace->install("org.example.Editor", RunningApplication{42, "org.example.Editor", "Editor"});
-    make();
-    prompts->preflightAnswer = {0, false};  // "Launch Editor and Play"
-    coordinator->play(recordingWithWarnings());
-    EXPECT_EQ(workspace->launches, std::vector<std::string>{"org.example.Editor"});
-    // The launched application shows no window: the restorer polls, then gives up with a reason.
-    EXPECT_EQ(coordinator->state(), AppState::preparing());
-    mainQueue->advanceBy(11 * kSeconds);
-    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
-    EXPECT_EQ(coordinator->playbackNotice(),
-              std::optional<std::string>("Editor launched but showed no window within 10 seconds."));
     ASSERT_TRUE(waitForIdle());
 }
 

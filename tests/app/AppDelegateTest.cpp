@@ -81,7 +81,7 @@ TEST_F(AppDelegateTest, WithoutATrayTheLibraryOpensAtEveryLaunchAndTheFirstOneSa
     EXPECT_NE(launch()->menuBar(), nullptr) << "the tray icon waits for a tray to appear";
 }
 
-TEST_F(AppDelegateTest, FilesOpenedWithTheApplicationAreImportedAndTheLibraryComesForward) {
+TEST_F(AppDelegateTest, FilesOpenedWithTheApplicationAreImportedAndTerminationSavesARecordingInProgress) {
     preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
     const auto delegate = launch();
     std::vector<std::filesystem::path> files;
@@ -94,6 +94,17 @@ TEST_F(AppDelegateTest, FilesOpenedWithTheApplicationAreImportedAndTheLibraryCom
     delegate->libraryWindow()->hide();
     delegate->reopen();
     EXPECT_TRUE(delegate->libraryWindow()->isVisible());
+
+    // Termination saves a recording in progress and unregisters everything.
+    AppCoordinator& coordinator = *delegate->coordinator();
+    coordinator.handleHotkeyAction(HotkeyAction::record(), now(), 15);
+    coordinator.toggleRecording();  // skips the countdown
+    ASSERT_EQ(coordinator.state(), AppState::recording());
+    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
+    delegate->terminate();
+    EXPECT_EQ(coordinator.recordings().size(), 3u);
+    EXPECT_TRUE(hotKeys->registered().empty());
+    EXPECT_FALSE(source->isRunning());
 }
 
 TEST_F(AppDelegateTest, AnUnusableRecordingsFolderIsReportedAndNothingIsCreated) {
@@ -108,21 +119,6 @@ TEST_F(AppDelegateTest, AnUnusableRecordingsFolderIsReportedAndNothingIsCreated)
     delegate->becameActive();
     delegate->openFiles({});
     delegate->terminate();
-}
-
-TEST_F(AppDelegateTest, TerminationSavesARecordingInProgressAndUnregistersEverything) {
-    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
-    const auto delegate = launch();
-    AppCoordinator& coordinator = *delegate->coordinator();
-    coordinator.handleHotkeyAction(HotkeyAction::record(), now(), 15);
-    coordinator.toggleRecording();  // skips the countdown
-    ASSERT_EQ(coordinator.state(), AppState::recording());
-    feed({key(true, 0, now()), key(false, 0, now() + kMillis)});
-
-    delegate->terminate();
-    EXPECT_EQ(coordinator.recordings().size(), 1u);
-    EXPECT_TRUE(hotKeys->registered().empty());
-    EXPECT_FALSE(source->isRunning());
 }
 
 // Preferences that cannot be read (here a file that is not text) never stop

@@ -58,7 +58,7 @@ protected:
 
 const std::string kIndent = "\u2003";
 
-TEST_F(MenuBarControllerTest, IdleWithAnEmptyLibraryOffersRecordingAndTheWindows) {
+TEST_F(MenuBarControllerTest, IdleWithAnEmptyLibraryOffersRecordingAndTheWindowsAndACountdownToStartAtOnce) {
     makeController();
     EXPECT_EQ(openMenu(), (std::vector<std::string>{"Record", "Play Last Recording (off)", "Stop (off)", "—",
                                                     "Open Library…", "Settings…", "—", "Quit Brevanor"}));
@@ -68,45 +68,8 @@ TEST_F(MenuBarControllerTest, IdleWithAnEmptyLibraryOffersRecordingAndTheWindows
     EXPECT_EQ(shortcut(*item("Play Last Recording")), "Ctrl+Alt+Super+P");
     EXPECT_TRUE(shortcut(*item("Open Library…")).empty());
     EXPECT_TRUE(item("Record")->shortcut().isEmpty()) << "display only: the global shortcut acts on its own";
-}
 
-TEST_F(MenuBarControllerTest, TheNewestFiveRecordingsAreListedSetInAndPlayableOnlyWhenIdle) {
-    makeController();
-    for (int i = 1; i <= 8; ++i) {
-        Recording recording = typingRecording("Take " + std::to_string(i));
-        recording.createdAt += std::chrono::seconds(i);  // newest last
-        stored(recording);
-    }
-    std::vector<std::string> menu = openMenu();
-    ASSERT_EQ(menu.size(), 15u);
-    EXPECT_EQ(menu[1], "Play Last Recording");
-    EXPECT_EQ(std::vector<std::string>(menu.begin() + 3, menu.begin() + 10),
-              (std::vector<std::string>{"—", "Recent Recordings (off)", kIndent + "Take 8", kIndent + "Take 7",
-                                        kIndent + "Take 6", kIndent + "Take 5", kIndent + "Take 4"}));
-
-    item(kIndent + "Take 6")->trigger();
-    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
-    menu = openMenu();
-    EXPECT_EQ(menu[0], "Record (off)");
-    EXPECT_EQ(menu[2], "Stop");
-    EXPECT_EQ(menu[5], kIndent + "Take 8 (off)");
-    ASSERT_TRUE(waitForIdle());
-    EXPECT_EQ(postedKeys().size(), 4u) << "Take 6 played once";
-}
-
-TEST_F(MenuBarControllerTest, ANameIsShownAsItIsOnOneLine) {
-    makeController();
-    Recording recording = typingRecording("Tom & Jerry\tcopy\nline two");
-    recording.settings.playHotkey = HotkeyChord{49, HotkeyChord::controlFlag};
-    stored(recording);
-    const std::vector<std::string> menu = openMenu();
-    const std::string shown = kIndent + "Tom && Jerry copy line two";
-    EXPECT_EQ(menu[5], shown) << "a doubled & shows one &, and no tab or line break splits the item";
-    EXPECT_EQ(shortcut(*item(shown)), "Ctrl+Space");
-}
-
-TEST_F(MenuBarControllerTest, ACountdownShowsItsSecondsAndOffersToStartAtOnce) {
-    makeController();
+    // A countdown shows its seconds and offers to start at once.
     const qint64 idleIcon = controller->trayIcon().icon().cacheKey();
     coordinator->toggleRecording();
     EXPECT_EQ(toolTip(), "Recording starts in 3 s");
@@ -119,6 +82,35 @@ TEST_F(MenuBarControllerTest, ACountdownShowsItsSecondsAndOffersToStartAtOnce) {
     EXPECT_EQ(openMenu()[0], "Stop Recording");
     item("Stop")->trigger();
     EXPECT_EQ(toolTip(), "Brevanor");
+}
+
+TEST_F(MenuBarControllerTest, TheNewestFiveRecordingsAreListedSetInAsNamedAndPlayableOnlyWhenIdle) {
+    makeController();
+    for (int i = 1; i <= 9; ++i) {
+        // The newest one's name is shown as it is, on one line.
+        Recording recording = typingRecording(i < 9 ? "Take " + std::to_string(i) : "Tom & Jerry\tcopy\nline two");
+        recording.createdAt += std::chrono::seconds(i);  // newest last
+        if (i == 9) recording.settings.playHotkey = HotkeyChord{49, HotkeyChord::controlFlag};
+        stored(recording);
+    }
+    std::vector<std::string> menu = openMenu();
+    ASSERT_EQ(menu.size(), 15u);
+    EXPECT_EQ(menu[1], "Play Last Recording");
+    const std::string shown = kIndent + "Tom && Jerry copy line two";
+    EXPECT_EQ(std::vector<std::string>(menu.begin() + 3, menu.begin() + 10),
+              (std::vector<std::string>{"—", "Recent Recordings (off)", shown, kIndent + "Take 8", kIndent + "Take 7",
+                                        kIndent + "Take 6", kIndent + "Take 5"}))
+        << "a doubled & shows one &, and no tab or line break splits the item";
+    EXPECT_EQ(shortcut(*item(shown)), "Ctrl+Space");
+
+    item(kIndent + "Take 6")->trigger();
+    EXPECT_EQ(coordinator->state().kind(), AppState::Kind::playing);
+    menu = openMenu();
+    EXPECT_EQ(menu[0], "Record (off)");
+    EXPECT_EQ(menu[2], "Stop");
+    EXPECT_EQ(menu[5], shown + " (off)");
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(postedKeys().size(), 4u) << "Take 6 played once";
 }
 
 // A left click opens a menu of its own, built anew each time, except during a

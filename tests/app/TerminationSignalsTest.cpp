@@ -8,7 +8,7 @@
 namespace brevanor {
 namespace {
 
-TEST(TerminationSignals, TermAndIntArriveAsASignalOnTheEventLoopInsteadOfEndingTheProcess) {
+TEST(TerminationSignals, TermAndIntArriveAsASignalOnTheEventLoopOfTheOneInstanceInsteadOfEndingTheProcess) {
     TerminationSignals termination;
     QSignalSpy received(&termination, &TerminationSignals::received);
     ::raise(SIGTERM);
@@ -17,11 +17,7 @@ TEST(TerminationSignals, TermAndIntArriveAsASignalOnTheEventLoopInsteadOfEndingT
     ASSERT_TRUE(received.count() == 2 || received.wait(10'000));
     EXPECT_EQ(received.at(0).at(0).toInt(), SIGTERM);
     EXPECT_EQ(received.at(1).at(0).toInt(), SIGINT);
-}
-
-TEST(TerminationSignals, OnlyOneMayExistAtATime) {
-    TerminationSignals first;
-    EXPECT_THROW(TerminationSignals second, std::logic_error);
+    EXPECT_THROW(TerminationSignals second, std::logic_error) << "only one may exist at a time";
 }
 
 }  // namespace

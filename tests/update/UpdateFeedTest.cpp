@@ -20,16 +20,14 @@ std::string refusal(const std::string& document) {
     }
 }
 
-TEST(ReleaseVersion, ComparesPartByPartWithMissingPartsAsZero) {
+TEST(ReleaseVersion, ComparesPartByPartWithMissingPartsAsZeroAndReadsNothingButDigitsAndDots) {
     EXPECT_EQ(version("1.2"), version("1.2.0.0"));
     EXPECT_LT(version("1.9"), version("1.10"));
     EXPECT_LT(version("0.9.9"), version("1"));
     EXPECT_GT(version("2.0.0.1"), version("2"));
     EXPECT_EQ(version("007.10").toString(), "7.10");
     EXPECT_EQ(version("999999999.0.0.1").toString(), "999999999.0.0.1");
-}
-
-TEST(ReleaseVersion, ReadsNothingButDigitsAndDots) {
+    // It reads nothing but digits and dots.
     for (const char* text : {"", ".", "1.", ".1", "1..2", "v1.2", "1.2-rc1", " 1", "1 ", "+1", "-1", "1.2.3.4.5",
                              "1234567890", "1,2", "１"}) {
         EXPECT_FALSE(ReleaseVersion::parse(text)) << text;

@@ -1,9 +1,7 @@
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -74,7 +72,7 @@ protected:
     RecordingDetailView* editor = nullptr;
 };
 
-TEST_F(EventEditorTest, ListsEventsWithTheirTextsAndCollapsesARunOfPaths) {
+TEST_F(EventEditorTest, ListsEventsWithTheirTextsCollapsesARunOfPathsAndFlagsTheStopShortcutsLeftover) {
     EventEditor& events = open(sample());
     EventTableModel& model = events.model();
     ASSERT_EQ(model.rowCount(), 9) << "the two paths share a row";
@@ -91,6 +89,19 @@ TEST_F(EventEditorTest, ListsEventsWithTheirTextsAndCollapsesARunOfPaths) {
     EXPECT_EQ(cell(1, EventTableModel::detailsColumn), QStringLiteral("2 points (30, 20) → (40, 40) in 0.040 s"));
     model.toggleRun(1);
     EXPECT_EQ(model.rowCount(), 9) << "closed again";
+
+    // The stop shortcut's leftover is flagged and removed in one step.
+    QPushButton* remove = editor->findChild<QPushButton*>(QStringLiteral("removeFlagged"));
+    ASSERT_TRUE(remove->isVisibleTo(editor));
+    EXPECT_TRUE(visibleTexts(*editor).contains(
+        QStringLiteral("1 event looks unwanted: a key or button never released (usually the stop shortcut's) or "
+                       "released without a press.")));
+    EXPECT_EQ(model.index(8, 0).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Never released: usually what is left of the stop shortcut."));
+    remove->click();
+    EXPECT_EQ(undoText(), QStringLiteral("Undo Remove Unwanted Event"));
+    EXPECT_EQ(editor->draft().events.size(), 9u);
+    EXPECT_FALSE(remove->isVisibleTo(editor));
 }
 
 TEST_F(EventEditorTest, DeletesWithItsPartnersUndoesRedoesAndSavesTheEditedEvents) {
@@ -120,20 +131,7 @@ TEST_F(EventEditorTest, DeletesWithItsPartnersUndoesRedoesAndSavesTheEditedEvent
     EXPECT_EQ(store->load(recording.id), recording) << "reverted, the document is as recorded";
 }
 
-TEST_F(EventEditorTest, NudgesOfOneGapInARowAreOneStep) {
-    EventEditor& events = open(sample());
-    focusTable();
-    selectRows(4, 4);
-    const int steps = events.undoStack().index();
-    for (int i = 0; i < 3; ++i) QTest::keyClick(&events.table(), Qt::Key_Right, Qt::AltModifier);
-    EXPECT_EQ(events.undoStack().index(), steps + 1) << "three nudges, one step";
-    EXPECT_EQ(undoText(), QStringLiteral("Undo Change Gap"));
-    EXPECT_EQ(EventEdits::gapBefore(editor->draft().events, 5), 1750 * kMillis);
-    events.undoStack().undo();
-    EXPECT_EQ(EventEdits::gapBefore(editor->draft().events, 5), 1720 * kMillis);
-}
-
-TEST_F(EventEditorTest, EditsAGapAndAClickInTheirCellsAndRefusesWhatCannotBe) {
+TEST_F(EventEditorTest, EditsAGapAndAClickInTheirCellsRefusesWhatCannotBeAndNudgesAGapInOneStep) {
     EventEditor& events = open(sample());
     EventTableModel& model = events.model();
     EXPECT_TRUE(model.setData(model.index(4, EventTableModel::gapColumn), QStringLiteral("250"), Qt::EditRole));
@@ -146,6 +144,17 @@ TEST_F(EventEditorTest, EditsAGapAndAClickInTheirCellsAndRefusesWhatCannotBe) {
     EXPECT_FALSE(model.flags(model.index(5, EventTableModel::detailsColumn)) & Qt::ItemIsEditable);
     events.moveClick(0, 1, 1);
     EXPECT_EQ(events.lastError(), QStringLiteral("event 0 is a mouse path, not a mouse button press or release"));
+
+    // Nudges of one gap in a row are one step.
+    focusTable();
+    selectRows(4, 4);
+    const int steps = events.undoStack().index();
+    for (int i = 0; i < 3; ++i) QTest::keyClick(&events.table(), Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(events.undoStack().index(), steps + 1) << "three nudges, one step";
+    EXPECT_EQ(undoText(), QStringLiteral("Undo Change Gap"));
+    EXPECT_EQ(EventEdits::gapBefore(editor->draft().events, 5), 280 * kMillis);
+    events.undoStack().undo();
+    EXPECT_EQ(EventEdits::gapBefore(editor->draft().events, 5), 250 * kMillis);
 }
 
 TEST_F(EventEditorTest, KeepsTheSelectionInStepWithTheStrip) {
@@ -167,21 +176,6 @@ TEST_F(EventEditorTest, KeepsTheSelectionInStepWithTheStrip) {
 
     strip.zoom(4, strip.xOf(2000 * kMillis));
     EXPECT_LT(strip.view().second - strip.view().first, editor->draft().durationNanos() / 3) << "zoomed in";
-}
-
-TEST_F(EventEditorTest, FlagsTheStopShortcutsLeftoversAndRemovesThemInOneStep) {
-    EventEditor& events = open(sample());
-    QPushButton* remove = editor->findChild<QPushButton*>(QStringLiteral("removeFlagged"));
-    ASSERT_TRUE(remove->isVisibleTo(editor));
-    EXPECT_TRUE(visibleTexts(*editor).contains(
-        QStringLiteral("1 event looks unwanted: a key or button never released (usually the stop shortcut's) or "
-                       "released without a press.")));
-    EXPECT_EQ(events.model().index(8, 0).data(Qt::ToolTipRole).toString(),
-              QStringLiteral("Never released: usually what is left of the stop shortcut."));
-    remove->click();
-    EXPECT_EQ(undoText(), QStringLiteral("Undo Remove Unwanted Event"));
-    EXPECT_EQ(editor->draft().events.size(), 9u);
-    EXPECT_FALSE(remove->isVisibleTo(editor));
 }
 
 TEST_F(EventEditorTest, CopiesRowsWithTheKeysOfASensitiveRecordingHidden) {

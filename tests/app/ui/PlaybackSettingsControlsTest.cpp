@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
-#include <QToolButton>
 
 #include "app/ui/PlaybackSettingsControls.h"
 #include "tests/app/ui/WidgetLookup.h"

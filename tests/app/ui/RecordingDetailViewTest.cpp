@@ -9,7 +9,6 @@
 
 #include "app/ui/HotkeyRecorderView.h"
 #include "app/ui/RecordingDetailView.h"
-#include "app/ui/RecordingListModel.h"
 #include "base/time/MonotonicClock.h"
 #include "tests/app/ui/LibraryUiTest.h"
 
@@ -116,54 +115,40 @@ TEST_F(RecordingDetailViewTest, NothingIsWrittenBackAfterADeleteNorLostWhenAnoth
     EXPECT_EQ(window->editor()->draft().id, other.id);
 }
 
-TEST_F(RecordingDetailViewTest, TheTrimLineOffersTrimmingAndUndoingAndTheDurationFollows) {
-    Recording recording = timed("Idle ends", kSeconds, 2);
-    recording.events.clear();
-    recording.events.push_back(RecordingEvent::idleGap({0, 1'500'000'000}));
-    recording.events.push_back(RecordingEvent::keyDown({1'500'000'000, 0, 0, false}));
-    recording.events.push_back(RecordingEvent::keyUp({2'000'000'000, 0, 0, false}));
-    recording.events.push_back(RecordingEvent::idleGap({2'000'000'000, 3'000'000'000}));
-    RecordingDetailView& editor = edit(recording);
-    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("5.0 s"));
-    EXPECT_TRUE(
-        visibleTexts(editor).contains(QStringLiteral("Leading and trailing idle time is included in playback.")));
-
-    findButton(editor, QStringLiteral("Trim Idle Time"))->click();
-    EXPECT_TRUE(
-        visibleTexts(editor).contains(QStringLiteral("Trimmed 1.5 s of leading and 3.0 s of trailing idle time.")));
-    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("0.5 s"));
-    EXPECT_EQ(editor.draft().trim, (TrimRange{1'500'000'000, 3'000'000'000}));
-
-    findButton(editor, QStringLiteral("Undo Trim"))->click();
-    EXPECT_EQ(editor.draft().trim, TrimRange{});
-    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("5.0 s"));
-
-    Recording busy = timed("No idle ends", kSeconds, 2);
-    stored(busy);
-    window->sidebar().select(busy.id);
-    auto* trim = window->editor()->findChild<QAbstractButton*>(QStringLiteral("trim"));
-    ASSERT_NE(trim, nullptr);
-    EXPECT_FALSE(trim->isVisibleTo(window->editor())) << "nothing to trim";
-}
-
-TEST_F(RecordingDetailViewTest, TheInformationRowsShowOnlyWhatWasRecorded) {
+TEST_F(RecordingDetailViewTest, TheInformationRowsShowOnlyWhatWasRecordedAndTheTrimLineTrimsAndUndoes) {
     Recording recording = timed("Made somewhere", kSeconds, 2);
+    recording.events = {
+        RecordingEvent::idleGap({0, 1'500'000'000}), RecordingEvent::keyDown({1'500'000'000, 0, 0, false}),
+        RecordingEvent::keyUp({2'000'000'000, 0, 0, false}), RecordingEvent::idleGap({2'000'000'000, 3'000'000'000})};
     recording.environment.displays = {DisplayInfo{1, FrameRect{0, 0, 1512.7, 982.2}, 2.0},
                                       DisplayInfo{2, FrameRect{1512, 0, 1920, 1080}, 1.0}};
     recording.environment.frontmostApp = FrontmostAppInfo{"org.example.Editor", std::nullopt, "", std::nullopt};
     recording.environment.keyboardInputSourceID = "";
     recording.environment.relativePositions = true;
-    edit(recording);
+    RecordingDetailView& editor = edit(recording);
     EXPECT_EQ(fact(QStringLiteral("Positions")),
               QStringLiteral("relative to where the pointer is when playback starts"));
     EXPECT_EQ(fact(QStringLiteral("Displays")), QStringLiteral("1512×982 @2x, 1920×1080 @1x"));
     EXPECT_EQ(fact(QStringLiteral("App")), QStringLiteral("org.example.Editor"));
-    EXPECT_EQ(fact(QStringLiteral("Events")), QStringLiteral("2"));
+    EXPECT_EQ(fact(QStringLiteral("Events")), QStringLiteral("4"));
     EXPECT_EQ(fact(QStringLiteral("Recorded")), QString::fromStdString(dates().format(recording.createdAt)));
-    EXPECT_TRUE(visibleTexts(*window->editor()).contains(QStringLiteral("Keyboard")))
-        << "an empty input source is still shown";
-    EXPECT_FALSE(visibleTexts(*window->editor()).contains(QStringLiteral("Window"))) << "the title is empty";
+    EXPECT_TRUE(visibleTexts(editor).contains(QStringLiteral("Keyboard"))) << "an empty input source is still shown";
+    EXPECT_FALSE(visibleTexts(editor).contains(QStringLiteral("Window"))) << "the title is empty";
 
+    // The idle ends can be trimmed, and the trim undone.
+    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("5.0 s"));
+    EXPECT_TRUE(
+        visibleTexts(editor).contains(QStringLiteral("Leading and trailing idle time is included in playback.")));
+    findButton(editor, QStringLiteral("Trim Idle Time"))->click();
+    EXPECT_TRUE(
+        visibleTexts(editor).contains(QStringLiteral("Trimmed 1.5 s of leading and 3.0 s of trailing idle time.")));
+    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("0.5 s"));
+    EXPECT_EQ(editor.draft().trim, (TrimRange{1'500'000'000, 3'000'000'000}));
+    findButton(editor, QStringLiteral("Undo Trim"))->click();
+    EXPECT_EQ(editor.draft().trim, TrimRange{});
+    EXPECT_EQ(fact(QStringLiteral("Duration")), QStringLiteral("5.0 s"));
+
+    // Without an environment nor idle ends, none of these rows nor the trim line shows.
     Recording bare = timed("Made nowhere", kSeconds, 2);
     bare.environment = EnvironmentSnapshot::empty();
     stored(bare);
@@ -171,6 +156,9 @@ TEST_F(RecordingDetailViewTest, TheInformationRowsShowOnlyWhatWasRecorded) {
     for (const char* absent : {"App", "Window", "Displays", "Keyboard", "Positions"}) {
         EXPECT_FALSE(visibleTexts(*window->editor()).contains(QString::fromLatin1(absent))) << absent;
     }
+    auto* trim = window->editor()->findChild<QAbstractButton*>(QStringLiteral("trim"));
+    ASSERT_NE(trim, nullptr);
+    EXPECT_FALSE(trim->isVisibleTo(window->editor())) << "nothing to trim";
 }
 
 TEST_F(RecordingDetailViewTest, AShortcutInUseIsNamedButTheRecordingsOwnIsNoConflict) {
