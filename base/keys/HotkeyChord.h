@@ -46,15 +46,6 @@ struct HotkeyChord {
     constexpr bool matches(std::uint16_t otherKeyCode, std::uint64_t flags) const {
         return keyCode == otherKeyCode && normalizedModifiers() == (flags & modifierMask);
     }
-    // The modifiers in the classic hot-key service's layout; fn has no counterpart there.
-    constexpr std::uint32_t carbonModifiers() const {
-        std::uint32_t result = 0;
-        if (modifiers & commandFlag) result |= 0x100;
-        if (modifiers & shiftFlag) result |= 0x200;
-        if (modifiers & optionFlag) result |= 0x800;
-        if (modifiers & controlFlag) result |= 0x1000;
-        return result;
-    }
 
     friend bool operator==(const HotkeyChord&, const HotkeyChord&) = default;
 };

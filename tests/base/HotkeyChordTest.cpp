@@ -10,7 +10,6 @@ namespace brevanor {
 namespace {
 
 constexpr std::uint64_t kCapsLock = 0x10000;
-constexpr std::uint64_t kAllModifiers = HotkeyChord::modifierMask;
 
 TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKeyAndMatchedIgnoringFlagsOutsideTheMask) {
     EXPECT_TRUE((HotkeyChord{0, HotkeyChord::shiftFlag}.isAcceptable()));
@@ -31,13 +30,6 @@ TEST(HotkeyChord, AcceptableWithModifiersOrOnAFunctionKeyAndMatchedIgnoringFlags
     EXPECT_TRUE(chord.matches(15, chord.modifiers | 0x100 | 0x2000));
     EXPECT_FALSE(chord.matches(15, chord.modifiers | HotkeyChord::shiftFlag));
     EXPECT_FALSE(chord.matches(16, chord.modifiers));
-}
-
-TEST(HotkeyChord, CarbonModifiersDropFn) {
-    EXPECT_EQ(HotkeyChord::defaultRecord.carbonModifiers(), 0x1900u);
-    EXPECT_EQ((HotkeyChord{0, HotkeyChord::functionFlag}.carbonModifiers()), 0u);
-    EXPECT_EQ((HotkeyChord{0, kAllModifiers}.carbonModifiers()), 0x1B00u);
-    EXPECT_EQ((HotkeyChord{0, HotkeyChord::shiftFlag | kCapsLock}.carbonModifiers()), 0x200u);
 }
 
 TEST(KeyCodeNames, OtherKeysShowTheirCharacterInUpperCaseOrElseTheirNumber) {
