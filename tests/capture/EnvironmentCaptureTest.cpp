@@ -31,24 +31,15 @@ protected:
     EnvironmentCapture capture_{displays_, workspace_, windows_, keyboard_};
 };
 
-TEST_F(EnvironmentCaptureTest, SnapshotHoldsDisplaysAppWindowAndLayout) {
-    displays_->displays = {{5, {0, 0, 2560, 1440}, 2.0}, {3, {2560, 0, 1920, 1080}, 1.0}};
-    const WindowHandle window = addWindow("Notes.txt", Point{10, 20}, Size{640, 480});
-    windows_->setFocusedWindow(kEditor.pid, window);
-
-    const EnvironmentSnapshot snapshot = capture_.capture();
-    EXPECT_EQ(snapshot.displays, displays_->displays);
-    EXPECT_EQ(snapshot.frontmostApp,
-              (FrontmostAppInfo{"org.example.Editor", "Editor", "Notes.txt", FrameRect{10, 20, 640, 480}}));
-    EXPECT_EQ(snapshot.keyboardInputSourceID, "de");
-}
-
 // The focused window, or else the main one; a frame needs both position and
 // size; without window access only the app is known; missing parts stay absent.
-TEST_F(EnvironmentCaptureTest, FrontmostAppTakesWhatItsWindowTellsAndMissingPartsStayAbsent) {
+TEST_F(EnvironmentCaptureTest, SnapshotHoldsDisplaysAppWindowAndLayoutAndMissingPartsStayAbsent) {
+    displays_->displays = {{5, {0, 0, 2560, 1440}, 2.0}, {3, {2560, 0, 1920, 1080}, 1.0}};
     windows_->setMainWindow(kEditor.pid, addWindow("Main", Point{1, 2}, Size{3, 4}));
-    EXPECT_EQ(capture_.captureFrontmostApp(),
-              (FrontmostAppInfo{"org.example.Editor", "Editor", "Main", FrameRect{1, 2, 3, 4}}));
+    EXPECT_EQ(
+        capture_.capture(),
+        (EnvironmentSnapshot{displays_->displays,
+                             FrontmostAppInfo{"org.example.Editor", "Editor", "Main", FrameRect{1, 2, 3, 4}}, "de"}));
 
     windows_->setFocusedWindow(kEditor.pid, addWindow("Half", Point{1, 2}, std::nullopt));
     EXPECT_EQ(capture_.captureFrontmostApp(), (FrontmostAppInfo{"org.example.Editor", "Editor", "Half", std::nullopt}));
@@ -65,6 +56,7 @@ TEST_F(EnvironmentCaptureTest, FrontmostAppTakesWhatItsWindowTellsAndMissingPart
     workspace_->frontmost = RunningApplication{9, std::nullopt, std::nullopt};
     EXPECT_EQ(capture_.captureFrontmostApp(), FrontmostAppInfo{});
     workspace_->frontmost.reset();
+    displays_->displays.clear();
     keyboard_->inputSourceId.reset();
     EXPECT_EQ(capture_.capture(), EnvironmentSnapshot::empty());
 

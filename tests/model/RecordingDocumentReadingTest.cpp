@@ -41,14 +41,6 @@ TEST_F(RecordingDocumentReading, MissingOrEmptySectionsTakeTheirDefaults) {
     EXPECT_EQ(nulls.trim, TrimRange{});
 }
 
-// Values out of range are read as stored: RecordingDocumentRoundTrip.RandomRecordingsReadBackEqual.
-TEST_F(RecordingDocumentReading, AWarningSilencedTwiceCountsOnce) {
-    const Recording recording =
-        read(document("[]", R"(,"settings":{"silencedWarnings":["appNotRunning","displayMismatch","appNotRunning"]})"));
-    EXPECT_EQ(recording.settings.silencedWarnings,
-              (std::set{PreflightWarningKind::appNotRunning, PreflightWarningKind::displayMismatch}));
-}
-
 TEST_F(RecordingDocumentReading, NewerSchemaVersionsAreRefusedAsAWhole) {
     // The version is checked before anything else, so the missing id does not matter.
     const auto error = thrown<RecordingDecodingError>([&] { read(R"({"schemaVersion":2,"events":"whatever"})"); });
@@ -101,16 +93,21 @@ TEST_F(RecordingDocumentReading, EventArraysReadAsTheirEvents) {
     for (const auto& [array, expected] : cases) EXPECT_EQ(events(array), expected) << array;
 }
 
-TEST_F(RecordingDocumentReading, KeysOfOtherTypesAndUnknownKeysAreIgnored) {
+// Values out of range are read as stored: RecordingDocumentRoundTrip.RandomRecordingsReadBackEqual.
+// A warning silenced twice counts once.
+TEST_F(RecordingDocumentReading, KeysOfOtherTypesAndUnknownKeysAreIgnoredAndARepeatedWarningCountsOnce) {
     const Recording recording = read(
         R"({"future":{"a":[1,2,3]},"events":[{"type":"keyDown","t":1,"keyCode":4,"x":"left","x":[],"points":[[0,"a"]],)"
         R"("down":"yes","durationNanos":-1,"button":"fourth"}],)"
         R"("createdAt":"2026-12-05T16:43:01Z","schemaVersion":1,"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","name":"n",)"
-        R"("settings":{"theme":"dark"},"trim":{"leadingNanos":1,"trailingNanos":2,"unit":"ns"},)"
+        R"("settings":{"theme":"dark","silencedWarnings":["appNotRunning","displayMismatch","appNotRunning"]},)"
+        R"("trim":{"leadingNanos":1,"trailingNanos":2,"unit":"ns"},)"
         R"("environment":{"displays":[{"id":1,"frame":{"x":0,"y":0,"width":1,"height":1,"z":0},"scale":1,"hdr":true}],)"
         R"("frontmostApp":{"pid":42,"bundleID":"b"},"gpu":null}})");
     EXPECT_EQ(recording.events, (std::vector{RecordingEvent::keyDown({1, 4, 0, false})}));
     EXPECT_EQ(recording.trim, (TrimRange{1, 2}));
+    EXPECT_EQ(recording.settings.silencedWarnings,
+              (std::set{PreflightWarningKind::appNotRunning, PreflightWarningKind::displayMismatch}));
     EXPECT_EQ(recording.environment.displays, (std::vector<DisplayInfo>{{1, {0, 0, 1, 1}, 1}}));
     EXPECT_EQ(recording.environment.frontmostApp, (FrontmostAppInfo{"b", std::nullopt, std::nullopt, std::nullopt}));
 }
