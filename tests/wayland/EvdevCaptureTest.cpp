@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <linux/input.h>
 #include <signal.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "base/time/MonotonicClock.h"
 #include "cli/ChildProcess.h"
 #include "core/model/Recording.h"
 #include "core/model/RecordingJSONDecoder.h"
@@ -33,12 +33,6 @@ namespace {
 using Kind = RecordingEvent::Kind;
 
 constexpr std::uint64_t kMs = 1'000'000;
-
-std::uint64_t monotonicNanos() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000ull + static_cast<std::uint64_t>(now.tv_nsec);
-}
 
 // One evemu line. umockdev reads the microseconds as a C integer, where a
 // leading zero means octal, so they are written without padding.
@@ -63,7 +57,7 @@ protected:
     // each device first sends a report that records nothing: the real events
     // come `lead` after the device is opened, once the recorder runs.
     void writeEvents(std::uint64_t lead) {
-        base = monotonicNanos() + lead + 3000 * kMs;
+        base = MonotonicClock::now() + lead + 3000 * kMs;
         writeDevice("keyboard", lead,
                     report(0, EV_KEY, KEY_A, 1) + report(100, EV_KEY, KEY_A, 0) + report(250, EV_KEY, KEY_B, 1) +
                         report(300, EV_KEY, KEY_B, 0));
@@ -153,7 +147,7 @@ protected:
 
     // Waits until every event's time has passed.
     static void waitForTheEvents(std::uint64_t until) {
-        ASSERT_TRUE(waitUntil([&] { return monotonicNanos() > until; }, std::chrono::seconds(30)));
+        ASSERT_TRUE(waitUntil([&] { return MonotonicClock::now() > until; }, std::chrono::seconds(30)));
     }
 
     // The recording holds emulated events only, each at its kernel time (to
@@ -217,7 +211,7 @@ TEST_F(EvdevCaptureTest, TheCommandRecordsEmulatedDevicesWithExactCodesAndKernel
 // A device whose read gives no whole events loses them before anyone sees
 // them: the user is told which device, once.
 TEST_F(EvdevCaptureTest, ADeviceThatHandsOutBrokenEventsIsNamed) {
-    base = monotonicNanos();
+    base = MonotonicClock::now();
     writeDevice("keyboard", 0, "");  // no key at all
     const auto script = sway.folder() / "broken.script";
     std::ofstream(script) << "r 0 " << std::string(30, 'A') << "\n";  // an event and a quarter
@@ -247,7 +241,7 @@ TEST_F(EvdevCaptureTest, ADeviceThatHandsOutBrokenEventsIsNamed) {
 TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndReplayThere) {
     constexpr std::uint64_t lead = 1000 * kMs;
     const Point first{300, 200}, second{900, 150}, dragEnd{1000, 200};
-    base = monotonicNanos() + lead + 3000 * kMs;
+    base = MonotonicClock::now() + lead + 3000 * kMs;
     writeDevice("keyboard", lead, "");
     const auto button = [&](std::uint64_t ms, int code, int value) { return report(ms, EV_KEY, code, value); };
     writeDevice("mouse", lead,
@@ -263,7 +257,7 @@ TEST_F(EvdevCaptureTest, ClicksAreRecordedWhereTheCompositorHadThePointerAndRepl
     // before the next press or release, wide enough for a slow (sanitized) build.
     ASSERT_TRUE(waitUntil([&] { return readFile(folder / "recorder.err").find("Recording.") != std::string::npos; }))
         << readFile(folder / "recorder.err");
-    const std::uint64_t opened = monotonicNanos();
+    const std::uint64_t opened = MonotonicClock::now();
     for (const auto& [ms, place] : {std::pair{1000, first}, std::pair{4000, second}, std::pair{7000, dragEnd}}) {
         waitForTheEvents(opened + lead + ms * kMs);
         movePointer(place);

@@ -4,14 +4,6 @@
 
 namespace brevanor {
 
-namespace {
-
-input_event event(int type, int code, std::int32_t value) {
-    return {{}, static_cast<std::uint16_t>(type), static_cast<std::uint16_t>(code), value};
-}
-
-}  // namespace
-
 int FakeUinputNode::open() {
     if (state_->openError != 0) return state_->openError;
     // A new descriptor is a new device in the making.
@@ -96,8 +88,8 @@ void FakeUinputNode::pass(const input_event& event) {
 
 void FakeUinputNode::goAway() {
     state_->releasedByKernel = state_->held;
-    for (int code : state_->releasedByKernel) pass(event(EV_KEY, code, 0));
-    if (!state_->releasedByKernel.empty()) pass(event(EV_SYN, SYN_REPORT, 0));
+    for (int code : state_->releasedByKernel) pass({{}, EV_KEY, static_cast<std::uint16_t>(code), 0});
+    if (!state_->releasedByKernel.empty()) pass({{}, EV_SYN, SYN_REPORT, 0});
     state_->deviceExists = false;
 }
 

@@ -32,8 +32,7 @@ HeadlessSway::HeadlessSway() {
     std::filesystem::create_directories(folder_ / "runtime");
     std::filesystem::create_directories(folder_ / "home");
     chmod((folder_ / "runtime").c_str(), 0700);
-    std::ofstream(folder_ / "config") << "output HEADLESS-1 resolution " << kWidth << "x" << kHeight
-                                      << " position 0 0\nxwayland disable\n";
+    std::ofstream(folder_ / "config") << "output HEADLESS-1 resolution 1280x720 position 0 0\nxwayland disable\n";
     if (isRoot()) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_)) {
             if (chown(entry.path().c_str(), kNobody, kNobody) != 0) problem_ = "cannot hand the folder to nobody";

@@ -18,9 +18,6 @@ namespace brevanor::testing {
 // through asUser(), as the unprivileged user "nobody" in a folder of its own.
 class HeadlessSway {
 public:
-    static constexpr int kWidth = 1280;
-    static constexpr int kHeight = 720;
-
     HeadlessSway();
     ~HeadlessSway();
     HeadlessSway(const HeadlessSway&) = delete;

