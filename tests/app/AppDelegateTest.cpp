@@ -38,21 +38,21 @@ protected:
     bool trayAvailable = true;
 };
 
-TEST_F(AppDelegateTest, TheFirstLaunchShowsTheOnboardingAndNoLaterLaunchDoes) {
+TEST_F(AppDelegateTest, TheFirstLaunchShowsTheOnboardingALaterOneOnlyWhatIsMissingAndBecomingActiveLooksAgain) {
     permissions->accessibility = false;
     {
         const auto first = launch();
         EXPECT_EQ(visibleWindows(*first), std::vector<std::string>{"Welcome to Brevanor"});
         EXPECT_EQ(preferences->getBoolean(AppDelegate::hasLaunchedBeforeKey), true) << "stored at once";
     }
-    // Quit before the onboarding was finished: the next launch shows the library,
-    // which tells what is missing.
-    const auto second = launch();
-    EXPECT_EQ(visibleWindows(*second), std::vector<std::string>{"Brevanor"});
-}
-
-TEST_F(AppDelegateTest, ALaterLaunchShowsNoWindowAndBecomingActiveReadsThePermissionsAgain) {
-    preferences->setBoolean(AppDelegate::hasLaunchedBeforeKey, true);
+    {
+        // Quit before the onboarding was finished: the next launch shows the library,
+        // which tells what is missing.
+        const auto second = launch();
+        EXPECT_EQ(visibleWindows(*second), std::vector<std::string>{"Brevanor"});
+    }
+    // With nothing missing, a later launch shows no window.
+    permissions->accessibility = true;
     const auto delegate = launch();
     EXPECT_TRUE(visibleWindows(*delegate).empty());
     EXPECT_EQ(hotKeys->registered().size(), 3u);

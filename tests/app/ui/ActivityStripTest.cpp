@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::uint64_t kSecond = 1'000'000'000;
 
-TEST(ActivityStrip, CountsEachKindOfInputInTheSliceOfTimeItHappenedAndShadesTheTrim) {
+TEST(ActivityStrip, CountsEachKindOfInputInTheSliceOfTimeItHappenedShadesTheTrimAndStaysInBounds) {
     Recording recording;
     recording.events = {
         RecordingEvent::idleGap({0, 2 * kSecond}),
@@ -31,9 +31,8 @@ TEST(ActivityStrip, CountsEachKindOfInputInTheSliceOfTimeItHappenedAndShadesTheT
     EXPECT_EQ(activity.counts[3], (Counts{0, 0, 0, 0, 0, 0, 0, 1, 0, 0}));
     EXPECT_DOUBLE_EQ(activity.trimmedLeadFraction, 0.2);
     EXPECT_DOUBLE_EQ(activity.trimmedTailFraction, 0.3);
-}
 
-TEST(ActivityStrip, AnEmptyRecordingOrATrimLongerThanItShowsNothingOutOfBounds) {
+    // An empty recording or a trim longer than the recording shows nothing out of bounds.
     Recording empty;
     empty.trim = TrimRange{kSecond, kSecond};
     const auto nothing = ActivityStrip::Activity::of(empty, 4);

@@ -10,7 +10,6 @@
 #include "app/ui/ActivityStrip.h"
 #include "app/ui/EventEditor.h"
 #include "app/ui/EventTableModel.h"
-#include "app/ui/RecordingDetailView.h"
 #include "core/model/EventEdits.h"
 #include "tests/app/ui/LibraryUiTest.h"
 
@@ -38,11 +37,7 @@ protected:
     }
 
     EventEditor& open(const Recording& recording) {
-        if (!coordinator) make();
-        stored(recording);
-        makeWindow();
-        window->sidebar().select(recording.id);
-        editor = window->editor();
+        editor = &edit(recording);
         return editor->events();
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ui/LibraryWindow.h"
+#include "app/ui/RecordingDetailView.h"
 #include "tests/app/CoordinatorTest.h"
 #include "tests/app/ui/WidgetLookup.h"
 
@@ -13,14 +14,22 @@ namespace brevanor::testing {
 // UTC.
 class LibraryUiTest : public CoordinatorTest {
 protected:
-    ~LibraryUiTest() override { window.reset(); }
-
     DateText dates() const { return DateText("en_US", "UTC"); }
 
     LibraryWindow& makeWindow() {
         if (!coordinator) make();
         window = std::make_unique<LibraryWindow>(*coordinator, *settings, services(), preferences, dates());
         return *window;
+    }
+
+    // The library with `recording` in it, its editor shown.
+    RecordingDetailView& edit(const Recording& recording) {
+        if (!coordinator) make();
+        stored(recording);
+        makeWindow();
+        window->sidebar().select(recording.id);
+        EXPECT_NE(window->editor(), nullptr);
+        return *window->editor();
     }
 
     // `count` key events spread evenly over `durationNanos`, made on this machine.

@@ -8,7 +8,6 @@
 #include <QTest>
 
 #include "app/ui/HotkeyRecorderView.h"
-#include "app/ui/RecordingDetailView.h"
 #include "base/time/MonotonicClock.h"
 #include "tests/app/ui/LibraryUiTest.h"
 
@@ -17,16 +16,6 @@ namespace {
 
 class RecordingDetailViewTest : public LibraryUiTest {
 protected:
-    // The library with `recording` in it, its editor shown.
-    RecordingDetailView& edit(const Recording& recording) {
-        if (!coordinator) make();
-        stored(recording);
-        makeWindow();
-        window->sidebar().select(recording.id);
-        EXPECT_NE(window->editor(), nullptr);
-        return *window->editor();
-    }
-
     // The value of the information row `label`; empty when the row is not shown.
     QString fact(const QString& label) const {
         const QList<QLabel*> labels = window->editor()->findChildren<QLabel*>();
