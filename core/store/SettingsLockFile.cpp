@@ -54,8 +54,16 @@ bool SettingsLockFile::tryLock() {
         if (errno == EEXIST) return false;
         throw FileError("create", path_, errno);
     }
-    // The flock tells others the lock is alive, whatever its age.
-    ::flock(fd_.get(), LOCK_EX | LOCK_NB);
+    // The flock tells others the lock is alive, whatever its age. Another
+    // process that judged the file stale in the moment between its creation
+    // and this flock holds the flock and removes the file, or has removed it
+    // already: then the lock is not ours, and it is tried again. (A file
+    // system without flocks has the lock without them.)
+    const bool flockTaken = ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+    if (!flockTaken || !namesOurFile()) {
+        fd_.reset();
+        return false;
+    }
     const std::string contents = std::to_string(::getpid()) + "\n" + programName() + "\n" + hostName() + "\n";
     if (::write(fd_.get(), contents.data(), contents.size()) != static_cast<ssize_t>(contents.size())) {
         const int error = errno;
@@ -64,6 +72,13 @@ bool SettingsLockFile::tryLock() {
         throw FileError("write", path_, error);
     }
     return true;
+}
+
+bool SettingsLockFile::namesOurFile() const {
+    struct stat ours {};
+    struct stat named {};
+    return ::fstat(fd_.get(), &ours) == 0 && ::lstat(path_.c_str(), &named) == 0 && named.st_dev == ours.st_dev &&
+           named.st_ino == ours.st_ino;
 }
 
 bool SettingsLockFile::removeIfStale() {
@@ -91,7 +106,11 @@ bool SettingsLockFile::removeIfStale() {
     std::getline(lines, program);
     std::getline(lines, host);
 
-    const auto age = std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(status.st_mtime);
+    // To the nanosecond: a lock made a moment ago late in a second is no second old.
+    const auto age =
+        std::chrono::system_clock::now() -
+        std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
     bool stale = age > kStaleAge;
     char* end = nullptr;
     const long pid = std::strtol(pidLine.c_str(), &end, 10);
