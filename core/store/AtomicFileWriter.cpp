@@ -11,6 +11,7 @@
 
 #include "core/store/FileDescriptor.h"
 #include "core/store/FileError.h"
+#include "core/store/FileIdentity.h"
 #include "core/store/RenameNoReplace.h"
 
 namespace brevanor {
@@ -29,14 +30,6 @@ struct TemporaryFile {
 
 std::filesystem::path folderOf(const std::filesystem::path& target) {
     return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-}
-
-// Whether `path` still names the file open at `fd`.
-bool namesOpenFile(const std::filesystem::path& path, int fd) {
-    struct stat opened {};
-    struct stat named {};
-    if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0) return false;
-    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 // A new temporary file in `folder`, locked for as long as the descriptor is

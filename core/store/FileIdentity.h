@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 
 struct stat;
 
@@ -22,5 +23,9 @@ struct FileIdentity {
 // The identity of the file `info` describes. One source file per system: the
 // names of the time fields differ.
 FileIdentity fileIdentity(const struct ::stat& info);
+
+// Whether `path` still names the file open at `fd` (not through a link): the
+// file was neither removed nor replaced since it was opened.
+bool namesOpenFile(const std::filesystem::path& path, int fd);
 
 }  // namespace brevanor

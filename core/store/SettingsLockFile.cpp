@@ -15,6 +15,7 @@
 #include "core/store/DamagedLockFile.h"
 #include "core/store/FileDescriptor.h"
 #include "core/store/FileError.h"
+#include "core/store/FileIdentity.h"
 
 namespace brevanor {
 
@@ -60,7 +61,7 @@ bool SettingsLockFile::tryLock() {
     // already: then the lock is not ours, and it is tried again. (A file
     // system without flocks has the lock without them.)
     const bool flockTaken = ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
-    if (!flockTaken || !namesOurFile()) {
+    if (!flockTaken || !namesOpenFile(path_, fd_.get())) {
         fd_.reset();
         return false;
     }
@@ -72,13 +73,6 @@ bool SettingsLockFile::tryLock() {
         throw FileError("write", path_, error);
     }
     return true;
-}
-
-bool SettingsLockFile::namesOurFile() const {
-    struct stat ours {};
-    struct stat named {};
-    return ::fstat(fd_.get(), &ours) == 0 && ::lstat(path_.c_str(), &named) == 0 && named.st_dev == ours.st_dev &&
-           named.st_ino == ours.st_ino;
 }
 
 bool SettingsLockFile::removeIfStale() {
@@ -110,7 +104,7 @@ bool SettingsLockFile::removeIfStale() {
     const auto age =
         std::chrono::system_clock::now() -
         std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
+            std::chrono::nanoseconds(fileIdentity(status).modifiedNanos)));
     bool stale = age > kStaleAge;
     char* end = nullptr;
     const long pid = std::strtol(pidLine.c_str(), &end, 10);

@@ -30,8 +30,6 @@ public:
 
 private:
     bool tryLock();
-    // Whether the lock's name still leads to the file this lock created.
-    bool namesOurFile() const;
     bool removeIfStale();
 
     std::filesystem::path path_;
