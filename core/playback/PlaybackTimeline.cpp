@@ -26,6 +26,7 @@ public:
         // The cursor starts where the recording's first pointer event was, even when the
         // trim cut that event off; this placement does not hold back later actions.
         if (auto first = recording.firstMousePosition()) emitMove(0, transform_.apply(*first));
+        leadIn_ = leadIn(recording);
         actions_.reserve(mostActions(recording));
         for (const RecordingEvent& event : recording.events) {
             const std::uint64_t t = event.timestamp();
@@ -51,6 +52,18 @@ private:
         return most;
     }
 
+    // A press in the run's first settleNanos could only go down late against everything after
+    // it, shortening the first gap the user recorded; the whole run starts that much later instead.
+    std::uint64_t leadIn(const Recording& recording) const {
+        for (const RecordingEvent& event : recording.events) {
+            const std::uint64_t t = event.timestamp();
+            if (event.kind() != RecordingEvent::Kind::mouseDown || t < windowStart_ || t > windowEnd_) continue;
+            const std::uint64_t at = saturatingAdd(scaledOffset(t), options_.extraDelayBeforeClickNanos);
+            return at < settleNanos ? settleNanos - at : 0;
+        }
+        return 0;
+    }
+
     void add(const RecordingEvent& event) {
         switch (event.kind()) {
             case RecordingEvent::Kind::mouseDown: addMouseDown(event.mouseButton()); break;
@@ -72,10 +85,11 @@ private:
         }
     }
 
-    // Time within the window, divided by the speed, plus the click delay so far. Hand-edited
-    // documents can push this past the 64-bit range: it stops at the largest offset.
+    // Time within the window, divided by the speed, plus the lead-in and the click delay so far.
+    // Hand-edited documents can push this past the 64-bit range: it stops at the largest offset.
     std::uint64_t scaledOffset(std::uint64_t t) const {
-        const double scaled = std::trunc(static_cast<double>(t - windowStart_) / speed_) + static_cast<double>(extra_);
+        const double scaled = std::trunc(static_cast<double>(t - windowStart_) / speed_) +
+                              static_cast<double>(leadIn_) + static_cast<double>(extra_);
         constexpr double kLimit = 18446744073709551616.0;  // 2^64
         return scaled >= kLimit ? std::numeric_limits<std::uint64_t>::max() : static_cast<std::uint64_t>(scaled);
     }
@@ -149,6 +163,7 @@ private:
 
     std::vector<ScheduledAction> actions_;
     std::uint64_t lastOffset_ = 0;
+    std::uint64_t leadIn_ = 0;
     std::uint64_t extra_ = 0;  // extra click delay accumulated so far
     std::optional<std::uint64_t> lastKeyOffset_;
     std::map<std::int64_t, std::uint64_t> pressedAt_;  // button number -> offset of its last press

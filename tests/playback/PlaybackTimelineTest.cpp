@@ -80,11 +80,17 @@ TEST(PlaybackTimeline, FirstClickGetsInitialPlacementAndEachClickASettleMoveAndE
     EXPECT_EQ(actions, expected);
     EXPECT_EQ(PlaybackTimeline::duration(actions), 2 * kSecond);
 
-    // A click right after another action settles at that action; one at the very
-    // start settles at offset 0 and goes down 2 ms later.
+    // A click right after another action settles at that action; one at the very start
+    // settles at offset 0, goes down 2 ms later and takes the rest of the run with it, so
+    // that its gap to the release stays as recorded (also after a click delay too short).
     EXPECT_EQ(offsetsOf(build(recordingOf({keyDown(500 * kMs), down(501 * kMs)}))),
               (std::vector<std::uint64_t>{0, 500 * kMs, 500 * kMs, 502 * kMs}));
-    EXPECT_EQ(offsetsOf(build(recordingOf({down(kMs)}))), (std::vector<std::uint64_t>{0, 0, 2 * kMs}));
+    EXPECT_EQ(offsetsOf(build(recordingOf({down(kMs), up(51 * kMs)}))),
+              (std::vector<std::uint64_t>{0, 0, 2 * kMs, 52 * kMs}));
+    PlaybackOptions clickDelay;
+    clickDelay.extraDelayBeforeClickNanos = kMs / 2;
+    EXPECT_EQ(offsetsOf(build(recordingOf({down(0), up(50 * kMs)}), clickDelay)),
+              (std::vector<std::uint64_t>{0, 0, 2 * kMs, 52 * kMs}));
 }
 
 TEST(PlaybackTimeline, SpeedDividesTimesAndIsClamped) {
