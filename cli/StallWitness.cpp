@@ -15,14 +15,14 @@ namespace {
 
 constexpr std::uint64_t kPeriodNanos = 1'000'000;
 
-// Holds the calling thread to `processor`, above every real-time thread of Brevanor's own.
+// Holds the calling thread to `processor`, beside the real-time threads of Brevanor's own.
 bool pinInRealTime(unsigned processor) {
     cpu_set_t set;
     CPU_ZERO(&set);
     CPU_SET(processor, &set);
     if (pthread_setaffinity_np(pthread_self(), sizeof set, &set) != 0) return false;
     sched_param param{};
-    param.sched_priority = ThreadPriority::realtimePriority + 1;
+    param.sched_priority = ThreadPriority::realtimePriority;
     return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
 }
 

@@ -10,11 +10,15 @@
 namespace brevanor {
 
 // Sees when the machine itself stood still. One thread per processor, held to it and
-// scheduled in real time above Brevanor's own player, sleeps to absolute deadlines a
-// millisecond apart and notes every wake-up that came late. Nothing of ours can keep such
-// a thread from its processor, so while it was late nothing ran there: whatever was due
-// on that processor then (a replayed event, the X server handling it, the logger) was
-// held up by the hypervisor or the kernel, not by the program being measured.
+// scheduled in real time at the level of Brevanor's own player, sleeps to absolute
+// deadlines a millisecond apart and notes every wake-up that came 2 ms late or more. No
+// ordinary program can keep such a thread from its processor, and the real-time programs
+// of a replay (the player, the X server) give it back within a fraction of a millisecond;
+// so while it was that late, the hypervisor or the kernel held the processor, and whatever
+// was due on it then (a replayed event, the X server handling it, the logger) was held up
+// by them, not by the program being measured. It does not rank above the player: when a
+// stopped machine resumes, every witness is overdue at once, and one that ranked higher
+// would take the processor from the player each time, making the replay it watches late.
 // Where the system refuses real-time scheduling or the pinning, the witness watches
 // nothing: an ordinary thread's late wake-up could be any busy program's doing.
 class StallWitness {
