@@ -9,8 +9,12 @@
 // on an idle machine and once with both cores kept busy by two spinning
 // threads of normal priority. A second recording is made while both cores are
 // busy and replayed on an idle machine: its clicks must land where they were
-// made. Nothing is pinned to a processor. Every replay is printed on standard
-// error; the counters sum them up per program (cli_ or bare_):
+// made. The application's own play path is measured apart: Brevanor's
+// application runs in the session beside a real tray host (trayer), and each
+// replay is handed to it by `Brevanor --play-last`, as a desktop's key binding
+// does; the logger watches for the recording's length and two seconds more.
+// Nothing is pinned to a processor. Every replay is printed on standard
+// error; the counters sum them up per program (cli_, app_ or bare_):
 //   p95_median_ms    the median of the replays' 95th-percentile timing errors
 //   max_median_ms    the median of the replays' largest timing errors
 //   max_ms           the largest timing error of any replay
@@ -39,6 +43,7 @@
 #include "cli/ChildProcess.h"
 #include "cli/PrivateXServer.h"
 #include "core/acceptance/AcceptanceComparator.h"
+#include "core/store/IniPreferencesStore.h"
 #include "core/store/RecordingStore.h"
 #include "platform/fake/InMemoryPreferencesStore.h"
 
@@ -87,6 +92,7 @@ struct Fixture {
     std::unique_ptr<AcceptanceSession> session;
     std::string id;
     std::filesystem::path schedule;
+    std::uint64_t lengthNanos = 0;  // of the recording as it is played
     std::string failure;
 
     explicit Fixture(int busyThreadsWhileRecording) {
@@ -101,8 +107,10 @@ struct Fixture {
             id = whileBusy(busyThreadsWhileRecording, [&] { return session->record(task()); });
             RecordingStore store(folder / "data" / "Brevanor" / "Recordings",
                                  std::make_shared<InMemoryPreferencesStore>());
+            const Recording recording = store.load(*Uuid::parse(id));
             schedule = folder / "bare.schedule";
-            writeBareSchedule(store.load(*Uuid::parse(id)), schedule);
+            writeBareSchedule(recording, schedule);
+            lengthNanos = recording.trimmedDurationNanos();
         } catch (const std::exception& error) {
             failure = error.what();
         }
@@ -124,15 +132,78 @@ Fixture& recordedBusy() {
     return instance;
 }
 
-enum class Player { brevanor, bare };
+// Brevanor's application running in a fixture's session beside a tray host, as after its first launch.
+struct Application {
+    std::unique_ptr<ChildProcess> tray;
+    std::unique_ptr<ChildProcess> brevanor;
+    std::string failure;
+
+    explicit Application(Fixture& f) {
+        if (!f.failure.empty()) {
+            failure = f.failure;
+            return;
+        }
+        if (std::string(BREVANOR_APP_PROGRAM).empty()) {
+            failure = "the application is not built";
+            return;
+        }
+        try {
+            tray = std::make_unique<ChildProcess>(std::vector<std::string>{"trayer", "--edge", "bottom"},
+                                                  f.session->childOptions("trayer"));
+            IniPreferencesStore(f.folder / "config" / "Brevanor" / "Brevanor.conf")
+                .setBoolean("hasLaunchedBefore", true);
+            brevanor = std::make_unique<ChildProcess>(std::vector<std::string>{BREVANOR_APP_PROGRAM},
+                                                      applicationOptions(f, "application"));
+            // It listens for other launches before it sets up the rest; a second more for that.
+            const auto socket = f.folder / "runtime" / "com.brevanor.Brevanor.socket";
+            for (int wait = 0; wait < 100 && !std::filesystem::exists(socket) && !brevanor->exitStatus(); ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            if (tray->exitStatus()) failure = "trayer did not start";
+            if (!std::filesystem::exists(socket) || brevanor->exitStatus()) failure = "the application did not start";
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+    }
+
+    // The session's display, library and preferences, and a home, cache and no session bus under its folder.
+    static ChildProcess::Options applicationOptions(Fixture& f, const std::string& name) {
+        ChildProcess::Options options = f.session->childOptions(name);
+        options.environment.emplace_back("HOME", f.folder.string());
+        options.environment.emplace_back("XDG_CACHE_HOME", (f.folder / "cache").string());
+        options.environment.emplace_back("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (f.folder / "no-bus").string());
+        return options;
+    }
+};
+
+Application& runningApplication() {
+    static Application instance(recordedIdle());
+    return instance;
+}
+
+enum class Player { brevanor, application, bare };
+
+const char* nameOf(Player player) {
+    switch (player) {
+        case Player::brevanor: return "brevanor-cli";
+        case Player::application: return "application";
+        case Player::bare: return "bare";
+    }
+    return "";
+}
 
 // One replay of one run by a program started for it, as a user starts `brevanor-cli play`.
 // Also answers what `brevanor-cli play --report --json` said of its own replay.
 AcceptanceRunResult replayOnce(Fixture& f, Player player, std::string& ownReport) {
-    const auto played = player == Player::brevanor
-                            ? f.session->play(f.id, {"--report", "--json"})
-                            : f.session->replayWith({BREVANOR_BARE_INJECTOR, "--display", f.server->displayName(),
-                                                     "--schedule", f.schedule.string()});
+    const std::string watchSeconds = std::to_string((f.lengthNanos + 2'000'000'000) / 1'000'000'000);
+    const auto played =
+        player == Player::brevanor ? f.session->play(f.id, {"--report", "--json"})
+        : player == Player::application
+            ? f.session->replayWith(
+                  {"/bin/sh", "-c", "\"$0\" --play-last && exec sleep " + watchSeconds, BREVANOR_APP_PROGRAM})
+            : f.session->replayWith(
+                  {BREVANOR_BARE_INJECTOR, "--display", f.server->displayName(), "--schedule", f.schedule.string()});
     if (played.exitStatus != 0) throw std::runtime_error(played.errors);
     ownReport = played.output;
     while (!ownReport.empty() && ownReport.back() == '\n') ownReport.pop_back();
@@ -146,37 +217,38 @@ double median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// Brevanor and the baseline take turns, kInvocations replays each, so both meet the same machine.
-void alternateAndReport(benchmark::State& state, const std::string& name, Fixture& f, int busyThreads) {
+// Brevanor (`player`) and the baseline take turns, kInvocations replays each, so both meet the same machine.
+void alternateAndReport(benchmark::State& state, const std::string& name, Fixture& f, int busyThreads,
+                        Player player = Player::brevanor) {
     if (!f.failure.empty()) return state.SkipWithError(f.failure.c_str());
     struct Figures {
         std::vector<double> p95, max;
         double matching = 0, maxPosition = 0;
-    } figures[2];
+    } figures[2];  // Brevanor's, the baseline's
     try {
         for (auto _ : state) {
             for (int i = 0; i < kInvocations; ++i) {
-                for (const Player player : {Player::brevanor, Player::bare}) {
+                for (const Player turn : {player, Player::bare}) {
                     std::string ownReport;
-                    const auto run = whileBusy(busyThreads, [&] { return replayOnce(f, player, ownReport); });
-                    Figures& mine = figures[static_cast<int>(player)];
+                    const auto run = whileBusy(busyThreads, [&] { return replayOnce(f, turn, ownReport); });
+                    Figures& mine = figures[turn == Player::bare ? 1 : 0];
                     mine.p95.push_back(run.timingP95Ms);
                     mine.max.push_back(run.timingMaxMs);
                     mine.matching += run.actualCount == run.expectedCount ? 1 : 0;
                     mine.maxPosition = std::max(mine.maxPosition, run.maxPositionError);
                     std::fprintf(stderr, "%s %s: %lld/%lld events, p95 %.2f ms, max %.2f ms, %.0f px %s\n",
-                                 name.c_str(), player == Player::brevanor ? "brevanor-cli" : "bare",
-                                 static_cast<long long>(run.actualCount), static_cast<long long>(run.expectedCount),
-                                 run.timingP95Ms, run.timingMaxMs, run.maxPositionError, ownReport.c_str());
+                                 name.c_str(), nameOf(turn), static_cast<long long>(run.actualCount),
+                                 static_cast<long long>(run.expectedCount), run.timingP95Ms, run.timingMaxMs,
+                                 run.maxPositionError, ownReport.c_str());
                 }
             }
         }
     } catch (const std::exception& error) {
         return state.SkipWithError(error.what());
     }
-    for (const Player player : {Player::brevanor, Player::bare}) {
-        const Figures& mine = figures[static_cast<int>(player)];
-        const std::string prefix = player == Player::brevanor ? "cli_" : "bare_";
+    for (const int side : {0, 1}) {
+        const Figures& mine = figures[side];
+        const std::string prefix = side == 1 ? "bare_" : player == Player::application ? "app_" : "cli_";
         state.counters[prefix + "p95_median_ms"] = median(mine.p95);
         state.counters[prefix + "max_median_ms"] = median(mine.max);
         state.counters[prefix + "max_ms"] = *std::max_element(mine.max.begin(), mine.max.end());
@@ -190,9 +262,16 @@ void BM_Idle(benchmark::State& state) { alternateAndReport(state, "idle", record
 void BM_BothCoresBusy(benchmark::State& state) { alternateAndReport(state, "busy", recordedIdle(), 2); }
 // Recorded while both cores were busy, replayed on an idle machine: the clicks must land where they were made.
 void BM_RecordedBusy(benchmark::State& state) { alternateAndReport(state, "recorded-busy", recordedBusy(), 0); }
+// The same recording as BM_Idle, played by the application.
+void BM_IdleApplication(benchmark::State& state) {
+    const Application& application = runningApplication();
+    if (!application.failure.empty()) return state.SkipWithError(application.failure.c_str());
+    alternateAndReport(state, "idle", recordedIdle(), 0, Player::application);
+}
 
 BENCHMARK(BM_Idle)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_BothCoresBusy)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_RecordedBusy)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_IdleApplication)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 }  // namespace
