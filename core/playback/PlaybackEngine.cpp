@@ -93,6 +93,8 @@ void PlaybackEngine::begin(std::vector<ScheduledAction> actions, PlaybackOptions
         timer_ = timer;
     }
     anchorNanos_ = queue_->now();
+    lateStartNanos_ = 0;
+    runUnderway_ = false;
     reportProgress(anchorNanos_, true);
     arm(*timer, 0);
 }
@@ -106,17 +108,30 @@ void PlaybackEngine::tick(std::int64_t generation) {
     }
     if (!timer) return;
 
-    // Everything that has fallen due goes out now, back to back, so a late wake-up
-    // catches up instead of shifting the rest of the run. A stop in the middle of
-    // such a batch ends it at once.
+    // Until the run's first input event has gone out, a late wake-up moves the whole run
+    // later: nothing went before it to keep time with, and catching up would shorten every
+    // gap after it. The fidelity report still measures against the planned times.
     const std::uint64_t now = queue_->now();
-    while (index_ < actions_.size()) {
+    if (!runUnderway_ && index_ < actions_.size()) {
         const std::uint64_t due = saturatingAdd(anchorNanos_, actions_[index_].offsetNanos);
+        if (now > due) {
+            lateStartNanos_ += now - due;
+            anchorNanos_ += now - due;
+        }
+    }
+    // After it, everything that has fallen due goes out now, back to back, so a late
+    // wake-up catches up instead of shifting the rest of the run. A stop in the middle
+    // of such a batch ends it at once.
+    while (index_ < actions_.size()) {
+        const ScheduledAction& next = actions_[index_];
+        const std::uint64_t due = saturatingAdd(anchorNanos_, next.offsetNanos);
         if (due > now) break;
         if (!isCurrent(generation)) return;
-        if (fidelity_) fidelity_->expect(actions_[index_].action, due, repeatIndex_);
-        poster_->perform(actions_[index_].action);
-        if (fidelity_) fidelity_->posted(due, queue_->now());
+        const std::uint64_t planned = due - lateStartNanos_;
+        if (fidelity_) fidelity_->expect(next.action, planned, repeatIndex_);
+        poster_->perform(next.action);
+        if (fidelity_) fidelity_->posted(planned, queue_->now());
+        runUnderway_ = runUnderway_ || next.action.kind() != PlaybackAction::Kind::moveCursor;
         ++index_;
     }
     reportProgress(now, false);
@@ -135,6 +150,8 @@ void PlaybackEngine::tick(std::int64_t generation) {
     index_ = 0;
     const std::uint64_t runEnd = saturatingAdd(anchorNanos_, actions_.back().offsetNanos);
     anchorNanos_ = saturatingAdd(std::max(runEnd, queue_->now()), options_.delayBetweenRepeatsNanos);
+    lateStartNanos_ = 0;
+    runUnderway_ = false;
     reportProgress(now, true);
     arm(*timer, 0);
 }

@@ -93,6 +93,9 @@ private:
     std::size_t index_ = 0;
     std::int64_t repeatIndex_ = 1;
     std::uint64_t anchorNanos_ = 0;
+    // How much later than planned the current run started, and whether its first input event went out.
+    std::uint64_t lateStartNanos_ = 0;
+    bool runUnderway_ = false;
     std::uint64_t lastProgressNanos_ = 0;
 };
 

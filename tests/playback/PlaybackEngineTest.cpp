@@ -126,6 +126,20 @@ INSTANTIATE_TEST_SUITE_P(
                       // The pause counts from when the run's last action went out, late.
                       StallCase{4, {0, 10, 20, 200, 550, 560, 570, 750, 750, 750}}));
 
+// A stall before a run's first input event moves the run instead, so that its gaps
+// stay as recorded; each run alike. (One after it is caught up: the stall cases above.)
+TEST_F(PlaybackEngineTest, AStallBeforeTheRunsFirstInputMovesTheRun) {
+    stallAtPost_ = 1;  // the cursor's placement
+    stallNanos_ = 50 * kMs;
+    const ScheduledAction placement{0, PlaybackAction::moveCursor(5, 5)};
+    engine_->start({placement, keyDownAt(2 * kMs, 1), keyUpAt(12 * kMs, 1), keyDownAt(200 * kMs, 2)},
+                   repeating(2, 300 * kMs));
+    advance(2 * kSecond);
+    EXPECT_EQ(finished_, std::vector<bool>{true});
+    // The second run starts 300 ms after the first one's moved end; key 2 is released at the end.
+    EXPECT_EQ(postedAtMs_, (std::vector<std::uint64_t>{0, 50, 60, 248, 548, 550, 560, 748, 748}));
+}
+
 TEST_F(PlaybackEngineTest, EndlessRepeatsRunUntilStoppedWithoutATotal) {
     engine_->start({keyDownAt(0, 1), keyUpAt(5 * kMs, 1)}, repeating(std::nullopt));
     advance(18 * kMs);
