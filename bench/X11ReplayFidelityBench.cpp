@@ -193,10 +193,11 @@ const char* nameOf(Player player) {
     return "";
 }
 
-// One replay of one run by a program started for it, as a user starts `brevanor-cli play`.
-// Also answers what `brevanor-cli play --report --json` said of its own replay.
+// One replay of one run by a program started for it, as a user starts `brevanor-cli play`, or
+// by the running application, handed the replay by a program started for that. Also answers
+// what `brevanor-cli play --report --json` said of its own replay.
 AcceptanceRunResult replayOnce(Fixture& f, Player player, std::string& ownReport) {
-    const std::string watchSeconds = std::to_string((f.lengthNanos + 2'000'000'000) / 1'000'000'000);
+    const std::string watchSeconds = std::to_string((f.lengthNanos + 2'999'999'999) / 1'000'000'000);
     const auto played =
         player == Player::brevanor ? f.session->play(f.id, {"--report", "--json"})
         : player == Player::application
