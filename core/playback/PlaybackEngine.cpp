@@ -92,9 +92,7 @@ void PlaybackEngine::begin(std::vector<ScheduledAction> actions, PlaybackOptions
         if (!playing_ || generation != generation_) return;
         timer_ = timer;
     }
-    anchorNanos_ = queue_->now();
-    lateStartNanos_ = 0;
-    runUnderway_ = false;
+    startRunAt(queue_->now());
     reportProgress(anchorNanos_, true);
     arm(*timer, 0);
 }
@@ -149,11 +147,15 @@ void PlaybackEngine::tick(std::int64_t generation) {
     ++repeatIndex_;
     index_ = 0;
     const std::uint64_t runEnd = saturatingAdd(anchorNanos_, actions_.back().offsetNanos);
-    anchorNanos_ = saturatingAdd(std::max(runEnd, queue_->now()), options_.delayBetweenRepeatsNanos);
-    lateStartNanos_ = 0;
-    runUnderway_ = false;
+    startRunAt(saturatingAdd(std::max(runEnd, queue_->now()), options_.delayBetweenRepeatsNanos));
     reportProgress(now, true);
     arm(*timer, 0);
+}
+
+void PlaybackEngine::startRunAt(std::uint64_t anchorNanos) {
+    anchorNanos_ = anchorNanos;
+    lateStartNanos_ = 0;
+    runUnderway_ = false;
 }
 
 void PlaybackEngine::arm(Timer& timer, std::size_t actionIndex) {

@@ -69,6 +69,8 @@ private:
     void tick(std::int64_t generation);
     void finish(bool completed, std::int64_t generation);
     void reportProgress(std::uint64_t now, bool force);
+    // A run's actions count from `anchorNanos` on, none of them gone out yet.
+    void startRunAt(std::uint64_t anchorNanos);
     void arm(Timer& timer, std::size_t actionIndex);
 
     bool isCurrent(std::int64_t generation) const;
