@@ -20,19 +20,29 @@
 //   max_ms           the largest timing error of any replay
 //   runs_matching    replays whose event count equals the reference's
 //   max_pos_px       the largest position error of any replay
-// and p95_median_ratio is Brevanor's median p95 over the baseline's. The goals
-// (Brevanor no worse than the baseline; position 0) are for the reader:
-// nothing is asserted. Run it with nothing else running.
+//   sched_p95_median_ms, sched_max_median_ms
+//                    the same medians with the replay log judged against the
+//                    schedule the replay was given instead of the reference
+//                    log, as Brevanor's own fidelity report judges it
+// p95_median_ratio is Brevanor's median p95 over the baseline's, and
+// cli_reports_agreeing counts the replays whose `--report` p95 and max both
+// agree with the logger's against the schedule (within 0.5 ms or 50 %). The
+// goals (Brevanor no worse than the baseline; position 0; every report
+// agreeing) are for the reader: nothing is asserted. Run it with nothing else
+// running.
 
 #include <benchmark/benchmark.h>
+#include <simdjson.h>
 #include <stdlib.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -92,7 +102,8 @@ struct Fixture {
     std::unique_ptr<AcceptanceSession> session;
     std::string id;
     std::filesystem::path schedule;
-    std::uint64_t lengthNanos = 0;  // of the recording as it is played
+    std::vector<HarnessLogEntry> scheduled;  // the schedule as the logger logs a replay without timing errors
+    std::uint64_t lengthNanos = 0;           // of the recording as it is played
     std::string failure;
 
     explicit Fixture(int busyThreadsWhileRecording) {
@@ -109,7 +120,7 @@ struct Fixture {
                                  std::make_shared<InMemoryPreferencesStore>());
             const Recording recording = store.load(*Uuid::parse(id));
             schedule = folder / "bare.schedule";
-            writeBareSchedule(recording, schedule);
+            scheduled = writeBareSchedule(recording, schedule);
             lengthNanos = recording.trimmedDurationNanos();
         } catch (const std::exception& error) {
             failure = error.what();
@@ -193,10 +204,22 @@ const char* nameOf(Player player) {
     return "";
 }
 
+// One replay judged by the logger against the reference and against the schedule, with what
+// `brevanor-cli play --report --json` said of it (empty for the other programs).
+struct Replay {
+    AcceptanceRunResult againstReference, againstSchedule;
+    std::string ownReport;
+};
+
+// The one run a replay log holds, as judged.
+AcceptanceRunResult onlyRun(const AcceptanceReport& report) {
+    if (report.runs.size() != 1) throw std::runtime_error("the replay log does not hold exactly one run");
+    return report.runs.front();
+}
+
 // One replay of one run by a program started for it, as a user starts `brevanor-cli play`, or
-// by the running application, handed the replay by a program started for that. Also answers
-// what `brevanor-cli play --report --json` said of its own replay.
-AcceptanceRunResult replayOnce(Fixture& f, Player player, std::string& ownReport) {
+// by the running application, handed the replay by a program started for that.
+Replay replayOnce(Fixture& f, Player player) {
     const std::string watchSeconds = std::to_string((f.lengthNanos + 2'999'999'999) / 1'000'000'000);
     const auto played =
         player == Player::brevanor ? f.session->play(f.id, {"--report", "--json"})
@@ -206,11 +229,22 @@ AcceptanceRunResult replayOnce(Fixture& f, Player player, std::string& ownReport
             : f.session->replayWith(
                   {BREVANOR_BARE_INJECTOR, "--display", f.server->displayName(), "--schedule", f.schedule.string()});
     if (played.exitStatus != 0) throw std::runtime_error(played.errors);
-    ownReport = played.output;
-    while (!ownReport.empty() && ownReport.back() == '\n') ownReport.pop_back();
-    const AcceptanceReport report = f.session->report();
-    if (report.runs.size() != 1) throw std::runtime_error("the replay log does not hold exactly one run");
-    return report.runs.front();
+    Replay replay{onlyRun(f.session->report()),
+                  onlyRun(AcceptanceComparator::compareLogs(f.scheduled, f.session->replayEntries(), std::nullopt)),
+                  player == Player::brevanor ? played.output : ""};
+    while (!replay.ownReport.empty() && replay.ownReport.back() == '\n') replay.ownReport.pop_back();
+    return replay;
+}
+
+// Whether Brevanor's own report (`--report --json`) agrees with the logger's judgement of the same replay
+// against the schedule: p95 and max each within 0.5 ms or 50 %.
+bool ownReportAgrees(const std::string& ownReport, const AcceptanceRunResult& logged) {
+    simdjson::dom::parser parser;
+    double p95 = 0, max = 0;
+    const simdjson::dom::element report = parser.parse(ownReport);
+    if (report["timingP95Ms"].get(p95) || report["timingMaxMs"].get(max)) return false;
+    const auto agrees = [](double own, double logger) { return std::abs(own - logger) <= std::max(0.5, 0.5 * logger); };
+    return agrees(p95, logged.timingP95Ms) && agrees(max, logged.timingMaxMs);
 }
 
 double median(std::vector<double> values) {
@@ -223,24 +257,33 @@ void alternateAndReport(benchmark::State& state, const std::string& name, Fixtur
                         Player player = Player::brevanor) {
     if (!f.failure.empty()) return state.SkipWithError(f.failure.c_str());
     struct Figures {
-        std::vector<double> p95, max;
+        std::vector<double> p95, max, scheduleP95, scheduleMax;
         double matching = 0, maxPosition = 0;
     } figures[2];  // Brevanor's, the baseline's
+    int reportsAgreeing = 0;
     try {
         for (auto _ : state) {
             for (int i = 0; i < kInvocations; ++i) {
                 for (const Player turn : {player, Player::bare}) {
-                    std::string ownReport;
-                    const auto run = whileBusy(busyThreads, [&] { return replayOnce(f, turn, ownReport); });
+                    const Replay replay = whileBusy(busyThreads, [&] { return replayOnce(f, turn); });
+                    const AcceptanceRunResult& run = replay.againstReference;
                     Figures& mine = figures[turn == Player::bare ? 1 : 0];
                     mine.p95.push_back(run.timingP95Ms);
                     mine.max.push_back(run.timingMaxMs);
+                    mine.scheduleP95.push_back(replay.againstSchedule.timingP95Ms);
+                    mine.scheduleMax.push_back(replay.againstSchedule.timingMaxMs);
                     mine.matching += run.actualCount == run.expectedCount ? 1 : 0;
                     mine.maxPosition = std::max(mine.maxPosition, run.maxPositionError);
-                    std::fprintf(stderr, "%s %s: %lld/%lld events, p95 %.2f ms, max %.2f ms, %.0f px %s\n",
+                    if (!replay.ownReport.empty() && ownReportAgrees(replay.ownReport, replay.againstSchedule)) {
+                        ++reportsAgreeing;
+                    }
+                    std::fprintf(stderr,
+                                 "%s %s: %lld/%lld events, p95 %.2f ms, max %.2f ms, %.0f px; "
+                                 "against the schedule p95 %.2f ms, max %.2f ms %s\n",
                                  name.c_str(), nameOf(turn), static_cast<long long>(run.actualCount),
                                  static_cast<long long>(run.expectedCount), run.timingP95Ms, run.timingMaxMs,
-                                 run.maxPositionError, ownReport.c_str());
+                                 run.maxPositionError, replay.againstSchedule.timingP95Ms,
+                                 replay.againstSchedule.timingMaxMs, replay.ownReport.c_str());
                 }
             }
         }
@@ -255,8 +298,11 @@ void alternateAndReport(benchmark::State& state, const std::string& name, Fixtur
         state.counters[prefix + "max_ms"] = *std::max_element(mine.max.begin(), mine.max.end());
         state.counters[prefix + "runs_matching"] = mine.matching;
         state.counters[prefix + "max_pos_px"] = mine.maxPosition;
+        state.counters[prefix + "sched_p95_median_ms"] = median(mine.scheduleP95);
+        state.counters[prefix + "sched_max_median_ms"] = median(mine.scheduleMax);
     }
     state.counters["p95_median_ratio"] = median(figures[0].p95) / std::max(median(figures[1].p95), 1e-9);
+    if (player == Player::brevanor) state.counters["cli_reports_agreeing"] = reportsAgreeing;
 }
 
 void BM_Idle(benchmark::State& state) { alternateAndReport(state, "idle", recordedIdle(), 0); }
