@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "base/time/MonotonicClock.h"
 #include "core/dispatch/ThreadPriority.h"
@@ -14,6 +15,8 @@ namespace brevanor {
 namespace {
 
 constexpr std::uint64_t kPeriodNanos = 1'000'000;
+// A real-time thread woken on an idle machine runs within tens of microseconds; one this late was held.
+constexpr std::uint64_t kLateNanos = 500'000;
 
 // Holds the calling thread to `processor`, beside the real-time threads of Brevanor's own.
 bool pinInRealTime(unsigned processor) {
@@ -66,17 +69,29 @@ void StallWitness::watch(unsigned processor) {
     startedChanged_.notify_all();
     if (!pinned) return;
     std::uint64_t deadline = MonotonicClock::now();
+    std::optional<Stall> held;  // late wake-ups in a row
     while (!stopping_) {
         deadline += kPeriodNanos;
         sleepUntil(deadline);
         const std::uint64_t woke = MonotonicClock::now();
-        if (woke < deadline + noticeableNanos) continue;
-        {
-            std::lock_guard lock(mutex_);
-            if (stalls_.size() < kMaxStalls) stalls_.push_back({deadline, woke});
+        if (woke >= deadline + kLateNanos) {
+            // The next deadline counts from now: catching up on the missed ones would make wake-ups that only
+            // show the backlog, on time or late, and cut or stretch the stall.
+            if (!held) held = Stall{deadline, woke};
+            held->until = woke;
+            deadline = woke;
+            continue;
         }
-        deadline = woke;  // the missed deadlines are one stall, not many
+        if (held) note(*held);
+        held.reset();
     }
+    if (held) note(*held);
+}
+
+void StallWitness::note(const Stall& stall) {
+    if (stall.length() < noticeableNanos) return;
+    std::lock_guard lock(mutex_);
+    if (stalls_.size() < kMaxStalls) stalls_.push_back(stall);
 }
 
 }  // namespace brevanor

@@ -11,16 +11,20 @@ namespace brevanor {
 
 // Sees when the machine itself stood still. One thread per processor, held to it and
 // scheduled in real time at the level of Brevanor's own player, sleeps to absolute
-// deadlines a millisecond apart and notes every wake-up that came 2 ms late or more. No
-// ordinary program can keep such a thread from its processor, and the real-time programs
-// of a replay (the player, the X server) give it back within a fraction of a millisecond;
-// so while it was that late, the hypervisor or the kernel held the processor, and whatever
-// was due on it then (a replayed event, the X server handling it, the logger) was held up
-// by them, not by the program being measured. It does not rank above the player: when a
-// stopped machine resumes, every witness is overdue at once, and one that ranked higher
-// would take the processor from the player each time, making the replay it watches late.
-// Where the system refuses real-time scheduling or the pinning, the witness watches
-// nothing: an ordinary thread's late wake-up could be any busy program's doing.
+// deadlines a millisecond apart. Wake-ups that came half a millisecond late or more, one
+// after the other, make one stall, noted when it lasted 2 ms or more: a host that lets the
+// machine run for a few microseconds every few milliseconds holds it as surely as one that
+// stops it, though no single wake-up comes 2 ms late. No ordinary program can keep such a
+// thread from its processor, and the real-time programs of a replay (the player, the X
+// server) give it back soon: the player spins at most a millisecond before an event, once,
+// and posts it in microseconds. So while it was that late, the hypervisor or the kernel
+// held the processor, and whatever was due on it then (a replayed event, the X server
+// handling it, the logger) was held up by them, not by the program being measured. It does
+// not rank above the player: when a stopped machine resumes, every witness is overdue at
+// once, and one that ranked higher would take the processor from the player each time,
+// making the replay it watches late. Where the system refuses real-time scheduling or the
+// pinning, the witness watches nothing: an ordinary thread's late wake-up could be any
+// busy program's doing.
 class StallWitness {
 public:
     struct Stall {
@@ -44,6 +48,7 @@ public:
 
 private:
     void watch(unsigned processor);
+    void note(const Stall& stall);
 
     static constexpr std::size_t kMaxStalls = 100'000;  // a day's worth on a bad machine
 
