@@ -1,7 +1,9 @@
 #include "cli/WitnessedReplay.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "cli/StallExcuse.h"
 #include "cli/StallWitness.h"
@@ -12,7 +14,10 @@ namespace brevanor {
 
 namespace {
 
-constexpr int kAttempts = 3;
+constexpr int kAttempts = 5;
+// How long a replay that met a standing machine waits for it to settle before it is done again.
+constexpr auto kQuietSpell = std::chrono::seconds(1);
+constexpr auto kLongestSettling = std::chrono::seconds(15);
 
 // Why every failed run of `report` tells nothing about the replay; nothing when one does.
 std::optional<std::string> excuse(const AcceptanceReport& report, const std::vector<HarnessLogEntry>& reference,
@@ -36,6 +41,21 @@ std::string summary(const std::vector<StallWitness::Stall>& stalls) {
     return "The machine itself stood still " + std::to_string(stalls.size()) +
            (stalls.size() == 1 ? " time" : " times") + " during the replay, for up to " +
            fixedDecimals(static_cast<double>(longest) / 1e6, 1) + " ms.";
+}
+
+// Waits until the machine has run for a whole quiet spell without standing still, or the longest wait has
+// passed: a host that stops a virtual machine does so in spells, and a replay done again at once would meet the
+// same spell.
+void settle() {
+    const StallWitness witness;
+    if (!witness.isWatching()) return;
+    std::size_t seen = 0;
+    for (int spell = 0; spell < kLongestSettling / kQuietSpell; ++spell) {
+        std::this_thread::sleep_for(kQuietSpell);
+        const std::size_t stalls = witness.stalls().size();
+        if (stalls == seen) return;
+        seen = stalls;
+    }
 }
 
 }  // namespace
@@ -65,6 +85,7 @@ WitnessedReplay WitnessedReplay::play(AcceptanceSession& session, const std::str
         const auto reason = excuse(result.report, reference, runs, stalls);
         if (!reason) break;
         result.setAside.push_back("Replay " + std::to_string(attempt) + " set aside, " + *reason + ".");
+        settle();
     }
     return result;
 }

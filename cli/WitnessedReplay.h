@@ -13,7 +13,8 @@ namespace brevanor {
 // processors for tens of milliseconds at a time; an event due then comes late whoever sends it.
 // A replay whose failed runs all failed only by events that came late while a `StallWitness`
 // saw the machine stand still says nothing about Brevanor: it is set aside, with a line that
-// says so, and done again, at most twice. Every other failure stands at once.
+// says so, and done again once the machine has run for a second without standing still (or
+// after 15 s), at most four times. Every other failure stands at once.
 struct WitnessedReplay {
     // Turns the reference log into what this replay should match (shifted, sped up); none keeps it.
     using Expectation = std::function<std::vector<HarnessLogEntry>(std::vector<HarnessLogEntry>)>;
