@@ -25,8 +25,9 @@ public:
     static std::string loggerProgram();
     // This program, to start it again for recording and playing.
     static std::string cliProgram(const std::string& startedAs);
-    // Which side a failed replay is to blame on, judged by `ownReport`, the replay's own fidelity line.
-    static std::string blame(const std::string& ownReport);
+    // Which side a failed replay is to blame on, judged by `ownReport`, the replay's own fidelity line; none
+    // when every try met the machine standing still (`undecided`).
+    static std::string blame(const std::string& ownReport, bool undecided);
 
 private:
     CliContext& context_;

@@ -81,10 +81,14 @@ WitnessedReplay WitnessedReplay::play(AcceptanceSession& session, const std::str
             AcceptanceComparator::splitRuns(session.replayEntries(), static_cast<std::int64_t>(reference.size()));
         result.report = AcceptanceComparator::compare(expected, runs);
         result.stalls = watched ? summary(stalls) : std::string();
-        if (result.played.exitStatus != 0 || result.report.passed() || !watched || attempt == kAttempts) break;
+        if (result.played.exitStatus != 0 || result.report.passed() || !watched) break;
         const auto reason = excuse(result.report, reference, runs, stalls);
         if (!reason) break;
         result.setAside.push_back("Replay " + std::to_string(attempt) + " set aside, " + *reason + ".");
+        if (attempt == kAttempts) {
+            result.undecided = true;
+            break;
+        }
         settle();
     }
     return result;

@@ -14,7 +14,8 @@ namespace brevanor {
 // A replay whose failed runs all failed only by events that came late while a `StallWitness`
 // saw the machine stand still says nothing about Brevanor: it is set aside, with a line that
 // says so, and done again once the machine has run for a second without standing still (or
-// after 15 s), at most four times. Every other failure stands at once.
+// after 15 s), at most four times; when the fifth is set aside too, the replay is undecided.
+// Every other failure stands at once.
 struct WitnessedReplay {
     // Turns the reference log into what this replay should match (shifted, sped up); none keeps it.
     using Expectation = std::function<std::vector<HarnessLogEntry>(std::vector<HarnessLogEntry>)>;
@@ -25,6 +26,8 @@ struct WitnessedReplay {
     // What the witness saw during the last replay, e.g. "The machine itself stood still 4 times during the
     // replay, for up to 38.6 ms."; empty where it could not watch.
     std::string stalls;
+    // Every try was set aside: the last one's report stands, but says nothing about Brevanor either.
+    bool undecided = false;
 
     static WitnessedReplay play(AcceptanceSession& session, const std::string& id,
                                 const std::vector<std::string>& options, const Expectation& expectation = {},

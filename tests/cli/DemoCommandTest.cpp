@@ -1,11 +1,11 @@
-#include "cli/DemoCommand.h"
-
 #include <gtest/gtest.h>
+
+#include "cli/DemoCommand.h"
 
 namespace brevanor {
 namespace {
 
-TEST(DemoCommand, BlamesTheReplayOnlyWhenItsOwnMeasureSaysItWasOff) {
+TEST(DemoCommand, BlamesTheReplayOnlyWhenItsOwnMeasureSaysItWasOffAndATryMetARunningMachine) {
     const std::string observer = "By Brevanor's own measure the replay kept to its schedule";
     const std::string replay = "Brevanor's own measure agrees: the replay itself was off.";
     const struct {
@@ -20,12 +20,13 @@ TEST(DemoCommand, BlamesTheReplayOnlyWhenItsOwnMeasureSaysItWasOff) {
         {"", true},
     };
     for (const auto& c : cases) {
-        const std::string said = DemoCommand::blame(c.ownReport);
+        const std::string said = DemoCommand::blame(c.ownReport, false);
         if (c.replayToBlame) {
             EXPECT_EQ(said, replay) << c.ownReport;
         } else {
             EXPECT_EQ(said.rfind(observer, 0), 0U) << c.ownReport;
         }
+        EXPECT_EQ(DemoCommand::blame(c.ownReport, true).rfind("No verdict on Brevanor", 0), 0U) << c.ownReport;
     }
 }
 
