@@ -24,25 +24,11 @@ std::int64_t since(std::uint64_t first, std::uint64_t t) {
     return static_cast<std::int64_t>(t) - static_cast<std::int64_t>(first);
 }
 
-// How much of [due, arrived] (widened by the logger clock's step) the witnessed stalls cover,
-// overlapping ones counted once.
+// How much of [due, arrived], widened by the logger clock's step, the witnessed stalls cover.
 std::int64_t stalledWithin(std::int64_t due, std::int64_t arrived, const std::vector<StallWitness::Stall>& stalls) {
-    due -= kClockSlackNanos;
-    arrived += kClockSlackNanos;
-    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
-    for (const StallWitness::Stall& stall : stalls) {
-        const std::int64_t from = std::max(due, static_cast<std::int64_t>(stall.from));
-        const std::int64_t until = std::min(arrived, static_cast<std::int64_t>(stall.until));
-        if (from < until) spans.emplace_back(from, until);
-    }
-    std::sort(spans.begin(), spans.end());
-    std::int64_t covered = 0;
-    std::int64_t reached = due;
-    for (const auto& [from, until] : spans) {
-        covered += std::max<std::int64_t>(0, until - std::max(from, reached));
-        reached = std::max(reached, until);
-    }
-    return covered;
+    const auto from = static_cast<std::uint64_t>(std::max<std::int64_t>(0, due - kClockSlackNanos));
+    return static_cast<std::int64_t>(
+        StallWitness::coveredNanos(stalls, from, static_cast<std::uint64_t>(arrived + kClockSlackNanos)));
 }
 
 }  // namespace

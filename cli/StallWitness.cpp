@@ -4,6 +4,7 @@
 #include <sched.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -58,6 +59,23 @@ StallWitness::~StallWitness() {
 std::vector<StallWitness::Stall> StallWitness::stalls() const {
     std::lock_guard lock(mutex_);
     return stalls_;
+}
+
+std::uint64_t StallWitness::coveredNanos(const std::vector<Stall>& stalls, std::uint64_t from, std::uint64_t until) {
+    std::vector<Stall> parts;
+    for (const Stall& stall : stalls) {
+        if (stall.until > from && stall.from < until) {
+            parts.push_back({std::max(stall.from, from), std::min(stall.until, until)});
+        }
+    }
+    std::sort(parts.begin(), parts.end(), [](const Stall& a, const Stall& b) { return a.from < b.from; });
+    std::uint64_t covered = 0;
+    std::uint64_t reached = from;
+    for (const Stall& part : parts) {
+        if (part.until > reached) covered += part.until - std::max(part.from, reached);
+        reached = std::max(reached, part.until);
+    }
+    return covered;
 }
 
 void StallWitness::watch(unsigned processor) {

@@ -45,6 +45,8 @@ public:
     bool isWatching() const { return watching_; }
     // The stalls seen so far, in no particular order.
     std::vector<Stall> stalls() const;
+    // How much of [from, until) `stalls` cover, overlapping ones counted once.
+    static std::uint64_t coveredNanos(const std::vector<Stall>& stalls, std::uint64_t from, std::uint64_t until);
 
 private:
     void watch(unsigned processor);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "base/time/MonotonicClock.h"
 #include "cli/StallExcuse.h"
@@ -129,23 +128,8 @@ std::pair<std::uint64_t, std::uint64_t> holdStill(int bursts, useconds_t heldMic
 
 // Whether the witness comes to note stalls that, together, cover at least `length` of `span`.
 bool notesStalls(const StallWitness& witness, std::pair<std::uint64_t, std::uint64_t> span, std::uint64_t length) {
-    const auto [begin, end] = span;
-    return testing::waitUntil([&] {
-        std::vector<std::pair<std::uint64_t, std::uint64_t>> parts;
-        for (const StallWitness::Stall& stall : witness.stalls()) {
-            // A witness already late when the hold began counts its stall from the deadline it missed then.
-            if (stall.until > begin && stall.from < end) {
-                parts.emplace_back(std::max(stall.from, begin), std::min(stall.until, end));
-            }
-        }
-        std::sort(parts.begin(), parts.end());
-        std::uint64_t covered = 0, reached = begin;
-        for (const auto& [from, until] : parts) {
-            if (until > reached) covered += until - std::max(from, reached);
-            reached = std::max(reached, until);
-        }
-        return covered >= length;
-    });
+    return testing::waitUntil(
+        [&] { return StallWitness::coveredNanos(witness.stalls(), span.first, span.second) >= length; });
 }
 
 TEST(StallWitness, SeesAProcessHeldStillAsAStall) {
